@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Skywell and starts it. Arguments pass
+# through, e.g. ./run.sh --headless
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+mkdir -p build
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_TESTS=OFF >/dev/null
+exec build/skywell "$@"

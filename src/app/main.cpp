@@ -1,0 +1,73 @@
+// Skywell: records internet radio shows unattended.
+
+#include "app/runheadless.h"
+#include "app/startup.h"
+#include "core/commandline.h"
+#include "core/folders.h"
+#include "core/registry.h"
+#include "core/singleinstance.h"
+
+#ifdef SKYWELL_WITH_GUI
+#include "app/rundesktop.h"
+#include <QApplication>
+#endif
+#include <QCoreApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+using namespace skywell;
+
+namespace {
+bool desktopAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine = parseCommandLine(args);
+    const bool withWindow = !commandLine.headless && !commandLine.uninstall;
+
+    // A window needs a desktop; without one this start can still hand its
+    // request to a running instance, but cannot run itself.
+    bool canShowWindow = false;
+    std::unique_ptr<QCoreApplication> app;
+#ifdef SKYWELL_WITH_GUI
+    if (withWindow && desktopAvailable()) {
+        app = std::make_unique<QApplication>(argc, argv);
+        canShowWindow = true;
+    }
+#endif
+    if (!app)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Skywell"));
+    QCoreApplication::setApplicationName(QStringLiteral("skywell"));
+    // Times in the log and in file names use English day and month names.
+    std::setlocale(LC_TIME, "C");
+
+    const QString programFolder = programFolderFromEnvironment();
+    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SingleInstance instance(programFolder);
+    if (decideStart(commandLine, registry, instance) == StartDecision::HandedOver)
+        return 0;
+
+    if (withWindow && !canShowWindow) {
+        std::fputs("skywell: no desktop found (DISPLAY is not set). Run \"skywell --headless\" to record "
+                   "without a window.\n",
+                   stderr);
+        return 2;
+    }
+    createFolder(programFolder);
+#ifdef SKYWELL_WITH_GUI
+    if (withWindow)
+        return runDesktop(programFolder, commandLine, registry, instance);
+#endif
+    return runHeadless(programFolder, commandLine, registry, instance);
+}

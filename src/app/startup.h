@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/commandline.h"
+
+#include <QString>
+
+namespace skywell {
+
+class Registry;
+class SingleInstance;
+
+// What a start does before any window or log exists.
+enum class StartDecision {
+    Run,       // this is the only instance: go on
+    HandedOver // another instance took the request (or there was none to stop): end now
+};
+
+// Stores an import path for the running instance, stops it ("UNINSTALL"),
+// or hands a second start's request to it.
+StartDecision decideStart(const CommandLine &commandLine, Registry &registry, SingleInstance &instance);
+
+} // namespace skywell

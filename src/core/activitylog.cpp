@@ -1,0 +1,50 @@
+#include "core/activitylog.h"
+
+#include "core/clock.h"
+#include "core/textcut.h"
+#include "core/timetext.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace skywell {
+
+ActivityLog::ActivityLog(QString programFolder, const Clock &clock)
+    : m_path(programFolder + QStringLiteral("log.txt")), m_clock(clock)
+{
+}
+
+QByteArray ActivityLog::formatLine(std::int64_t now, const QString &message, const QString &detail)
+{
+    if (message.isEmpty() && detail.isEmpty())
+        return QByteArrayLiteral("\r\n");
+    QByteArray text = formatTimeText(QString::fromLatin1(kLogTimePattern), now).toUtf8();
+    if (!message.isEmpty())
+        text += ' ' + message.toUtf8();
+    if (!detail.isEmpty())
+        text += ' ' + detail.toUtf8();
+    // The line end is part of the 1024 bytes; never cut inside a character.
+    text = cutUtf8(text, kMaxLineBytes - 2);
+    text += "\r\n";
+    return text;
+}
+
+void ActivityLog::logLine(const QString &message, const QString &detail)
+{
+    const QByteArray line = formatLine(m_clock.now(), message, detail);
+    const QByteArray path = m_path.toLocal8Bit();
+    std::lock_guard lock(m_mutex);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    qsizetype written = 0;
+    while (written < line.size()) {
+        const ssize_t n = ::write(fd, line.constData() + written, static_cast<size_t>(line.size() - written));
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    ::close(fd);
+}
+
+} // namespace skywell

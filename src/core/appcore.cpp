@@ -1,0 +1,102 @@
+#include "core/appcore.h"
+
+#include "core/activitylog.h"
+#include "core/folders.h"
+#include "core/prompter.h"
+#include "core/registry.h"
+#include "core/systemreport.h"
+#include "core/version.h"
+
+namespace skywell {
+
+AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry,
+                 Prompter &prompter, QObject *parent)
+    : QObject(parent),
+      m_programFolder(std::move(programFolder)),
+      m_clock(clock),
+      m_log(log),
+      m_registry(registry),
+      m_prompter(prompter)
+{
+}
+
+void AppCore::openRun()
+{
+    m_log.logLine();
+    writeSystemReport(m_log);
+}
+
+void AppCore::start()
+{
+    loadAndConfigureSettings();
+    ensureFolder(m_settings.mp3Folder, kMp3FolderMissingText);
+    ensureFolder(m_settings.tempFolder, kTempFolderMissingText);
+    startScheduling();
+    m_log.logLine(QStringLiteral("Load Program.  Current Version"), QString::fromLatin1(kVersionText));
+    m_started = true;
+}
+
+void AppCore::loadAndConfigureSettings()
+{
+    if (loadSettings(m_settings, m_registry, m_programFolder))
+        return;
+    // First start. "First Time" is stored only once the settings are
+    // accepted, so a cancelled configuration comes back next time.
+    if (m_configure) {
+        m_prompter.information(kConfigureOnceText);
+        if (m_configure(m_settings, true))
+            saveSettings(m_settings, m_registry);
+        return;
+    }
+    // Without a desktop nobody can answer the first-time dialogs: take the
+    // defaults and create their folders.
+    for (const QString &folder : {m_settings.mp3Folder, m_settings.tempFolder}) {
+        if (!folderExists(folder) && createFolder(folder))
+            m_log.logLine(QStringLiteral("Created folder"), folder);
+    }
+    saveSettings(m_settings, m_registry);
+    m_log.logLine(QStringLiteral("First start without a desktop: default settings saved."));
+}
+
+void AppCore::ensureFolder(const QString &folder, const QString &missingText)
+{
+    if (folderExists(folder))
+        return;
+    if (m_configure) {
+        m_prompter.information(missingText);
+        if (m_configure(m_settings, false))
+            saveSettings(m_settings, m_registry);
+        return;
+    }
+    m_log.logLine(missingText);
+    if (createFolder(folder))
+        m_log.logLine(QStringLiteral("Created folder"), folder);
+    else
+        m_log.logLine(QStringLiteral("Cannot create folder"), folder);
+}
+
+void AppCore::startScheduling()
+{
+    m_ticker.start();
+}
+
+void AppCore::shutdown()
+{
+    m_ticker.stop();
+}
+
+void AppCore::handleMessage(int message, int code)
+{
+    if (message == 1042 && code == 902) {
+        Q_EMIT quitRequested();
+    } else if (message == 1042 && code == 906) {
+        Q_EMIT restoreRequested();
+        const QString path = m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey);
+        if (!path.isEmpty())
+            Q_EMIT importRequested(path);
+    } else if (message == 1033 && code == 513) {
+        Q_EMIT restoreRequested();
+    }
+}
+
+} // namespace skywell

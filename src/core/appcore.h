@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/settings.h"
+#include "core/ticker.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace skywell {
+
+class ActivityLog;
+class Clock;
+class Prompter;
+class Registry;
+
+// The running program without its window: the start-up steps after the
+// main window exists (settings, first start, folder checks, scheduling,
+// the version line), the one-second tick, the requests of a second start,
+// and the orderly shut-down. The desktop and the headless front end both
+// drive it.
+class AppCore final : public QObject {
+    Q_OBJECT
+public:
+    // Lets the user edit the settings (first start, or a folder that no
+    // longer exists). Returns true when the user accepted them. Empty in
+    // headless mode: the settings are then taken as they are.
+    using ConfigureSettings = std::function<bool(Settings &settings, bool firstTime)>;
+
+    AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
+            QObject *parent = nullptr);
+
+    void setConfigureSettings(ConfigureSettings configure) { m_configure = std::move(configure); }
+
+    // Opens a run in the log: the empty line, then the system report.
+    void openRun();
+
+    // The main window's start-up, from loading the settings to the line
+    // "Load Program.  Current Version".
+    void start();
+
+    // Stops the timers and shuts the capture down; safe to call twice.
+    void shutdown();
+
+    // A request of a second start (message number and code).
+    void handleMessage(int message, int code);
+
+    const Settings &settings() const { return m_settings; }
+    Settings &settings() { return m_settings; }
+    Ticker &ticker() { return m_ticker; }
+    QString programFolder() const { return m_programFolder; }
+    bool started() const { return m_started; }
+
+Q_SIGNALS:
+    void quitRequested();
+    void restoreRequested();
+    void importRequested(const QString &path);
+
+private:
+    void loadAndConfigureSettings();
+    void ensureFolder(const QString &folder, const QString &missingText);
+    void startScheduling();
+
+    QString m_programFolder;
+    const Clock &m_clock;
+    ActivityLog &m_log;
+    Registry &m_registry;
+    Prompter &m_prompter;
+    ConfigureSettings m_configure;
+    Settings m_settings;
+    Ticker m_ticker;
+    bool m_started = false;
+};
+
+inline const QString kConfigureOnceText =
+    QStringLiteral("You need to configure Skywell once before using it. Click OK to continue.");
+inline const QString kMp3FolderMissingText =
+    QStringLiteral("The folder for MP3 files no longer exists.  Please choose a new folder in Settings.");
+inline const QString kTempFolderMissingText =
+    QStringLiteral("The folder for Temporary files no longer exists.  Please choose a new folder in Settings.");
+
+} // namespace skywell

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace skywell {
+
+// What the command line asks for. The marks ".skw", "-quiet" and
+// "UNINSTALL" are searched anywhere in the text after the program name
+// (case-sensitive); "--headless" runs without a desktop.
+struct CommandLine {
+    QString text;       // the arguments joined by blanks
+    QString importPath; // non-empty when the text contains ".skw"
+    bool quiet = false;
+    bool uninstall = false;
+    bool headless = false;
+};
+
+// args excludes the program's own name.
+CommandLine parseCommandLine(const QStringList &args);
+
+} // namespace skywell

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace skywell {
+
+class Registry;
+
+// The global options, loaded at start-up and written when the user accepts
+// the settings sheet. Folders always end in "/".
+struct Settings {
+    QString mp3Folder;
+    QString tempFolder;
+    QString soundCard;
+    QString fileNameFormat;
+    QString proxyAddress;
+    QString proxyPort;
+    std::int32_t connectLeadSeconds = 30;
+    std::int32_t retuneSeconds = 60;
+    std::int32_t useDialup = 0;
+    std::int32_t startOnBoot = 1;
+    std::int32_t tuneInBrowser = 0;
+    std::int32_t optimizeVolume = 1;
+    std::int32_t useProxy = 0;
+    std::int32_t firstTime = 1;
+};
+
+// Where the options live: the application profile, section "Skywell 5".
+inline const QString kProfileKey = QStringLiteral("Software\\Skywell\\skywell\\Skywell 5");
+
+// Profile value names.
+namespace SettingNames {
+inline const QString mp3Folder = QStringLiteral("MP3 Folder");
+inline const QString tempFolder = QStringLiteral("Temp Folder");
+inline const QString soundCard = QStringLiteral("Sound Card");
+inline const QString fileNameFormat = QStringLiteral("Format String");
+inline const QString proxyAddress = QStringLiteral("Proxy Address");
+inline const QString proxyPort = QStringLiteral("Proxy Port");
+inline const QString connectLeadSeconds = QStringLiteral("Connection Time");
+inline const QString retuneSeconds = QStringLiteral("Retune Time");
+inline const QString useDialup = QStringLiteral("Dialup Connection");
+inline const QString startOnBoot = QStringLiteral("Start on Boot");
+inline const QString tuneInBrowser = QStringLiteral("Tune In Browser");
+inline const QString optimizeVolume = QStringLiteral("Optimize Volume");
+inline const QString useProxy = QStringLiteral("Uses Proxy");
+inline const QString firstTime = QStringLiteral("First Time");
+} // namespace SettingNames
+
+// The defaults of a first start for the given program folder.
+Settings defaultSettings(const QString &programFolder);
+
+// Fills settings from the profile (missing values take their defaults).
+// Returns true when "First Time" was 0; otherwise sets firstTime to 0 in
+// memory and returns false, and the caller runs the first-time setup.
+bool loadSettings(Settings &settings, const Registry &registry, const QString &programFolder);
+
+// Writes every field, the six texts first, then the eight integers.
+void saveSettings(const Settings &settings, Registry &registry);
+
+} // namespace skywell

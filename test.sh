@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the library's
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# window and end-to-end tests against the normal build. Exits non-zero when
+# any test fails.
+set -uo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh || exit 1
+
+mkdir -p build
+echo "== Building (normal)"
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
+echo "== Building (sanitizers)"
+scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSKYWELL_SANITIZE=ON -DSKYWELL_BUILD_GUI=OFF || exit 1
+
+# Services the tests use (audio server, ...): each script starts one and
+# adds its clean-up command to CLEANUP.
+CLEANUP=()
+cleanup() { for c in "${CLEANUP[@]}"; do eval "$c" >/dev/null 2>&1 || true; done; }
+trap cleanup EXIT
+export TEST_RUNTIME_DIR=$PWD/build/test-runtime
+rm -rf "$TEST_RUNTIME_DIR"; mkdir -p "$TEST_RUNTIME_DIR"; chmod 700 "$TEST_RUNTIME_DIR"
+for service in scripts/test-services/*.sh; do
+  [ -e "$service" ] || continue
+  # shellcheck disable=SC1090
+  source "$service" || { echo "Cannot start the test service $service" >&2; exit 1; }
+done
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+status=0
+echo "== Library tests (sanitizers)"
+ctest --test-dir build/asan --output-on-failure -j2 || status=1
+echo "== Window and end-to-end tests"
+ctest --test-dir build --output-on-failure -LE unit || status=1
+exit $status

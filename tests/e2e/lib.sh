@@ -1,0 +1,56 @@
+# Shared helpers of the end-to-end tests. Each test sources this file.
+set -euo pipefail
+
+: "${SKYWELL_BIN:?SKYWELL_BIN must name the built skywell}"
+E2E_DIR=$(mktemp -d /tmp/skywell-e2e.XXXXXX)
+export SKYWELL_HOME=$E2E_DIR/home/
+export XDG_CONFIG_HOME=$E2E_DIR/config
+export XDG_DATA_HOME=$E2E_DIR/data
+export XDG_RUNTIME_DIR=$E2E_DIR/runtime
+export SKYWELL_MACHINE_CONFIG=$E2E_DIR/machine
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+E2E_PIDS=()
+
+e2e_cleanup() {
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  rm -rf "$E2E_DIR"
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; [ -f "${SKYWELL_HOME}log.txt" ] && { echo "--- log.txt:"; cat "${SKYWELL_HOME}log.txt"; } >&2; exit 1; }
+pass() { echo "PASS: $*"; }
+
+# Starts skywell --headless in the background; sets SKYWELL_PID.
+start_headless() {
+  "$SKYWELL_BIN" --headless "$@" </dev/null >"$E2E_DIR/stdout.txt" 2>"$E2E_DIR/stderr.txt" &
+  SKYWELL_PID=$!
+  E2E_PIDS+=("$SKYWELL_PID")
+}
+
+# Waits until the log holds a line containing TEXT (at most SECONDS).
+wait_for_log() {
+  local text=$1 seconds=${2:-10} i
+  for ((i = 0; i < seconds * 10; i++)); do
+    grep -qF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "no log line with '$text' after $seconds s"
+}
+
+# True when the process has ended (zombies count as ended).
+process_gone() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null | tr -d ' ') || return 0
+  [ -z "$state" ] || [[ $state == Z* ]]
+}
+
+# Waits for PID to end within SECONDS (fractional allowed); fails otherwise.
+wait_gone() {
+  local pid=$1 seconds=$2 i steps
+  steps=$(awk "BEGIN{print int($seconds*20)}")
+  for ((i = 0; i < steps; i++)); do
+    process_gone "$pid" && return 0
+    sleep 0.05
+  done
+  fail "process $pid still runs after $seconds s"
+}
