@@ -37,6 +37,16 @@ wait_for_log() {
   fail "no log line with '$text' after $seconds s"
 }
 
+# Waits until the log holds at least COUNT lines containing TEXT.
+wait_for_log_count() {
+  local text=$1 count=$2 seconds=${3:-10} i
+  for ((i = 0; i < seconds * 10; i++)); do
+    [ "$(grep -cF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null)" -ge "$count" ] && return 0
+    sleep 0.1
+  done
+  fail "fewer than $count log lines with '$text' after $seconds s"
+}
+
 # True when the process has ended (zombies count as ended).
 process_gone() {
   local state

@@ -1,0 +1,130 @@
+#include "core/activitylog.h"
+#include "core/appcore.h"
+#include "core/clock.h"
+#include "core/registry.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "support/tempenv.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace skywell;
+using skywell::test::ScopedEnv;
+using skywell::test::TempFolder;
+using skywell::test::readAll;
+
+namespace {
+class AppCoreTest : public ::testing::Test {
+protected:
+    ScopedEnv tz{"TZ", "UTC"};
+    TempFolder program;
+    TempFolder config;
+    ManualClock clock{1102367107};
+    ActivityLog log{program.path(), clock};
+    ScriptedPrompter prompter;
+    Registry registry{config.path(), config.path() + QStringLiteral("machine"), &prompter};
+
+    QByteArray logText() const { return readAll(program.file(QStringLiteral("log.txt"))); }
+};
+} // namespace
+
+TEST_F(AppCoreTest, HeadlessFirstStartTakesDefaultsAndCreatesFolders)
+{
+    AppCore core(program.path(), clock, log, registry, prompter);
+    core.openRun();
+    core.start();
+    core.shutdown();
+    EXPECT_TRUE(QDir(program.file(QStringLiteral("Recordings"))).exists());
+    EXPECT_EQ(core.settings().mp3Folder, program.file(QStringLiteral("Recordings/")));
+    const QByteArray text = logText();
+    EXPECT_TRUE(text.startsWith("\r\nMon Dec 6 9:05:07 PM Windows OS = ")) << text.constData();
+    EXPECT_TRUE(text.contains("Created folder " + program.file(QStringLiteral("Recordings/")).toUtf8()));
+    EXPECT_TRUE(text.endsWith("Mon Dec 6 9:05:07 PM Load Program.  Current Version 5.02\r\n"));
+    EXPECT_EQ(prompter.prompts().size(), 0) << "nobody is there to answer";
+
+    // The next start is not a first start.
+    Settings again;
+    EXPECT_TRUE(loadSettings(again, registry, program.path()));
+}
+
+TEST_F(AppCoreTest, HeadlessRecreatesAMissingFolderAndLogsIt)
+{
+    Settings s = defaultSettings(program.path());
+    s.mp3Folder = program.file(QStringLiteral("gone/"));
+    s.firstTime = 0;
+    saveSettings(s, registry);
+    AppCore core(program.path(), clock, log, registry, prompter);
+    core.start();
+    EXPECT_TRUE(QDir(program.file(QStringLiteral("gone"))).exists());
+    const QByteArray text = logText();
+    EXPECT_TRUE(text.contains("The folder for MP3 files no longer exists.  Please choose a new folder in Settings."));
+    EXPECT_TRUE(text.contains("The folder for Temporary files no longer exists."));
+    EXPECT_EQ(prompter.prompts().size(), 0);
+}
+
+TEST_F(AppCoreTest, DesktopFirstStartAsksToConfigureAndSavesOnlyWhenAccepted)
+{
+    QList<bool> calls;
+    AppCore core(program.path(), clock, log, registry, prompter);
+    core.setConfigureSettings([&calls](Settings &s, bool firstTime) {
+        calls.append(firstTime);
+        s.retuneSeconds = 90;
+        return false; // cancelled
+    });
+    core.start();
+    ASSERT_GE(prompter.prompts().size(), 1);
+    EXPECT_EQ(prompter.prompts().front().text,
+              QStringLiteral("You need to configure Skywell once before using it. Click OK to continue."));
+    EXPECT_EQ(calls, (QList<bool>{true, false, false})) << "first start, then once for each missing folder";
+    EXPECT_EQ(prompter.prompts().size(), 3);
+    Settings stored;
+    EXPECT_FALSE(loadSettings(stored, registry, program.path())) << "cancelled: the first start comes back";
+}
+
+TEST_F(AppCoreTest, SecondStartRequests)
+{
+    registry.regWriteString(QStringLiteral("ImportFile"), QStringLiteral("/x/Morning.skw"), kSkywellKey);
+    AppCore core(program.path(), clock, log, registry, prompter);
+    QSignalSpy quit(&core, &AppCore::quitRequested);
+    QSignalSpy restore(&core, &AppCore::restoreRequested);
+    QSignalSpy import(&core, &AppCore::importRequested);
+    core.handleMessage(1033, 513);
+    EXPECT_EQ(restore.count(), 1);
+    core.handleMessage(1042, 906);
+    EXPECT_EQ(restore.count(), 2);
+    ASSERT_EQ(import.count(), 1);
+    EXPECT_EQ(import.front().front().toString(), QStringLiteral("/x/Morning.skw"));
+    core.handleMessage(1042, 902);
+    EXPECT_EQ(quit.count(), 1);
+    core.handleMessage(1042, 904);
+    core.handleMessage(7, 7);
+    EXPECT_EQ(quit.count() + restore.count() + import.count(), 4) << "unknown requests do nothing";
+}
+
+TEST_F(AppCoreTest, TickStartsWithTheSchedulingAndStopsAtShutdown)
+{
+    AppCore core(program.path(), clock, log, registry, prompter);
+    EXPECT_FALSE(core.ticker().isRunning());
+    core.start();
+    EXPECT_TRUE(core.ticker().isRunning());
+    core.shutdown();
+    EXPECT_FALSE(core.ticker().isRunning());
+    core.shutdown();
+}
+
+TEST(Ticker, TenthTickRunsTheSlowerHandlers)
+{
+    Ticker ticker;
+    int every = 0;
+    int tenth = 0;
+    ticker.onEveryTick([&every] { ++every; });
+    ticker.onTenthTick([&tenth] { ++tenth; });
+    for (int i = 0; i < 25; ++i)
+        ticker.tick();
+    EXPECT_EQ(every, 25);
+    EXPECT_EQ(tenth, 2);
+    EXPECT_EQ(ticker.tickCount(), 25);
+}

@@ -1,0 +1,130 @@
+#include "core/registry.h"
+#include "core/settings.h"
+#include "support/tempenv.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace skywell;
+using skywell::test::TempFolder;
+
+namespace {
+const QString kProgram = QStringLiteral("/opt/skywell/");
+
+class SettingsTest : public ::testing::Test {
+protected:
+    TempFolder user;
+    TempFolder machine;
+    Registry registry{user.path(), machine.path()};
+};
+} // namespace
+
+TEST_F(SettingsTest, FirstStartTakesTheDefaults)
+{
+    Settings s;
+    s.connectLeadSeconds = 99;
+    EXPECT_FALSE(loadSettings(s, registry, kProgram));
+    EXPECT_EQ(s.mp3Folder, QStringLiteral("/opt/skywell/Recordings/"));
+    EXPECT_EQ(s.tempFolder, QStringLiteral("/opt/skywell/Recordings/"));
+    EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
+    EXPECT_EQ(s.fileNameFormat, QStringLiteral("%%s %b %#d"));
+    EXPECT_EQ(s.proxyAddress, QString());
+    EXPECT_EQ(s.proxyPort, QString());
+    EXPECT_EQ(s.connectLeadSeconds, 30);
+    EXPECT_EQ(s.retuneSeconds, 60);
+    EXPECT_EQ(s.useDialup, 0);
+    EXPECT_EQ(s.startOnBoot, 1);
+    EXPECT_EQ(s.tuneInBrowser, 0);
+    EXPECT_EQ(s.optimizeVolume, 1);
+    EXPECT_EQ(s.useProxy, 0);
+    EXPECT_EQ(s.firstTime, 0) << "cleared in memory so that saving ends the first start";
+}
+
+TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
+{
+    Settings s;
+    loadSettings(s, registry, kProgram);
+    s.mp3Folder = QStringLiteral("/radio/");
+    s.tempFolder = QStringLiteral("/tmp/radio/");
+    s.soundCard = QStringLiteral("RecSink Monitor");
+    s.fileNameFormat = QStringLiteral("%%s %Y-%m-%d");
+    s.proxyAddress = QStringLiteral("proxy.local");
+    s.proxyPort = QStringLiteral("3128");
+    s.connectLeadSeconds = 45;
+    s.retuneSeconds = 120;
+    s.useDialup = 1;
+    s.startOnBoot = 0;
+    s.tuneInBrowser = 1;
+    s.optimizeVolume = 0;
+    s.useProxy = 1;
+    saveSettings(s, registry);
+
+    Settings back;
+    EXPECT_TRUE(loadSettings(back, registry, kProgram));
+    EXPECT_EQ(back.mp3Folder, s.mp3Folder);
+    EXPECT_EQ(back.tempFolder, s.tempFolder);
+    EXPECT_EQ(back.soundCard, s.soundCard);
+    EXPECT_EQ(back.fileNameFormat, s.fileNameFormat);
+    EXPECT_EQ(back.proxyAddress, s.proxyAddress);
+    EXPECT_EQ(back.proxyPort, s.proxyPort);
+    EXPECT_EQ(back.connectLeadSeconds, 45);
+    EXPECT_EQ(back.retuneSeconds, 120);
+    EXPECT_EQ(back.useDialup, 1);
+    EXPECT_EQ(back.startOnBoot, 0);
+    EXPECT_EQ(back.tuneInBrowser, 1);
+    EXPECT_EQ(back.optimizeVolume, 0);
+    EXPECT_EQ(back.useProxy, 1);
+    EXPECT_EQ(back.firstTime, 0);
+    EXPECT_EQ(registry.regReadInt(SettingNames::firstTime, kProfileKey), 0);
+}
+
+TEST_F(SettingsTest, FoldersAlwaysEndWithASeparator)
+{
+    registry.regWriteString(SettingNames::mp3Folder, QStringLiteral("/home/u/Radio"), kProfileKey);
+    registry.regWriteString(SettingNames::tempFolder, QStringLiteral("/home/u/Temp/"), kProfileKey);
+    Settings s;
+    loadSettings(s, registry, kProgram);
+    EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/u/Radio/"));
+    EXPECT_EQ(s.tempFolder, QStringLiteral("/home/u/Temp/"));
+}
+
+TEST_F(SettingsTest, SavedInTheProfileSectionWithTheExactNames)
+{
+    Settings s;
+    loadSettings(s, registry, kProgram);
+    saveSettings(s, registry);
+    QFile file(user.file(QStringLiteral("Skywell/skywell.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("[Skywell%205]")) << text.constData();
+    for (const char *name : {"MP3%20Folder=", "Temp%20Folder=", "Sound%20Card=", "Format%20String=", "Proxy%20Address=",
+                             "Proxy%20Port=", "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0",
+                             "Start%20on%20Boot=1", "Tune%20In%20Browser=0", "Optimize%20Volume=1", "Uses%20Proxy=0",
+                             "First%20Time=0"})
+        EXPECT_TRUE(text.contains(name)) << name;
+}
+
+TEST_F(SettingsTest, BadValuesReadAsDefaults)
+{
+    QDir().mkpath(user.file(QStringLiteral("Skywell")));
+    QFile file(user.file(QStringLiteral("Skywell/skywell.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Skywell%205]\nConnection%20Time=soon\nRetune%20Time=\x01\x02\nFirst%20Time=zero\n\xff\xfe garbage ]]][[\n");
+    file.close();
+    Settings s;
+    EXPECT_FALSE(loadSettings(s, registry, kProgram)) << "an unreadable First Time counts as a first start";
+    EXPECT_EQ(s.connectLeadSeconds, 30);
+    EXPECT_EQ(s.retuneSeconds, 60);
+    EXPECT_EQ(s.mp3Folder, QStringLiteral("/opt/skywell/Recordings/"));
+}
+
+TEST_F(SettingsTest, UnreadableProfileReadsAsDefaults)
+{
+    // A folder where the profile file should be.
+    ASSERT_TRUE(QDir().mkpath(user.file(QStringLiteral("Skywell/skywell.ini"))));
+    Settings s;
+    EXPECT_FALSE(loadSettings(s, registry, kProgram));
+    EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
+}
