@@ -31,7 +31,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 status=0
 echo "== Library tests (sanitizers)"
-ctest --test-dir build/asan --output-on-failure -j2 || status=1
+ctest --test-dir build/asan --output-on-failure -j2 -L unit || status=1
 echo "== Window and end-to-end tests"
 ctest --test-dir build --output-on-failure -LE unit || status=1
 exit $status

@@ -15,7 +15,8 @@
 
 #include <QApplication>
 
-namespace skywell {
+namespace skywell
+{
 
 int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
                SingleInstance &instance)
@@ -44,6 +45,10 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     QObject::connect(&core, &AppCore::quitRequested, &window, &MainWindow::closeWithoutAsking);
     QObject::connect(&window, &MainWindow::quitConfirmed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &window, &MainWindow::closeWithoutAsking);
+    QObject::connect(&window, &MainWindow::exitPosition, [&registry](int left, int top) {
+        registry.regWriteInt(QStringLiteral("SavedLeft"), left, kSkywellKey);
+        registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
+    });
 
     core.openRun();
     core.start();
@@ -53,6 +58,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         window.show();
         showHintOnce(kAddShowHintName, kAddShowHintText, registry, prompter);
     }
+    window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
+                               registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
     const int code = QApplication::exec();
     core.shutdown();
     registry.setPrompter(nullptr);

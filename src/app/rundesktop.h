@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 class Registry;
 class SingleInstance;

@@ -10,7 +10,8 @@
 
 #include <QCoreApplication>
 
-namespace skywell {
+namespace skywell
+{
 
 int runHeadless(const QString &programFolder, const CommandLine &, Registry &registry, SingleInstance &instance)
 {

@@ -3,7 +3,8 @@
 #include "core/registry.h"
 #include "core/singleinstance.h"
 
-namespace skywell {
+namespace skywell
+{
 
 StartDecision decideStart(const CommandLine &commandLine, Registry &registry, SingleInstance &instance)
 {

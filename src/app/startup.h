@@ -4,7 +4,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 class Registry;
 class SingleInstance;

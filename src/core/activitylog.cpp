@@ -7,7 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
 ActivityLog::ActivityLog(QString programFolder, const Clock &clock)
     : m_path(programFolder + QStringLiteral("log.txt")), m_clock(clock)

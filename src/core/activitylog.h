@@ -3,7 +3,8 @@
 #include <QString>
 #include <mutex>
 
-namespace skywell {
+namespace skywell
+{
 
 class Clock;
 
@@ -11,7 +12,8 @@ class Clock;
 // opens, appends one line and closes the file, so the file is complete on
 // disk after each line. Failures are silent: a lost log line never stops
 // the program. Calls from several threads wait for each other.
-class ActivityLog final {
+class ActivityLog final
+{
 public:
     static constexpr int kMaxLineBytes = 1024;
 

@@ -7,15 +7,12 @@
 #include "core/systemreport.h"
 #include "core/version.h"
 
-namespace skywell {
+namespace skywell
+{
 
-AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry,
-                 Prompter &prompter, QObject *parent)
-    : QObject(parent),
-      m_programFolder(std::move(programFolder)),
-      m_clock(clock),
-      m_log(log),
-      m_registry(registry),
+AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
+                 QObject *parent)
+    : QObject(parent), m_programFolder(std::move(programFolder)), m_clock(clock), m_log(log), m_registry(registry),
       m_prompter(prompter)
 {
 }

@@ -8,7 +8,8 @@
 
 #include <functional>
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 class Clock;
@@ -20,7 +21,8 @@ class Registry;
 // the version line), the one-second tick, the requests of a second start,
 // and the orderly shut-down. The desktop and the headless front end both
 // drive it.
-class AppCore final : public QObject {
+class AppCore final : public QObject
+{
     Q_OBJECT
 public:
     // Lets the user edit the settings (first start, or a folder that no

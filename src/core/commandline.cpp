@@ -1,6 +1,7 @@
 #include "core/commandline.h"
 
-namespace skywell {
+namespace skywell
+{
 
 CommandLine parseCommandLine(const QStringList &args)
 {

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace skywell {
+namespace skywell
+{
 
 // What the command line asks for. The marks ".skw", "-quiet" and
 // "UNINSTALL" are searched anywhere in the text after the program name

@@ -5,7 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
 QString withTrailingSeparator(const QString &folder)
 {
@@ -19,7 +20,8 @@ bool folderExists(const QString &path)
     if (path.isEmpty())
         return false;
     const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info {
+    };
     if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return false;
     return ::access(native.constData(), X_OK) == 0;

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 // The text with a "/" at its end (unchanged when it has one; "" stays "").
 QString withTrailingSeparator(const QString &folder);

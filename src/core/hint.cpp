@@ -3,7 +3,8 @@
 #include "core/prompter.h"
 #include "core/registry.h"
 
-namespace skywell {
+namespace skywell
+{
 
 void showHintOnce(const QString &valueName, const QString &text, Registry &registry, Prompter &prompter)
 {

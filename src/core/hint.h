@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 class Prompter;
 class Registry;
@@ -17,8 +18,8 @@ inline const QString kTuneHintText = QStringLiteral(
     "Please consider testing the URL for each show before recording. (Select the show, then click Tune to "
     "Show.)\n\nSome stations may require a one-time manual setup.");
 inline const QString kNotPreferredHintName = QStringLiteral("NotPreferredHint");
-inline const QString kNotPreferredHintText = QStringLiteral(
-    "Be sure to press Stop Recording to end this recording.  Recording will not end automatically.");
+inline const QString kNotPreferredHintText =
+    QStringLiteral("Be sure to press Stop Recording to end this recording.  Recording will not end automatically.");
 inline const QString kAddShowHintName = QStringLiteral("AddShowHint");
 inline const QString kAddShowHintText = QStringLiteral("Hint:\n\nTo record a show, start by clicking \"Add Show\". ");
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 inline const QString kCaption = QStringLiteral("Skywell");
 inline const QString kErrorCaption = QStringLiteral("Skywell Error");
@@ -12,7 +13,8 @@ inline const QString kDontShowAgain = QStringLiteral("Don't show this hint again
 
 // Every message the program shows to the user goes through a Prompter: a
 // window on the desktop, the log in headless mode, a script in tests.
-class Prompter {
+class Prompter
+{
 public:
     virtual ~Prompter() = default;
 

@@ -6,7 +6,8 @@
 #include <QSettings>
 #include <QStringList>
 
-namespace skywell {
+namespace skywell
+{
 
 Registry::Registry(QString userRoot, QString machineRoot, Prompter *prompter)
     : m_userRoot(std::move(userRoot)), m_machineRoot(std::move(machineRoot)), m_prompter(prompter)
@@ -42,7 +43,8 @@ QString Registry::iniFileForKey(const QString &root, const QString &keyPath, QSt
     return file;
 }
 
-namespace {
+namespace
+{
 // Opens the INI file of a key with its group entered.
 struct KeyFile {
     KeyFile(const QString &root, const QString &keyPath)

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace skywell {
+namespace skywell
+{
 
 class Prompter;
 
@@ -12,7 +13,8 @@ class Prompter;
 // key path such as "Software\Skywell5". Each key path is one INI file
 // (see iniFileForKey) written through QSettings, which locks and replaces
 // the file atomically. A missing value reads as "" or 0.
-class Registry final {
+class Registry final
+{
 public:
     // userRoot is the per-user configuration folder ($XDG_CONFIG_HOME),
     // machineRoot the machine-wide one (/etc/xdg). prompter may be null.

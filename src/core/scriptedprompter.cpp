@@ -2,7 +2,8 @@
 
 #include "core/activitylog.h"
 
-namespace skywell {
+namespace skywell
+{
 
 void ScriptedPrompter::record(Kind kind, const QString &caption, const QString &text)
 {
@@ -30,7 +31,8 @@ bool ScriptedPrompter::question(const QString &text, const QString &caption)
     record(Kind::Question, caption, text);
     const bool yes = nextAnswer();
     if (m_log)
-        m_log->logLine(caption + QLatin1Char(':'), yes ? QStringLiteral("answered Yes") : QStringLiteral("answered No"));
+        m_log->logLine(caption + QLatin1Char(':'),
+                       yes ? QStringLiteral("answered Yes") : QStringLiteral("answered No"));
     return yes;
 }
 

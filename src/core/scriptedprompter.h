@@ -6,14 +6,16 @@
 #include <QString>
 #include <mutex>
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 
 // A Prompter without a display: it records every prompt, answers questions
 // from a script (No when the script is empty: the safe answer) and, when
 // given a log, writes each prompt there. Used by --headless and by tests.
-class ScriptedPrompter final : public Prompter {
+class ScriptedPrompter final : public Prompter
+{
 public:
     enum class Kind { Information, Question, Error, Fatal, Hint };
     struct Prompt {

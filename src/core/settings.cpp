@@ -3,7 +3,8 @@
 #include "core/folders.h"
 #include "core/registry.h"
 
-namespace skywell {
+namespace skywell
+{
 
 Settings defaultSettings(const QString &programFolder)
 {
@@ -15,7 +16,8 @@ Settings defaultSettings(const QString &programFolder)
     return s;
 }
 
-namespace {
+namespace
+{
 QString readText(const Registry &registry, const QString &name, const QString &fallback)
 {
     return registry.readStringValue(name, kProfileKey).value_or(fallback);

@@ -3,7 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-namespace skywell {
+namespace skywell
+{
 
 class Registry;
 
@@ -30,7 +31,8 @@ struct Settings {
 inline const QString kProfileKey = QStringLiteral("Software\\Skywell\\skywell\\Skywell 5");
 
 // Profile value names.
-namespace SettingNames {
+namespace SettingNames
+{
 inline const QString mp3Folder = QStringLiteral("MP3 Folder");
 inline const QString tempFolder = QStringLiteral("Temp Folder");
 inline const QString soundCard = QStringLiteral("Sound Card");

@@ -8,7 +8,8 @@
 
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
 InstanceMessage messageFor(InstanceRequest request)
 {
@@ -23,7 +24,8 @@ InstanceMessage messageFor(InstanceRequest request)
     return {};
 }
 
-namespace {
+namespace
+{
 QString runtimeFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -40,8 +42,7 @@ QString instanceBaseName(const QString &programFolder)
 } // namespace
 
 SingleInstance::SingleInstance(const QString &programFolder, QObject *parent)
-    : QObject(parent),
-      m_socketPath(instanceBaseName(programFolder) + QStringLiteral(".sock")),
+    : QObject(parent), m_socketPath(instanceBaseName(programFolder) + QStringLiteral(".sock")),
       m_lock(instanceBaseName(programFolder) + QStringLiteral(".lock"))
 {
     // A lock is stale only when its process is gone, never because of age:

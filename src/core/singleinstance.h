@@ -7,7 +7,8 @@
 
 #include <memory>
 
-namespace skywell {
+namespace skywell
+{
 
 // The three requests a second start sends to the running instance, with
 // the message numbers and codes the main window dispatches on.
@@ -28,7 +29,8 @@ InstanceMessage messageFor(InstanceRequest request);
 // holds a lock file and listens on a local socket only this user may open;
 // later starts find the lock taken and hand their request over the socket.
 // A lock or socket left behind by a crashed instance is taken over.
-class SingleInstance final : public QObject {
+class SingleInstance final : public QObject
+{
     Q_OBJECT
 public:
     explicit SingleInstance(const QString &programFolder, QObject *parent = nullptr);

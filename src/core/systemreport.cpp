@@ -7,7 +7,8 @@
 
 #include <sys/utsname.h>
 
-namespace skywell {
+namespace skywell
+{
 
 QString osReleaseName(const QString &osReleaseText)
 {
@@ -17,8 +18,8 @@ QString osReleaseName(const QString &osReleaseText)
         if (!line.startsWith(QLatin1String("PRETTY_NAME=")))
             continue;
         QString value = line.mid(12);
-        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))
-            && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+            value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         return value;
     }
@@ -38,9 +39,11 @@ QString systemDescription()
             }
         }
     }
-    struct utsname uts {};
+    struct utsname uts {
+    };
     if (::uname(&uts) == 0)
-        description += QString::fromUtf8(uts.sysname) + QLatin1Char(' ') + QString::fromUtf8(uts.release) + QLatin1Char(' ');
+        description +=
+            QString::fromUtf8(uts.sysname) + QLatin1Char(' ') + QString::fromUtf8(uts.release) + QLatin1Char(' ');
     return description;
 }
 

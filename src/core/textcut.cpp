@@ -1,6 +1,7 @@
 #include "core/textcut.h"
 
-namespace skywell {
+namespace skywell
+{
 
 QByteArray cutUtf8(const QByteArray &utf8, qsizetype maxBytes)
 {

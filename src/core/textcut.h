@@ -2,7 +2,8 @@
 
 #include <QByteArray>
 
-namespace skywell {
+namespace skywell
+{
 
 // The longest prefix of a UTF-8 text that fits in maxBytes without
 // splitting a character.

@@ -1,6 +1,7 @@
 #include "core/ticker.h"
 
-namespace skywell {
+namespace skywell
+{
 
 Ticker::Ticker(QObject *parent) : QObject(parent)
 {

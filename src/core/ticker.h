@@ -6,12 +6,14 @@
 #include <functional>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 // The one-second supervision tick of the main loop. Every tick runs the
 // per-tick handlers; every tenth tick also runs the tenth-tick handlers
 // (time-zone check, due-show search).
-class Ticker final : public QObject {
+class Ticker final : public QObject
+{
     Q_OBJECT
 public:
     explicit Ticker(QObject *parent = nullptr);

@@ -3,9 +3,11 @@
 #include <cstring>
 #include <ctime>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 // Conversions that produce a number and so can lose their leading zero.
 bool isNumericConversion(char c)
 {

@@ -3,7 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-namespace skywell {
+namespace skywell
+{
 
 // Formats a local time with a strftime pattern. The "#" flag after "%"
 // (as in "%#d" or "%#I") removes the leading zero of a number; "%%" is a

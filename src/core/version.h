@@ -1,6 +1,7 @@
 #pragma once
 
-namespace skywell {
+namespace skywell
+{
 // Version text written to the log at every start.
 inline constexpr const char *kVersionText = "5.02";
 } // namespace skywell

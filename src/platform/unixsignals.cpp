@@ -4,9 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 int g_signalSockets[2] = {-1, -1};
 
 extern "C" void forwardSignal(int signalNumber)
@@ -19,13 +21,13 @@ extern "C" void forwardSignal(int signalNumber)
 
 UnixSignalWatcher::UnixSignalWatcher(QObject *parent) : QObject(parent)
 {
-    if (g_signalSockets[0] < 0
-        && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
+    if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
         return;
     m_notifier = std::make_unique<QSocketNotifier>(g_signalSockets[1], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &UnixSignalWatcher::readSignal);
 
-    struct sigaction action {};
+    struct sigaction action {
+    };
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -5,11 +5,13 @@
 
 #include <memory>
 
-namespace skywell {
+namespace skywell
+{
 
 // Turns SIGTERM and SIGINT into a Qt signal delivered on the main thread,
 // so the program can stop its timers and close its files before it ends.
-class UnixSignalWatcher final : public QObject {
+class UnixSignalWatcher final : public QObject
+{
     Q_OBJECT
 public:
     explicit UnixSignalWatcher(QObject *parent = nullptr);

@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace skywell {
+namespace skywell
+{
 
 MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QWidget(parent), m_prompter(prompter)
 {
@@ -21,9 +22,19 @@ MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QWidget(parent), m
     layout->addWidget(quit);
     resize(594, 475);
     connect(quit, &QPushButton::clicked, this, [this] {
-        if (confirmQuit())
+        if (confirmQuit()) {
+            Q_EMIT exitPosition(x(), y());
             closeWithoutAsking();
+        }
     });
+}
+
+void MainWindow::moveToSavedPosition(int left, int top)
+{
+    if (left == 0 && top == 0)
+        move(x(), 30);
+    else
+        move(left, top);
 }
 
 void MainWindow::restore()

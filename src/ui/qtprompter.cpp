@@ -7,7 +7,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-namespace skywell {
+namespace skywell
+{
 
 void QtPrompter::information(const QString &text, const QString &caption)
 {
@@ -16,8 +17,8 @@ void QtPrompter::information(const QString &text, const QString &caption)
 
 bool QtPrompter::question(const QString &text, const QString &caption)
 {
-    return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes;
+    return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void QtPrompter::error(const QString &text, const QString &caption)

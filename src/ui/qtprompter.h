@@ -4,10 +4,12 @@
 
 class QWidget;
 
-namespace skywell {
+namespace skywell
+{
 
 // The desktop's message boxes.
-class QtPrompter final : public Prompter {
+class QtPrompter final : public Prompter
+{
 public:
     explicit QtPrompter(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }

@@ -7,7 +7,8 @@
 #include <QPainter>
 #include <QTimer>
 
-namespace skywell {
+namespace skywell
+{
 
 SplashScreen::SplashScreen(QWidget *parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)

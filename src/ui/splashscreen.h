@@ -2,11 +2,13 @@
 
 #include <QDialog>
 
-namespace skywell {
+namespace skywell
+{
 
 // The start-up picture: a window without caption, 425 x 159 pixels, that
 // closes itself after three seconds or at the first click in it.
-class SplashScreen final : public QDialog {
+class SplashScreen final : public QDialog
+{
     Q_OBJECT
 public:
     static constexpr int kWidth = 425;

@@ -10,14 +10,16 @@
 #include <thread>
 
 using namespace skywell;
+using skywell::test::readAll;
 using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
-using skywell::test::readAll;
 
-namespace {
+namespace
+{
 constexpr std::int64_t kMonday = 1102367107; // Mon Dec 6 2004 21:05:07 UTC
 
-class ActivityLogTest : public ::testing::Test {
+class ActivityLogTest : public ::testing::Test
+{
 protected:
     ScopedEnv tz{"TZ", "UTC"};
     TempFolder folder;
@@ -61,7 +63,8 @@ TEST_F(ActivityLogTest, LinesOfExactlyTheLimitAreKept)
     // prefix is "time m\r\n"; a detail that brings the line to 1024 bytes.
     const int room = 1024 - (prefix.size() - 2) - 1 - 2;
     for (int extra : {-1, 0, 1}) {
-        const QByteArray line = ActivityLog::formatLine(kMonday, QStringLiteral("m"), QString(room + extra, QLatin1Char('d')));
+        const QByteArray line =
+            ActivityLog::formatLine(kMonday, QStringLiteral("m"), QString(room + extra, QLatin1Char('d')));
         EXPECT_EQ(line.size(), extra < 0 ? 1023 : 1024) << extra;
         EXPECT_TRUE(line.endsWith("d\r\n"));
     }

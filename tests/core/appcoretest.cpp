@@ -1,5 +1,5 @@
-#include "core/activitylog.h"
 #include "core/appcore.h"
+#include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
@@ -12,12 +12,14 @@
 #include <gtest/gtest.h>
 
 using namespace skywell;
+using skywell::test::readAll;
 using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
-using skywell::test::readAll;
 
-namespace {
-class AppCoreTest : public ::testing::Test {
+namespace
+{
+class AppCoreTest : public ::testing::Test
+{
 protected:
     ScopedEnv tz{"TZ", "UTC"};
     TempFolder program;

@@ -13,7 +13,8 @@ using namespace skywell;
 using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
 
-namespace {
+namespace
+{
 CommandLine parse(std::initializer_list<const char *> words)
 {
     QStringList args;
@@ -96,8 +97,9 @@ TEST(Folders, ProgramFolderFromEnvironment)
 
 TEST(SystemReport, DescribesTheDistributionAndKernel)
 {
-    EXPECT_EQ(osReleaseName(QStringLiteral("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n")),
-              QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
+    EXPECT_EQ(
+        osReleaseName(QStringLiteral("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n")),
+        QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     EXPECT_EQ(osReleaseName(QStringLiteral("PRETTY_NAME=Plain\n")), QStringLiteral("Plain"));
     EXPECT_EQ(osReleaseName(QStringLiteral("NAME=x\n")), QString());
     EXPECT_EQ(osReleaseName(QStringLiteral("PRETTY_NAME=\"\n")), QStringLiteral("\""));

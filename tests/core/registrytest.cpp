@@ -1,5 +1,5 @@
-#include "core/hint.h"
 #include "core/registry.h"
+#include "core/hint.h"
 #include "core/scriptedprompter.h"
 #include "support/tempenv.h"
 
@@ -11,8 +11,10 @@
 using namespace skywell;
 using skywell::test::TempFolder;
 
-namespace {
-class RegistryTest : public ::testing::Test {
+namespace
+{
+class RegistryTest : public ::testing::Test
+{
 protected:
     TempFolder user;
     TempFolder machine;
@@ -70,12 +72,14 @@ TEST_F(RegistryTest, NumbersAndLongTexts)
 TEST_F(RegistryTest, KeyPathsMapToIniFiles)
 {
     QString group;
-    EXPECT_EQ(Registry::iniFileForKey(QStringLiteral("/c"), kSkywellKey, &group), QStringLiteral("/c/Skywell/Skywell5.ini"));
+    EXPECT_EQ(Registry::iniFileForKey(QStringLiteral("/c"), kSkywellKey, &group),
+              QStringLiteral("/c/Skywell/Skywell5.ini"));
     EXPECT_EQ(group, QString());
     EXPECT_EQ(Registry::iniFileForKey(QStringLiteral("/c"), kCdWriteKey, &group),
               QStringLiteral("/c/Skywell/CDWriteConfig.ini"));
-    EXPECT_EQ(Registry::iniFileForKey(QStringLiteral("/c"), QStringLiteral("Software\\Skywell\\skywell\\Skywell 5"), &group),
-              QStringLiteral("/c/Skywell/skywell.ini"));
+    EXPECT_EQ(
+        Registry::iniFileForKey(QStringLiteral("/c"), QStringLiteral("Software\\Skywell\\skywell\\Skywell 5"), &group),
+        QStringLiteral("/c/Skywell/skywell.ini"));
     EXPECT_EQ(group, QStringLiteral("Skywell 5"));
 }
 
@@ -127,5 +131,6 @@ TEST_F(RegistryTest, HintShowsUntilItsBoxIsTicked)
     showHintOnce(kAddShowHintName, kAddShowHintText, registry, prompter);
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Hint), 3) << "each hint has its own mark";
     EXPECT_EQ(prompter.prompts().back().caption, QStringLiteral("Skywell Hint"));
-    EXPECT_EQ(prompter.prompts().back().text, QStringLiteral("Hint:\n\nTo record a show, start by clicking \"Add Show\". "));
+    EXPECT_EQ(prompter.prompts().back().text,
+              QStringLiteral("Hint:\n\nTo record a show, start by clicking \"Add Show\". "));
 }

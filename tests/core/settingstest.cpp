@@ -1,5 +1,5 @@
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/registry.h"
 #include "support/tempenv.h"
 
 #include <QDir>
@@ -10,10 +10,12 @@
 using namespace skywell;
 using skywell::test::TempFolder;
 
-namespace {
+namespace
+{
 const QString kProgram = QStringLiteral("/opt/skywell/");
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test
+{
 protected:
     TempFolder user;
     TempFolder machine;
@@ -99,10 +101,10 @@ TEST_F(SettingsTest, SavedInTheProfileSectionWithTheExactNames)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.startsWith("[Skywell%205]")) << text.constData();
-    for (const char *name : {"MP3%20Folder=", "Temp%20Folder=", "Sound%20Card=", "Format%20String=", "Proxy%20Address=",
-                             "Proxy%20Port=", "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0",
-                             "Start%20on%20Boot=1", "Tune%20In%20Browser=0", "Optimize%20Volume=1", "Uses%20Proxy=0",
-                             "First%20Time=0"})
+    for (const char *name :
+         {"MP3%20Folder=", "Temp%20Folder=", "Sound%20Card=", "Format%20String=", "Proxy%20Address=", "Proxy%20Port=",
+          "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0", "Start%20on%20Boot=1",
+          "Tune%20In%20Browser=0", "Optimize%20Volume=1", "Uses%20Proxy=0", "First%20Time=0"})
         EXPECT_TRUE(text.contains(name)) << name;
 }
 
@@ -111,7 +113,8 @@ TEST_F(SettingsTest, BadValuesReadAsDefaults)
     QDir().mkpath(user.file(QStringLiteral("Skywell")));
     QFile file(user.file(QStringLiteral("Skywell/skywell.ini")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Skywell%205]\nConnection%20Time=soon\nRetune%20Time=\x01\x02\nFirst%20Time=zero\n\xff\xfe garbage ]]][[\n");
+    file.write(
+        "[Skywell%205]\nConnection%20Time=soon\nRetune%20Time=\x01\x02\nFirst%20Time=zero\n\xff\xfe garbage ]]][[\n");
     file.close();
     Settings s;
     EXPECT_FALSE(loadSettings(s, registry, kProgram)) << "an unreadable First Time counts as a first start";

@@ -12,8 +12,10 @@ using namespace skywell;
 using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
 
-namespace {
-class SingleInstanceTest : public ::testing::Test {
+namespace
+{
+class SingleInstanceTest : public ::testing::Test
+{
 protected:
     TempFolder runtime;
     ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
@@ -36,8 +38,9 @@ TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOver)
     EXPECT_FALSE(first.anotherInstanceRuns());
     ASSERT_TRUE(first.claim());
     QList<InstanceMessage> received;
-    QObject::connect(&first, &SingleInstance::messageReceived,
-                     [&received](int message, int code) { received.append({message, code}); });
+    QObject::connect(&first, &SingleInstance::messageReceived, [&received](int message, int code) {
+        received.append({message, code});
+    });
 
     SingleInstance second(programFolder);
     EXPECT_TRUE(second.anotherInstanceRuns());
@@ -47,8 +50,8 @@ TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOver)
     // here; the receiver needs its event loop.
     bool sent = false;
     std::thread sender([&] {
-        sent = second.send(InstanceRequest::Restore) && second.send(InstanceRequest::Import)
-            && second.send(InstanceRequest::Quit);
+        sent = second.send(InstanceRequest::Restore) && second.send(InstanceRequest::Import) &&
+               second.send(InstanceRequest::Quit);
     });
     EXPECT_TRUE(waitFor([&] { return received.size() == 3; }));
     sender.join();

@@ -6,7 +6,8 @@
 using namespace skywell;
 using skywell::test::ScopedEnv;
 
-namespace {
+namespace
+{
 // Mon Dec 6 2004 21:05:07 UTC.
 constexpr std::int64_t kMonday = 1102367107;
 } // namespace
@@ -14,7 +15,8 @@ constexpr std::int64_t kMonday = 1102367107;
 TEST(TimeText, HashFlagDropsLeadingZeros)
 {
     ScopedEnv tz("TZ", "UTC");
-    EXPECT_EQ(formatTimeText(QStringLiteral("%a %b %#d %#I:%M:%S %p"), kMonday), QStringLiteral("Mon Dec 6 9:05:07 PM"));
+    EXPECT_EQ(formatTimeText(QStringLiteral("%a %b %#d %#I:%M:%S %p"), kMonday),
+              QStringLiteral("Mon Dec 6 9:05:07 PM"));
     EXPECT_EQ(formatTimeText(QStringLiteral("%d %I %m"), kMonday), QStringLiteral("06 09 12"));
     EXPECT_EQ(formatTimeText(QStringLiteral("%#d/%#m/%#H"), kMonday), QStringLiteral("6/12/21"));
 }

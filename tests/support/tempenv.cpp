@@ -2,7 +2,8 @@
 
 #include <QFile>
 
-namespace skywell::test {
+namespace skywell::test
+{
 
 QByteArray readAll(const QString &path)
 {

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <ctime>
 
-namespace skywell::test {
+namespace skywell::test
+{
 
 // Sets an environment variable for the life of the object.
-class ScopedEnv {
+class ScopedEnv
+{
 public:
     ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
     {
@@ -41,7 +43,8 @@ private:
 };
 
 // A temporary folder whose path ends in "/", like the program folder.
-class TempFolder {
+class TempFolder
+{
 public:
     QString path() const { return m_dir.path() + QLatin1Char('/'); }
     QString file(const QString &name) const { return path() + name; }

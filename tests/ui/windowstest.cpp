@@ -14,11 +14,13 @@
 
 using namespace skywell;
 
-class WindowsTest : public QObject {
+class WindowsTest : public QObject
+{
     Q_OBJECT
 private Q_SLOTS:
     void mainWindowAsksBeforeQuitting();
     void quitRequestClosesWithoutAsking();
+    void savedPosition();
     void splashClosesOnClickOrAfterThreeSeconds();
     void hintReportsTheTickedBox();
 };
@@ -45,9 +47,14 @@ void WindowsTest::mainWindowAsksBeforeQuitting()
     window.close(); // title bar: the same question, No again
     QVERIFY(window.isVisible());
 
+    window.move(120, 80);
+    QSignalSpy position(&window, &MainWindow::exitPosition);
     prompter.queueAnswer(true);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(quit.count(), 1);
+    QCOMPARE(position.count(), 1);
+    QCOMPARE(position.front().at(0).toInt(), window.x());
+    QCOMPARE(position.front().at(1).toInt(), window.y());
     QVERIFY(!window.isVisible());
 }
 
@@ -61,6 +68,17 @@ void WindowsTest::quitRequestClosesWithoutAsking()
     QCOMPARE(quit.count(), 1);
     QCOMPARE(prompter.prompts().size(), 0);
     QVERIFY(!window.isVisible());
+}
+
+void WindowsTest::savedPosition()
+{
+    ScriptedPrompter prompter;
+    MainWindow window(prompter);
+    window.move(200, 300);
+    window.moveToSavedPosition(0, 0);
+    QCOMPARE(window.pos(), QPoint(200, 30));
+    window.moveToSavedPosition(15, 25);
+    QCOMPARE(window.pos(), QPoint(15, 25));
 }
 
 void WindowsTest::splashClosesOnClickOrAfterThreeSeconds()
