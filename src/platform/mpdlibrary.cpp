@@ -11,9 +11,11 @@
 
 #include <mpd/client.h>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 
 // Replaces target by a copy of source, never leaving half a file under the
 // target's name.
@@ -34,7 +36,9 @@ void MpdLibrary::ConnectionFree::operator()(mpd_connection *connection) const
     mpd_connection_free(connection);
 }
 
-MpdLibrary::MpdLibrary(const Registry &registry, ActivityLog &log) : m_registry(registry), m_log(log) {}
+MpdLibrary::MpdLibrary(const Registry &registry, ActivityLog &log) : m_registry(registry), m_log(log)
+{
+}
 
 MpdLibrary::~MpdLibrary() = default;
 
@@ -43,7 +47,8 @@ MpdLibrary::Connection MpdLibrary::connect() const
     const QString host = m_registry.regReadString(MusicLibraryNames::host, kSkywellKey).trimmed();
     if (host.isEmpty())
         return {};
-    const int port = m_registry.readIntValue(MusicLibraryNames::port, kSkywellKey).value_or(MusicLibraryNames::defaultPort);
+    const int port =
+        m_registry.readIntValue(MusicLibraryNames::port, kSkywellKey).value_or(MusicLibraryNames::defaultPort);
     Connection connection(mpd_connection_new(host.toUtf8().constData(), static_cast<unsigned>(port), kTimeoutMs));
     if (!connection || mpd_connection_get_error(connection.get()) != MPD_ERROR_SUCCESS)
         return {};

@@ -6,7 +6,8 @@
 
 struct mpd_connection;
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 class Registry;
@@ -14,7 +15,8 @@ class Registry;
 // The music library of a Music Player Daemon. A recording is copied into a
 // subfolder of MPD's music folder and MPD is asked to read it into its
 // database. Host, port, password and folders come from the settings store.
-class MpdLibrary final : public MusicLibrary {
+class MpdLibrary final : public MusicLibrary
+{
 public:
     MpdLibrary(const Registry &registry, ActivityLog &log);
     ~MpdLibrary() override;

@@ -7,7 +7,8 @@
 
 #include <QCoreApplication>
 
-namespace skywell {
+namespace skywell
+{
 
 CdWriter::CdWriter(QString programFolder, Registry &registry, ActivityLog &log, Prompter &prompter,
                    ProcessRunner &runner, StatusLine status, ToolPrograms programs, ToolLimits limits)

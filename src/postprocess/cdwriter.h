@@ -6,7 +6,8 @@
 
 #include <optional>
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 class ProcessRunner;
@@ -15,7 +16,8 @@ class Registry;
 
 // Starts the CD writer helper (skywell-cdwrite) and reads back what it left
 // in "ErrorMsg" under "Software\Skywell\CDWriteConfig".
-class CdWriter final {
+class CdWriter final
+{
 public:
     CdWriter(QString programFolder, Registry &registry, ActivityLog &log, Prompter &prompter, ProcessRunner &runner,
              StatusLine status = {}, ToolPrograms programs = {}, ToolLimits limits = {});

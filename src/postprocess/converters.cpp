@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 
 QString inFolder(const QString &path, const QString &folder)
 {
@@ -37,8 +39,8 @@ Converters::Converters(const Settings &settings, QString programFolder, Activity
                        ProcessRunner &runner, RecordingInProgress recording, StatusLine status, ToolPrograms programs,
                        ToolLimits limits)
     : m_settings(settings), m_programFolder(std::move(programFolder)), m_log(log), m_prompter(prompter),
-      m_runner(runner), m_recording(std::move(recording)), m_status(std::move(status)),
-      m_programs(std::move(programs)), m_limits(limits)
+      m_runner(runner), m_recording(std::move(recording)), m_status(std::move(status)), m_programs(std::move(programs)),
+      m_limits(limits)
 {
 }
 
@@ -51,8 +53,7 @@ bool Converters::runCustomConversion(const QString &tempFileName, const QString 
     const QString script = m_programFolder + m_programs.customScriptName;
     ToolRun run{m_programs.shell, {script, pathArgument(source), outputPrefix}, m_limits.customPolls, {}};
     // A missing script is a failure to start, not a run that did nothing.
-    const RunOutcome outcome =
-        QFileInfo(script).isFile() ? m_runner.run(run) : RunOutcome::NotStarted;
+    const RunOutcome outcome = QFileInfo(script).isFile() ? m_runner.run(run) : RunOutcome::NotStarted;
     if (outcome == RunOutcome::NotStarted) {
         m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
                       m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
@@ -92,7 +93,8 @@ bool Converters::decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath
                 m_limits.decodePolls,
                 {}};
     if (m_runner.run(run) == RunOutcome::NotStarted) {
-        m_log.logLine(QStringLiteral("MP3 decoder failed"), run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        m_log.logLine(QStringLiteral("MP3 decoder failed"),
+                      run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
         m_prompter.error(QStringLiteral("MP3 decoder failed"));
     }
     // Whatever the decoder wrote goes on to the conversion.
@@ -106,8 +108,7 @@ bool Converters::longRecordingInProgress() const
     if (!m_recording)
         return false;
     const std::optional<RecordingSpan> span = m_recording();
-    return span && span->startTime > 0 && span->endTime > 0 &&
-           span->endTime - span->startTime > kLongRecordingSeconds;
+    return span && span->startTime > 0 && span->endTime > 0 && span->endTime - span->startTime > kLongRecordingSeconds;
 }
 
 void Converters::setStatus(const QString &text) const

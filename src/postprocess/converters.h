@@ -4,7 +4,8 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 class ProcessRunner;
@@ -13,11 +14,12 @@ struct Settings;
 
 // The tools that finish audio files: the user's conversion script, the MP3
 // decoder and the CD-format converter. Each run waits for its tool.
-class Converters final {
+class Converters final
+{
 public:
     Converters(const Settings &settings, QString programFolder, ActivityLog &log, Prompter &prompter,
-               ProcessRunner &runner, RecordingInProgress recording, StatusLine status = {},
-               ToolPrograms programs = {}, ToolLimits limits = {});
+               ProcessRunner &runner, RecordingInProgress recording, StatusLine status = {}, ToolPrograms programs = {},
+               ToolLimits limits = {});
 
     // Hands tempFolder + tempFileName and the output prefix to custom.sh.
     // False when the script is missing, cannot start, or was stopped at the

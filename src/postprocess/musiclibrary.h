@@ -2,11 +2,13 @@
 
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 // The user's music library that finished recordings are handed to. One
 // hand-off opens the library, adds files, and closes it again.
-class MusicLibrary {
+class MusicLibrary
+{
 public:
     virtual ~MusicLibrary() = default;
     // True when a library is configured and answers; the show editor and
@@ -21,7 +23,8 @@ public:
 };
 
 // Where the music library is configured, under "Software\Skywell5".
-namespace MusicLibraryNames {
+namespace MusicLibraryNames
+{
 inline const QString host = QStringLiteral("MusicLibraryHost");
 inline const QString port = QStringLiteral("MusicLibraryPort");
 inline const QString password = QStringLiteral("MusicLibraryPassword");

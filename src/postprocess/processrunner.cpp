@@ -9,9 +9,11 @@
 #include <csignal>
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 
 constexpr int kSliceMs = 40;
 

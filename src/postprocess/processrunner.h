@@ -6,7 +6,8 @@
 #include <chrono>
 #include <functional>
 
-namespace skywell {
+namespace skywell
+{
 
 // One run of an external tool: the program and its arguments go to the
 // child process as a list, never through a shell command line.
@@ -29,7 +30,8 @@ enum class RunOutcome {
 // limit. The caller gets the result only when the tool has ended or the limit
 // is reached; meanwhile the idle handler is called every few milliseconds so
 // that an open window keeps painting.
-class ProcessRunner final {
+class ProcessRunner final
+{
 public:
     explicit ProcessRunner(std::chrono::milliseconds pollInterval = std::chrono::milliseconds(1000));
 

@@ -6,7 +6,8 @@
 #include <functional>
 #include <optional>
 
-namespace skywell {
+namespace skywell
+{
 
 // The external programs that finish tracks. Plain names are looked up on
 // PATH; the user's script lives in the program folder.
