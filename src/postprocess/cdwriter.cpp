@@ -63,6 +63,7 @@ bool CdWriter::runCDWriter(const std::optional<QString> &arguments, QString *res
         if (resultOut)
             *resultOut = QStringLiteral("CDWrite timed out. The CD was not burned successfully.");
         m_log.logLine(QStringLiteral("CDWrite closed after 400 minutes"));
+        setStatus(QString());
         return false;
     }
     setStatus(QString());

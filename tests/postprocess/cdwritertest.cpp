@@ -238,5 +238,31 @@ TEST_F(CdWriterTest, SetUpWithoutADesktopExplainsTheCommandLineSetUp)
     EXPECT_EQ(registry.regReadString(QStringLiteral("Device"), kCdWriteKey), QStringLiteral("/dev/sr7"));
 }
 
+TEST_F(CdWriterTest, AHelperThatHangsIsStoppedAndOneThatSaysNothingIsNoSuccess)
+{
+    const auto fakeHelper = [this](const QString &name, const QByteArray &body) {
+        QFile file(program.file(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body);
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return file.fileName();
+    };
+    registry.regWriteString(QStringLiteral("ErrorMsg"), QStringLiteral("Success"), kCdWriteKey);
+    CdWriter silent(program.path(), registry, log, prompter, runner, {},
+                    ToolPrograms{.cdWriter = fakeHelper(QStringLiteral("silent"), "exit 0\n")});
+    QString result;
+    EXPECT_FALSE(silent.runCDWriter(QStringLiteral("/a.wav"), &result));
+    EXPECT_EQ(result, QStringLiteral("The CD writer ended without reporting a result."));
+
+    CdWriter hanging(
+        program.path(), registry, log, prompter, runner, [this](const QString &text) { statuses << text; },
+        ToolPrograms{.cdWriter = fakeHelper(QStringLiteral("hanging"), "sleep 100\n")}, ToolLimits{.cdWriterPolls = 3});
+    EXPECT_FALSE(hanging.burnCDFromTracks(QStringLiteral("/a.wav"), false, &result));
+    EXPECT_EQ(result, QStringLiteral("CDWrite timed out. The CD was not burned successfully."));
+    EXPECT_TRUE(logText().contains(QStringLiteral("CDWrite closed after 400 minutes")));
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Burning CD"), QString()}));
+    EXPECT_TRUE(prompter.prompts().isEmpty());
+}
+
 } // namespace
 } // namespace skywell
