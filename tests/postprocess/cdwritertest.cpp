@@ -169,6 +169,16 @@ TEST_F(CdWriterTest, WithoutADriveTheHelperSaysSoAndTheRunFails)
         << qPrintable(result);
     EXPECT_EQ(errorMsg(), result);
     EXPECT_TRUE(imageFiles(QStringLiteral("*")).isEmpty());
+
+    // Something that is no CD writer: wodim and xorriso refuse it.
+    registry.regWriteString(QStringLiteral("Device"), QStringLiteral("/dev/null"), kCdWriteKey);
+    const QString mp3 = sources.file(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(test::makeMp3(mp3, 0.5));
+    for (const QString &list : {wav, mp3 + QStringLiteral("?/data")}) {
+        EXPECT_FALSE(writer.runCDWriter(list, &result));
+        EXPECT_TRUE(result.startsWith(QStringLiteral("The CD drive /dev/null cannot be used for writing")))
+            << qPrintable(result);
+    }
 }
 
 TEST_F(CdWriterTest, BadListsAreRefusedWithAClearText)

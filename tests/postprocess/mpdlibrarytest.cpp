@@ -102,7 +102,7 @@ TEST_F(MpdLibraryTest, AddedTracksAppearInMpdsDatabase)
     QStringList songs;
     while ((songs = songsIn(mpd, subfolder)) != expected && waited.elapsed() < 15000)
         QThread::msleep(100);
-    EXPECT_EQ(songs, expected);
+    EXPECT_EQ(songs.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
 }
 
 TEST_F(MpdLibraryTest, NotInstalledWithoutAHostOrWhenNothingAnswers)

@@ -31,10 +31,37 @@ bool saysNoDisc(const QString &output)
     return false;
 }
 
+bool saysDriveUnusable(const QString &output)
+{
+    static const char *const marks[] = {"cannot open scsi driver", "rejected because", "permission denied", "not a cd",
+                                        "no such device"};
+    const QString lower = output.toLower();
+    for (const char *mark : marks) {
+        if (lower.contains(QLatin1String(mark)))
+            return true;
+    }
+    return false;
+}
+
 QString lastLines(const QString &output, int count)
 {
     QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return lines.mid(std::max<qsizetype>(0, lines.size() - count)).join(QLatin1Char('\n'));
+}
+
+// The lines of a tool's output that say what went wrong (its own error
+// lines), else its last lines.
+QString problemLines(const QString &program, const QString &output)
+{
+    QStringList found;
+    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString text = line.trimmed();
+        const bool toolError = text.startsWith(program + QLatin1Char(':')) && !text.contains(QLatin1String("Warning"));
+        if (toolError || text.contains(QLatin1String(": FAILURE :")) || text.contains(QLatin1String(": SORRY :")) ||
+            text.startsWith(QLatin1String("Cannot ")))
+            found << text;
+    }
+    return found.isEmpty() ? lastLines(output, 3) : found.mid(0, 3).join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -234,7 +261,11 @@ QString Burner::runTool(const QString &program, const QString &package, const QS
         return {};
     if (!device.isEmpty() && saysNoDisc(output))
         return QStringLiteral("There is no writable disc in the CD drive %1.").arg(device);
-    return QStringLiteral("Writing the CD failed (%1): %2").arg(program, lastLines(output, 3));
+    if (!device.isEmpty() && saysDriveUnusable(output))
+        return QStringLiteral("The CD drive %1 cannot be used for writing (is it a CD writer, and may this user use "
+                              "it?): %2")
+            .arg(device, problemLines(program, output));
+    return QStringLiteral("Writing the CD failed (%1): %2").arg(program, problemLines(program, output));
 }
 
 } // namespace skywell::cdwrite
