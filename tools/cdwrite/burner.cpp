@@ -238,7 +238,7 @@ QString Burner::runTool(const QString &program, const QString &package, const QS
         const QString lines = pending.left(end);
         pending.remove(0, end + 1);
         output += lines + QLatin1Char('\n');
-        const QString last = lastLines(lines, 1).trimmed();
+        const QString last = lastLines(lines, 1).simplified();
         if (!last.isEmpty())
             report(last);
     });
