@@ -131,7 +131,7 @@ TEST_F(CdWriterTest, ThreeWavTracksMakeACueBinImageThatReadsBackRight)
 TEST_F(CdWriterTest, ThreeMp3FilesWithDataMarkMakeAnIsoImage)
 {
     const QStringList names{QStringLiteral("it's \"one\".mp3"), QStringLiteral("two $PATH `id`.mp3"),
-                            QStringLiteral("three; echo x.mp3")};
+                            QStringLiteral("three; echo\nx.mp3")};
     QStringList paths;
     for (const QString &name : names) {
         paths << sources.file(name);
@@ -147,13 +147,10 @@ TEST_F(CdWriterTest, ThreeMp3FilesWithDataMarkMakeAnIsoImage)
     ASSERT_TRUE(test::runTool(QStringLiteral("isoinfo"),
                               {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), images.file(isos[0])},
                               &listing));
-    QStringList files = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    files.sort();
-    QStringList expected;
+    // One path a line; the names come back whole, the line end included.
+    EXPECT_EQ(listing.count(QLatin1Char('\n')), 4) << qPrintable(listing);
     for (const QString &name : names)
-        expected << QLatin1Char('/') + name;
-    expected.sort();
-    EXPECT_EQ(files, expected);
+        EXPECT_TRUE(listing.contains(QLatin1Char('/') + name + QLatin1Char('\n'))) << qPrintable(listing);
 }
 
 TEST_F(CdWriterTest, WithoutADriveTheHelperSaysSoAndTheRunFails)
