@@ -127,6 +127,14 @@ int main(int argc, char **argv)
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty())
         return setup(registry, desktop);
+    if (arguments.first() == QLatin1String("--help")) {
+        std::printf("Usage: skywell-cdwrite \"FILE?FILE?...\"          audio CD from WAV files\n"
+                    "       skywell-cdwrite \"FILE?FILE?...?/data\"    data CD\n"
+                    "       skywell-cdwrite                            set-up window\n"
+                    "       skywell-cdwrite --device DRIVE --write-image yes|no --image-folder FOLDER\n"
+                    "The result (\"Success\" or the problem) is left in ErrorMsg of the CDWriteConfig settings.\n");
+        return 0;
+    }
     if (arguments.first().startsWith(QLatin1String("--")))
         return commandLineSetup(arguments, registry);
 
