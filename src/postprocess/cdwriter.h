@@ -1,0 +1,56 @@
+#pragma once
+
+#include "postprocess/toolprograms.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace skywell
+{
+
+class ActivityLog;
+class ProcessRunner;
+class Prompter;
+class Registry;
+
+// Starts the CD writer helper (skywell-cdwrite) and reads back what it left
+// in "ErrorMsg" under "Software\Skywell\CDWriteConfig".
+class CdWriter final
+{
+public:
+    CdWriter(QString programFolder, Registry &registry, ActivityLog &log, Prompter &prompter, ProcessRunner &runner,
+             StatusLine status = {}, ToolPrograms programs = {}, ToolLimits limits = {});
+
+    // The longest file list the helper takes.
+    static constexpr qsizetype kMaxArgumentLength = 4999;
+    static inline const QString kErrorMsgName = QStringLiteral("ErrorMsg");
+    static inline const QString kSuccess = QStringLiteral("Success");
+
+    // Without arguments the helper opens its set-up. True when the helper
+    // ended and, when resultOut is given, reported "Success".
+    bool runCDWriter(const std::optional<QString> &arguments, QString *resultOut);
+
+    // Burns the "?"-separated file list; a data CD gets "?/data" at the end.
+    bool burnCDFromTracks(const QString &fileList, bool dataCD, QString *resultOut);
+
+    // Opens the helper's set-up and shows its result unless it is "Success".
+    bool setupCDBurner();
+
+    // The helper beside the running program.
+    static QString defaultHelperPath();
+
+private:
+    void setStatus(const QString &text) const;
+
+    QString m_programFolder;
+    Registry &m_registry;
+    ActivityLog &m_log;
+    Prompter &m_prompter;
+    ProcessRunner &m_runner;
+    StatusLine m_status;
+    ToolPrograms m_programs;
+    ToolLimits m_limits;
+};
+
+} // namespace skywell

@@ -1,0 +1,156 @@
+#include "postprocess/converters.h"
+
+#include "core/activitylog.h"
+#include "core/prompter.h"
+#include "core/settings.h"
+#include "postprocess/processrunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace skywell
+{
+
+namespace
+{
+
+QString inFolder(const QString &path, const QString &folder)
+{
+    return QDir::isAbsolutePath(path) ? path : folder + path;
+}
+
+// Replaces destination by a copy of source.
+bool copyReplacing(const QString &source, const QString &destination)
+{
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath())
+        return QFileInfo::exists(source);
+    const QString partial = destination + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial))
+        return false;
+    QFile::remove(destination);
+    return QFile::rename(partial, destination);
+}
+
+} // namespace
+
+Converters::Converters(const Settings &settings, QString programFolder, ActivityLog &log, Prompter &prompter,
+                       ProcessRunner &runner, RecordingInProgress recording, StatusLine status, ToolPrograms programs,
+                       ToolLimits limits)
+    : m_settings(settings), m_programFolder(std::move(programFolder)), m_log(log), m_prompter(prompter),
+      m_runner(runner), m_recording(std::move(recording)), m_status(std::move(status)), m_programs(std::move(programs)),
+      m_limits(limits)
+{
+}
+
+bool Converters::runCustomConversion(const QString &tempFileName, const QString &outputPrefix)
+{
+    const QString source = m_settings.tempFolder + tempFileName;
+    m_log.logLine(QStringLiteral("Converting WAV using CUSTOM.BAT"), source);
+    m_log.logLine(QStringLiteral("Converting to (prefix):"), outputPrefix);
+
+    const QString script = m_programFolder + m_programs.customScriptName;
+    ToolRun run{m_programs.shell, {script, pathArgument(source), outputPrefix}, m_limits.customPolls, {}};
+    // A missing script is a failure to start, not a run that did nothing.
+    const RunOutcome outcome = QFileInfo(script).isFile() ? m_runner.run(run) : RunOutcome::NotStarted;
+    if (outcome == RunOutcome::NotStarted) {
+        m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
+                      m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        m_prompter.error(QStringLiteral("Custom WAV Conversion failed"));
+        return false;
+    }
+    if (outcome == RunOutcome::TimedOut) {
+        m_log.logLine(QStringLiteral("Custom conversion automatically terminated after 10 minutes."));
+        return false;
+    }
+    return true;
+}
+
+QString Converters::intermediatePath(const QString &wavPath)
+{
+    // The first '.' of the file name, not of the whole path: a dot in a
+    // folder name must not send the file into another folder.
+    const qsizetype nameStart = wavPath.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = wavPath.indexOf(QLatin1Char('.'), nameStart);
+    if (dot <= nameStart)
+        return {};
+    QString result = wavPath;
+    result[dot - 1] = result[dot - 1] == QLatin1Char('~') ? QLatin1Char('!') : QLatin1Char('~');
+    return result;
+}
+
+bool Converters::decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath)
+{
+    m_log.logLine(QStringLiteral("Converting MP3 to WAV: "), mp3Path);
+    const QString intermediate = intermediatePath(wavPath);
+    if (intermediate.isEmpty())
+        return false;
+
+    ToolRun run{m_programs.mp3Decoder,
+                {QStringLiteral("--decode"), QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-m"),
+                 QStringLiteral("s"), pathArgument(mp3Path), pathArgument(intermediate)},
+                m_limits.decodePolls,
+                {}};
+    if (m_runner.run(run) == RunOutcome::NotStarted) {
+        m_log.logLine(QStringLiteral("MP3 decoder failed"),
+                      run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        m_prompter.error(QStringLiteral("MP3 decoder failed"));
+    }
+    // Whatever the decoder wrote goes on to the conversion.
+    const bool converted = convertToCDWav(intermediate, wavPath);
+    QFile::remove(intermediate);
+    return converted;
+}
+
+bool Converters::longRecordingInProgress() const
+{
+    if (!m_recording)
+        return false;
+    const std::optional<RecordingSpan> span = m_recording();
+    return span && span->startTime > 0 && span->endTime > 0 && span->endTime - span->startTime > kLongRecordingSeconds;
+}
+
+void Converters::setStatus(const QString &text) const
+{
+    if (m_status)
+        m_status(text);
+}
+
+bool Converters::convertToCDWav(const QString &source, const QString &destination)
+{
+    const QString sourcePath = inFolder(source, m_settings.tempFolder);
+    const QString destinationPath = inFolder(destination, m_settings.mp3Folder);
+
+    // Converting beside a long recording would cost it processor time.
+    if (longRecordingInProgress())
+        return copyReplacing(sourcePath, destinationPath);
+
+    m_log.logLine(QStringLiteral("Converting WAV to CD Burner Quality"), sourcePath);
+    setStatus(QStringLiteral("Converting WAV to CD Burner Quality"));
+
+    // sox cannot write the file it reads: convert in place through a
+    // neighbour file.
+    const bool inPlace = QFileInfo(sourcePath).canonicalFilePath() == QFileInfo(destinationPath).canonicalFilePath() &&
+                         QFileInfo::exists(sourcePath);
+    const QString output = inPlace ? destinationPath + QStringLiteral(".cd.wav") : destinationPath;
+    ToolRun run{m_programs.wavConverter,
+                {pathArgument(sourcePath), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-b"),
+                 QStringLiteral("16"), QStringLiteral("-c"), QStringLiteral("2"), pathArgument(output)},
+                m_limits.convertPolls,
+                {}};
+    const RunOutcome outcome = m_runner.run(run);
+    if (outcome == RunOutcome::NotStarted) {
+        m_log.logLine(QStringLiteral("WAV Converter encoder failed"),
+                      run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        m_prompter.error(QStringLiteral("WAV Converter failed"));
+        return false;
+    }
+    if (inPlace && outcome == RunOutcome::Finished && QFileInfo::exists(output)) {
+        QFile::remove(destinationPath);
+        QFile::rename(output, destinationPath);
+    }
+    return outcome == RunOutcome::Finished;
+}
+
+} // namespace skywell

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "postprocess/toolprograms.h"
+
+#include <QString>
+
+namespace skywell
+{
+
+class ActivityLog;
+class ProcessRunner;
+class Prompter;
+struct Settings;
+
+// The tools that finish audio files: the user's conversion script, the MP3
+// decoder and the CD-format converter. Each run waits for its tool.
+class Converters final
+{
+public:
+    Converters(const Settings &settings, QString programFolder, ActivityLog &log, Prompter &prompter,
+               ProcessRunner &runner, RecordingInProgress recording, StatusLine status = {}, ToolPrograms programs = {},
+               ToolLimits limits = {});
+
+    // Hands tempFolder + tempFileName and the output prefix to custom.sh.
+    // False when the script is missing, cannot start, or was stopped at the
+    // limit.
+    bool runCustomConversion(const QString &tempFileName, const QString &outputPrefix);
+
+    // Decodes an MP3 file to an intermediate WAV file and converts that to
+    // CD format at wavPath; the intermediate file is removed.
+    bool decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath);
+
+    // Converts to 44100 Hz, 16-bit, stereo. Relative names are taken in the
+    // temporary folder (source) and the recordings folder (destination).
+    // While a long recording is in progress the file is copied instead.
+    bool convertToCDWav(const QString &source, const QString &destination);
+
+    // The path whose file name has the character before its first '.'
+    // replaced by '~' ('!' when it already is '~'); empty when the file name
+    // has no such character.
+    static QString intermediatePath(const QString &wavPath);
+
+    // A recording longer than this (seconds) is "long": no conversion runs
+    // beside it.
+    static constexpr std::int64_t kLongRecordingSeconds = 4800;
+
+private:
+    bool longRecordingInProgress() const;
+    void setStatus(const QString &text) const;
+
+    const Settings &m_settings;
+    QString m_programFolder;
+    ActivityLog &m_log;
+    Prompter &m_prompter;
+    ProcessRunner &m_runner;
+    RecordingInProgress m_recording;
+    StatusLine m_status;
+    ToolPrograms m_programs;
+    ToolLimits m_limits;
+};
+
+} // namespace skywell

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace skywell
+{
+
+// The user's music library that finished recordings are handed to. One
+// hand-off opens the library, adds files, and closes it again.
+class MusicLibrary
+{
+public:
+    virtual ~MusicLibrary() = default;
+    // True when a library is configured and answers; the show editor and
+    // Quick Record offer the "add to library" option only then.
+    virtual bool isMusicLibraryInstalled() = 0;
+    // False when the library cannot be reached (the caller logs it).
+    virtual bool openMusicLibrary() = 0;
+    // Makes the file part of the library. What the library does with it is
+    // not waited for.
+    virtual void addToMusicLibrary(const QString &path) = 0;
+    virtual void closeMusicLibrary() = 0;
+};
+
+// Where the music library is configured, under "Software\Skywell5".
+namespace MusicLibraryNames
+{
+inline const QString host = QStringLiteral("MusicLibraryHost");
+inline const QString port = QStringLiteral("MusicLibraryPort");
+inline const QString password = QStringLiteral("MusicLibraryPassword");
+// The library's music folder on this computer, and the folder inside it
+// that receives Skywell's recordings.
+inline const QString folder = QStringLiteral("MusicLibraryFolder");
+inline const QString subfolder = QStringLiteral("MusicLibrarySubfolder");
+inline constexpr int defaultPort = 6600;
+inline const QString defaultSubfolder = QStringLiteral("Skywell");
+} // namespace MusicLibraryNames
+
+} // namespace skywell

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+
+namespace skywell
+{
+
+// One run of an external tool: the program and its arguments go to the
+// child process as a list, never through a shell command line.
+struct ToolRun {
+    QString program;
+    QStringList arguments;
+    // Number of polls (one per poll interval) before the run is given up.
+    int pollLimit = 600;
+    // Working folder of the child; empty keeps ours.
+    QString workingFolder;
+};
+
+enum class RunOutcome {
+    NotStarted, // the program could not be started
+    Finished,   // it ended by itself (its exit code is not looked at)
+    TimedOut,   // it still ran at the poll limit and was ended
+};
+
+// Starts a tool and waits for it, polling once per interval up to the run's
+// limit. The caller gets the result only when the tool has ended or the limit
+// is reached; meanwhile the idle handler is called every few milliseconds so
+// that an open window keeps painting.
+class ProcessRunner final
+{
+public:
+    explicit ProcessRunner(std::chrono::milliseconds pollInterval = std::chrono::milliseconds(1000));
+
+    // The default handler serves pending events except user input and
+    // timers: the window repaints, but no click and no tick re-enters the
+    // code that is waiting for the tool.
+    void setIdleHandler(std::function<void()> idle) { m_idle = std::move(idle); }
+    static void serveWindowEvents();
+
+    std::chrono::milliseconds pollInterval() const { return m_pollInterval; }
+
+    RunOutcome run(const ToolRun &run);
+
+private:
+    std::chrono::milliseconds m_pollInterval;
+    std::function<void()> m_idle;
+};
+
+// A path as a tool argument: a relative path that starts with "-" gets "./"
+// in front so that no tool takes it for an option.
+QString pathArgument(const QString &path);
+
+} // namespace skywell

@@ -1,0 +1,73 @@
+#include "postprocess/audiofiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtEndian>
+
+namespace skywell::test
+{
+
+bool runTool(const QString &program, const QStringList &arguments, QString *output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForStarted(-1) || !process.waitForFinished(120000))
+        return false;
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool makeWav(const QString &path, double seconds, int rate, int channels)
+{
+    return runTool(QStringLiteral("sox"),
+                   {QStringLiteral("-n"), QStringLiteral("-r"), QString::number(rate), QStringLiteral("-b"),
+                    QStringLiteral("16"), QStringLiteral("-c"), QString::number(channels), path,
+                    QStringLiteral("synth"), QString::number(seconds), QStringLiteral("sine"), QStringLiteral("440"),
+                    QStringLiteral("vol"), QStringLiteral("0.5")});
+}
+
+bool makeMp3(const QString &path, double seconds, int rate, int channels)
+{
+    const QString wav = path + QStringLiteral(".source.wav");
+    const bool ok = makeWav(wav, seconds, rate, channels) &&
+                    runTool(QStringLiteral("lame"),
+                            {QStringLiteral("--quiet"), QStringLiteral("-b"), QStringLiteral("64"), wav, path});
+    QFile::remove(wav);
+    return ok;
+}
+
+std::optional<WavFormat> readWavFormat(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return std::nullopt;
+    WavFormat format;
+    bool haveFormat = false;
+    while (true) {
+        const QByteArray chunk = file.read(8);
+        if (chunk.size() < 8)
+            return std::nullopt;
+        const quint32 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        if (chunk.startsWith("fmt ")) {
+            const QByteArray body = file.read(size);
+            if (body.size() < 16)
+                return std::nullopt;
+            format.channels = qFromLittleEndian<quint16>(body.constData() + 2);
+            format.sampleRate = static_cast<int>(qFromLittleEndian<quint32>(body.constData() + 4));
+            format.bitsPerSample = qFromLittleEndian<quint16>(body.constData() + 14);
+            haveFormat = true;
+        } else if (chunk.startsWith("data")) {
+            format.dataBytes = size;
+            return haveFormat ? std::optional<WavFormat>(format) : std::nullopt;
+        } else {
+            file.skip(size + (size & 1));
+        }
+    }
+}
+
+} // namespace skywell::test

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace skywell::test
+{
+
+// Runs a tool to its end (tests only); true when it exited with 0.
+bool runTool(const QString &program, const QStringList &arguments, QString *output = nullptr);
+
+// A sine tone made by sox.
+bool makeWav(const QString &path, double seconds, int rate = 44100, int channels = 2);
+// An MP3 file made by lame from a sox tone.
+bool makeMp3(const QString &path, double seconds, int rate = 22050, int channels = 1);
+
+struct WavFormat {
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    qint64 dataBytes = 0;
+};
+// The format of a RIFF WAVE file read from its header.
+std::optional<WavFormat> readWavFormat(const QString &path);
+
+} // namespace skywell::test

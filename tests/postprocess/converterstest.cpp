@@ -1,0 +1,229 @@
+// The converters against the real tools: /bin/sh with a script, lame, sox.
+#include "postprocess/audiofiles.h"
+#include "support/tempenv.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "postprocess/converters.h"
+#include "postprocess/processrunner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace skywell
+{
+namespace
+{
+
+using test::TempFolder;
+
+// A name that a shell would take apart: quotes, blanks, $, backticks,
+// semicolons and a line end.
+const QString kNastyName = QStringLiteral("it's \"the\" $HOME `touch pwned` ; touch pwned2\nnext");
+
+class ConvertersTest : public ::testing::Test
+{
+protected:
+    ConvertersTest() : log(program.path(), clock)
+    {
+        settings.tempFolder = temp.path();
+        settings.mp3Folder = recordings.path();
+    }
+
+    Converters make(ToolLimits limits = {}, ToolPrograms programs = {})
+    {
+        return Converters(
+            settings, program.path(), log, prompter, runner, [this] { return recording; },
+            [this](const QString &text) { statuses << text; }, programs, limits);
+    }
+
+    void writeScript(const QString &body)
+    {
+        QFile file(program.file(QStringLiteral("custom.sh")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(body.toUtf8());
+    }
+
+    QString logText() const { return QString::fromUtf8(test::readAll(log.filePath())); }
+
+    TempFolder program;
+    TempFolder temp;
+    TempFolder recordings;
+    SystemClock clock;
+    ActivityLog log;
+    ScriptedPrompter prompter;
+    Settings settings;
+    ProcessRunner runner;
+    std::optional<RecordingSpan> recording;
+    QStringList statuses;
+};
+
+TEST_F(ConvertersTest, CustomScriptGetsBothArgumentsUnharmedAndIsWaitedFor)
+{
+    // The script sleeps, then records exactly what it was given.
+    writeScript(QStringLiteral("sleep 3\nprintf '%s|%s' \"$1\" \"$2\" > \"$(dirname \"$0\")/args.txt\"\n"));
+    const QString tempName = kNastyName + QStringLiteral(".wav");
+    const QString prefix = QStringLiteral("-Show; rm -rf / $(id) `id`");
+    Converters converters = make();
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_TRUE(converters.runCustomConversion(tempName, prefix));
+    EXPECT_GE(elapsed.elapsed(), 2900);
+    EXPECT_LT(elapsed.elapsed(), 5000);
+
+    EXPECT_EQ(QString::fromUtf8(test::readAll(program.file(QStringLiteral("args.txt")))),
+              temp.path() + tempName + QLatin1Char('|') + prefix);
+    for (const QString &folder : {program.path(), temp.path(), recordings.path(), QDir::currentPath() + u'/'}) {
+        EXPECT_FALSE(QFile::exists(folder + QStringLiteral("pwned")));
+        EXPECT_FALSE(QFile::exists(folder + QStringLiteral("pwned2")));
+    }
+    EXPECT_TRUE(logText().contains(QStringLiteral("Converting WAV using CUSTOM.BAT ") + temp.path() + tempName));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Converting to (prefix): ") + prefix));
+}
+
+TEST_F(ConvertersTest, CustomScriptThatNeverEndsIsStoppedWithWhatItStarted)
+{
+    writeScript(QStringLiteral("sleep 1000 &\necho $! > \"$(dirname \"$0\")/child.pid\"\nwait\n"));
+    Converters converters = make(ToolLimits{.customPolls = 2});
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(converters.runCustomConversion(QStringLiteral("a.wav"), QStringLiteral("a")));
+    EXPECT_GE(elapsed.elapsed(), 1900);
+    EXPECT_LT(elapsed.elapsed(), 6000);
+    EXPECT_TRUE(logText().contains(QStringLiteral("Custom conversion automatically terminated after 10 minutes.")));
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 0);
+
+    // The script's own child went with it.
+    const int child = QString::fromUtf8(test::readAll(program.file(QStringLiteral("child.pid")))).trimmed().toInt();
+    ASSERT_GT(child, 0);
+    QElapsedTimer gone;
+    gone.start();
+    while (::kill(child, 0) == 0 && gone.elapsed() < 3000)
+        ::usleep(50000);
+    EXPECT_NE(::kill(child, 0), 0);
+}
+
+TEST_F(ConvertersTest, MissingScriptOrToolsGiveTheirFailureMessages)
+{
+    Converters converters = make({}, ToolPrograms{.mp3Decoder = QStringLiteral("skywell-no-such-lame"),
+                                                  .wavConverter = QStringLiteral("skywell-no-such-sox")});
+    EXPECT_FALSE(converters.runCustomConversion(QStringLiteral("a.wav"), QStringLiteral("a")));
+    ASSERT_TRUE(test::makeWav(temp.file(QStringLiteral("in.wav")), 0.2));
+    EXPECT_FALSE(converters.convertToCDWav(QStringLiteral("in.wav"), QStringLiteral("out.wav")));
+    ASSERT_TRUE(test::makeMp3(recordings.file(QStringLiteral("song.mp3")), 0.5));
+    EXPECT_FALSE(converters.decodeMP3ToCDWav(recordings.file(QStringLiteral("song.mp3")),
+                                             recordings.file(QStringLiteral("song.wav"))));
+
+    QStringList errors;
+    for (const auto &prompt : prompter.prompts()) {
+        EXPECT_EQ(prompt.caption, QStringLiteral("Skywell Error"));
+        errors << prompt.text;
+    }
+    EXPECT_EQ(errors,
+              (QStringList{QStringLiteral("Custom WAV Conversion failed"), QStringLiteral("WAV Converter failed"),
+                           QStringLiteral("MP3 decoder failed"), QStringLiteral("WAV Converter failed")}));
+    const QString text = logText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Custom.bat WAV file conversion failed")));
+    EXPECT_TRUE(text.contains(QStringLiteral("WAV Converter encoder failed skywell-no-such-sox")));
+    EXPECT_TRUE(text.contains(QStringLiteral("MP3 decoder failed skywell-no-such-lame --decode -b 16 -m s")));
+}
+
+TEST_F(ConvertersTest, Mp3DecodesToCdFormatBesideItAndLeavesNoIntermediateFile)
+{
+    // A name that needs care in every tool, in a folder with a dot.
+    QDir(recordings.path()).mkdir(QStringLiteral("v1.2"));
+    const QString folder = recordings.path() + QStringLiteral("v1.2/");
+    const QString mp3 = folder + kNastyName + QStringLiteral(".mp3");
+    ASSERT_TRUE(test::makeMp3(mp3, 2.0, 22050, 1));
+    const QString wav = folder + kNastyName + QStringLiteral(".wav");
+    Converters converters = make();
+
+    EXPECT_TRUE(converters.decodeMP3ToCDWav(mp3, wav));
+    const std::optional<test::WavFormat> format = test::readWavFormat(wav);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->sampleRate, 44100);
+    EXPECT_EQ(format->bitsPerSample, 16);
+    EXPECT_EQ(format->channels, 2);
+    // About two seconds of CD audio (the decoder adds a little padding).
+    EXPECT_NEAR(static_cast<double>(format->dataBytes) / (44100 * 4), 2.0, 0.1);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{kNastyName + QStringLiteral(".mp3"), kNastyName + QStringLiteral(".wav")}));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Converting MP3 to WAV:  ") + mp3));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Converting WAV to CD Burner Quality ")));
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Converting WAV to CD Burner Quality")));
+    EXPECT_TRUE(prompter.prompts().isEmpty());
+}
+
+TEST_F(ConvertersTest, LongRecordingInProgressMeansCopyInsteadOfConvert)
+{
+    ASSERT_TRUE(test::makeWav(temp.file(QStringLiteral("mono.wav")), 0.5, 22050, 1));
+    const QByteArray original = test::readAll(temp.file(QStringLiteral("mono.wav")));
+    QFile stale(recordings.file(QStringLiteral("cd.wav")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("old");
+    stale.close();
+    Converters converters = make();
+
+    recording = RecordingSpan{1'700'000'000, 1'700'000'000 + 4801};
+    EXPECT_TRUE(converters.convertToCDWav(QStringLiteral("mono.wav"), QStringLiteral("cd.wav")));
+    EXPECT_EQ(test::readAll(recordings.file(QStringLiteral("cd.wav"))), original);
+    EXPECT_FALSE(logText().contains(QStringLiteral("Converting WAV to CD Burner Quality")));
+
+    // Exactly 4800 seconds is not long: sox runs.
+    recording = RecordingSpan{1'700'000'000, 1'700'000'000 + 4800};
+    EXPECT_TRUE(converters.convertToCDWav(QStringLiteral("mono.wav"), QStringLiteral("cd.wav")));
+    const auto format = test::readWavFormat(recordings.file(QStringLiteral("cd.wav")));
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->sampleRate, 44100);
+    EXPECT_EQ(format->channels, 2);
+    EXPECT_TRUE(logText().contains(QStringLiteral("Converting WAV to CD Burner Quality")));
+}
+
+TEST_F(ConvertersTest, ConvertingAFileOntoItselfKeepsItWhole)
+{
+    ASSERT_TRUE(test::makeWav(recordings.file(QStringLiteral("same.wav")), 1.0, 22050, 1));
+    Converters converters = make();
+    const QString path = recordings.file(QStringLiteral("same.wav"));
+    EXPECT_TRUE(converters.convertToCDWav(path, path));
+    const auto format = test::readWavFormat(path);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->sampleRate, 44100);
+    EXPECT_NEAR(static_cast<double>(format->dataBytes) / (44100 * 4), 1.0, 0.05);
+}
+
+TEST(IntermediatePath, ReplacesTheCharacterBeforeTheFileNamesFirstDot)
+{
+    EXPECT_EQ(Converters::intermediatePath(QStringLiteral("/r/show.wav")), QStringLiteral("/r/sho~.wav"));
+    EXPECT_EQ(Converters::intermediatePath(QStringLiteral("/r/sho~.wav")), QStringLiteral("/r/sho!.wav"));
+    EXPECT_EQ(Converters::intermediatePath(QStringLiteral("/a.b/show.1.wav")), QStringLiteral("/a.b/sho~.1.wav"));
+    EXPECT_EQ(Converters::intermediatePath(QStringLiteral("/a.b/noext")), QString());
+    EXPECT_EQ(Converters::intermediatePath(QStringLiteral("/r/.wav")), QString());
+}
+
+TEST(ProcessRunnerWait, ServesPostedEventsButNoTimersWhileTheToolRuns)
+{
+    ProcessRunner runner(std::chrono::milliseconds(200));
+    bool posted = false;
+    bool timer = false;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context, [&] { posted = true; }, Qt::QueuedConnection);
+    QTimer::singleShot(10, &context, [&] { timer = true; });
+    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("sleep"), {QStringLiteral("1")}, 20, {}}), RunOutcome::Finished);
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(timer);
+    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("skywell-no-such-tool"), {}, 2, {}}), RunOutcome::NotStarted);
+}
+
+} // namespace
+} // namespace skywell

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace skywell
+{
+class Registry;
+}
+
+namespace skywell::cdwrite
+{
+
+// The helper's own set-up, kept under "Software\Skywell\CDWriteConfig".
+struct CdWriteSettings {
+    // The drive to burn with; empty means the first drive found.
+    QString device;
+    // Write an image file into imageFolder instead of burning a disc.
+    bool writeImage = false;
+    QString imageFolder;
+};
+
+CdWriteSettings loadCdWriteSettings(const Registry &registry);
+void saveCdWriteSettings(const CdWriteSettings &settings, Registry &registry);
+
+// Leaves the result for Skywell: "Success" or the text of the problem.
+void writeResult(Registry &registry, const QString &text);
+
+// The CD drives of this computer (/dev/sr0, /dev/cdrom ...).
+QStringList findDrives();
+
+} // namespace skywell::cdwrite
