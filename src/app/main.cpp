@@ -19,6 +19,7 @@
 
 using namespace skywell;
 
+#ifdef SKYWELL_WITH_GUI
 namespace
 {
 bool desktopAvailable()
@@ -27,6 +28,7 @@ bool desktopAvailable()
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 } // namespace
+#endif
 
 int main(int argc, char *argv[])
 {
