@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace skywell::test {
+
+// The PulseAudio server that test.sh starts (scripts/test-services). Tests
+// that need it fail with this message when it is missing.
+bool pulseServerAvailable(QString *why);
+
+// Runs pactl with the arguments; returns its standard output, or a null
+// string when it failed.
+QString pactl(const QStringList &arguments);
+
+// A null sink of the test's own, removed again at the end, so that tests
+// running side by side do not hear each other.
+class ScopedNullSink {
+public:
+    explicit ScopedNullSink(const QString &name);
+    ~ScopedNullSink();
+    bool loaded() const { return !m_module.isEmpty(); }
+    QString name() const { return m_name; }
+    QString monitor() const { return m_name + QStringLiteral(".monitor"); }
+
+private:
+    QString m_name;
+    QString m_module;
+};
+
+} // namespace skywell::test
