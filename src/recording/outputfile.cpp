@@ -78,12 +78,9 @@ bool OutputFile::close()
 {
     if (m_fd < 0)
         return true;
+    // No sync here: the last few seconds since the periodic one reach the
+    // disk with the kernel's own write-back, as with any closed file.
     bool ok = true;
-    // Devices such as /dev/full cannot be synced (EINVAL); that is no loss.
-    if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
-        m_errno = errno;
-        ok = false;
-    }
     if (::close(m_fd) != 0) {
         m_errno = errno;
         ok = false;

@@ -26,7 +26,7 @@ public:
     bool create(const QString &path);
     bool writeAll(const void *data, std::size_t bytes);
     bool writeAt(std::uint64_t offset, const void *data, std::size_t bytes);
-    // Syncs and closes; false when the final sync or close failed.
+    // Closes; false when closing reported an error.
     bool close();
 
     bool isOpen() const { return m_fd >= 0; }
