@@ -27,7 +27,8 @@ using namespace skywell;
 
 extern char **environ;
 
-namespace {
+namespace
+{
 
 constexpr int kLoopSeconds = 10;
 int g_minutes = 60;

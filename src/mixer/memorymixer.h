@@ -4,11 +4,13 @@
 
 #include <QMap>
 
-namespace skywell {
+namespace skywell
+{
 
 // An in-memory mixer for tests: devices, selector, volumes and the speaker
 // mute are plain fields that tests set up and inspect.
-class MemoryMixer final : public MixerBackend {
+class MemoryMixer final : public MixerBackend
+{
 public:
     MixerScan scanResult;
     QMap<QString, QString> captureDeviceMixers; // capture device -> mixer name

@@ -4,9 +4,11 @@
 #include "core/registry.h"
 #include "core/settings.h"
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 // Tried in this order when the wanted source is not in the list, after
 // "BestRecordSource" and the last analog stereo line.
 const char *const kPreferredNames[] = {"Stereo Mix",  "Wave Out Mix", "Mix-record", "All",

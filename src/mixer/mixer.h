@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace skywell {
+namespace skywell
+{
 
 class ActivityLog;
 class Registry;
@@ -22,7 +23,8 @@ struct SourceCombo {
 // drop-down preselection, source selection, source volume and speaker
 // mute. The source table lives as long as this object; every listing
 // refills it. All calls come from the user-interface thread.
-class Mixer final {
+class Mixer final
+{
 public:
     static constexpr int kMaxSources = 25;
 

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-namespace skywell {
+namespace skywell
+{
 
 // One recording source line of a mixer's recording destination.
 struct MixerLine {
@@ -44,7 +45,8 @@ struct VolumeRange {
 };
 
 // What the mixer logic needs of the system's audio mixer.
-class MixerBackend {
+class MixerBackend
+{
 public:
     virtual ~MixerBackend() = default;
 

@@ -8,9 +8,11 @@
 #include <memory>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 const QString kDefaultDevice = QStringLiteral("Default Device");
 
 struct SimpleDeleter {
@@ -19,7 +21,9 @@ struct SimpleDeleter {
 using SimpleStream = std::unique_ptr<pa_simple, SimpleDeleter>;
 } // namespace
 
-PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(choice) {}
+PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(choice)
+{
+}
 
 PulseCaptureDevice::~PulseCaptureDevice()
 {

@@ -6,7 +6,8 @@
 #include <mutex>
 #include <thread>
 
-namespace skywell {
+namespace skywell
+{
 
 class PulseSourceChoice;
 
@@ -16,7 +17,8 @@ class PulseSourceChoice;
 // server's default source for "Default Device", or the named device's
 // first source. When the server or the source goes away, it tries again
 // once a second until stopped; no blocks arrive meanwhile.
-class PulseCaptureDevice final : public CaptureDevice {
+class PulseCaptureDevice final : public CaptureDevice
+{
 public:
     static constexpr int kBlockMilliseconds = 100;
     static constexpr int kFragmentMilliseconds = 50;

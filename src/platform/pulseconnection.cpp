@@ -4,9 +4,11 @@
 
 #include <chrono>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 constexpr auto kTimeout = std::chrono::seconds(5);
 
 QString property(pa_proplist *list, const char *key)
@@ -106,7 +108,8 @@ std::optional<PulseServerInfo> PulseConnection::serverInfo()
     return info;
 }
 
-namespace {
+namespace
+{
 template <typename Out> struct ListState {
     QList<Out> items;
     bool failed = false;
@@ -178,7 +181,8 @@ std::optional<QList<PulseCard>> PulseConnection::cards()
     return state.items;
 }
 
-namespace {
+namespace
+{
 void noteSuccess(pa_context *, int success, void *data)
 {
     *static_cast<bool *>(data) = !success;

@@ -10,7 +10,8 @@ struct pa_mainloop;
 struct pa_context;
 struct pa_operation;
 
-namespace skywell {
+namespace skywell
+{
 
 struct PulseSource {
     QString name;
@@ -42,7 +43,8 @@ struct PulseServerInfo {
 // through its PulseAudio interface) for synchronous queries and changes.
 // The server is found the usual way (PULSE_SERVER, XDG_RUNTIME_DIR). Each
 // call waits at most a few seconds; a failure leaves the error code.
-class PulseConnection final {
+class PulseConnection final
+{
 public:
     PulseConnection();
     ~PulseConnection();

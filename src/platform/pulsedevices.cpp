@@ -1,6 +1,7 @@
 #include "platform/pulsedevices.h"
 
-namespace skywell {
+namespace skywell
+{
 
 QList<PulseDevice> groupByDevice(const QList<PulseCard> &cards, const QList<PulseSink> &sinks,
                                  const QList<PulseSource> &sources)

@@ -4,7 +4,8 @@
 
 #include <QMutex>
 
-namespace skywell {
+namespace skywell
+{
 
 // A "sound card" as the recording code sees it on the sound server: a card
 // with its sources (monitors of its sinks included), or, for sources that
@@ -29,7 +30,8 @@ inline bool isMonitor(const PulseSource &source)
 
 // The recording source chosen through the mixer; the capture reads it.
 // Shared by the mixer and the capture back end of one program.
-class PulseSourceChoice final {
+class PulseSourceChoice final
+{
 public:
     void set(const QString &name)
     {

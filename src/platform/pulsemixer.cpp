@@ -3,9 +3,12 @@
 #include "platform/pulseconnection.h"
 #include "platform/pulsedevices.h"
 
-namespace skywell {
+namespace skywell
+{
 
-PulseMixer::PulseMixer(PulseSourceChoice &choice) : m_choice(choice) {}
+PulseMixer::PulseMixer(PulseSourceChoice &choice) : m_choice(choice)
+{
+}
 
 MixerScan PulseMixer::scan()
 {

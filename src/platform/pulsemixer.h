@@ -2,7 +2,8 @@
 
 #include "mixer/mixerbackend.h"
 
-namespace skywell {
+namespace skywell
+{
 
 class PulseSourceChoice;
 
@@ -11,7 +12,8 @@ class PulseSourceChoice;
 // that records the speakers) as the recording lines; the input selector is
 // the source the capture reads (one at a time); the speakers are the
 // default sink. Volumes run from silent to 100 %.
-class PulseMixer final : public MixerBackend {
+class PulseMixer final : public MixerBackend
+{
 public:
     explicit PulseMixer(PulseSourceChoice &choice);
 

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace skywell {
+namespace skywell
+{
 
 AcmBlock::AcmBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes)
     : m_bytes(kSampleOffset + sampleBytes, 0)

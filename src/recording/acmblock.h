@@ -6,12 +6,14 @@
 #include <memory>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 // One captured block, byte for byte as block processing reads it: the
 // wave format header at 0, two unused bytes, the u32 count of sample bytes
 // at 20 and the samples from 24 on (16-bit signed little-endian, or 8-bit).
-class AcmBlock final {
+class AcmBlock final
+{
 public:
     static constexpr std::size_t kSampleCountOffset = 20;
     static constexpr std::size_t kSampleOffset = 24;

@@ -6,11 +6,13 @@
 #include <QStringList>
 #include <functional>
 
-namespace skywell {
+namespace skywell
+{
 
 // A source of captured blocks (the sound server, a WAV file, a test). It
 // delivers blocks from its own thread through the sink it is given.
-class CaptureDevice {
+class CaptureDevice
+{
 public:
     using BlockSink = std::function<void(AcmBlockPtr)>;
 

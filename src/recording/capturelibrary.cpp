@@ -2,9 +2,12 @@
 
 #include <QMetaObject>
 
-namespace skywell {
+namespace skywell
+{
 
-CaptureLibrary::CaptureLibrary(CaptureDevice &device) : m_device(device) {}
+CaptureLibrary::CaptureLibrary(CaptureDevice &device) : m_device(device)
+{
+}
 
 CaptureLibrary::~CaptureLibrary()
 {

@@ -11,7 +11,8 @@
 #include <memory>
 #include <mutex>
 
-namespace skywell {
+namespace skywell
+{
 
 // The capture library the recording code calls: device list, start and
 // stop, and a queue of filled blocks. Blocks arrive on the device's thread;
@@ -19,7 +20,8 @@ namespace skywell {
 // the handler on the thread that called InitACM, which drains the queue
 // with GetNextACMBlock and gives each block back with FreeACMBlock.
 // All calls come from that thread.
-class CaptureLibrary final {
+class CaptureLibrary final
+{
 public:
     explicit CaptureLibrary(CaptureDevice &device);
     ~CaptureLibrary();

@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <chrono>
 
-namespace skywell {
+namespace skywell
+{
 
 FileCaptureDevice::FileCaptureDevice(QString wavPath, Pace pace, int blockMilliseconds)
     : m_path(std::move(wavPath)), m_pace(pace), m_blockMs(qMax(1, blockMilliseconds))

@@ -2,7 +2,8 @@
 
 #include "core/textcut.h"
 
-namespace skywell {
+namespace skywell
+{
 
 QByteArray id3v1Tag(const QString &title, const QString &artist, const QString &album, int trackNumber)
 {

@@ -3,7 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace skywell {
+namespace skywell
+{
 
 // The 128-byte ID3 version 1.1 tag that ends an MP3 track: "TAG", title,
 // artist and album (UTF-8, each cut to 30 bytes without splitting a

@@ -4,7 +4,8 @@
 
 #include <lame/lame.h>
 
-namespace skywell {
+namespace skywell
+{
 
 struct Mp3Encoder::Lame {
     lame_global_flags *flags = nullptr;
@@ -15,7 +16,9 @@ struct Mp3Encoder::Lame {
     }
 };
 
-Mp3Encoder::Mp3Encoder(Lame *lame, const Mp3Config &config) : m_lame(lame), m_config(config) {}
+Mp3Encoder::Mp3Encoder(Lame *lame, const Mp3Config &config) : m_lame(lame), m_config(config)
+{
+}
 
 Mp3Encoder::~Mp3Encoder() = default;
 

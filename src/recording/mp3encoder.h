@@ -7,14 +7,16 @@
 #include <memory>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 class Prompter;
 
 // One libmp3lame encoder stream set up from an Mp3Config: constant bit
 // rate, CRC, original bit, no bit reservoir, and room for the Info (Xing)
 // header in the first frame. The encoder writes no ID3 tags of its own.
-class Mp3Encoder final {
+class Mp3Encoder final
+{
 public:
     // Null when the encoder rejects the configuration.
     static std::unique_ptr<Mp3Encoder> create(const Mp3Config &config);

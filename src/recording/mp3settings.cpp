@@ -1,8 +1,10 @@
 #include "recording/mp3settings.h"
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 constexpr std::uint32_t kOutMp3CdQuality = 0x100;
 constexpr std::uint32_t kOutMp3Am = 0x200;
 constexpr std::uint32_t kOutMp3Fm = 0x400;

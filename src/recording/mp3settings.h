@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-namespace skywell {
+namespace skywell
+{
 
 // The encoder configuration of one MP3 output, as the encoder interface's
 // LAME configuration record states it.

@@ -7,9 +7,12 @@
 
 #include <algorithm>
 
-namespace skywell {
+namespace skywell
+{
 
-MP3Writer::MP3Writer(Prompter &prompter) : m_prompter(prompter) {}
+MP3Writer::MP3Writer(Prompter &prompter) : m_prompter(prompter)
+{
+}
 
 MP3Writer::~MP3Writer() = default;
 
@@ -72,8 +75,8 @@ bool MP3Writer::WriteMP3Block(const AcmBlock &block)
     bool ok = true;
     for (std::size_t at = 0; at < frames; at += pieceFrames) {
         const std::size_t n = std::min(pieceFrames, frames - at);
-        const int bytes = m_encoder->encode(m_values.data() + at * std::size_t(channels), n, m_outBuffer.data(),
-                                            m_outBuffer.size());
+        const int bytes =
+            m_encoder->encode(m_values.data() + at * std::size_t(channels), n, m_outBuffer.data(), m_outBuffer.size());
         if (bytes < 0) {
             abandon();
             m_prompter.fatal(QStringLiteral("MP3 DLL function beEncodeChunk() failed."));

@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 class Mp3Encoder;
 class Prompter;
@@ -19,7 +20,8 @@ class Prompter;
 // return false (or 0) and show a "Fatal Error" through the prompter.
 // After an encoder failure the writer refuses every later block and the
 // close, without touching the encoder again.
-class MP3Writer final {
+class MP3Writer final
+{
 public:
     static constexpr std::size_t kMinOutBuffer = 51200;
 

@@ -5,7 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace skywell {
+namespace skywell
+{
 
 OutputFile::~OutputFile()
 {

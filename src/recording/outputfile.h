@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace skywell {
+namespace skywell
+{
 
 // An audio output file written with plain write() calls. A write that the
 // system only takes in part is retried; anything short of all bytes is a
@@ -13,7 +14,8 @@ namespace skywell {
 // disk (fdatasync) every few seconds rather than after every block: a
 // write() already survives a crash of the program, the sync guards against
 // losing the recording when the whole machine stops.
-class OutputFile final {
+class OutputFile final
+{
 public:
     static constexpr std::chrono::seconds kSyncInterval{5};
 

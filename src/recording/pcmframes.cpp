@@ -3,7 +3,8 @@
 #include <bit>
 #include <cstring>
 
-namespace skywell {
+namespace skywell
+{
 
 static_assert(std::endian::native == std::endian::little, "sample bytes are read in host order");
 

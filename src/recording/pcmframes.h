@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 // Reads sample bytes as interleaved 16-bit values. 16-bit samples are taken
 // as they are (little-endian); 8-bit samples arrive signed (block

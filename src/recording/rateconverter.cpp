@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace skywell {
+namespace skywell
+{
 
 RateConverter::RateConverter(std::uint32_t sourceRate, int channels)
     : m_touch(std::make_unique<soundtouch::SoundTouch>()), m_channels(channels)

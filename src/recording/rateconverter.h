@@ -5,11 +5,13 @@
 #include <memory>
 #include <vector>
 
-namespace soundtouch {
+namespace soundtouch
+{
 class SoundTouch;
 }
 
-namespace skywell {
+namespace skywell
+{
 
 // Converts 16-bit audio of one rate to 44100 Hz through SoundTouch, used as
 // a pure rate changer: quick seek and anti-alias filter off, rate change
@@ -17,7 +19,8 @@ namespace skywell {
 // the real channel count, so stereo channels are never mixed. Debian's
 // SoundTouch works on float samples: values are converted on the way in
 // and clamped on the way out.
-class RateConverter final {
+class RateConverter final
+{
 public:
     RateConverter(std::uint32_t sourceRate, int channels);
     ~RateConverter();

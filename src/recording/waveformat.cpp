@@ -1,6 +1,7 @@
 #include "recording/waveformat.h"
 
-namespace skywell {
+namespace skywell
+{
 
 void putU16(std::uint8_t *at, std::uint16_t value)
 {

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace skywell {
+namespace skywell
+{
 
 // The 18-byte wave format header that leads every capture block: PCM
 // format tag, channels, sample rate, bytes per second, block alignment,

@@ -2,7 +2,8 @@
 
 #include <QFile>
 
-namespace skywell {
+namespace skywell
+{
 
 double WavData::seconds() const
 {

@@ -6,7 +6,8 @@
 #include <QString>
 #include <optional>
 
-namespace skywell {
+namespace skywell
+{
 
 // A PCM WAV file read whole: its format chunk and its sample bytes.
 struct WavData {

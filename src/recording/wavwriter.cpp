@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstring>
 
-namespace skywell {
+namespace skywell
+{
 
-namespace {
+namespace
+{
 constexpr std::uint32_t kCdRate = 44100;
 // Stereo 16-bit frames that fit in the work buffer.
 constexpr std::size_t kWorkFrames = WAVWriter::kWorkBufferBytes / 4;
@@ -34,7 +36,9 @@ std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t data
     return h;
 }
 
-WAVWriter::WAVWriter(Prompter &prompter) : m_prompter(prompter) {}
+WAVWriter::WAVWriter(Prompter &prompter) : m_prompter(prompter)
+{
+}
 
 WAVWriter::~WAVWriter() = default;
 

@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-namespace skywell {
+namespace skywell
+{
 
 class Prompter;
 class RateConverter;
@@ -19,7 +20,8 @@ class RateConverter;
 // stream's own, mono copied to both channels, 8-bit widened to 16 bits.
 // Failures return false (or 0) and show a "Fatal Error" through the
 // prompter; the program goes on.
-class WAVWriter final {
+class WAVWriter final
+{
 public:
     static constexpr std::size_t kWorkBufferBytes = 48000;
     static constexpr std::size_t kHeaderBytes = 44;

@@ -1,9 +1,9 @@
+#include "mixer/mixer.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/settings.h"
 #include "mixer/memorymixer.h"
-#include "mixer/mixer.h"
 #include "support/tempenv.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,8 @@
 using namespace skywell;
 using namespace skywell::test;
 
-namespace {
+namespace
+{
 
 MixerLine line(const char *name, int channels = 2, bool analog = false)
 {
@@ -74,8 +75,9 @@ TEST_F(MixerFixture, ListsUniqueSourcesOfTheCardOrOfEveryMixer)
     mixer.listRecordingSources(QStringLiteral("Card A"));
     EXPECT_EQ(mixer.bestAnalogStereo(), QStringLiteral("Stereo Mix"));
 
-    EXPECT_EQ(logLines().mid(0, 3), QStringList({QStringLiteral("Listing devices on "), QStringLiteral("Checking  Card A"),
-                                                 QStringLiteral("Checking  Card B")}));
+    EXPECT_EQ(logLines().mid(0, 3),
+              QStringList({QStringLiteral("Listing devices on "), QStringLiteral("Checking  Card A"),
+                           QStringLiteral("Checking  Card B")}));
     EXPECT_TRUE(logLines().contains(QStringLiteral("Listing devices on  Card A")));
 }
 
@@ -99,7 +101,8 @@ TEST_F(MixerFixture, UnreachableMixerIsLoggedWithItsCode)
     const SourceCombo combo = mixer.fillSourceCombo(QStringLiteral("x"), false);
     EXPECT_TRUE(combo.items.isEmpty());
     EXPECT_EQ(combo.selected, -1);
-    EXPECT_TRUE(logLines().contains(QStringLiteral("MCI ERROR: Can't open Mixer Device when listing devices -- 0000001A")));
+    EXPECT_TRUE(
+        logLines().contains(QStringLiteral("MCI ERROR: Can't open Mixer Device when listing devices -- 0000001A")));
 }
 
 TEST_F(MixerFixture, LogsMixerDataForEveryMixer)
@@ -150,7 +153,8 @@ TEST_F(MixerFixture, ComboPreselectsWantedThenFallbacks)
 TEST_F(MixerFixture, SelectsOnTheFirstMixerWithExactNames)
 {
     EXPECT_FALSE(mixer.selectRecordingSource(QStringLiteral("Stereo Mix"))); // no selector
-    backend.selectorState = MixerSelector{false, {QStringLiteral("Microphone"), QStringLiteral("Stereo Mix")}, {true, false}};
+    backend.selectorState =
+        MixerSelector{false, {QStringLiteral("Microphone"), QStringLiteral("Stereo Mix")}, {true, false}};
     EXPECT_FALSE(mixer.selectRecordingSource(QStringLiteral("Direct Download")));
     EXPECT_TRUE(mixer.selectRecordingSource(QStringLiteral("stereo mix"))); // case counts: unchanged
     EXPECT_EQ(backend.selectorState->values, QList<bool>({true, false}));
@@ -158,7 +162,8 @@ TEST_F(MixerFixture, SelectsOnTheFirstMixerWithExactNames)
     EXPECT_EQ(backend.selectorState->values, QList<bool>({false, true}));
 
     // A multiple-select input adds the line to what was selected.
-    backend.selectorState = MixerSelector{true, {QStringLiteral("Microphone"), QStringLiteral("Stereo Mix")}, {true, false}};
+    backend.selectorState =
+        MixerSelector{true, {QStringLiteral("Microphone"), QStringLiteral("Stereo Mix")}, {true, false}};
     EXPECT_TRUE(mixer.selectRecordingSource(QStringLiteral("Stereo Mix")));
     EXPECT_EQ(backend.selectorState->values, QList<bool>({true, true}));
 }

@@ -13,7 +13,8 @@
 using namespace skywell;
 using namespace skywell::test;
 
-namespace {
+namespace
+{
 
 struct LevelDrain {
     CaptureLibrary &library;
@@ -108,5 +109,34 @@ TEST(PulseCapture, SurvivesSourceDisappearing)
     const int before = drain.blocks;
     EXPECT_TRUE(spinUntil([&] { return drain.blocks >= before + 10; }, 10000));
     EXPECT_TRUE(library.isRecording());
+    library.StopACMRecord();
+}
+
+// The server going away mid-recording: no crash, blocks stop, and capture
+// connects again by itself once the server is back.
+TEST(PulseCapture, ReconnectsWhenTheServerComesBack)
+{
+    PrivatePulseServer server;
+    ASSERT_TRUE(server.start());
+    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
+
+    PulseSourceChoice choice;
+    PulseCaptureDevice device(choice);
+    CaptureLibrary library(device);
+    LevelDrain drain{library};
+    library.InitACM([&drain] { drain(); });
+    library.StartACMRecord(QStringLiteral("Default Device"));
+    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
+
+    server.stop();
+    spinUntil([] { return false; }, 1500);
+    const int whileGone = drain.blocks;
+    spinUntil([] { return false; }, 1500);
+    EXPECT_LE(drain.blocks, whileGone + 1);
+    EXPECT_TRUE(library.isRecording());
+
+    ASSERT_TRUE(server.start());
+    EXPECT_TRUE(spinUntil([&] { return drain.blocks >= whileGone + 5; }, 15000));
+    EXPECT_GE(device.connectionCount(), 2);
     library.StopACMRecord();
 }

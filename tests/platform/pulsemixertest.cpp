@@ -1,10 +1,10 @@
+#include "platform/pulsemixer.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/settings.h"
 #include "mixer/mixer.h"
 #include "platform/pulsedevices.h"
-#include "platform/pulsemixer.h"
 #include "platform/pulsetestserver.h"
 #include "support/tempenv.h"
 

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace skywell::test {
+namespace skywell::test
+{
 
 // The PulseAudio server that test.sh starts (scripts/test-services). Tests
 // that need it fail with this message when it is missing.
@@ -15,7 +16,8 @@ QString pactl(const QStringList &arguments);
 
 // A null sink of the test's own, removed again at the end, so that tests
 // running side by side do not hear each other.
-class ScopedNullSink {
+class ScopedNullSink
+{
 public:
     explicit ScopedNullSink(const QString &name);
     ~ScopedNullSink();
@@ -26,6 +28,27 @@ public:
 private:
     QString m_name;
     QString m_module;
+};
+
+} // namespace skywell::test
+
+namespace skywell::test
+{
+
+// A PulseAudio server of the test's own (with one null sink), which the
+// test may stop and start again to see clients cope with a lost server.
+class PrivatePulseServer
+{
+public:
+    PrivatePulseServer();
+    ~PrivatePulseServer();
+    bool start();
+    void stop();
+    QString address() const;
+
+private:
+    QString m_dir;
+    QByteArray m_dirTemplate;
 };
 
 } // namespace skywell::test

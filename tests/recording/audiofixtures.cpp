@@ -6,7 +6,8 @@
 #include <QProcess>
 #include <cmath>
 
-namespace skywell::test {
+namespace skywell::test
+{
 
 std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, double hz, bool leftOnly)
 {

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace skywell::test {
+namespace skywell::test
+{
 
 // Sample bytes of a sine tone in the given layout. 8-bit samples are made
 // signed, as block processing hands them to the writers. With leftOnly the

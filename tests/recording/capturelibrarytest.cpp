@@ -1,5 +1,5 @@
-#include "recording/audiofixtures.h"
 #include "recording/capturelibrary.h"
+#include "recording/audiofixtures.h"
 #include "recording/filecapturedevice.h"
 #include "support/tempenv.h"
 
@@ -11,7 +11,8 @@
 using namespace skywell;
 using namespace skywell::test;
 
-namespace {
+namespace
+{
 
 // Drains the queue the way block processing does, on the calling thread.
 struct Drain {
@@ -51,13 +52,13 @@ TEST(AcmBlock, LayoutMatchesTheCaptureFormat)
     const AcmBlock block(format, samples, sizeof samples);
     ASSERT_EQ(block.size(), 32u);
     const std::uint8_t *b = block.data();
-    EXPECT_EQ(getU16(b), 1);            // PCM
-    EXPECT_EQ(getU16(b + 2), 2);        // channels
-    EXPECT_EQ(getU32(b + 4), 48000u);   // samples per second
-    EXPECT_EQ(getU32(b + 8), 192000u);  // average bytes per second
-    EXPECT_EQ(getU16(b + 12), 4);       // block alignment
-    EXPECT_EQ(getU16(b + 14), 16);      // bits per sample
-    EXPECT_EQ(getU32(b + 20), 8u);      // sample bytes
+    EXPECT_EQ(getU16(b), 1);           // PCM
+    EXPECT_EQ(getU16(b + 2), 2);       // channels
+    EXPECT_EQ(getU32(b + 4), 48000u);  // samples per second
+    EXPECT_EQ(getU32(b + 8), 192000u); // average bytes per second
+    EXPECT_EQ(getU16(b + 12), 4);      // block alignment
+    EXPECT_EQ(getU16(b + 14), 16);     // bits per sample
+    EXPECT_EQ(getU32(b + 20), 8u);     // sample bytes
     EXPECT_EQ(b[24], 1);
     EXPECT_EQ(b[31], 8);
     EXPECT_TRUE(block.isConsistent());

@@ -1,9 +1,9 @@
+#include "recording/mp3writer.h"
 #include "core/scriptedprompter.h"
 #include "recording/audiofixtures.h"
 #include "recording/id3tag.h"
 #include "recording/mp3encoder.h"
 #include "recording/mp3settings.h"
-#include "recording/mp3writer.h"
 #include "recording/wavfile.h"
 #include "support/tempenv.h"
 
@@ -15,7 +15,8 @@
 using namespace skywell;
 using namespace skywell::test;
 
-namespace {
+namespace
+{
 
 struct FrameHeader {
     int sampleRate = 0;
@@ -55,8 +56,8 @@ int frameBytes(const QByteArray &file, qsizetype offset)
     return (mpeg1 ? 144 : 72) * h->bitrate * 1000 / h->sampleRate + padding;
 }
 
-QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, int quality,
-               ScriptedPrompter &prompter, const QString &title = QStringLiteral("Track"))
+QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, int quality, ScriptedPrompter &prompter,
+               const QString &title = QStringLiteral("Track"))
 {
     const QString path = dir.file(QStringLiteral("q%1.mp3").arg(quality));
     const auto blocks = toBlocks(format, toneSamples(format, seconds));
@@ -84,7 +85,7 @@ TEST(Mp3Writer, QualitiesDecodeToInputDurationWithExpectedStream)
         int rate, bitrate, mode;
     };
     const Case cases[] = {
-        {WaveFormat::pcm(44100, 2, 16), 0, 11025, 16, 1}, {WaveFormat::pcm(44100, 2, 16), 1, 44100, 64, 0},
+        {WaveFormat::pcm(44100, 2, 16), 0, 11025, 16, 1},  {WaveFormat::pcm(44100, 2, 16), 1, 44100, 64, 0},
         {WaveFormat::pcm(44100, 2, 16), 2, 44100, 128, 0}, {WaveFormat::pcm(48000, 2, 16), 2, 44100, 128, 0},
         {WaveFormat::pcm(22050, 1, 16), 1, 44100, 64, 3},  {WaveFormat::pcm(44100, 1, 8), 0, 11025, 16, 3},
     };
@@ -121,8 +122,9 @@ TEST(Mp3Writer, QualitiesDecodeToInputDurationWithExpectedStream)
 
 TEST(Mp3Writer, TagFollowsTheLayout)
 {
-    const QByteArray tag = id3v1Tag(QStringLiteral("A title that is longer than thirty bytes"), QStringLiteral("0_Skywell"),
-                                    QStringLiteral("Radio Morgenmagazin am Sonntaüü"), 258);
+    const QByteArray tag =
+        id3v1Tag(QStringLiteral("A title that is longer than thirty bytes"), QStringLiteral("0_Skywell"),
+                 QStringLiteral("Radio Morgenmagazin am Sonntaüü"), 258);
     ASSERT_EQ(tag.size(), 128);
     EXPECT_EQ(tag.left(3), QByteArray("TAG"));
     EXPECT_EQ(tag.mid(3, 30), QByteArray("A title that is longer than th"));

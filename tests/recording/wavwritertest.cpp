@@ -1,7 +1,7 @@
+#include "recording/wavwriter.h"
 #include "core/scriptedprompter.h"
 #include "recording/audiofixtures.h"
 #include "recording/wavfile.h"
-#include "recording/wavwriter.h"
 #include "support/tempenv.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,8 @@
 using namespace skywell;
 using namespace skywell::test;
 
-namespace {
+namespace
+{
 
 struct WriteResult {
     std::uint32_t closed = 0;
