@@ -223,9 +223,14 @@ int main(int argc, char **argv)
         {"cd", 2, {"--resample", "44.1", "-b", "128", "-m", "s", "-p"}},
     };
     for (const Quality &q : qualities) {
-        // The two sides back to back, so that drift hits both alike.
-        const double ours = mp3WriterCpu(cd, dir + QStringLiteral("ours.mp3"), q.index);
-        const double lame = lameCpu(cd, dir + QStringLiteral("lame.mp3"), q.lameOptions);
+        // Each side twice, in the order ours, lame, lame, ours, so that drift
+        // hits both alike; the better run of each counts.
+        const QString oursPath = dir + QStringLiteral("ours.mp3");
+        const QString lamePath = dir + QStringLiteral("lame.mp3");
+        double ours = mp3WriterCpu(cd, oursPath, q.index);
+        double lame = lameCpu(cd, lamePath, q.lameOptions);
+        lame = std::min(lame, lameCpu(cd, lamePath, q.lameOptions));
+        ours = std::min(ours, mp3WriterCpu(cd, oursPath, q.index));
         const std::string base = std::string("mp3-") + q.name;
         print((base + "-cpu-seconds").c_str(), ours);
         print((std::string("lame-") + q.name + "-cpu-seconds").c_str(), lame);
