@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace skywell
@@ -29,7 +30,7 @@ bool OutputFile::create(const QString &path)
 
 bool OutputFile::writeAll(const void *data, std::size_t bytes)
 {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_gone)
         return false;
     const auto *at = static_cast<const char *>(data);
     while (bytes > 0) {
@@ -45,7 +46,17 @@ bool OutputFile::writeAll(const void *data, std::size_t bytes)
     }
     if (std::chrono::steady_clock::now() - m_lastSync >= kSyncInterval)
         syncNow();
-    return true;
+    return !m_gone;
+}
+
+bool OutputFile::stillLinked()
+{
+    struct stat st;
+    if (::fstat(m_fd, &st) == 0 && st.st_nlink == 0) {
+        m_gone = true;
+        m_errno = ENOENT;
+    }
+    return !m_gone;
 }
 
 bool OutputFile::writeAt(std::uint64_t offset, const void *data, std::size_t bytes)
@@ -73,6 +84,7 @@ void OutputFile::syncNow()
     // A failed sync shows up again in the final one at close.
     ::fdatasync(m_fd);
     m_lastSync = std::chrono::steady_clock::now();
+    stillLinked();
 }
 
 bool OutputFile::close()
@@ -81,12 +93,13 @@ bool OutputFile::close()
         return true;
     // No sync here: the last few seconds since the periodic one reach the
     // disk with the kernel's own write-back, as with any closed file.
-    bool ok = true;
+    bool ok = stillLinked();
     if (::close(m_fd) != 0) {
         m_errno = errno;
         ok = false;
     }
     m_fd = -1;
+    m_gone = false;
     return ok;
 }
 

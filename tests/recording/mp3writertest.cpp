@@ -7,6 +7,7 @@
 #include "recording/wavfile.h"
 #include "support/tempenv.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -207,6 +208,19 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
         ::close(full);
         for (std::size_t i = 3; i < blocks.size(); ++i)
             writer.WriteMP3Block(blocks[i]);
+        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+    }
+    {
+        // The folder removed while the track is written.
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
+        ASSERT_TRUE(writer.OpenMP3Output(dir.file(QStringLiteral("sub/x.mp3")), blocks.front(), 1));
+        EXPECT_TRUE(writer.WriteMP3Block(blocks[0]));
+        ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
+        writer.WriteMP3Block(blocks[1]);
         EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));

@@ -4,6 +4,7 @@
 #include "recording/wavfile.h"
 #include "support/tempenv.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -215,5 +216,18 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
             texts << p.text;
         EXPECT_EQ(texts, QStringList({QStringLiteral("Error in writing to WAV file."),
                                       QStringLiteral("Could not save WAV file.")}));
+    }
+    {
+        // The folder removed while the track is written.
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
+        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("sub/x.wav")), blocks.front(), true));
+        EXPECT_TRUE(writer.WriteWAVBlock(blocks[0]));
+        ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
+        writer.WriteWAVBlock(blocks[1]);
+        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Could not save WAV file."));
     }
 }
