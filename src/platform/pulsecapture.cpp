@@ -126,7 +126,7 @@ void PulseCaptureDevice::run(QString deviceName, BlockSink sink)
         Target target;
         SimpleStream stream;
         if (resolve(deviceName, target)) {
-            pa_sample_spec spec{PA_SAMPLE_S16LE, target.rate, 2};
+            pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, target.rate, 2};
             const std::uint32_t frameBytes = 4;
             pa_buffer_attr attr;
             attr.maxlength = std::uint32_t(-1);
@@ -136,8 +136,8 @@ void PulseCaptureDevice::run(QString deviceName, BlockSink sink)
             attr.fragsize = target.rate * frameBytes * kFragmentMilliseconds / 1000;
             const QByteArray source = target.source.toUtf8();
             int error = 0;
-            stream.reset(pa_simple_new(nullptr, "Skywell", PA_STREAM_RECORD, source.constData(), "Recording", &spec,
-                                       nullptr, &attr, &error));
+            stream.reset(pa_simple_new(nullptr, "Skywell", PA_STREAM_RECORD, source.constData(), "Recording",
+                                       &sampleFormat, nullptr, &attr, &error));
         }
         if (stream) {
             {
