@@ -1,0 +1,166 @@
+#include "mixer/mixer.h"
+
+#include "core/activitylog.h"
+#include "core/registry.h"
+#include "core/settings.h"
+
+namespace skywell
+{
+
+namespace
+{
+// Tried in this order when the wanted source is not in the list, after
+// "BestRecordSource" and the last analog stereo line.
+const char *const kPreferredNames[] = {"Stereo Mix",  "Wave Out Mix", "Mix-record", "All",
+                                       "What U Hear", "Stereo Out",   "Wave",       "Aux"};
+
+QString hex8(std::uint32_t code)
+{
+    return QStringLiteral("%1").arg(code, 8, 16, QLatin1Char('0')).toUpper();
+}
+} // namespace
+
+Mixer::Mixer(MixerBackend &backend, ActivityLog &log, const Registry &registry, const Settings &settings)
+    : m_backend(backend), m_log(log), m_registry(registry), m_settings(settings)
+{
+}
+
+void Mixer::logOpenFailure(std::uint32_t error)
+{
+    m_log.logLine(QStringLiteral("MCI ERROR: Can't open Mixer Device when listing devices -- ") + hex8(error));
+}
+
+bool Mixer::listRecordingSources(const QString &card)
+{
+    m_names.clear();
+    m_stereo.clear();
+    const QString mixerName = card == kDefaultDevice ? QString() : m_backend.mixerOfCaptureDevice(card);
+    m_log.logLine(QStringLiteral("Listing devices on "), mixerName);
+    const MixerScan scan = m_backend.scan();
+    if (scan.error != 0) {
+        logOpenFailure(scan.error);
+        return true;
+    }
+    for (const MixerDeviceInfo &device : scan.devices) {
+        m_log.logLine(QStringLiteral("Checking "), device.productName);
+        if (card != kDefaultDevice && card != device.productName)
+            continue;
+        for (const MixerLine &line : device.sources) {
+            if (!m_names.contains(line.name)) {
+                m_names.append(line.name);
+                m_stereo.append(line.channels >= 2);
+            }
+            if (line.analog && line.channels == 2)
+                m_bestAnalogStereo = line.name;
+            if (m_names.size() >= kMaxSources)
+                return true;
+        }
+    }
+    return true;
+}
+
+void Mixer::logMixerData()
+{
+    m_log.logLine(QStringLiteral("Selected Sound Card: "), m_settings.soundCard);
+    const MixerScan scan = m_backend.scan();
+    if (scan.error != 0) {
+        logOpenFailure(scan.error);
+        return;
+    }
+    for (const MixerDeviceInfo &device : scan.devices) {
+        m_log.logLine(QStringLiteral("Mixer Data for"), device.productName);
+        for (const MixerLine &line : device.sources) {
+            const bool likelyGood = line.analog && line.channels == 2;
+            m_log.logLine(likelyGood ? QStringLiteral("likely good source: ") : QStringLiteral("other source: "),
+                          line.name);
+        }
+    }
+}
+
+SourceCombo Mixer::fillSourceCombo(const QString &wanted, bool offerDirectDownload)
+{
+    SourceCombo combo;
+    listRecordingSources(m_settings.soundCard);
+    combo.items = m_names;
+    if (offerDirectDownload)
+        combo.items.append(kDirectDownload);
+    if (combo.items.isEmpty())
+        return combo;
+
+    QStringList candidates{wanted, m_registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey),
+                           m_bestAnalogStereo};
+    for (const char *name : kPreferredNames)
+        candidates.append(QString::fromLatin1(name));
+    for (const QString &candidate : candidates) {
+        if (candidate.isEmpty())
+            continue;
+        for (int i = 0; i < combo.items.size(); ++i) {
+            if (combo.items.at(i).compare(candidate, Qt::CaseInsensitive) == 0) {
+                combo.selected = i;
+                return combo;
+            }
+        }
+    }
+    combo.selected = 0;
+    return combo;
+}
+
+QString Mixer::sourceNameAt(int index) const
+{
+    if (index >= 0 && index < m_names.size())
+        return m_names.at(index);
+    if (index == m_names.size())
+        return kDirectDownload;
+    return {};
+}
+
+bool Mixer::selectRecordingSource(const QString &name)
+{
+    if (name == kDirectDownload)
+        return false;
+    std::optional<MixerSelector> selector = m_backend.selector();
+    if (!selector || selector->items.isEmpty())
+        return false;
+    const qsizetype match = selector->items.indexOf(name); // case counts here
+    if (match < 0)
+        return true;
+    QList<bool> values = selector->values;
+    values.resize(selector->items.size(), false);
+    // A single-select input records one line; a multiple-select one adds
+    // the chosen line to what was selected before.
+    if (!selector->multiple)
+        values.fill(false);
+    values[match] = true;
+    m_backend.writeSelector(values);
+    return true;
+}
+
+void Mixer::optimizeSourceVolume(const QString &name)
+{
+    const MixerScan scan = m_backend.scan();
+    if (scan.error != 0)
+        return;
+    const QString card = m_settings.soundCard;
+    for (const MixerDeviceInfo &device : scan.devices) {
+        if (card != kDefaultDevice && card != device.productName)
+            continue;
+        for (const MixerLine &line : device.sources) {
+            if (line.name != name)
+                continue;
+            const std::optional<VolumeRange> range = m_backend.sourceVolumeRange(name);
+            if (!range)
+                return;
+            const std::uint32_t middle =
+                std::uint32_t((std::uint64_t(range->minimum) + std::uint64_t(range->maximum)) / 2);
+            if (!m_backend.setSourceVolume(name, middle))
+                return;
+        }
+    }
+}
+
+bool Mixer::muteSpeakers(bool on)
+{
+    return m_backend.setSpeakerMute(on);
+}
+
+} // namespace skywell

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "mixer/mixerbackend.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace skywell
+{
+
+class ActivityLog;
+class Registry;
+struct Settings;
+
+// The items of a "Recording Source" drop-down and the one to select
+// (-1: nothing, for an empty list). Dialogs only show them.
+struct SourceCombo {
+    QStringList items;
+    int selected = -1;
+};
+
+// Mixer control: the recording sources of the configured sound card, the
+// drop-down preselection, source selection, source volume and speaker
+// mute. The source table lives as long as this object; every listing
+// refills it. All calls come from the user-interface thread.
+class Mixer final
+{
+public:
+    static constexpr int kMaxSources = 25;
+
+    Mixer(MixerBackend &backend, ActivityLog &log, const Registry &registry, const Settings &settings);
+
+    // Refills the source table from the recording sources of card's mixers
+    // ("Default Device": every mixer) and logs the scan.
+    bool listRecordingSources(const QString &card);
+    // Writes every mixer's recording sources to the activity log.
+    void logMixerData();
+    // The drop-down for the configured sound card, optionally with
+    // "Direct Download", preselecting wanted or the best fallback.
+    SourceCombo fillSourceCombo(const QString &wanted, bool offerDirectDownload);
+    // The table entry, "Direct Download" just past it, else empty.
+    QString sourceNameAt(int index) const;
+    // Makes name the first mixer's recording input. False when nothing was
+    // done ("Direct Download", no mixer, no selector).
+    bool selectRecordingSource(const QString &name);
+    // Sets every line called name of the sound card's recording
+    // destinations to the middle of its volume range.
+    void optimizeSourceVolume(const QString &name);
+    bool muteSpeakers(bool on);
+
+    int sourceCount() const { return int(m_names.size()); }
+    bool isStereo(int index) const { return m_stereo.value(index); }
+    QString bestAnalogStereo() const { return m_bestAnalogStereo; }
+
+private:
+    void logOpenFailure(std::uint32_t error);
+
+    MixerBackend &m_backend;
+    ActivityLog &m_log;
+    const Registry &m_registry;
+    const Settings &m_settings;
+    QStringList m_names;
+    QList<bool> m_stereo;
+    QString m_bestAnalogStereo;
+};
+
+inline const QString kDefaultDevice = QStringLiteral("Default Device");
+inline const QString kDirectDownload = QStringLiteral("Direct Download");
+
+} // namespace skywell

@@ -1,0 +1,209 @@
+#include "platform/pulseconnection.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <chrono>
+
+namespace skywell
+{
+
+namespace
+{
+constexpr auto kTimeout = std::chrono::seconds(5);
+
+QString property(pa_proplist *list, const char *key)
+{
+    const char *value = list ? pa_proplist_gets(list, key) : nullptr;
+    return value ? QString::fromUtf8(value) : QString();
+}
+} // namespace
+
+PulseConnection::PulseConnection()
+{
+    m_loop = pa_mainloop_new();
+    if (m_loop)
+        m_context = pa_context_new(pa_mainloop_get_api(m_loop), "Skywell");
+}
+
+PulseConnection::~PulseConnection()
+{
+    if (m_context) {
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+    }
+    if (m_loop)
+        pa_mainloop_free(m_loop);
+}
+
+bool PulseConnection::iterateUntil(const std::function<bool()> &done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_error = PA_ERR_TIMEOUT;
+            return false;
+        }
+        if (pa_mainloop_prepare(m_loop, 100'000) < 0 || pa_mainloop_poll(m_loop) < 0 ||
+            pa_mainloop_dispatch(m_loop) < 0) {
+            m_error = PA_ERR_INTERNAL;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PulseConnection::connect()
+{
+    if (!m_context) {
+        m_error = PA_ERR_INTERNAL;
+        return false;
+    }
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        m_error = pa_context_errno(m_context);
+        return false;
+    }
+    pa_context_state_t state = PA_CONTEXT_UNCONNECTED;
+    const bool settled = iterateUntil([&] {
+        state = pa_context_get_state(m_context);
+        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+    });
+    if (!settled || state != PA_CONTEXT_READY) {
+        if (settled)
+            m_error = pa_context_errno(m_context);
+        if (m_error == 0)
+            m_error = PA_ERR_CONNECTIONREFUSED;
+        return false;
+    }
+    return true;
+}
+
+bool PulseConnection::finish(pa_operation *operation, const bool &failed)
+{
+    if (!operation) {
+        m_error = pa_context_errno(m_context);
+        return false;
+    }
+    const bool done = iterateUntil([&] {
+        return pa_operation_get_state(operation) != PA_OPERATION_RUNNING ||
+               !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
+    });
+    const bool ok = done && pa_operation_get_state(operation) == PA_OPERATION_DONE && !failed;
+    if (!ok && m_error == 0)
+        m_error = pa_context_errno(m_context) ? pa_context_errno(m_context) : PA_ERR_UNKNOWN;
+    pa_operation_unref(operation);
+    return ok;
+}
+
+std::optional<PulseServerInfo> PulseConnection::serverInfo()
+{
+    PulseServerInfo info;
+    bool failed = false;
+    auto callback = [](pa_context *, const pa_server_info *i, void *data) {
+        auto *out = static_cast<PulseServerInfo *>(data);
+        out->defaultSource = QString::fromUtf8(i->default_source_name ? i->default_source_name : "");
+        out->defaultSink = QString::fromUtf8(i->default_sink_name ? i->default_sink_name : "");
+    };
+    if (!finish(pa_context_get_server_info(m_context, callback, &info), failed))
+        return std::nullopt;
+    return info;
+}
+
+namespace
+{
+template <typename Out> struct ListState {
+    QList<Out> items;
+    bool failed = false;
+};
+} // namespace
+
+std::optional<QList<PulseSource>> PulseConnection::sources()
+{
+    ListState<PulseSource> state;
+    auto callback = [](pa_context *, const pa_source_info *i, int eol, void *data) {
+        auto *s = static_cast<ListState<PulseSource> *>(data);
+        if (eol < 0)
+            s->failed = true;
+        if (eol || !i)
+            return;
+        PulseSource source;
+        source.name = QString::fromUtf8(i->name);
+        source.description = QString::fromUtf8(i->description ? i->description : i->name);
+        source.channels = i->sample_spec.channels;
+        source.rate = i->sample_spec.rate;
+        source.card = i->card;
+        source.monitorOfSink = i->monitor_of_sink;
+        s->items.append(source);
+    };
+    if (!finish(pa_context_get_source_info_list(m_context, callback, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
+
+std::optional<QList<PulseSink>> PulseConnection::sinks()
+{
+    ListState<PulseSink> state;
+    auto callback = [](pa_context *, const pa_sink_info *i, int eol, void *data) {
+        auto *s = static_cast<ListState<PulseSink> *>(data);
+        if (eol < 0)
+            s->failed = true;
+        if (eol || !i)
+            return;
+        PulseSink sink;
+        sink.index = i->index;
+        sink.name = QString::fromUtf8(i->name);
+        sink.description = QString::fromUtf8(i->description ? i->description : i->name);
+        sink.card = i->card;
+        s->items.append(sink);
+    };
+    if (!finish(pa_context_get_sink_info_list(m_context, callback, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
+
+std::optional<QList<PulseCard>> PulseConnection::cards()
+{
+    ListState<PulseCard> state;
+    auto callback = [](pa_context *, const pa_card_info *i, int eol, void *data) {
+        auto *s = static_cast<ListState<PulseCard> *>(data);
+        if (eol < 0)
+            s->failed = true;
+        if (eol || !i)
+            return;
+        PulseCard card;
+        card.index = i->index;
+        card.description = property(i->proplist, PA_PROP_DEVICE_DESCRIPTION);
+        if (card.description.isEmpty())
+            card.description = QString::fromUtf8(i->name);
+        s->items.append(card);
+    };
+    if (!finish(pa_context_get_card_info_list(m_context, callback, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
+
+namespace
+{
+void noteSuccess(pa_context *, int success, void *data)
+{
+    *static_cast<bool *>(data) = !success;
+}
+} // namespace
+
+bool PulseConnection::setSourceVolume(const QString &name, int channels, std::uint32_t volume)
+{
+    pa_cvolume cv;
+    pa_cvolume_set(&cv, unsigned(qBound(1, channels, int(PA_CHANNELS_MAX))), pa_volume_t(volume));
+    bool failed = false;
+    const QByteArray n = name.toUtf8();
+    return finish(pa_context_set_source_volume_by_name(m_context, n.constData(), &cv, noteSuccess, &failed), failed);
+}
+
+bool PulseConnection::setSinkMute(const QString &name, bool mute)
+{
+    bool failed = false;
+    const QByteArray n = name.toUtf8();
+    return finish(pa_context_set_sink_mute_by_name(m_context, n.constData(), mute ? 1 : 0, noteSuccess, &failed),
+                  failed);
+}
+
+} // namespace skywell

@@ -1,0 +1,46 @@
+#include "platform/pulsedevices.h"
+
+namespace skywell
+{
+
+QList<PulseDevice> groupByDevice(const QList<PulseCard> &cards, const QList<PulseSink> &sinks,
+                                 const QList<PulseSource> &sources)
+{
+    auto cardName = [&cards](std::uint32_t index) -> QString {
+        for (const PulseCard &card : cards)
+            if (card.index == index)
+                return card.description;
+        return {};
+    };
+    auto sinkOf = [&sinks](std::uint32_t index) -> const PulseSink * {
+        for (const PulseSink &sink : sinks)
+            if (sink.index == index)
+                return &sink;
+        return nullptr;
+    };
+
+    QList<PulseDevice> devices;
+    for (const PulseSource &source : sources) {
+        QString name;
+        if (source.card != UINT32_MAX)
+            name = cardName(source.card);
+        if (name.isEmpty() && isMonitor(source)) {
+            if (const PulseSink *sink = sinkOf(source.monitorOfSink))
+                name = sink->card != UINT32_MAX ? cardName(sink->card) : QString();
+            if (name.isEmpty() && sinkOf(source.monitorOfSink))
+                name = sinkOf(source.monitorOfSink)->description;
+        }
+        if (name.isEmpty())
+            name = source.description;
+        auto it = std::find_if(devices.begin(), devices.end(),
+                               [&name](const PulseDevice &d) { return d.productName == name; });
+        if (it == devices.end()) {
+            devices.append({name, {}});
+            it = devices.end() - 1;
+        }
+        it->sources.append(source);
+    }
+    return devices;
+}
+
+} // namespace skywell

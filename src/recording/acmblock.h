@@ -1,0 +1,45 @@
+#pragma once
+
+#include "recording/waveformat.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace skywell
+{
+
+// One captured block, byte for byte as block processing reads it: the
+// wave format header at 0, two unused bytes, the u32 count of sample bytes
+// at 20 and the samples from 24 on (16-bit signed little-endian, or 8-bit).
+class AcmBlock final
+{
+public:
+    static constexpr std::size_t kSampleCountOffset = 20;
+    static constexpr std::size_t kSampleOffset = 24;
+
+    AcmBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes);
+    // A block from raw bytes (at least the 24-byte head), as stored.
+    explicit AcmBlock(std::vector<std::uint8_t> bytes);
+
+    WaveFormat format() const { return WaveFormat::readFrom(m_bytes.data()); }
+    // The sample byte count the block claims (offset 20).
+    std::uint32_t sampleBytes() const { return getU32(m_bytes.data() + kSampleCountOffset); }
+    // The sample bytes the block really holds.
+    std::size_t capacity() const { return m_bytes.size() - kSampleOffset; }
+    // False when the count at offset 20 claims more than the block holds.
+    bool isConsistent() const { return sampleBytes() <= capacity(); }
+
+    const std::uint8_t *samples() const { return m_bytes.data() + kSampleOffset; }
+    std::uint8_t *samples() { return m_bytes.data() + kSampleOffset; }
+    const std::uint8_t *data() const { return m_bytes.data(); }
+    std::uint8_t *data() { return m_bytes.data(); }
+    std::size_t size() const { return m_bytes.size(); }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+};
+
+using AcmBlockPtr = std::unique_ptr<AcmBlock>;
+
+} // namespace skywell

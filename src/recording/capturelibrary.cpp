@@ -1,0 +1,110 @@
+#include "recording/capturelibrary.h"
+
+#include <QMetaObject>
+
+namespace skywell
+{
+
+CaptureLibrary::CaptureLibrary(CaptureDevice &device) : m_device(device)
+{
+}
+
+CaptureLibrary::~CaptureLibrary()
+{
+    DeinitACM();
+}
+
+void CaptureLibrary::InitACM(std::function<void()> onBlocksReady)
+{
+    m_onBlocksReady = std::move(onBlocksReady);
+    m_notifier = std::make_unique<QObject>();
+}
+
+void CaptureLibrary::DeinitACM()
+{
+    StopACMRecord();
+    std::lock_guard lock(m_mutex);
+    m_queue.clear();
+    m_notifyPending = false;
+    m_notifier.reset();
+}
+
+bool CaptureLibrary::GetFirstACMDevice(QString &name)
+{
+    m_devices = m_device.deviceNames();
+    m_nextDevice = 0;
+    return GetNextACMDevice(name);
+}
+
+bool CaptureLibrary::GetNextACMDevice(QString &name)
+{
+    if (m_nextDevice >= m_devices.size())
+        return false;
+    name = m_devices.at(m_nextDevice++);
+    return true;
+}
+
+void CaptureLibrary::StartACMRecord(const QString &deviceName)
+{
+    if (m_recording && deviceName == m_recordingDevice)
+        return;
+    StopACMRecord();
+    m_recording = m_device.start(deviceName, [this](AcmBlockPtr block) { enqueue(std::move(block)); });
+    m_recordingDevice = m_recording ? deviceName : QString();
+}
+
+void CaptureLibrary::StopACMRecord()
+{
+    if (!m_recording)
+        return;
+    m_device.stop();
+    m_recording = false;
+    m_recordingDevice.clear();
+}
+
+bool CaptureLibrary::GetNextACMBlock(AcmBlock *&block)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_queue.empty()) {
+        block = nullptr;
+        return false;
+    }
+    block = m_queue.front().release();
+    m_queue.pop_front();
+    return true;
+}
+
+void CaptureLibrary::FreeACMBlock(AcmBlock *block)
+{
+    delete block;
+}
+
+std::size_t CaptureLibrary::queuedBlocks() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_queue.size();
+}
+
+// Runs on the device's thread.
+void CaptureLibrary::enqueue(AcmBlockPtr block)
+{
+    std::lock_guard lock(m_mutex);
+    m_queue.push_back(std::move(block));
+    // One notification covers every block queued before the handler runs.
+    if (m_notifyPending || !m_notifier)
+        return;
+    m_notifyPending = true;
+    QMetaObject::invokeMethod(
+        m_notifier.get(),
+        [this] {
+            {
+                std::lock_guard lock(m_mutex);
+                m_notifyPending = false;
+            }
+            if (m_onBlocksReady)
+                m_onBlocksReady();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace skywell

@@ -1,0 +1,126 @@
+#include "recording/mp3writer.h"
+
+#include "core/prompter.h"
+#include "recording/id3tag.h"
+#include "recording/mp3encoder.h"
+#include "recording/pcmframes.h"
+
+#include <algorithm>
+
+namespace skywell
+{
+
+MP3Writer::MP3Writer(Prompter &prompter) : m_prompter(prompter)
+{
+}
+
+MP3Writer::~MP3Writer() = default;
+
+bool MP3Writer::OpenMP3Output(const QString &path, const AcmBlock &block, int quality)
+{
+    m_encoder.reset();
+    m_count = 0;
+    m_writeFailed = false;
+    if (!m_file.create(path)) {
+        m_prompter.fatal(QStringLiteral("Error opening file for MP3 output file."));
+        return false;
+    }
+    m_source = block.format();
+    const bool usable = (m_source.channels == 1 || m_source.channels == 2) &&
+                        (m_source.bitsPerSample == 8 || m_source.bitsPerSample == 16) && m_source.samplesPerSec > 0;
+    // 8-bit samples are widened to 16 bits on the way in, so the encoder
+    // gets the source's own rate.
+    if (usable)
+        m_encoder = Mp3Encoder::create(mp3ConfigFor(quality, m_source.samplesPerSec, m_source.channels));
+    if (!m_encoder) {
+        m_prompter.fatal(QStringLiteral("Error opening MP3 encoding stream."));
+        m_file.close();
+        return false;
+    }
+    const std::size_t sampleBytes = block.isConsistent() ? block.sampleBytes() : 0;
+    m_outBuffer.assign(std::max<std::size_t>(6 * sampleBytes, kMinOutBuffer), 0);
+    return true;
+}
+
+bool MP3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
+{
+    if (bytes == 0)
+        return true;
+    if (!m_file.writeAll(data, bytes)) {
+        // One message per file, not one per block of a full disk.
+        if (!m_writeFailed)
+            m_prompter.fatal(QStringLiteral("MP3 output file write error."));
+        m_writeFailed = true;
+        return false;
+    }
+    m_count += std::uint32_t(bytes);
+    return true;
+}
+
+void MP3Writer::abandon()
+{
+    m_encoder.reset();
+    m_outBuffer.clear();
+}
+
+bool MP3Writer::WriteMP3Block(const AcmBlock &block)
+{
+    if (!m_encoder || !m_file.isOpen() || !block.isConsistent())
+        return false;
+    const int channels = m_source.channels;
+    const std::size_t frames =
+        toInt16Frames(block.samples(), block.sampleBytes(), m_source.bitsPerSample, channels, m_values);
+    // Pieces small enough for the output buffer.
+    const std::size_t pieceFrames = (m_outBuffer.size() - 7200) * 4 / 5;
+    bool ok = true;
+    for (std::size_t at = 0; at < frames; at += pieceFrames) {
+        const std::size_t n = std::min(pieceFrames, frames - at);
+        const int bytes =
+            m_encoder->encode(m_values.data() + at * std::size_t(channels), n, m_outBuffer.data(), m_outBuffer.size());
+        if (bytes < 0) {
+            abandon();
+            m_prompter.fatal(QStringLiteral("MP3 DLL function beEncodeChunk() failed."));
+            return false;
+        }
+        ok = writeOut(m_outBuffer.data(), std::size_t(bytes)) && ok;
+    }
+    return ok;
+}
+
+std::uint32_t MP3Writer::CloseMP3Output(const QString &title, const QString &artist, const QString &album,
+                                        int trackNumber)
+{
+    if (!m_encoder) {
+        // Never opened, or the encoder failed: nothing more to finish.
+        m_file.close();
+        return 0;
+    }
+    const int last = m_encoder->flush(m_outBuffer.data(), m_outBuffer.size());
+    if (last < 0) {
+        abandon();
+        m_file.close();
+        m_prompter.fatal(QStringLiteral("Error MP3 DLL function beExitStream() failed."));
+        return 0;
+    }
+    const std::uint32_t before = m_count;
+    bool ok = !m_writeFailed && writeOut(m_outBuffer.data(), std::size_t(last));
+    if (ok) {
+        const std::vector<std::uint8_t> info = m_encoder->infoFrame();
+        if (!info.empty() && !m_file.writeAt(0, info.data(), info.size()))
+            ok = false;
+    }
+    if (ok) {
+        const QByteArray tag = id3v1Tag(title, artist, album, trackNumber);
+        ok = m_file.writeAll(tag.constData(), std::size_t(tag.size()));
+    }
+    ok = m_file.close() && ok;
+    abandon();
+    if (!ok) {
+        if (!m_writeFailed)
+            m_prompter.fatal(QStringLiteral("MP3 output file write error."));
+        return 0;
+    }
+    return before + std::uint32_t(last);
+}
+
+} // namespace skywell

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "recording/acmblock.h"
+#include "recording/outputfile.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace skywell
+{
+
+class Mp3Encoder;
+class Prompter;
+
+// Encodes one stream of capture blocks into an MP3 file as they arrive and
+// ends it with an ID3v1.1 tag. At close the first frame is replaced by the
+// encoder's Info header, so players show the right duration. Failures
+// return false (or 0) and show a "Fatal Error" through the prompter.
+// After an encoder failure the writer refuses every later block and the
+// close, without touching the encoder again.
+class MP3Writer final
+{
+public:
+    static constexpr std::size_t kMinOutBuffer = 51200;
+
+    explicit MP3Writer(Prompter &prompter);
+    ~MP3Writer();
+    MP3Writer(const MP3Writer &) = delete;
+    MP3Writer &operator=(const MP3Writer &) = delete;
+
+    // quality: 0 AM, 1 FM, 2 CD (see mp3ConfigFor).
+    bool OpenMP3Output(const QString &path, const AcmBlock &block, int quality);
+    bool WriteMP3Block(const AcmBlock &block);
+    // Ends the stream, writes the tag; returns the bytes written, 0 on failure.
+    std::uint32_t CloseMP3Output(const QString &title, const QString &artist, const QString &album, int trackNumber);
+
+    bool isOpen() const { return m_file.isOpen(); }
+    // Encoded bytes written so far.
+    std::uint32_t count() const { return m_count; }
+    int fileDescriptor() const { return m_file.fd(); }
+
+private:
+    bool writeOut(const std::uint8_t *data, std::size_t bytes);
+    void abandon();
+
+    Prompter &m_prompter;
+    OutputFile m_file;
+    std::unique_ptr<Mp3Encoder> m_encoder;
+    std::vector<std::uint8_t> m_outBuffer;
+    std::vector<std::int16_t> m_values;
+    WaveFormat m_source;
+    std::uint32_t m_count = 0;
+    bool m_writeFailed = false;
+};
+
+} // namespace skywell

@@ -1,0 +1,106 @@
+#include "recording/outputfile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace skywell
+{
+
+OutputFile::~OutputFile()
+{
+    close();
+}
+
+bool OutputFile::create(const QString &path)
+{
+    close();
+    m_errno = 0;
+    const QByteArray name = QFile::encodeName(path);
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        m_errno = errno;
+        return false;
+    }
+    m_lastSync = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool OutputFile::writeAll(const void *data, std::size_t bytes)
+{
+    if (m_fd < 0 || m_gone)
+        return false;
+    const auto *at = static_cast<const char *>(data);
+    while (bytes > 0) {
+        const ssize_t n = ::write(m_fd, at, bytes);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_errno = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        at += n;
+        bytes -= std::size_t(n);
+    }
+    if (std::chrono::steady_clock::now() - m_lastSync >= kSyncInterval)
+        syncNow();
+    return !m_gone;
+}
+
+bool OutputFile::stillLinked()
+{
+    struct stat st;
+    if (::fstat(m_fd, &st) == 0 && st.st_nlink == 0) {
+        m_gone = true;
+        m_errno = ENOENT;
+    }
+    return !m_gone;
+}
+
+bool OutputFile::writeAt(std::uint64_t offset, const void *data, std::size_t bytes)
+{
+    if (m_fd < 0)
+        return false;
+    const auto *at = static_cast<const char *>(data);
+    while (bytes > 0) {
+        const ssize_t n = ::pwrite(m_fd, at, bytes, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_errno = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        at += n;
+        offset += std::uint64_t(n);
+        bytes -= std::size_t(n);
+    }
+    return true;
+}
+
+void OutputFile::syncNow()
+{
+    // A failed sync shows up again in the final one at close.
+    ::fdatasync(m_fd);
+    m_lastSync = std::chrono::steady_clock::now();
+    stillLinked();
+}
+
+bool OutputFile::close()
+{
+    if (m_fd < 0)
+        return true;
+    // No sync here: the last few seconds since the periodic one reach the
+    // disk with the kernel's own write-back, as with any closed file.
+    bool ok = stillLinked();
+    if (::close(m_fd) != 0) {
+        m_errno = errno;
+        ok = false;
+    }
+    m_fd = -1;
+    m_gone = false;
+    return ok;
+}
+
+} // namespace skywell

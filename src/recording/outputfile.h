@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace skywell
+{
+
+// An audio output file written with plain write() calls. A write that the
+// system only takes in part is retried; anything short of all bytes is a
+// failure (disk full, folder gone, I/O error). The data is flushed to
+// disk (fdatasync) every few seconds rather than after every block: a
+// write() already survives a crash of the program, the sync guards against
+// losing the recording when the whole machine stops. A file whose folder
+// was removed while it was written (its last link gone) fails from the
+// next sync on, and at close: its audio would otherwise vanish unnoticed.
+class OutputFile final
+{
+public:
+    static constexpr std::chrono::seconds kSyncInterval{5};
+
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    // Creates the file anew (replacing an existing one).
+    bool create(const QString &path);
+    bool writeAll(const void *data, std::size_t bytes);
+    bool writeAt(std::uint64_t offset, const void *data, std::size_t bytes);
+    // Closes; false when closing reported an error or the file is gone.
+    bool close();
+
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+    int lastError() const { return m_errno; }
+
+private:
+    void syncNow();
+    bool stillLinked();
+
+    int m_fd = -1;
+    int m_errno = 0;
+    bool m_gone = false;
+    std::chrono::steady_clock::time_point m_lastSync;
+};
+
+} // namespace skywell

@@ -1,0 +1,168 @@
+#include "recording/wavwriter.h"
+
+#include "core/prompter.h"
+#include "recording/pcmframes.h"
+#include "recording/rateconverter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace skywell
+{
+
+namespace
+{
+constexpr std::uint32_t kCdRate = 44100;
+// Stereo 16-bit frames that fit in the work buffer.
+constexpr std::size_t kWorkFrames = WAVWriter::kWorkBufferBytes / 4;
+} // namespace
+
+std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t dataBytes)
+{
+    std::vector<std::uint8_t> h(WAVWriter::kHeaderBytes, 0);
+    std::memcpy(h.data(), "RIFF", 4);
+    putU32(h.data() + 4, dataBytes + 36);
+    std::memcpy(h.data() + 8, "WAVE", 4);
+    std::memcpy(h.data() + 12, "fmt ", 4);
+    putU32(h.data() + 16, 16);
+    putU16(h.data() + 20, WaveFormat::kPcm);
+    putU16(h.data() + 22, format.channels);
+    putU32(h.data() + 24, format.samplesPerSec);
+    putU32(h.data() + 28, format.avgBytesPerSec);
+    putU16(h.data() + 32, format.blockAlign);
+    putU16(h.data() + 34, format.bitsPerSample);
+    std::memcpy(h.data() + 36, "data", 4);
+    putU32(h.data() + 40, dataBytes);
+    return h;
+}
+
+WAVWriter::WAVWriter(Prompter &prompter) : m_prompter(prompter)
+{
+}
+
+WAVWriter::~WAVWriter() = default;
+
+bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool convert)
+{
+    m_workBuffer.assign(kWorkBufferBytes, 0);
+    m_dataBytes = 0;
+    m_writeFailed = false;
+    m_converter.reset();
+    m_source = block.format();
+    m_output = m_source;
+    const bool convertible = (m_source.channels == 1 || m_source.channels == 2) &&
+                             (m_source.bitsPerSample == 8 || m_source.bitsPerSample == 16);
+    m_convert = convert && convertible;
+    if (m_convert) {
+        if (m_source.samplesPerSec != kCdRate)
+            m_converter = std::make_unique<RateConverter>(m_source.samplesPerSec, m_source.channels);
+        // Already CD format: the samples pass through unchanged.
+        else if (m_source.channels == 2 && m_source.bitsPerSample == 16)
+            m_convert = false;
+        m_output = WaveFormat::pcm(kCdRate, 2, 16);
+    } else {
+        m_output.formatTag = WaveFormat::kPcm;
+        m_output.bitsPerSample = std::max<std::uint16_t>(m_output.bitsPerSample, 8);
+    }
+
+    if (!m_file.create(path)) {
+        m_workBuffer.clear();
+        m_converter.reset();
+        return false;
+    }
+    const std::vector<std::uint8_t> header = wavHeader(m_output, 0);
+    if (!m_file.writeAll(header.data(), header.size())) {
+        m_prompter.fatal(QStringLiteral("Can not write WAV header."));
+        m_file.close();
+        return false;
+    }
+    return true;
+}
+
+bool WAVWriter::writeSamples(const void *data, std::size_t bytes)
+{
+    if (!m_file.writeAll(data, bytes)) {
+        // One message per file: a full disk would otherwise raise one for
+        // every block that follows.
+        if (!m_writeFailed)
+            m_prompter.fatal(QStringLiteral("Error in writing to WAV file."));
+        m_writeFailed = true;
+        return false;
+    }
+    m_dataBytes += std::uint32_t(bytes);
+    return true;
+}
+
+bool WAVWriter::drainConverter()
+{
+    auto *stereo = reinterpret_cast<std::int16_t *>(m_workBuffer.data());
+    const int channels = m_source.channels;
+    m_received.resize(kWorkFrames * std::size_t(channels));
+    for (;;) {
+        const std::size_t frames = m_converter->receive(m_received.data(), kWorkFrames);
+        if (frames == 0)
+            return true;
+        toStereo(m_received.data(), frames, channels, stereo);
+        if (!writeSamples(stereo, frames * 4))
+            return false;
+    }
+}
+
+bool WAVWriter::writeConverted(const std::uint8_t *samples, std::size_t bytes)
+{
+    const int channels = m_source.channels;
+    const std::size_t frameBytes = std::size_t(channels) * (m_source.bitsPerSample / 8);
+    // Pieces no larger than the work buffer holds after conversion to stereo.
+    const std::size_t pieceBytes = kWorkFrames * frameBytes;
+    for (std::size_t at = 0; at < bytes; at += pieceBytes) {
+        const std::size_t n = std::min(pieceBytes, bytes - at);
+        const std::size_t frames = toInt16Frames(samples + at, n, m_source.bitsPerSample, channels, m_values);
+        if (m_converter) {
+            m_converter->put(m_values.data(), frames);
+            if (!drainConverter())
+                return false;
+        } else {
+            auto *stereo = reinterpret_cast<std::int16_t *>(m_workBuffer.data());
+            toStereo(m_values.data(), frames, channels, stereo);
+            if (!writeSamples(stereo, frames * 4))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool WAVWriter::WriteWAVBlock(const AcmBlock &block)
+{
+    if (!m_file.isOpen() || !block.isConsistent())
+        return false;
+    if (!m_convert)
+        return writeSamples(block.samples(), block.sampleBytes());
+    return writeConverted(block.samples(), block.sampleBytes());
+}
+
+std::uint32_t WAVWriter::CloseWAVOutput()
+{
+    if (m_converter && m_file.isOpen()) {
+        m_converter->flush();
+        drainConverter();
+    }
+    std::uint32_t result = m_dataBytes;
+    if (m_file.isOpen()) {
+        std::uint8_t size[4];
+        putU32(size, m_dataBytes + 36);
+        bool ok = m_file.writeAt(4, size, 4);
+        putU32(size, m_dataBytes);
+        ok = m_file.writeAt(40, size, 4) && ok;
+        ok = m_file.close() && ok;
+        if (!ok) {
+            m_prompter.fatal(QStringLiteral("Could not save WAV file."));
+            result = 0;
+        }
+    }
+    m_workBuffer.clear();
+    m_workBuffer.shrink_to_fit();
+    m_converter.reset();
+    return result;
+}
+
+} // namespace skywell

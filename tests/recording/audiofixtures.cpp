@@ -1,0 +1,66 @@
+#include "recording/audiofixtures.h"
+
+#include "recording/wavwriter.h"
+
+#include <QFile>
+#include <QProcess>
+#include <cmath>
+
+namespace skywell::test
+{
+
+std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, double hz, bool leftOnly)
+{
+    const auto frames = std::size_t(seconds * format.samplesPerSec);
+    const int bytes = format.bitsPerSample / 8;
+    std::vector<std::uint8_t> out(frames * format.channels * std::size_t(bytes));
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double v = 0.5 * std::sin(2 * M_PI * hz * double(i) / format.samplesPerSec);
+        for (int c = 0; c < format.channels; ++c) {
+            const double value = (leftOnly && c == 1) ? 0.0 : v;
+            if (bytes == 1) {
+                out[at++] = std::uint8_t(std::int8_t(std::lround(value * 127)));
+            } else {
+                const auto s = std::int16_t(std::lround(value * 32767));
+                putU16(&out[at], std::uint16_t(s));
+                at += 2;
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples, int milliseconds)
+{
+    std::vector<AcmBlock> blocks;
+    const std::size_t step = std::size_t(format.samplesPerSec) * std::size_t(milliseconds) / 1000 * format.blockAlign;
+    for (std::size_t at = 0; at < samples.size(); at += step) {
+        const std::size_t n = std::min(step, samples.size() - at);
+        blocks.emplace_back(format, samples.data() + at, std::uint32_t(n));
+    }
+    return blocks;
+}
+
+void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const std::vector<std::uint8_t> header = wavHeader(format, std::uint32_t(samples.size()));
+    file.write(reinterpret_cast<const char *>(header.data()), qint64(header.size()));
+    file.write(reinterpret_cast<const char *>(samples.data()), qint64(samples.size()));
+}
+
+int runTool(const QString &program, const QStringList &arguments, QString *errorText)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000) || !process.waitForFinished(120000))
+        return -1;
+    if (errorText)
+        *errorText = QString::fromLocal8Bit(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace skywell::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "recording/acmblock.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace skywell::test
+{
+
+// Sample bytes of a sine tone in the given layout. 8-bit samples are made
+// signed, as block processing hands them to the writers. With leftOnly the
+// right channel stays silent.
+std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, double hz = 440.0,
+                                      bool leftOnly = false);
+
+// Splits samples into blocks of about the given length.
+std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples,
+                               int milliseconds = 100);
+
+// Writes a 16-bit PCM WAV file (for the file capture device and tools).
+void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);
+
+// Runs a program with arguments; returns its exit code (-1 when it could
+// not run) and its error output in errorText.
+int runTool(const QString &program, const QStringList &arguments, QString *errorText = nullptr);
+
+} // namespace skywell::test

@@ -1,0 +1,132 @@
+#include "recording/capturelibrary.h"
+#include "recording/audiofixtures.h"
+#include "recording/filecapturedevice.h"
+#include "support/tempenv.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+// Drains the queue the way block processing does, on the calling thread.
+struct Drain {
+    CaptureLibrary &library;
+    std::size_t blocks = 0;
+    std::size_t bytes = 0;
+    QByteArray samples;
+    bool onMainThread = true;
+    void operator()()
+    {
+        onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        AcmBlock *block = nullptr;
+        while (library.GetNextACMBlock(block)) {
+            ++blocks;
+            bytes += block->sampleBytes();
+            samples.append(reinterpret_cast<const char *>(block->samples()), block->sampleBytes());
+            library.FreeACMBlock(block);
+        }
+    }
+};
+
+bool spinUntil(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+} // namespace
+
+TEST(AcmBlock, LayoutMatchesTheCaptureFormat)
+{
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const std::uint8_t samples[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const AcmBlock block(format, samples, sizeof samples);
+    ASSERT_EQ(block.size(), 32u);
+    const std::uint8_t *b = block.data();
+    EXPECT_EQ(getU16(b), 1);           // PCM
+    EXPECT_EQ(getU16(b + 2), 2);       // channels
+    EXPECT_EQ(getU32(b + 4), 48000u);  // samples per second
+    EXPECT_EQ(getU32(b + 8), 192000u); // average bytes per second
+    EXPECT_EQ(getU16(b + 12), 4);      // block alignment
+    EXPECT_EQ(getU16(b + 14), 16);     // bits per sample
+    EXPECT_EQ(getU32(b + 20), 8u);     // sample bytes
+    EXPECT_EQ(b[24], 1);
+    EXPECT_EQ(b[31], 8);
+    EXPECT_TRUE(block.isConsistent());
+}
+
+// Every sample of the file arrives, in order, through queued notifications
+// handled on the main thread.
+TEST(CaptureLibrary, FileDeviceDeliversWholeFileThroughTheQueue)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const auto samples = toneSamples(format, 3.05);
+    writeWav(dir.file(QStringLiteral("in.wav")), format, samples);
+
+    FileCaptureDevice device(dir.file(QStringLiteral("in.wav")), FileCaptureDevice::Pace::AsFastAsPossible);
+    CaptureLibrary library(device);
+    Drain drain{library};
+    library.InitACM([&drain] { drain(); });
+
+    QString name;
+    ASSERT_TRUE(library.GetFirstACMDevice(name));
+    EXPECT_EQ(name, QStringLiteral("in.wav"));
+    EXPECT_FALSE(library.GetNextACMDevice(name));
+
+    library.StartACMRecord(name);
+    EXPECT_TRUE(spinUntil([&] { return drain.bytes == samples.size(); }, 10000));
+    library.StopACMRecord();
+    EXPECT_EQ(drain.blocks, 31u); // 30 blocks of 100 ms and the last 50 ms
+    EXPECT_TRUE(drain.onMainThread);
+    ASSERT_EQ(drain.samples.size(), qsizetype(samples.size()));
+    EXPECT_EQ(0, std::memcmp(drain.samples.constData(), samples.data(), samples.size()));
+}
+
+TEST(CaptureLibrary, RealTimePaceAndStopKeepsQueuedBlocks)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    writeWav(dir.file(QStringLiteral("in.wav")), format, toneSamples(format, 10.0));
+    FileCaptureDevice device(dir.file(QStringLiteral("in.wav")), FileCaptureDevice::Pace::RealTime);
+    CaptureLibrary library(device);
+    library.InitACM([] {}); // nobody drains: blocks stay queued
+    QElapsedTimer timer;
+    timer.start();
+    library.StartACMRecord(QStringLiteral("in.wav"));
+    library.StartACMRecord(QStringLiteral("in.wav")); // a split: keeps going
+    QThread::msleep(550);
+    library.StopACMRecord();
+    const std::size_t queued = library.queuedBlocks();
+    EXPECT_GE(queued, 3u);
+    EXPECT_LE(queued, 7u);
+    AcmBlock *block = nullptr;
+    ASSERT_TRUE(library.GetNextACMBlock(block));
+    EXPECT_EQ(block->sampleBytes(), 17640u);
+    library.FreeACMBlock(block);
+    QThread::msleep(250);
+    EXPECT_EQ(library.queuedBlocks(), queued - 1);
+    library.DeinitACM();
+    EXPECT_EQ(library.queuedBlocks(), 0u);
+}
+
+TEST(CaptureLibrary, MissingFileDoesNotStart)
+{
+    FileCaptureDevice device(QStringLiteral("/nonexistent/x.wav"), FileCaptureDevice::Pace::RealTime);
+    CaptureLibrary library(device);
+    library.InitACM([] {});
+    library.StartACMRecord(QStringLiteral("x.wav"));
+    EXPECT_FALSE(library.isRecording());
+    AcmBlock *block = nullptr;
+    EXPECT_FALSE(library.GetNextACMBlock(block));
+    EXPECT_EQ(block, nullptr);
+}

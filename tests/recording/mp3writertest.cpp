@@ -1,0 +1,228 @@
+#include "recording/mp3writer.h"
+#include "core/scriptedprompter.h"
+#include "recording/audiofixtures.h"
+#include "recording/id3tag.h"
+#include "recording/mp3encoder.h"
+#include "recording/mp3settings.h"
+#include "recording/wavfile.h"
+#include "support/tempenv.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+struct FrameHeader {
+    int sampleRate = 0;
+    int bitrate = 0;
+    int channelMode = 0; // 0 stereo, 1 joint, 2 dual, 3 mono
+    bool crc = false;
+};
+
+// The header of the MP3 frame at offset (no ID3v2 in front of ours).
+std::optional<FrameHeader> frameAt(const QByteArray &file, qsizetype offset)
+{
+    if (offset + 4 > file.size())
+        return std::nullopt;
+    const auto *b = reinterpret_cast<const std::uint8_t *>(file.constData() + offset);
+    if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0 || ((b[1] >> 1) & 3) != 1)
+        return std::nullopt;
+    static const int v1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static const int v2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static const int rates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    const int version = (b[1] >> 3) & 3; // 0: 2.5, 2: 2, 3: 1
+    const int bitrateIndex = b[2] >> 4, rateIndex = (b[2] >> 2) & 3;
+    if (version == 1 || bitrateIndex == 15 || rateIndex == 3)
+        return std::nullopt;
+    FrameHeader h;
+    h.sampleRate = rates[version == 0 ? 0 : version == 2 ? 1 : 2][rateIndex];
+    h.bitrate = (version == 3 ? v1 : v2)[bitrateIndex];
+    h.channelMode = b[3] >> 6;
+    h.crc = (b[1] & 1) == 0;
+    return h;
+}
+
+int frameBytes(const QByteArray &file, qsizetype offset)
+{
+    const auto h = frameAt(file, offset);
+    const bool mpeg1 = h->sampleRate >= 32000;
+    const int padding = (file[offset + 2] >> 1) & 1;
+    return (mpeg1 ? 144 : 72) * h->bitrate * 1000 / h->sampleRate + padding;
+}
+
+QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, int quality, ScriptedPrompter &prompter,
+               const QString &title = QStringLiteral("Track"))
+{
+    const QString path = dir.file(QStringLiteral("q%1.mp3").arg(quality));
+    const auto blocks = toBlocks(format, toneSamples(format, seconds));
+    MP3Writer writer(prompter);
+    EXPECT_TRUE(writer.OpenMP3Output(path, blocks.front(), quality));
+    for (const AcmBlock &block : blocks)
+        EXPECT_TRUE(writer.WriteMP3Block(block));
+    const std::uint32_t bytes =
+        writer.CloseMP3Output(title, QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3);
+    EXPECT_GT(bytes, 0u);
+    return path;
+}
+
+} // namespace
+
+// Each quality decodes (with Debian's lame) to the input's length, at the
+// table's sample rate and bit rate, with an Info header in front (except at
+// AM quality, whose 104-byte frames cannot hold one; its constant bit rate
+// gives players the duration all the same).
+TEST(Mp3Writer, QualitiesDecodeToInputDurationWithExpectedStream)
+{
+    struct Case {
+        WaveFormat format;
+        int quality;
+        int rate, bitrate, mode;
+    };
+    const Case cases[] = {
+        {WaveFormat::pcm(44100, 2, 16), 0, 11025, 16, 1},  {WaveFormat::pcm(44100, 2, 16), 1, 44100, 64, 0},
+        {WaveFormat::pcm(44100, 2, 16), 2, 44100, 128, 0}, {WaveFormat::pcm(48000, 2, 16), 2, 44100, 128, 0},
+        {WaveFormat::pcm(22050, 1, 16), 1, 44100, 64, 3},  {WaveFormat::pcm(44100, 1, 8), 0, 11025, 16, 3},
+    };
+    TempFolder dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "quality " << c.quality << ", " << c.format.samplesPerSec << " Hz "
+                                        << c.format.channels << " ch " << c.format.bitsPerSample << " bit");
+        ScriptedPrompter prompter;
+        const QString mp3 = encode(dir, c.format, 10.0, c.quality, prompter);
+        EXPECT_TRUE(prompter.prompts().isEmpty());
+        const QByteArray bytes = readAll(mp3);
+        const auto info = frameAt(bytes, 0);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(bytes.left(400).contains("Info"), c.quality != 0);
+        const auto audio = frameAt(bytes, frameBytes(bytes, 0));
+        ASSERT_TRUE(audio);
+        EXPECT_EQ(audio->sampleRate, c.rate);
+        EXPECT_EQ(audio->bitrate, c.bitrate);
+        EXPECT_EQ(audio->channelMode, c.mode);
+        EXPECT_TRUE(audio->crc);
+
+        const QString wavPath = dir.file(QStringLiteral("decoded.wav"));
+        QString errors;
+        ASSERT_EQ(runTool(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, wavPath},
+                          &errors),
+                  0)
+            << errors.toStdString();
+        const auto decoded = readWavFile(wavPath);
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(int(decoded->format.samplesPerSec), c.rate);
+        EXPECT_NEAR(decoded->seconds(), 10.0, 0.1);
+    }
+}
+
+TEST(Mp3Writer, TagFollowsTheLayout)
+{
+    const QByteArray tag =
+        id3v1Tag(QStringLiteral("A title that is longer than thirty bytes"), QStringLiteral("0_Skywell"),
+                 QStringLiteral("Radio Morgenmagazin am Sonntaüü"), 258);
+    ASSERT_EQ(tag.size(), 128);
+    EXPECT_EQ(tag.left(3), QByteArray("TAG"));
+    EXPECT_EQ(tag.mid(3, 30), QByteArray("A title that is longer than th"));
+    EXPECT_EQ(tag.mid(33, 30), QByteArray("0_Skywell").leftJustified(30, '\0'));
+    // Cut at 30 bytes without splitting "ü" (2 bytes in UTF-8).
+    const QByteArray album = tag.mid(63, 30);
+    EXPECT_EQ(album, QByteArray("Radio Morgenmagazin am Sonnta").leftJustified(30, '\0'));
+    EXPECT_EQ(tag.mid(93, 32), QByteArray(32, '\0'));
+    EXPECT_EQ(tag[125], '\0');
+    EXPECT_EQ(std::uint8_t(tag[126]), 2);
+    EXPECT_EQ(tag[127], char(12));
+
+    EXPECT_TRUE(id3v1Tag(QStringLiteral(" "), QStringLiteral("0_Skywell"), QStringLiteral("x"), 1).isEmpty());
+    EXPECT_TRUE(id3v1Tag(QStringLiteral("t"), QStringLiteral(" "), QStringLiteral("x"), 1).isEmpty());
+}
+
+TEST(Mp3Writer, FileEndsWithTagUnlessTitleIsBlank)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    const QByteArray tagged = readAll(encode(dir, format, 1.0, 2, prompter, QStringLiteral("Morning Show 1")));
+    EXPECT_EQ(tagged.right(128).left(17), QByteArray("TAGMorning Show 1"));
+    const QByteArray untagged = readAll(encode(dir, format, 1.0, 2, prompter, QStringLiteral(" ")));
+    EXPECT_FALSE(untagged.right(128).startsWith("TAG"));
+}
+
+TEST(Mp3Writer, QualityFollowsOutputKind)
+{
+    EXPECT_EQ(mp3QualityForFlags(0x200), 0);
+    EXPECT_EQ(mp3QualityForFlags(0x400), 1);
+    EXPECT_EQ(mp3QualityForFlags(0x100), 2);
+    EXPECT_EQ(mp3QualityForFlags(0x2000000), 2); // MP3 CD: CD quality files
+    EXPECT_EQ(mp3QualityForFlags(0x600), 0);     // AM is tested first
+    EXPECT_EQ(mp3QualityForFlags(0x1000), -1);
+}
+
+TEST(Mp3Writer, EncoderWorksAtStartUp)
+{
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(LoadMP3Encoder(prompter));
+    EXPECT_TRUE(prompter.prompts().isEmpty());
+}
+
+TEST(Mp3Writer, BadInputIsRefusedAndReported)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    const auto blocks = toBlocks(format, toneSamples(format, 1.0));
+    {
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        EXPECT_FALSE(writer.OpenMP3Output(dir.file(QStringLiteral("gone/x.mp3")), blocks.front(), 2));
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening file for MP3 output file."));
+        EXPECT_FALSE(writer.WriteMP3Block(blocks[0]));
+        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+    }
+    {
+        // A format the encoder cannot take.
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        const AcmBlock odd(WaveFormat::pcm(44100, 6, 16), nullptr, 0);
+        EXPECT_FALSE(writer.OpenMP3Output(dir.file(QStringLiteral("odd.mp3")), odd, 2));
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening MP3 encoding stream."));
+    }
+    {
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        ASSERT_TRUE(writer.OpenMP3Output(dir.file(QStringLiteral("full.mp3")), blocks.front(), 2));
+        std::vector<std::uint8_t> bytes(blocks[0].data(), blocks[0].data() + blocks[0].size());
+        putU32(bytes.data() + AcmBlock::kSampleCountOffset, std::uint32_t(blocks[0].capacity() + 2));
+        EXPECT_FALSE(writer.WriteMP3Block(AcmBlock(std::move(bytes))));
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(writer.WriteMP3Block(blocks[i]));
+        const int full = ::open("/dev/full", O_WRONLY);
+        ASSERT_GE(full, 0);
+        ::dup2(full, writer.fileDescriptor());
+        ::close(full);
+        for (std::size_t i = 3; i < blocks.size(); ++i)
+            writer.WriteMP3Block(blocks[i]);
+        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+    }
+    {
+        // The folder removed while the track is written.
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
+        ASSERT_TRUE(writer.OpenMP3Output(dir.file(QStringLiteral("sub/x.mp3")), blocks.front(), 1));
+        EXPECT_TRUE(writer.WriteMP3Block(blocks[0]));
+        ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
+        writer.WriteMP3Block(blocks[1]);
+        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+    }
+}

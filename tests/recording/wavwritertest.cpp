@@ -1,0 +1,233 @@
+#include "recording/wavwriter.h"
+#include "core/scriptedprompter.h"
+#include "recording/audiofixtures.h"
+#include "recording/wavfile.h"
+#include "support/tempenv.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+struct WriteResult {
+    std::uint32_t closed = 0;
+    WavData wav;
+};
+
+WriteResult writeThrough(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples,
+                         ScriptedPrompter &prompter, int blockMs = 100)
+{
+    WAVWriter writer(prompter);
+    const std::vector<AcmBlock> blocks = toBlocks(format, samples, blockMs);
+    EXPECT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
+    for (const AcmBlock &block : blocks)
+        EXPECT_TRUE(writer.WriteWAVBlock(block));
+    WriteResult result;
+    result.closed = writer.CloseWAVOutput();
+    const auto wav = readWavFile(path);
+    EXPECT_TRUE(wav.has_value());
+    if (wav)
+        result.wav = *wav;
+    return result;
+}
+
+// Mean absolute value of one channel of 16-bit stereo.
+double channelLevel(const QByteArray &samples, int channel)
+{
+    const auto *values = reinterpret_cast<const std::int16_t *>(samples.constData());
+    const qsizetype frames = samples.size() / 4;
+    double sum = 0;
+    for (qsizetype i = 0; i < frames; ++i)
+        sum += std::abs(int(values[2 * i + channel]));
+    return frames ? sum / double(frames) : 0;
+}
+
+} // namespace
+
+// Every source format becomes 44100 Hz 16-bit stereo of the same length.
+TEST(WavWriter, ConvertsEverySourceFormatKeepingDuration)
+{
+    const WaveFormat formats[] = {WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(22050, 2, 16),
+                                  WaveFormat::pcm(48000, 2, 16), WaveFormat::pcm(44100, 1, 16),
+                                  WaveFormat::pcm(44100, 1, 8),  WaveFormat::pcm(22050, 1, 8),
+                                  WaveFormat::pcm(48000, 1, 16)};
+    TempFolder dir;
+    for (const WaveFormat &format : formats) {
+        SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz " << format.channels << " ch "
+                                        << format.bitsPerSample << " bit");
+        ScriptedPrompter prompter;
+        const auto samples = toneSamples(format, 5.0);
+        const WriteResult r = writeThrough(dir.file(QStringLiteral("out.wav")), format, samples, prompter);
+        EXPECT_EQ(r.wav.format, WaveFormat::pcm(44100, 2, 16));
+        EXPECT_EQ(r.wav.riffSize, r.wav.dataSize + 36);
+        EXPECT_EQ(r.wav.dataSize, std::uint32_t(r.wav.samples.size()));
+        EXPECT_EQ(r.closed, r.wav.dataSize);
+        EXPECT_NEAR(r.wav.seconds(), 5.0, 0.05);
+        EXPECT_GT(channelLevel(r.wav.samples, 0), 5000);
+        EXPECT_GT(channelLevel(r.wav.samples, 1), 5000);
+        EXPECT_TRUE(prompter.prompts().isEmpty());
+    }
+}
+
+TEST(WavWriter, CdFormatPassesThroughByteForByte)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat cd = WaveFormat::pcm(44100, 2, 16);
+    const auto samples = toneSamples(cd, 1.3);
+    const WriteResult r = writeThrough(dir.file(QStringLiteral("cd.wav")), cd, samples, prompter);
+    ASSERT_EQ(r.wav.samples.size(), qsizetype(samples.size()));
+    EXPECT_EQ(0, std::memcmp(r.wav.samples.constData(), samples.data(), samples.size()));
+}
+
+// The converter gets both channels: a left-only tone stays on the left.
+TEST(WavWriter, ConversionKeepsStereoChannelsApart)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const auto samples = toneSamples(format, 3.0, 1000.0, true);
+    const WriteResult r = writeThrough(dir.file(QStringLiteral("left.wav")), format, samples, prompter);
+    EXPECT_GT(channelLevel(r.wav.samples, 0), 5000);
+    EXPECT_LT(channelLevel(r.wav.samples, 1), 1.0);
+}
+
+// Blocks far larger than the 48000-byte work buffer, and odd sizes around
+// it, convert without loss.
+TEST(WavWriter, LargeAndOddBlocksAreConvertedInPieces)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    for (int blockMs : {1000, 2500, 249, 250, 251}) {
+        SCOPED_TRACE(blockMs);
+        ScriptedPrompter prompter;
+        const auto samples = toneSamples(format, 4.0);
+        const WriteResult r = writeThrough(dir.file(QStringLiteral("big.wav")), format, samples, prompter, blockMs);
+        EXPECT_NEAR(r.wav.seconds(), 4.0, 0.04);
+    }
+}
+
+// Two streams converting at once each keep their own audio.
+TEST(WavWriter, TwoConvertingStreamsDoNotMix)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const auto tone = toneSamples(format, 2.0);
+    const std::vector<std::uint8_t> silence(tone.size(), 0);
+    const auto toneBlocks = toBlocks(format, tone);
+    const auto silentBlocks = toBlocks(format, silence);
+    WAVWriter a(prompter), b(prompter);
+    ASSERT_TRUE(a.OpenWAVOutput(dir.file(QStringLiteral("a.wav")), toneBlocks.front(), true));
+    ASSERT_TRUE(b.OpenWAVOutput(dir.file(QStringLiteral("b.wav")), silentBlocks.front(), true));
+    for (std::size_t i = 0; i < toneBlocks.size(); ++i) {
+        a.WriteWAVBlock(toneBlocks[i]);
+        b.WriteWAVBlock(silentBlocks[i]);
+    }
+    a.CloseWAVOutput();
+    b.CloseWAVOutput();
+    const auto silent = readWavFile(dir.file(QStringLiteral("b.wav")));
+    ASSERT_TRUE(silent);
+    EXPECT_EQ(channelLevel(silent->samples, 0), 0.0);
+    EXPECT_EQ(channelLevel(silent->samples, 1), 0.0);
+}
+
+TEST(WavWriter, EmptyRecordingIsA44ByteFile)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat format = WaveFormat::pcm(22050, 2, 16);
+    const AcmBlock first(format, nullptr, 0);
+    for (bool convert : {true, false}) {
+        WAVWriter writer(prompter);
+        const QString path = dir.file(QStringLiteral("empty.wav"));
+        ASSERT_TRUE(writer.OpenWAVOutput(path, first, convert));
+        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        const QByteArray bytes = readAll(path);
+        ASSERT_EQ(bytes.size(), 44);
+        const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
+        EXPECT_EQ(getU32(b + 4), 36u);
+        EXPECT_EQ(getU32(b + 40), 0u);
+        EXPECT_EQ(bytes.mid(36, 4), QByteArray("data"));
+    }
+}
+
+TEST(WavWriter, RefusesBlockThatClaimsMoreThanItHolds)
+{
+    TempFolder dir;
+    ScriptedPrompter prompter;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const auto samples = toneSamples(format, 0.1);
+    std::vector<std::uint8_t> bytes(AcmBlock::kSampleOffset + samples.size());
+    format.writeTo(bytes.data());
+    std::memcpy(bytes.data() + AcmBlock::kSampleOffset, samples.data(), samples.size());
+    putU32(bytes.data() + AcmBlock::kSampleCountOffset, std::uint32_t(samples.size() + 4000));
+    const AcmBlock lying(std::move(bytes));
+    for (bool convert : {true, false}) {
+        WAVWriter writer(prompter);
+        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("x.wav")), lying, convert));
+        EXPECT_FALSE(writer.WriteWAVBlock(lying));
+        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+    }
+}
+
+// A full disk (the file's descriptor replaced by /dev/full) and a missing
+// folder are reported through the result and one message; nothing crashes.
+TEST(WavWriter, DiskFullAndMissingFolderAreReported)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
+    const auto blocks = toBlocks(format, toneSamples(format, 1.0));
+    {
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        EXPECT_FALSE(writer.OpenWAVOutput(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true));
+        EXPECT_TRUE(prompter.prompts().isEmpty());
+    }
+    {
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        EXPECT_FALSE(writer.OpenWAVOutput(QStringLiteral("/dev/full"), blocks.front(), true));
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Can not write WAV header."));
+        EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
+    }
+    {
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("full.wav")), blocks.front(), true));
+        EXPECT_TRUE(writer.WriteWAVBlock(blocks[0]));
+        const int full = ::open("/dev/full", O_WRONLY);
+        ASSERT_GE(full, 0);
+        ::dup2(full, writer.fileDescriptor());
+        ::close(full);
+        EXPECT_FALSE(writer.WriteWAVBlock(blocks[1]));
+        EXPECT_FALSE(writer.WriteWAVBlock(blocks[2]));
+        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        QStringList texts;
+        for (const auto &p : prompter.prompts())
+            texts << p.text;
+        EXPECT_EQ(texts, QStringList({QStringLiteral("Error in writing to WAV file."),
+                                      QStringLiteral("Could not save WAV file.")}));
+    }
+    {
+        // The folder removed while the track is written.
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
+        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("sub/x.wav")), blocks.front(), true));
+        EXPECT_TRUE(writer.WriteWAVBlock(blocks[0]));
+        ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
+        writer.WriteWAVBlock(blocks[1]);
+        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Could not save WAV file."));
+    }
+}
