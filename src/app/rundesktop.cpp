@@ -9,13 +9,15 @@
 #include "core/registry.h"
 #include "core/singleinstance.h"
 #include "platform/unixsignals.h"
+#include "platform/waketimerfd.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
 
 #include <QApplication>
 
-namespace skywell {
+namespace skywell
+{
 
 int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
                SingleInstance &instance)
@@ -45,8 +47,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     QObject::connect(&window, &MainWindow::quitConfirmed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &window, &MainWindow::closeWithoutAsking);
 
+    core.setWakeTimerFactory([&log] { return WakeTimerFd::create(log); });
     core.openRun();
     core.start();
+    if (!commandLine.importPath.isEmpty())
+        core.importShow(commandLine.importPath);
     if (commandLine.quiet) {
         window.showMinimized();
     } else {
