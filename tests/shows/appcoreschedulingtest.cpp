@@ -144,9 +144,10 @@ TEST_F(AppCoreScheduling, ImportedShowOverlappingAnotherIsReported)
     core.importShow(writeImport("B|http://b|1330|1500|-------|2026-12-11"));
     ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 1);
     for (const ScriptedPrompter::Prompt &prompt : prompter.prompts()) {
-        if (prompt.kind == ScriptedPrompter::Kind::Error)
+        if (prompt.kind == ScriptedPrompter::Kind::Error) {
             EXPECT_TRUE(prompt.text.contains(QStringLiteral("shows A and B on Friday December 11 at 1:30 PM")))
                 << prompt.text.toStdString();
+        }
     }
     core.shutdown();
 }
