@@ -72,11 +72,18 @@ void acceptShowUnchanged(Show &show, std::int64_t now, const Registry &registry,
     }
     const std::int64_t onceDate = localMidnight(oncePick);
     if (!(flags & SHOW_UNSCHEDULED) && !(flags & SHOW_REPEATING)) {
-        while (start - kDaySeconds > onceDate) {
+        // Stored times keep today's UTC offset (the time-zone check moves
+        // them when daylight saving begins or ends), so the once date is
+        // compared in today's offset too. Compared as it stands, a date on
+        // the other side of a daylight-saving change would put a 23:00
+        // Show on the midnight that begins its day.
+        const std::int64_t onceInTodaysOffset =
+            onceDate + localCalendar(onceDate).tm_gmtoff - localCalendar(now).tm_gmtoff;
+        while (start - kDaySeconds > onceInTodaysOffset) {
             start -= kDaySeconds;
             end -= kDaySeconds;
         }
-        while (start < onceDate) {
+        while (start < onceInTodaysOffset) {
             start += kDaySeconds;
             end += kDaySeconds;
         }

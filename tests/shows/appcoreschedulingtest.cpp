@@ -182,6 +182,12 @@ TEST(EditorAccept, TimesOfDayGoToTheirNextOccurrence)
     summer.onceDate = static_cast<std::int32_t>(localTime(2004, 5, 1));
     acceptShowUnchanged(summer, now, registry, prompter);
     EXPECT_EQ(summer.startTime, localTime(2004, 5, 1, 23) + 3600);
+    // The same for a date to come: the Show stays on its own day.
+    Show future = makeShow("F", OUT_MP3_FM, localTime(2026, 12, 9, 23), localTime(2026, 12, 10, 1));
+    future.onceDate = static_cast<std::int32_t>(localTime(2030, 5, 1));
+    acceptShowUnchanged(future, now, registry, prompter);
+    EXPECT_EQ(future.startTime, localTime(2030, 5, 1, 23) + 3600);
+    EXPECT_EQ(future.endTime, localTime(2030, 5, 2, 1) + 3600);
 
     // A new Show proposes the next whole minute for an hour.
     Show fresh;
