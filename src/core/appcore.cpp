@@ -88,7 +88,10 @@ void AppCore::startScheduling()
     m_ticker.onTenthTick([this] { m_scheduler.applyTimeZoneChange(m_shows); });
     m_ticker.start();
     m_scheduler.reschedule(m_shows);
-    saveShows(m_shows, m_programFolder);
+    // The file on disk stays as it was; the list is written again at the
+    // next save.
+    if (!saveShows(m_shows, m_programFolder))
+        m_log.logLine(QStringLiteral("Cannot save the show list"), m_programFolder + kShowFileName);
 }
 
 void AppCore::shutdown()

@@ -25,6 +25,7 @@ pid=$!
 E2E_PIDS+=("$pid")
 wait_for_log "Load Program" 20
 cmp -s "$dat" "$E2E_DIR/before.dat" || fail "a failed save changed Skywell5.dat ($(stat -c %s "$dat") bytes)"
+grep -q "Cannot save the show list" "${SKYWELL_HOME}log.txt" || fail "the failed save was not logged"
 "$SKYWELL_BIN" UNINSTALL
 wait_gone "$pid" 10
 
