@@ -11,6 +11,8 @@
 #include "shows/editoraccept.h"
 #include "shows/showfile.h"
 
+#include <QFileInfo>
+
 namespace skywell
 {
 
@@ -30,8 +32,9 @@ void AppCore::openRun()
 void AppCore::start()
 {
     // The Show list comes before the settings; a missing file is an empty
-    // list.
-    loadShows(m_shows, m_programFolder);
+    // list. A file that exists but cannot be read is not replaced by an
+    // empty list at start-up.
+    m_showFileUnreadable = !loadShows(m_shows, m_programFolder) && QFileInfo::exists(m_programFolder + kShowFileName);
     loadAndConfigureSettings();
     ensureFolder(m_settings.mp3Folder, kMp3FolderMissingText);
     ensureFolder(m_settings.tempFolder, kTempFolderMissingText);
@@ -88,6 +91,10 @@ void AppCore::startScheduling()
     m_ticker.onTenthTick([this] { m_scheduler.applyTimeZoneChange(m_shows); });
     m_ticker.start();
     m_scheduler.reschedule(m_shows);
+    if (m_showFileUnreadable) {
+        m_log.logLine(QStringLiteral("Cannot read the show list"), m_programFolder + kShowFileName);
+        return;
+    }
     // The file on disk stays as it was; the list is written again at the
     // next save.
     if (!saveShows(m_shows, m_programFolder))

@@ -95,6 +95,7 @@ private:
     std::unique_ptr<WakeTimer> m_wakeTimer;
     Ticker m_ticker;
     bool m_started = false;
+    bool m_showFileUnreadable = false;
 };
 
 inline const QString kConfigureOnceText =

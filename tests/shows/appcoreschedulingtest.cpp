@@ -7,7 +7,9 @@
 #include "shows/showfile.h"
 #include "showtesthelpers.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -89,6 +91,16 @@ TEST_F(AppCoreScheduling, StartReschedulesAndSavesTheShowList)
     ASSERT_EQ(wake->delays.size(), 1u);
     EXPECT_EQ(wake->delays[0], localTime(2026, 12, 10, 9) - (clock.now() + 60));
     EXPECT_TRUE(core.ticker().isRunning());
+    core.shutdown();
+}
+
+TEST_F(AppCoreScheduling, UnreadableShowFileIsNotReplacedAtStartUp)
+{
+    ASSERT_TRUE(QDir().mkpath(folder.file(kShowFileName)));
+    core.start();
+    EXPECT_TRUE(core.shows().empty());
+    EXPECT_TRUE(readAll(log.filePath()).contains("Cannot read the show list"));
+    EXPECT_TRUE(QFileInfo(folder.file(kShowFileName)).isDir());
     core.shutdown();
 }
 
