@@ -20,7 +20,7 @@
 using namespace skywell;
 
 namespace {
-bool desktopAvailable()
+[[maybe_unused]] bool desktopAvailable()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
