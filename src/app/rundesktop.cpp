@@ -9,6 +9,7 @@
 #include "core/registry.h"
 #include "core/singleinstance.h"
 #include "platform/unixsignals.h"
+#include "platform/waketimerfd.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
@@ -50,8 +51,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
     });
 
+    core.setWakeTimerFactory([&log] { return WakeTimerFd::create(log); });
     core.openRun();
     core.start();
+    if (!commandLine.importPath.isEmpty())
+        core.importShow(commandLine.importPath);
     if (commandLine.quiet) {
         window.showMinimized();
     } else {

@@ -3,17 +3,20 @@
 #include "core/activitylog.h"
 #include "core/appcore.h"
 #include "core/clock.h"
+#include "core/commandline.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/singleinstance.h"
 #include "platform/unixsignals.h"
+#include "platform/waketimerfd.h"
 
 #include <QCoreApplication>
 
 namespace skywell
 {
 
-int runHeadless(const QString &programFolder, const CommandLine &, Registry &registry, SingleInstance &instance)
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
+                SingleInstance &instance)
 {
     SystemClock clock;
     ActivityLog log(programFolder, clock);
@@ -28,8 +31,11 @@ int runHeadless(const QString &programFolder, const CommandLine &, Registry &reg
     QObject::connect(&core, &AppCore::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
 
+    core.setWakeTimerFactory([&log] { return WakeTimerFd::create(log); });
     core.openRun();
     core.start();
+    if (!commandLine.importPath.isEmpty())
+        core.importShow(commandLine.importPath);
     const int code = QCoreApplication::exec();
     core.shutdown();
     registry.setPrompter(nullptr);

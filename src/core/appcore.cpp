@@ -1,11 +1,17 @@
 #include "core/appcore.h"
 
 #include "core/activitylog.h"
+#include "core/clock.h"
 #include "core/folders.h"
 #include "core/prompter.h"
 #include "core/registry.h"
 #include "core/systemreport.h"
 #include "core/version.h"
+#include "shows/addshow.h"
+#include "shows/editoraccept.h"
+#include "shows/showfile.h"
+
+#include <QFileInfo>
 
 namespace skywell
 {
@@ -13,7 +19,7 @@ namespace skywell
 AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
                  QObject *parent)
     : QObject(parent), m_programFolder(std::move(programFolder)), m_clock(clock), m_log(log), m_registry(registry),
-      m_prompter(prompter)
+      m_prompter(prompter), m_scheduler(clock, m_settings, registry, log, prompter)
 {
 }
 
@@ -25,6 +31,10 @@ void AppCore::openRun()
 
 void AppCore::start()
 {
+    // The Show list comes before the settings; a missing file is an empty
+    // list. A file that exists but cannot be read is not replaced by an
+    // empty list at start-up.
+    m_showFileUnreadable = !loadShows(m_shows, m_programFolder) && QFileInfo::exists(m_programFolder + kShowFileName);
     loadAndConfigureSettings();
     ensureFolder(m_settings.mp3Folder, kMp3FolderMissingText);
     ensureFolder(m_settings.tempFolder, kTempFolderMissingText);
@@ -74,12 +84,43 @@ void AppCore::ensureFolder(const QString &folder, const QString &missingText)
 
 void AppCore::startScheduling()
 {
+    if (m_wakeTimerFactory)
+        m_wakeTimer = m_wakeTimerFactory();
+    m_scheduler.setWakeTimer(m_wakeTimer.get());
+    m_scheduler.applyTimeZoneChange(m_shows);
+    m_ticker.onTenthTick([this] { m_scheduler.applyTimeZoneChange(m_shows); });
     m_ticker.start();
+    m_scheduler.reschedule(m_shows);
+    if (m_showFileUnreadable) {
+        m_log.logLine(QStringLiteral("Cannot read the show list"), m_programFolder + kShowFileName);
+        return;
+    }
+    // The file on disk stays as it was; the list is written again at the
+    // next save.
+    if (!saveShows(m_shows, m_programFolder))
+        m_log.logLine(QStringLiteral("Cannot save the show list"), m_programFolder + kShowFileName);
 }
 
 void AppCore::shutdown()
 {
     m_ticker.stop();
+    m_scheduler.setWakeTimer(nullptr);
+    m_wakeTimer.reset();
+}
+
+bool AppCore::importShow(const QString &path)
+{
+    ShowEditorStep edit = m_showEditor;
+    if (!edit) {
+        edit = [this](Show &show) {
+            acceptShowUnchanged(show, m_clock.now(), m_registry, m_prompter);
+            return true;
+        };
+    }
+    return importShowFile(path, m_clock, m_prompter, edit, [this](const Show &show) {
+        addShow(m_shows, show, m_scheduler, m_programFolder, m_registry, m_prompter);
+        m_log.logLine(QStringLiteral("Imported show"), fieldText(show.name));
+    });
 }
 
 void AppCore::handleMessage(int message, int code)
@@ -90,7 +131,7 @@ void AppCore::handleMessage(int message, int code)
         Q_EMIT restoreRequested();
         const QString path = m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey);
         if (!path.isEmpty())
-            Q_EMIT importRequested(path);
+            importShow(path);
     } else if (message == 1033 && code == 513) {
         Q_EMIT restoreRequested();
     }

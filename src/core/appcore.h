@@ -2,11 +2,16 @@
 
 #include "core/settings.h"
 #include "core/ticker.h"
+#include "shows/scheduler.h"
+#include "shows/show.h"
+#include "shows/showimport.h"
+#include "shows/waketimer.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace skywell
 {
@@ -17,9 +22,9 @@ class Prompter;
 class Registry;
 
 // The running program without its window: the start-up steps after the
-// main window exists (settings, first start, folder checks, scheduling,
-// the version line), the one-second tick, the requests of a second start,
-// and the orderly shut-down. The desktop and the headless front end both
+// main window exists (Show list, settings, first start, folder checks,
+// scheduling, the version line), the one-second tick, the requests of a
+// second start, the Show import, and the orderly shut-down. The desktop and the headless front end both
 // drive it.
 class AppCore final : public QObject
 {
@@ -33,7 +38,15 @@ public:
     AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
             QObject *parent = nullptr);
 
+    // Creates the wake-up timer at start-up; it returns null (and logs why)
+    // when the system allows none. Without a factory there is no timer.
+    using WakeTimerFactory = std::function<std::unique_ptr<WakeTimer>()>;
+
     void setConfigureSettings(ConfigureSettings configure) { m_configure = std::move(configure); }
+    void setWakeTimerFactory(WakeTimerFactory factory) { m_wakeTimerFactory = std::move(factory); }
+    // The editor step of an import; without one, the Show is taken as if
+    // the editor's OK were pressed unchanged.
+    void setShowEditor(ShowEditorStep editor) { m_showEditor = std::move(editor); }
 
     // Opens a run in the log: the empty line, then the system report.
     void openRun();
@@ -48,16 +61,20 @@ public:
     // A request of a second start (message number and code).
     void handleMessage(int message, int code);
 
+    // Imports a Show file: parse, editor step, add to the list on OK.
+    bool importShow(const QString &path);
+
     const Settings &settings() const { return m_settings; }
     Settings &settings() { return m_settings; }
     Ticker &ticker() { return m_ticker; }
+    ShowList &shows() { return m_shows; }
+    Scheduler &scheduler() { return m_scheduler; }
     QString programFolder() const { return m_programFolder; }
     bool started() const { return m_started; }
 
 Q_SIGNALS:
     void quitRequested();
     void restoreRequested();
-    void importRequested(const QString &path);
 
 private:
     void loadAndConfigureSettings();
@@ -70,9 +87,15 @@ private:
     Registry &m_registry;
     Prompter &m_prompter;
     ConfigureSettings m_configure;
+    WakeTimerFactory m_wakeTimerFactory;
+    ShowEditorStep m_showEditor;
     Settings m_settings;
+    ShowList m_shows;
+    Scheduler m_scheduler;
+    std::unique_ptr<WakeTimer> m_wakeTimer;
     Ticker m_ticker;
     bool m_started = false;
+    bool m_showFileUnreadable = false;
 };
 
 inline const QString kConfigureOnceText =

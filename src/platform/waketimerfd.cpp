@@ -1,0 +1,53 @@
+#include "platform/waketimerfd.h"
+
+#include "core/activitylog.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+namespace skywell
+{
+
+std::unique_ptr<WakeTimer> WakeTimerFd::create(ActivityLog &log)
+{
+    const int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        log.logLine(QStringLiteral("CreateWaitableTimer failed"), QString::fromLocal8Bit(std::strerror(error)));
+        return nullptr;
+    }
+    return std::unique_ptr<WakeTimer>(new WakeTimerFd(fd));
+}
+
+WakeTimerFd::~WakeTimerFd()
+{
+    ::close(m_fd);
+}
+
+bool WakeTimerFd::arm(std::int64_t delaySeconds)
+{
+    itimerspec spec{};
+    if (delaySeconds > 0) {
+        // time_t is 64 bits here; keep far-off delays within a day count the
+        // kernel accepts.
+        constexpr std::int64_t kMaxDelay = std::int64_t{1} << 40;
+        spec.it_value.tv_sec = static_cast<time_t>(delaySeconds < kMaxDelay ? delaySeconds : kMaxDelay);
+    } else {
+        // A moment already due: the timer goes off at once. (All zero would
+        // disarm it instead.)
+        spec.it_value.tv_nsec = 1;
+    }
+    return ::timerfd_settime(m_fd, 0, &spec, nullptr) == 0;
+}
+
+double WakeTimerFd::remainingSeconds() const
+{
+    itimerspec spec{};
+    if (::timerfd_gettime(m_fd, &spec) != 0)
+        return -1;
+    return static_cast<double>(spec.it_value.tv_sec) + static_cast<double>(spec.it_value.tv_nsec) / 1e9;
+}
+
+} // namespace skywell

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shows/show.h"
+
+#include <QString>
+
+namespace skywell
+{
+
+class Prompter;
+class Registry;
+class Scheduler;
+
+// Adds a confirmed new Show to the list: a repeating Show is first moved
+// back one week so that rescheduling walks it forward onto its first
+// matching weekday; then append, reschedule, save, conflict check and the
+// "TuneHint" hint.
+void addShow(ShowList &shows, Show show, Scheduler &scheduler, const QString &programFolder, Registry &registry,
+             Prompter &prompter);
+
+} // namespace skywell

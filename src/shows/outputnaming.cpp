@@ -1,0 +1,109 @@
+#include "shows/outputnaming.h"
+
+#include "core/clock.h"
+#include "core/textcut.h"
+#include "core/timetext.h"
+#include "shows/show.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace skywell
+{
+
+namespace
+{
+
+// The pattern used as a printf format with the one text argument: the
+// first "%s" takes the name and "%%" is a percent sign; any other "%"
+// stays as it is.
+QString insertName(const QString &pattern, const QString &name)
+{
+    QString out;
+    bool inserted = false;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == QLatin1Char('%') && i + 1 < pattern.size()) {
+            const QChar next = pattern[i + 1];
+            if (next == QLatin1Char('%')) {
+                out += c;
+                ++i;
+                continue;
+            }
+            if (next == QLatin1Char('s') && !inserted) {
+                out += name;
+                inserted = true;
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QString replaceForbiddenCharacters(QString name)
+{
+    for (QChar &c : name) {
+        switch (c.unicode()) {
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '<':
+        case '>':
+        case '"':
+            c = QLatin1Char('-');
+            break;
+        default:
+            break;
+        }
+    }
+    return name;
+}
+
+QString outputFileName(const RecordingNaming &naming, const QString &extension, int index, const Clock &clock)
+{
+    const QString base = formatTimeText(naming.fileNameFormat, clock.now());
+    const QString track = QStringLiteral("%1").arg(naming.trackNumber, 2, 10, QLatin1Char('0'));
+    QString tail;
+    if (index == -1)
+        tail = QStringLiteral(".") + extension;
+    else if (index == 0)
+        tail = QStringLiteral(" - ") + track + QStringLiteral(".") + extension;
+    else
+        tail = QStringLiteral("(%1) - ").arg(index) + track + QStringLiteral(".") + extension;
+
+    const QByteArray head = replaceForbiddenCharacters(insertName(base, naming.recordingName)).toUtf8();
+    const QByteArray end = replaceForbiddenCharacters(tail).toUtf8();
+    // Keep the number and the extension; shorten what comes before them.
+    const qsizetype room = kMaxFileNameBytes - end.size();
+    return QString::fromUtf8(cutUtf8(head, room > 0 ? room : 0) + end);
+}
+
+OutputFile uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
+{
+    const QString extension = (naming.flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
+    QString name = outputFileName(naming, extension, 0, clock);
+    for (int index = 2; index <= 100 && QFileInfo::exists(naming.mp3Folder + name); ++index)
+        name = outputFileName(naming, extension, index, clock);
+    return {name, naming.mp3Folder + name};
+}
+
+QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock)
+{
+    if (playlistText.isEmpty())
+        return {};
+    const QString path = naming.mp3Folder + outputFileName(naming, QStringLiteral("m3u"), -1, clock);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    if (file.write(playlistText.toUtf8()) < 0)
+        return {};
+    return path;
+}
+
+} // namespace skywell

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace skywell
+{
+
+class Clock;
+
+// What the names of a recording's files are made of: the user's pattern
+// and folder, and the recording controller's current name, flags and track.
+struct RecordingNaming {
+    QString fileNameFormat; // strftime pattern with "%%s" for the name
+    QString mp3Folder;      // ends in "/"
+    QString recordingName;  // the Show's name or the Quick Record name
+    std::uint32_t flags = 0;
+    int trackNumber = 1;
+};
+
+// The longest file name the file system takes, in bytes.
+inline constexpr int kMaxFileNameBytes = 255;
+
+// The file name (no folder) for the current recording at the current
+// time: index -1 without track number (playlist), 0 the track, 2 ... 100
+// the track when names with lower numbers are taken. The extension comes
+// without its dot. Characters \ / : * ? < > " become "-". A name too long
+// for the file system is shortened before its number and extension,
+// never inside a UTF-8 character.
+QString outputFileName(const RecordingNaming &naming, const QString &extension, int index, const Clock &clock);
+
+struct OutputFile {
+    QString name;
+    QString path;
+};
+
+// The first track name of a new recording that does not exist yet in the
+// recordings folder ("wav" for WAV and audio-CD output, else "mp3").
+OutputFile uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
+
+// Writes the playlist (full paths joined by "\r\n") as
+// outputFileName("m3u", -1) in the recordings folder. Nothing when the
+// text is empty; a file that cannot be written is ignored. Returns the
+// path written, empty when none.
+QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock);
+
+// Replaces the characters a file name must not hold by "-".
+QString replaceForbiddenCharacters(QString name);
+
+} // namespace skywell

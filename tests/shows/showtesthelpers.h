@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/registry.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "shows/show.h"
+#include "support/tempenv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+
+namespace skywell::test
+{
+
+// The zones every time-dependent test runs in: two with US and European
+// daylight-saving rules, UTC, and one without daylight saving.
+inline const char *const kTestZones[] = {"America/New_York", "Europe/Berlin", "UTC", "Asia/Tokyo"};
+
+// Local wall-clock time in the current TZ (daylight saving from the
+// calendar).
+inline std::int64_t localTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+inline std::tm localTm(std::int64_t t)
+{
+    const std::time_t v = static_cast<std::time_t>(t);
+    std::tm out{};
+    localtime_r(&v, &out);
+    return out;
+}
+
+inline Show makeShow(const char *name, std::uint32_t flags, std::int64_t start, std::int64_t end)
+{
+    Show show;
+    setField(show.name, QByteArray(name));
+    show.flags = flags;
+    show.startTime = static_cast<std::int32_t>(start);
+    show.endTime = static_cast<std::int32_t>(end);
+    return show;
+}
+
+// A program folder with its services, and a test parameterised by zone.
+class ZoneTest : public ::testing::TestWithParam<const char *>
+{
+protected:
+    void SetUp() override { m_tz = std::make_unique<ScopedEnv>("TZ", QByteArray(GetParam())); }
+    void TearDown() override { m_tz.reset(); }
+
+    TempFolder folder;
+    TempFolder configFolder;
+    ManualClock clock{0};
+    ActivityLog log{folder.path(), clock};
+    Registry registry{configFolder.path() + QStringLiteral("user"), configFolder.path() + QStringLiteral("machine")};
+    ScriptedPrompter prompter;
+    Settings settings = defaultSettings(folder.path());
+
+private:
+    std::unique_ptr<ScopedEnv> m_tz;
+};
+
+} // namespace skywell::test
