@@ -88,22 +88,18 @@ TEST_F(AppCoreTest, DesktopFirstStartAsksToConfigureAndSavesOnlyWhenAccepted)
 
 TEST_F(AppCoreTest, SecondStartRequests)
 {
-    registry.regWriteString(QStringLiteral("ImportFile"), QStringLiteral("/x/Morning.skw"), kSkywellKey);
     AppCore core(program.path(), clock, log, registry, prompter);
     QSignalSpy quit(&core, &AppCore::quitRequested);
     QSignalSpy restore(&core, &AppCore::restoreRequested);
-    QSignalSpy import(&core, &AppCore::importRequested);
     core.handleMessage(1033, 513);
     EXPECT_EQ(restore.count(), 1);
     core.handleMessage(1042, 906);
     EXPECT_EQ(restore.count(), 2);
-    ASSERT_EQ(import.count(), 1);
-    EXPECT_EQ(import.front().front().toString(), QStringLiteral("/x/Morning.skw"));
     core.handleMessage(1042, 902);
     EXPECT_EQ(quit.count(), 1);
     core.handleMessage(1042, 904);
     core.handleMessage(7, 7);
-    EXPECT_EQ(quit.count() + restore.count() + import.count(), 4) << "unknown requests do nothing";
+    EXPECT_EQ(quit.count() + restore.count(), 3) << "unknown requests do nothing";
 }
 
 TEST_F(AppCoreTest, TickStartsWithTheSchedulingAndStopsAtShutdown)

@@ -1,23 +1,10 @@
 #include "postprocess/audiofiles.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QtEndian>
 
 namespace skywell::test
 {
-
-bool runTool(const QString &program, const QStringList &arguments, QString *output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForStarted(-1) || !process.waitForFinished(120000))
-        return false;
-    if (output)
-        *output = QString::fromUtf8(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 bool makeWav(const QString &path, double seconds, int rate, int channels)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/runtool.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,9 +9,6 @@
 
 namespace skywell::test
 {
-
-// Runs a tool to its end (tests only); true when it exited with 0.
-bool runTool(const QString &program, const QStringList &arguments, QString *output = nullptr);
 
 // A sine tone made by sox.
 bool makeWav(const QString &path, double seconds, int rate = 44100, int channels = 2);

@@ -3,7 +3,6 @@
 #include "recording/wavwriter.h"
 
 #include <QFile>
-#include <QProcess>
 #include <cmath>
 
 namespace skywell::test
@@ -50,17 +49,6 @@ void writeWav(const QString &path, const WaveFormat &format, const std::vector<s
     const std::vector<std::uint8_t> header = wavHeader(format, std::uint32_t(samples.size()));
     file.write(reinterpret_cast<const char *>(header.data()), qint64(header.size()));
     file.write(reinterpret_cast<const char *>(samples.data()), qint64(samples.size()));
-}
-
-int runTool(const QString &program, const QStringList &arguments, QString *errorText)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000))
-        return -1;
-    if (errorText)
-        *errorText = QString::fromLocal8Bit(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 } // namespace skywell::test

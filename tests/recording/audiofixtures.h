@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recording/acmblock.h"
+#include "support/runtool.h"
 
 #include <QString>
 #include <cstdint>
@@ -22,8 +23,5 @@ std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::
 // Writes a 16-bit PCM WAV file (for the file capture device and tools).
 void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);
 
-// Runs a program with arguments; returns its exit code (-1 when it could
-// not run) and its error output in errorText.
-int runTool(const QString &program, const QStringList &arguments, QString *errorText = nullptr);
 
 } // namespace skywell::test
