@@ -1,15 +1,13 @@
 #include "app/rundesktop.h"
 
-#include "core/activitylog.h"
+#include "app/apprun.h"
 #include "core/appcore.h"
-#include "core/clock.h"
 #include "core/commandline.h"
 #include "core/folders.h"
 #include "core/hint.h"
 #include "core/registry.h"
 #include "core/singleinstance.h"
 #include "platform/unixsignals.h"
-#include "platform/waketimerfd.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
@@ -25,21 +23,20 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     if (commandLine.importPath.isEmpty())
         SplashScreen::showModal();
 
-    SystemClock clock;
-    ActivityLog log(programFolder, clock);
+    AppRun run(programFolder, registry);
     QtPrompter prompter;
     registry.setPrompter(&prompter);
-    AppCore core(programFolder, clock, log, registry, prompter);
+    MainWindow window(prompter);
+    prompter.setParent(&window);
+
     // Until the settings sheet exists, configuring accepts the settings as
     // they are and creates their folders.
-    core.setConfigureSettings([](Settings &settings, bool) {
+    run.start(prompter, commandLine, [](Settings &settings, bool) {
         createFolder(settings.mp3Folder);
         createFolder(settings.tempFolder);
         return true;
     });
-
-    MainWindow window(prompter);
-    prompter.setParent(&window);
+    AppCore &core = run.core();
     UnixSignalWatcher signals;
     QObject::connect(&instance, &SingleInstance::messageReceived, &core, &AppCore::handleMessage);
     QObject::connect(&core, &AppCore::restoreRequested, &window, &MainWindow::restore);
@@ -51,11 +48,6 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
     });
 
-    core.setWakeTimerFactory([&log] { return WakeTimerFd::create(log); });
-    core.openRun();
-    core.start();
-    if (!commandLine.importPath.isEmpty())
-        core.importShow(commandLine.importPath);
     if (commandLine.quiet) {
         window.showMinimized();
     } else {
@@ -65,7 +57,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
     const int code = QApplication::exec();
-    core.shutdown();
+    run.shutdown();
     registry.setPrompter(nullptr);
     return code;
 }

@@ -1,0 +1,51 @@
+#include "app/apprun.h"
+
+#include "core/commandline.h"
+#include "core/registry.h"
+#include "mixer/mixer.h"
+#include "platform/waketimerfd.h"
+#include "recording/mp3encoder.h"
+
+namespace skywell
+{
+
+AppRun::AppRun(QString programFolder, Registry &registry)
+    : m_programFolder(std::move(programFolder)), m_registry(registry), m_log(m_programFolder, m_clock)
+{
+}
+
+AppRun::~AppRun()
+{
+    shutdown();
+}
+
+void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::ConfigureSettings configure)
+{
+    m_core = std::make_unique<AppCore>(m_programFolder, m_clock, m_log, m_registry, prompter);
+    m_core->setConfigureSettings(std::move(configure));
+    m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log); });
+    m_core->openRun();
+
+    LoadMP3Encoder(prompter);
+    // Until recordings run, captured blocks are given straight back.
+    m_capture.InitACM([this] {
+        AcmBlock *block = nullptr;
+        while (m_capture.GetNextACMBlock(block))
+            m_capture.FreeACMBlock(block);
+    });
+
+    m_core->start();
+    m_mixer = std::make_unique<Mixer>(m_mixerBackend, m_log, m_registry, m_core->settings());
+    m_mixer->logMixerData();
+    if (!commandLine.importPath.isEmpty())
+        m_core->importShow(commandLine.importPath);
+}
+
+void AppRun::shutdown()
+{
+    if (m_core)
+        m_core->shutdown();
+    m_capture.DeinitACM();
+}
+
+} // namespace skywell

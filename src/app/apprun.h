@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/activitylog.h"
+#include "core/appcore.h"
+#include "core/clock.h"
+#include "platform/pulsecapture.h"
+#include "platform/pulsedevices.h"
+#include "platform/pulsemixer.h"
+#include "recording/capturelibrary.h"
+
+#include <QString>
+#include <memory>
+
+namespace skywell
+{
+
+class Mixer;
+class Prompter;
+class Registry;
+struct CommandLine;
+
+// One run of the program as both front ends share it: the clock and the
+// log, the sound server back ends, the capture library and the core, put
+// together and started in start-up order, and shut down in reverse.
+class AppRun final
+{
+public:
+    AppRun(QString programFolder, Registry &registry);
+    ~AppRun();
+
+    ActivityLog &log() { return m_log; }
+    AppCore &core() { return *m_core; }
+
+    // Opens the run in the log, checks the encoder, prepares capture, runs
+    // the core's start-up, writes the sound-card report and imports the
+    // Show file of the command line. configure is empty without a desktop.
+    void start(Prompter &prompter, const CommandLine &commandLine, AppCore::ConfigureSettings configure);
+
+    // Stops the timers and shuts capture down; safe to call twice.
+    void shutdown();
+
+private:
+    QString m_programFolder;
+    Registry &m_registry;
+    SystemClock m_clock;
+    ActivityLog m_log;
+    PulseSourceChoice m_sourceChoice;
+    PulseCaptureDevice m_captureDevice{m_sourceChoice};
+    CaptureLibrary m_capture{m_captureDevice};
+    PulseMixer m_mixerBackend{m_sourceChoice};
+    std::unique_ptr<AppCore> m_core;
+    std::unique_ptr<Mixer> m_mixer;
+};
+
+} // namespace skywell
