@@ -84,7 +84,7 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
     return QString::fromUtf8(cutUtf8(head, room > 0 ? room : 0) + end);
 }
 
-OutputFile uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
 {
     const QString extension = (naming.flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
     QString name = outputFileName(naming, extension, 0, clock);

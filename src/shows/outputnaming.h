@@ -29,14 +29,14 @@ inline constexpr int kMaxFileNameBytes = 255;
 // never inside a UTF-8 character.
 QString outputFileName(const RecordingNaming &naming, const QString &extension, int index, const Clock &clock);
 
-struct OutputFile {
+struct OutputFilePath {
     QString name;
     QString path;
 };
 
 // The first track name of a new recording that does not exist yet in the
 // recordings folder ("wav" for WAV and audio-CD output, else "mp3").
-OutputFile uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
 
 // Writes the playlist (full paths joined by "\r\n") as
 // outputFileName("m3u", -1) in the recordings folder. Nothing when the

@@ -1,4 +1,5 @@
 #include "core/singleinstance.h"
+#include "support/eventloop.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 using namespace skywell;
 using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
+using skywell::test::spinUntil;
 
 namespace
 {
@@ -22,14 +24,6 @@ protected:
     const QString programFolder = QStringLiteral("/test/program/folder/");
 };
 
-// Runs the event loop until cond holds or ms pass.
-template <typename Cond> bool waitFor(Cond cond, int ms = 3000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!cond() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return cond();
-}
 } // namespace
 
 TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOver)
@@ -53,7 +47,7 @@ TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOver)
         sent = second.send(InstanceRequest::Restore) && second.send(InstanceRequest::Import) &&
                second.send(InstanceRequest::Quit);
     });
-    EXPECT_TRUE(waitFor([&] { return received.size() == 3; }));
+    EXPECT_TRUE(spinUntil([&] { return received.size() == 3; }));
     sender.join();
     EXPECT_TRUE(sent);
     ASSERT_EQ(received.size(), 3);
@@ -105,6 +99,6 @@ TEST_F(SingleInstanceTest, LeftoversOfACrashedInstanceAreTakenOver)
     QObject::connect(&next, &SingleInstance::messageReceived, [&got](int, int) { got = true; });
     SingleInstance sender(programFolder);
     std::thread t([&] { sender.send(InstanceRequest::Restore); });
-    EXPECT_TRUE(waitFor([&] { return got; }));
+    EXPECT_TRUE(spinUntil([&] { return got; }));
     t.join();
 }

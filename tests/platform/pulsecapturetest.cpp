@@ -6,12 +6,14 @@
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "support/eventloop.h"
+
 using namespace skywell;
 using namespace skywell::test;
+
 
 namespace
 {
@@ -40,15 +42,6 @@ struct LevelDrain {
         }
     }
 };
-
-bool spinUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 } // namespace
 

@@ -8,8 +8,11 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include "support/eventloop.h"
+
 using namespace skywell;
 using namespace skywell::test;
+
 
 namespace
 {
@@ -33,15 +36,6 @@ struct Drain {
         }
     }
 };
-
-bool spinUntil(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 } // namespace
 

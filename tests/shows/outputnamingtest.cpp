@@ -44,7 +44,7 @@ TEST_P(OutputNaming, DefaultPatternAndTrackNumbers)
 
 TEST_P(OutputNaming, ExistingFilesAreNotOverwritten)
 {
-    OutputFile first = uniqueOutputFile(naming, clock);
+    OutputFilePath first = uniqueOutputFile(naming, clock);
     EXPECT_EQ(first.name, QStringLiteral("Morning Show Dec 6 - 01.mp3"));
     EXPECT_EQ(first.path, folder.path() + first.name);
     touch(first.name);
