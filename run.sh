@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 mkdir -p build
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_TESTS=OFF >/dev/null
+echo "Building Skywell (the first build takes a few minutes)..."
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_TESTS=OFF
 exec build/skywell "$@"
