@@ -24,8 +24,8 @@ class Registry;
 // The running program without its window: the start-up steps after the
 // main window exists (Show list, settings, first start, folder checks,
 // scheduling, the version line), the one-second tick, the requests of a
-// second start, the Show import, and the orderly shut-down. The desktop and the headless front end both
-// drive it.
+// second start, the Show import, and the orderly shut-down. The desktop
+// and the headless front end both drive it.
 class AppCore final : public QObject
 {
     Q_OBJECT
@@ -55,7 +55,8 @@ public:
     // "Load Program.  Current Version".
     void start();
 
-    // Stops the timers and shuts the capture down; safe to call twice.
+    // Stops the one-second tick and releases the wake-up timer; safe to
+    // call twice.
     void shutdown();
 
     // A request of a second start (message number and code).

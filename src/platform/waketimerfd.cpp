@@ -28,26 +28,26 @@ WakeTimerFd::~WakeTimerFd()
 
 bool WakeTimerFd::arm(std::int64_t delaySeconds)
 {
-    itimerspec spec{};
+    itimerspec when{};
     if (delaySeconds > 0) {
         // time_t is 64 bits here; keep far-off delays within a day count the
         // kernel accepts.
         constexpr std::int64_t kMaxDelay = std::int64_t{1} << 40;
-        spec.it_value.tv_sec = static_cast<time_t>(delaySeconds < kMaxDelay ? delaySeconds : kMaxDelay);
+        when.it_value.tv_sec = static_cast<time_t>(delaySeconds < kMaxDelay ? delaySeconds : kMaxDelay);
     } else {
         // A moment already due: the timer goes off at once. (All zero would
         // disarm it instead.)
-        spec.it_value.tv_nsec = 1;
+        when.it_value.tv_nsec = 1;
     }
-    return ::timerfd_settime(m_fd, 0, &spec, nullptr) == 0;
+    return ::timerfd_settime(m_fd, 0, &when, nullptr) == 0;
 }
 
 double WakeTimerFd::remainingSeconds() const
 {
-    itimerspec spec{};
-    if (::timerfd_gettime(m_fd, &spec) != 0)
+    itimerspec when{};
+    if (::timerfd_gettime(m_fd, &when) != 0)
         return -1;
-    return static_cast<double>(spec.it_value.tv_sec) + static_cast<double>(spec.it_value.tv_nsec) / 1e9;
+    return static_cast<double>(when.it_value.tv_sec) + static_cast<double>(when.it_value.tv_nsec) / 1e9;
 }
 
 } // namespace skywell

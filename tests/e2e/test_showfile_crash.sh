@@ -45,8 +45,9 @@ wait "$pid" || status=$?
 cmp -s "$dat" "$E2E_DIR/before.dat" || fail "a killed save changed Skywell5.dat ($(stat -c %s "$dat") bytes)"
 
 # 3. With room again the list is written whole.
+started=$(grep -c "Load Program" "${SKYWELL_HOME}log.txt")
 start_headless
-wait_for_log "Load Program" 20
+wait_for_log_count "Load Program" $((started + 1)) 20
 "$SKYWELL_BIN" UNINSTALL
 wait_gone "$SKYWELL_PID" 10
 [ "$(stat -c %s "$dat")" -eq 21040 ] || fail "rewritten file has $(stat -c %s "$dat") bytes"
