@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+mkdir -p build
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYWELL_BUILD_BENCH=ON \
   -DSKYWELL_BUILD_TESTS=OFF -DSKYWELL_BUILD_GUI=OFF > build/bench.configure.log 2>&1 \
   || { cat build/bench.configure.log; exit 1; }
