@@ -10,7 +10,7 @@
 namespace skywell
 {
 
-ActivityLog::ActivityLog(QString programFolder, const Clock &clock)
+ActivityLog::ActivityLog(const QString &programFolder, const Clock &clock)
     : m_path(programFolder + QStringLiteral("log.txt")), m_clock(clock)
 {
 }

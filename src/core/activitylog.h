@@ -17,7 +17,7 @@ class ActivityLog final
 public:
     static constexpr int kMaxLineBytes = 1024;
 
-    ActivityLog(QString programFolder, const Clock &clock);
+    ActivityLog(const QString &programFolder, const Clock &clock);
 
     // Appends "time message detail\r\n", "time message\r\n", or "\r\n" when
     // both are empty. A message may contain line ends.
