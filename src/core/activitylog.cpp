@@ -1,6 +1,7 @@
 #include "core/activitylog.h"
 
 #include "core/clock.h"
+#include "core/fdwrite.h"
 #include "core/textcut.h"
 #include "core/timetext.h"
 
@@ -38,13 +39,8 @@ void ActivityLog::logLine(const QString &message, const QString &detail)
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
-    qsizetype written = 0;
-    while (written < line.size()) {
-        const ssize_t n = ::write(fd, line.constData() + written, static_cast<size_t>(line.size() - written));
-        if (n <= 0)
-            break;
-        written += n;
-    }
+    // A write error loses the line, silently.
+    writeFully(fd, line.constData(), static_cast<std::size_t>(line.size()));
     ::close(fd);
 }
 

@@ -1,5 +1,7 @@
 #include "recording/outputfile.h"
 
+#include "core/fdwrite.h"
+
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -32,17 +34,9 @@ bool OutputFile::writeAll(const void *data, std::size_t bytes)
 {
     if (m_fd < 0 || m_gone)
         return false;
-    const auto *at = static_cast<const char *>(data);
-    while (bytes > 0) {
-        const ssize_t n = ::write(m_fd, at, bytes);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_errno = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        at += n;
-        bytes -= std::size_t(n);
+    if (const int error = writeFully(m_fd, data, bytes)) {
+        m_errno = error;
+        return false;
     }
     if (std::chrono::steady_clock::now() - m_lastSync >= kSyncInterval)
         syncNow();
@@ -63,18 +57,9 @@ bool OutputFile::writeAt(std::uint64_t offset, const void *data, std::size_t byt
 {
     if (m_fd < 0)
         return false;
-    const auto *at = static_cast<const char *>(data);
-    while (bytes > 0) {
-        const ssize_t n = ::pwrite(m_fd, at, bytes, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_errno = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        at += n;
-        offset += std::uint64_t(n);
-        bytes -= std::size_t(n);
+    if (const int error = writeFully(m_fd, data, bytes, offset)) {
+        m_errno = error;
+        return false;
     }
     return true;
 }
