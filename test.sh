@@ -30,8 +30,16 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 status=0
+# The tests on the sound server change its default sink and source for a
+# moment: they run one at a time, on PulseAudio and again on PipeWire.
+sound_server_tests='^(PulseCapture|PulseMixer|ServerMixer)\.'
 echo "== Library tests (sanitizers)"
-ctest --test-dir build/asan --output-on-failure -j2 -L unit || status=1
+ctest --test-dir build/asan --output-on-failure -j2 -L unit -E "$sound_server_tests" || status=1
+echo "== Capture and mixer tests on PulseAudio (sanitizers)"
+ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests" || status=1
+echo "== Capture and mixer tests on PipeWire (sanitizers)"
+PULSE_SERVER=$SKYWELL_TEST_PIPEWIRE_SERVER \
+  ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests" || status=1
 echo "== Window and end-to-end tests"
 ctest --test-dir build --output-on-failure -LE unit || status=1
 exit $status

@@ -43,6 +43,10 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
 
 void AppRun::shutdown()
 {
+    // A recording cut short by the end of the program leaves the source
+    // volume as it found it.
+    if (m_mixer)
+        m_mixer->restoreSourceVolumes();
     if (m_core)
         m_core->shutdown();
     m_capture.DeinitACM();

@@ -18,7 +18,7 @@ public:
     bool failWriteSelector = false;
     VolumeRange volumeRange;
     QStringList linesWithoutVolume;
-    QMap<QString, std::uint32_t> volumes;
+    QMap<QString, QList<std::uint32_t>> volumes; // per channel
     bool failSetVolume = false;
     std::optional<bool> speakerMute; // nothing: no speaker mute control
     int scans = 0;
@@ -47,7 +47,20 @@ public:
     {
         if (failSetVolume)
             return false;
-        volumes[name] = value;
+        volumes[name] = QList<std::uint32_t>(2, value);
+        return true;
+    }
+    std::optional<QList<std::uint32_t>> sourceVolumes(const QString &name) override
+    {
+        if (!volumes.contains(name))
+            return std::nullopt;
+        return volumes.value(name);
+    }
+    bool setSourceVolumes(const QString &name, const QList<std::uint32_t> &values) override
+    {
+        if (failSetVolume)
+            return false;
+        volumes[name] = values;
         return true;
     }
     bool setSpeakerMute(bool on) override

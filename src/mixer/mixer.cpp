@@ -4,6 +4,8 @@
 #include "core/registry.h"
 #include "core/settings.h"
 
+#include <algorithm>
+
 namespace skywell
 {
 
@@ -152,10 +154,36 @@ void Mixer::optimizeSourceVolume(const QString &name)
                 return;
             const std::uint32_t middle =
                 std::uint32_t((std::uint64_t(range->minimum) + std::uint64_t(range->maximum)) / 2);
+            rememberVolume(name, middle);
             if (!m_backend.setSourceVolume(name, middle))
                 return;
         }
     }
+}
+
+void Mixer::rememberVolume(const QString &name, std::uint32_t set)
+{
+    for (const ChangedVolume &changed : std::as_const(m_changedVolumes))
+        if (changed.name == name)
+            return; // a later track of the same recording: keep the first
+    if (const std::optional<QList<std::uint32_t>> before = m_backend.sourceVolumes(name))
+        m_changedVolumes.append({name, *before, set});
+}
+
+void Mixer::restoreSourceVolumes()
+{
+    for (const ChangedVolume &changed : std::as_const(m_changedVolumes)) {
+        const std::optional<QList<std::uint32_t>> now = m_backend.sourceVolumes(changed.name);
+        // Servers that keep volumes as floating point may give back a
+        // hair's breadth off what was set.
+        const auto isOurs = [&changed](std::uint32_t v) {
+            return (v > changed.set ? v - changed.set : changed.set - v) <= changed.set / 100;
+        };
+        const bool stillOurs = now && std::all_of(now->begin(), now->end(), isOurs);
+        if (stillOurs)
+            m_backend.setSourceVolumes(changed.name, changed.before);
+    }
+    m_changedVolumes.clear();
 }
 
 bool Mixer::muteSpeakers(bool on)

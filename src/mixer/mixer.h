@@ -44,8 +44,13 @@ public:
     // done ("Direct Download", no mixer, no selector).
     bool selectRecordingSource(const QString &name);
     // Sets every line called name of the sound card's recording
-    // destinations to the middle of its volume range.
+    // destinations to the middle of its volume range, remembering the
+    // volume it had before the first change.
     void optimizeSourceVolume(const QString &name);
+    // Puts every line changed by optimizeSourceVolume back to the volume it
+    // had, unless someone else changed it since; called when a recording
+    // ends, so other programs that record from it find it as they left it.
+    void restoreSourceVolumes();
     bool muteSpeakers(bool on);
 
     int sourceCount() const { return int(m_names.size()); }
@@ -54,6 +59,7 @@ public:
 
 private:
     void logOpenFailure(std::uint32_t error);
+    void rememberVolume(const QString &name, std::uint32_t set);
 
     MixerBackend &m_backend;
     ActivityLog &m_log;
@@ -62,6 +68,12 @@ private:
     QStringList m_names;
     QList<bool> m_stereo;
     QString m_bestAnalogStereo;
+    struct ChangedVolume {
+        QString name;
+        QList<std::uint32_t> before;
+        std::uint32_t set = 0;
+    };
+    QList<ChangedVolume> m_changedVolumes;
 };
 
 inline const QString kDefaultDevice = QStringLiteral("Default Device");

@@ -60,7 +60,12 @@ public:
     // The volume range of the source line called name; nothing when the
     // line has no volume control.
     virtual std::optional<VolumeRange> sourceVolumeRange(const QString &name) = 0;
+    // Sets every channel of the source line called name to value.
     virtual bool setSourceVolume(const QString &name, std::uint32_t value) = 0;
+    // The volume of each channel of the source line called name; nothing
+    // when it cannot be read.
+    virtual std::optional<QList<std::uint32_t>> sourceVolumes(const QString &name) = 0;
+    virtual bool setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes) = 0;
     // The mute switch of the first mixer's speakers.
     virtual bool setSpeakerMute(bool on) = 0;
 };

@@ -13,8 +13,6 @@ namespace skywell
 
 namespace
 {
-const QString kDefaultDevice = QStringLiteral("Default Device");
-
 struct SimpleDeleter {
     void operator()(pa_simple *s) const { pa_simple_free(s); }
 };
@@ -88,25 +86,12 @@ bool PulseCaptureDevice::resolve(const QString &deviceName, Target &target)
         return false;
     const auto info = connection.serverInfo();
     const auto sources = connection.sources();
-    if (!info || !sources)
+    const auto sinks = connection.sinks();
+    const auto cards = connection.cards();
+    if (!info || !sources || !sinks || !cards)
         return false;
-    auto find = [&sources](const QString &name) -> const PulseSource * {
-        for (const PulseSource &s : *sources)
-            if (s.name == name)
-                return &s;
-        return nullptr;
-    };
-    const PulseSource *source = find(m_choice.get());
-    if (!source && deviceName != kDefaultDevice) {
-        const auto cards = connection.cards();
-        const auto sinks = connection.sinks();
-        if (cards && sinks)
-            for (const PulseDevice &device : groupByDevice(*cards, *sinks, *sources))
-                if (device.productName == deviceName && !device.sources.isEmpty())
-                    source = find(device.sources.first().name);
-    }
-    if (!source)
-        source = find(info->defaultSource);
+    const PulseSource *source =
+        chooseCaptureSource(m_choice.get(), deviceName, info->defaultSink, *cards, *sinks, *sources);
     if (!source)
         return false;
     target.source = source->name;

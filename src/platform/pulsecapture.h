@@ -12,11 +12,11 @@ namespace skywell
 class PulseSourceChoice;
 
 // Captures from the sound server on a thread of its own: 16-bit stereo at
-// the source's own rate (44100 or 48000 Hz), in blocks of 100 ms. It reads
-// the source chosen through the mixer when that exists; otherwise the
-// server's default source for "Default Device", or the named device's
-// first source. When the server or the source goes away, it tries again
-// once a second until stopped; no blocks arrive meanwhile.
+// the source's own rate (44100 or 48000 Hz), in blocks of 100 ms, asking
+// for short fragments (PipeWire otherwise delivers two-second bursts). The
+// source is named, never the server's default (chooseCaptureSource). When
+// the server or the source goes away, it tries again once a second until
+// stopped; no blocks arrive meanwhile.
 class PulseCaptureDevice final : public CaptureDevice
 {
 public:

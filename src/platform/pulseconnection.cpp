@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace skywell
@@ -132,6 +133,10 @@ std::optional<QList<PulseSource>> PulseConnection::sources()
         source.rate = i->sample_spec.rate;
         source.card = i->card;
         source.monitorOfSink = i->monitor_of_sink;
+        source.monitor = i->monitor_of_sink != PA_INVALID_INDEX ||
+                         property(i->proplist, PA_PROP_DEVICE_CLASS) == QLatin1String("monitor");
+        for (unsigned c = 0; c < i->volume.channels; ++c)
+            source.volumes.append(i->volume.values[c]);
         s->items.append(source);
     };
     if (!finish(pa_context_get_source_info_list(m_context, callback, &state), state.failed))
@@ -189,10 +194,17 @@ void noteSuccess(pa_context *, int success, void *data)
 }
 } // namespace
 
-bool PulseConnection::setSourceVolume(const QString &name, int channels, std::uint32_t volume)
+bool PulseConnection::setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes)
 {
+    if (volumes.isEmpty() || volumes.size() > PA_CHANNELS_MAX) {
+        m_error = PA_ERR_INVALID;
+        return false;
+    }
     pa_cvolume cv;
-    pa_cvolume_set(&cv, unsigned(qBound(1, channels, int(PA_CHANNELS_MAX))), pa_volume_t(volume));
+    pa_cvolume_init(&cv);
+    cv.channels = std::uint8_t(volumes.size());
+    for (qsizetype c = 0; c < volumes.size(); ++c)
+        cv.values[c] = pa_volume_t(std::min<std::uint32_t>(volumes[c], PA_VOLUME_MAX));
     bool failed = false;
     const QByteArray n = name.toUtf8();
     return finish(pa_context_set_source_volume_by_name(m_context, n.constData(), &cv, noteSuccess, &failed), failed);

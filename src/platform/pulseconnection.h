@@ -20,6 +20,10 @@ struct PulseSource {
     std::uint32_t rate = 0;
     std::uint32_t card = UINT32_MAX;          // none when UINT32_MAX
     std::uint32_t monitorOfSink = UINT32_MAX; // none when UINT32_MAX
+    // What a sink plays: the server says so by "monitor of sink", or by
+    // the device class "monitor" (PipeWire).
+    bool monitor = false;
+    QList<std::uint32_t> volumes; // per channel, PA_VOLUME_NORM = 100 %
 };
 
 struct PulseSink {
@@ -60,14 +64,16 @@ public:
     std::optional<QList<PulseSink>> sinks();
     std::optional<QList<PulseCard>> cards();
 
-    // Sets every channel of the source to the given volume
-    // (0 = silent, 65536 = 100 %).
-    bool setSourceVolume(const QString &name, int channels, std::uint32_t volume);
+    // Sets each channel of the source (0 = silent, kVolumeUnity = 100 %).
+    bool setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes);
     bool setSinkMute(const QString &name, bool mute);
 
-    // The volume range a source line offers: silent to 100 %.
+    // The volume range a source line offers the mixer: silent to twice
+    // unity, so that the middle of the range is 100 %, the level at which
+    // a monitor records exactly what its sink plays.
+    static constexpr std::uint32_t kVolumeUnity = 65536; // PA_VOLUME_NORM
     static constexpr std::uint32_t kVolumeMin = 0;
-    static constexpr std::uint32_t kVolumeMax = 65536;
+    static constexpr std::uint32_t kVolumeMax = 2 * kVolumeUnity;
 
 private:
     bool iterateUntil(const std::function<bool()> &done);

@@ -43,4 +43,39 @@ QList<PulseDevice> groupByDevice(const QList<PulseCard> &cards, const QList<Puls
     return devices;
 }
 
+const PulseSource *chooseCaptureSource(const QString &chosen, const QString &deviceName, const QString &defaultSink,
+                                       const QList<PulseCard> &cards, const QList<PulseSink> &sinks,
+                                       const QList<PulseSource> &sources)
+{
+    for (const PulseSource &source : sources)
+        if (!chosen.isEmpty() && source.name == chosen)
+            return &source;
+    auto firstMonitor = [&sources](auto &&accept) -> const PulseSource * {
+        for (const PulseSource &source : sources)
+            if (isMonitor(source) && accept(source))
+                return &source;
+        return nullptr;
+    };
+    if (deviceName != QLatin1String("Default Device")) {
+        for (const PulseDevice &device : groupByDevice(cards, sinks, sources)) {
+            if (device.productName != deviceName)
+                continue;
+            for (const PulseSource &mine : device.sources)
+                if (const PulseSource *found =
+                        firstMonitor([&mine](const PulseSource &s) { return s.name == mine.name; }))
+                    return found;
+        }
+    }
+    std::uint32_t defaultSinkIndex = UINT32_MAX;
+    for (const PulseSink &sink : sinks)
+        if (sink.name == defaultSink)
+            defaultSinkIndex = sink.index;
+    if (defaultSinkIndex != UINT32_MAX) {
+        if (const PulseSource *found =
+                firstMonitor([defaultSinkIndex](const PulseSource &s) { return s.monitorOfSink == defaultSinkIndex; }))
+            return found;
+    }
+    return firstMonitor([](const PulseSource &) { return true; });
+}
+
 } // namespace skywell

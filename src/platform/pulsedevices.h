@@ -25,8 +25,17 @@ QList<PulseDevice> groupByDevice(const QList<PulseCard> &cards, const QList<Puls
 // the speakers.
 inline bool isMonitor(const PulseSource &source)
 {
-    return source.monitorOfSink != UINT32_MAX;
+    return source.monitor;
 }
+
+// The source the capture reads: the one chosen through the mixer when it
+// exists; otherwise a monitor (what the speakers play) of the named device,
+// or for "Default Device" the default sink's monitor, or failing those any
+// monitor. Never the server's default source, which becomes a microphone
+// as soon as one is plugged in. Null when there is no monitor at all.
+const PulseSource *chooseCaptureSource(const QString &chosen, const QString &deviceName, const QString &defaultSink,
+                                       const QList<PulseCard> &cards, const QList<PulseSink> &sinks,
+                                       const QList<PulseSource> &sources);
 
 // The recording source chosen through the mixer; the capture reads it.
 // Shared by the mixer and the capture back end of one program.

@@ -75,18 +75,44 @@ std::optional<VolumeRange> PulseMixer::sourceVolumeRange(const QString &)
     return VolumeRange{PulseConnection::kVolumeMin, PulseConnection::kVolumeMax};
 }
 
+namespace
+{
+std::optional<PulseSource> findSource(PulseConnection &connection, const QString &name)
+{
+    if (!connection.connect())
+        return std::nullopt;
+    const auto sources = connection.sources();
+    if (!sources)
+        return std::nullopt;
+    for (const PulseSource &source : *sources)
+        if (source.name == name)
+            return source;
+    return std::nullopt;
+}
+} // namespace
+
 bool PulseMixer::setSourceVolume(const QString &name, std::uint32_t value)
 {
     PulseConnection connection;
-    if (!connection.connect())
+    const std::optional<PulseSource> source = findSource(connection, name);
+    if (!source)
         return false;
-    const auto sources = connection.sources();
-    if (!sources)
-        return false;
-    for (const PulseSource &source : *sources)
-        if (source.name == name)
-            return connection.setSourceVolume(name, source.channels, value);
-    return false;
+    return connection.setSourceVolumes(name, QList<std::uint32_t>(qMax(1, source->channels), value));
+}
+
+std::optional<QList<std::uint32_t>> PulseMixer::sourceVolumes(const QString &name)
+{
+    PulseConnection connection;
+    const std::optional<PulseSource> source = findSource(connection, name);
+    if (!source || source->volumes.isEmpty())
+        return std::nullopt;
+    return source->volumes;
+}
+
+bool PulseMixer::setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes)
+{
+    PulseConnection connection;
+    return connection.connect() && connection.setSourceVolumes(name, volumes);
 }
 
 bool PulseMixer::setSpeakerMute(bool on)

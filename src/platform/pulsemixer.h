@@ -11,7 +11,8 @@ class PulseSourceChoice;
 // without a card), its sources (monitors included; a monitor is the line
 // that records the speakers) as the recording lines; the input selector is
 // the source the capture reads (one at a time); the speakers are the
-// default sink. Volumes run from silent to 100 %.
+// default sink. Volumes run from silent to twice 100 %, so that the
+// middle of the range is 100 %.
 class PulseMixer final : public MixerBackend
 {
 public:
@@ -23,6 +24,8 @@ public:
     bool writeSelector(const QList<bool> &values) override;
     std::optional<VolumeRange> sourceVolumeRange(const QString &name) override;
     bool setSourceVolume(const QString &name, std::uint32_t value) override;
+    std::optional<QList<std::uint32_t>> sourceVolumes(const QString &name) override;
+    bool setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes) override;
     bool setSpeakerMute(bool on) override;
 
 private:

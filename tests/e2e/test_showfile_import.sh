@@ -23,7 +23,10 @@ s=$(field "$dat" 904 'l<')
 read -r wd hour minute < <(perl -e '@t = localtime($ARGV[0]); print "$t[6] $t[2] $t[1]\n"' "$s")
 [ "$wd" -ge 1 ] && [ "$wd" -le 5 ] || fail "Morning Show on weekday $wd"
 [ "$hour:$minute" = "6:0" ] || fail "Morning Show at $hour:$minute"
-[ "$s" -gt "$t0" ] && [ "$s" -le $((t0 + 4 * 86400)) ] || fail "Morning Show not the next weekday morning"
+# Its next occurrence: a later morning, or this morning's while it is still on
+# (a Show whose end has not passed is due now).
+[ $((s + 10800)) -gt "$t0" ] && [ "$s" -le $((t0 + 4 * 86400)) ] ||
+  fail "Morning Show not the next weekday morning (start $s, now $t0)"
 [ $(($(field "$dat" 908 'l<') - s)) -eq 10800 ] || fail "Morning Show is not three hours long"
 
 # A second start hands its file to the running program.

@@ -167,29 +167,3 @@ TEST_F(MixerFixture, SelectsOnTheFirstMixerWithExactNames)
     EXPECT_TRUE(mixer.selectRecordingSource(QStringLiteral("Stereo Mix")));
     EXPECT_EQ(backend.selectorState->values, QList<bool>({true, true}));
 }
-
-TEST_F(MixerFixture, OptimizesVolumeToTheMiddleOfTheRange)
-{
-    backend.volumeRange = {0, 65535};
-    mixer.optimizeSourceVolume(QStringLiteral("Stereo Mix"));
-    EXPECT_EQ(backend.volumes.value(QStringLiteral("Stereo Mix")), 32767u);
-    backend.volumeRange = {100, 201};
-    mixer.optimizeSourceVolume(QStringLiteral("CD"));
-    EXPECT_EQ(backend.volumes.value(QStringLiteral("CD")), 150u);
-    // Another card configured: its lines are left alone.
-    settings.soundCard = QStringLiteral("Card A");
-    mixer.optimizeSourceVolume(QStringLiteral("What U Hear"));
-    EXPECT_FALSE(backend.volumes.contains(QStringLiteral("What U Hear")));
-    mixer.optimizeSourceVolume(QStringLiteral("Unknown"));
-    EXPECT_EQ(backend.volumes.size(), 2);
-}
-
-TEST_F(MixerFixture, MutesSpeakersWhenThereIsASwitch)
-{
-    EXPECT_FALSE(mixer.muteSpeakers(true));
-    backend.speakerMute = false;
-    EXPECT_TRUE(mixer.muteSpeakers(true));
-    EXPECT_EQ(backend.speakerMute, true);
-    EXPECT_TRUE(mixer.muteSpeakers(false));
-    EXPECT_EQ(backend.speakerMute, false);
-}

@@ -14,7 +14,6 @@
 using namespace skywell;
 using namespace skywell::test;
 
-
 namespace
 {
 
@@ -28,8 +27,12 @@ struct LevelDrain {
         AcmBlock *block = nullptr;
         while (library.GetNextACMBlock(block)) {
             ++blocks;
-            formatsRight = formatsRight && block->format() == WaveFormat::pcm(44100, 2, 16) &&
-                           block->sampleBytes() == 17640 && block->isConsistent();
+            // 16-bit stereo at the source's own rate (PipeWire runs at
+            // 48 kHz), 100 ms a block.
+            const std::uint32_t rate = block->format().samplesPerSec;
+            formatsRight = formatsRight && (rate == 44100 || rate == 48000) &&
+                           block->format() == WaveFormat::pcm(rate, 2, 16) && block->sampleBytes() == rate / 10 * 4 &&
+                           block->isConsistent();
             const auto *v = reinterpret_cast<const std::int16_t *>(block->samples());
             int lo = 0, hi = 0;
             for (std::uint32_t i = 0; i < block->sampleBytes() / 2; ++i) {

@@ -4,19 +4,24 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "mixer/mixer.h"
+#include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
 #include "platform/pulsetestserver.h"
+#include "recording/audiofixtures.h"
+#include "recording/capturelibrary.h"
+#include "support/eventloop.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace skywell;
 using namespace skywell::test;
 
 // The mixer on the real server: lists the monitor, selects it for the
-// capture, sets its volume to the middle of the range, and mutes the
-// default sink.
+// capture, and mutes the default sink.
 TEST(PulseMixer, ListsSelectsSetsVolumeAndMutes)
 {
     QString why;
@@ -48,11 +53,6 @@ TEST(PulseMixer, ListsSelectsSetsVolumeAndMutes)
     EXPECT_EQ(choice.get(), sink.monitor());
     EXPECT_TRUE(mixer.selectRecordingSource(QStringLiteral("No Such Source")));
     EXPECT_EQ(choice.get(), sink.monitor());
-
-    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("100%")});
-    mixer.optimizeSourceVolume(sink.monitor());
-    const QString volume = pactl({QStringLiteral("get-source-volume"), sink.monitor()});
-    EXPECT_TRUE(volume.contains(QStringLiteral("32768 /  50%"))) << volume.toStdString();
 
     // The speakers are the default sink; make ours the default for the
     // moment and put the previous one back.
@@ -87,4 +87,113 @@ TEST(PulseMixer, UnreachableServerIsLoggedNotFatal)
     EXPECT_FALSE(mixer.muteSpeakers(true));
     EXPECT_TRUE(QString::fromUtf8(readAll(log.filePath()))
                     .contains(QStringLiteral("MCI ERROR: Can't open Mixer Device when listing devices -- ")));
+}
+
+namespace
+{
+
+// A mixer on the test server with its own null sink, and a recorder of
+// that sink's monitor through the program's capture.
+struct ServerMixer : ::testing::Test {
+    ScopedNullSink sink{QStringLiteral("skywell_level_%1").arg(QCoreApplication::applicationPid())};
+    TempFolder dir, config;
+    ManualClock clock{1700000000};
+    ActivityLog log{dir.path(), clock};
+    Registry registry{config.path(), config.path() + QStringLiteral("machine")};
+    Settings settings;
+    PulseSourceChoice choice;
+    PulseMixer backend{choice};
+    Mixer mixer{backend, log, registry, settings};
+
+    void SetUp() override
+    {
+        QString why;
+        ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
+        ASSERT_TRUE(sink.loaded());
+        settings.soundCard = kDefaultDevice;
+        choice.set(sink.monitor());
+    }
+
+    QString volumeText() { return pactl({QStringLiteral("get-source-volume"), sink.monitor()}); }
+
+    // Plays a one-second tone at half of full scale into the sink while
+    // capturing its monitor; the loudest captured sample in dB below full
+    // scale (-6 when the monitor records exactly what plays).
+    double recordedPeakDb()
+    {
+        const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+        const QString tone = dir.file(QStringLiteral("tone.wav"));
+        writeWav(tone, format, toneSamples(format, 1.0, 1000.0));
+        PulseCaptureDevice device(choice);
+        CaptureLibrary library(device);
+        int peak = 0;
+        int blocks = 0;
+        library.InitACM([&] {
+            AcmBlock *block = nullptr;
+            while (library.GetNextACMBlock(block)) {
+                ++blocks;
+                const auto *v = reinterpret_cast<const std::int16_t *>(block->samples());
+                for (std::uint32_t i = 0; i < block->sampleBytes() / 2; ++i)
+                    peak = std::max(peak, std::abs(int(v[i])));
+                library.FreeACMBlock(block);
+            }
+        });
+        library.StartACMRecord(kDefaultDevice);
+        EXPECT_TRUE(spinUntil([&] { return blocks >= 2; }, 10000));
+        QProcess player;
+        player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink.name(), tone});
+        EXPECT_TRUE(player.waitForFinished(15000));
+        const int after = blocks;
+        spinUntil([&] { return blocks >= after + 5; }, 5000);
+        library.StopACMRecord();
+        library.DeinitACM();
+        return peak > 0 ? 20.0 * std::log10(peak / 32767.0) : -200.0;
+    }
+};
+
+} // namespace
+
+// The volume step before a recording leaves the monitor recording at the
+// level that plays, whatever its volume was, and puts the volume back at
+// the end for other programs that record from it.
+TEST_F(ServerMixer, OptimizedVolumeRecordsThePlayedLevelAndIsPutBack)
+{
+    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("100%")});
+    const double untouched = recordedPeakDb();
+    EXPECT_NEAR(untouched, 20.0 * std::log10(0.5), 1.0) << "the test tone itself";
+
+    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("30%")});
+    mixer.optimizeSourceVolume(sink.monitor());
+    EXPECT_NEAR(recordedPeakDb(), untouched, 1.0);
+    // A split starts capture again: the volume to restore stays the first.
+    mixer.optimizeSourceVolume(sink.monitor());
+    mixer.restoreSourceVolumes();
+    EXPECT_TRUE(volumeText().contains(QStringLiteral("30%"))) << volumeText().toStdString();
+
+    // Changed by someone else during the recording: left as they set it.
+    mixer.optimizeSourceVolume(sink.monitor());
+    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("80%")});
+    mixer.restoreSourceVolumes();
+    EXPECT_TRUE(volumeText().contains(QStringLiteral("80%"))) << volumeText().toStdString();
+}
+
+// With nothing chosen through the mixer, capture records what the default
+// sink plays, never the default source (a microphone on many desktops).
+TEST_F(ServerMixer, CaptureWithoutAChoiceRecordsTheDefaultSinksMonitor)
+{
+    const QString previousSink = pactl({QStringLiteral("get-default-sink")}).trimmed();
+    const QString previousSource = pactl({QStringLiteral("get-default-source")}).trimmed();
+    // A second null sink stands in for a microphone as the default source.
+    ScopedNullSink other(sink.name() + QStringLiteral("_mic"));
+    ASSERT_TRUE(other.loaded());
+    pactl({QStringLiteral("set-default-sink"), sink.name()});
+    pactl({QStringLiteral("set-default-source"), other.monitor()});
+    choice.set(QString());
+    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("100%")});
+    const double peak = recordedPeakDb();
+    if (!previousSink.isEmpty())
+        pactl({QStringLiteral("set-default-sink"), previousSink});
+    if (!previousSource.isEmpty())
+        pactl({QStringLiteral("set-default-source"), previousSource});
+    EXPECT_NEAR(peak, 20.0 * std::log10(0.5), 1.0);
 }
