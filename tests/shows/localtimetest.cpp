@@ -30,6 +30,7 @@ constexpr YearFacts kYearFacts[] = {
     {"Asia/Tokyo", -9 * 3600, 0, 0, 0}, // JST all year
     {"Europe/Dublin", 0, 1, 1, 2},      // GMT / IST
     {"Africa/Casablanca", 0, 2, 1, 2},  // +01, +00 around Ramadan
+    {"Europe/London", 0, 1, 1, 2},      // GMT / BST
 };
 
 const YearFacts &yearFacts(const char *zone)

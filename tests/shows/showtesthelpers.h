@@ -19,11 +19,12 @@ namespace skywell::test
 {
 
 // The zones every time-dependent test runs in: two with US and European
-// daylight-saving rules, UTC, one without daylight saving, and two whose
-// zone data marks the smaller offset as daylight time (Irish winter time
-// and Morocco's Ramadan time carry tm_isdst = 1).
-inline const char *const kTestZones[] = {"America/New_York", "Europe/Berlin", "UTC",
-                                         "Asia/Tokyo",       "Europe/Dublin", "Africa/Casablanca"};
+// daylight-saving rules, UTC, one without daylight saving, two whose zone
+// data marks the smaller offset as daylight time (Irish winter time and
+// Morocco's Ramadan time carry tm_isdst = 1), and London, whose clocks
+// match Dublin's with the usual flags.
+inline const char *const kTestZones[] = {"America/New_York", "Europe/Berlin",     "UTC",          "Asia/Tokyo",
+                                         "Europe/Dublin",    "Africa/Casablanca", "Europe/London"};
 
 // Known facts about each test zone, for expectations that must not come
 // from the program's own arithmetic.
@@ -45,6 +46,7 @@ inline const ZoneFacts kZoneFacts[] = {
     {"Asia/Tokyo", 0, 23},        // JST, UTC+9 all year
     {"Europe/Dublin", 1, 14},     // GMT in winter, IST (UTC+1) in summer
     {"Africa/Casablanca", 2, 14}, // +01 most of the year, +00 around Ramadan
+    {"Europe/London", 1, 14},     // GMT in winter, BST (UTC+1) in summer
 };
 
 inline const ZoneFacts &zoneFacts(const char *zone)
