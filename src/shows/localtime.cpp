@@ -57,6 +57,8 @@ struct OffsetRange {
 
 OffsetRange offsetsOfYear(std::int64_t t)
 {
+    // Take up a changed TZ, as mktime would.
+    tzset();
     const std::tm now = localCalendar(t);
     OffsetRange range{now.tm_gmtoff, now.tm_gmtoff};
     // Noon of 1 January, give or take the hour of a change.
