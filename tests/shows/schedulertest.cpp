@@ -283,7 +283,7 @@ TEST_P(SchedulerTest, FirstStartRecordsTheDaylightSavingStateWithoutMovingShows)
 
 TEST_P(SchedulerTest, ChangedDaylightSavingStateMovesScheduledShowsByAnHour)
 {
-    // December: standard time in New York, Berlin and Dublin, daylight
+    // December: standard time in New York, Berlin, Dublin and London, daylight
     // time (+01) in Casablanca, none in UTC and Tokyo. The stored state is
     // the other one.
     const int december = zoneFacts(GetParam()).decemberState;
