@@ -1,7 +1,6 @@
 #include "shows/localtime.h"
 
 #include <climits>
-#include <initializer_list>
 
 namespace skywell
 {
@@ -44,32 +43,57 @@ bool localDateToTime(std::int64_t year, std::int64_t month, std::int64_t day, st
     return true;
 }
 
-std::int64_t standardOffsetWest()
+namespace
 {
+
+// The smallest and largest UTC offsets (east, seconds) the zone uses in
+// the year of t, from a noon-ish sample of every day of that year: a
+// daily step catches even month-long periods such as Morocco's Ramadan
+// time.
+struct OffsetRange {
+    long smallest = 0;
+    long largest = 0;
+};
+
+OffsetRange offsetsOfYear(std::int64_t t)
+{
+    // Take up a changed TZ, as mktime would.
     tzset();
-    return static_cast<std::int64_t>(timezone);
+    const std::tm now = localCalendar(t);
+    OffsetRange range{now.tm_gmtoff, now.tm_gmtoff};
+    // Noon of 1 January, give or take the hour of a change.
+    const std::int64_t first = t - std::int64_t{now.tm_yday} * 86400 + (12 - now.tm_hour) * std::int64_t{3600} -
+                               now.tm_min * std::int64_t{60} - now.tm_sec;
+    for (int day = 0; day < 366; ++day) {
+        const std::tm sample = localCalendar(first + std::int64_t{day} * 86400);
+        if (sample.tm_year != now.tm_year)
+            continue;
+        if (sample.tm_gmtoff < range.smallest)
+            range.smallest = sample.tm_gmtoff;
+        if (sample.tm_gmtoff > range.largest)
+            range.largest = sample.tm_gmtoff;
+    }
+    return range;
+}
+
+} // namespace
+
+// The C library's daylight flag cannot be trusted for this: the zone data
+// marks Irish winter time (and Morocco's Ramadan time) as daylight time
+// with a negative saving. Standard time is the part of the year with the
+// smaller UTC offset, daylight time the part with the larger.
+
+std::int64_t standardOffsetWest(std::int64_t t)
+{
+    return -static_cast<std::int64_t>(offsetsOfYear(t).smallest);
 }
 
 int daylightSavingState(std::int64_t t)
 {
-    const std::tm now = localCalendar(t);
-    if (now.tm_isdst > 0)
-        return 2;
-    // Standard time now: does the zone switch at all this year? Look at
-    // the middle of both halves of the year.
-    std::tm probe{};
-    probe.tm_year = now.tm_year;
-    probe.tm_mday = 1;
-    probe.tm_hour = 12;
-    probe.tm_isdst = -1;
-    for (int month : {0, 6}) {
-        std::tm date = probe;
-        date.tm_mon = month;
-        std::mktime(&date);
-        if (date.tm_isdst > 0)
-            return 1;
-    }
-    return 0;
+    const OffsetRange range = offsetsOfYear(t);
+    if (range.smallest == range.largest)
+        return 0;
+    return localCalendar(t).tm_gmtoff == range.largest ? 2 : 1;
 }
 
 std::int32_t toStoredTime(std::int64_t t)

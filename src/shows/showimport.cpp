@@ -94,7 +94,7 @@ std::int32_t localTimeToday(std::int64_t hhmm, bool pacific, const Clock &clock)
     const std::int64_t minutes = hhmm % 100;
     std::int64_t t = localMidnight(clock.now()) + hours * 3600 + minutes * 60;
     if (pacific)
-        t += 28800 - standardOffsetWest();
+        t += 28800 - standardOffsetWest(clock.now());
     return toStoredTime(t);
 }
 

@@ -2,8 +2,9 @@
 
 #include "core/registry.h"
 #include "fakewaketimer.h"
-#include "shows/localtime.h"
 #include "showtesthelpers.h"
+
+#include <vector>
 
 namespace skywell::test
 {
@@ -229,17 +230,28 @@ TEST_P(SchedulerTest, OnceShowTextAndClockText)
     EXPECT_EQ(clockText(localTime(2021, 12, 6, 0, 7)), QStringLiteral("12:07 AM"));
 }
 
-// The first day of 2027 on which the zone's daylight-saving state differs
-// from 1 January's; 0 when it never changes.
-std::int64_t firstChangeOf2027()
+// Noon of each day of 2027 whose UTC offset differs from the day
+// before's: the days of the zone's clock changes, none when it keeps one
+// offset all year.
+std::vector<std::int64_t> changesOf2027()
 {
-    const int january = localTm(localTime(2027, 1, 1, 12)).tm_isdst;
+    std::vector<std::int64_t> changes;
+    long previous = localTm(localTime(2027, 1, 1, 12)).tm_gmtoff;
     for (int day = 1; day < 365; ++day) {
         const std::int64_t noon = localTime(2027, 1, 1 + day, 12);
-        if (localTm(noon).tm_isdst != january)
-            return noon;
+        const long offset = localTm(noon).tm_gmtoff;
+        if (offset != previous)
+            changes.push_back(noon);
+        previous = offset;
     }
-    return 0;
+    return changes;
+}
+
+// The first clock change of 2027; 0 when there is none.
+std::int64_t firstChangeOf2027()
+{
+    const std::vector<std::int64_t> changes = changesOf2027();
+    return changes.empty() ? 0 : changes.front();
 }
 
 TEST_P(SchedulerTest, TextShowsTodaysWallClockAcrossADaylightSavingChange)
@@ -251,7 +263,9 @@ TEST_P(SchedulerTest, TextShowsTodaysWallClockAcrossADaylightSavingChange)
     const std::int64_t today9 = localTime(2027, changeDay.tm_mon + 1, changeDay.tm_mday - 3, 9);
     clock.set(today9 - 3600);
     const std::int64_t stored = today9 + 4 * kDaySeconds;
-    EXPECT_EQ(localTm(stored).tm_hour, change ? 10 : 9) << "the stored time is an hour off the wall clock";
+    // The clocks went forward (or back) by the change of UTC offset.
+    const long moved = (localTm(stored).tm_gmtoff - localTm(today9).tm_gmtoff) / 3600;
+    EXPECT_EQ(localTm(stored).tm_hour, 9 + moved) << "the stored time is an hour off the wall clock";
     const QString text = nextRecordingText(stored, stored + 3600, true, clock);
     EXPECT_TRUE(text.contains(QStringLiteral(" 9:00 AM - 10:00 AM"))) << text.toStdString();
 }
@@ -263,15 +277,18 @@ TEST_P(SchedulerTest, FirstStartRecordsTheDaylightSavingStateWithoutMovingShows)
     const ShowList before = shows;
     scheduler.applyTimeZoneChange(shows);
     EXPECT_EQ(shows[0].startTime, before[0].startTime);
-    const std::int32_t expected = std::string(GetParam()) == "UTC" || std::string(GetParam()) == "Asia/Tokyo" ? 0 : 1;
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), expected);
+    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), zoneFacts(GetParam()).decemberState);
     EXPECT_TRUE(wake.delays.empty()) << "nothing rescheduled";
 }
 
-TEST_P(SchedulerTest, StandardTimeBeginningMovesScheduledShowsAnHourLater)
+TEST_P(SchedulerTest, ChangedDaylightSavingStateMovesScheduledShowsByAnHour)
 {
+    // December: standard time in New York, Berlin, Dublin and London, daylight
+    // time (+01) in Casablanca, none in UTC and Tokyo. The stored state is
+    // the other one.
+    const int december = zoneFacts(GetParam()).decemberState;
     clock.set(localTime(2026, 12, 9, 12));
-    registry.regWriteInt(kTimeZoneValueName, 2, kSkywellKey);
+    registry.regWriteInt(kTimeZoneValueName, december == 2 ? 1 : 2, kSkywellKey);
     const std::int64_t nine = localTime(2026, 12, 10, 9);
     ShowList shows{makeShow("Daily", SHOW_REPEATING | SHOW_DAYS, nine, nine + 3600),
                    makeShow("Once", OUT_MP3_FM, nine + 7200, nine + 9000),
@@ -279,35 +296,44 @@ TEST_P(SchedulerTest, StandardTimeBeginningMovesScheduledShowsAnHourLater)
     shows[0].lastRecorded = 1234;
     shows[0].onceDate = 5678;
     scheduler.applyTimeZoneChange(shows);
-    const int current = daylightSavingState(clock.now());
-    const std::int64_t shift = current == 1 ? 3600 : -3600;
+    // Standard time began: the same wall clock is an hour later in UTC.
+    // Daylight time began, or the zone has none any more: an hour earlier.
+    const std::int64_t shift = december == 1 ? 3600 : -3600;
     EXPECT_EQ(shows[0].startTime, nine + shift);
     EXPECT_EQ(shows[1].startTime, nine + 7200 + shift);
     EXPECT_EQ(shows[2].startTime, nine) << "unscheduled Shows do not move";
     EXPECT_EQ(shows[0].lastRecorded, 1234);
     EXPECT_EQ(shows[0].onceDate, 5678);
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), current);
+    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), december);
     // Unchanged state: nothing moves again.
     scheduler.applyTimeZoneChange(shows);
     EXPECT_EQ(shows[0].startTime, nine + shift);
 }
 
-TEST_P(SchedulerTest, DailyShowKeepsItsWallClockTimeThroughTheSpringChange)
+TEST_P(SchedulerTest, DailyShowKeepsItsWallClockTimeThroughEveryChangeOfTheYear)
 {
-    const std::int64_t change = firstChangeOf2027();
-    const std::tm changeDay = localTm(change);
-    // A daily 9:00 Show, last placed three days before the change.
-    const std::int64_t before9 = localTime(2027, changeDay.tm_mon + 1, changeDay.tm_mday - 3, 9);
-    clock.set(before9 - 3600);
-    ShowList shows{makeShow("Daily", SHOW_REPEATING | SHOW_DAYS, before9, before9 + 3600)};
-    scheduler.applyTimeZoneChange(shows);
-    // Five days later the program runs again after the change.
-    clock.set(before9 + 5 * kDaySeconds - 2 * 3600);
+    // A daily 9:00 Show placed on 2 January 2027; the program runs at 8:00
+    // on the day, then three days before and two days after each clock
+    // change of the year (spring and autumn; Ramadan in Casablanca).
+    const std::int64_t first9 = localTime(2027, 1, 2, 9);
+    clock.set(first9 - 3600);
+    ShowList shows{makeShow("Daily", SHOW_REPEATING | SHOW_DAYS, first9, first9 + 3600)};
     scheduler.reschedule(shows);
     scheduler.applyTimeZoneChange(shows);
-    EXPECT_EQ(localTm(shows[0].startTime).tm_hour, 9);
-    EXPECT_EQ(localTm(shows[0].endTime).tm_hour, 10);
-    EXPECT_GT(shows[0].endTime, clock.now());
+    EXPECT_EQ(shows[0].startTime, first9);
+    for (const std::int64_t change : changesOf2027()) {
+        const std::tm day = localTm(change);
+        for (const int days : {-3, 2}) {
+            const std::int64_t nine = localTime(2027, day.tm_mon + 1, day.tm_mday + days, 9);
+            clock.set(nine - 3600);
+            scheduler.reschedule(shows);
+            scheduler.applyTimeZoneChange(shows);
+            const std::tm start = localTm(shows[0].startTime);
+            EXPECT_EQ(shows[0].startTime, nine) << days << " days from the change of " << day.tm_mon + 1 << "/"
+                                                << day.tm_mday << ": at " << start.tm_hour << ":" << start.tm_min;
+            EXPECT_EQ(shows[0].endTime, localTime(2027, day.tm_mon + 1, day.tm_mday + days, 10));
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, SchedulerTest, ::testing::ValuesIn(kTestZones));

@@ -1,7 +1,6 @@
 #include "shows/showimport.h"
 
 #include "core/prompter.h"
-#include "shows/localtime.h"
 #include "showtesthelpers.h"
 
 #include <QFile>
@@ -151,9 +150,20 @@ TEST_P(ShowImport, DaysAreTestedByPosition)
 
 TEST_P(ShowImport, PacificFileUsesPacificStandardTime)
 {
-    const ShowList added = import(writeImportFile("A|B|0600|0700|-------", QStringLiteral("radio-pst.skw")));
-    ASSERT_EQ(added.size(), 1u);
-    EXPECT_EQ(added[0].startTime, today(0) + 6 * 3600 + 28800 - standardOffsetWest());
+    // 06:00 PST is 14:00 UTC, taken to the zone's standard time. Daylight
+    // saving plays no part: the same hour in summer.
+    const int hour = zoneFacts(GetParam()).pacificSixInStandardTime;
+    for (const std::int64_t day : {localTime(2026, 12, 7), localTime(2026, 7, 15)}) {
+        clock.set(day + 14 * 3600 + 20 * 60);
+        const ShowList added = import(writeImportFile("A|B|0600|0700|-------", QStringLiteral("radio-pst.skw")));
+        ASSERT_EQ(added.size(), 1u);
+        const std::tm start = localTm(added[0].startTime);
+        const std::tm date = localTm(day);
+        EXPECT_EQ(start.tm_hour, hour) << "month " << date.tm_mon + 1;
+        EXPECT_EQ(start.tm_min, 0);
+        EXPECT_EQ(start.tm_mday, date.tm_mday);
+        EXPECT_EQ(start.tm_mon, date.tm_mon);
+    }
 }
 
 TEST_P(ShowImport, AbsurdNumbersCarryOverWithoutCrashing)

@@ -13,13 +13,50 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <string_view>
 
 namespace skywell::test
 {
 
 // The zones every time-dependent test runs in: two with US and European
-// daylight-saving rules, UTC, and one without daylight saving.
-inline const char *const kTestZones[] = {"America/New_York", "Europe/Berlin", "UTC", "Asia/Tokyo"};
+// daylight-saving rules, UTC, one without daylight saving, two whose zone
+// data marks the smaller offset as daylight time (Irish winter time and
+// Morocco's Ramadan time carry tm_isdst = 1), and London, whose clocks
+// match Dublin's with the usual flags.
+inline const char *const kTestZones[] = {"America/New_York", "Europe/Berlin",     "UTC",          "Asia/Tokyo",
+                                         "Europe/Dublin",    "Africa/Casablanca", "Europe/London"};
+
+// Known facts about each test zone, for expectations that must not come
+// from the program's own arithmetic.
+struct ZoneFacts {
+    const char *zone;
+    // The stored daylight-saving state in December: 1 standard time (the
+    // smaller UTC offset of the year), 2 daylight time (the larger), 0 no
+    // daylight saving.
+    int decemberState;
+    // The local hour of 06:00 Pacific Standard Time (14:00 UTC) in the
+    // zone's standard time.
+    int pacificSixInStandardTime;
+};
+
+inline const ZoneFacts kZoneFacts[] = {
+    {"America/New_York", 1, 9}, // EST in December; EST is UTC-5
+    {"Europe/Berlin", 1, 15},   // CET in December; CET is UTC+1
+    {"UTC", 0, 14},
+    {"Asia/Tokyo", 0, 23},        // JST, UTC+9 all year
+    {"Europe/Dublin", 1, 14},     // GMT in winter, IST (UTC+1) in summer
+    {"Africa/Casablanca", 2, 14}, // +01 most of the year, +00 around Ramadan
+    {"Europe/London", 1, 14},     // GMT in winter, BST (UTC+1) in summer
+};
+
+inline const ZoneFacts &zoneFacts(const char *zone)
+{
+    for (const ZoneFacts &facts : kZoneFacts)
+        if (std::string_view(facts.zone) == zone)
+            return facts;
+    ADD_FAILURE() << "no facts for " << zone;
+    return kZoneFacts[0];
+}
 
 // Local wall-clock time in the current TZ (daylight saving from the
 // calendar).
