@@ -21,6 +21,7 @@ bool MP3Writer::OpenMP3Output(const QString &path, const AcmBlock &block, int qu
     m_encoder.reset();
     m_count = 0;
     m_writeFailed = false;
+    m_startLost = false;
     if (!m_file.create(path)) {
         m_prompter.fatal(QStringLiteral("Error opening file for MP3 output file."));
         return false;
@@ -47,14 +48,22 @@ bool MP3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
     if (bytes == 0)
         return true;
     if (!m_file.writeAll(data, bytes)) {
-        // One message per file, not one per block of a full disk.
-        if (!m_writeFailed)
-            m_prompter.fatal(QStringLiteral("MP3 output file write error."));
-        m_writeFailed = true;
+        // The encoder's first bytes hold the frame the Info header replaces.
+        if (m_count == 0)
+            m_startLost = true;
+        noteWriteError();
         return false;
     }
     m_count += std::uint32_t(bytes);
     return true;
+}
+
+void MP3Writer::noteWriteError()
+{
+    // One message per file, not one per block of a full disk.
+    if (!m_writeFailed)
+        m_prompter.fatal(QStringLiteral("MP3 output file write error."));
+    m_writeFailed = true;
 }
 
 void MP3Writer::abandon()
@@ -102,25 +111,23 @@ std::uint32_t MP3Writer::CloseMP3Output(const QString &title, const QString &art
         m_prompter.fatal(QStringLiteral("Error MP3 DLL function beExitStream() failed."));
         return 0;
     }
-    const std::uint32_t before = m_count;
-    bool ok = !m_writeFailed && writeOut(m_outBuffer.data(), std::size_t(last));
-    if (ok) {
-        const std::vector<std::uint8_t> info = m_encoder->infoFrame();
-        if (!info.empty() && !m_file.writeAt(0, info.data(), info.size()))
-            ok = false;
-    }
-    if (ok) {
-        const QByteArray tag = id3v1Tag(title, artist, album, trackNumber);
-        ok = m_file.writeAll(tag.constData(), std::size_t(tag.size()));
-    }
-    ok = m_file.close() && ok;
+    // After a failed write the rest is still written: the audio that did
+    // reach the file stays playable and gets its Info header and tag.
+    writeOut(m_outBuffer.data(), std::size_t(last));
+    const std::vector<std::uint8_t> info = m_encoder->infoFrame();
+    if (!info.empty() && !m_startLost && !m_file.writeAt(0, info.data(), info.size()))
+        noteWriteError();
+    const QByteArray tag = id3v1Tag(title, artist, album, trackNumber);
+    if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))
+        noteWriteError();
+    const bool closed = m_file.close();
     abandon();
-    if (!ok) {
-        if (!m_writeFailed)
-            m_prompter.fatal(QStringLiteral("MP3 output file write error."));
+    if (!closed) {
+        // Gone with its folder, or the system lost what it had taken.
+        noteWriteError();
         return 0;
     }
-    return before + std::uint32_t(last);
+    return m_count;
 }
 
 } // namespace skywell

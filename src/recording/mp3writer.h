@@ -17,9 +17,11 @@ class Prompter;
 // Encodes one stream of capture blocks into an MP3 file as they arrive and
 // ends it with an ID3v1.1 tag. At close the first frame is replaced by the
 // encoder's Info header, so players show the right duration. Failures
-// return false (or 0) and show a "Fatal Error" through the prompter.
-// After an encoder failure the writer refuses every later block and the
-// close, without touching the encoder again.
+// return false (or 0) and show a "Fatal Error" through the prompter, once
+// per file for write errors. A failed write loses that block only: later
+// blocks, the close's last frames, the Info header and the tag are still
+// written. After an encoder failure the writer refuses every later block
+// and the close, without touching the encoder again.
 class MP3Writer final
 {
 public:
@@ -33,8 +35,13 @@ public:
     // quality: 0 AM, 1 FM, 2 CD (see mp3ConfigFor).
     bool OpenMP3Output(const QString &path, const AcmBlock &block, int quality);
     bool WriteMP3Block(const AcmBlock &block);
-    // Ends the stream, writes the tag; returns the bytes written, 0 on failure.
+    // Ends the stream, writes the tag; returns the encoded bytes in the file.
+    // 0: nothing was written, the encoder failed or the file was lost at
+    // close. Nonzero with hadWriteError(): kept, but may be damaged.
     std::uint32_t CloseMP3Output(const QString &title, const QString &artist, const QString &album, int trackNumber);
+    // Some write to this file failed (and was reported); cleared by the
+    // next open.
+    bool hadWriteError() const { return m_writeFailed; }
 
     bool isOpen() const { return m_file.isOpen(); }
     // Encoded bytes written so far.
@@ -43,6 +50,7 @@ public:
 
 private:
     bool writeOut(const std::uint8_t *data, std::size_t bytes);
+    void noteWriteError();
     void abandon();
 
     Prompter &m_prompter;
@@ -53,6 +61,8 @@ private:
     WaveFormat m_source;
     std::uint32_t m_count = 0;
     bool m_writeFailed = false;
+    // The first frame never reached the file: no place for the Info header.
+    bool m_startLost = false;
 };
 
 } // namespace skywell

@@ -26,6 +26,7 @@ bool OutputFile::create(const QString &path)
         m_errno = errno;
         return false;
     }
+    m_end = 0;
     m_lastSync = std::chrono::steady_clock::now();
     return true;
 }
@@ -36,8 +37,14 @@ bool OutputFile::writeAll(const void *data, std::size_t bytes)
         return false;
     if (const int error = writeFully(m_fd, data, bytes)) {
         m_errno = error;
+        // Part of a block would shift all that follows (a WAV file's sample
+        // frames, an MP3 frame). Shrinking a file needs no space; should it
+        // fail all the same, later writes follow the partial bytes.
+        if (::ftruncate(m_fd, off_t(m_end)) == 0)
+            ::lseek(m_fd, off_t(m_end), SEEK_SET);
         return false;
     }
+    m_end += bytes;
     if (std::chrono::steady_clock::now() - m_lastSync >= kSyncInterval)
         syncNow();
     return !m_gone;

@@ -10,7 +10,9 @@ namespace skywell
 
 // An audio output file written with plain write() calls. A write that the
 // system only takes in part is retried; anything short of all bytes is a
-// failure (disk full, folder gone, I/O error). The data is flushed to
+// failure (disk full, folder gone, I/O error), and the bytes it did take
+// are cut off again, so the file ends after the last whole write and a
+// later write goes on from there. The data is flushed to
 // disk (fdatasync) every few seconds rather than after every block: a
 // write() already survives a crash of the program, the sync guards against
 // losing the recording when the whole machine stops. A file whose folder
@@ -28,7 +30,9 @@ public:
 
     // Creates the file anew (replacing an existing one).
     bool create(const QString &path);
+    // Appends after the last whole write.
     bool writeAll(const void *data, std::size_t bytes);
+    // Overwrites bytes already written; does not move the end.
     bool writeAt(std::uint64_t offset, const void *data, std::size_t bytes);
     // Closes; false when closing reported an error or the file is gone.
     bool close();
@@ -43,6 +47,8 @@ private:
 
     int m_fd = -1;
     int m_errno = 0;
+    // Where the last whole writeAll() ended.
+    std::uint64_t m_end = 0;
     bool m_gone = false;
     std::chrono::steady_clock::time_point m_lastSync;
 };

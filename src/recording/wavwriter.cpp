@@ -156,6 +156,7 @@ std::uint32_t WAVWriter::CloseWAVOutput()
         ok = m_file.close() && ok;
         if (!ok) {
             m_prompter.fatal(QStringLiteral("Could not save WAV file."));
+            m_writeFailed = true;
             result = 0;
         }
     }

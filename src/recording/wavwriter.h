@@ -19,7 +19,9 @@ class RateConverter;
 // 44100 Hz 16-bit stereo: other rates through a rate converter of this
 // stream's own, mono copied to both channels, 8-bit widened to 16 bits.
 // Failures return false (or 0) and show a "Fatal Error" through the
-// prompter; the program goes on.
+// prompter, once per file for write errors; the program goes on. A failed
+// write loses that block only: later blocks are still written and the
+// header counts what reached the file.
 class WAVWriter final
 {
 public:
@@ -37,8 +39,13 @@ public:
     // Writes the block's samples. A block whose sample count claims more
     // bytes than it holds is refused.
     bool WriteWAVBlock(const AcmBlock &block);
-    // Completes the header; returns the sample bytes written, 0 on failure.
+    // Completes the header; returns the sample bytes in the file. 0: none,
+    // or the header could not be completed or the file was lost at close.
+    // Nonzero with hadWriteError(): kept, but may be damaged.
     std::uint32_t CloseWAVOutput();
+    // Some write to this file failed (and was reported); cleared by the
+    // next open.
+    bool hadWriteError() const { return m_writeFailed; }
 
     bool isOpen() const { return m_file.isOpen(); }
     bool converting() const { return m_convert; }

@@ -8,6 +8,8 @@
 #include "support/tempenv.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -72,6 +74,34 @@ QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, 
     return path;
 }
 
+// A tag of the file as ffprobe reads it. ffprobe hands ID3v1 texts on as
+// stored (and would mask bytes that are not UTF-8, sv=ignore keeps them), so
+// they are read as Latin-1, as the tag's format has it.
+QString probedTag(const QString &path, const QString &key)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format_tags=") + key, QStringLiteral("-of"),
+                 QStringLiteral("default=nw=1:nk=1:sv=ignore"), path});
+    EXPECT_TRUE(probe.waitForFinished(60000));
+    EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+    return QString::fromLatin1(probe.readAllStandardOutput()).trimmed();
+}
+
+// Seconds of audio that lame decodes from the file.
+double decodedSeconds(const TempFolder &dir, const QString &mp3)
+{
+    const QString wavPath = dir.file(QStringLiteral("decoded.wav"));
+    QString errors;
+    EXPECT_TRUE(
+        runTool(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, wavPath}, &errors))
+        << errors.toStdString();
+    const auto decoded = readWavFile(wavPath);
+    EXPECT_TRUE(decoded);
+    return decoded ? decoded->seconds() : 0.0;
+}
+
 } // namespace
 
 // Each quality decodes (with Debian's lame) to the input's length, at the
@@ -110,8 +140,8 @@ TEST(Mp3Writer, QualitiesDecodeToInputDurationWithExpectedStream)
 
         const QString wavPath = dir.file(QStringLiteral("decoded.wav"));
         QString errors;
-        ASSERT_TRUE(
-            runTool(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, wavPath}, &errors))
+        ASSERT_TRUE(runTool(QStringLiteral("lame"),
+                            {QStringLiteral("--quiet"), QStringLiteral("--decode"), mp3, wavPath}, &errors))
             << errors.toStdString();
         const auto decoded = readWavFile(wavPath);
         ASSERT_TRUE(decoded);
@@ -129,9 +159,8 @@ TEST(Mp3Writer, TagFollowsTheLayout)
     EXPECT_EQ(tag.left(3), QByteArray("TAG"));
     EXPECT_EQ(tag.mid(3, 30), QByteArray("A title that is longer than th"));
     EXPECT_EQ(tag.mid(33, 30), QByteArray("0_Skywell").leftJustified(30, '\0'));
-    // Cut at 30 bytes without splitting "ü" (2 bytes in UTF-8).
-    const QByteArray album = tag.mid(63, 30);
-    EXPECT_EQ(album, QByteArray("Radio Morgenmagazin am Sonnta").leftJustified(30, '\0'));
+    // Latin-1: one byte for each character.
+    EXPECT_EQ(tag.mid(63, 30), QByteArray("Radio Morgenmagazin am Sonnta\xFC"));
     EXPECT_EQ(tag.mid(93, 32), QByteArray(32, '\0'));
     EXPECT_EQ(tag[125], '\0');
     EXPECT_EQ(std::uint8_t(tag[126]), 2);
@@ -150,6 +179,88 @@ TEST(Mp3Writer, FileEndsWithTagUnlessTitleIsBlank)
     EXPECT_EQ(tagged.right(128).left(17), QByteArray("TAGMorning Show 1"));
     const QByteArray untagged = readAll(encode(dir, format, 1.0, 2, prompter, QStringLiteral(" ")));
     EXPECT_FALSE(untagged.right(128).startsWith("TAG"));
+}
+
+// Players read ID3v1 texts as Latin-1. Characters it lacks come out as a
+// plain look-alike or one "?" each (an emoji too, though it takes two
+// UTF-16 units), and each text keeps at most 30 characters.
+TEST(Mp3Writer, TagTextsReadBackInLatin1)
+{
+    struct Case {
+        QString title, artist, album;
+        QString readTitle, readArtist, readAlbum;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Frühstück"), QStringLiteral("Ö1 Café"), QStringLiteral("Señal"), QStringLiteral("Frühstück"),
+         QStringLiteral("Ö1 Café"), QStringLiteral("Señal")},
+        {QStringLiteral("Łódź 🎵 Dvořák"), QStringLiteral("Dvořák — Sinfonie Nr. 9 „Aus der Neuen Welt“"),
+         QStringLiteral("🎵abcdefghijklmnopqrstuvwxyz0123"), QStringLiteral("Lódz ? Dvorák"),
+         QStringLiteral("Dvorák - Sinfonie Nr. 9 \"Aus d"), QStringLiteral("?abcdefghijklmnopqrstuvwxyz012")},
+    };
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("tagged.mp3"));
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    const auto blocks = toBlocks(format, toneSamples(format, 0.5));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        ScriptedPrompter prompter;
+        MP3Writer writer(prompter);
+        ASSERT_TRUE(writer.OpenMP3Output(path, blocks.front(), 2));
+        for (const AcmBlock &block : blocks)
+            EXPECT_TRUE(writer.WriteMP3Block(block));
+        EXPECT_GT(writer.CloseMP3Output(c.title, c.artist, c.album, 1), 0u);
+        EXPECT_EQ(probedTag(path, QStringLiteral("title")), c.readTitle);
+        EXPECT_EQ(probedTag(path, QStringLiteral("artist")), c.readArtist);
+        EXPECT_EQ(probedTag(path, QStringLiteral("album")), c.readAlbum);
+    }
+}
+
+// One write that fails in the middle of a recording (the disk full for a
+// moment) loses only what it held: the rest of the audio, the last frames
+// and the tag still reach the file, which is kept and flagged as possibly
+// damaged.
+TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
+{
+    TempFolder dir;
+    const QString path = dir.file(QStringLiteral("gap.mp3"));
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    const auto blocks = toBlocks(format, toneSamples(format, 6.0));
+    ScriptedPrompter prompter;
+    MP3Writer writer(prompter);
+    ASSERT_TRUE(writer.OpenMP3Output(path, blocks.front(), 2));
+    std::size_t next = 0;
+    for (; next < blocks.size() / 2; ++next)
+        EXPECT_TRUE(writer.WriteMP3Block(blocks[next]));
+    EXPECT_FALSE(writer.hadWriteError());
+
+    const int fd = writer.fileDescriptor();
+    const int saved = ::dup(fd);
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(saved, 0);
+    ASSERT_GE(full, 0);
+    ::dup2(full, fd);
+    ::close(full);
+    // The encoder keeps some audio back: go on until a write has failed.
+    const std::size_t firstLost = next;
+    while (!writer.hadWriteError() && next < firstLost + 5)
+        writer.WriteMP3Block(blocks[next++]);
+    ::dup2(saved, fd);
+    ::close(saved);
+    ASSERT_TRUE(writer.hadWriteError());
+    const double lostSeconds = 0.1 * double(next - firstLost);
+
+    for (; next < blocks.size(); ++next)
+        EXPECT_TRUE(writer.WriteMP3Block(blocks[next]));
+    const std::uint32_t bytes = writer.CloseMP3Output(QStringLiteral("Frühstück"), QStringLiteral("0_Skywell"),
+                                                      QStringLiteral("Morning Show"), 3);
+    EXPECT_EQ(qint64(bytes), QFileInfo(path).size() - 128);
+    EXPECT_TRUE(writer.hadWriteError());
+    ASSERT_EQ(prompter.prompts().size(), 1);
+    EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+
+    EXPECT_EQ(probedTag(path, QStringLiteral("title")), QStringLiteral("Frühstück"));
+    EXPECT_EQ(probedTag(path, QStringLiteral("album")), QStringLiteral("Morning Show"));
+    EXPECT_NEAR(decodedSeconds(dir, path), 6.0 - lostSeconds, 0.08);
 }
 
 TEST(Mp3Writer, QualityFollowsOutputKind)
@@ -201,13 +312,16 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
         EXPECT_FALSE(writer.WriteMP3Block(AcmBlock(std::move(bytes))));
         for (int i = 0; i < 3; ++i)
             EXPECT_TRUE(writer.WriteMP3Block(blocks[i]));
+        const std::uint32_t written = writer.count();
         const int full = ::open("/dev/full", O_WRONLY);
         ASSERT_GE(full, 0);
         ::dup2(full, writer.fileDescriptor());
         ::close(full);
         for (std::size_t i = 3; i < blocks.size(); ++i)
             writer.WriteMP3Block(blocks[i]);
-        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        // Full to the end: the audio written before is what there is.
+        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), written);
+        EXPECT_TRUE(writer.hadWriteError());
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
     }

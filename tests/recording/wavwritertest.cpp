@@ -5,9 +5,12 @@
 #include "support/tempenv.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace skywell;
@@ -48,6 +51,33 @@ double channelLevel(const QByteArray &samples, int channel)
         sum += std::abs(int(values[2 * i + channel]));
     return frames ? sum / double(frames) : 0;
 }
+
+// Lowers the process's file size limit for its lifetime, so that a write
+// crossing it is taken only in part and then fails, as on a disk that fills
+// up in the middle of a block.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 } // namespace
 
@@ -229,5 +259,64 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
         EXPECT_EQ(writer.CloseWAVOutput(), 0u);
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Could not save WAV file."));
+    }
+}
+
+// One write that fails in the middle of a recording loses that block only,
+// whether the disk took none of it or a part: the file is kept, its header
+// counts exactly the samples in it, the samples after the gap stay whole
+// frames, and the writer says the file may be damaged.
+TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
+{
+    TempFolder dir;
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    const auto blocks = toBlocks(format, toneSamples(format, 2.0, 440.0, true));
+    const std::uint32_t blockBytes = blocks.front().sampleBytes();
+    for (const bool partly : {false, true}) {
+        SCOPED_TRACE(partly ? "part of the block written" : "none of the block written");
+        const QString path = dir.file(QStringLiteral("gap.wav"));
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter);
+        ASSERT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
+        const std::size_t lost = blocks.size() / 2;
+        for (std::size_t i = 0; i < lost; ++i)
+            EXPECT_TRUE(writer.WriteWAVBlock(blocks[i]));
+        if (partly) {
+            // An odd number of bytes: not even whole samples.
+            FileSizeLimit limit(WAVWriter::kHeaderBytes + writer.dataBytes() + 1001);
+            EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
+        } else {
+            const int fd = writer.fileDescriptor();
+            const int saved = ::dup(fd);
+            const int full = ::open("/dev/full", O_WRONLY);
+            ASSERT_GE(saved, 0);
+            ASSERT_GE(full, 0);
+            ::dup2(full, fd);
+            ::close(full);
+            EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
+            ::dup2(saved, fd);
+            ::close(saved);
+        }
+        for (std::size_t i = lost + 1; i < blocks.size(); ++i)
+            EXPECT_TRUE(writer.WriteWAVBlock(blocks[i]));
+        const std::uint32_t closed = writer.CloseWAVOutput();
+        EXPECT_EQ(closed, std::uint32_t(blocks.size() - 1) * blockBytes);
+        EXPECT_TRUE(writer.hadWriteError());
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error in writing to WAV file."));
+
+        const QByteArray file = readAll(path);
+        ASSERT_EQ(file.size(), qsizetype(WAVWriter::kHeaderBytes + closed));
+        const auto *b = reinterpret_cast<const std::uint8_t *>(file.constData());
+        EXPECT_EQ(getU32(b + 4), closed + 36);
+        EXPECT_EQ(getU32(b + 40), closed);
+        QString samples;
+        ASSERT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-s"), path}, &samples)) << samples.toStdString();
+        EXPECT_EQ(samples.trimmed().toUInt(), closed / 4);
+        // The tone is on the left only: a gap of part of a frame would bring
+        // it to the right channel from there on.
+        const QByteArray tail = file.right(blockBytes);
+        EXPECT_GT(channelLevel(tail, 0), 1000.0);
+        EXPECT_LT(channelLevel(tail, 1), 1.0);
     }
 }
