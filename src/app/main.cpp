@@ -5,13 +5,16 @@
 #include "core/commandline.h"
 #include "core/folders.h"
 #include "core/registry.h"
+#include "core/requestgate.h"
 #include "core/singleinstance.h"
+#include "platform/unixsignals.h"
 
 #ifdef SKYWELL_WITH_GUI
 #include "app/rundesktop.h"
 #include <QApplication>
 #endif
 #include <QCoreApplication>
+#include <QDir>
 
 #include <clocale>
 #include <cstdio>
@@ -35,7 +38,7 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    const CommandLine commandLine = parseCommandLine(args);
+    const CommandLine commandLine = parseCommandLine(args, QDir::currentPath());
     const bool withWindow = !commandLine.headless && !commandLine.uninstall;
 
     // A window needs a desktop; without one this start can still hand its
@@ -68,9 +71,15 @@ int main(int argc, char *argv[])
         return 2;
     }
     createFolder(programFolder);
+    // From here on a second start's requests and SIGTERM/SIGINT wait in the
+    // gate until the main loop runs; none is lost during start-up.
+    RequestGate requests;
+    QObject::connect(&instance, &SingleInstance::messageReceived, &requests, &RequestGate::postMessage);
+    UnixSignalWatcher signals;
+    QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &requests, &RequestGate::postTermination);
 #ifdef SKYWELL_WITH_GUI
     if (withWindow)
-        return runDesktop(programFolder, commandLine, registry, instance);
+        return runDesktop(programFolder, commandLine, registry, requests);
 #endif
-    return runHeadless(programFolder, commandLine, registry, instance);
+    return runHeadless(programFolder, commandLine, registry, requests);
 }

@@ -6,25 +6,36 @@
 #include "core/folders.h"
 #include "core/hint.h"
 #include "core/registry.h"
-#include "core/singleinstance.h"
-#include "platform/unixsignals.h"
+#include "core/requestgate.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace skywell
 {
 
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
-               SingleInstance &instance)
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests)
 {
-    if (commandLine.importPath.isEmpty())
-        SplashScreen::showModal();
+    // A quit asked for while starting closes the splash and the start-up
+    // boxes, so that the start-up ends and the main loop can quit.
+    QtPrompter prompter;
+    SplashScreen *splash = nullptr;
+    QObject::connect(&requests, &RequestGate::quitWhileStarting, [&prompter, &splash] {
+        prompter.stopAsking();
+        if (splash)
+            splash->reject();
+    });
+    if (commandLine.importPath.isEmpty() && !requests.quitHeld()) {
+        SplashScreen shown;
+        splash = &shown;
+        shown.exec();
+        splash = nullptr;
+    }
 
     AppRun run(programFolder, registry);
-    QtPrompter prompter;
     registry.setPrompter(&prompter);
     MainWindow window(prompter);
     prompter.setParent(&window);
@@ -37,12 +48,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         return true;
     });
     AppCore &core = run.core();
-    UnixSignalWatcher signals;
-    QObject::connect(&instance, &SingleInstance::messageReceived, &core, &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::messageReady, &core, &AppCore::handleMessage);
     QObject::connect(&core, &AppCore::restoreRequested, &window, &MainWindow::restore);
     QObject::connect(&core, &AppCore::quitRequested, &window, &MainWindow::closeWithoutAsking);
     QObject::connect(&window, &MainWindow::quitConfirmed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &window, &MainWindow::closeWithoutAsking);
+    QObject::connect(&requests, &RequestGate::terminationReady, &window, &MainWindow::closeWithoutAsking);
     QObject::connect(&window, &MainWindow::exitPosition, [&registry](int left, int top) {
         registry.regWriteInt(QStringLiteral("SavedLeft"), left, kSkywellKey);
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
@@ -56,6 +66,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
+    QTimer::singleShot(0, &requests, &RequestGate::open);
     const int code = QApplication::exec();
     run.shutdown();
     registry.setPrompter(nullptr);

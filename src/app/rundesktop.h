@@ -6,11 +6,12 @@ namespace skywell
 {
 
 class Registry;
-class SingleInstance;
+class RequestGate;
 struct CommandLine;
 
-// Runs Skywell with its window until the user quits. Returns the exit code.
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
-               SingleInstance &instance);
+// Runs Skywell with its window until the user quits. Requests from
+// outside come through requests, which this opens once the main loop runs.
+// Returns the exit code.
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests);
 
 } // namespace skywell

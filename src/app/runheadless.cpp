@@ -2,17 +2,16 @@
 
 #include "app/apprun.h"
 #include "core/registry.h"
+#include "core/requestgate.h"
 #include "core/scriptedprompter.h"
-#include "core/singleinstance.h"
-#include "platform/unixsignals.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace skywell
 {
 
-int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
-                SingleInstance &instance)
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests)
 {
     AppRun run(programFolder, registry);
     // Without a desktop every message goes to the log and every question
@@ -21,11 +20,11 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     registry.setPrompter(&prompter);
 
     run.start(prompter, commandLine, {});
-    UnixSignalWatcher signals;
-    QObject::connect(&instance, &SingleInstance::messageReceived, &run.core(), &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
     QObject::connect(&run.core(), &AppCore::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
+    QObject::connect(&requests, &RequestGate::terminationReady, qApp, &QCoreApplication::quit);
 
+    QTimer::singleShot(0, &requests, &RequestGate::open);
     const int code = QCoreApplication::exec();
     run.shutdown();
     registry.setPrompter(nullptr);

@@ -6,12 +6,13 @@ namespace skywell
 {
 
 class Registry;
-class SingleInstance;
+class RequestGate;
 struct CommandLine;
 
 // Runs Skywell without a desktop until it is asked to quit (a second start
-// with "UNINSTALL", SIGTERM or SIGINT). Returns the exit code.
+// with "UNINSTALL", SIGTERM or SIGINT), which come through requests; this
+// opens it once the main loop runs. Returns the exit code.
 int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
-                SingleInstance &instance);
+                RequestGate &requests);
 
 } // namespace skywell

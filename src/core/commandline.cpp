@@ -1,9 +1,11 @@
 #include "core/commandline.h"
 
+#include <QDir>
+
 namespace skywell
 {
 
-CommandLine parseCommandLine(const QStringList &args)
+CommandLine parseCommandLine(const QStringList &args, const QString &workingFolder)
 {
     CommandLine line;
     line.text = args.join(QLatin1Char(' '));
@@ -19,7 +21,7 @@ CommandLine parseCommandLine(const QStringList &args)
             if (arg != QLatin1String("-quiet") && arg != QLatin1String("--headless"))
                 pathWords << arg;
         }
-        line.importPath = pathWords.join(QLatin1Char(' '));
+        line.importPath = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(pathWords.join(QLatin1Char(' '))));
     }
     return line;
 }

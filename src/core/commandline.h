@@ -11,13 +11,15 @@ namespace skywell
 // (case-sensitive); "--headless" runs without a desktop.
 struct CommandLine {
     QString text;       // the arguments joined by blanks
-    QString importPath; // non-empty when the text contains ".skw"
+    QString importPath; // non-empty when the text contains ".skw"; absolute
     bool quiet = false;
     bool uninstall = false;
     bool headless = false;
 };
 
-// args excludes the program's own name.
-CommandLine parseCommandLine(const QStringList &args);
+// args excludes the program's own name. A relative import path is taken
+// from workingFolder (the folder the command was started in), because a
+// running instance that receives it works in a folder of its own.
+CommandLine parseCommandLine(const QStringList &args, const QString &workingFolder);
 
 } // namespace skywell

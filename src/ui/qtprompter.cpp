@@ -10,24 +10,47 @@
 namespace skywell
 {
 
+int QtPrompter::run(QDialog &box)
+{
+    if (m_stopped)
+        return QDialog::Rejected;
+    QDialog *outer = m_shown;
+    m_shown = &box;
+    const int result = box.exec();
+    m_shown = outer;
+    return result;
+}
+
+void QtPrompter::stopAsking()
+{
+    m_stopped = true;
+    if (m_shown)
+        m_shown->reject();
+}
+
 void QtPrompter::information(const QString &text, const QString &caption)
 {
-    QMessageBox::information(m_parent, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, m_parent);
+    run(box);
 }
 
 bool QtPrompter::question(const QString &text, const QString &caption)
 {
-    return QMessageBox::question(m_parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::No);
+    return run(box) == QMessageBox::Yes;
 }
 
 void QtPrompter::error(const QString &text, const QString &caption)
 {
-    QMessageBox::critical(m_parent, caption, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, m_parent);
+    run(box);
 }
 
 void QtPrompter::fatal(const QString &text)
 {
+    if (m_stopped)
+        return;
     // Not modal: the recording goes on behind the message.
     auto *box = new QMessageBox(QMessageBox::Critical, kFatalCaption, text, QMessageBox::Ok, m_parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -48,7 +71,7 @@ bool QtPrompter::hint(const QString &text)
     layout->addWidget(label);
     layout->addWidget(dontShow);
     layout->addWidget(buttons);
-    return dialog.exec() == QDialog::Accepted && dontShow->isChecked();
+    return run(dialog) == QDialog::Accepted && dontShow->isChecked();
 }
 
 } // namespace skywell

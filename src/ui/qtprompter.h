@@ -2,6 +2,7 @@
 
 #include "core/prompter.h"
 
+class QDialog;
 class QWidget;
 
 namespace skywell
@@ -20,8 +21,17 @@ public:
     void fatal(const QString &text) override;
     bool hint(const QString &text) override;
 
+    // The program is quitting: closes the box shown now and gives every
+    // later question its safe answer (No, OK, hint not ticked) unshown.
+    void stopAsking();
+
 private:
+    // Runs a modal box unless asking has stopped.
+    int run(QDialog &box);
+
     QWidget *m_parent;
+    QDialog *m_shown = nullptr;
+    bool m_stopped = false;
 };
 
 } // namespace skywell

@@ -20,7 +20,7 @@ CommandLine parse(std::initializer_list<const char *> words)
     QStringList args;
     for (const char *w : words)
         args << QString::fromUtf8(w);
-    return parseCommandLine(args);
+    return parseCommandLine(args, QStringLiteral("/work/here"));
 }
 } // namespace
 
@@ -47,7 +47,10 @@ TEST(CommandLine, ImportPath)
     const CommandLine both = parse({"/home/u/a.skw", "-quiet"});
     EXPECT_TRUE(both.quiet);
     EXPECT_EQ(both.importPath, QStringLiteral("/home/u/a.skw"));
-    EXPECT_EQ(parse({"--headless", "a.skw"}).importPath, QStringLiteral("a.skw"));
+    // A relative path names a file in the folder the command was started
+    // in, not in the running instance's.
+    EXPECT_EQ(parse({"--headless", "a.skw"}).importPath, QStringLiteral("/work/here/a.skw"));
+    EXPECT_EQ(parse({"../shows/My", "Show.skw"}).importPath, QStringLiteral("/work/shows/My Show.skw"));
     EXPECT_TRUE(parse({"show.txt"}).importPath.isEmpty());
 }
 

@@ -29,8 +29,10 @@ read -r wd hour minute < <(perl -e '@t = localtime($ARGV[0]); print "$t[6] $t[2]
   fail "Morning Show not the next weekday morning (start $s, now $t0)"
 [ $(($(field "$dat" 908 'l<') - s)) -eq 10800 ] || fail "Morning Show is not three hours long"
 
-# A second start hands its file to the running program.
-"$SKYWELL_BIN" "$E2E_DIR/late.skw"
+# A second start hands its file to the running program, which runs in
+# another folder: a path relative to the second start's folder still works.
+mkdir -p "$E2E_DIR/elsewhere"
+(cd "$E2E_DIR/elsewhere" && "$SKYWELL_BIN" ../late.skw)
 wait_for_log "Imported show Late" 20
 [ "$(stat -c %s "$dat")" -eq 2104 ] || fail "expected two Shows in the file"
 s=$(field "$dat" $((1052 + 904)) 'l<')

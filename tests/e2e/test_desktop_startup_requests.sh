@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Requests that reach the desktop program while it is still starting (the
+# splash, the start-up hint) are not lost: a second start's UNINSTALL and
+# import, and SIGTERM, all take effect, in the order they came.
+source "$(dirname "$0")/lib.sh"
+export QT_QPA_PLATFORM=offscreen
+export TZ=Europe/Berlin
+
+mkdir -p "$XDG_CONFIG_HOME/Skywell" "${SKYWELL_HOME}Recordings"
+printf '[Skywell%%205]\nFirst%%20Time=0\n' >"$XDG_CONFIG_HOME/Skywell/skywell.ini"
+# The hint after an added Show is turned off throughout: it would wait for a click.
+hint_off() { printf '[General]\nAddShowHint=1\nTuneHint=1\n' >"$XDG_CONFIG_HOME/Skywell/Skywell5.ini"; }
+hint_on() { printf '[General]\nTuneHint=1\n' >"$XDG_CONFIG_HOME/Skywell/Skywell5.ini"; }
+printf 'Early Bird|http://127.0.0.1:8000/early.mp3|0500|0600|MTWTF--|*\n' >"$E2E_DIR/early.skw"
+printf 'Night Owl|http://127.0.0.1:8000/owl.mp3|2300|2330|-------|*\n' >"$E2E_DIR/owl.skw"
+
+start_desktop() {
+  "$SKYWELL_BIN" </dev/null >>"$E2E_DIR/gui.txt" 2>&1 &
+  SKYWELL_PID=$!
+  E2E_PIDS+=("$SKYWELL_PID")
+}
+
+# Waits for the desktop run to end by itself and checks it ended cleanly.
+ended_cleanly() {
+  wait_gone "$SKYWELL_PID" 10
+  local status=0
+  wait "$SKYWELL_PID" || status=$?
+  [ "$status" -eq 0 ] || fail "$1: exit status $status"
+  pass "$1"
+}
+
+# During the splash (it shows for three seconds).
+hint_off
+start_desktop
+sleep 0.5
+timeout 5 "$SKYWELL_BIN" UNINSTALL </dev/null || fail "UNINSTALL did not end"
+ended_cleanly "UNINSTALL during the splash"
+
+start_desktop
+sleep 0.5
+kill -TERM "$SKYWELL_PID"
+ended_cleanly "SIGTERM during the splash"
+
+start_desktop
+sleep 0.5
+(cd "$E2E_DIR" && timeout 5 "$SKYWELL_BIN" early.skw </dev/null) || fail "the import's start did not end"
+wait_for_log "Imported show Early Bird" 15
+timeout 5 "$SKYWELL_BIN" UNINSTALL </dev/null
+ended_cleanly "import during the splash"
+
+# While the start-up hint waits for its OK (it follows the program's
+# start line in the log).
+hint_on
+runs=$(grep -c "Load Program" "${SKYWELL_HOME}log.txt")
+start_desktop
+wait_for_log_count "Load Program" $((runs + 1)) 15
+sleep 1
+kill -TERM "$SKYWELL_PID"
+ended_cleanly "SIGTERM while the start-up hint is open"
+
+start_desktop
+wait_for_log_count "Load Program" $((runs + 2)) 15
+sleep 1
+timeout 5 "$SKYWELL_BIN" UNINSTALL </dev/null
+ended_cleanly "UNINSTALL while the start-up hint is open"
+
+# An import waits for the hint; a quit that follows closes the hint, and
+# the import still comes first.
+start_desktop
+wait_for_log_count "Load Program" $((runs + 3)) 15
+sleep 1
+(cd "$E2E_DIR" && timeout 5 "$SKYWELL_BIN" owl.skw </dev/null) || fail "the import's start did not end"
+sleep 0.5
+kill -TERM "$SKYWELL_PID"
+wait_for_log "Imported show Night Owl" 15
+ended_cleanly "import, then SIGTERM, while the start-up hint is open"
