@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace skywell::test
 {
@@ -49,6 +51,25 @@ void writeWav(const QString &path, const WaveFormat &format, const std::vector<s
     const std::vector<std::uint8_t> header = wavHeader(format, std::uint32_t(samples.size()));
     file.write(reinterpret_cast<const char *>(header.data()), qint64(header.size()));
     file.write(reinterpret_cast<const char *>(samples.data()), qint64(samples.size()));
+}
+
+ScopedDiskFull::ScopedDiskFull(int fd) : m_fd(fd)
+{
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    if (full < 0)
+        return;
+    m_saved = ::dup(fd);
+    if (m_saved >= 0)
+        ::dup2(full, fd);
+    ::close(full);
+}
+
+ScopedDiskFull::~ScopedDiskFull()
+{
+    if (m_saved < 0)
+        return;
+    ::dup2(m_saved, m_fd);
+    ::close(m_saved);
 }
 
 } // namespace skywell::test

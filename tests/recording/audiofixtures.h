@@ -23,5 +23,20 @@ std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::
 // Writes a 16-bit PCM WAV file (for the file capture device and tools).
 void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);
 
+// A full disk under an open file: while it lives, the descriptor writes to
+// /dev/full; afterwards the real file is back in place.
+class ScopedDiskFull
+{
+public:
+    explicit ScopedDiskFull(int fd);
+    ~ScopedDiskFull();
+    ScopedDiskFull(const ScopedDiskFull &) = delete;
+    ScopedDiskFull &operator=(const ScopedDiskFull &) = delete;
+    bool active() const { return m_saved >= 0; }
+
+private:
+    int m_fd;
+    int m_saved = -1;
+};
 
 } // namespace skywell::test

@@ -13,7 +13,6 @@
 using namespace skywell;
 using namespace skywell::test;
 
-
 namespace
 {
 

@@ -233,19 +233,14 @@ TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
         EXPECT_TRUE(writer.WriteMP3Block(blocks[next]));
     EXPECT_FALSE(writer.hadWriteError());
 
-    const int fd = writer.fileDescriptor();
-    const int saved = ::dup(fd);
-    const int full = ::open("/dev/full", O_WRONLY);
-    ASSERT_GE(saved, 0);
-    ASSERT_GE(full, 0);
-    ::dup2(full, fd);
-    ::close(full);
-    // The encoder keeps some audio back: go on until a write has failed.
     const std::size_t firstLost = next;
-    while (!writer.hadWriteError() && next < firstLost + 5)
-        writer.WriteMP3Block(blocks[next++]);
-    ::dup2(saved, fd);
-    ::close(saved);
+    {
+        ScopedDiskFull full(writer.fileDescriptor());
+        ASSERT_TRUE(full.active());
+        // The encoder keeps some audio back: go on until a write has failed.
+        while (!writer.hadWriteError() && next < firstLost + 5)
+            writer.WriteMP3Block(blocks[next++]);
+    }
     ASSERT_TRUE(writer.hadWriteError());
     const double lostSeconds = 0.1 * double(next - firstLost);
 

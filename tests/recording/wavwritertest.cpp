@@ -286,16 +286,9 @@ TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
             FileSizeLimit limit(WAVWriter::kHeaderBytes + writer.dataBytes() + 1001);
             EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
         } else {
-            const int fd = writer.fileDescriptor();
-            const int saved = ::dup(fd);
-            const int full = ::open("/dev/full", O_WRONLY);
-            ASSERT_GE(saved, 0);
-            ASSERT_GE(full, 0);
-            ::dup2(full, fd);
-            ::close(full);
+            ScopedDiskFull full(writer.fileDescriptor());
+            ASSERT_TRUE(full.active());
             EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
-            ::dup2(saved, fd);
-            ::close(saved);
         }
         for (std::size_t i = lost + 1; i < blocks.size(); ++i)
             EXPECT_TRUE(writer.WriteWAVBlock(blocks[i]));
