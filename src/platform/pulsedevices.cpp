@@ -47,35 +47,35 @@ const PulseSource *chooseCaptureSource(const QString &chosen, const QString &dev
                                        const QList<PulseCard> &cards, const QList<PulseSink> &sinks,
                                        const QList<PulseSource> &sources)
 {
-    for (const PulseSource &source : sources)
-        if (!chosen.isEmpty() && source.name == chosen)
-            return &source;
-    auto firstMonitor = [&sources](auto &&accept) -> const PulseSource * {
+    auto named = [&sources](const QString &name) -> const PulseSource * {
         for (const PulseSource &source : sources)
-            if (isMonitor(source) && accept(source))
+            if (source.name == name)
                 return &source;
         return nullptr;
     };
+    if (const PulseSource *source = chosen.isEmpty() ? nullptr : named(chosen))
+        return source;
     if (deviceName != QLatin1String("Default Device")) {
-        for (const PulseDevice &device : groupByDevice(cards, sinks, sources)) {
-            if (device.productName != deviceName)
-                continue;
-            for (const PulseSource &mine : device.sources)
-                if (const PulseSource *found =
-                        firstMonitor([&mine](const PulseSource &s) { return s.name == mine.name; }))
-                    return found;
-        }
+        for (const PulseDevice &device : groupByDevice(cards, sinks, sources))
+            if (device.productName == deviceName)
+                for (const PulseSource &source : device.sources)
+                    if (isMonitor(source))
+                        return named(source.name);
     }
     std::uint32_t defaultSinkIndex = UINT32_MAX;
     for (const PulseSink &sink : sinks)
         if (sink.name == defaultSink)
             defaultSinkIndex = sink.index;
-    if (defaultSinkIndex != UINT32_MAX) {
-        if (const PulseSource *found =
-                firstMonitor([defaultSinkIndex](const PulseSource &s) { return s.monitorOfSink == defaultSinkIndex; }))
-            return found;
+    const PulseSource *firstMonitor = nullptr;
+    for (const PulseSource &source : sources) {
+        if (!isMonitor(source))
+            continue;
+        if (defaultSinkIndex != UINT32_MAX && source.monitorOfSink == defaultSinkIndex)
+            return &source;
+        if (!firstMonitor)
+            firstMonitor = &source;
     }
-    return firstMonitor([](const PulseSource &) { return true; });
+    return firstMonitor;
 }
 
 } // namespace skywell
