@@ -15,6 +15,17 @@ namespace
 constexpr std::uint32_t kCdRate = 44100;
 // Stereo 16-bit frames that fit in the work buffer.
 constexpr std::size_t kWorkFrames = WAVWriter::kWorkBufferBytes / 4;
+
+// The limit in whole frames of the format, and even: RIFF pads an odd
+// chunk with a byte the sizes would then have to count.
+std::uint32_t limitFor(const WaveFormat &format, std::uint32_t requested)
+{
+    const std::uint32_t align = std::max<std::uint32_t>(format.blockAlign, 1);
+    std::uint32_t limit = std::min(requested, WAVWriter::kMaxDataBytes) / align * align;
+    if (limit % 2 != 0)
+        limit = limit >= align ? limit - align : 0;
+    return limit;
+}
 } // namespace
 
 std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t dataBytes)
@@ -36,7 +47,7 @@ std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t data
     return h;
 }
 
-WAVWriter::WAVWriter(Prompter &prompter) : m_prompter(prompter)
+WAVWriter::WAVWriter(Prompter &prompter, std::uint32_t dataLimit) : m_prompter(prompter), m_requestedLimit(dataLimit)
 {
 }
 
@@ -46,7 +57,9 @@ bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool c
 {
     m_workBuffer.assign(kWorkBufferBytes, 0);
     m_dataBytes = 0;
+    m_sourceBytes = 0;
     m_writeFailed = false;
+    m_limitReached = false;
     m_converter.reset();
     m_source = block.format();
     m_output = m_source;
@@ -65,6 +78,8 @@ bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool c
         m_output.bitsPerSample = std::max<std::uint16_t>(m_output.bitsPerSample, 8);
     }
 
+    m_limit = limitFor(m_output, m_requestedLimit);
+
     if (!m_file.create(path)) {
         m_workBuffer.clear();
         m_converter.reset();
@@ -79,8 +94,47 @@ bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool c
     return true;
 }
 
+std::uint64_t WAVWriter::projectedBytes(std::uint64_t moreSourceBytes) const
+{
+    if (!m_convert)
+        return std::uint64_t(m_dataBytes) + moreSourceBytes;
+    const std::uint64_t frameBytes = std::uint64_t(m_source.channels) * (m_source.bitsPerSample / 8);
+    std::uint64_t frames = (m_sourceBytes + moreSourceBytes) / frameBytes;
+    if (m_converter) {
+        // What the converter gives out in all, flush included, is the input
+        // at the new rate; the reserve covers its rounding.
+        const std::uint64_t rate = m_source.samplesPerSec;
+        frames = (frames * kCdRate + rate - 1) / rate + kConverterReserveFrames;
+    }
+    return std::max<std::uint64_t>(m_dataBytes, frames * 4);
+}
+
+bool WAVWriter::wouldExceedLimit(const AcmBlock &block) const
+{
+    return m_file.isOpen() && projectedBytes(block.sampleBytes()) > m_limit;
+}
+
+std::uint64_t WAVWriter::bytesLeft() const
+{
+    const std::uint64_t projected = projectedBytes(0);
+    return projected < m_limit ? m_limit - projected : 0;
+}
+
+void WAVWriter::refuseAtLimit()
+{
+    if (!m_limitReached)
+        m_prompter.fatal(QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
+    m_limitReached = true;
+}
+
 bool WAVWriter::writeSamples(const void *data, std::size_t bytes)
 {
+    // The last guard of the header's sizes; blocks are checked before they
+    // reach the converter, so this refuses nothing in practice.
+    if (std::uint64_t(m_dataBytes) + bytes > m_limit) {
+        refuseAtLimit();
+        return false;
+    }
     if (!m_file.writeAll(data, bytes)) {
         // One message per file: a full disk would otherwise raise one for
         // every block that follows.
@@ -135,6 +189,11 @@ bool WAVWriter::WriteWAVBlock(const AcmBlock &block)
 {
     if (!m_file.isOpen() || !block.isConsistent())
         return false;
+    if (wouldExceedLimit(block)) {
+        refuseAtLimit();
+        return false;
+    }
+    m_sourceBytes += block.sampleBytes();
     if (!m_convert)
         return writeSamples(block.samples(), block.sampleBytes());
     return writeConverted(block.samples(), block.sampleBytes());

@@ -22,13 +22,26 @@ class RateConverter;
 // prompter, once per file for write errors; the program goes on. A failed
 // write loses that block only: later blocks are still written and the
 // header counts what reached the file.
+//
+// The RIFF sizes are 32-bit, so a file never grows past kMaxDataBytes of
+// samples (about 6.7 hours of CD audio): a block that would cross the
+// limit is refused whole and reported once. Whoever feeds the writer asks
+// wouldExceedLimit() before each block and starts a new file instead.
 class WAVWriter final
 {
 public:
     static constexpr std::size_t kWorkBufferBytes = 48000;
     static constexpr std::size_t kHeaderBytes = 44;
+    // The most sample bytes whose sizes still fit the header's u32 fields
+    // (data bytes + 36), kept to whole 4-byte frames.
+    static constexpr std::uint32_t kMaxDataBytes = (0xFFFFFFFFu - 36u) / 4u * 4u;
+    // Output frames held back for a converting stream: the converter's
+    // flush at close still writes what it holds.
+    static constexpr std::uint32_t kConverterReserveFrames = 8192;
 
-    explicit WAVWriter(Prompter &prompter);
+    // dataLimit lowers the limit (tests use a few megabytes); it is rounded
+    // down to whole frames of the output format at open.
+    explicit WAVWriter(Prompter &prompter, std::uint32_t dataLimit = kMaxDataBytes);
     ~WAVWriter();
     WAVWriter(const WAVWriter &) = delete;
     WAVWriter &operator=(const WAVWriter &) = delete;
@@ -37,15 +50,25 @@ public:
     // returns false without a message (the caller tries another name).
     bool OpenWAVOutput(const QString &path, const AcmBlock &block, bool convert);
     // Writes the block's samples. A block whose sample count claims more
-    // bytes than it holds is refused.
+    // bytes than it holds is refused, and so is a block that would take the
+    // file past its size limit ("Fatal Error" once per file).
     bool WriteWAVBlock(const AcmBlock &block);
+    // Whether writing this block could take the file past its size limit,
+    // counting for a converting stream everything the converter will still
+    // give out at close. False when no file is open.
+    bool wouldExceedLimit(const AcmBlock &block) const;
+    // Sample bytes the file can still take (for a converting stream less
+    // what the converter holds back for the close).
+    std::uint64_t bytesLeft() const;
     // Completes the header; returns the sample bytes in the file. 0: none,
     // or the header could not be completed or the file was lost at close.
     // Nonzero with hadWriteError(): kept, but may be damaged.
     std::uint32_t CloseWAVOutput();
-    // Some write to this file failed (and was reported); cleared by the
-    // next open.
-    bool hadWriteError() const { return m_writeFailed; }
+    // Some write to this file failed, or a block was refused at the size
+    // limit (and was reported); cleared by the next open.
+    bool hadWriteError() const { return m_writeFailed || m_limitReached; }
+    // A block was refused because the file had reached its size limit.
+    bool reachedLimit() const { return m_limitReached; }
 
     bool isOpen() const { return m_file.isOpen(); }
     bool converting() const { return m_convert; }
@@ -59,13 +82,23 @@ private:
     bool writeSamples(const void *data, std::size_t bytes);
     bool writeConverted(const std::uint8_t *samples, std::size_t bytes);
     bool drainConverter();
+    // The sample bytes the file holds after the close once this many more
+    // source bytes have been written.
+    std::uint64_t projectedBytes(std::uint64_t moreSourceBytes) const;
+    void refuseAtLimit();
 
     Prompter &m_prompter;
     OutputFile m_file;
     std::vector<std::uint8_t> m_workBuffer;
     bool m_convert = false;
     std::uint32_t m_dataBytes = 0;
+    const std::uint32_t m_requestedLimit;
+    std::uint32_t m_limit = 0;
+    // Source bytes written so far; with the source format they give the
+    // length the file has once the converter is flushed.
+    std::uint64_t m_sourceBytes = 0;
     bool m_writeFailed = false;
+    bool m_limitReached = false;
     WaveFormat m_source;
     WaveFormat m_output;
     std::unique_ptr<RateConverter> m_converter;

@@ -313,3 +313,122 @@ TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
         EXPECT_LT(channelLevel(tail, 1), 1.0);
     }
 }
+
+namespace
+{
+
+// Sample frames and seconds of a WAV file as ffprobe reads it.
+struct Probe {
+    std::uint64_t frames = 0;
+    double seconds = 0;
+};
+
+bool probeWav(const QString &path, Probe *probe)
+{
+    QString out;
+    if (!runTool(QStringLiteral("ffprobe"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                  QStringLiteral("a:0"), QStringLiteral("-show_entries"), QStringLiteral("stream=duration_ts,duration"),
+                  QStringLiteral("-of"), QStringLiteral("default=noprint_wrappers=1"), path},
+                 &out))
+        return false;
+    for (const QString &line : out.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("duration_ts=")))
+            probe->frames = line.mid(12).toULongLong();
+        else if (line.startsWith(QLatin1String("duration=")))
+            probe->seconds = line.mid(9).toDouble();
+    }
+    return probe->frames > 0;
+}
+
+} // namespace
+
+// A writer fed past the size limit (a few megabytes here, 4 GB in use)
+// refuses the block that would cross it, says so once, and leaves a file
+// whose header and length agree: players see all of it.
+TEST(WavWriter, RefusesBlocksPastTheSizeLimit)
+{
+    TempFolder dir;
+    const std::uint32_t limit = 3 * 1024 * 1024 + 1001; // not whole frames
+    for (const WaveFormat &format : {WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(48000, 2, 16)}) {
+        SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz");
+        const QString path = dir.file(QStringLiteral("long.wav"));
+        // Twice what fits.
+        const auto blocks = toBlocks(format, toneSamples(format, 2.0 * limit / 176400.0));
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter, limit);
+        ASSERT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
+        std::size_t written = 0;
+        while (written < blocks.size() && !writer.wouldExceedLimit(blocks[written])) {
+            ASSERT_TRUE(writer.WriteWAVBlock(blocks[written]));
+            ++written;
+        }
+        ASSERT_LT(written, blocks.size());
+        const std::uint32_t before = writer.dataBytes();
+        for (std::size_t i = written; i < blocks.size(); ++i)
+            EXPECT_FALSE(writer.WriteWAVBlock(blocks[i]));
+        EXPECT_EQ(writer.dataBytes(), before);
+        EXPECT_TRUE(writer.reachedLimit());
+        EXPECT_TRUE(writer.hadWriteError());
+        const std::uint32_t closed = writer.CloseWAVOutput();
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
+        EXPECT_EQ(prompter.prompts().front().text,
+                  QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
+
+        // Close to the limit (within a block and the converter's reserve),
+        // never past it, whole frames.
+        EXPECT_LE(closed, limit);
+        EXPECT_GT(closed, limit - 2 * 17640 - 4 * WAVWriter::kConverterReserveFrames);
+        EXPECT_EQ(closed % 4, 0u);
+        const QByteArray file = readAll(path);
+        ASSERT_EQ(file.size(), qsizetype(WAVWriter::kHeaderBytes + closed));
+        const auto *b = reinterpret_cast<const std::uint8_t *>(file.constData());
+        EXPECT_EQ(getU32(b + 4), closed + 36);
+        EXPECT_EQ(getU32(b + 40), closed);
+        Probe probe;
+        ASSERT_TRUE(probeWav(path, &probe));
+        EXPECT_EQ(probe.frames, closed / 4);
+        EXPECT_NEAR(probe.seconds, closed / 176400.0, 0.001);
+    }
+}
+
+// Starting a new file whenever the next block would cross the limit, as
+// block processing does, keeps every sample: nothing is refused, no file
+// passes the limit (the converter's flush at close included), and the
+// files together last as long as the input.
+TEST(WavWriter, SplittingBeforeTheLimitLosesNothing)
+{
+    TempFolder dir;
+    const std::uint32_t limit = 1024 * 1024;
+    const double seconds = 14.0;
+    for (const WaveFormat &format :
+         {WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(48000, 2, 16), WaveFormat::pcm(22050, 1, 8)}) {
+        SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz " << format.channels << " ch");
+        const auto blocks = toBlocks(format, toneSamples(format, seconds));
+        ScriptedPrompter prompter;
+        WAVWriter writer(prompter, limit);
+        QStringList files;
+        for (const AcmBlock &block : blocks) {
+            if (!writer.isOpen() || writer.wouldExceedLimit(block)) {
+                if (writer.isOpen())
+                    writer.CloseWAVOutput();
+                files << dir.file(QStringLiteral("part%1.wav").arg(files.size()));
+                ASSERT_TRUE(writer.OpenWAVOutput(files.back(), block, true));
+            }
+            ASSERT_TRUE(writer.WriteWAVBlock(block));
+        }
+        writer.CloseWAVOutput();
+        EXPECT_TRUE(prompter.prompts().isEmpty());
+        EXPECT_GE(files.size(), 3);
+        double total = 0;
+        for (const QString &path : files) {
+            const auto wav = readWavFile(path);
+            ASSERT_TRUE(wav);
+            EXPECT_LE(wav->dataSize, limit);
+            EXPECT_EQ(wav->dataSize, std::uint32_t(wav->samples.size()));
+            total += wav->seconds();
+        }
+        EXPECT_NEAR(total, seconds, 0.05 * files.size());
+    }
+}
