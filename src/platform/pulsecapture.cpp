@@ -3,9 +3,9 @@
 #include "platform/pulseconnection.h"
 #include "platform/pulsedevices.h"
 
-#include <pulse/simple.h>
+#include "platform/pulserecordstream.h"
 
-#include <memory>
+#include <cstring>
 #include <vector>
 
 namespace skywell
@@ -13,10 +13,40 @@ namespace skywell
 
 namespace
 {
-struct SimpleDeleter {
-    void operator()(pa_simple *s) const { pa_simple_free(s); }
+// Gathers the stream's bytes into blocks of a fixed size.
+class BlockBuilder
+{
+public:
+    BlockBuilder(const WaveFormat &format, std::size_t blockBytes, const CaptureDevice::BlockSink &sink)
+        : m_format(format), m_buffer(blockBytes), m_sink(sink)
+    {
+    }
+    // Null data: a gap, filled with silence so that time keeps its length.
+    void add(const std::uint8_t *data, std::size_t bytes)
+    {
+        while (bytes > 0) {
+            const std::size_t n = std::min(bytes, m_buffer.size() - m_filled);
+            if (data) {
+                std::memcpy(m_buffer.data() + m_filled, data, n);
+                data += n;
+            } else {
+                std::memset(m_buffer.data() + m_filled, 0, n);
+            }
+            m_filled += n;
+            bytes -= n;
+            if (m_filled == m_buffer.size()) {
+                m_sink(std::make_unique<AcmBlock>(m_format, m_buffer.data(), std::uint32_t(m_buffer.size())));
+                m_filled = 0;
+            }
+        }
+    }
+
+private:
+    WaveFormat m_format;
+    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_filled = 0;
+    const CaptureDevice::BlockSink &m_sink;
 };
-using SimpleStream = std::unique_ptr<pa_simple, SimpleDeleter>;
 } // namespace
 
 PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(choice)
@@ -61,6 +91,9 @@ void PulseCaptureDevice::stop()
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
+        // Whatever the thread waits for on the server ends now.
+        if (m_current)
+            m_current->cancel();
     }
     m_wake.notify_all();
     if (m_thread.joinable())
@@ -79,16 +112,22 @@ bool PulseCaptureDevice::waitForStop(std::chrono::milliseconds time)
     return m_wake.wait_for(lock, time, [this] { return m_stop; });
 }
 
-bool PulseCaptureDevice::resolve(const QString &deviceName, Target &target)
+bool PulseCaptureDevice::setCurrent(PulseConnection *connection)
 {
-    PulseConnection connection;
-    if (!connection.connect())
+    std::lock_guard lock(m_mutex);
+    if (connection && m_stop)
         return false;
+    m_current = connection;
+    return true;
+}
+
+bool PulseCaptureDevice::resolve(PulseConnection &connection, const QString &deviceName, Target &target)
+{
     const auto info = connection.serverInfo();
-    const auto sources = connection.sources();
-    const auto sinks = connection.sinks();
-    const auto cards = connection.cards();
-    if (!info || !sources || !sinks || !cards)
+    const auto sources = info ? connection.sources() : std::nullopt;
+    const auto sinks = sources ? connection.sinks() : std::nullopt;
+    const auto cards = sinks ? connection.cards() : std::nullopt;
+    if (!cards)
         return false;
     const PulseSource *source =
         chooseCaptureSource(m_choice.get(), deviceName, info->defaultSink, *cards, *sinks, *sources);
@@ -101,49 +140,62 @@ bool PulseCaptureDevice::resolve(const QString &deviceName, Target &target)
 
 void PulseCaptureDevice::run(QString deviceName, BlockSink sink)
 {
-    const auto retryDelay = std::chrono::milliseconds(1000);
-    while (true) {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_stop)
+    do
+        record(deviceName, sink);
+    while (!waitForStop(kRetryDelay));
+}
+
+void PulseCaptureDevice::record(const QString &deviceName, const BlockSink &sink)
+{
+    using Clock = std::chrono::steady_clock;
+    PulseConnection connection(kServerTimeout);
+    if (!setCurrent(&connection))
+        return;
+    struct Forget {
+        PulseCaptureDevice *device;
+        ~Forget() { device->setCurrent(nullptr); }
+    } forget{this};
+
+    Target target;
+    if (!connection.connect() || !resolve(connection, deviceName, target))
+        return;
+    const WaveFormat format = WaveFormat::pcm(target.rate, 2, 16);
+    // Small fragments: the server otherwise holds back up to two seconds,
+    // and the end of a recording would be lost.
+    PulseRecordStream stream(connection);
+    if (!stream.connect(target.source, target.rate, target.rate * format.blockAlign * kFragmentMilliseconds / 1000))
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_connections;
+    }
+
+    BlockBuilder blocks(format, target.rate * kBlockMilliseconds / 1000 * format.blockAlign, sink);
+    auto lastHeard = Clock::now();
+    bool asking = false;
+    auto askedAt = lastHeard;
+    while (connection.runOnce(std::chrono::milliseconds(200))) {
+        bool heard = false;
+        const bool good = stream.read([&](const std::uint8_t *data, std::size_t bytes) {
+            blocks.add(data, bytes);
+            heard = true;
+        });
+        if (!good)
+            return; // the source or the server went away: try again later
+        const auto now = Clock::now();
+        if (heard || (asking && connection.pingAnswered())) {
+            lastHeard = now;
+            asking = false;
+        } else if (!asking && now - lastHeard >= kQuietBeforeAsking) {
+            // A suspended source sends nothing but the server answers; a
+            // hung one does not.
+            asking = connection.ping();
+            askedAt = now;
+            if (!asking)
                 return;
-        }
-        Target target;
-        SimpleStream stream;
-        if (resolve(deviceName, target)) {
-            pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, target.rate, 2};
-            const std::uint32_t frameBytes = 4;
-            pa_buffer_attr attr;
-            attr.maxlength = std::uint32_t(-1);
-            attr.tlength = attr.prebuf = attr.minreq = std::uint32_t(-1);
-            // Small fragments: the server otherwise holds back up to two
-            // seconds, and the end of a recording would be lost.
-            attr.fragsize = target.rate * frameBytes * kFragmentMilliseconds / 1000;
-            const QByteArray source = target.source.toUtf8();
-            int error = 0;
-            stream.reset(pa_simple_new(nullptr, "Skywell", PA_STREAM_RECORD, source.constData(), "Recording",
-                                       &sampleFormat, nullptr, &attr, &error));
-        }
-        if (stream) {
-            {
-                std::lock_guard lock(m_mutex);
-                ++m_connections;
-            }
-            const WaveFormat format = WaveFormat::pcm(target.rate, 2, 16);
-            std::vector<std::uint8_t> buffer(target.rate * kBlockMilliseconds / 1000 * format.blockAlign);
-            int error = 0;
-            while (pa_simple_read(stream.get(), buffer.data(), buffer.size(), &error) == 0) {
-                {
-                    std::lock_guard lock(m_mutex);
-                    if (m_stop)
-                        return;
-                }
-                sink(std::make_unique<AcmBlock>(format, buffer.data(), std::uint32_t(buffer.size())));
-            }
-            // The server or the source went away: try again below.
-        }
-        if (waitForStop(retryDelay))
+        } else if (asking && now - askedAt >= kServerTimeout) {
             return;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "recording/capturedevice.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -9,6 +10,7 @@
 namespace skywell
 {
 
+class PulseConnection;
 class PulseSourceChoice;
 
 // Captures from the sound server on a thread of its own: 16-bit stereo at
@@ -16,12 +18,22 @@ class PulseSourceChoice;
 // for short fragments (PipeWire otherwise delivers two-second bursts). The
 // source is named, never the server's default (chooseCaptureSource). When
 // the server or the source goes away, it tries again once a second until
-// stopped; no blocks arrive meanwhile.
+// stopped; no blocks arrive meanwhile. A server that stops answering (hung,
+// or stopped by a signal) counts as gone. No wait on the server is without
+// a time limit, and stop() interrupts any of them: it returns at once,
+// whatever the server does.
 class PulseCaptureDevice final : public CaptureDevice
 {
 public:
     static constexpr int kBlockMilliseconds = 100;
     static constexpr int kFragmentMilliseconds = 50;
+    // How long each step of connecting may take, and how long a server
+    // that sends nothing may take to answer a question.
+    static constexpr std::chrono::milliseconds kServerTimeout{2000};
+    // Silence from the server for this long (a suspended source sends
+    // nothing) makes the capture ask whether the server still answers.
+    static constexpr std::chrono::milliseconds kQuietBeforeAsking{1000};
+    static constexpr std::chrono::milliseconds kRetryDelay{1000};
 
     explicit PulseCaptureDevice(const PulseSourceChoice &choice);
     ~PulseCaptureDevice() override;
@@ -38,8 +50,13 @@ private:
         QString source;
         std::uint32_t rate = 44100;
     };
-    bool resolve(const QString &deviceName, Target &target);
+    bool resolve(PulseConnection &connection, const QString &deviceName, Target &target);
     void run(QString deviceName, BlockSink sink);
+    // Records over one connection until it fails or stop() is called.
+    void record(const QString &deviceName, const BlockSink &sink);
+    // Makes the connection the one stop() cancels (null: none); false when
+    // stop() was already called.
+    bool setCurrent(PulseConnection *connection);
     // Waits up to the given time; true when asked to stop.
     bool waitForStop(std::chrono::milliseconds time);
 
@@ -48,6 +65,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;
+    PulseConnection *m_current = nullptr;
     int m_connections = 0;
 };
 

@@ -10,8 +10,6 @@ namespace skywell
 
 namespace
 {
-constexpr auto kTimeout = std::chrono::seconds(5);
-
 QString property(pa_proplist *list, const char *key)
 {
     const char *value = list ? pa_proplist_gets(list, key) : nullptr;
@@ -19,7 +17,7 @@ QString property(pa_proplist *list, const char *key)
 }
 } // namespace
 
-PulseConnection::PulseConnection()
+PulseConnection::PulseConnection(std::chrono::milliseconds timeout) : m_timeout(timeout)
 {
     m_loop = pa_mainloop_new();
     if (m_loop)
@@ -28,6 +26,7 @@ PulseConnection::PulseConnection()
 
 PulseConnection::~PulseConnection()
 {
+    dropPing();
     if (m_context) {
         pa_context_disconnect(m_context);
         pa_context_unref(m_context);
@@ -36,21 +35,80 @@ PulseConnection::~PulseConnection()
         pa_mainloop_free(m_loop);
 }
 
-bool PulseConnection::iterateUntil(const std::function<bool()> &done)
+void PulseConnection::cancel()
 {
-    const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+    m_cancelled = true;
+    // Interrupts a poll in progress on the owning thread.
+    if (m_loop)
+        pa_mainloop_wakeup(m_loop);
+}
+
+bool PulseConnection::good() const
+{
+    return !m_cancelled && m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
+}
+
+bool PulseConnection::runOnce(std::chrono::milliseconds wait)
+{
+    if (m_cancelled) {
+        m_error = PA_ERR_KILLED;
+        return false;
+    }
+    if (!m_loop) {
+        m_error = PA_ERR_INTERNAL;
+        return false;
+    }
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(wait).count();
+    if (pa_mainloop_prepare(m_loop, int(std::max<std::int64_t>(micros, 0))) < 0 || pa_mainloop_poll(m_loop) < 0 ||
+        pa_mainloop_dispatch(m_loop) < 0) {
+        m_error = PA_ERR_INTERNAL;
+        return false;
+    }
+    if (m_cancelled) {
+        m_error = PA_ERR_KILLED;
+        return false;
+    }
+    return true;
+}
+
+bool PulseConnection::waitUntil(const std::function<bool()> &done)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + m_timeout;
     while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        if (left <= milliseconds(0)) {
             m_error = PA_ERR_TIMEOUT;
             return false;
         }
-        if (pa_mainloop_prepare(m_loop, 100'000) < 0 || pa_mainloop_poll(m_loop) < 0 ||
-            pa_mainloop_dispatch(m_loop) < 0) {
-            m_error = PA_ERR_INTERNAL;
+        if (!runOnce(std::min(left, milliseconds(100))))
             return false;
-        }
     }
     return true;
+}
+
+void PulseConnection::dropPing()
+{
+    if (!m_ping)
+        return;
+    pa_operation_cancel(m_ping);
+    pa_operation_unref(m_ping);
+    m_ping = nullptr;
+}
+
+bool PulseConnection::ping()
+{
+    dropPing();
+    if (!m_context)
+        return false;
+    auto ignore = [](pa_context *, const pa_server_info *, void *) {};
+    m_ping = pa_context_get_server_info(m_context, ignore, nullptr);
+    return m_ping != nullptr;
+}
+
+bool PulseConnection::pingAnswered() const
+{
+    return m_ping && pa_operation_get_state(m_ping) == PA_OPERATION_DONE;
 }
 
 bool PulseConnection::connect()
@@ -59,12 +117,16 @@ bool PulseConnection::connect()
         m_error = PA_ERR_INTERNAL;
         return false;
     }
+    if (m_cancelled) {
+        m_error = PA_ERR_KILLED;
+        return false;
+    }
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         m_error = pa_context_errno(m_context);
         return false;
     }
     pa_context_state_t state = PA_CONTEXT_UNCONNECTED;
-    const bool settled = iterateUntil([&] {
+    const bool settled = waitUntil([&] {
         state = pa_context_get_state(m_context);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     });
@@ -84,7 +146,7 @@ bool PulseConnection::finish(pa_operation *operation, const bool &failed)
         m_error = pa_context_errno(m_context);
         return false;
     }
-    const bool done = iterateUntil([&] {
+    const bool done = waitUntil([&] {
         return pa_operation_get_state(operation) != PA_OPERATION_RUNNING ||
                !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
     });

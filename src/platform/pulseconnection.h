@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -46,11 +48,15 @@ struct PulseServerInfo {
 // One short-lived connection to the sound server (PulseAudio, or PipeWire
 // through its PulseAudio interface) for synchronous queries and changes.
 // The server is found the usual way (PULSE_SERVER, XDG_RUNTIME_DIR). Each
-// call waits at most a few seconds; a failure leaves the error code.
+// call waits at most the time given at construction; a failure leaves the
+// error code. The connection's own main loop runs only inside its calls,
+// on the calling thread; another thread may cancel() it.
 class PulseConnection final
 {
 public:
-    PulseConnection();
+    static constexpr std::chrono::milliseconds kDefaultTimeout{5000};
+
+    explicit PulseConnection(std::chrono::milliseconds timeout = kDefaultTimeout);
     ~PulseConnection();
     PulseConnection(const PulseConnection &) = delete;
     PulseConnection &operator=(const PulseConnection &) = delete;
@@ -58,6 +64,28 @@ public:
     bool connect();
     // The libpulse error code of the last failure (PA_ERR_*), 0 when none.
     int error() const { return m_error; }
+
+    // From any thread: ends the wait in progress at once and makes every
+    // later call fail (PA_ERR_KILLED), whatever the server does.
+    void cancel();
+    bool cancelled() const { return m_cancelled; }
+    // Still connected: neither cancelled nor dropped by the server.
+    bool good() const;
+
+    // For streams on this connection (PulseRecordStream).
+    pa_context *context() const { return m_context; }
+    // Runs the main loop until done() holds; false when the time ran out,
+    // the connection failed or was cancelled.
+    bool waitUntil(const std::function<bool()> &done);
+    // Runs the main loop once, waiting at most the given time for an
+    // event; false when the connection failed or was cancelled.
+    bool runOnce(std::chrono::milliseconds wait);
+
+    // Sends a request that a working server answers at once (the main loop
+    // must run for the answer to arrive); pingAnswered() tells whether it
+    // has. A new ping replaces the one before.
+    bool ping();
+    bool pingAnswered() const;
 
     std::optional<PulseServerInfo> serverInfo();
     std::optional<QList<PulseSource>> sources();
@@ -76,11 +104,14 @@ public:
     static constexpr std::uint32_t kVolumeMax = 2 * kVolumeUnity;
 
 private:
-    bool iterateUntil(const std::function<bool()> &done);
     bool finish(pa_operation *operation, const bool &failed);
+    void dropPing();
 
+    const std::chrono::milliseconds m_timeout;
     pa_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
+    pa_operation *m_ping = nullptr;
+    std::atomic<bool> m_cancelled = false;
     int m_error = 0;
 };
 

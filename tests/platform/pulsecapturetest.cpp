@@ -9,6 +9,13 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 #include "support/eventloop.h"
 
 using namespace skywell;
@@ -45,6 +52,56 @@ struct LevelDrain {
         }
     }
 };
+
+// Runs an action after a delay unless it ran before: a test that would
+// otherwise hang for ever (a stop that waits on a frozen server) ends.
+class Deadline
+{
+public:
+    Deadline(std::chrono::milliseconds delay, std::function<void()> action)
+        : m_action(std::move(action)), m_thread([this, delay] {
+              std::unique_lock lock(m_mutex);
+              if (!m_wake.wait_for(lock, delay, [this] { return m_done; }))
+                  m_action();
+          })
+    {
+    }
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    Deadline(const Deadline &) = delete;
+    Deadline &operator=(const Deadline &) = delete;
+
+private:
+    std::function<void()> m_action;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+// Seconds that stop() took.
+double timedStop(CaptureLibrary &library)
+{
+    const auto start = std::chrono::steady_clock::now();
+    library.StopACMRecord();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void pause(int ms)
+{
+    spinUntil([] { return false; }, ms);
+}
+
+// stop() is meant to return within a second; the tests allow two so that a
+// busy machine does not fail them.
+constexpr double kStopBoundSeconds = 2.0;
 
 } // namespace
 
@@ -135,4 +192,90 @@ TEST(PulseCapture, ReconnectsWhenTheServerComesBack)
     EXPECT_TRUE(spinUntil([&] { return drain.blocks >= whileGone + 5; }, 15000));
     EXPECT_GE(device.connectionCount(), 2);
     library.StopACMRecord();
+}
+
+// A suspended sink sends nothing to its monitor's readers: capture keeps
+// its stream (the server still answers), and stop() does not wait for the
+// sink to wake up.
+TEST(PulseCapture, StopReturnsPromptlyWithTheSinkSuspended)
+{
+    QString why;
+    ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
+    ScopedNullSink sink(QStringLiteral("skywell_suspend_%1").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(sink.loaded());
+
+    PulseSourceChoice choice;
+    choice.set(sink.monitor());
+    PulseCaptureDevice device(choice);
+    CaptureLibrary library(device);
+    LevelDrain drain{library};
+    library.InitACM([&drain] { drain(); });
+    library.StartACMRecord(sink.name());
+    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
+
+    const QByteArray resume = QStringLiteral("pactl suspend-sink %1 0").arg(sink.name()).toLocal8Bit();
+    ASSERT_FALSE(pactl({QStringLiteral("suspend-sink"), sink.name(), QStringLiteral("1")}).isNull());
+    Deadline wake(std::chrono::seconds(8), [&resume] { std::system(resume.constData()); });
+    // Longer than the capture waits before it asks whether the server is
+    // still there.
+    pause(4000);
+    EXPECT_EQ(device.connectionCount(), 1);
+    EXPECT_LT(timedStop(library), kStopBoundSeconds);
+    EXPECT_FALSE(pactl({QStringLiteral("suspend-sink"), sink.name(), QStringLiteral("0")}).isNull());
+}
+
+// A server stopped by SIGSTOP takes connections and answers nothing.
+// stop() returns promptly while capture waits for audio on a stream made
+// before, and while it tries to connect anew.
+TEST(PulseCapture, StopReturnsPromptlyWhileTheServerIsFrozen)
+{
+    PrivatePulseServer server;
+    ASSERT_TRUE(server.start());
+    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
+    PulseSourceChoice choice;
+    PulseCaptureDevice device(choice);
+    CaptureLibrary library(device);
+    LevelDrain drain{library};
+    library.InitACM([&drain] { drain(); });
+
+    library.StartACMRecord(QStringLiteral("Default Device"));
+    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
+    ASSERT_TRUE(server.freeze());
+    Deadline thaw(std::chrono::seconds(15), [&server] { server.thaw(); });
+    pause(500);
+    EXPECT_LT(timedStop(library), kStopBoundSeconds) << "stopped while reading";
+
+    // Started while the server is frozen: every attempt to connect hangs
+    // until its time runs out.
+    library.StartACMRecord(QStringLiteral("Default Device"));
+    pause(3500);
+    EXPECT_LT(timedStop(library), kStopBoundSeconds) << "stopped while connecting";
+    EXPECT_EQ(device.connectionCount(), 0);
+    EXPECT_TRUE(server.thaw());
+}
+
+// A server frozen in the middle of a recording counts as gone: capture
+// gives up the connection and tries again once a second, and records again
+// once the server goes on.
+TEST(PulseCapture, RecordsAgainAfterTheServerWasFrozen)
+{
+    PrivatePulseServer server;
+    ASSERT_TRUE(server.start());
+    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
+    PulseSourceChoice choice;
+    PulseCaptureDevice device(choice);
+    CaptureLibrary library(device);
+    LevelDrain drain{library};
+    library.InitACM([&drain] { drain(); });
+
+    library.StartACMRecord(QStringLiteral("Default Device"));
+    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
+    ASSERT_TRUE(server.freeze());
+    pause(6000);
+    ASSERT_TRUE(server.thaw());
+    const int frozen = drain.blocks;
+    EXPECT_TRUE(spinUntil([&] { return drain.blocks >= frozen + 5; }, 15000));
+    EXPECT_GE(device.connectionCount(), 2);
+    EXPECT_LT(timedStop(library), kStopBoundSeconds);
+    EXPECT_TRUE(drain.formatsRight);
 }

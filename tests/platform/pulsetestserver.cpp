@@ -26,7 +26,9 @@ QString pactl(const QStringList &arguments)
     process.start(QStringLiteral("pactl"), arguments);
     if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    // Success with nothing printed is an empty string, not a null one.
+    return output.isNull() ? QStringLiteral("") : output;
 }
 
 ScopedNullSink::ScopedNullSink(const QString &name) : m_name(name)
@@ -106,13 +108,29 @@ bool PrivatePulseServer::start()
     return false;
 }
 
-void PrivatePulseServer::stop()
+qint64 PrivatePulseServer::pid() const
 {
     QFile pidFile(m_dir + QStringLiteral("/pulse/pid"));
     if (!pidFile.open(QIODevice::ReadOnly))
-        return;
-    const qint64 pid = pidFile.readAll().trimmed().toLongLong();
-    pidFile.close();
+        return 0;
+    return pidFile.readAll().trimmed().toLongLong();
+}
+
+bool PrivatePulseServer::freeze()
+{
+    const qint64 p = pid();
+    return p > 0 && ::kill(pid_t(p), SIGSTOP) == 0;
+}
+
+bool PrivatePulseServer::thaw()
+{
+    const qint64 p = pid();
+    return p > 0 && ::kill(pid_t(p), SIGCONT) == 0;
+}
+
+void PrivatePulseServer::stop()
+{
+    const qint64 pid = this->pid();
     if (pid <= 0)
         return;
     ::kill(pid_t(pid), SIGKILL);

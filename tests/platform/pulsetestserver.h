@@ -44,9 +44,16 @@ public:
     ~PrivatePulseServer();
     bool start();
     void stop();
+    // Stops the server's process with SIGSTOP, as a hung server: its
+    // socket still takes connections, nothing answers. thaw() (SIGCONT)
+    // lets it go on.
+    bool freeze();
+    bool thaw();
     QString address() const;
 
 private:
+    qint64 pid() const;
+
     QString m_dir;
     QByteArray m_dirTemplate;
 };
