@@ -47,6 +47,40 @@ private:
     std::size_t m_filled = 0;
     const CaptureDevice::BlockSink &m_sink;
 };
+
+// Tells a hung server from one that has nothing to send (a suspended
+// source): after a quiet spell it asks the server a question, which a
+// working server answers at once.
+class HangWatch
+{
+public:
+    explicit HangWatch(PulseConnection &connection) : m_connection(connection) {}
+
+    // Called after each turn of the main loop, heard telling whether audio
+    // came; false when the server has not answered in time.
+    bool answering(bool heard)
+    {
+        const auto now = Clock::now();
+        if (heard || (m_asking && m_connection.pingAnswered())) {
+            m_lastHeard = now;
+            m_asking = false;
+        } else if (!m_asking && now - m_lastHeard >= PulseCaptureDevice::kQuietBeforeAsking) {
+            m_asking = m_connection.ping();
+            m_askedAt = now;
+            return m_asking;
+        } else if (m_asking && now - m_askedAt >= PulseCaptureDevice::kServerTimeout) {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    PulseConnection &m_connection;
+    Clock::time_point m_lastHeard = Clock::now();
+    Clock::time_point m_askedAt;
+    bool m_asking = false;
+};
 } // namespace
 
 PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(choice)
@@ -147,7 +181,6 @@ void PulseCaptureDevice::run(QString deviceName, BlockSink sink)
 
 void PulseCaptureDevice::record(const QString &deviceName, const BlockSink &sink)
 {
-    using Clock = std::chrono::steady_clock;
     PulseConnection connection(kServerTimeout);
     if (!setCurrent(&connection))
         return;
@@ -171,31 +204,17 @@ void PulseCaptureDevice::record(const QString &deviceName, const BlockSink &sink
     }
 
     BlockBuilder blocks(format, target.rate * kBlockMilliseconds / 1000 * format.blockAlign, sink);
-    auto lastHeard = Clock::now();
-    bool asking = false;
-    auto askedAt = lastHeard;
+    HangWatch watch(connection);
     while (connection.runOnce(std::chrono::milliseconds(200))) {
         bool heard = false;
         const bool good = stream.read([&](const std::uint8_t *data, std::size_t bytes) {
             blocks.add(data, bytes);
             heard = true;
         });
-        if (!good)
-            return; // the source or the server went away: try again later
-        const auto now = Clock::now();
-        if (heard || (asking && connection.pingAnswered())) {
-            lastHeard = now;
-            asking = false;
-        } else if (!asking && now - lastHeard >= kQuietBeforeAsking) {
-            // A suspended source sends nothing but the server answers; a
-            // hung one does not.
-            asking = connection.ping();
-            askedAt = now;
-            if (!asking)
-                return;
-        } else if (asking && now - askedAt >= kServerTimeout) {
+        // The source or the server went away, or the server hangs: try
+        // again later.
+        if (!good || !watch.answering(heard))
             return;
-        }
     }
 }
 
