@@ -1,0 +1,20 @@
+# Runs the program as an unprivileged user, so that permission bits count
+# even when the tests run as root. as_user CMD... runs CMD as that user;
+# give_to_user PATH... hands files over to it. UNPRIVILEGED is empty when
+# no such user can be had (the caller skips what needs one).
+UNPRIVILEGED=
+AS_USER=()
+if [ "$(id -u)" -ne 0 ]; then
+  UNPRIVILEGED=$(id -un)
+elif command -v setpriv >/dev/null && id nobody >/dev/null 2>&1; then
+  UNPRIVILEGED=nobody
+  AS_USER=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+  chmod 755 "$E2E_DIR"
+fi
+
+as_user() { "${AS_USER[@]}" "$@"; }
+
+give_to_user() {
+  [ "$(id -u)" -eq 0 ] && [ -n "$UNPRIVILEGED" ] && chown -R "$UNPRIVILEGED" "$@"
+  return 0
+}
