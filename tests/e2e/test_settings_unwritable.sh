@@ -36,12 +36,10 @@ else
   mkdir -p "$XDG_CONFIG_HOME/Skywell" "$SKYWELL_HOME"
   give_to_user "$E2E_DIR"
   chmod 555 "$XDG_CONFIG_HOME/Skywell"
-  as_user "$SKYWELL_BIN" --headless </dev/null >"$E2E_DIR/out.txt" 2>&1 &
-  pid=$!
-  E2E_PIDS+=("$pid")
+  start_headless_as_user
   check_unsaved_settings "Permission denied"
   as_user "$SKYWELL_BIN" UNINSTALL
-  wait_gone "$pid" 10
+  wait_gone "$SKYWELL_PID" 10
   [ -z "$(ls -A "$XDG_CONFIG_HOME/Skywell")" ] || fail "something was written into the read-only folder"
   pass "a read-only settings folder"
 fi

@@ -38,8 +38,8 @@ grep -qF "Show list saved again $dat" "$log" || fail "the recovery was not logge
 wait_gone "$SKYWELL_PID" 10
 pass "a Show file that is a folder"
 
-# 2. A Show file the program may not read: an import is saved beside it,
-#    and the file is left byte for byte as it was.
+# 2. A Show file the program may write but not read: an import is saved
+#    beside it, and the file is left byte for byte as it was.
 if [ -z "$UNPRIVILEGED" ]; then
   echo "SKIP: no unprivileged user to run the program as"
 else
@@ -48,11 +48,9 @@ else
     show_record "Kept $i" "http://127.0.0.1/$i" $((0x141f)) $((now + i * 3600)) $((now + i * 3600 + 1800)) 0 0 "$i" 0
   done > "$dat"
   give_to_user "$E2E_DIR"
-  chmod 000 "$dat"
+  chmod 200 "$dat"
   cp --preserve=all "$dat" "$E2E_DIR/before.dat"
-  as_user "$SKYWELL_BIN" --headless </dev/null >"$E2E_DIR/out.txt" 2>&1 &
-  pid=$!
-  E2E_PIDS+=("$pid")
+  start_headless_as_user
   wait_for_log_count "Load Program" 2 20
   grep -qF "Cannot read the show list $dat: Permission denied" "$log" || fail "the unreadable file was not logged"
   grep -qF "Skywell Error: Cannot read the show list $dat: Permission denied." "$log" || fail "the user was not told"
@@ -61,7 +59,7 @@ else
   grep -qF "Show list saved beside the unreadable one $dat.1" "$log" || fail "where the list went was not said"
   grep -qF "The shows are saved to:" "$log" || fail "the user was not told where the list went"
   cmp -s "$dat" "$E2E_DIR/before.dat" || fail "the unreadable Show file changed"
-  [ "$(stat -c %a "$dat")" = 0 ] || fail "the unreadable Show file's mode changed"
+  [ "$(stat -c %a "$dat")" = 200 ] || fail "the unreadable Show file's mode changed"
   [ "$(stat -c %s "$dat.1")" -eq 1052 ] || fail "the imported Show is not in $dat.1"
   # Later changes go to the same file beside it.
   as_user "$SKYWELL_BIN" "$E2E_DIR/late.skw"
@@ -69,6 +67,6 @@ else
   [ "$(stat -c %s "$dat.1")" -eq 2104 ] || fail "the second Show is not in $dat.1"
   cmp -s "$dat" "$E2E_DIR/before.dat" || fail "the unreadable Show file changed"
   as_user "$SKYWELL_BIN" UNINSTALL
-  wait_gone "$pid" 10
+  wait_gone "$SKYWELL_PID" 10
   pass "an unreadable Show file is left alone"
 fi
