@@ -38,8 +38,17 @@ QString systemErrorText(int error)
 RegularFile::RegularFile(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
-    // writer for ever. It changes nothing for a regular file.
+    // A device is not even opened: opening one can have effects of its own.
+    struct stat before {
+    };
+    if (::stat(native.constData(), &before) == 0 && !S_ISREG(before.st_mode)) {
+        m_notRegular = true;
+        m_problem = kindOf(before.st_mode);
+        return;
+    }
+    // O_NONBLOCK: should a FIFO take the file's place after the check,
+    // opening it for reading would otherwise wait for a writer for ever.
+    // It changes nothing for a regular file.
     m_fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (m_fd < 0) {
         const int error = errno;

@@ -63,7 +63,7 @@ else
   [ "$(stat -c %s "$dat.1")" -eq 1052 ] || fail "the imported Show is not in $dat.1"
   # Later changes go to the same file beside it.
   as_user "$SKYWELL_BIN" "$E2E_DIR/late.skw"
-  wait_for_log "Imported show Late" 10
+  wait_for_log_count "Imported show Late" 2 10
   [ "$(stat -c %s "$dat.1")" -eq 2104 ] || fail "the second Show is not in $dat.1"
   cmp -s "$dat" "$E2E_DIR/before.dat" || fail "the unreadable Show file changed"
   as_user "$SKYWELL_BIN" UNINSTALL

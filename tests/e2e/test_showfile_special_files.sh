@@ -63,7 +63,7 @@ pass "a Show file of absurd size"
 # 3. Import files that are a folder, a device, a FIFO, huge, or binary.
 start_and_wait
 "$SKYWELL_BIN" "$E2E_DIR/morning.skw"
-wait_for_log "Imported show Morning Show" 10
+wait_for_log_count "Imported show Morning Show" 2 10
 cp "$dat" "$E2E_DIR/before.dat"
 
 mkdir "$E2E_DIR/folder.skw"
