@@ -35,6 +35,11 @@ bool desktopAvailable()
 
 int main(int argc, char *argv[])
 {
+    // Without a home nothing may be written: it would land in "/".
+    if (const QString noHome = missingHomeMessage(); !noHome.isEmpty()) {
+        std::fprintf(stderr, "skywell: %s\n", qPrintable(noHome));
+        return 2;
+    }
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

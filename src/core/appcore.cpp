@@ -9,9 +9,6 @@
 #include "core/version.h"
 #include "shows/addshow.h"
 #include "shows/editoraccept.h"
-#include "shows/showfile.h"
-
-#include <QFileInfo>
 
 namespace skywell
 {
@@ -19,7 +16,8 @@ namespace skywell
 AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
                  QObject *parent)
     : QObject(parent), m_programFolder(std::move(programFolder)), m_clock(clock), m_log(log), m_registry(registry),
-      m_prompter(prompter), m_scheduler(clock, m_settings, registry, log, prompter)
+      m_prompter(prompter), m_scheduler(clock, m_settings, registry, log, prompter),
+      m_showStore(m_programFolder, log, prompter)
 {
 }
 
@@ -32,9 +30,8 @@ void AppCore::openRun()
 void AppCore::start()
 {
     // The Show list comes before the settings; a missing file is an empty
-    // list. A file that exists but cannot be read is not replaced by an
-    // empty list at start-up.
-    m_showFileUnreadable = !loadShows(m_shows, m_programFolder) && QFileInfo::exists(m_programFolder + kShowFileName);
+    // list.
+    m_showStore.load(m_shows);
     loadAndConfigureSettings();
     ensureFolder(m_settings.mp3Folder, kMp3FolderMissingText);
     ensureFolder(m_settings.tempFolder, kTempFolderMissingText);
@@ -61,8 +58,10 @@ void AppCore::loadAndConfigureSettings()
         if (!folderExists(folder) && createFolder(folder))
             m_log.logLine(QStringLiteral("Created folder"), folder);
     }
-    saveSettings(m_settings, m_registry);
-    m_log.logLine(QStringLiteral("First start without a desktop: default settings saved."));
+    if (saveSettings(m_settings, m_registry))
+        m_log.logLine(QStringLiteral("First start without a desktop: default settings saved."));
+    else
+        m_log.logLine(QStringLiteral("First start without a desktop: default settings in use, not saved."));
 }
 
 void AppCore::ensureFolder(const QString &folder, const QString &missingText)
@@ -91,14 +90,10 @@ void AppCore::startScheduling()
     m_ticker.onTenthTick([this] { m_scheduler.applyTimeZoneChange(m_shows); });
     m_ticker.start();
     m_scheduler.reschedule(m_shows);
-    if (m_showFileUnreadable) {
-        m_log.logLine(QStringLiteral("Cannot read the show list"), m_programFolder + kShowFileName);
-        return;
-    }
-    // The file on disk stays as it was; the list is written again at the
-    // next save.
-    if (!saveShows(m_shows, m_programFolder))
-        m_log.logLine(QStringLiteral("Cannot save the show list"), m_programFolder + kShowFileName);
+    // A Show file that could not be read is not replaced by an empty list;
+    // the first change is saved beside it.
+    if (!m_showStore.fileUnreadable())
+        m_showStore.save(m_shows);
 }
 
 void AppCore::shutdown()
@@ -118,8 +113,12 @@ bool AppCore::importShow(const QString &path)
         };
     }
     return importShowFile(path, m_clock, m_prompter, edit, [this](const Show &show) {
-        addShow(m_shows, show, m_scheduler, m_programFolder, m_registry, m_prompter);
-        m_log.logLine(QStringLiteral("Imported show"), fieldText(show.name));
+        // A Show that could not be saved is kept in the list and saved with
+        // the next change.
+        if (addShow(m_shows, show, m_scheduler, m_showStore, m_registry, m_prompter))
+            m_log.logLine(QStringLiteral("Imported show"), fieldText(show.name));
+        else
+            m_log.logLine(QStringLiteral("Show added but not saved"), fieldText(show.name));
     });
 }
 

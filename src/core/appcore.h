@@ -5,6 +5,7 @@
 #include "shows/scheduler.h"
 #include "shows/show.h"
 #include "shows/showimport.h"
+#include "shows/showstore.h"
 #include "shows/waketimer.h"
 
 #include <QObject>
@@ -70,6 +71,7 @@ public:
     Ticker &ticker() { return m_ticker; }
     ShowList &shows() { return m_shows; }
     Scheduler &scheduler() { return m_scheduler; }
+    ShowStore &showStore() { return m_showStore; }
     QString programFolder() const { return m_programFolder; }
     bool started() const { return m_started; }
 
@@ -93,10 +95,10 @@ private:
     Settings m_settings;
     ShowList m_shows;
     Scheduler m_scheduler;
+    ShowStore m_showStore;
     std::unique_ptr<WakeTimer> m_wakeTimer;
     Ticker m_ticker;
     bool m_started = false;
-    bool m_showFileUnreadable = false;
 };
 
 inline const QString kConfigureOnceText =

@@ -38,10 +38,27 @@ QString programFolderFromEnvironment()
     if (folder.isEmpty()) {
         QString data = qEnvironmentVariable("XDG_DATA_HOME");
         if (data.isEmpty() || !QDir::isAbsolutePath(data))
-            data = QDir::homePath() + QStringLiteral("/.local/share");
+            data = homeFolder() + QStringLiteral("/.local/share");
         folder = data + QStringLiteral("/Skywell");
     }
     return withTrailingSeparator(QDir::cleanPath(QDir(folder).absolutePath()));
+}
+
+QString homeFolder()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home) || QDir::cleanPath(home) == QLatin1String("/"))
+        return QString();
+    return QDir::cleanPath(home);
+}
+
+QString missingHomeMessage()
+{
+    if (!qEnvironmentVariableIsEmpty("SKYWELL_HOME") || !homeFolder().isEmpty())
+        return QString();
+    return QStringLiteral("There is no home folder (HOME is not set, or is \"/\") and SKYWELL_HOME is not set, so "
+                          "there is no place for the show list, the settings and the log. Set HOME, or set "
+                          "SKYWELL_HOME to the folder Skywell is to use.");
 }
 
 } // namespace skywell

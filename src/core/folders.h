@@ -19,4 +19,13 @@ bool createFolder(const QString &path);
 // (default ~/.local/share/Skywell/), always ending in "/". Not created here.
 QString programFolderFromEnvironment();
 
+// The user's home folder from $HOME; empty when it is unset, empty,
+// relative or "/" (a process without a home, whose files would otherwise
+// land in the root of the file system).
+QString homeFolder();
+
+// Why this start cannot know where its files go: empty when $SKYWELL_HOME
+// is set or there is a home folder, else the message to refuse with.
+QString missingHomeMessage();
+
 } // namespace skywell

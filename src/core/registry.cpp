@@ -1,8 +1,11 @@
 #include "core/registry.h"
 
+#include "core/folders.h"
 #include "core/prompter.h"
+#include "core/writeprobe.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 
@@ -19,7 +22,12 @@ QString Registry::defaultUserRoot()
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
         return xdg;
-    return QDir::homePath() + QStringLiteral("/.config");
+    // Without a home, $SKYWELL_HOME stands in for it (start-up refuses to
+    // run with neither), never the root of the file system.
+    const QString home = homeFolder();
+    if (home.isEmpty())
+        return withTrailingSeparator(programFolderFromEnvironment()) + QStringLiteral(".config");
+    return home + QStringLiteral("/.config");
 }
 
 QString Registry::defaultMachineRoot()
@@ -93,23 +101,42 @@ std::optional<std::int32_t> Registry::readIntValue(const QString &name, const QS
     return value;
 }
 
-void Registry::write(const QString &name, const QVariant &value, const QString &keyPath)
+bool Registry::writeValues(const Values &values, const QString &keyPath)
 {
     KeyFile key(m_userRoot, keyPath);
-    key.settings.setValue(name, value);
+    for (const auto &[name, value] : values)
+        key.settings.setValue(name, value);
     key.settings.sync();
-    if (key.settings.status() != QSettings::NoError && m_prompter)
-        m_prompter->information(QStringLiteral("Registry Error"));
+    if (key.settings.status() == QSettings::NoError)
+        return true;
+    reportWriteFailure(key.settings.fileName());
+    return false;
+}
+
+void Registry::reportWriteFailure(const QString &file)
+{
+    if (!m_prompter)
+        return;
+    // One message says what and where; the same folder failing again for
+    // the next values says nothing new.
+    {
+        std::lock_guard lock(m_reportedMutex);
+        const QString folder = QFileInfo(file).absolutePath();
+        if (m_reportedFolders.contains(folder))
+            return;
+        m_reportedFolders.insert(folder);
+    }
+    m_prompter->information(kRegistryErrorText.arg(file, whyCannotWrite(file)));
 }
 
 void Registry::regWriteString(const QString &name, const QString &text, const QString &keyPath)
 {
-    write(name, text, keyPath);
+    writeValues({{name, text}}, keyPath);
 }
 
 void Registry::regWriteInt(const QString &name, std::int32_t value, const QString &keyPath)
 {
-    write(name, value, keyPath);
+    writeValues({{name, value}}, keyPath);
 }
 
 QString Registry::regReadMachineString(const QString &name, const QString &keyPath) const

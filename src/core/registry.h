@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
+#include <QSet>
 #include <QString>
+#include <QVariant>
+
 #include <cstdint>
+#include <mutex>
 #include <optional>
 
 namespace skywell
@@ -20,7 +26,8 @@ public:
     // machineRoot the machine-wide one (/etc/xdg). prompter may be null.
     Registry(QString userRoot, QString machineRoot, Prompter *prompter = nullptr);
 
-    // The roots a real start uses: $XDG_CONFIG_HOME (else ~/.config) and
+    // The roots a real start uses: $XDG_CONFIG_HOME (else ~/.config, or
+    // .config in the program folder when there is no home) and
     // $SKYWELL_MACHINE_CONFIG (else /etc/xdg).
     static QString defaultUserRoot();
     static QString defaultMachineRoot();
@@ -30,9 +37,14 @@ public:
     QString regReadString(const QString &name, const QString &keyPath) const;
     std::int32_t regReadInt(const QString &name, const QString &keyPath) const;
     // Writes report nothing: a key that cannot be written shows
-    // "Registry Error" and the program goes on.
+    // "Registry Error" with the file and the system's reason, once per
+    // folder and run, and the program goes on.
     void regWriteString(const QString &name, const QString &text, const QString &keyPath);
     void regWriteInt(const QString &name, std::int32_t value, const QString &keyPath);
+    // Several values of one key in one write; false when they could not
+    // be saved (reported as above).
+    using Values = QList<QPair<QString, QVariant>>;
+    bool writeValues(const Values &values, const QString &keyPath);
     QString regReadMachineString(const QString &name, const QString &keyPath) const;
     void regDeleteValue(const QString &name, const QString &keyPath);
     void regDeleteMachineValue(const QString &name, const QString &keyPath);
@@ -55,15 +67,21 @@ public:
 private:
     QString readString(const QString &root, const QString &name, const QString &keyPath) const;
     void deleteValue(const QString &root, const QString &name, const QString &keyPath);
-    void write(const QString &name, const QVariant &value, const QString &keyPath);
+    void reportWriteFailure(const QString &file);
 
     QString m_userRoot;
     QString m_machineRoot;
     Prompter *m_prompter;
+    // Folders whose failure the user has been told about (writes also come
+    // from the tuning thread).
+    std::mutex m_reportedMutex;
+    QSet<QString> m_reportedFolders;
 };
 
 // Key paths used throughout the program.
 inline const QString kSkywellKey = QStringLiteral("Software\\Skywell5");
 inline const QString kCdWriteKey = QStringLiteral("Software\\Skywell\\CDWriteConfig");
+
+inline const QString kRegistryErrorText = QStringLiteral("Registry Error: settings cannot be saved to %1: %2");
 
 } // namespace skywell

@@ -53,23 +53,26 @@ bool loadSettings(Settings &settings, const Registry &registry, const QString &p
     return false;
 }
 
-void saveSettings(const Settings &settings, Registry &registry)
+bool saveSettings(const Settings &settings, Registry &registry)
 {
     namespace N = SettingNames;
-    registry.regWriteString(N::mp3Folder, settings.mp3Folder, kProfileKey);
-    registry.regWriteString(N::tempFolder, settings.tempFolder, kProfileKey);
-    registry.regWriteString(N::soundCard, settings.soundCard, kProfileKey);
-    registry.regWriteString(N::fileNameFormat, settings.fileNameFormat, kProfileKey);
-    registry.regWriteString(N::proxyAddress, settings.proxyAddress, kProfileKey);
-    registry.regWriteString(N::proxyPort, settings.proxyPort, kProfileKey);
-    registry.regWriteInt(N::connectLeadSeconds, settings.connectLeadSeconds, kProfileKey);
-    registry.regWriteInt(N::retuneSeconds, settings.retuneSeconds, kProfileKey);
-    registry.regWriteInt(N::useDialup, settings.useDialup, kProfileKey);
-    registry.regWriteInt(N::startOnBoot, settings.startOnBoot, kProfileKey);
-    registry.regWriteInt(N::tuneInBrowser, settings.tuneInBrowser, kProfileKey);
-    registry.regWriteInt(N::optimizeVolume, settings.optimizeVolume, kProfileKey);
-    registry.regWriteInt(N::useProxy, settings.useProxy, kProfileKey);
-    registry.regWriteInt(N::firstTime, settings.firstTime, kProfileKey);
+    // One write: either all the values are saved or the one report says
+    // why none could be.
+    return registry.writeValues({{N::mp3Folder, settings.mp3Folder},
+                                 {N::tempFolder, settings.tempFolder},
+                                 {N::soundCard, settings.soundCard},
+                                 {N::fileNameFormat, settings.fileNameFormat},
+                                 {N::proxyAddress, settings.proxyAddress},
+                                 {N::proxyPort, settings.proxyPort},
+                                 {N::connectLeadSeconds, settings.connectLeadSeconds},
+                                 {N::retuneSeconds, settings.retuneSeconds},
+                                 {N::useDialup, settings.useDialup},
+                                 {N::startOnBoot, settings.startOnBoot},
+                                 {N::tuneInBrowser, settings.tuneInBrowser},
+                                 {N::optimizeVolume, settings.optimizeVolume},
+                                 {N::useProxy, settings.useProxy},
+                                 {N::firstTime, settings.firstTime}},
+                                kProfileKey);
 }
 
 } // namespace skywell

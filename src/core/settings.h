@@ -57,7 +57,9 @@ Settings defaultSettings(const QString &programFolder);
 // memory and returns false, and the caller runs the first-time setup.
 bool loadSettings(Settings &settings, const Registry &registry, const QString &programFolder);
 
-// Writes every field, the six texts first, then the eight integers.
-void saveSettings(const Settings &settings, Registry &registry);
+// Writes every field, the six texts first, then the eight integers, in one
+// write of the profile. False when they could not be saved (the registry
+// has said why).
+bool saveSettings(const Settings &settings, Registry &registry);
 
 } // namespace skywell

@@ -3,13 +3,12 @@
 #include "core/hint.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
-#include "shows/showfile.h"
+#include "shows/showstore.h"
 
 namespace skywell
 {
 
-void addShow(ShowList &shows, Show show, Scheduler &scheduler, const QString &programFolder, Registry &registry,
-             Prompter &prompter)
+bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, Registry &registry, Prompter &prompter)
 {
     if (show.isRepeating()) {
         show.startTime = toStoredTime(std::int64_t{show.startTime} - kWeekSeconds);
@@ -17,9 +16,10 @@ void addShow(ShowList &shows, Show show, Scheduler &scheduler, const QString &pr
     }
     shows.push_back(show);
     scheduler.reschedule(shows);
-    saveShows(shows, programFolder);
+    const bool saved = store.save(shows);
     scheduler.checkConflicts(shows);
     showHintOnce(kTuneHintName, kTuneHintText, registry, prompter);
+    return saved;
 }
 
 } // namespace skywell

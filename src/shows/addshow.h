@@ -10,12 +10,14 @@ namespace skywell
 class Prompter;
 class Registry;
 class Scheduler;
+class ShowStore;
 
 // Adds a confirmed new Show to the list: a repeating Show is first moved
 // back one week so that rescheduling walks it forward onto its first
 // matching weekday; then append, reschedule, save, conflict check and the
-// "TuneHint" hint.
-void addShow(ShowList &shows, Show show, Scheduler &scheduler, const QString &programFolder, Registry &registry,
+// "TuneHint" hint. Returns whether the list was saved; the Show stays in
+// the list either way.
+bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, Registry &registry,
              Prompter &prompter);
 
 } // namespace skywell

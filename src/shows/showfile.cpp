@@ -1,10 +1,18 @@
 #include "shows/showfile.h"
 
+#include "core/fdwrite.h"
+#include "core/regularfile.h"
+
+#include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace skywell
@@ -25,49 +33,95 @@ void appendShowRecords(ShowList &shows, const char *data, std::size_t size)
     }
 }
 
+ShowFileLoad loadShowFile(ShowList &shows, const QString &path, QString *problem)
+{
+    auto refuse = [problem](const QString &why) {
+        if (problem)
+            *problem = why;
+        return ShowFileLoad::Refused;
+    };
+    RegularFile file(path);
+    if (file.missing())
+        return ShowFileLoad::Missing;
+    if (!file.isOpen())
+        return refuse(file.problem());
+    const QString tooLarge = QStringLiteral("it is larger than a show list can be (%1 bytes)").arg(kMaxShowFileBytes);
+    if (file.size() > kMaxShowFileBytes)
+        return refuse(tooLarge);
+    // One byte more than allowed tells a file that grew while it was read.
+    QByteArray data;
+    if (!file.read(kMaxShowFileBytes + 1, &data))
+        return refuse(file.problem());
+    if (data.size() > kMaxShowFileBytes)
+        return refuse(tooLarge);
+    appendShowRecords(shows, data.constData(), static_cast<std::size_t>(data.size()));
+    return ShowFileLoad::Loaded;
+}
+
 bool loadShows(ShowList &shows, const QString &programFolder)
 {
-    QFile file(programFolder + kShowFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // Read record by record so a huge or endless file cannot exhaust
-    // memory in one allocation.
-    QByteArray record(static_cast<qsizetype>(kShowRecordSize), '\0');
-    for (;;) {
-        qsizetype got = 0;
-        while (got < record.size()) {
-            const qint64 n = file.read(record.data() + got, record.size() - got);
-            if (n <= 0)
-                break;
-            got += static_cast<qsizetype>(n);
-        }
-        if (got == 0)
-            break;
-        appendShowRecords(shows, record.constData(), static_cast<std::size_t>(got));
-        if (got < record.size())
-            break;
+    return loadShowFile(shows, programFolder + kShowFileName) == ShowFileLoad::Loaded;
+}
+
+namespace
+{
+// The mode of the file a save replaces, so that the new one keeps it.
+mode_t modeToKeep(const QByteArray &target)
+{
+    struct stat info {
+    };
+    if (::stat(target.constData(), &info) == 0 && S_ISREG(info.st_mode))
+        return info.st_mode & 07777;
+    return 0644;
+}
+
+// Syncs the folder so that the rename itself survives a power cut.
+void syncFolder(const QByteArray &target)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
+}
+} // namespace
+
+bool saveShowFile(const ShowList &shows, const QString &path, QString *problem)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temp = target + ".XXXXXX";
+    int error = 0;
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+    } else {
+        const auto bytes = reinterpret_cast<const char *>(shows.data());
+        error = writeFully(fd, bytes, shows.size() * kShowRecordSize);
+        // The data must be on the disk before the rename makes it the list.
+        if (error == 0 && ::fchmod(fd, modeToKeep(target)) != 0)
+            error = errno;
+        if (error == 0 && ::fsync(fd) != 0)
+            error = errno;
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error == 0 && ::rename(temp.constData(), target.constData()) != 0)
+            error = errno;
+        if (error != 0)
+            ::unlink(temp.constData());
+    }
+    if (error != 0) {
+        if (problem)
+            *problem = systemErrorText(error);
+        return false;
+    }
+    syncFolder(target);
     return true;
 }
 
 bool saveShows(const ShowList &shows, const QString &programFolder)
 {
-    QSaveFile file(programFolder + kShowFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const Show &show : shows) {
-        const qint64 size = static_cast<qint64>(kShowRecordSize);
-        if (file.write(reinterpret_cast<const char *>(&show), size) != size) {
-            file.cancelWriting();
-            return false;
-        }
-    }
-    // The data must be on the disk before the rename makes it the list.
-    if (!file.flush() || ::fsync(file.handle()) != 0) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return saveShowFile(shows, programFolder + kShowFileName);
 }
 
 } // namespace skywell

@@ -2,9 +2,8 @@
 
 #include "core/clock.h"
 #include "core/prompter.h"
+#include "core/regularfile.h"
 #include "shows/localtime.h"
-
-#include <QFile>
 
 #include <cstring>
 #include <optional>
@@ -132,31 +131,36 @@ ImportStatus parseShowImport(const QByteArray &firstLine, bool pacific, const Cl
     return ImportStatus::Ok;
 }
 
-bool readImportLine(const QString &path, QByteArray *line)
+ImportRead readImportLine(const QString &path, QByteArray *line, QString *problem)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // Like fgets: up to 255 bytes, through the first line feed.
-    char buffer[kMaxLine + 1];
-    const qint64 n = file.readLine(buffer, sizeof buffer);
-    if (n < 0) {
-        // Nothing to read is an empty file; anything else is unreadable.
-        if (!file.atEnd() || file.error() != QFileDevice::NoError)
-            return false;
-        line->clear();
-        return true;
+    RegularFile file(path);
+    QByteArray data;
+    if (!file.isOpen() || !file.read(kMaxLine, &data)) {
+        if (problem)
+            *problem = file.problem();
+        return file.notRegular() ? ImportRead::NotRegular : ImportRead::CannotOpen;
     }
-    *line = QByteArray(buffer, static_cast<qsizetype>(n));
-    return true;
+    // Like fgets: the line ends after its line feed.
+    const qsizetype end = data.indexOf('\n');
+    if (end >= 0)
+        data.truncate(end + 1);
+    *line = data;
+    return ImportRead::Ok;
 }
 
 bool importShowFile(const QString &path, const Clock &clock, Prompter &prompter, const ShowEditorStep &edit,
                     const AddShowStep &add)
 {
     QByteArray line;
-    if (!readImportLine(path, &line)) {
+    QString problem;
+    switch (readImportLine(path, &line, &problem)) {
+    case ImportRead::Ok:
+        break;
+    case ImportRead::CannotOpen:
         prompter.information(kImportOpenErrorText.arg(path));
+        return false;
+    case ImportRead::NotRegular:
+        prompter.information(kImportNotAFileText.arg(path, problem));
         return false;
     }
     const bool pacific = path.contains(QLatin1String("-pst"));

@@ -28,9 +28,15 @@ enum class ImportStatus { Ok, CannotOpen, ParseError };
 // so, apart from the flags.
 ImportStatus parseShowImport(const QByteArray &firstLine, bool pacific, const Clock &clock, Show *show);
 
-// Reads the first line (up to 255 bytes) of a file; false when it cannot
-// be read.
-bool readImportLine(const QString &path, QByteArray *line);
+enum class ImportRead {
+    Ok,
+    CannotOpen, // missing, no access, read error
+    NotRegular  // a folder, a FIFO, a device, a socket: refused unread
+};
+
+// Reads the first line (up to 255 bytes, through the first line feed) of
+// a regular file without ever blocking; why it failed goes to problem.
+ImportRead readImportLine(const QString &path, QByteArray *line, QString *problem = nullptr);
 
 // Offered the imported Show before it is added; may change it. True = OK.
 using ShowEditorStep = std::function<bool(Show &show)>;
@@ -47,5 +53,8 @@ bool importShowFile(const QString &path, const Clock &clock, Prompter &prompter,
 
 inline const QString kImportOpenErrorText = QStringLiteral("Unable to open imported show file:\n%1");
 inline const QString kImportParseErrorText = QStringLiteral("Error parsing imported show file");
+// A path that names something other than a file: the open message, and why.
+inline const QString kImportNotAFileText =
+    QStringLiteral("Unable to open imported show file:\n%1\n\nOnly a regular file can be imported: %2.");
 
 } // namespace skywell

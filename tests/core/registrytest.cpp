@@ -1,6 +1,7 @@
 #include "core/registry.h"
 #include "core/hint.h"
 #include "core/scriptedprompter.h"
+#include "core/settings.h"
 #include "support/tempenv.h"
 
 #include <QDir>
@@ -109,9 +110,18 @@ TEST_F(RegistryTest, UnwritableKeyShowsRegistryErrorAndGoesOn)
     writeFile(user.file(QStringLiteral("Skywell")), "x");
     registry.regWriteInt(QStringLiteral("TZ"), 1, kSkywellKey);
     ASSERT_EQ(prompter.prompts().size(), 1);
-    EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Registry Error"));
+    // It says what could not be saved, where, and why.
+    EXPECT_EQ(prompter.prompts().front().text,
+              QStringLiteral("Registry Error: settings cannot be saved to %1: %2")
+                  .arg(user.file(QStringLiteral("Skywell/Skywell5.ini")), QStringLiteral("Not a directory")));
     EXPECT_EQ(prompter.prompts().front().caption, QStringLiteral("Skywell"));
     EXPECT_EQ(registry.regReadInt(QStringLiteral("TZ"), kSkywellKey), 0);
+
+    // Further values for the same folder add nothing new to say.
+    Settings settings = defaultSettings(user.path());
+    EXPECT_FALSE(saveSettings(settings, registry));
+    registry.regWriteString(QStringLiteral("ImportFile"), QStringLiteral("/x.skw"), kSkywellKey);
+    EXPECT_EQ(prompter.prompts().size(), 1);
 }
 
 TEST_F(RegistryTest, HintShowsUntilItsBoxIsTicked)

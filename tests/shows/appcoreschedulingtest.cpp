@@ -101,6 +101,25 @@ TEST_F(AppCoreScheduling, UnreadableShowFileIsNotReplacedAtStartUp)
     EXPECT_TRUE(core.shows().empty());
     EXPECT_TRUE(readAll(log.filePath()).contains("Cannot read the show list"));
     EXPECT_TRUE(QFileInfo(folder.file(kShowFileName)).isDir());
+
+    // An import does not replace it either: the list goes beside it.
+    ASSERT_TRUE(core.importShow(writeImport("Morning Show|http://127.0.0.1/m|0600|0900|MTWTF--|*\n")));
+    EXPECT_TRUE(QFileInfo(folder.file(kShowFileName)).isDir());
+    EXPECT_EQ(readAll(folder.file(kShowFileName + QStringLiteral(".1"))).size(), 1052);
+    EXPECT_TRUE(readAll(log.filePath()).contains("Imported show Morning Show"));
+    core.shutdown();
+}
+
+TEST_F(AppCoreScheduling, AnImportThatCannotBeSavedIsKeptAndNotReportedAsImported)
+{
+    core.start();
+    ASSERT_TRUE(QFile::remove(folder.file(kShowFileName)));
+    ASSERT_TRUE(QDir().mkpath(folder.file(kShowFileName + QStringLiteral("/inside"))));
+    ASSERT_TRUE(core.importShow(writeImport("Morning Show|http://127.0.0.1/m|0600|0900|MTWTF--|*\n")));
+    EXPECT_EQ(core.shows().size(), 1u);
+    const QByteArray text = readAll(log.filePath());
+    EXPECT_FALSE(text.contains("Imported show")) << text.constData();
+    EXPECT_TRUE(text.contains("Show added but not saved Morning Show"));
     core.shutdown();
 }
 

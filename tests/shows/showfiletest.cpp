@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace skywell::test
 {
@@ -250,6 +251,60 @@ TEST(ShowFile, FailedWriteLeavesTheOldFileIntact)
     // With room again the same list is written whole.
     ASSERT_TRUE(saveShows(shows, folder.path()));
     EXPECT_EQ(readAll(folder.file(kShowFileName)).size(), 5 * 1052);
+}
+
+TEST(ShowFile, OnlyRegularFilesOfSaneSizeAreRead)
+{
+    TempFolder folder;
+    auto refusal = [](const QString &path) {
+        ShowList shows(1);
+        QString problem;
+        EXPECT_EQ(loadShowFile(shows, path, &problem), ShowFileLoad::Refused) << path.toStdString();
+        EXPECT_EQ(shows.size(), 1u) << "the list is left as it was";
+        return problem;
+    };
+
+    // A FIFO without a writer would block an ordinary open for ever.
+    const QString fifo = folder.file(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(refusal(fifo), QStringLiteral("it is a named pipe (FIFO)"));
+    // A link to a device that never ends.
+    const QString zero = folder.file(QStringLiteral("zero"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    EXPECT_EQ(refusal(zero), QStringLiteral("it is a device"));
+    EXPECT_EQ(refusal(folder.path()), QStringLiteral("it is a folder"));
+    // A dangling link is something, not a first start.
+    const QString dangling = folder.file(QStringLiteral("dangling"));
+    ASSERT_TRUE(QFile::link(folder.file(QStringLiteral("nothing")), dangling));
+    EXPECT_EQ(refusal(dangling), QStringLiteral("No such file or directory"));
+
+    // Absurd size: refused unread (the file is sparse).
+    const QString huge = folder.file(QStringLiteral("huge"));
+    writeFile(huge, patternRecord(1));
+    ASSERT_TRUE(QFile::resize(huge, kMaxShowFileBytes + 1));
+    EXPECT_TRUE(refusal(huge).startsWith(QStringLiteral("it is larger than a show list can be")));
+    // The largest allowed size still loads.
+    ASSERT_TRUE(QFile::resize(huge, kMaxShowFileBytes));
+    ShowList shows;
+    EXPECT_EQ(loadShowFile(shows, huge), ShowFileLoad::Loaded);
+    EXPECT_EQ(shows.size(), static_cast<std::size_t>((kMaxShowFileBytes + 1051) / 1052));
+
+    ShowList none;
+    EXPECT_EQ(loadShowFile(none, folder.file(QStringLiteral("absent"))), ShowFileLoad::Missing);
+}
+
+TEST(ShowFile, FailedSaveGivesTheSystemsReason)
+{
+    TempFolder folder;
+    ASSERT_TRUE(QDir().mkpath(folder.file(QStringLiteral("Skywell5.dat/inside"))));
+    QString problem;
+    EXPECT_FALSE(saveShowFile(ShowList(1), folder.file(kShowFileName), &problem));
+    EXPECT_EQ(problem, QStringLiteral("Is a directory"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList()) << "no temporary file is left behind";
+
+    writeFile(folder.file(QStringLiteral("plain")), "x");
+    EXPECT_FALSE(saveShowFile(ShowList(1), folder.file(QStringLiteral("plain/Skywell5.dat")), &problem));
+    EXPECT_EQ(problem, QStringLiteral("Not a directory"));
 }
 
 TEST(ShowFile, UnwritableFolderFailsWithoutTouchingAnything)

@@ -3,9 +3,11 @@
 #include "core/prompter.h"
 #include "showtesthelpers.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <random>
+#include <sys/stat.h>
 
 namespace skywell::test
 {
@@ -125,6 +127,27 @@ TEST_P(ShowImport, UnreadableFileIsReported)
     // A folder is no import file either.
     EXPECT_TRUE(import(folder.path(), &ok).empty());
     EXPECT_FALSE(ok);
+}
+
+TEST_P(ShowImport, OnlyRegularFilesAreReadAndNothingBlocks)
+{
+    const QString fifo = folder.file(QStringLiteral("pipe.skw"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = folder.file(QStringLiteral("zero.skw"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString dir = folder.file(QStringLiteral("folder.skw"));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const std::pair<QString, QString> cases[] = {{fifo, QStringLiteral("it is a named pipe (FIFO)")},
+                                                 {zero, QStringLiteral("it is a device")},
+                                                 {dir, QStringLiteral("it is a folder")}};
+    for (const auto &[path, why] : cases) {
+        prompter.clear();
+        bool ok = true;
+        EXPECT_TRUE(import(path, &ok).empty());
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(prompter.prompts().size(), 1);
+        EXPECT_EQ(prompter.prompts()[0].text, kImportNotAFileText.arg(path, why));
+    }
 }
 
 TEST_P(ShowImport, CancelledEditorAddsNothing)
