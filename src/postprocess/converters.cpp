@@ -131,7 +131,7 @@ bool Converters::stepSucceeded(const QString &failureLine, const ToolRun &run, c
     else
         return true;
     if (result.succeeded() && !result.errorOutput.isEmpty())
-        problem += QStringLiteral(": ") + result.errorOutput.simplified();
+        problem += QStringLiteral(": ") + result.errorOutput.simplified().right(600);
     m_log.logLine(failureLine, QFileInfo(run.program).fileName() + QLatin1Char(' ') + problem);
     return false;
 }

@@ -21,6 +21,7 @@ namespace
 constexpr int kSliceMs = 40;
 // How much of a tool's error output is kept.
 constexpr qsizetype kErrorTailBytes = 4096;
+constexpr qsizetype kErrorTextChars = 600;
 
 void keepErrorTail(QProcess &process, QByteArray &tail)
 {
@@ -122,8 +123,10 @@ QString ToolResult::describe() const
                    : outcome == RunOutcome::TimedOut ? QStringLiteral("was stopped at its time limit")
                    : exitCode < 0                    ? QStringLiteral("was ended by a signal")
                                                      : QStringLiteral("exited with code %1").arg(exitCode);
+    // The end of the output says what went wrong; the log line has room
+    // for a few lines of it.
     if (!errorOutput.isEmpty())
-        text += QStringLiteral(": ") + errorOutput.simplified();
+        text += QStringLiteral(": ") + errorOutput.simplified().right(kErrorTextChars);
     return text;
 }
 

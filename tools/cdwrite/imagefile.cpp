@@ -30,7 +30,7 @@ bool ImageFile::fail(int error)
 
 bool ImageFile::open()
 {
-    m_fd = ::open(QFile::encodeName(m_partPath).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_fd = ::open(QFile::encodeName(m_partPath).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return m_fd >= 0 || fail(errno);
 }
 
