@@ -7,6 +7,7 @@
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/singleinstance.h"
+#include "platform/processtree.h"
 #include "platform/unixsignals.h"
 
 #ifdef SKYWELL_WITH_GUI
@@ -40,6 +41,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "skywell: %s\n", qPrintable(noHome));
         return 2;
     }
+    // What a converter script leaves behind is adopted by us and ended.
+    becomeChildSubreaper();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

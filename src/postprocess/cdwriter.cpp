@@ -51,7 +51,7 @@ bool CdWriter::runCDWriter(const std::optional<QString> &arguments, QString *res
 
     const QString helper = m_programs.cdWriter.isEmpty() ? defaultHelperPath() : m_programs.cdWriter;
     ToolRun run{helper, arguments ? QStringList{*arguments} : QStringList{}, m_limits.cdWriterPolls, m_programFolder};
-    const RunOutcome outcome = m_runner.run(run);
+    const RunOutcome outcome = m_runner.run(run).outcome;
     if (outcome == RunOutcome::NotStarted) {
         if (arguments)
             m_log.logLine(QStringLiteral("CDWrite failed"), *arguments);

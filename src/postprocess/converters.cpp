@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace skywell
 {
 
@@ -53,15 +57,20 @@ bool Converters::runCustomConversion(const QString &tempFileName, const QString 
     const QString script = m_programFolder + m_programs.customScriptName;
     ToolRun run{m_programs.shell, {script, pathArgument(source), outputPrefix}, m_limits.customPolls, {}};
     // A missing script is a failure to start, not a run that did nothing.
-    const RunOutcome outcome = QFileInfo(script).isFile() ? m_runner.run(run) : RunOutcome::NotStarted;
-    if (outcome == RunOutcome::NotStarted) {
+    const ToolResult result = QFileInfo(script).isFile() ? m_runner.run(run) : ToolResult{};
+    if (result.outcome == RunOutcome::NotStarted) {
         m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
                       m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
         m_prompter.error(QStringLiteral("Custom WAV Conversion failed"));
         return false;
     }
-    if (outcome == RunOutcome::TimedOut) {
+    if (result.outcome == RunOutcome::TimedOut) {
         m_log.logLine(QStringLiteral("Custom conversion automatically terminated after 10 minutes."));
+        return false;
+    }
+    if (!result.succeeded()) {
+        m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
+                      m_programs.customScriptName + QLatin1Char(' ') + result.describe());
         return false;
     }
     return true;
@@ -92,15 +101,39 @@ bool Converters::decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath
                  QStringLiteral("s"), pathArgument(mp3Path), pathArgument(intermediate)},
                 m_limits.decodePolls,
                 {}};
-    if (m_runner.run(run) == RunOutcome::NotStarted) {
+    // A file left from an earlier run must not pass for this run's output.
+    QFile::remove(intermediate);
+    const ToolResult result = m_runner.run(run);
+    if (result.outcome == RunOutcome::NotStarted) {
         m_log.logLine(QStringLiteral("MP3 decoder failed"),
                       run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
         m_prompter.error(QStringLiteral("MP3 decoder failed"));
+        return false;
     }
-    // Whatever the decoder wrote goes on to the conversion.
+    // Only a whole decoded file goes on to the conversion.
+    if (!stepSucceeded(QStringLiteral("MP3 decoder failed"), run, result, intermediate)) {
+        QFile::remove(intermediate);
+        return false;
+    }
     const bool converted = convertToCDWav(intermediate, wavPath);
     QFile::remove(intermediate);
     return converted;
+}
+
+bool Converters::stepSucceeded(const QString &failureLine, const ToolRun &run, const ToolResult &result,
+                               const QString &output) const
+{
+    QString problem;
+    if (!result.succeeded())
+        problem = result.describe();
+    else if (QFileInfo(output).size() <= 0)
+        problem = QStringLiteral("left no output file %1").arg(output);
+    else
+        return true;
+    if (result.succeeded() && !result.errorOutput.isEmpty())
+        problem += QStringLiteral(": ") + result.errorOutput.simplified().right(600);
+    m_log.logLine(failureLine, QFileInfo(run.program).fileName() + QLatin1Char(' ') + problem);
+    return false;
 }
 
 bool Converters::longRecordingInProgress() const
@@ -129,28 +162,36 @@ bool Converters::convertToCDWav(const QString &source, const QString &destinatio
     m_log.logLine(QStringLiteral("Converting WAV to CD Burner Quality"), sourcePath);
     setStatus(QStringLiteral("Converting WAV to CD Burner Quality"));
 
-    // sox cannot write the file it reads: convert in place through a
-    // neighbour file.
-    const bool inPlace = QFileInfo(sourcePath).canonicalFilePath() == QFileInfo(destinationPath).canonicalFilePath() &&
-                         QFileInfo::exists(sourcePath);
-    const QString output = inPlace ? destinationPath + QStringLiteral(".cd.wav") : destinationPath;
+    // sox writes a neighbour file that replaces the destination only when
+    // the conversion worked: a failed run leaves no half-written file, and
+    // converting in place works (sox cannot write the file it reads).
+    const QString output = destinationPath + QStringLiteral(".cd.wav");
+    QFile::remove(output);
     ToolRun run{m_programs.wavConverter,
                 {pathArgument(sourcePath), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-b"),
                  QStringLiteral("16"), QStringLiteral("-c"), QStringLiteral("2"), pathArgument(output)},
                 m_limits.convertPolls,
                 {}};
-    const RunOutcome outcome = m_runner.run(run);
-    if (outcome == RunOutcome::NotStarted) {
+    const ToolResult result = m_runner.run(run);
+    if (result.outcome == RunOutcome::NotStarted) {
         m_log.logLine(QStringLiteral("WAV Converter encoder failed"),
                       run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
         m_prompter.error(QStringLiteral("WAV Converter failed"));
         return false;
     }
-    if (inPlace && outcome == RunOutcome::Finished && QFileInfo::exists(output)) {
-        QFile::remove(destinationPath);
-        QFile::rename(output, destinationPath);
+    if (!stepSucceeded(QStringLiteral("WAV Converter encoder failed"), run, result, output)) {
+        QFile::remove(output);
+        return false;
     }
-    return outcome == RunOutcome::Finished;
+    // One step: the destination is the old file or the new one, never none.
+    if (::rename(QFile::encodeName(output).constData(), QFile::encodeName(destinationPath).constData()) != 0) {
+        m_log.logLine(QStringLiteral("WAV Converter encoder failed"),
+                      QStringLiteral("Cannot rename %1 to %2: %3")
+                          .arg(output, destinationPath, QString::fromLocal8Bit(std::strerror(errno))));
+        QFile::remove(output);
+        return false;
+    }
+    return true;
 }
 
 } // namespace skywell

@@ -11,6 +11,8 @@ class ActivityLog;
 class ProcessRunner;
 class Prompter;
 struct Settings;
+struct ToolResult;
+struct ToolRun;
 
 // The tools that finish audio files: the user's conversion script, the MP3
 // decoder and the CD-format converter. Each run waits for its tool.
@@ -45,6 +47,10 @@ public:
     static constexpr std::int64_t kLongRecordingSeconds = 4800;
 
 private:
+    // True when the tool exited with 0 and left a non-empty output file;
+    // otherwise logs failureLine with the tool's name and error output.
+    bool stepSucceeded(const QString &failureLine, const ToolRun &run, const ToolResult &result,
+                       const QString &output) const;
     bool longRecordingInProgress() const;
     void setStatus(const QString &text) const;
 

@@ -22,8 +22,22 @@ struct ToolRun {
 
 enum class RunOutcome {
     NotStarted, // the program could not be started
-    Finished,   // it ended by itself (its exit code is not looked at)
+    Finished,   // it ended by itself
     TimedOut,   // it still ran at the poll limit and was ended
+};
+
+// How a run ended. Whatever the tool left running (background children,
+// processes that left its group) has been ended by then.
+struct ToolResult {
+    RunOutcome outcome = RunOutcome::NotStarted;
+    // Exit code when it finished by itself; -1 when a signal ended it.
+    int exitCode = -1;
+    // The end of what it wrote to its error output.
+    QString errorOutput;
+
+    bool succeeded() const { return outcome == RunOutcome::Finished && exitCode == 0; }
+    // "exited with code 2: <error output>" and the like, for the log.
+    QString describe() const;
 };
 
 // Starts a tool and waits for it, polling once per interval up to the run's
@@ -43,7 +57,7 @@ public:
 
     std::chrono::milliseconds pollInterval() const { return m_pollInterval; }
 
-    RunOutcome run(const ToolRun &run);
+    ToolResult run(const ToolRun &run);
 
 private:
     std::chrono::milliseconds m_pollInterval;

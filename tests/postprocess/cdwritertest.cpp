@@ -18,6 +18,11 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
 namespace skywell
 {
 namespace
@@ -25,6 +30,44 @@ namespace
 
 using test::ScopedEnv;
 using test::TempFolder;
+
+// A folder that takes only 256 KiB: a tmpfs of that size, or where this
+// process may not mount, a file size limit that the helper inherits.
+class SmallFolder
+{
+public:
+    explicit SmallFolder(const QString &path) : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=256k") == 0;
+        if (m_mounted)
+            return;
+        ::getrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        const rlimit limit{256 * 1024, m_oldLimit.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~SmallFolder()
+    {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+            return;
+        }
+        ::setrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    SmallFolder(const SmallFolder &) = delete;
+    SmallFolder &operator=(const SmallFolder &) = delete;
+
+    // What the system says when the folder is full.
+    QString reason() const { return QString::fromLocal8Bit(std::strerror(m_mounted ? ENOSPC : EFBIG)); }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+    rlimit m_oldLimit{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+};
 
 QString helperPath()
 {
@@ -151,6 +194,54 @@ TEST_F(CdWriterTest, ThreeMp3FilesWithDataMarkMakeAnIsoImage)
     EXPECT_EQ(listing.count(QLatin1Char('\n')), 4) << qPrintable(listing);
     for (const QString &name : names)
         EXPECT_TRUE(listing.contains(QLatin1Char('/') + name + QLatin1Char('\n'))) << qPrintable(listing);
+}
+
+TEST_F(CdWriterTest, AnImageThatDoesNotFitItsFolderFailsWithTheReasonAndLeavesNothing)
+{
+    // Five seconds of CD audio: 882000 bytes, more than the folder takes.
+    const QString wav = sources.file(QStringLiteral("five.wav"));
+    ASSERT_TRUE(test::makeWav(wav, 5.0));
+    const QString folder = images.path() + QStringLiteral("small/");
+    SmallFolder small(folder);
+    registry.regWriteString(QStringLiteral("ImageFolder"), folder, kCdWriteKey);
+
+    QString result;
+    EXPECT_FALSE(writer.burnCDFromTracks(wav, false, &result));
+    EXPECT_TRUE(result.startsWith(QStringLiteral("Cannot write the image file ") + folder)) << qPrintable(result);
+    EXPECT_TRUE(result.endsWith(QStringLiteral(".bin: ") + small.reason())) << qPrintable(result);
+    EXPECT_EQ(errorMsg(), result);
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << qPrintable(QDir(folder).entryList(QDir::Files | QDir::Hidden).join(u' '));
+
+    // The helper itself ends with a failure status and says why.
+    QString output;
+    EXPECT_FALSE(test::runTool(helperPath(), {wav}, &output));
+    EXPECT_TRUE(output.contains(small.reason())) << qPrintable(output);
+    EXPECT_FALSE(output.contains(QStringLiteral("Written:"))) << qPrintable(output);
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(CdWriterTest, ADataCdLargerThanACdIsRefusedWithBothSizes)
+{
+    // Sparse files: nothing of their size is written or read.
+    const auto sparse = [this](const QString &name, qint64 bytes) {
+        QFile file(sources.file(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(file.resize(bytes));
+        return file.fileName();
+    };
+    const QString big = sparse(QStringLiteral("big.mp3"), 900LL << 20);
+    QString result;
+    EXPECT_FALSE(writer.burnCDFromTracks(big, true, &result));
+    EXPECT_EQ(result, QStringLiteral("The files make a data CD image of 944 MB; a CD holds at most 737 MB."));
+
+    // Files that fit one by one but not together.
+    const QString half = sparse(QStringLiteral("half.mp3"), 400LL << 20);
+    const QString other = sparse(QStringLiteral("other.mp3"), 400LL << 20);
+    EXPECT_FALSE(writer.burnCDFromTracks(half + QLatin1Char('?') + other, true, &result));
+    EXPECT_EQ(result, QStringLiteral("The files make a data CD image of 839 MB; a CD holds at most 737 MB."));
+    EXPECT_EQ(errorMsg(), result);
+    EXPECT_TRUE(imageFiles(QStringLiteral("*")).isEmpty());
 }
 
 TEST_F(CdWriterTest, WithoutADriveTheHelperSaysSoAndTheRunFails)

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "platform/processtree.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
 
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace skywell
@@ -36,6 +38,8 @@ protected:
     {
         settings.tempFolder = temp.path();
         settings.mp3Folder = recordings.path();
+        // As the program does at start-up: orphans of the tools come to us.
+        subreaper = becomeChildSubreaper();
     }
 
     Converters make(ToolLimits limits = {}, ToolPrograms programs = {})
@@ -54,6 +58,21 @@ protected:
 
     QString logText() const { return QString::fromUtf8(test::readAll(log.filePath())); }
 
+    int pidFrom(const QString &name) const
+    {
+        return QString::fromUtf8(test::readAll(program.file(name))).trimmed().toInt();
+    }
+
+    // An executable script in the program folder.
+    QString writeTool(const QString &name, const QByteArray &body)
+    {
+        QFile file(program.file(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body);
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return file.fileName();
+    }
+
     TempFolder program;
     TempFolder temp;
     TempFolder recordings;
@@ -64,7 +83,14 @@ protected:
     ProcessRunner runner;
     std::optional<RecordingSpan> recording;
     QStringList statuses;
+    bool subreaper = false;
 };
+
+// No such process, not even a zombie.
+bool gone(int pid)
+{
+    return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
 
 TEST_F(ConvertersTest, CustomScriptGetsBothArgumentsUnharmedAndIsWaitedFor)
 {
@@ -92,7 +118,11 @@ TEST_F(ConvertersTest, CustomScriptGetsBothArgumentsUnharmedAndIsWaitedFor)
 
 TEST_F(ConvertersTest, CustomScriptThatNeverEndsIsStoppedWithWhatItStarted)
 {
-    writeScript(QStringLiteral("sleep 1000 &\necho $! > \"$(dirname \"$0\")/child.pid\"\nwait\n"));
+    // One child in the script's group, one that left it with setsid.
+    writeScript(QStringLiteral("cd \"$(dirname \"$0\")\"\n"
+                               "sleep 1000 &\necho $! > child.pid\n"
+                               "setsid sleep 1001 &\necho $! > session.pid\n"
+                               "wait\n"));
     Converters converters = make(ToolLimits{.customPolls = 2});
 
     QElapsedTimer elapsed;
@@ -103,14 +133,77 @@ TEST_F(ConvertersTest, CustomScriptThatNeverEndsIsStoppedWithWhatItStarted)
     EXPECT_TRUE(logText().contains(QStringLiteral("Custom conversion automatically terminated after 10 minutes.")));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 0);
 
-    // The script's own child went with it.
-    const int child = QString::fromUtf8(test::readAll(program.file(QStringLiteral("child.pid")))).trimmed().toInt();
-    ASSERT_GT(child, 0);
-    QElapsedTimer gone;
-    gone.start();
-    while (::kill(child, 0) == 0 && gone.elapsed() < 3000)
-        ::usleep(50000);
-    EXPECT_NE(::kill(child, 0), 0);
+    // What the script started went with it.
+    EXPECT_TRUE(gone(pidFrom(QStringLiteral("child.pid"))));
+    EXPECT_TRUE(gone(pidFrom(QStringLiteral("session.pid"))));
+}
+
+TEST_F(ConvertersTest, WhatAScriptLeavesRunningEndsWithIt)
+{
+    ASSERT_TRUE(subreaper);
+    // The script returns at once; its children would run on for minutes.
+    writeScript(QStringLiteral("cd \"$(dirname \"$0\")\"\n"
+                               "sleep 300 &\necho $! > child.pid\n"
+                               "setsid sleep 301 &\necho $! > session.pid\n"
+                               "sh -c 'sleep 302 & echo $! > grandchild.pid' &\n"
+                               "sleep 0.3\n"));
+    Converters converters = make();
+    EXPECT_TRUE(converters.runCustomConversion(QStringLiteral("a.wav"), QStringLiteral("a")));
+    for (const QString &name :
+         {QStringLiteral("child.pid"), QStringLiteral("session.pid"), QStringLiteral("grandchild.pid")})
+        EXPECT_TRUE(gone(pidFrom(name))) << qPrintable(name) << " " << pidFrom(name);
+}
+
+TEST_F(ConvertersTest, FailedToolsAreFailuresWithTheirErrorInTheLog)
+{
+    Converters converters = make();
+
+    // Not an MP3 file, and no file at all: lame refuses both.
+    const QString text = recordings.file(QStringLiteral("text.mp3"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("plain text, no audio\n");
+    file.close();
+    EXPECT_FALSE(converters.decodeMP3ToCDWav(text, recordings.file(QStringLiteral("text.wav"))));
+    EXPECT_TRUE(logText().contains(QStringLiteral("MP3 decoder failed lame exited with code 255: ")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Error reading headers in mp3 input file"))) << qPrintable(logText());
+    EXPECT_FALSE(converters.decodeMP3ToCDWav(recordings.file(QStringLiteral("gone.mp3")),
+                                             recordings.file(QStringLiteral("gone.wav"))));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Could not find"))) << qPrintable(logText());
+
+    // No WAV file: sox refuses it.
+    EXPECT_FALSE(converters.convertToCDWav(QStringLiteral("gone.wav"), QStringLiteral("out.wav")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("WAV Converter encoder failed sox exited with code 2: ")))
+        << qPrintable(logText());
+    EXPECT_TRUE(logText().contains(QStringLiteral("can't open input file")));
+    EXPECT_EQ(QDir(recordings.path()).entryList(QDir::Files), QStringList{QStringLiteral("text.mp3")});
+
+    // A converter that writes its file but then says it failed: the earlier
+    // destination stays as it was.
+    ASSERT_TRUE(test::makeWav(temp.file(QStringLiteral("in.wav")), 0.2));
+    QFile old(recordings.file(QStringLiteral("out.wav")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    Converters failing =
+        make({}, ToolPrograms{.wavConverter = writeTool(QStringLiteral("fake-sox"),
+                                                        "for last; do :; done\necho data > \"$last\"\n"
+                                                        "echo 'fake-sox: the disk went away' >&2\nexit 3\n")});
+    EXPECT_FALSE(failing.convertToCDWav(QStringLiteral("in.wav"), QStringLiteral("out.wav")));
+    EXPECT_TRUE(logText().contains(
+        QStringLiteral("WAV Converter encoder failed fake-sox exited with code 3: fake-sox: the disk went away")))
+        << qPrintable(logText());
+    EXPECT_EQ(test::readAll(recordings.file(QStringLiteral("out.wav"))), QByteArray("old"));
+    EXPECT_EQ(QDir(recordings.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("out.wav"), QStringLiteral("text.mp3")}));
+
+    // A script that fails says so too.
+    writeScript(QStringLiteral("echo 'no encoder here' >&2\nexit 4\n"));
+    EXPECT_FALSE(converters.runCustomConversion(QStringLiteral("a.wav"), QStringLiteral("a")));
+    EXPECT_TRUE(logText().contains(
+        QStringLiteral("Custom.bat WAV file conversion failed custom.sh exited with code 4: no encoder here")))
+        << qPrintable(logText());
+    EXPECT_TRUE(prompter.prompts().isEmpty());
 }
 
 TEST_F(ConvertersTest, MissingScriptOrToolsGiveTheirFailureMessages)
@@ -129,9 +222,9 @@ TEST_F(ConvertersTest, MissingScriptOrToolsGiveTheirFailureMessages)
         EXPECT_EQ(prompt.caption, QStringLiteral("Skywell Error"));
         errors << prompt.text;
     }
-    EXPECT_EQ(errors,
-              (QStringList{QStringLiteral("Custom WAV Conversion failed"), QStringLiteral("WAV Converter failed"),
-                           QStringLiteral("MP3 decoder failed"), QStringLiteral("WAV Converter failed")}));
+    // A decoder that did not start leaves nothing to convert.
+    EXPECT_EQ(errors, (QStringList{QStringLiteral("Custom WAV Conversion failed"),
+                                   QStringLiteral("WAV Converter failed"), QStringLiteral("MP3 decoder failed")}));
     const QString text = logText();
     EXPECT_TRUE(text.contains(QStringLiteral("Custom.bat WAV file conversion failed")));
     EXPECT_TRUE(text.contains(QStringLiteral("WAV Converter encoder failed skywell-no-such-sox")));
@@ -219,10 +312,11 @@ TEST(ProcessRunnerWait, ServesPostedEventsButNoTimersWhileTheToolRuns)
     QMetaObject::invokeMethod(
         &context, [&] { posted = true; }, Qt::QueuedConnection);
     QTimer::singleShot(10, &context, [&] { timer = true; });
-    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("sleep"), {QStringLiteral("1")}, 20, {}}), RunOutcome::Finished);
+    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("sleep"), {QStringLiteral("1")}, 20, {}}).outcome,
+              RunOutcome::Finished);
     EXPECT_TRUE(posted);
     EXPECT_FALSE(timer);
-    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("skywell-no-such-tool"), {}, 2, {}}), RunOutcome::NotStarted);
+    EXPECT_EQ(runner.run(ToolRun{QStringLiteral("skywell-no-such-tool"), {}, 2, {}}).outcome, RunOutcome::NotStarted);
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -18,6 +20,31 @@ namespace
 {
 
 const QString kVolumeId = QStringLiteral("SKYWELL");
+
+// A data CD: 80 minutes of 2048-byte sectors.
+constexpr qint64 kDataSectorBytes = 2048;
+constexpr qint64 kMaxDataDiscSectors = kMaxDiscSectors;
+
+// xorriso's settings for every data image, up to the files.
+QStringList xorrisoImageArguments(const QString &outputDevice)
+{
+    return {QStringLiteral("-no_rc"),
+            QStringLiteral("-iso_rr_pattern"),
+            QStringLiteral("off"),
+            QStringLiteral("-disk_pattern"),
+            QStringLiteral("off"),
+            QStringLiteral("-outdev"),
+            outputDevice,
+            QStringLiteral("-joliet"),
+            QStringLiteral("on"),
+            QStringLiteral("-volid"),
+            kVolumeId};
+}
+
+QString megabytes(qint64 sectors)
+{
+    return QString::number((sectors * kDataSectorBytes + 500'000) / 1'000'000);
+}
 
 bool saysNoDisc(const QString &output)
 {
@@ -103,8 +130,8 @@ void Burner::cancel()
 QString Burner::burn(const CdJob &job)
 {
     QString problem = checkFiles(job);
-    if (problem.isEmpty() && !job.dataCd)
-        problem = checkAudioTracks(job.files);
+    if (problem.isEmpty())
+        problem = job.dataCd ? checkDataImageSize(job) : checkAudioTracks(job.files);
     if (!problem.isEmpty())
         return problem;
 
@@ -170,19 +197,35 @@ QString Burner::writeDataImage(const CdJob &job)
 {
     report(QStringLiteral("Writing the data CD image"));
     const QString iso = m_settings.imageFolder + imageBaseName() + QStringLiteral(".iso");
-    QStringList arguments{QStringLiteral("-no_rc"),
-                          QStringLiteral("-iso_rr_pattern"),
-                          QStringLiteral("off"),
-                          QStringLiteral("-disk_pattern"),
-                          QStringLiteral("off"),
-                          QStringLiteral("-outdev"),
-                          QStringLiteral("stdio:") + iso,
-                          QStringLiteral("-joliet"),
-                          QStringLiteral("on"),
-                          QStringLiteral("-volid"),
-                          kVolumeId};
+    QStringList arguments = xorrisoImageArguments(QStringLiteral("stdio:") + iso);
     arguments << xorrisoMapArguments(job.files) << QStringLiteral("-commit");
-    return runTool(QStringLiteral("xorriso"), QStringLiteral("xorriso"), arguments);
+    const QString problem = runTool(QStringLiteral("xorriso"), QStringLiteral("xorriso"), arguments);
+    // No cut-short image is left to be taken for a good one.
+    if (!problem.isEmpty() || m_cancelled)
+        QFile::remove(iso);
+    return problem;
+}
+
+QString Burner::checkDataImageSize(const CdJob &job)
+{
+    // xorriso works out the image's size from the file sizes alone; nothing
+    // is written.
+    QStringList arguments = xorrisoImageArguments(QStringLiteral("stdio:/dev/null"));
+    arguments << xorrisoMapArguments(job.files) << QStringLiteral("-print_size") << QStringLiteral("-rollback_end");
+    QString output;
+    const QString problem = runTool(QStringLiteral("xorriso"), QStringLiteral("xorriso"), arguments, {}, &output);
+    if (!problem.isEmpty())
+        return problem;
+    static const QRegularExpression sizeLine(QStringLiteral("Image size\\s*:\\s*(\\d+)s"));
+    const QRegularExpressionMatch match = sizeLine.match(output);
+    if (!match.hasMatch())
+        return QStringLiteral("The size of the data CD could not be worked out (xorriso): %1")
+            .arg(problemLines(QStringLiteral("xorriso"), output));
+    const qint64 sectors = match.captured(1).toLongLong();
+    if (sectors > kMaxDataDiscSectors)
+        return QStringLiteral("The files make a data CD image of %1 MB; a CD holds at most %2 MB.")
+            .arg(megabytes(sectors), megabytes(kMaxDataDiscSectors));
+    return {};
 }
 
 QString Burner::burnAudioDisc(const CdJob &job, const QString &device)
@@ -217,7 +260,7 @@ QString Burner::burnDataDisc(const CdJob &job, const QString &device)
 }
 
 QString Burner::runTool(const QString &program, const QString &package, const QStringList &arguments,
-                        const QString &device)
+                        const QString &device, QString *outputOut)
 {
     const QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty())
@@ -253,6 +296,8 @@ QString Burner::runTool(const QString &program, const QString &package, const QS
         loop.exec();
     m_running = nullptr;
     output += pending;
+    if (outputOut)
+        *outputOut = output;
 
     if (process.error() == QProcess::FailedToStart)
         return QStringLiteral("The CD writing program \"%1\" could not be started: %2")

@@ -33,14 +33,17 @@ public:
 private:
     QString writeAudioImage(const CdJob &job);
     QString writeDataImage(const CdJob &job);
+    // Empty when the data CD's image fits the disc, else the sizes.
+    QString checkDataImageSize(const CdJob &job);
     QString burnAudioDisc(const CdJob &job, const QString &device);
     QString burnDataDisc(const CdJob &job, const QString &device);
     QString chooseDevice(QString *error) const;
     QString imageBaseName() const;
     // Runs a tool to its end, passing its output lines to the progress
-    // callback. Empty on success, else the text of the problem.
+    // callback. Empty on success, else the text of the problem; outputOut
+    // receives all it printed.
     QString runTool(const QString &program, const QString &package, const QStringList &arguments,
-                    const QString &device = {});
+                    const QString &device = {}, QString *outputOut = nullptr);
     void report(const QString &text) const;
 
     CdWriteSettings m_settings;

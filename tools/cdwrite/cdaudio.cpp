@@ -1,7 +1,8 @@
 #include "cdaudio.h"
 
+#include "imagefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace skywell::cdwrite
@@ -100,11 +101,15 @@ QString cueTime(qint64 sectors)
 QString writeCueBin(const QStringList &files, const QString &folder, const QString &baseName, QString *error)
 {
     const QString binName = baseName + QStringLiteral(".bin");
-    QSaveFile bin(folder + binName);
-    if (!bin.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write the image file %1: %2").arg(folder + binName, bin.errorString());
-        return {};
-    }
+    ImageFile bin(folder + binName);
+    ImageFile cueFile(folder + baseName + QStringLiteral(".cue"));
+    const auto failed = [error](const ImageFile &file) {
+        *error = file.errorText();
+        return QString();
+    };
+    if (!bin.open())
+        return failed(bin);
+
     QString cue = QStringLiteral("FILE \"%1\" BINARY\n").arg(binName);
     qint64 position = 0;
     int number = 0;
@@ -120,30 +125,37 @@ QString writeCueBin(const QStringList &files, const QString &folder, const QStri
         qint64 left = wav.dataBytes;
         while (left > 0) {
             const QByteArray block = in.read(std::min<qint64>(left, 1 << 20));
-            if (block.isEmpty())
-                break;
+            if (block.isEmpty()) {
+                // A track cut short by a read error would burn as silence.
+                *error = QStringLiteral("Cannot read %1: %2").arg(path, in.errorString());
+                return {};
+            }
             // WAV samples are little-endian, as the bin image wants them.
-            bin.write(block);
+            if (!bin.write(block))
+                return failed(bin);
             left -= block.size();
         }
         const qint64 sectors = trackSectors(wav.dataBytes);
-        const qint64 padding = sectors * kSectorBytes - (wav.dataBytes - left);
-        bin.write(QByteArray(padding, '\0'));
+        if (!bin.writeZeros(sectors * kSectorBytes - wav.dataBytes))
+            return failed(bin);
         cue += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2\n")
                    .arg(++number, 2, 10, QLatin1Char('0'))
                    .arg(cueTime(position));
         position += sectors;
     }
-    if (!bin.commit()) {
-        *error = QStringLiteral("Cannot write the image file %1: %2").arg(folder + binName, bin.errorString());
-        return {};
+    if (!bin.finish())
+        return failed(bin);
+    if (!cueFile.open() || !cueFile.write(cue.toUtf8()) || !cueFile.finish())
+        return failed(cueFile);
+    // Both are on the disk; only now do they take their names, the cue
+    // sheet last, so that no cue sheet names a missing or partial image.
+    if (!bin.commit())
+        return failed(bin);
+    if (!cueFile.commit()) {
+        bin.discard();
+        return failed(cueFile);
     }
-    QSaveFile cueFile(folder + baseName + QStringLiteral(".cue"));
-    if (!cueFile.open(QIODevice::WriteOnly) || cueFile.write(cue.toUtf8()) < 0 || !cueFile.commit()) {
-        *error = QStringLiteral("Cannot write the image file %1").arg(cueFile.fileName());
-        return {};
-    }
-    return cueFile.fileName();
+    return cueFile.path();
 }
 
 } // namespace skywell::cdwrite
