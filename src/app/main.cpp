@@ -69,8 +69,15 @@ int main(int argc, char *argv[])
     const QString programFolder = programFolderFromEnvironment();
     Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
     SingleInstance instance(programFolder);
-    if (decideStart(commandLine, registry, instance) == StartDecision::HandedOver)
-        return 0;
+    // From here on a second start's requests (and what the log should hear
+    // of them) and SIGTERM/SIGINT wait in the gate until the main loop runs;
+    // none is lost during start-up.
+    RequestGate requests;
+    QObject::connect(&instance, &SingleInstance::messageReceived, &requests, &RequestGate::postMessage);
+    QObject::connect(&instance, &SingleInstance::notice, &requests, &RequestGate::postNotice);
+    const StartDecision decision = decideStart(commandLine, registry, instance, programFolder);
+    if (decision != StartDecision::Run)
+        return decision == StartDecision::HandedOver ? 0 : 1;
 
     if (withWindow && !canShowWindow) {
         std::fputs("skywell: no desktop found (DISPLAY is not set). Run \"skywell --headless\" to record "
@@ -78,11 +85,6 @@ int main(int argc, char *argv[])
                    stderr);
         return 2;
     }
-    createFolder(programFolder);
-    // From here on a second start's requests and SIGTERM/SIGINT wait in the
-    // gate until the main loop runs; none is lost during start-up.
-    RequestGate requests;
-    QObject::connect(&instance, &SingleInstance::messageReceived, &requests, &RequestGate::postMessage);
     UnixSignalWatcher signals;
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &requests, &RequestGate::postTermination);
 #ifdef SKYWELL_WITH_GUI

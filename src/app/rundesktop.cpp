@@ -49,6 +49,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     });
     AppCore &core = run.core();
     QObject::connect(&requests, &RequestGate::messageReady, &core, &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::noticeReady,
+                     [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     QObject::connect(&core, &AppCore::restoreRequested, &window, &MainWindow::restore);
     QObject::connect(&core, &AppCore::quitRequested, &window, &MainWindow::closeWithoutAsking);
     QObject::connect(&window, &MainWindow::quitConfirmed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -21,6 +21,8 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
 
     run.start(prompter, commandLine, {});
     QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::noticeReady,
+                     [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     QObject::connect(&run.core(), &AppCore::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&requests, &RequestGate::terminationReady, qApp, &QCoreApplication::quit);
 

@@ -122,13 +122,16 @@ bool AppCore::importShow(const QString &path)
     });
 }
 
-void AppCore::handleMessage(int message, int code)
+void AppCore::handleMessage(int message, int code, const QString &importPath)
 {
     if (message == 1042 && code == 902) {
         Q_EMIT quitRequested();
     } else if (message == 1042 && code == 906) {
         Q_EMIT restoreRequested();
-        const QString path = m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey);
+        // The request names its file; "ImportFile" is shared by every second
+        // start and serves only a request that names none.
+        const QString path =
+            importPath.isEmpty() ? m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey) : importPath;
         if (!path.isEmpty())
             importShow(path);
     } else if (message == 1033 && code == 513) {

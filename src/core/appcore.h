@@ -60,8 +60,9 @@ public:
     // call twice.
     void shutdown();
 
-    // A request of a second start (message number and code).
-    void handleMessage(int message, int code);
+    // A request of a second start (message number, code and, for an import,
+    // the file it names).
+    void handleMessage(int message, int code, const QString &importPath = QString());
 
     // Imports a Show file: parse, editor step, add to the list on OK.
     bool importShow(const QString &path);

@@ -18,14 +18,19 @@ bool RequestGate::quitHeld() const
     return std::any_of(m_held.begin(), m_held.end(), isQuit);
 }
 
-void RequestGate::postMessage(int message, int code)
+void RequestGate::postMessage(int message, int code, const QString &importPath)
 {
-    post({message, code});
+    post({message, code, importPath, {}});
+}
+
+void RequestGate::postNotice(const QString &message, const QString &detail)
+{
+    post({-1, 0, message, detail});
 }
 
 void RequestGate::postTermination(int signalNumber)
 {
-    post({0, signalNumber});
+    post({0, signalNumber, {}, {}});
 }
 
 void RequestGate::post(Request request)
@@ -55,8 +60,10 @@ void RequestGate::drain()
         m_quitDelivered = isQuit(request);
         if (request.message == 0)
             Q_EMIT terminationReady(request.code);
+        else if (request.message < 0)
+            Q_EMIT noticeReady(request.text, request.detail);
         else
-            Q_EMIT messageReady(request.message, request.code);
+            Q_EMIT messageReady(request.message, request.code, request.text);
     }
     if (m_quitDelivered)
         m_held.clear();

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 
 namespace skywell
 {
@@ -19,8 +20,11 @@ class RequestGate final : public QObject
 public:
     using QObject::QObject;
 
-    // A second start's request (message and code, as the instance sends them).
-    void postMessage(int message, int code);
+    // A second start's request (message and code, as the instance sends
+    // them, and the file of an import).
+    void postMessage(int message, int code, const QString &importPath = QString());
+    // A line for the log (a refused request, ...), written once the log is open.
+    void postNotice(const QString &message, const QString &detail);
     void postTermination(int signalNumber);
     // From now on requests are handed on; the held ones go first. Call it
     // from the main loop (a zero timer started just before exec()).
@@ -31,7 +35,8 @@ public:
     bool quitHeld() const;
 
 Q_SIGNALS:
-    void messageReady(int message, int code);
+    void messageReady(int message, int code, const QString &importPath);
+    void noticeReady(const QString &message, const QString &detail);
     void terminationReady(int signalNumber);
     // The first quit request or termination signal arrived before open():
     // the start-up should close its boxes and ask nothing more.
@@ -39,8 +44,10 @@ Q_SIGNALS:
 
 private:
     struct Request {
-        int message = 0; // 0: a termination signal
+        int message = 0; // 0: a termination signal, -1: a notice
         int code = 0;
+        QString text; // the file of an import; a notice's message
+        QString detail;
     };
     void post(Request request);
     void drain();

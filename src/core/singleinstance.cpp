@@ -1,11 +1,17 @@
 #include "core/singleinstance.h"
 
-#include <QCryptographicHash>
+#include "core/instancefolders.h"
+#include "core/instanceprotocol.h"
+
 #include <QDeadlineTimer>
-#include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <algorithm>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace skywell
@@ -26,28 +32,32 @@ InstanceMessage messageFor(InstanceRequest request)
 
 namespace
 {
-QString runtimeFolder()
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime;
-    return QDir::tempPath();
-}
+// Seconds between checks that the socket is still in place.
+constexpr int kWatchMs = 2000;
+// A connection that sends no complete request within this time is closed.
+constexpr int kRequestTimeoutMs = 10000;
 
-QString instanceBaseName(const QString &programFolder)
+// The user id of the process at the other end of a local socket.
+bool peerUser(qintptr descriptor, uid_t &user)
 {
-    const QByteArray hash = QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-    return QStringLiteral("%1/skywell-%2-%3").arg(runtimeFolder()).arg(::getuid()).arg(QString::fromLatin1(hash));
+    struct ucred credentials {
+    };
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return false;
+    user = credentials.uid;
+    return true;
 }
 } // namespace
 
 SingleInstance::SingleInstance(const QString &programFolder, QObject *parent)
-    : QObject(parent), m_socketPath(instanceBaseName(programFolder) + QStringLiteral(".sock")),
-      m_lock(instanceBaseName(programFolder) + QStringLiteral(".lock"))
+    : QObject(parent), m_programFolder(programFolder), m_lock(programFolder)
 {
-    // A lock is stale only when its process is gone, never because of age:
-    // the program runs for weeks.
-    m_lock.setStaleLockTime(0);
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+        if (!stillListening())
+            listen();
+    });
 }
 
 SingleInstance::~SingleInstance()
@@ -56,70 +66,158 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim()
 {
-    if (!m_lock.tryLock(0))
+    switch (m_lock.acquire()) {
+    case ProgramFolderLock::State::Held:
+        break;
+    case ProgramFolderLock::State::Taken:
+        return Claim::Taken;
+    default:
+        return Claim::Failed;
+    }
+    listen();
+    m_watch.start();
+    return Claim::Claimed;
+}
+
+bool SingleInstance::stillListening() const
+{
+    if (!m_server || !m_server->isListening())
         return false;
-    // We hold the lock, so any socket file is a leftover of a crashed run.
+    // Another folder is the place now (the runtime folder came back or went).
+    if (instanceSocketPlace(m_programFolder).path != m_socketPath)
+        return false;
+    struct stat info {
+    };
+    return ::lstat(QFile::encodeName(m_socketPath).constData(), &info) == 0 && info.st_dev == m_socketDevice &&
+           info.st_ino == m_socketInode;
+}
+
+void SingleInstance::listen()
+{
+    if (m_server)
+        m_server->close();
+    const SocketPlace place = instanceSocketPlace(m_programFolder);
+    if (!place.error.isEmpty()) {
+        setListenProblem(place.error);
+        return;
+    }
+    m_socketPath = place.path;
+    // We hold the program folder's lock, so a socket file here is a
+    // leftover of an instance that ended without removing it.
     QLocalServer::removeServer(m_socketPath);
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
-    if (!m_server->listen(m_socketPath))
-        qWarning("Cannot listen for a second start on %s", qPrintable(m_socketPath));
-    return true;
+    connect(m_server.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    struct stat info {
+    };
+    if (!m_server->listen(m_socketPath)) {
+        setListenProblem(QStringLiteral("cannot listen on %1: %2").arg(m_socketPath, m_server->errorString()));
+    } else if (::lstat(QFile::encodeName(m_socketPath).constData(), &info) == 0) {
+        m_socketDevice = info.st_dev;
+        m_socketInode = info.st_ino;
+        setListenProblem(QString());
+    }
 }
 
-bool SingleInstance::anotherInstanceRuns()
+void SingleInstance::setListenProblem(const QString &problem)
 {
-    if (m_server)
-        return false;
-    if (!m_lock.tryLock(0))
-        return true;
-    m_lock.unlock();
-    return false;
+    if (problem == m_listenProblem)
+        return;
+    m_listenProblem = problem;
+    if (!problem.isEmpty())
+        Q_EMIT notice(QStringLiteral("A second start cannot reach this instance:"), problem);
 }
 
-void SingleInstance::acceptConnection()
+void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->canReadLine()) {
-                const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
-                bool okMessage = false;
-                bool okCode = false;
-                if (words.size() != 2)
-                    continue;
-                const int message = words[0].toInt(&okMessage);
-                const int code = words[1].toInt(&okCode);
-                if (okMessage && okCode)
-                    Q_EMIT messageReceived(message, code);
-            }
+        uid_t user = 0;
+        if (!peerUser(socket->socketDescriptor(), user) || user != ::geteuid()) {
+            refuse(socket, QStringLiteral("it came from user %1").arg(user));
+            continue;
+        }
+        socket->setReadBufferSize(kMaxRequestLineBytes);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        // The end of the connection before a whole line is a refusal too.
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { readRequest(socket); });
+        QTimer::singleShot(kRequestTimeoutMs, socket, [this, socket] {
+            if (socket->state() == QLocalSocket::ConnectedState)
+                refuse(socket, QStringLiteral("no request within %1 seconds").arg(kRequestTimeoutMs / 1000));
         });
     }
 }
 
-bool SingleInstance::send(InstanceRequest request, int waitMs) const
+void SingleInstance::readRequest(QLocalSocket *socket)
 {
+    const bool ended = socket->state() != QLocalSocket::ConnectedState;
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() >= kMaxRequestLineBytes)
+            refuse(socket, QStringLiteral("longer than %1 bytes").arg(kMaxRequestLineBytes));
+        else if (ended)
+            refuse(
+                socket,
+                QStringLiteral("the connection ended before a whole request (%1 bytes)").arg(socket->bytesAvailable()));
+        return;
+    }
+    const QByteArray line = socket->readLine(kMaxRequestLineBytes).chopped(1);
+    InstanceRequestLine request;
+    QString why;
+    if (!decodeRequestLine(line, request, why)) {
+        refuse(socket, why);
+        return;
+    }
+    // One request per connection: take it out, answer, close. The request
+    // is handled later, by whoever listens to messageReceived, never from
+    // inside this handler.
+    socket->disconnect(this);
+    socket->write(kRequestTakenReply);
+    socket->disconnectFromServer();
+    Q_EMIT messageReceived(request.message, request.code, request.importPath);
+}
+
+void SingleInstance::refuse(QLocalSocket *socket, const QString &why)
+{
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    Q_EMIT notice(QStringLiteral("Ignored a request from a second start:"), why);
+}
+
+QString SingleInstance::send(InstanceRequest request, const QString &importPath, int waitMs) const
+{
+    const SocketPlace place = instanceSocketPlace(m_programFolder);
+    if (!place.error.isEmpty())
+        return place.error;
     const InstanceMessage m = messageFor(request);
-    const QByteArray line = QByteArray::number(m.message) + ' ' + QByteArray::number(m.code) + '\n';
+    const QByteArray line = encodeRequestLine({m.message, m.code, importPath});
     // The running instance may hold its lock but not listen yet: retry a
     // little while.
     QDeadlineTimer deadline(waitMs);
+    QString lastError;
     do {
         QLocalSocket socket;
-        socket.connectToServer(m_socketPath);
-        if (socket.waitForConnected(500)) {
-            socket.write(line);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            if (sent)
-                return true;
+        socket.connectToServer(place.path);
+        if (!socket.waitForConnected(500)) {
+            lastError = QStringLiteral("%1: %2").arg(place.path, socket.errorString());
+            QThread::msleep(100);
+            continue;
         }
-        QThread::msleep(100);
+        uid_t user = 0;
+        if (!peerUser(socket.socketDescriptor(), user) || user != ::geteuid())
+            return QStringLiteral("%1 belongs to user %2, not to this user").arg(place.path).arg(user);
+        socket.write(line);
+        // The instance answers once it has taken the request.
+        while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
+               socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 2000)))) {
+        }
+        if (socket.canReadLine() && socket.readLine() == kRequestTakenReply)
+            return QString();
+        return QStringLiteral("%1: the running instance did not take the request").arg(place.path);
     } while (!deadline.hasExpired());
-    return false;
+    return lastError;
 }
 
 } // namespace skywell

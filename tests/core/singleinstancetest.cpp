@@ -1,104 +1,187 @@
 #include "core/singleinstance.h"
+#include "core/instanceprotocol.h"
 #include "support/eventloop.h"
 #include "support/tempenv.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 
 #include <gtest/gtest.h>
 #include <thread>
 
 using namespace skywell;
 using skywell::test::ScopedEnv;
-using skywell::test::TempFolder;
 using skywell::test::spinUntil;
+using skywell::test::TempFolder;
 
 namespace
 {
+struct Received {
+    int message = 0;
+    int code = 0;
+    QString importPath;
+};
+
 class SingleInstanceTest : public ::testing::Test
 {
 protected:
     TempFolder runtime;
     ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
-    const QString programFolder = QStringLiteral("/test/program/folder/");
+    TempFolder programFolder;
+
+    // Connects the instance's requests and log notices to lists.
+    void record(SingleInstance &instance)
+    {
+        QObject::connect(&instance, &SingleInstance::messageReceived,
+                         [this](int message, int code, const QString &path) {
+                             received.append({message, code, path});
+                         });
+        QObject::connect(&instance, &SingleInstance::notice, [this](const QString &message, const QString &detail) {
+            notices << message + QLatin1Char(' ') + detail;
+        });
+    }
+
+    // The sender blocks while it waits for the answer, so it runs on a
+    // thread of its own here; the receiver needs its event loop.
+    QString sendFromThread(const SingleInstance &sender, InstanceRequest request, const QString &path = {})
+    {
+        QString error = QStringLiteral("not sent");
+        bool done = false;
+        std::thread thread([&] {
+            error = sender.send(request, path);
+            done = true;
+        });
+        spinUntil([&] { return done; }, 10000);
+        thread.join();
+        return error;
+    }
+
+    QList<Received> received;
+    QStringList notices;
 };
 
 } // namespace
 
-TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOver)
+TEST_F(SingleInstanceTest, FirstClaimsSecondHandsOverWithTheImportFile)
 {
-    SingleInstance first(programFolder);
+    SingleInstance first(programFolder.path());
     EXPECT_FALSE(first.anotherInstanceRuns());
-    ASSERT_TRUE(first.claim());
-    QList<InstanceMessage> received;
-    QObject::connect(&first, &SingleInstance::messageReceived, [&received](int message, int code) {
-        received.append({message, code});
-    });
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::Claimed);
+    EXPECT_TRUE(first.listenProblem().isEmpty());
+    record(first);
 
-    SingleInstance second(programFolder);
+    SingleInstance second(programFolder.path());
     EXPECT_TRUE(second.anotherInstanceRuns());
-    EXPECT_FALSE(second.claim());
+    EXPECT_EQ(second.claim(), SingleInstance::Claim::Taken);
 
-    // The sender blocks while it writes, so it runs on a thread of its own
-    // here; the receiver needs its event loop.
-    bool sent = false;
-    std::thread sender([&] {
-        sent = second.send(InstanceRequest::Restore) && second.send(InstanceRequest::Import) &&
-               second.send(InstanceRequest::Quit);
-    });
-    EXPECT_TRUE(spinUntil([&] { return received.size() == 3; }));
-    sender.join();
-    EXPECT_TRUE(sent);
+    const QString odd = QStringLiteral("/tmp/a b\n%20 Zürich 100%.skw");
+    EXPECT_EQ(sendFromThread(second, InstanceRequest::Restore), QString());
+    EXPECT_EQ(sendFromThread(second, InstanceRequest::Import, odd), QString());
+    EXPECT_EQ(sendFromThread(second, InstanceRequest::Quit), QString());
     ASSERT_EQ(received.size(), 3);
     EXPECT_EQ(received[0].message, 1033);
     EXPECT_EQ(received[0].code, 513);
     EXPECT_EQ(received[1].message, 1042);
     EXPECT_EQ(received[1].code, 906);
+    EXPECT_EQ(received[1].importPath, odd);
     EXPECT_EQ(received[2].message, 1042);
     EXPECT_EQ(received[2].code, 902);
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(SingleInstanceTest, OtherProgramFoldersAreOtherInstances)
 {
-    SingleInstance first(programFolder);
-    ASSERT_TRUE(first.claim());
-    SingleInstance elsewhere(QStringLiteral("/another/folder/"));
-    EXPECT_TRUE(elsewhere.claim());
+    SingleInstance first(programFolder.path());
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::Claimed);
+    TempFolder elsewhere;
+    SingleInstance other(elsewhere.path());
+    EXPECT_EQ(other.claim(), SingleInstance::Claim::Claimed);
 }
 
-TEST_F(SingleInstanceTest, NobodyToTalkTo)
+TEST_F(SingleInstanceTest, NobodyToTalkToIsAnError)
 {
-    SingleInstance lonely(programFolder);
-    EXPECT_FALSE(lonely.send(InstanceRequest::Quit, 300));
+    SingleInstance lonely(programFolder.path());
+    EXPECT_FALSE(lonely.send(InstanceRequest::Quit, QString(), 300).isEmpty());
 }
 
-TEST_F(SingleInstanceTest, LeftoversOfACrashedInstanceAreTakenOver)
+// A killed instance leaves an empty lock file and a socket nobody listens on.
+TEST_F(SingleInstanceTest, LeftoversOfAKilledInstanceAreTakenOver)
 {
     QString socketPath;
     {
-        SingleInstance crashed(programFolder);
-        socketPath = crashed.socketPath();
+        SingleInstance killed(programFolder.path());
+        ASSERT_EQ(killed.claim(), SingleInstance::Claim::Claimed);
+        socketPath = killed.socketPath();
     }
-    // A socket file nobody listens on and a lock file of a process that is
-    // gone, as a killed instance leaves them.
     QFile socketFile(socketPath);
     ASSERT_TRUE(socketFile.open(QIODevice::WriteOnly));
     socketFile.close();
-    QString lockPath = socketPath;
-    lockPath.replace(QStringLiteral(".sock"), QStringLiteral(".lock"));
-    QFile lockFile(lockPath);
-    ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly));
-    lockFile.write("999999\nskywell\n\n");
+    QFile lockFile(programFolder.file(QStringLiteral("skywell.lock")));
+    ASSERT_TRUE(lockFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
     lockFile.close();
 
-    SingleInstance next(programFolder);
+    SingleInstance next(programFolder.path());
     EXPECT_FALSE(next.anotherInstanceRuns());
-    ASSERT_TRUE(next.claim());
-    bool got = false;
-    QObject::connect(&next, &SingleInstance::messageReceived, [&got](int, int) { got = true; });
-    SingleInstance sender(programFolder);
-    std::thread t([&] { sender.send(InstanceRequest::Restore); });
-    EXPECT_TRUE(spinUntil([&] { return got; }));
-    t.join();
+    ASSERT_EQ(next.claim(), SingleInstance::Claim::Claimed);
+    record(next);
+    SingleInstance sender(programFolder.path());
+    EXPECT_EQ(sendFromThread(sender, InstanceRequest::Restore), QString());
+    EXPECT_EQ(received.size(), 1);
+}
+
+// Whatever a process of this user writes to the socket, the instance says
+// so in the log and goes on taking requests.
+TEST_F(SingleInstanceTest, NonsenseOnTheSocketIsRefusedAndTheInstanceGoesOn)
+{
+    SingleInstance instance(programFolder.path());
+    ASSERT_EQ(instance.claim(), SingleInstance::Claim::Claimed);
+    record(instance);
+
+    const QList<QByteArray> nonsense = {
+        QByteArray(),                              // nothing, then the end
+        QByteArray("hello\n"),                     // not a request
+        QByteArray("1042 906 \n"),                 // an import without a file
+        QByteArray("1042 906 a%00b\n"),            // a file name with a zero byte
+        QByteArray(3 * kMaxRequestLineBytes, 'x'), // far too long, no line end
+        QByteArray("1033\0 513\n", 10),            // binary
+        QByteArray("1042 906 /a/b c d\n"),         // too many words
+    };
+    for (const QByteArray &bytes : nonsense) {
+        const int before = int(notices.size());
+        QLocalSocket socket;
+        socket.connectToServer(instance.socketPath());
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write(bytes);
+        socket.flush();
+        spinUntil([&] { return false; }, 50);
+        socket.disconnectFromServer();
+        EXPECT_TRUE(spinUntil([&] { return notices.size() > before; }, 5000)) << bytes.left(40).toStdString();
+    }
+    EXPECT_TRUE(received.isEmpty());
+    for (const QString &notice : std::as_const(notices))
+        EXPECT_TRUE(notice.startsWith(QStringLiteral("Ignored a request from a second start:")))
+            << notice.toStdString();
+
+    SingleInstance sender(programFolder.path());
+    EXPECT_EQ(sendFromThread(sender, InstanceRequest::Restore), QString());
+    EXPECT_EQ(received.size(), 1);
+}
+
+// A logout removes the runtime folder: the instance listens again, in the
+// folder a second start now looks in, and stays the only one.
+TEST_F(SingleInstanceTest, ListensAgainWhenTheRuntimeFolderGoes)
+{
+    TempFolder tmp;
+    ScopedEnv tmpEnv{"TMPDIR", tmp.path().toUtf8()};
+    SingleInstance instance(programFolder.path());
+    ASSERT_EQ(instance.claim(), SingleInstance::Claim::Claimed);
+    record(instance);
+    ASSERT_TRUE(QDir(runtime.path()).removeRecursively());
+
+    SingleInstance second(programFolder.path());
+    EXPECT_EQ(second.claim(), SingleInstance::Claim::Taken);
+    EXPECT_TRUE(spinUntil([&] { return instance.socketPath().startsWith(tmp.path()); }, 5000));
+    EXPECT_EQ(sendFromThread(second, InstanceRequest::Restore), QString());
+    EXPECT_EQ(received.size(), 1);
 }
