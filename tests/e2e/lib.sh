@@ -64,3 +64,13 @@ wait_gone() {
   done
   fail "process $pid still runs after $seconds s"
 }
+
+# Waits for the program started in the background (SKYWELL_PID) to end by
+# itself, checks that it ended cleanly, and reports WHAT as passed.
+ended_cleanly() {
+  wait_gone "$SKYWELL_PID" 10
+  local status=0
+  wait "$SKYWELL_PID" || status=$?
+  [ "$status" -eq 0 ] || fail "$1: exit status $status"
+  pass "$1"
+}

@@ -31,14 +31,6 @@ import_with_box() {
   true
 }
 
-ended_cleanly() {
-  wait_gone "$SKYWELL_PID" 10
-  local status=0
-  wait "$SKYWELL_PID" || status=$?
-  [ "$status" -eq 0 ] || fail "$1: exit status $status"
-  pass "$1"
-}
-
 export QT_QPA_PLATFORM=offscreen
 for file in early.skw broken.skw; do
   rm -f "${SKYWELL_HOME}Skywell5.dat"

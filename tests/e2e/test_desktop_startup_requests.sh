@@ -20,15 +20,6 @@ start_desktop() {
   E2E_PIDS+=("$SKYWELL_PID")
 }
 
-# Waits for the desktop run to end by itself and checks it ended cleanly.
-ended_cleanly() {
-  wait_gone "$SKYWELL_PID" 10
-  local status=0
-  wait "$SKYWELL_PID" || status=$?
-  [ "$status" -eq 0 ] || fail "$1: exit status $status"
-  pass "$1"
-}
-
 # During the splash (it shows for three seconds).
 hint_off
 start_desktop
