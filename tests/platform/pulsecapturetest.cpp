@@ -165,21 +165,29 @@ TEST(PulseCapture, SurvivesSourceDisappearing)
     library.StopACMRecord();
 }
 
+// Capture from a PulseAudio server of the test's own, recording already.
+struct OwnServerCapture : ::testing::Test {
+    PrivatePulseServer server;
+    std::unique_ptr<ScopedEnv> address;
+    PulseSourceChoice choice;
+    PulseCaptureDevice device{choice};
+    CaptureLibrary library{device};
+    LevelDrain drain{library};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start());
+        address = std::make_unique<ScopedEnv>("PULSE_SERVER", server.address().toLocal8Bit());
+        library.InitACM([this] { drain(); });
+        library.StartACMRecord(QStringLiteral("Default Device"));
+        ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
+    }
+};
+
 // The server going away mid-recording: no crash, blocks stop, and capture
 // connects again by itself once the server is back.
-TEST(PulseCapture, ReconnectsWhenTheServerComesBack)
+TEST_F(OwnServerCapture, ReconnectsWhenTheServerComesBack)
 {
-    PrivatePulseServer server;
-    ASSERT_TRUE(server.start());
-    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
-
-    PulseSourceChoice choice;
-    PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
-    LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
-    library.StartACMRecord(QStringLiteral("Default Device"));
-    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
 
     server.stop();
     spinUntil([] { return false; }, 1500);
@@ -227,21 +235,10 @@ TEST(PulseCapture, StopReturnsPromptlyWithTheSinkSuspended)
 // A server stopped by SIGSTOP takes connections and answers nothing.
 // stop() returns promptly while capture waits for audio on a stream made
 // before, and while it tries to connect anew.
-TEST(PulseCapture, StopReturnsPromptlyWhileTheServerIsFrozen)
+TEST_F(OwnServerCapture, StopReturnsPromptlyWhileTheServerIsFrozen)
 {
-    PrivatePulseServer server;
-    ASSERT_TRUE(server.start());
-    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
-    PulseSourceChoice choice;
-    PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
-    LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
-
-    library.StartACMRecord(QStringLiteral("Default Device"));
-    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
     ASSERT_TRUE(server.freeze());
-    Deadline thaw(std::chrono::seconds(15), [&server] { server.thaw(); });
+    Deadline thaw(std::chrono::seconds(15), [this] { server.thaw(); });
     pause(500);
     EXPECT_LT(timedStop(library), kStopBoundSeconds) << "stopped while reading";
 
@@ -257,19 +254,8 @@ TEST(PulseCapture, StopReturnsPromptlyWhileTheServerIsFrozen)
 // A server frozen in the middle of a recording counts as gone: capture
 // gives up the connection and tries again once a second, and records again
 // once the server goes on.
-TEST(PulseCapture, RecordsAgainAfterTheServerWasFrozen)
+TEST_F(OwnServerCapture, RecordsAgainAfterTheServerWasFrozen)
 {
-    PrivatePulseServer server;
-    ASSERT_TRUE(server.start());
-    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
-    PulseSourceChoice choice;
-    PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
-    LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
-
-    library.StartACMRecord(QStringLiteral("Default Device"));
-    ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
     ASSERT_TRUE(server.freeze());
     pause(6000);
     ASSERT_TRUE(server.thaw());
