@@ -35,7 +35,7 @@ int g_minutes = 60;
 
 // Ten seconds of programme-like audio (drifting tones, a beat and a little
 // noise), cut into 100 ms blocks and played round and round.
-std::vector<AcmBlock> makeBlocks(std::uint32_t rate)
+std::vector<CaptureBlock> makeBlocks(std::uint32_t rate)
 {
     const WaveFormat format = WaveFormat::pcm(rate, 2, 16);
     const std::size_t frames = std::size_t(rate) * kLoopSeconds;
@@ -53,7 +53,7 @@ std::vector<AcmBlock> makeBlocks(std::uint32_t rate)
         values[2 * i] = std::int16_t(std::lround(std::clamp(left, -1.0, 1.0) * 32767));
         values[2 * i + 1] = std::int16_t(std::lround(std::clamp(right, -1.0, 1.0) * 32767));
     }
-    std::vector<AcmBlock> blocks;
+    std::vector<CaptureBlock> blocks;
     const std::size_t step = rate / 10;
     for (std::size_t at = 0; at < frames; at += step)
         blocks.emplace_back(format, values.data() + 2 * at, std::uint32_t(step * 4));
@@ -84,12 +84,12 @@ void print(const char *name, double value)
 }
 
 // The floor: the same blocks written with write() to a file.
-double plainWriteSeconds(const std::vector<AcmBlock> &blocks, const QString &path)
+double plainWriteSeconds(const std::vector<CaptureBlock> &blocks, const QString &path)
 {
     const double start = wallSeconds();
     const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     for (std::size_t i = 0; i < blockCount(); ++i) {
-        const AcmBlock &b = blocks[i % blocks.size()];
+        const CaptureBlock &b = blocks[i % blocks.size()];
         if (::write(fd, b.samples(), b.sampleBytes()) != ssize_t(b.sampleBytes()))
             std::fprintf(stderr, "plain write failed\n");
     }
@@ -99,15 +99,15 @@ double plainWriteSeconds(const std::vector<AcmBlock> &blocks, const QString &pat
     return seconds;
 }
 
-double wavWriterSeconds(const std::vector<AcmBlock> &blocks, const QString &path, bool cpu)
+double wavWriterSeconds(const std::vector<CaptureBlock> &blocks, const QString &path, bool cpu)
 {
     ScriptedPrompter prompter;
     const double start = cpu ? cpuSeconds() : wallSeconds();
-    WAVWriter writer(prompter);
-    writer.OpenWAVOutput(path, blocks.front(), true);
+    WavWriter writer(prompter);
+    writer.open(path, blocks.front(), true);
     for (std::size_t i = 0; i < blockCount(); ++i)
-        writer.WriteWAVBlock(blocks[i % blocks.size()]);
-    writer.CloseWAVOutput();
+        writer.write(blocks[i % blocks.size()]);
+    writer.close();
     const double seconds = (cpu ? cpuSeconds() : wallSeconds()) - start;
     ::unlink(path.toLocal8Bit().constData());
     if (!prompter.prompts().isEmpty())
@@ -115,15 +115,15 @@ double wavWriterSeconds(const std::vector<AcmBlock> &blocks, const QString &path
     return seconds;
 }
 
-double mp3WriterCpu(const std::vector<AcmBlock> &blocks, const QString &path, int quality)
+double mp3WriterCpu(const std::vector<CaptureBlock> &blocks, const QString &path, int quality)
 {
     ScriptedPrompter prompter;
     const double start = cpuSeconds();
-    MP3Writer writer(prompter);
-    writer.OpenMP3Output(path, blocks.front(), quality);
+    Mp3Writer writer(prompter);
+    writer.open(path, blocks.front(), quality);
     for (std::size_t i = 0; i < blockCount(); ++i)
-        writer.WriteMP3Block(blocks[i % blocks.size()]);
-    writer.CloseMP3Output(QStringLiteral("bench"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1);
+        writer.write(blocks[i % blocks.size()]);
+    writer.close(QStringLiteral("bench"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1);
     const double seconds = cpuSeconds() - start;
     ::unlink(path.toLocal8Bit().constData());
     return seconds;
@@ -131,7 +131,7 @@ double mp3WriterCpu(const std::vector<AcmBlock> &blocks, const QString &path, in
 
 // Debian's lame fed the same audio as a WAV stream on its standard input;
 // its own CPU time (user + system) as the kernel accounts it.
-double lameCpu(const std::vector<AcmBlock> &blocks, const QString &path, const std::vector<std::string> &options)
+double lameCpu(const std::vector<CaptureBlock> &blocks, const QString &path, const std::vector<std::string> &options)
 {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
@@ -159,7 +159,7 @@ double lameCpu(const std::vector<AcmBlock> &blocks, const QString &path, const s
     const std::vector<std::uint8_t> header = wavHeader(blocks.front().format(), dataBytes);
     bool ok = ::write(pipeFds[1], header.data(), header.size()) == ssize_t(header.size());
     for (std::size_t i = 0; ok && i < blockCount(); ++i) {
-        const AcmBlock &b = blocks[i % blocks.size()];
+        const CaptureBlock &b = blocks[i % blocks.size()];
         const std::uint8_t *at = b.samples();
         std::size_t left = b.sampleBytes();
         while (ok && left > 0) {
@@ -193,7 +193,7 @@ int main(int argc, char **argv)
         g_minutes = std::max(1, std::atoi(argv[2]));
     print("audio-minutes", g_minutes);
 
-    const std::vector<AcmBlock> cd = makeBlocks(44100);
+    const std::vector<CaptureBlock> cd = makeBlocks(44100);
     // WAV pass-through against the plain write() floor, alternated; the
     // better of two runs of each, since these machines drift.
     double floorBest = 1e9, oursBest = 1e9;
@@ -206,7 +206,7 @@ int main(int argc, char **argv)
     print("wav-passthrough-vs-write", floorBest / oursBest);
 
     {
-        const std::vector<AcmBlock> dat = makeBlocks(48000);
+        const std::vector<CaptureBlock> dat = makeBlocks(48000);
         const double cpu = wavWriterSeconds(dat, dir + QStringLiteral("from48k.wav"), true);
         print("wav-from-48k-cpu-seconds", cpu);
         print("wav-from-48k-times-realtime", g_minutes * 60.0 / cpu);

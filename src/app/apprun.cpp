@@ -26,12 +26,12 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log); });
     m_core->openRun();
 
-    LoadMP3Encoder(prompter);
+    checkMp3Encoder(prompter);
     // Until recordings run, captured blocks are given straight back.
-    m_capture.InitACM([this] {
-        AcmBlock *block = nullptr;
-        while (m_capture.GetNextACMBlock(block))
-            m_capture.FreeACMBlock(block);
+    m_capture.init([this] {
+        CaptureBlock *block = nullptr;
+        while (m_capture.takeBlock(block))
+            m_capture.release(block);
     });
 
     m_core->start();
@@ -49,7 +49,7 @@ void AppRun::shutdown()
         m_mixer->restoreSourceVolumes();
     if (m_core)
         m_core->shutdown();
-    m_capture.DeinitACM();
+    m_capture.shutdown();
 }
 
 } // namespace skywell

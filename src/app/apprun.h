@@ -6,7 +6,7 @@
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
 #include "platform/pulsemixer.h"
-#include "recording/capturelibrary.h"
+#include "recording/capturequeue.h"
 
 #include <QString>
 #include <memory>
@@ -46,7 +46,7 @@ private:
     ActivityLog m_log;
     PulseSourceChoice m_sourceChoice;
     PulseCaptureDevice m_captureDevice{m_sourceChoice};
-    CaptureLibrary m_capture{m_captureDevice};
+    CaptureQueue m_capture{m_captureDevice};
     PulseMixer m_mixerBackend{m_sourceChoice};
     std::unique_ptr<AppCore> m_core;
     std::unique_ptr<Mixer> m_mixer;

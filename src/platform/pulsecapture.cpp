@@ -35,7 +35,7 @@ public:
             m_filled += n;
             bytes -= n;
             if (m_filled == m_buffer.size()) {
-                m_sink(std::make_unique<AcmBlock>(m_format, m_buffer.data(), std::uint32_t(m_buffer.size())));
+                m_sink(std::make_unique<CaptureBlock>(m_format, m_buffer.data(), std::uint32_t(m_buffer.size())));
                 m_filled = 0;
             }
         }

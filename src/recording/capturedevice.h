@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/acmblock.h"
+#include "recording/captureblock.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,7 +14,7 @@ namespace skywell
 class CaptureDevice
 {
 public:
-    using BlockSink = std::function<void(AcmBlockPtr)>;
+    using BlockSink = std::function<void(CaptureBlockPtr)>;
 
     virtual ~CaptureDevice() = default;
 

@@ -72,7 +72,7 @@ void FileCaptureDevice::run(BlockSink sink)
                 if (m_stop)
                     return;
             }
-            sink(std::make_unique<AcmBlock>(format, wav->samples.constData() + at, bytes));
+            sink(std::make_unique<CaptureBlock>(format, wav->samples.constData() + at, bytes));
         }
     }
     {

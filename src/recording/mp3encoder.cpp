@@ -70,7 +70,7 @@ std::vector<std::uint8_t> Mp3Encoder::infoFrame()
     return frame;
 }
 
-bool LoadMP3Encoder(Prompter &prompter)
+bool checkMp3Encoder(Prompter &prompter)
 {
     lame_global_flags *probe = lame_init();
     if (!probe) {

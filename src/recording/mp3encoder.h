@@ -50,6 +50,6 @@ private:
 // silence. Shows "Error loading MP3 encoder DLL." when no encoder can be
 // made and "Unable to get MP3 encoder DLL interfaces." when it does not
 // encode (both "Fatal Error"). The program goes on either way.
-bool LoadMP3Encoder(Prompter &prompter);
+bool checkMp3Encoder(Prompter &prompter);
 
 } // namespace skywell

@@ -10,13 +10,13 @@
 namespace skywell
 {
 
-MP3Writer::MP3Writer(Prompter &prompter) : m_prompter(prompter)
+Mp3Writer::Mp3Writer(Prompter &prompter) : m_prompter(prompter)
 {
 }
 
-MP3Writer::~MP3Writer() = default;
+Mp3Writer::~Mp3Writer() = default;
 
-bool MP3Writer::OpenMP3Output(const QString &path, const AcmBlock &block, int quality)
+bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality)
 {
     m_encoder.reset();
     m_count = 0;
@@ -43,7 +43,7 @@ bool MP3Writer::OpenMP3Output(const QString &path, const AcmBlock &block, int qu
     return true;
 }
 
-bool MP3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
+bool Mp3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
 {
     if (bytes == 0)
         return true;
@@ -58,7 +58,7 @@ bool MP3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
     return true;
 }
 
-void MP3Writer::noteWriteError()
+void Mp3Writer::noteWriteError()
 {
     // One message per file, not one per block of a full disk.
     if (!m_writeFailed)
@@ -66,13 +66,13 @@ void MP3Writer::noteWriteError()
     m_writeFailed = true;
 }
 
-void MP3Writer::abandon()
+void Mp3Writer::abandon()
 {
     m_encoder.reset();
     m_outBuffer.clear();
 }
 
-bool MP3Writer::WriteMP3Block(const AcmBlock &block)
+bool Mp3Writer::write(const CaptureBlock &block)
 {
     if (!m_encoder || !m_file.isOpen() || !block.isConsistent())
         return false;
@@ -96,8 +96,7 @@ bool MP3Writer::WriteMP3Block(const AcmBlock &block)
     return ok;
 }
 
-std::uint32_t MP3Writer::CloseMP3Output(const QString &title, const QString &artist, const QString &album,
-                                        int trackNumber)
+std::uint32_t Mp3Writer::close(const QString &title, const QString &artist, const QString &album, int trackNumber)
 {
     if (!m_encoder) {
         // Never opened, or the encoder failed: nothing more to finish.

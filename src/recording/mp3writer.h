@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/acmblock.h"
+#include "recording/captureblock.h"
 #include "recording/outputfile.h"
 
 #include <QString>
@@ -22,23 +22,23 @@ class Prompter;
 // blocks, the close's last frames, the Info header and the tag are still
 // written. After an encoder failure the writer refuses every later block
 // and the close, without touching the encoder again.
-class MP3Writer final
+class Mp3Writer final
 {
 public:
     static constexpr std::size_t kMinOutBuffer = 51200;
 
-    explicit MP3Writer(Prompter &prompter);
-    ~MP3Writer();
-    MP3Writer(const MP3Writer &) = delete;
-    MP3Writer &operator=(const MP3Writer &) = delete;
+    explicit Mp3Writer(Prompter &prompter);
+    ~Mp3Writer();
+    Mp3Writer(const Mp3Writer &) = delete;
+    Mp3Writer &operator=(const Mp3Writer &) = delete;
 
     // quality: 0 AM, 1 FM, 2 CD (see mp3ConfigFor).
-    bool OpenMP3Output(const QString &path, const AcmBlock &block, int quality);
-    bool WriteMP3Block(const AcmBlock &block);
+    bool open(const QString &path, const CaptureBlock &block, int quality);
+    bool write(const CaptureBlock &block);
     // Ends the stream, writes the tag; returns the encoded bytes in the file.
     // 0: nothing was written, the encoder failed or the file was lost at
     // close. Nonzero with hadWriteError(): kept, but may be damaged.
-    std::uint32_t CloseMP3Output(const QString &title, const QString &artist, const QString &album, int trackNumber);
+    std::uint32_t close(const QString &title, const QString &artist, const QString &album, int trackNumber);
     // Some write to this file failed (and was reported); cleared by the
     // next open.
     bool hadWriteError() const { return m_writeFailed; }

@@ -14,14 +14,14 @@ namespace
 {
 constexpr std::uint32_t kCdRate = 44100;
 // Stereo 16-bit frames that fit in the work buffer.
-constexpr std::size_t kWorkFrames = WAVWriter::kWorkBufferBytes / 4;
+constexpr std::size_t kWorkFrames = WavWriter::kWorkBufferBytes / 4;
 
 // The limit in whole frames of the format, and even: RIFF pads an odd
 // chunk with a byte the sizes would then have to count.
 std::uint32_t limitFor(const WaveFormat &format, std::uint32_t requested)
 {
     const std::uint32_t align = std::max<std::uint32_t>(format.blockAlign, 1);
-    std::uint32_t limit = std::min(requested, WAVWriter::kMaxDataBytes) / align * align;
+    std::uint32_t limit = std::min(requested, WavWriter::kMaxDataBytes) / align * align;
     if (limit % 2 != 0)
         limit = limit >= align ? limit - align : 0;
     return limit;
@@ -30,7 +30,7 @@ std::uint32_t limitFor(const WaveFormat &format, std::uint32_t requested)
 
 std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t dataBytes)
 {
-    std::vector<std::uint8_t> h(WAVWriter::kHeaderBytes, 0);
+    std::vector<std::uint8_t> h(WavWriter::kHeaderBytes, 0);
     std::memcpy(h.data(), "RIFF", 4);
     putU32(h.data() + 4, dataBytes + 36);
     std::memcpy(h.data() + 8, "WAVE", 4);
@@ -47,13 +47,13 @@ std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t data
     return h;
 }
 
-WAVWriter::WAVWriter(Prompter &prompter, std::uint32_t dataLimit) : m_prompter(prompter), m_requestedLimit(dataLimit)
+WavWriter::WavWriter(Prompter &prompter, std::uint32_t dataLimit) : m_prompter(prompter), m_requestedLimit(dataLimit)
 {
 }
 
-WAVWriter::~WAVWriter() = default;
+WavWriter::~WavWriter() = default;
 
-bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool convert)
+bool WavWriter::open(const QString &path, const CaptureBlock &block, bool convert)
 {
     m_workBuffer.assign(kWorkBufferBytes, 0);
     m_dataBytes = 0;
@@ -94,7 +94,7 @@ bool WAVWriter::OpenWAVOutput(const QString &path, const AcmBlock &block, bool c
     return true;
 }
 
-std::uint64_t WAVWriter::projectedBytes(std::uint64_t moreSourceBytes) const
+std::uint64_t WavWriter::projectedBytes(std::uint64_t moreSourceBytes) const
 {
     if (!m_convert)
         return std::uint64_t(m_dataBytes) + moreSourceBytes;
@@ -109,25 +109,25 @@ std::uint64_t WAVWriter::projectedBytes(std::uint64_t moreSourceBytes) const
     return std::max<std::uint64_t>(m_dataBytes, frames * 4);
 }
 
-bool WAVWriter::wouldExceedLimit(const AcmBlock &block) const
+bool WavWriter::wouldExceedLimit(const CaptureBlock &block) const
 {
     return m_file.isOpen() && projectedBytes(block.sampleBytes()) > m_limit;
 }
 
-std::uint64_t WAVWriter::bytesLeft() const
+std::uint64_t WavWriter::bytesLeft() const
 {
     const std::uint64_t projected = projectedBytes(0);
     return projected < m_limit ? m_limit - projected : 0;
 }
 
-void WAVWriter::refuseAtLimit()
+void WavWriter::refuseAtLimit()
 {
     if (!m_limitReached)
         m_prompter.fatal(QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
     m_limitReached = true;
 }
 
-bool WAVWriter::writeSamples(const void *data, std::size_t bytes)
+bool WavWriter::writeSamples(const void *data, std::size_t bytes)
 {
     // The last guard of the header's sizes; blocks are checked before they
     // reach the converter, so this refuses nothing in practice.
@@ -147,7 +147,7 @@ bool WAVWriter::writeSamples(const void *data, std::size_t bytes)
     return true;
 }
 
-bool WAVWriter::drainConverter()
+bool WavWriter::drainConverter()
 {
     auto *stereo = reinterpret_cast<std::int16_t *>(m_workBuffer.data());
     const int channels = m_source.channels;
@@ -162,7 +162,7 @@ bool WAVWriter::drainConverter()
     }
 }
 
-bool WAVWriter::writeConverted(const std::uint8_t *samples, std::size_t bytes)
+bool WavWriter::writeConverted(const std::uint8_t *samples, std::size_t bytes)
 {
     const int channels = m_source.channels;
     const std::size_t frameBytes = std::size_t(channels) * (m_source.bitsPerSample / 8);
@@ -185,7 +185,7 @@ bool WAVWriter::writeConverted(const std::uint8_t *samples, std::size_t bytes)
     return true;
 }
 
-bool WAVWriter::WriteWAVBlock(const AcmBlock &block)
+bool WavWriter::write(const CaptureBlock &block)
 {
     if (!m_file.isOpen() || !block.isConsistent())
         return false;
@@ -199,7 +199,7 @@ bool WAVWriter::WriteWAVBlock(const AcmBlock &block)
     return writeConverted(block.samples(), block.sampleBytes());
 }
 
-std::uint32_t WAVWriter::CloseWAVOutput()
+std::uint32_t WavWriter::close()
 {
     if (m_converter && m_file.isOpen()) {
         m_converter->flush();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/acmblock.h"
+#include "recording/captureblock.h"
 #include "recording/outputfile.h"
 
 #include <QString>
@@ -27,7 +27,7 @@ class RateConverter;
 // samples (about 6.7 hours of CD audio): a block that would cross the
 // limit is refused whole and reported once. Whoever feeds the writer asks
 // wouldExceedLimit() before each block and starts a new file instead.
-class WAVWriter final
+class WavWriter final
 {
 public:
     static constexpr std::size_t kWorkBufferBytes = 48000;
@@ -41,29 +41,29 @@ public:
 
     // dataLimit lowers the limit (tests use a few megabytes); it is rounded
     // down to whole frames of the output format at open.
-    explicit WAVWriter(Prompter &prompter, std::uint32_t dataLimit = kMaxDataBytes);
-    ~WAVWriter();
-    WAVWriter(const WAVWriter &) = delete;
-    WAVWriter &operator=(const WAVWriter &) = delete;
+    explicit WavWriter(Prompter &prompter, std::uint32_t dataLimit = kMaxDataBytes);
+    ~WavWriter();
+    WavWriter(const WavWriter &) = delete;
+    WavWriter &operator=(const WavWriter &) = delete;
 
     // Opens on the stream's first block. A file that cannot be created
     // returns false without a message (the caller tries another name).
-    bool OpenWAVOutput(const QString &path, const AcmBlock &block, bool convert);
+    bool open(const QString &path, const CaptureBlock &block, bool convert);
     // Writes the block's samples. A block whose sample count claims more
     // bytes than it holds is refused, and so is a block that would take the
     // file past its size limit ("Fatal Error" once per file).
-    bool WriteWAVBlock(const AcmBlock &block);
+    bool write(const CaptureBlock &block);
     // Whether writing this block could take the file past its size limit,
     // counting for a converting stream everything the converter will still
     // give out at close. False when no file is open.
-    bool wouldExceedLimit(const AcmBlock &block) const;
+    bool wouldExceedLimit(const CaptureBlock &block) const;
     // Sample bytes the file can still take (for a converting stream less
     // what the converter holds back for the close).
     std::uint64_t bytesLeft() const;
     // Completes the header; returns the sample bytes in the file. 0: none,
     // or the header could not be completed or the file was lost at close.
     // Nonzero with hadWriteError(): kept, but may be damaged.
-    std::uint32_t CloseWAVOutput();
+    std::uint32_t close();
     // Some write to this file failed, or a block was refused at the size
     // limit (and was reported); cleared by the next open.
     bool hadWriteError() const { return m_writeFailed || m_limitReached; }

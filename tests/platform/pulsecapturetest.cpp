@@ -2,7 +2,7 @@
 #include "platform/pulsedevices.h"
 #include "platform/pulsetestserver.h"
 #include "recording/audiofixtures.h"
-#include "recording/capturelibrary.h"
+#include "recording/capturequeue.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
@@ -25,14 +25,14 @@ namespace
 {
 
 struct LevelDrain {
-    CaptureLibrary &library;
+    CaptureQueue &library;
     int blocks = 0;
     int loudBlocks = 0;
     bool formatsRight = true;
     void operator()()
     {
-        AcmBlock *block = nullptr;
-        while (library.GetNextACMBlock(block)) {
+        CaptureBlock *block = nullptr;
+        while (library.takeBlock(block)) {
             ++blocks;
             // 16-bit stereo at the source's own rate (PipeWire runs at
             // 48 kHz), 100 ms a block.
@@ -48,7 +48,7 @@ struct LevelDrain {
             }
             if (hi - lo > 2048)
                 ++loudBlocks;
-            library.FreeACMBlock(block);
+            library.release(block);
         }
     }
 };
@@ -87,10 +87,10 @@ private:
 };
 
 // Seconds that stop() took.
-double timedStop(CaptureLibrary &library)
+double timedStop(CaptureQueue &library)
 {
     const auto start = std::chrono::steady_clock::now();
-    library.StopACMRecord();
+    library.stop();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -116,17 +116,17 @@ TEST(PulseCapture, RecordsToneFromSinkMonitor)
     PulseSourceChoice choice;
     choice.set(sink.monitor());
     PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
+    CaptureQueue library(device);
     LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
+    library.init([&drain] { drain(); });
 
     QString name;
     QStringList names;
-    for (bool more = library.GetFirstACMDevice(name); more; more = library.GetNextACMDevice(name))
+    for (bool more = library.firstDevice(name); more; more = library.nextDevice(name))
         names << name;
     EXPECT_TRUE(names.contains(sink.name())) << names.join(QLatin1Char(',')).toStdString();
 
-    library.StartACMRecord(QStringLiteral("Default Device"));
+    library.start(QStringLiteral("Default Device"));
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
 
     TempFolder dir;
@@ -136,7 +136,7 @@ TEST(PulseCapture, RecordsToneFromSinkMonitor)
     player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink.name(), dir.file(QStringLiteral("tone.wav"))});
     EXPECT_TRUE(spinUntil([&] { return drain.loudBlocks >= 5; }, 15000));
     player.waitForFinished(10000);
-    library.StopACMRecord();
+    library.stop();
     EXPECT_TRUE(drain.formatsRight);
 }
 
@@ -153,16 +153,16 @@ TEST(PulseCapture, SurvivesSourceDisappearing)
     PulseSourceChoice choice;
     choice.set(sink->monitor());
     PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
+    CaptureQueue library(device);
     LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
-    library.StartACMRecord(name);
+    library.init([&drain] { drain(); });
+    library.start(name);
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 2; }, 10000));
     sink.reset();
     const int before = drain.blocks;
     EXPECT_TRUE(spinUntil([&] { return drain.blocks >= before + 10; }, 10000));
     EXPECT_TRUE(library.isRecording());
-    library.StopACMRecord();
+    library.stop();
 }
 
 // Capture from a PulseAudio server of the test's own, recording already.
@@ -171,15 +171,15 @@ struct OwnServerCapture : ::testing::Test {
     std::unique_ptr<ScopedEnv> address;
     PulseSourceChoice choice;
     PulseCaptureDevice device{choice};
-    CaptureLibrary library{device};
+    CaptureQueue library{device};
     LevelDrain drain{library};
 
     void SetUp() override
     {
         ASSERT_TRUE(server.start());
         address = std::make_unique<ScopedEnv>("PULSE_SERVER", server.address().toLocal8Bit());
-        library.InitACM([this] { drain(); });
-        library.StartACMRecord(QStringLiteral("Default Device"));
+        library.init([this] { drain(); });
+        library.start(QStringLiteral("Default Device"));
         ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
     }
 };
@@ -199,7 +199,7 @@ TEST_F(OwnServerCapture, ReconnectsWhenTheServerComesBack)
     ASSERT_TRUE(server.start());
     EXPECT_TRUE(spinUntil([&] { return drain.blocks >= whileGone + 5; }, 15000));
     EXPECT_GE(device.connectionCount(), 2);
-    library.StopACMRecord();
+    library.stop();
 }
 
 // A suspended sink sends nothing to its monitor's readers: capture keeps
@@ -215,10 +215,10 @@ TEST(PulseCapture, StopReturnsPromptlyWithTheSinkSuspended)
     PulseSourceChoice choice;
     choice.set(sink.monitor());
     PulseCaptureDevice device(choice);
-    CaptureLibrary library(device);
+    CaptureQueue library(device);
     LevelDrain drain{library};
-    library.InitACM([&drain] { drain(); });
-    library.StartACMRecord(sink.name());
+    library.init([&drain] { drain(); });
+    library.start(sink.name());
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
 
     const QByteArray resume = QStringLiteral("pactl suspend-sink %1 0").arg(sink.name()).toLocal8Bit();
@@ -244,7 +244,7 @@ TEST_F(OwnServerCapture, StopReturnsPromptlyWhileTheServerIsFrozen)
 
     // Started while the server is frozen: every attempt to connect hangs
     // until its time runs out.
-    library.StartACMRecord(QStringLiteral("Default Device"));
+    library.start(QStringLiteral("Default Device"));
     pause(3500);
     EXPECT_LT(timedStop(library), kStopBoundSeconds) << "stopped while connecting";
     EXPECT_EQ(device.connectionCount(), 0);

@@ -8,7 +8,7 @@
 #include "platform/pulsedevices.h"
 #include "platform/pulsetestserver.h"
 #include "recording/audiofixtures.h"
-#include "recording/capturelibrary.h"
+#include "recording/capturequeue.h"
 #include "support/eventloop.h"
 #include "support/tempenv.h"
 
@@ -125,28 +125,28 @@ struct ServerMixer : ::testing::Test {
         const QString tone = dir.file(QStringLiteral("tone.wav"));
         writeWav(tone, format, toneSamples(format, 1.0, 1000.0));
         PulseCaptureDevice device(choice);
-        CaptureLibrary library(device);
+        CaptureQueue library(device);
         int peak = 0;
         int blocks = 0;
-        library.InitACM([&] {
-            AcmBlock *block = nullptr;
-            while (library.GetNextACMBlock(block)) {
+        library.init([&] {
+            CaptureBlock *block = nullptr;
+            while (library.takeBlock(block)) {
                 ++blocks;
                 const auto *v = reinterpret_cast<const std::int16_t *>(block->samples());
                 for (std::uint32_t i = 0; i < block->sampleBytes() / 2; ++i)
                     peak = std::max(peak, std::abs(int(v[i])));
-                library.FreeACMBlock(block);
+                library.release(block);
             }
         });
-        library.StartACMRecord(kDefaultDevice);
+        library.start(kDefaultDevice);
         EXPECT_TRUE(spinUntil([&] { return blocks >= 2; }, 10000));
         QProcess player;
         player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink.name(), tone});
         EXPECT_TRUE(player.waitForFinished(15000));
         const int after = blocks;
         spinUntil([&] { return blocks >= after + 5; }, 5000);
-        library.StopACMRecord();
-        library.DeinitACM();
+        library.stop();
+        library.shutdown();
         return peak > 0 ? 20.0 * std::log10(peak / 32767.0) : -200.0;
     }
 };

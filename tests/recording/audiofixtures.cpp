@@ -32,9 +32,9 @@ std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, 
     return out;
 }
 
-std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples, int milliseconds)
+std::vector<CaptureBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples, int milliseconds)
 {
-    std::vector<AcmBlock> blocks;
+    std::vector<CaptureBlock> blocks;
     const std::size_t step = std::size_t(format.samplesPerSec) * std::size_t(milliseconds) / 1000 * format.blockAlign;
     for (std::size_t at = 0; at < samples.size(); at += step) {
         const std::size_t n = std::min(step, samples.size() - at);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/acmblock.h"
+#include "recording/captureblock.h"
 #include "support/runtool.h"
 
 #include <QString>
@@ -17,8 +17,8 @@ std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, 
                                       bool leftOnly = false);
 
 // Splits samples into blocks of about the given length.
-std::vector<AcmBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples,
-                               int milliseconds = 100);
+std::vector<CaptureBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples,
+                                   int milliseconds = 100);
 
 // Writes a 16-bit PCM WAV file (for the file capture device and tools).
 void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);

@@ -64,12 +64,11 @@ QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, 
 {
     const QString path = dir.file(QStringLiteral("q%1.mp3").arg(quality));
     const auto blocks = toBlocks(format, toneSamples(format, seconds));
-    MP3Writer writer(prompter);
-    EXPECT_TRUE(writer.OpenMP3Output(path, blocks.front(), quality));
-    for (const AcmBlock &block : blocks)
-        EXPECT_TRUE(writer.WriteMP3Block(block));
-    const std::uint32_t bytes =
-        writer.CloseMP3Output(title, QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3);
+    Mp3Writer writer(prompter);
+    EXPECT_TRUE(writer.open(path, blocks.front(), quality));
+    for (const CaptureBlock &block : blocks)
+        EXPECT_TRUE(writer.write(block));
+    const std::uint32_t bytes = writer.close(title, QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3);
     EXPECT_GT(bytes, 0u);
     return path;
 }
@@ -204,11 +203,11 @@ TEST(Mp3Writer, TagTextsReadBackInLatin1)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.title.toStdString());
         ScriptedPrompter prompter;
-        MP3Writer writer(prompter);
-        ASSERT_TRUE(writer.OpenMP3Output(path, blocks.front(), 2));
-        for (const AcmBlock &block : blocks)
-            EXPECT_TRUE(writer.WriteMP3Block(block));
-        EXPECT_GT(writer.CloseMP3Output(c.title, c.artist, c.album, 1), 0u);
+        Mp3Writer writer(prompter);
+        ASSERT_TRUE(writer.open(path, blocks.front(), 2));
+        for (const CaptureBlock &block : blocks)
+            EXPECT_TRUE(writer.write(block));
+        EXPECT_GT(writer.close(c.title, c.artist, c.album, 1), 0u);
         EXPECT_EQ(probedTag(path, QStringLiteral("title")), c.readTitle);
         EXPECT_EQ(probedTag(path, QStringLiteral("artist")), c.readArtist);
         EXPECT_EQ(probedTag(path, QStringLiteral("album")), c.readAlbum);
@@ -226,11 +225,11 @@ TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
     const auto blocks = toBlocks(format, toneSamples(format, 6.0));
     ScriptedPrompter prompter;
-    MP3Writer writer(prompter);
-    ASSERT_TRUE(writer.OpenMP3Output(path, blocks.front(), 2));
+    Mp3Writer writer(prompter);
+    ASSERT_TRUE(writer.open(path, blocks.front(), 2));
     std::size_t next = 0;
     for (; next < blocks.size() / 2; ++next)
-        EXPECT_TRUE(writer.WriteMP3Block(blocks[next]));
+        EXPECT_TRUE(writer.write(blocks[next]));
     EXPECT_FALSE(writer.hadWriteError());
 
     const std::size_t firstLost = next;
@@ -239,15 +238,15 @@ TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
         ASSERT_TRUE(full.active());
         // The encoder keeps some audio back: go on until a write has failed.
         while (!writer.hadWriteError() && next < firstLost + 5)
-            writer.WriteMP3Block(blocks[next++]);
+            writer.write(blocks[next++]);
     }
     ASSERT_TRUE(writer.hadWriteError());
     const double lostSeconds = 0.1 * double(next - firstLost);
 
     for (; next < blocks.size(); ++next)
-        EXPECT_TRUE(writer.WriteMP3Block(blocks[next]));
-    const std::uint32_t bytes = writer.CloseMP3Output(QStringLiteral("Frühstück"), QStringLiteral("0_Skywell"),
-                                                      QStringLiteral("Morning Show"), 3);
+        EXPECT_TRUE(writer.write(blocks[next]));
+    const std::uint32_t bytes =
+        writer.close(QStringLiteral("Frühstück"), QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3);
     EXPECT_EQ(qint64(bytes), QFileInfo(path).size() - 128);
     EXPECT_TRUE(writer.hadWriteError());
     ASSERT_EQ(prompter.prompts().size(), 1);
@@ -271,7 +270,7 @@ TEST(Mp3Writer, QualityFollowsOutputKind)
 TEST(Mp3Writer, EncoderWorksAtStartUp)
 {
     ScriptedPrompter prompter;
-    EXPECT_TRUE(LoadMP3Encoder(prompter));
+    EXPECT_TRUE(checkMp3Encoder(prompter));
     EXPECT_TRUE(prompter.prompts().isEmpty());
 }
 
@@ -282,40 +281,40 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
     const auto blocks = toBlocks(format, toneSamples(format, 1.0));
     {
         ScriptedPrompter prompter;
-        MP3Writer writer(prompter);
-        EXPECT_FALSE(writer.OpenMP3Output(dir.file(QStringLiteral("gone/x.mp3")), blocks.front(), 2));
+        Mp3Writer writer(prompter);
+        EXPECT_FALSE(writer.open(dir.file(QStringLiteral("gone/x.mp3")), blocks.front(), 2));
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening file for MP3 output file."));
-        EXPECT_FALSE(writer.WriteMP3Block(blocks[0]));
-        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        EXPECT_FALSE(writer.write(blocks[0]));
+        EXPECT_EQ(writer.close(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
     }
     {
         // A format the encoder cannot take.
         ScriptedPrompter prompter;
-        MP3Writer writer(prompter);
-        const AcmBlock odd(WaveFormat::pcm(44100, 6, 16), nullptr, 0);
-        EXPECT_FALSE(writer.OpenMP3Output(dir.file(QStringLiteral("odd.mp3")), odd, 2));
+        Mp3Writer writer(prompter);
+        const CaptureBlock odd(WaveFormat::pcm(44100, 6, 16), nullptr, 0);
+        EXPECT_FALSE(writer.open(dir.file(QStringLiteral("odd.mp3")), odd, 2));
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening MP3 encoding stream."));
     }
     {
         ScriptedPrompter prompter;
-        MP3Writer writer(prompter);
-        ASSERT_TRUE(writer.OpenMP3Output(dir.file(QStringLiteral("full.mp3")), blocks.front(), 2));
+        Mp3Writer writer(prompter);
+        ASSERT_TRUE(writer.open(dir.file(QStringLiteral("full.mp3")), blocks.front(), 2));
         std::vector<std::uint8_t> bytes(blocks[0].data(), blocks[0].data() + blocks[0].size());
-        putU32(bytes.data() + AcmBlock::kSampleCountOffset, std::uint32_t(blocks[0].capacity() + 2));
-        EXPECT_FALSE(writer.WriteMP3Block(AcmBlock(std::move(bytes))));
+        putU32(bytes.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(blocks[0].capacity() + 2));
+        EXPECT_FALSE(writer.write(CaptureBlock(std::move(bytes))));
         for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(writer.WriteMP3Block(blocks[i]));
+            EXPECT_TRUE(writer.write(blocks[i]));
         const std::uint32_t written = writer.count();
         const int full = ::open("/dev/full", O_WRONLY);
         ASSERT_GE(full, 0);
         ::dup2(full, writer.fileDescriptor());
         ::close(full);
         for (std::size_t i = 3; i < blocks.size(); ++i)
-            writer.WriteMP3Block(blocks[i]);
+            writer.write(blocks[i]);
         // Full to the end: the audio written before is what there is.
-        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), written);
+        EXPECT_EQ(writer.close(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), written);
         EXPECT_TRUE(writer.hadWriteError());
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
@@ -323,13 +322,13 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
     {
         // The folder removed while the track is written.
         ScriptedPrompter prompter;
-        MP3Writer writer(prompter);
+        Mp3Writer writer(prompter);
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
-        ASSERT_TRUE(writer.OpenMP3Output(dir.file(QStringLiteral("sub/x.mp3")), blocks.front(), 1));
-        EXPECT_TRUE(writer.WriteMP3Block(blocks[0]));
+        ASSERT_TRUE(writer.open(dir.file(QStringLiteral("sub/x.mp3")), blocks.front(), 1));
+        EXPECT_TRUE(writer.write(blocks[0]));
         ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
-        writer.WriteMP3Block(blocks[1]);
-        EXPECT_EQ(writer.CloseMP3Output(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
+        writer.write(blocks[1]);
+        EXPECT_EQ(writer.close(QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1), 0u);
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
     }

@@ -27,13 +27,13 @@ struct WriteResult {
 WriteResult writeThrough(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples,
                          ScriptedPrompter &prompter, int blockMs = 100)
 {
-    WAVWriter writer(prompter);
-    const std::vector<AcmBlock> blocks = toBlocks(format, samples, blockMs);
-    EXPECT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
-    for (const AcmBlock &block : blocks)
-        EXPECT_TRUE(writer.WriteWAVBlock(block));
+    WavWriter writer(prompter);
+    const std::vector<CaptureBlock> blocks = toBlocks(format, samples, blockMs);
+    EXPECT_TRUE(writer.open(path, blocks.front(), true));
+    for (const CaptureBlock &block : blocks)
+        EXPECT_TRUE(writer.write(block));
     WriteResult result;
-    result.closed = writer.CloseWAVOutput();
+    result.closed = writer.close();
     const auto wav = readWavFile(path);
     EXPECT_TRUE(wav.has_value());
     if (wav)
@@ -154,15 +154,15 @@ TEST(WavWriter, TwoConvertingStreamsDoNotMix)
     const std::vector<std::uint8_t> silence(tone.size(), 0);
     const auto toneBlocks = toBlocks(format, tone);
     const auto silentBlocks = toBlocks(format, silence);
-    WAVWriter a(prompter), b(prompter);
-    ASSERT_TRUE(a.OpenWAVOutput(dir.file(QStringLiteral("a.wav")), toneBlocks.front(), true));
-    ASSERT_TRUE(b.OpenWAVOutput(dir.file(QStringLiteral("b.wav")), silentBlocks.front(), true));
+    WavWriter a(prompter), b(prompter);
+    ASSERT_TRUE(a.open(dir.file(QStringLiteral("a.wav")), toneBlocks.front(), true));
+    ASSERT_TRUE(b.open(dir.file(QStringLiteral("b.wav")), silentBlocks.front(), true));
     for (std::size_t i = 0; i < toneBlocks.size(); ++i) {
-        a.WriteWAVBlock(toneBlocks[i]);
-        b.WriteWAVBlock(silentBlocks[i]);
+        a.write(toneBlocks[i]);
+        b.write(silentBlocks[i]);
     }
-    a.CloseWAVOutput();
-    b.CloseWAVOutput();
+    a.close();
+    b.close();
     const auto silent = readWavFile(dir.file(QStringLiteral("b.wav")));
     ASSERT_TRUE(silent);
     EXPECT_EQ(channelLevel(silent->samples, 0), 0.0);
@@ -174,12 +174,12 @@ TEST(WavWriter, EmptyRecordingIsA44ByteFile)
     TempFolder dir;
     ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(22050, 2, 16);
-    const AcmBlock first(format, nullptr, 0);
+    const CaptureBlock first(format, nullptr, 0);
     for (bool convert : {true, false}) {
-        WAVWriter writer(prompter);
+        WavWriter writer(prompter);
         const QString path = dir.file(QStringLiteral("empty.wav"));
-        ASSERT_TRUE(writer.OpenWAVOutput(path, first, convert));
-        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        ASSERT_TRUE(writer.open(path, first, convert));
+        EXPECT_EQ(writer.close(), 0u);
         const QByteArray bytes = readAll(path);
         ASSERT_EQ(bytes.size(), 44);
         const auto *b = reinterpret_cast<const std::uint8_t *>(bytes.constData());
@@ -195,16 +195,16 @@ TEST(WavWriter, RefusesBlockThatClaimsMoreThanItHolds)
     ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const auto samples = toneSamples(format, 0.1);
-    std::vector<std::uint8_t> bytes(AcmBlock::kSampleOffset + samples.size());
+    std::vector<std::uint8_t> bytes(CaptureBlock::kSampleOffset + samples.size());
     format.writeTo(bytes.data());
-    std::memcpy(bytes.data() + AcmBlock::kSampleOffset, samples.data(), samples.size());
-    putU32(bytes.data() + AcmBlock::kSampleCountOffset, std::uint32_t(samples.size() + 4000));
-    const AcmBlock lying(std::move(bytes));
+    std::memcpy(bytes.data() + CaptureBlock::kSampleOffset, samples.data(), samples.size());
+    putU32(bytes.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(samples.size() + 4000));
+    const CaptureBlock lying(std::move(bytes));
     for (bool convert : {true, false}) {
-        WAVWriter writer(prompter);
-        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("x.wav")), lying, convert));
-        EXPECT_FALSE(writer.WriteWAVBlock(lying));
-        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        WavWriter writer(prompter);
+        ASSERT_TRUE(writer.open(dir.file(QStringLiteral("x.wav")), lying, convert));
+        EXPECT_FALSE(writer.write(lying));
+        EXPECT_EQ(writer.close(), 0u);
     }
 }
 
@@ -217,30 +217,30 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
     const auto blocks = toBlocks(format, toneSamples(format, 1.0));
     {
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter);
-        EXPECT_FALSE(writer.OpenWAVOutput(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true));
+        WavWriter writer(prompter);
+        EXPECT_FALSE(writer.open(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true));
         EXPECT_TRUE(prompter.prompts().isEmpty());
     }
     {
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter);
-        EXPECT_FALSE(writer.OpenWAVOutput(QStringLiteral("/dev/full"), blocks.front(), true));
+        WavWriter writer(prompter);
+        EXPECT_FALSE(writer.open(QStringLiteral("/dev/full"), blocks.front(), true));
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Can not write WAV header."));
         EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
     }
     {
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter);
-        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("full.wav")), blocks.front(), true));
-        EXPECT_TRUE(writer.WriteWAVBlock(blocks[0]));
+        WavWriter writer(prompter);
+        ASSERT_TRUE(writer.open(dir.file(QStringLiteral("full.wav")), blocks.front(), true));
+        EXPECT_TRUE(writer.write(blocks[0]));
         const int full = ::open("/dev/full", O_WRONLY);
         ASSERT_GE(full, 0);
         ::dup2(full, writer.fileDescriptor());
         ::close(full);
-        EXPECT_FALSE(writer.WriteWAVBlock(blocks[1]));
-        EXPECT_FALSE(writer.WriteWAVBlock(blocks[2]));
-        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        EXPECT_FALSE(writer.write(blocks[1]));
+        EXPECT_FALSE(writer.write(blocks[2]));
+        EXPECT_EQ(writer.close(), 0u);
         QStringList texts;
         for (const auto &p : prompter.prompts())
             texts << p.text;
@@ -250,13 +250,13 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
     {
         // The folder removed while the track is written.
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter);
+        WavWriter writer(prompter);
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
-        ASSERT_TRUE(writer.OpenWAVOutput(dir.file(QStringLiteral("sub/x.wav")), blocks.front(), true));
-        EXPECT_TRUE(writer.WriteWAVBlock(blocks[0]));
+        ASSERT_TRUE(writer.open(dir.file(QStringLiteral("sub/x.wav")), blocks.front(), true));
+        EXPECT_TRUE(writer.write(blocks[0]));
         ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
-        writer.WriteWAVBlock(blocks[1]);
-        EXPECT_EQ(writer.CloseWAVOutput(), 0u);
+        writer.write(blocks[1]);
+        EXPECT_EQ(writer.close(), 0u);
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Could not save WAV file."));
     }
@@ -276,30 +276,30 @@ TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
         SCOPED_TRACE(partly ? "part of the block written" : "none of the block written");
         const QString path = dir.file(QStringLiteral("gap.wav"));
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter);
-        ASSERT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
+        WavWriter writer(prompter);
+        ASSERT_TRUE(writer.open(path, blocks.front(), true));
         const std::size_t lost = blocks.size() / 2;
         for (std::size_t i = 0; i < lost; ++i)
-            EXPECT_TRUE(writer.WriteWAVBlock(blocks[i]));
+            EXPECT_TRUE(writer.write(blocks[i]));
         if (partly) {
             // An odd number of bytes: not even whole samples.
-            FileSizeLimit limit(WAVWriter::kHeaderBytes + writer.dataBytes() + 1001);
-            EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
+            FileSizeLimit limit(WavWriter::kHeaderBytes + writer.dataBytes() + 1001);
+            EXPECT_FALSE(writer.write(blocks[lost]));
         } else {
             ScopedDiskFull full(writer.fileDescriptor());
             ASSERT_TRUE(full.active());
-            EXPECT_FALSE(writer.WriteWAVBlock(blocks[lost]));
+            EXPECT_FALSE(writer.write(blocks[lost]));
         }
         for (std::size_t i = lost + 1; i < blocks.size(); ++i)
-            EXPECT_TRUE(writer.WriteWAVBlock(blocks[i]));
-        const std::uint32_t closed = writer.CloseWAVOutput();
+            EXPECT_TRUE(writer.write(blocks[i]));
+        const std::uint32_t closed = writer.close();
         EXPECT_EQ(closed, std::uint32_t(blocks.size() - 1) * blockBytes);
         EXPECT_TRUE(writer.hadWriteError());
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error in writing to WAV file."));
 
         const QByteArray file = readAll(path);
-        ASSERT_EQ(file.size(), qsizetype(WAVWriter::kHeaderBytes + closed));
+        ASSERT_EQ(file.size(), qsizetype(WavWriter::kHeaderBytes + closed));
         const auto *b = reinterpret_cast<const std::uint8_t *>(file.constData());
         EXPECT_EQ(getU32(b + 4), closed + 36);
         EXPECT_EQ(getU32(b + 40), closed);
@@ -356,21 +356,21 @@ TEST(WavWriter, RefusesBlocksPastTheSizeLimit)
         // Twice what fits.
         const auto blocks = toBlocks(format, toneSamples(format, 2.0 * limit / 176400.0));
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter, limit);
-        ASSERT_TRUE(writer.OpenWAVOutput(path, blocks.front(), true));
+        WavWriter writer(prompter, limit);
+        ASSERT_TRUE(writer.open(path, blocks.front(), true));
         std::size_t written = 0;
         while (written < blocks.size() && !writer.wouldExceedLimit(blocks[written])) {
-            ASSERT_TRUE(writer.WriteWAVBlock(blocks[written]));
+            ASSERT_TRUE(writer.write(blocks[written]));
             ++written;
         }
         ASSERT_LT(written, blocks.size());
         const std::uint32_t before = writer.dataBytes();
         for (std::size_t i = written; i < blocks.size(); ++i)
-            EXPECT_FALSE(writer.WriteWAVBlock(blocks[i]));
+            EXPECT_FALSE(writer.write(blocks[i]));
         EXPECT_EQ(writer.dataBytes(), before);
         EXPECT_TRUE(writer.reachedLimit());
         EXPECT_TRUE(writer.hadWriteError());
-        const std::uint32_t closed = writer.CloseWAVOutput();
+        const std::uint32_t closed = writer.close();
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
         EXPECT_EQ(prompter.prompts().front().text,
@@ -379,10 +379,10 @@ TEST(WavWriter, RefusesBlocksPastTheSizeLimit)
         // Close to the limit (within a block and the converter's reserve),
         // never past it, whole frames.
         EXPECT_LE(closed, limit);
-        EXPECT_GT(closed, limit - 2 * 17640 - 4 * WAVWriter::kConverterReserveFrames);
+        EXPECT_GT(closed, limit - 2 * 17640 - 4 * WavWriter::kConverterReserveFrames);
         EXPECT_EQ(closed % 4, 0u);
         const QByteArray file = readAll(path);
-        ASSERT_EQ(file.size(), qsizetype(WAVWriter::kHeaderBytes + closed));
+        ASSERT_EQ(file.size(), qsizetype(WavWriter::kHeaderBytes + closed));
         const auto *b = reinterpret_cast<const std::uint8_t *>(file.constData());
         EXPECT_EQ(getU32(b + 4), closed + 36);
         EXPECT_EQ(getU32(b + 40), closed);
@@ -407,18 +407,18 @@ TEST(WavWriter, SplittingBeforeTheLimitLosesNothing)
         SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz " << format.channels << " ch");
         const auto blocks = toBlocks(format, toneSamples(format, seconds));
         ScriptedPrompter prompter;
-        WAVWriter writer(prompter, limit);
+        WavWriter writer(prompter, limit);
         QStringList files;
-        for (const AcmBlock &block : blocks) {
+        for (const CaptureBlock &block : blocks) {
             if (!writer.isOpen() || writer.wouldExceedLimit(block)) {
                 if (writer.isOpen())
-                    writer.CloseWAVOutput();
+                    writer.close();
                 files << dir.file(QStringLiteral("part%1.wav").arg(files.size()));
-                ASSERT_TRUE(writer.OpenWAVOutput(files.back(), block, true));
+                ASSERT_TRUE(writer.open(files.back(), block, true));
             }
-            ASSERT_TRUE(writer.WriteWAVBlock(block));
+            ASSERT_TRUE(writer.write(block));
         }
-        writer.CloseWAVOutput();
+        writer.close();
         EXPECT_TRUE(prompter.prompts().isEmpty());
         EXPECT_GE(files.size(), 3);
         double total = 0;

@@ -14,52 +14,52 @@
 namespace skywell
 {
 
-// The capture library the recording code calls: device list, start and
+// What the recording code captures through: the device list, start and
 // stop, and a queue of filled blocks. Blocks arrive on the device's thread;
-// a queued Qt call (standing for the block-ready message 33669) then runs
-// the handler on the thread that called InitACM, which drains the queue
-// with GetNextACMBlock and gives each block back with FreeACMBlock.
+// a queued Qt call (the "blocks ready" notification) then runs the handler
+// on the thread that called init, which drains the queue with takeBlock
+// and gives each block back with release.
 // All calls come from that thread.
-class CaptureLibrary final
+class CaptureQueue final
 {
 public:
-    explicit CaptureLibrary(CaptureDevice &device);
-    ~CaptureLibrary();
-    CaptureLibrary(const CaptureLibrary &) = delete;
-    CaptureLibrary &operator=(const CaptureLibrary &) = delete;
+    explicit CaptureQueue(CaptureDevice &device);
+    ~CaptureQueue();
+    CaptureQueue(const CaptureQueue &) = delete;
+    CaptureQueue &operator=(const CaptureQueue &) = delete;
 
     // Registers the block-ready handler; it runs on the calling thread.
-    void InitACM(std::function<void()> onBlocksReady);
+    void init(std::function<void()> onBlocksReady);
     // Stops capture and drops every queued block.
-    void DeinitACM();
+    void shutdown();
 
     // Device names one by one; false when there are no more.
-    bool GetFirstACMDevice(QString &name);
-    bool GetNextACMDevice(QString &name);
+    bool firstDevice(QString &name);
+    bool nextDevice(QString &name);
 
     // Starts capture on the named sound card. Called again while capture
     // runs on the same card (a split) it keeps capturing without a gap.
-    void StartACMRecord(const QString &deviceName);
+    void start(const QString &deviceName);
     // Stops capture; blocks already queued may still be fetched.
-    void StopACMRecord();
+    void stop();
 
     // Takes the next queued block; false when the queue is empty.
-    bool GetNextACMBlock(AcmBlock *&block);
-    void FreeACMBlock(AcmBlock *block);
+    bool takeBlock(CaptureBlock *&block);
+    void release(CaptureBlock *block);
 
     bool isRecording() const { return m_recording; }
     std::size_t queuedBlocks() const;
 
 private:
-    void enqueue(AcmBlockPtr block);
+    void enqueue(CaptureBlockPtr block);
 
     CaptureDevice &m_device;
     std::function<void()> m_onBlocksReady;
-    // Lives on the InitACM thread; queued calls to it die with it.
+    // Lives on the init thread; queued calls to it die with it.
     std::unique_ptr<QObject> m_notifier;
 
     mutable std::mutex m_mutex;
-    std::deque<AcmBlockPtr> m_queue;
+    std::deque<CaptureBlockPtr> m_queue;
     bool m_notifyPending = false;
 
     QStringList m_devices;

@@ -12,15 +12,15 @@ namespace skywell
 // One captured block, byte for byte as block processing reads it: the
 // wave format header at 0, two unused bytes, the u32 count of sample bytes
 // at 20 and the samples from 24 on (16-bit signed little-endian, or 8-bit).
-class AcmBlock final
+class CaptureBlock final
 {
 public:
     static constexpr std::size_t kSampleCountOffset = 20;
     static constexpr std::size_t kSampleOffset = 24;
 
-    AcmBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes);
+    CaptureBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes);
     // A block from raw bytes (at least the 24-byte head), as stored.
-    explicit AcmBlock(std::vector<std::uint8_t> bytes);
+    explicit CaptureBlock(std::vector<std::uint8_t> bytes);
 
     WaveFormat format() const { return WaveFormat::readFrom(m_bytes.data()); }
     // The sample byte count the block claims (offset 20).
@@ -40,6 +40,6 @@ private:
     std::vector<std::uint8_t> m_bytes;
 };
 
-using AcmBlockPtr = std::unique_ptr<AcmBlock>;
+using CaptureBlockPtr = std::unique_ptr<CaptureBlock>;
 
 } // namespace skywell

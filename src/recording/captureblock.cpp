@@ -1,11 +1,11 @@
-#include "recording/acmblock.h"
+#include "recording/captureblock.h"
 
 #include <cstring>
 
 namespace skywell
 {
 
-AcmBlock::AcmBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes)
+CaptureBlock::CaptureBlock(const WaveFormat &format, const void *samples, std::uint32_t sampleBytes)
     : m_bytes(kSampleOffset + sampleBytes, 0)
 {
     format.writeTo(m_bytes.data());
@@ -14,7 +14,7 @@ AcmBlock::AcmBlock(const WaveFormat &format, const void *samples, std::uint32_t 
         std::memcpy(m_bytes.data() + kSampleOffset, samples, sampleBytes);
 }
 
-AcmBlock::AcmBlock(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes))
+CaptureBlock::CaptureBlock(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes))
 {
     if (m_bytes.size() < kSampleOffset)
         m_bytes.resize(kSampleOffset, 0);

@@ -1,4 +1,4 @@
-#include "recording/capturelibrary.h"
+#include "recording/capturequeue.h"
 #include "recording/audiofixtures.h"
 #include "recording/filecapturedevice.h"
 #include "support/tempenv.h"
@@ -18,7 +18,7 @@ namespace
 
 // Drains the queue the way block processing does, on the calling thread.
 struct Drain {
-    CaptureLibrary &library;
+    CaptureQueue &library;
     std::size_t blocks = 0;
     std::size_t bytes = 0;
     QByteArray samples;
@@ -26,23 +26,23 @@ struct Drain {
     void operator()()
     {
         onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
-        AcmBlock *block = nullptr;
-        while (library.GetNextACMBlock(block)) {
+        CaptureBlock *block = nullptr;
+        while (library.takeBlock(block)) {
             ++blocks;
             bytes += block->sampleBytes();
             samples.append(reinterpret_cast<const char *>(block->samples()), block->sampleBytes());
-            library.FreeACMBlock(block);
+            library.release(block);
         }
     }
 };
 
 } // namespace
 
-TEST(AcmBlock, LayoutMatchesTheCaptureFormat)
+TEST(CaptureBlock, LayoutMatchesTheCaptureFormat)
 {
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const std::uint8_t samples[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    const AcmBlock block(format, samples, sizeof samples);
+    const CaptureBlock block(format, samples, sizeof samples);
     ASSERT_EQ(block.size(), 32u);
     const std::uint8_t *b = block.data();
     EXPECT_EQ(getU16(b), 1);           // PCM
@@ -59,7 +59,7 @@ TEST(AcmBlock, LayoutMatchesTheCaptureFormat)
 
 // Every sample of the file arrives, in order, through queued notifications
 // handled on the main thread.
-TEST(CaptureLibrary, FileDeviceDeliversWholeFileThroughTheQueue)
+TEST(CaptureQueue, FileDeviceDeliversWholeFileThroughTheQueue)
 {
     TempFolder dir;
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
@@ -67,59 +67,59 @@ TEST(CaptureLibrary, FileDeviceDeliversWholeFileThroughTheQueue)
     writeWav(dir.file(QStringLiteral("in.wav")), format, samples);
 
     FileCaptureDevice device(dir.file(QStringLiteral("in.wav")), FileCaptureDevice::Pace::AsFastAsPossible);
-    CaptureLibrary library(device);
+    CaptureQueue library(device);
     Drain drain{library};
-    library.InitACM([&drain] { drain(); });
+    library.init([&drain] { drain(); });
 
     QString name;
-    ASSERT_TRUE(library.GetFirstACMDevice(name));
+    ASSERT_TRUE(library.firstDevice(name));
     EXPECT_EQ(name, QStringLiteral("in.wav"));
-    EXPECT_FALSE(library.GetNextACMDevice(name));
+    EXPECT_FALSE(library.nextDevice(name));
 
-    library.StartACMRecord(name);
+    library.start(name);
     EXPECT_TRUE(spinUntil([&] { return drain.bytes == samples.size(); }, 10000));
-    library.StopACMRecord();
+    library.stop();
     EXPECT_EQ(drain.blocks, 31u); // 30 blocks of 100 ms and the last 50 ms
     EXPECT_TRUE(drain.onMainThread);
     ASSERT_EQ(drain.samples.size(), qsizetype(samples.size()));
     EXPECT_EQ(0, std::memcmp(drain.samples.constData(), samples.data(), samples.size()));
 }
 
-TEST(CaptureLibrary, RealTimePaceAndStopKeepsQueuedBlocks)
+TEST(CaptureQueue, RealTimePaceAndStopKeepsQueuedBlocks)
 {
     TempFolder dir;
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
     writeWav(dir.file(QStringLiteral("in.wav")), format, toneSamples(format, 10.0));
     FileCaptureDevice device(dir.file(QStringLiteral("in.wav")), FileCaptureDevice::Pace::RealTime);
-    CaptureLibrary library(device);
-    library.InitACM([] {}); // nobody drains: blocks stay queued
+    CaptureQueue library(device);
+    library.init([] {}); // nobody drains: blocks stay queued
     QElapsedTimer timer;
     timer.start();
-    library.StartACMRecord(QStringLiteral("in.wav"));
-    library.StartACMRecord(QStringLiteral("in.wav")); // a split: keeps going
+    library.start(QStringLiteral("in.wav"));
+    library.start(QStringLiteral("in.wav")); // a split: keeps going
     QThread::msleep(550);
-    library.StopACMRecord();
+    library.stop();
     const std::size_t queued = library.queuedBlocks();
     EXPECT_GE(queued, 3u);
     EXPECT_LE(queued, 7u);
-    AcmBlock *block = nullptr;
-    ASSERT_TRUE(library.GetNextACMBlock(block));
+    CaptureBlock *block = nullptr;
+    ASSERT_TRUE(library.takeBlock(block));
     EXPECT_EQ(block->sampleBytes(), 17640u);
-    library.FreeACMBlock(block);
+    library.release(block);
     QThread::msleep(250);
     EXPECT_EQ(library.queuedBlocks(), queued - 1);
-    library.DeinitACM();
+    library.shutdown();
     EXPECT_EQ(library.queuedBlocks(), 0u);
 }
 
-TEST(CaptureLibrary, MissingFileDoesNotStart)
+TEST(CaptureQueue, MissingFileDoesNotStart)
 {
     FileCaptureDevice device(QStringLiteral("/nonexistent/x.wav"), FileCaptureDevice::Pace::RealTime);
-    CaptureLibrary library(device);
-    library.InitACM([] {});
-    library.StartACMRecord(QStringLiteral("x.wav"));
+    CaptureQueue library(device);
+    library.init([] {});
+    library.start(QStringLiteral("x.wav"));
     EXPECT_FALSE(library.isRecording());
-    AcmBlock *block = nullptr;
-    EXPECT_FALSE(library.GetNextACMBlock(block));
+    CaptureBlock *block = nullptr;
+    EXPECT_FALSE(library.takeBlock(block));
     EXPECT_EQ(block, nullptr);
 }

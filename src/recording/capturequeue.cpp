@@ -1,42 +1,42 @@
-#include "recording/capturelibrary.h"
+#include "recording/capturequeue.h"
 
 #include <QMetaObject>
 
 namespace skywell
 {
 
-CaptureLibrary::CaptureLibrary(CaptureDevice &device) : m_device(device)
+CaptureQueue::CaptureQueue(CaptureDevice &device) : m_device(device)
 {
 }
 
-CaptureLibrary::~CaptureLibrary()
+CaptureQueue::~CaptureQueue()
 {
-    DeinitACM();
+    shutdown();
 }
 
-void CaptureLibrary::InitACM(std::function<void()> onBlocksReady)
+void CaptureQueue::init(std::function<void()> onBlocksReady)
 {
     m_onBlocksReady = std::move(onBlocksReady);
     m_notifier = std::make_unique<QObject>();
 }
 
-void CaptureLibrary::DeinitACM()
+void CaptureQueue::shutdown()
 {
-    StopACMRecord();
+    stop();
     std::lock_guard lock(m_mutex);
     m_queue.clear();
     m_notifyPending = false;
     m_notifier.reset();
 }
 
-bool CaptureLibrary::GetFirstACMDevice(QString &name)
+bool CaptureQueue::firstDevice(QString &name)
 {
     m_devices = m_device.deviceNames();
     m_nextDevice = 0;
-    return GetNextACMDevice(name);
+    return nextDevice(name);
 }
 
-bool CaptureLibrary::GetNextACMDevice(QString &name)
+bool CaptureQueue::nextDevice(QString &name)
 {
     if (m_nextDevice >= m_devices.size())
         return false;
@@ -44,16 +44,16 @@ bool CaptureLibrary::GetNextACMDevice(QString &name)
     return true;
 }
 
-void CaptureLibrary::StartACMRecord(const QString &deviceName)
+void CaptureQueue::start(const QString &deviceName)
 {
     if (m_recording && deviceName == m_recordingDevice)
         return;
-    StopACMRecord();
-    m_recording = m_device.start(deviceName, [this](AcmBlockPtr block) { enqueue(std::move(block)); });
+    stop();
+    m_recording = m_device.start(deviceName, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
     m_recordingDevice = m_recording ? deviceName : QString();
 }
 
-void CaptureLibrary::StopACMRecord()
+void CaptureQueue::stop()
 {
     if (!m_recording)
         return;
@@ -62,7 +62,7 @@ void CaptureLibrary::StopACMRecord()
     m_recordingDevice.clear();
 }
 
-bool CaptureLibrary::GetNextACMBlock(AcmBlock *&block)
+bool CaptureQueue::takeBlock(CaptureBlock *&block)
 {
     std::lock_guard lock(m_mutex);
     if (m_queue.empty()) {
@@ -74,19 +74,19 @@ bool CaptureLibrary::GetNextACMBlock(AcmBlock *&block)
     return true;
 }
 
-void CaptureLibrary::FreeACMBlock(AcmBlock *block)
+void CaptureQueue::release(CaptureBlock *block)
 {
     delete block;
 }
 
-std::size_t CaptureLibrary::queuedBlocks() const
+std::size_t CaptureQueue::queuedBlocks() const
 {
     std::lock_guard lock(m_mutex);
     return m_queue.size();
 }
 
 // Runs on the device's thread.
-void CaptureLibrary::enqueue(AcmBlockPtr block)
+void CaptureQueue::enqueue(CaptureBlockPtr block)
 {
     std::lock_guard lock(m_mutex);
     m_queue.push_back(std::move(block));
