@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace skywell
+{
+
+class ActivityLog;
+class CaptureBlock;
+class Mixer;
+class Prompter;
+class Registry;
+class Sleeper;
+class SoundPlayer;
+class SourceTestCapture;
+
+// What one run of the recording-source test ended with.
+struct SourceTestResult {
+    enum class Outcome {
+        Tested,        // every source was tried; message holds the findings
+        Declined,      // the user answered No; nothing changed
+        Refused,       // a recording runs; message says to stop it first
+        Busy,          // a test already runs (asked again while it waits)
+        SoundNotPlayed // the test sound failed; message says why
+    };
+    Outcome outcome = Outcome::Declined;
+    QString heardStereo; // names separated by ", "
+    QString heardMono;
+    QString best; // the first stereo source that heard the sound
+    QString message;
+};
+
+// The recording-source test: selects each recording source of a sound
+// card in turn, captures while the test sound plays, and finds the sources
+// on which the captured audio moved. The first stereo one becomes
+// "BestRecordSource". The test's dialog only starts it and shows progress.
+class RecordingSourceTest final
+{
+public:
+    static constexpr int kMaxListLength = 511;
+    static constexpr int kMaxBestLength = 63;
+    // A block counts as sound when its samples span more than this.
+    static constexpr int kSoundSpan = 2048;
+
+    RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player, Sleeper &sleeper,
+                        Prompter &prompter, Registry &registry, ActivityLog &log, QString testSound);
+
+    // Tells whether a recording runs; the test refuses to start then.
+    void setRecordingCheck(std::function<bool()> recordingRuns) { m_recordingRuns = std::move(recordingRuns); }
+    // Called before each source is tried (index from 0).
+    using Progress = std::function<void(int index, int count, const QString &source)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
+    // Runs the test on card (a capture device, or "Default Device"), asking
+    // first when ask is set, and shows the result.
+    SourceTestResult run(const QString &card, bool ask);
+
+    // True while sources are being tried: captured blocks then belong to
+    // the test, and no recording may start.
+    bool active() const { return m_active; }
+    // The block handler's measuring-only path while the test is active.
+    void takeTestBlock(const CaptureBlock &block);
+
+    // Largest minus smallest sample in the window the level measurement
+    // scans (16-bit values, the first 12 and last 20 skipped); 0 for a
+    // block too short to have such a window.
+    static int peakToPeak(const CaptureBlock &block);
+
+private:
+    void testSources(const QString &card, SourceTestResult &result, QString &playError);
+    static void appendName(QString &list, const QString &name);
+
+    Mixer &m_mixer;
+    SourceTestCapture &m_capture;
+    SoundPlayer &m_player;
+    Sleeper &m_sleeper;
+    Prompter &m_prompter;
+    Registry &m_registry;
+    ActivityLog &m_log;
+    QString m_testSound;
+    std::function<bool()> m_recordingRuns;
+    Progress m_progress;
+    bool m_running = false;
+    bool m_active = false;
+    bool m_soundDetected = false;
+};
+
+inline const QString kSourceTestCaption = QStringLiteral("Recording Source Test");
+
+} // namespace skywell
