@@ -2,10 +2,16 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/registry.h"
+#include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/sleeper.h"
 #include "mixer/mixer.h"
+#include "mixer/sourcetest.h"
+#include "mixer/sourcetestcapture.h"
+#include "mixer/testsound.h"
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
+#include "platform/pulsesoundplayer.h"
 #include "platform/pulsetestserver.h"
 #include "recording/audiofixtures.h"
 #include "recording/capturequeue.h"
@@ -13,6 +19,7 @@
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -196,4 +203,50 @@ TEST_F(ServerMixer, CaptureWithoutAChoiceRecordsTheDefaultSinksMonitor)
     if (!previousSource.isEmpty())
         pactl({QStringLiteral("set-default-source"), previousSource});
     EXPECT_NEAR(peak, 20.0 * std::log10(0.5), 1.0);
+}
+
+// The source test on the real server: of a monitor whose sink plays the
+// speakers' sound and one that stays silent, it finds the playing one
+// through the real capture, stores it as the best source and says so.
+TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
+{
+    ScopedNullSink quiet(sink.name() + QStringLiteral("_quiet"));
+    ASSERT_TRUE(quiet.loaded());
+    // Our sink stands for the speakers for the moment.
+    const QString previous = pactl({QStringLiteral("get-default-sink")}).trimmed();
+    pactl({QStringLiteral("set-default-sink"), sink.name()});
+    pactl({QStringLiteral("set-source-volume"), sink.monitor(), QStringLiteral("100%")});
+
+    PulseCaptureDevice device(choice);
+    CaptureQueue queue(device);
+    ScriptedPrompter prompter;
+    ThreadSleeper sleeper;
+    PulseSoundPlayer speakers;
+    QueueSourceTestCapture capture(queue);
+    RecordingSourceTest test(mixer, capture, speakers, sleeper, prompter, registry, log, testSoundPath(dir.path()));
+    queue.init([&] {
+        CaptureBlock *block = nullptr;
+        while (queue.takeBlock(block)) {
+            test.takeTestBlock(*block);
+            queue.release(block);
+        }
+    });
+    const SourceTestResult result = test.run(kDefaultDevice, false);
+    queue.shutdown();
+    if (!previous.isEmpty())
+        pactl({QStringLiteral("set-default-sink"), previous});
+
+    EXPECT_EQ(result.outcome, SourceTestResult::Outcome::Tested);
+    EXPECT_EQ(result.heardStereo, sink.monitor());
+    EXPECT_TRUE(result.heardMono.isEmpty());
+    EXPECT_EQ(registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey), sink.monitor());
+    ASSERT_EQ(prompter.prompts().size(), 1);
+    EXPECT_EQ(prompter.prompts().first().text,
+              QStringLiteral("Use one of these stereo recording sources: %1\n\nYour default recording source for "
+                             "scheduled recordings is set to %1.")
+                  .arg(sink.monitor()));
+    const QString text = QString::fromUtf8(readAll(log.filePath()));
+    EXPECT_TRUE(text.contains(QStringLiteral("Testing  ") + sink.monitor()));
+    EXPECT_TRUE(text.contains(QStringLiteral("Testing  ") + quiet.monitor()));
+    EXPECT_TRUE(QFile::exists(testSoundPath(dir.path())));
 }
