@@ -3,9 +3,12 @@
 #include "core/activitylog.h"
 #include "core/appcore.h"
 #include "core/clock.h"
+#include "core/sleeper.h"
+#include "mixer/sourcetestcapture.h"
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
 #include "platform/pulsemixer.h"
+#include "platform/pulsesoundplayer.h"
 #include "recording/capturequeue.h"
 
 #include <QString>
@@ -16,6 +19,7 @@ namespace skywell
 
 class Mixer;
 class Prompter;
+class RecordingSourceTest;
 class Registry;
 struct CommandLine;
 
@@ -30,6 +34,8 @@ public:
 
     ActivityLog &log() { return m_log; }
     AppCore &core() { return *m_core; }
+    // The recording-source test its dialog runs; null before start().
+    RecordingSourceTest *sourceTest() { return m_sourceTest.get(); }
 
     // Opens the run in the log, checks the encoder, prepares capture, runs
     // the core's start-up, writes the sound-card report and imports the
@@ -50,6 +56,10 @@ private:
     PulseMixer m_mixerBackend{m_sourceChoice};
     std::unique_ptr<AppCore> m_core;
     std::unique_ptr<Mixer> m_mixer;
+    ThreadSleeper m_sleeper;
+    PulseSoundPlayer m_speakers;
+    QueueSourceTestCapture m_sourceTestCapture{m_capture};
+    std::unique_ptr<RecordingSourceTest> m_sourceTest;
 };
 
 } // namespace skywell

@@ -59,6 +59,9 @@ public:
     // True while sources are being tried: captured blocks then belong to
     // the test, and no recording may start.
     bool active() const { return m_active; }
+    // True from the question to the result: the search for a due Show
+    // waits meanwhile, so no recording starts under the test.
+    bool running() const { return m_running; }
     // The block handler's measuring-only path while the test is active.
     void takeTestBlock(const CaptureBlock &block);
 
