@@ -18,6 +18,9 @@ size_before=$(stat -c %s "$log")
 # A second start without arguments hands over and ends at once.
 timeout 5 "$SKYWELL_BIN" --headless </dev/null || fail "second start did not end cleanly"
 timeout 5 "$SKYWELL_BIN" </dev/null || fail "second start without --headless did not end cleanly"
+# The hand-over was served by the main loop, so start-up is over: the
+# recording-source test has its sound.
+[ -s "${SKYWELL_HOME}zoom.wav" ] || fail "the test sound zoom.wav was not written on first start"
 sleep 0.5
 [ "$(stat -c %s "$log")" = "$size_before" ] || fail "a second start wrote to the log"
 process_gone "$SKYWELL_PID" && fail "the first instance ended after a second start"
