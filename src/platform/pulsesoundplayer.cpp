@@ -1,10 +1,11 @@
 #include "platform/pulsesoundplayer.h"
 
+#include "platform/pulseconnection.h"
 #include "recording/wavfile.h"
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
+#include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace skywell
@@ -12,8 +13,14 @@ namespace skywell
 
 namespace
 {
-struct SimpleFree {
-    void operator()(pa_simple *s) const { pa_simple_free(s); }
+struct StreamUnref {
+    void operator()(pa_stream *s) const
+    {
+        // Only queues the request: a stalled server does not hold us.
+        if (pa_stream_get_state(s) == PA_STREAM_READY)
+            pa_stream_disconnect(s);
+        pa_stream_unref(s);
+    }
 };
 
 bool fail(QString *error, const QString &text)
@@ -25,7 +32,12 @@ bool fail(QString *error, const QString &text)
 
 QString pulseError(int code)
 {
-    return QString::fromUtf8(pa_strerror(code));
+    return QString::fromUtf8(pa_strerror(code ? code : PA_ERR_UNKNOWN));
+}
+
+bool streamGood(pa_stream *stream)
+{
+    return PA_STREAM_IS_GOOD(pa_stream_get_state(stream));
 }
 } // namespace
 
@@ -42,27 +54,59 @@ bool PulseSoundPlayer::playToEnd(const QString &path, QString *error)
     else if (format.bitsPerSample == 8)
         spec.format = PA_SAMPLE_U8;
     else
-        return fail(error, QStringLiteral("%1-bit samples are not supported").arg(format.bitsPerSample));
+        return fail(error, QStringLiteral("%1-bit samples cannot be played").arg(format.bitsPerSample));
     spec.rate = format.samplesPerSec;
-    spec.channels = std::uint8_t(format.channels);
-    if (!pa_sample_spec_valid(&spec) || format.channels > PA_CHANNELS_MAX)
-        return fail(error, QStringLiteral("unsupported sample format"));
+    spec.channels = std::uint8_t(std::min<unsigned>(format.channels, 255));
+    if (format.channels > PA_CHANNELS_MAX || !pa_sample_spec_valid(&spec))
+        return fail(error, QStringLiteral("the sample format cannot be played"));
 
-    const QByteArray sink = m_sink.toUtf8();
-    int code = 0;
-    std::unique_ptr<pa_simple, SimpleFree> stream(pa_simple_new(nullptr, "Skywell", PA_STREAM_PLAYBACK,
-                                                                m_sink.isEmpty() ? nullptr : sink.constData(),
-                                                                "Test sound", &spec, nullptr, nullptr, &code));
+    PulseConnection connection(m_timeout);
+    if (!connection.connect())
+        return fail(error, pulseError(connection.error()));
+    std::unique_ptr<pa_stream, StreamUnref> stream(pa_stream_new(connection.context(), "Test sound", &spec, nullptr));
     if (!stream)
-        return fail(error, pulseError(code));
+        return fail(error, pulseError(pa_context_errno(connection.context())));
+    const QByteArray sink = m_sink.toUtf8();
+    if (pa_stream_connect_playback(stream.get(), m_sink.isEmpty() ? nullptr : sink.constData(), nullptr,
+                                   pa_stream_flags_t(0), nullptr, nullptr) < 0)
+        return fail(error, pulseError(pa_context_errno(connection.context())));
+    const bool ready = connection.waitUntil([&] { return pa_stream_get_state(stream.get()) != PA_STREAM_CREATING; });
+    if (!ready || pa_stream_get_state(stream.get()) != PA_STREAM_READY)
+        return fail(error, pulseError(ready ? pa_context_errno(connection.context()) : connection.error()));
+
     // Whole frames only: a truncated file may end in the middle of one.
-    const qsizetype frameBytes = qsizetype(spec.channels) * (format.bitsPerSample / 8);
-    const qsizetype bytes = wav->samples.size() / frameBytes * frameBytes;
-    if (bytes > 0 && pa_simple_write(stream.get(), wav->samples.constData(), std::size_t(bytes), &code) < 0)
-        return fail(error, pulseError(code));
+    const std::size_t frameBytes = pa_frame_size(&spec);
+    const std::size_t total = std::size_t(wav->samples.size()) / frameBytes * frameBytes;
+    std::size_t written = 0;
+    while (written < total) {
+        std::size_t writable = 0;
+        // The server asks for more as it plays; each wait has the limit.
+        const bool asked = connection.waitUntil([&] {
+            writable = pa_stream_writable_size(stream.get());
+            return !streamGood(stream.get()) || (writable > 0 && writable != std::size_t(-1));
+        });
+        if (!asked || !streamGood(stream.get()) || writable == std::size_t(-1))
+            return fail(error, pulseError(asked ? pa_context_errno(connection.context()) : connection.error()));
+        const std::size_t bytes = std::min(writable, total - written) / frameBytes * frameBytes;
+        if (bytes == 0)
+            continue;
+        if (pa_stream_write(stream.get(), wav->samples.constData() + written, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+            return fail(error, pulseError(pa_context_errno(connection.context())));
+        written += bytes;
+    }
+
     // Returns once the server has played everything written.
-    if (pa_simple_drain(stream.get(), &code) < 0)
-        return fail(error, pulseError(code));
+    int drained = -1;
+    pa_operation *drain = pa_stream_drain(
+        stream.get(), [](pa_stream *, int success, void *result) { *static_cast<int *>(result) = success; }, &drained);
+    if (!drain)
+        return fail(error, pulseError(pa_context_errno(connection.context())));
+    const bool done = connection.waitUntil([&] { return drained >= 0 || !streamGood(stream.get()); });
+    if (pa_operation_get_state(drain) == PA_OPERATION_RUNNING)
+        pa_operation_cancel(drain);
+    pa_operation_unref(drain);
+    if (!done || drained != 1)
+        return fail(error, pulseError(done ? pa_context_errno(connection.context()) : connection.error()));
     return true;
 }
 
