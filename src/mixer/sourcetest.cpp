@@ -127,7 +127,7 @@ void RecordingSourceTest::testSources(const QString &card, SourceTestResult &res
             continue;
         if (m_mixer.isStereo(i)) {
             if (result.best.isEmpty()) {
-                result.best = name.left(kMaxBestLength);
+                result.best = name;
                 m_registry.regWriteString(QStringLiteral("BestRecordSource"), result.best, kSkywellKey);
             }
             appendName(result.heardStereo, name);

@@ -27,7 +27,10 @@ struct SourceTestResult {
     Outcome outcome = Outcome::Declined;
     QString heardStereo; // names separated by ", "
     QString heardMono;
-    QString best; // the first stereo source that heard the sound
+    // The first stereo source that heard the sound, whole: sound server
+    // source names often pass 63 characters, and a shortened name would
+    // never be found again.
+    QString best;
     QString message;
 };
 
@@ -39,7 +42,6 @@ class RecordingSourceTest final
 {
 public:
     static constexpr int kMaxListLength = 511;
-    static constexpr int kMaxBestLength = 63;
     // A block counts as sound when its samples span more than this.
     static constexpr int kSoundSpan = 2048;
 
@@ -89,6 +91,13 @@ private:
     bool m_soundDetected = false;
 };
 
+// The test's dialog: caption, texts and its button (the other is "Done").
 inline const QString kSourceTestCaption = QStringLiteral("Recording Source Test");
+inline const QString kSourceTestIntro =
+    QStringLiteral("Skywell needs to configure itself by testing the various recording sources.  This will "
+                   "pre-configure Skywell so that recording works the first time.");
+inline const QString kSourceTestHowTo = QStringLiteral(
+    "Click the button below to start the test.\n\nWhen you don't hear any more sounds, the test is done.");
+inline const QString kBeginSourceTest = QStringLiteral("Begin Recording Source Test");
 
 } // namespace skywell
