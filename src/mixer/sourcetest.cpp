@@ -111,15 +111,15 @@ void RecordingSourceTest::testSources(const QString &card, SourceTestResult &res
         m_mixer.selectRecordingSource(name);
         m_capture.start(card);
         m_sleeper.sleepFor(kSettle);
-        const bool played = m_player.playToEnd(m_testSound, &playError);
+        QString error;
+        const bool played = m_player.playToEnd(m_testSound, &error);
         m_sleeper.sleepFor(kSettle);
         m_capture.stop();
         m_capture.deliverCapturedBlocks();
         if (!played) {
             // Without the sound nothing can be heard on any source: say so
             // rather than blame the sources.
-            if (playError.isEmpty())
-                playError = QStringLiteral("unknown error");
+            playError = error.isEmpty() ? QStringLiteral("unknown error") : error;
             m_log.logLine(QStringLiteral("Test sound could not be played: "), playError);
             break;
         }
