@@ -3,6 +3,7 @@
 #include "core/activitylog.h"
 #include "core/settings.h"
 #include "recording/captureblock.h"
+#include "recording/mp3settings.h"
 #include "recording/recordingsession.h"
 #include "recording/systemerror.h"
 
@@ -34,7 +35,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
         return true;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
-        slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityFor(session.flags), m_wavLimit);
+        slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityForFlags(session.flags), m_wavLimit);
 
     const int attempts = slot.openFailed ? 1 : kOpenAttempts;
     QString path;

@@ -2,7 +2,6 @@
 
 #include "recording/mp3writer.h"
 #include "recording/wavwriter.h"
-#include "shows/show.h"
 
 namespace skywell
 {
@@ -50,20 +49,14 @@ bool StreamWriter::isOpen() const
     return m_mp3 ? m_mp3->isOpen() : m_wav->isOpen();
 }
 
+int StreamWriter::fileDescriptor() const
+{
+    return m_mp3 ? m_mp3->fileDescriptor() : m_wav->fileDescriptor();
+}
+
 std::uint64_t StreamWriter::bytesWritten() const
 {
     return m_mp3 ? m_mp3->count() : m_wav->dataBytes();
-}
-
-int mp3QualityFor(std::uint32_t flags)
-{
-    if (flags & OUT_MP3_AM)
-        return 0;
-    if (flags & OUT_MP3_FM)
-        return 1;
-    if (flags & (OUT_MP3_CD_QUALITY | OUT_MP3_CD))
-        return 2;
-    return -1;
 }
 
 } // namespace skywell

@@ -18,7 +18,7 @@ class WavWriter;
 class StreamWriter final
 {
 public:
-    // quality 0, 1, 2 for MP3 (see mp3QualityFor), -1 for WAV. wavLimit
+    // quality 0, 1, 2 for MP3 (mp3QualityForFlags), -1 for WAV. wavLimit
     // lowers the WAV size limit (tests).
     StreamWriter(Prompter &prompter, int mp3Quality, std::uint32_t wavLimit);
     ~StreamWriter();
@@ -36,6 +36,8 @@ public:
 
     bool isOpen() const;
     bool isMp3() const { return m_mp3 != nullptr; }
+    // For tests that replace the file underneath (disk full).
+    int fileDescriptor() const;
     // Bytes the writer has put into the file so far.
     std::uint64_t bytesWritten() const;
 
@@ -44,9 +46,5 @@ private:
     std::unique_ptr<Mp3Writer> m_mp3;
     int m_quality;
 };
-
-// The MP3 quality for the recording's flags (AM 0, FM 1, CD 2, and 2 for an
-// MP3 CD, whose files are MP3); -1 when the recording is written as WAV.
-int mp3QualityFor(std::uint32_t flags);
 
 } // namespace skywell

@@ -44,6 +44,19 @@ double soxSeconds(const QString &path)
     return out.trimmed().toDouble();
 }
 
+// The length of the MP3 frames ffprobe decodes (1152 samples at 44100 Hz
+// each), whatever the file's header claims.
+double decodedMp3Seconds(const QString &path)
+{
+    QString out;
+    runTool(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
+             QStringLiteral("-show_entries"), QStringLiteral("stream=nb_read_frames"), QStringLiteral("-of"),
+             QStringLiteral("csv=p=0"), path},
+            &out);
+    return out.trimmed().toDouble() * 1152 / 44100;
+}
+
 QString soxInfo(const QString &path, const QString &option)
 {
     QString out;
@@ -401,4 +414,37 @@ TEST_F(BlockProcessorTest, SourceTestHookAndListenOnlyWriteNothing)
     EXPECT_EQ(session.lastAudioTime, clock.now());
     EXPECT_TRUE(levels.empty());
     EXPECT_TRUE(temporaryFiles().isEmpty());
+}
+
+TEST_F(BlockProcessorTest, FullDiskLosesOnlyTheBlocksItRefusedAndSaysSo)
+{
+    for (const std::uint32_t flags : {OUT_WAV, OUT_MP3_CD_QUALITY}) {
+        startRecording(flags);
+        feed(tone(1.0));
+        {
+            ScopedDiskFull full(session.streams[0].writer->fileDescriptor());
+            ASSERT_TRUE(full.active());
+            feed(tone(1.0));
+        }
+        feed(tone(1.0));
+        const QString name = endRecording();
+        const QString path = folder.file(name);
+        ASSERT_TRUE(QFile::exists(path));
+        const double seconds = flags == OUT_WAV ? soxSeconds(path) : decodedMp3Seconds(path);
+        EXPECT_NEAR(seconds, 2.0, 0.1) << name.toStdString();
+        EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Some audio could not be written to ") + path))
+            << session.outcomeText.toStdString();
+    }
+    // One line per stream and track, not one per block.
+    EXPECT_EQ(countInLog(QStringLiteral("Error writing to WAV file in WriteWAVBlock")), 1);
+    EXPECT_EQ(countInLog(QStringLiteral("Error writing to MP3 file in WriteMP3Block")), 1);
+}
+
+TEST_F(BlockProcessorTest, SoundCardThatDoesNotStartIsReported)
+{
+    device.startable = false;
+    session.name = QStringLiteral("Morning Show");
+    EXPECT_FALSE(processor->startCapture(QStringLiteral("Monitor")));
+    EXPECT_EQ(session.outcomeText, QStringLiteral("Unable to start capture on sound card Test Card"));
+    EXPECT_EQ(countInLog(QStringLiteral("Unable to start capture on sound card: Test Card")), 1);
 }

@@ -4,9 +4,11 @@
 #include "recording/recordingsession.h"
 #include "recording/silencerules.h"
 #include "recording/streamtable.h"
+#include "recording/systemerror.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <vector>
 
 using namespace skywell;
@@ -146,4 +148,13 @@ TEST(StreamTableTest, MatchesHeadersByteForByteAndPicksTheFirstOfTheLargest)
     EXPECT_EQ(bestStream(session), 1);
     session.streams[2].byteCount = 501;
     EXPECT_EQ(bestStream(session), 2);
+}
+
+TEST(SystemErrorTest, TextNamesTheCallThePathAndTheSystemReason)
+{
+    EXPECT_EQ(formatSystemError(ENOENT, QStringLiteral("CreateFile failed."), QStringLiteral("/tmp/x.wav")),
+              QStringLiteral("Error: CreateFile failed.\r\nin function /tmp/x.wav\r\nSystem error: 2(No such file "
+                             "or directory)"));
+    EXPECT_TRUE(formatSystemError(0, QStringLiteral("m"), QStringLiteral("w")).endsWith(QStringLiteral("0(?)")));
+    EXPECT_EQ(formatSystemError(EACCES, QStringLiteral("m"), QString(600, QLatin1Char('x'))).size(), 510);
 }

@@ -62,6 +62,13 @@ void RecordingFixture::feed(std::vector<CaptureBlock> blocks)
         processor->processBlock(block);
 }
 
+void RecordingFixture::feedThroughQueue(const std::vector<CaptureBlock> &blocks)
+{
+    for (const CaptureBlock &block : blocks)
+        device.sink(std::make_unique<CaptureBlock>(block));
+    processor->processReadyBlocks();
+}
+
 QString RecordingFixture::endRecording(bool abort, bool save)
 {
     const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,

@@ -27,9 +27,15 @@ class IdleCaptureDevice final : public CaptureDevice
 {
 public:
     QStringList deviceNames() override { return {QStringLiteral("Test Card")}; }
-    bool start(const QString &, BlockSink) override { return startable; }
+    bool start(const QString &, BlockSink blockSink) override
+    {
+        sink = std::move(blockSink);
+        return startable;
+    }
     void stop() override {}
     bool startable = true;
+    // Queues a block as the sound card's thread would.
+    BlockSink sink;
 };
 
 // One recording's block path with the real writers and real delivery into
@@ -42,6 +48,8 @@ protected:
     // Sets the options as the controller does and starts capture.
     void startRecording(std::uint32_t flags, const QString &name = QStringLiteral("Morning Show"));
     void feed(std::vector<CaptureBlock> blocks);
+    // Queues the blocks and processes them as a blocks-ready notification does.
+    void feedThroughQueue(const std::vector<CaptureBlock> &blocks);
     // Ends the recording as the end time does; returns the last track's name.
     QString endRecording(bool abort = false, bool save = true);
     // Rebuilds the processor (after changing the WAV limit).
