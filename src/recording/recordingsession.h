@@ -24,6 +24,9 @@ struct StreamSlot {
     std::unique_ptr<StreamWriter> writer;
     // Every attempt to create a temporary file for this stream failed.
     bool openFailed = false;
+    // The file could be created but the writer refused the stream's
+    // format: no other name helps, the stream is left out of the track.
+    bool refused = false;
     // Some audio of this stream never reached its file.
     bool writeFailed = false;
 };

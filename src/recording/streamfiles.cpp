@@ -7,6 +7,8 @@
 #include "recording/recordingsession.h"
 #include "recording/systemerror.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -33,6 +35,8 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
     if (slot.writer && slot.writer->isOpen())
         return true;
+    if (slot.refused)
+        return false;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
         slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityForFlags(session.flags), m_wavLimit);
@@ -48,6 +52,14 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
             return true;
         }
         error = errno;
+        // The writer made the file and then refused the format (the MP3
+        // encoder): another name would fail the same way.
+        if (QFileInfo(path).isFile()) {
+            QFile::remove(path);
+            slot.refused = true;
+            session.addOutcome(QStringLiteral("Error opening MP3 encoding stream."));
+            return false;
+        }
         slot.letter = nextLetter(slot.letter);
     }
     if (!slot.openFailed)

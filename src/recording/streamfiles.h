@@ -28,7 +28,8 @@ public:
 
     // Makes sure the slot's file is open. After kOpenAttempts failed names
     // the problem goes into the report; each later block of the stream then
-    // tries one more name. False: the block is dropped.
+    // tries one more name. A format the writer refuses is reported once and
+    // the stream left out of the track. False: the block is dropped.
     bool ensureOpen(RecordingSession &session, int slot, const CaptureBlock &block);
     // Writes the block and counts it into the slot's bytes; a failure is
     // logged once per stream and track.

@@ -29,6 +29,7 @@ bool BlockProcessor::startCapture(const QString &recordSource)
         slot.byteCount = 0;
         slot.writer.reset();
         slot.openFailed = false;
+        slot.refused = false;
         slot.writeFailed = false;
     }
     s.acceptedBlocks = 0;

@@ -448,3 +448,18 @@ TEST_F(BlockProcessorTest, SoundCardThatDoesNotStartIsReported)
     EXPECT_EQ(session.outcomeText, QStringLiteral("Unable to start capture on sound card Test Card"));
     EXPECT_EQ(countInLog(QStringLiteral("Unable to start capture on sound card: Test Card")), 1);
 }
+
+TEST_F(BlockProcessorTest, FormatTheEncoderRefusesIsReportedOnceAndLeavesNoFile)
+{
+    // Three channels: the file can be made, the MP3 encoder refuses it.
+    WaveFormat three = WaveFormat::pcm(44100, 3, 16);
+    startRecording(OUT_MP3_FM);
+    feed(toBlocks(three, std::vector<std::uint8_t>(three.avgBytesPerSec * 2, 0x11)) + tone(1.5));
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 1);
+    EXPECT_EQ(session.outcomeText, QStringLiteral("Error opening MP3 encoding stream."));
+    // Only the second stream has a file.
+    EXPECT_EQ(temporaryFiles(), QStringList{QStringLiteral("skywell-a2.wav")});
+    const QString name = endRecording();
+    EXPECT_EQ(recordings(), QStringList{name});
+    EXPECT_TRUE(temporaryFiles().isEmpty());
+}
