@@ -52,10 +52,13 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
             return true;
         }
         error = errno;
-        // The writer made the file and then refused the format (the MP3
-        // encoder): another name would fail the same way.
-        if (QFileInfo(path).isFile()) {
+        // A half-made file is not left behind.
+        const bool made = QFileInfo(path).isFile();
+        if (made)
             QFile::remove(path);
+        // The MP3 encoder refused the format: another name would fail the
+        // same way. (A WAV header that did not fit a full disk may fit later.)
+        if (made && slot.writer->isMp3()) {
             slot.refused = true;
             session.addOutcome(QStringLiteral("Error opening MP3 encoding stream."));
             return false;
