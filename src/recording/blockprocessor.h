@@ -50,7 +50,7 @@ class BlockProcessor final
 public:
     BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings, const Clock &clock,
                    ActivityLog &log, Prompter &prompter, TrackDelivery &delivery, CaptureSourceCalls mixer = {},
-                   RecordingSignals signals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
+                   RecordingSignals windowSignals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
 
     // Selects the source and starts capture on the configured sound card,
     // with a fresh stream table. False when the sound card could not be

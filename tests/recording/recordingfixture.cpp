@@ -35,10 +35,10 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
         [this](const QString &source) { mixerCalls << QStringLiteral("select ") + source; },
         [this](const QString &source) { mixerCalls << QStringLiteral("optimize ") + source; },
         [this](bool on) { mixerCalls << (on ? QStringLiteral("mute") : QStringLiteral("unmute")); }};
-    RecordingSignals signals{[this](int peak) { levels.push_back(peak); }, [this](bool on) { icons << on; },
-                             [this](const QString &text) { statuses << text; }};
+    RecordingSignals windowSignals{[this](int peak) { levels.push_back(peak); }, [this](bool on) { icons << on; },
+                                   [this](const QString &text) { statuses << text; }};
     processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, prompter, *delivery, mixer,
-                                                 signals, wavLimit);
+                                                 windowSignals, wavLimit);
 }
 
 void RecordingFixture::startRecording(std::uint32_t flags, const QString &name)
