@@ -463,3 +463,25 @@ TEST_F(BlockProcessorTest, FormatTheEncoderRefusesIsReportedOnceAndLeavesNoFile)
     EXPECT_EQ(recordings(), QStringList{name});
     EXPECT_TRUE(temporaryFiles().isEmpty());
 }
+
+TEST_F(BlockProcessorTest, ProblemOfAnEarlierTrackSurvivesTheSplit)
+{
+    session.splitEverySeconds = 2;
+    startRecording(OUT_WAV);
+    // Eleven streams in the first track, then one in the next two.
+    std::vector<CaptureBlock> first;
+    for (int stream = 0; stream < 11; ++stream) {
+        CaptureBlock block = tone(0.1).front();
+        WaveFormat f = kCd;
+        f.extraSize = std::uint16_t(stream);
+        f.writeTo(block.data());
+        first.push_back(block);
+    }
+    feed(first + tone(4.5));
+    endRecording();
+    EXPECT_EQ(recordings().size(), 3);
+    EXPECT_EQ(session.outcomeText, QStringLiteral("Too many streams. Some data may be lost"))
+        << session.outcomeText.toStdString();
+    // Logged with the track it happened in, not again with the later ones.
+    EXPECT_EQ(countInLog(QStringLiteral("Too many streams. Some data may be lost")), 1);
+}
