@@ -60,6 +60,8 @@ struct RecordingSession {
     QString outcomeText;
     // Saved tracks meant for the CD or the music library.
     QStringList savedFiles;
+    // Tracks delivered since the recording's capture started.
+    int savedTracks = 0;
     // Every saved track, joined by "\r\n" (the playlist).
     QString playlistText;
     int streamCount = 0;

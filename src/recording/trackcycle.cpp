@@ -36,8 +36,10 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     m_tooManyStreamsReported = false;
     // A split keeps the report of the tracks before it: a track that could
     // not be saved must still show at the end of the recording.
-    if (!s.splitting)
+    if (!s.splitting) {
         s.outcomeText.clear();
+        s.savedTracks = 0;
+    }
     m_trackOutcomeStart = s.outcomeText.size();
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
     s.trackMs = 0;
@@ -113,8 +115,10 @@ void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
         if (s.acceptedBlocks <= kMinAcceptedBlocks) {
             --s.trackNumber;
             m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
-            // A short piece between two splits is no problem of the show.
-            if (!s.splitting)
+            // Only a recording that got nowhere points at the address: a
+            // short piece after earlier tracks (a split, the end of the
+            // show) is no problem of the show.
+            if (!s.splitting && s.savedTracks == 0)
                 s.addOutcome(QStringLiteral("Not enough sound data was received.  Please check the URL of this "
                                             "show before recording again."));
         } else {
@@ -124,8 +128,8 @@ void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
                 m_log.logLine(trackProblems);
             if (abort)
                 m_log.logLine(QStringLiteral("Recording aborted."));
-            else if (save)
-                m_delivery.saveTrack(s, best, fileName);
+            else if (save && m_delivery.saveTrack(s, best, fileName))
+                ++s.savedTracks;
         }
         if (abort)
             s.setOutcome(QStringLiteral("Recording Aborted"));
