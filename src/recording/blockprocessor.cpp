@@ -114,7 +114,7 @@ void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)
     }
 
     ++s.acceptedBlocks;
-    if (!m_files.ensureOpen(s, slot, block))
+    if (!m_files.ensureOpen(s, slot, block, m_clock.now()))
         return;
     if (block.format().bitsPerSample == 8) {
         std::uint8_t *bytes = block.samples();

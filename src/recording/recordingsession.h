@@ -24,6 +24,8 @@ struct StreamSlot {
     std::unique_ptr<StreamWriter> writer;
     // Every attempt to create a temporary file for this stream failed.
     bool openFailed = false;
+    // After that, when the next name is tried (seconds since 1970).
+    std::int64_t nextOpenAttempt = 0;
     // The file could be created but the writer refused the stream's
     // format: no other name helps, the stream is left out of the track.
     bool refused = false;

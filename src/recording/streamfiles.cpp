@@ -30,12 +30,12 @@ StreamFiles::StreamFiles(const Settings &settings, ActivityLog &log, Prompter &p
 {
 }
 
-bool StreamFiles::ensureOpen(RecordingSession &session, int index, const CaptureBlock &block)
+bool StreamFiles::ensureOpen(RecordingSession &session, int index, const CaptureBlock &block, std::int64_t now)
 {
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
     if (slot.writer && slot.writer->isOpen())
         return true;
-    if (slot.refused)
+    if (slot.refused || (slot.openFailed && now < slot.nextOpenAttempt))
         return false;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
@@ -68,6 +68,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
     if (!slot.openFailed)
         session.addOutcome(formatSystemError(error, QStringLiteral("CreateFile failed."), path));
     slot.openFailed = true;
+    slot.nextOpenAttempt = now + kRetrySeconds;
     return false;
 }
 

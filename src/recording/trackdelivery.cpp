@@ -171,7 +171,10 @@ void TrackDelivery::deleteTemporaryFiles(const RecordingSession &session)
     for (int i = 0; i < session.streamCount; ++i) {
         std::error_code ignored;
         const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        std::filesystem::remove(fsPath(m_settings.tempFolder + tempFileName(i, slot.letter)), ignored);
+        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(i, slot.letter));
+        // Only our own file: never something else that took the name.
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+            std::filesystem::remove(path, ignored);
     }
 }
 

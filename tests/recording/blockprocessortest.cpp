@@ -393,6 +393,19 @@ TEST_F(BlockProcessorTest, NoTemporaryNameAtAllIsReportedNotSavedAsSuccess)
     endRecording();
     EXPECT_TRUE(recordings().isEmpty());
     EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("no audio file was written")));
+
+    // MP3: each failed name shows a message; later blocks try one more
+    // name only every few seconds, and the stream recovers when one works.
+    prompter.clear();
+    startRecording(OUT_MP3_FM);
+    feed(tone(1.0));
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 12);
+    clock.advance(5);
+    QDir(temp.path()).rmdir(QStringLiteral("skywell-a1.wav"));
+    feed(tone(1.0));
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 12);
+    const QString name = endRecording();
+    EXPECT_NEAR(decodedMp3Seconds(folder.file(name)), 1.0, 0.1);
 }
 
 TEST_F(BlockProcessorTest, SourceTestHookAndListenOnlyWriteNothing)
