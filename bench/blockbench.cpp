@@ -1,0 +1,175 @@
+// One hour of captured audio through block processing (level, silence
+// rules, stream matching, the WAV writer, delivery at the end), against
+// its floors: the WAV writer alone and the level scan alone.
+//
+//   skywell_blockbench WORKDIR [minutes]
+//
+// Prints "name: value" lines. CPU times are user + system seconds of this
+// process.
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "recording/blocklevel.h"
+#include "recording/blockprocessor.h"
+#include "recording/capturedevice.h"
+#include "recording/capturequeue.h"
+#include "recording/recordingsession.h"
+#include "recording/trackdelivery.h"
+#include "recording/wavwriter.h"
+#include "shows/show.h"
+
+#include <QDir>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+using namespace skywell;
+
+namespace
+{
+
+int g_minutes = 60;
+
+class BenchDevice final : public CaptureDevice
+{
+public:
+    QStringList deviceNames() override { return {QStringLiteral("Bench")}; }
+    bool start(const QString &, BlockSink) override { return true; }
+    void stop() override {}
+};
+
+// Ten seconds of 100 ms CD blocks: 8 s of a drifting tone, then 2 s of
+// near silence, so the silence rules have work to do.
+std::vector<CaptureBlock> makeBlocks()
+{
+    const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
+    std::vector<CaptureBlock> blocks;
+    std::vector<std::int16_t> values(4410 * 2);
+    double phase = 0;
+    for (int b = 0; b < 100; ++b) {
+        const double amplitude = b < 80 ? 0.4 : 0.001;
+        for (std::size_t i = 0; i < 4410; ++i) {
+            phase += 2 * M_PI * (300 + 100 * std::sin(b * 0.1)) / 44100;
+            values[2 * i] = values[2 * i + 1] = std::int16_t(std::lround(amplitude * 32767 * std::sin(phase)));
+        }
+        blocks.emplace_back(format, values.data(), std::uint32_t(values.size() * 2));
+    }
+    return blocks;
+}
+
+std::size_t blockCount()
+{
+    return std::size_t(g_minutes) * 60 * 10;
+}
+
+double cpuSeconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+void print(const char *name, double value)
+{
+    std::printf("%s: %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+double blockPathCpu(std::vector<CaptureBlock> blocks, const QString &dir)
+{
+    QDir().mkpath(dir + QStringLiteral("temp"));
+    QDir().mkpath(dir + QStringLiteral("recordings"));
+    ManualClock clock(1765000000);
+    ActivityLog log(dir, clock);
+    ScriptedPrompter prompter;
+    Settings settings;
+    settings.tempFolder = dir + QStringLiteral("temp/");
+    settings.mp3Folder = dir + QStringLiteral("recordings/");
+    settings.fileNameFormat = QStringLiteral("%%s");
+    settings.optimizeVolume = 0;
+    BenchDevice device;
+    CaptureQueue queue(device);
+    RecordingSession session;
+    TrackDelivery delivery(settings, log, {}, {}, nullptr);
+    BlockProcessor processor(session, queue, settings, clock, log, prompter, delivery);
+    session.name = QStringLiteral("bench");
+    session.flags = OUT_WAV | OPT_DEAD_AIR;
+    session.deadAirOn = true;
+    session.deadAirMs = 1000;
+    session.recording = true;
+
+    const double start = cpuSeconds();
+    processor.startCapture(QString());
+    for (std::size_t i = 0; i < blockCount(); ++i) {
+        CaptureBlock &block = blocks[i % blocks.size()];
+        processor.processBlock(block);
+    }
+    processor.finishTrack(QStringLiteral("bench - 01.wav"), false, true);
+    const double seconds = cpuSeconds() - start;
+    if (!session.outcomeText.isEmpty())
+        std::fprintf(stderr, "block path: %s\n", qPrintable(session.outcomeText));
+    QDir(dir + QStringLiteral("recordings")).removeRecursively();
+    QDir(dir + QStringLiteral("temp")).removeRecursively();
+    return seconds;
+}
+
+double writerOnlyCpu(const std::vector<CaptureBlock> &blocks, const QString &path)
+{
+    ScriptedPrompter prompter;
+    const double start = cpuSeconds();
+    WavWriter writer(prompter);
+    writer.open(path, blocks.front(), true);
+    // The same blocks the block path keeps (dead air drops 1 s of every 2).
+    for (std::size_t i = 0; i < blockCount(); ++i)
+        if (i % blocks.size() < 90)
+            writer.write(blocks[i % blocks.size()]);
+    writer.close();
+    const double seconds = cpuSeconds() - start;
+    QFile::remove(path);
+    return seconds;
+}
+
+double levelScanCpu(const std::vector<CaptureBlock> &blocks)
+{
+    const double start = cpuSeconds();
+    long long sum = 0;
+    for (std::size_t i = 0; i < blockCount(); ++i) {
+        const CaptureBlock &b = blocks[i % blocks.size()];
+        sum += measureLevel(b.samples(), b.sampleBytes()).peakToPeak();
+    }
+    const double seconds = cpuSeconds() - start;
+    if (sum == 42)
+        std::printf("\n");
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s WORKDIR [minutes]\n", argv[0]);
+        return 2;
+    }
+    const QString dir = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    if (argc > 2)
+        g_minutes = std::max(1, std::atoi(argv[2]));
+    print("block-audio-minutes", g_minutes);
+
+    const std::vector<CaptureBlock> blocks = makeBlocks();
+    // Alternated, the better of two runs of each: these machines drift.
+    double pathBest = 1e9, writerBest = 1e9, scanBest = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        pathBest = std::min(pathBest, blockPathCpu(blocks, dir));
+        writerBest = std::min(writerBest, writerOnlyCpu(blocks, dir + QStringLiteral("writer.wav")));
+        scanBest = std::min(scanBest, levelScanCpu(blocks));
+    }
+    print("block-path-cpu-seconds", pathBest);
+    print("block-wav-writer-only-cpu-seconds", writerBest);
+    print("block-level-scan-cpu-seconds", scanBest);
+    print("block-path-overhead-cpu-seconds", pathBest - writerBest);
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include "recording/blockprocessor.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "recording/blocklevel.h"
+#include "recording/capturequeue.h"
+#include "recording/recordingsession.h"
+#include "recording/silencerules.h"
+#include "recording/streamtable.h"
+#include "shows/show.h"
+
+namespace skywell
+{
+
+BlockProcessor::BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings,
+                               const Clock &clock, ActivityLog &log, Prompter &prompter, TrackDelivery &delivery,
+                               CaptureSourceCalls mixer, RecordingSignals windowSignals, std::uint32_t wavLimit)
+    : m_session(session), m_queue(queue), m_settings(settings), m_clock(clock), m_log(log), m_delivery(delivery),
+      m_files(settings, log, prompter, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals))
+{
+}
+
+void BlockProcessor::processReadyBlocks()
+{
+    if (m_busy > 0) {
+        m_missedBlocks = true;
+        return;
+    }
+    {
+        BusyScope busy(*this);
+        CaptureBlock *block = nullptr;
+        while (m_queue.takeBlock(block)) {
+            processBlock(*block);
+            m_queue.release(block);
+        }
+    }
+    m_missedBlocks = false;
+}
+
+void BlockProcessor::drainMissedBlocks()
+{
+    if (m_busy == 0 && m_missedBlocks)
+        processReadyBlocks();
+}
+
+void BlockProcessor::processBlock(CaptureBlock &block)
+{
+    if (m_testHandler) {
+        m_testHandler(block);
+        return;
+    }
+    RecordingSession &s = m_session;
+    if (s.flags & OUT_NONE) {
+        s.lastAudioTime = m_clock.now();
+        return;
+    }
+    // Not capturing, or a block that claims more samples than it holds or
+    // has no byte rate to measure it by.
+    const WaveFormat format = block.format();
+    if (!s.capturing || !block.isConsistent() || format.avgBytesPerSec == 0)
+        return;
+
+    const std::uint32_t sampleBytes = block.sampleBytes();
+    const std::int64_t duration = static_cast<std::int64_t>(std::uint64_t(sampleBytes) * 1000 / format.avgBytesPerSec);
+    s.trackMs += duration;
+    // The block that reaches the limit opens the new track.
+    if (s.splitEverySeconds > 0 && s.trackMs / 1000 >= s.splitEverySeconds)
+        splitTrack();
+
+    const BlockLevel level = measureLevel(block.samples(), sampleBytes);
+    if (m_signals.levelMeter)
+        m_signals.levelMeter(level.max);
+
+    switch (silenceAction(s, level.silent(), duration)) {
+    case SilenceAction::SplitAndDrop:
+        splitTrack();
+        return;
+    case SilenceAction::Drop:
+        return;
+    case SilenceAction::Keep:
+        break;
+    }
+    if (!level.silent())
+        s.lastAudioTime = m_clock.now();
+    writeToStream(block, false);
+}
+
+void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)
+{
+    RecordingSession &s = m_session;
+    int slot = findStream(s, block.data());
+    if (slot < 0) {
+        if (s.streamCount == RecordingSession::kMaxStreams) {
+            if (!m_tooManyStreamsReported) {
+                m_tooManyStreamsReported = true;
+                s.addOutcome(QStringLiteral("Too many streams. Some data may be lost"));
+                m_log.logLine(QStringLiteral("Maximum number of streams detected"));
+            }
+            return;
+        }
+        if (block.sampleBytes() <= kMinStreamBlockBytes)
+            return;
+        slot = s.streamCount++;
+        std::copy_n(block.data(), WaveFormat::kBytes, s.streams.at(static_cast<std::size_t>(slot)).format.begin());
+    }
+    // A WAV file's sizes are 32-bit: the track ends before the file would
+    // pass them, and the block opens the next track.
+    if (!afterLimitSplit && m_files.mustEndBefore(s, slot, block)) {
+        m_log.logLine(QStringLiteral("WAV file size limit reached. Starting new track"));
+        splitTrack();
+        if (s.capturing)
+            writeToStream(block, true);
+        return;
+    }
+
+    ++s.acceptedBlocks;
+    if (!m_files.ensureOpen(s, slot, block, m_clock.now()))
+        return;
+    if (block.format().bitsPerSample == 8) {
+        std::uint8_t *bytes = block.samples();
+        for (std::uint32_t i = 0; i < block.sampleBytes(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(bytes[i] - 128);
+    }
+    m_files.write(s, slot, block);
+}
+
+} // namespace skywell

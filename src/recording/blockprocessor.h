@@ -1,0 +1,117 @@
+#pragma once
+
+#include "recording/streamfiles.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace skywell
+{
+
+class ActivityLog;
+class CaptureBlock;
+class CaptureQueue;
+class Clock;
+class Prompter;
+class TrackDelivery;
+struct RecordingSession;
+struct Settings;
+
+// The mixer calls capture makes (Mixer in the program, fakes in tests).
+struct CaptureSourceCalls {
+    std::function<void(const QString &)> selectRecordingSource;
+    std::function<void(const QString &)> optimizeSourceVolume;
+    std::function<void(bool)> muteSpeakers;
+};
+
+// What the main window hears from recording.
+struct RecordingSignals {
+    // The peak of every block processed while recording; 0 when capture stops.
+    std::function<void(int)> levelMeter;
+    // True: show the recording icon; false: the idle icon.
+    std::function<void(bool)> recordingIcon;
+    // The status line.
+    std::function<void(const QString &)> status;
+};
+
+// Turns captured blocks into tracks: starts and stops capture, measures
+// each block, applies the silence options and the track length limit,
+// keeps up to ten streams apart in temporary files, and ends tracks
+// (splitTrack, finishTrack) through the track delivery. Everything runs on
+// the thread that handles the capture queue's notifications.
+//
+// While a track is delivered (the user's script or the CD writer runs and
+// the event loop is served meanwhile) a blocks-ready notification does not
+// re-enter block processing: the blocks stay queued and are processed
+// when the delivery is over.
+class BlockProcessor final
+{
+public:
+    BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings, const Clock &clock,
+                   ActivityLog &log, Prompter &prompter, TrackDelivery &delivery, CaptureSourceCalls mixer = {},
+                   RecordingSignals windowSignals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
+
+    // Selects the source and starts capture on the configured sound card,
+    // with a fresh stream table. False when the sound card could not be
+    // started (the report says so); the session is ready either way.
+    bool startCapture(const QString &recordSource);
+    // Stops capture (the end of a recording).
+    void stopCapture();
+    // Processes every queued block; called for each blocks-ready notification.
+    void processReadyBlocks();
+    // Processes one block; 8-bit samples are made signed in place.
+    void processBlock(CaptureBlock &block);
+    // Ends the current track, delivers it and starts the next. Does nothing
+    // while capture has not started or a split is under way.
+    void splitTrack();
+    // Closes every stream and delivers the track as fileName (relative to the
+    // recordings folder). Outside a split it also stops capture and, unless
+    // aborted, burns the CD and fills the music library.
+    void finishTrack(const QString &fileName, bool abort, bool save);
+
+    // When set, every block goes to the handler and nothing else happens
+    // (the recording-source test measures with it).
+    void setTestBlockHandler(std::function<void(const CaptureBlock &)> handler) { m_testHandler = std::move(handler); }
+
+private:
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(BlockProcessor &p) : m_p(p) { ++m_p.m_busy; }
+        ~BusyScope() { --m_p.m_busy; }
+        BusyScope(const BusyScope &) = delete;
+        BusyScope &operator=(const BusyScope &) = delete;
+
+    private:
+        BlockProcessor &m_p;
+    };
+    void writeToStream(CaptureBlock &block, bool afterLimitSplit);
+    void drainMissedBlocks();
+
+    RecordingSession &m_session;
+    CaptureQueue &m_queue;
+    const Settings &m_settings;
+    const Clock &m_clock;
+    ActivityLog &m_log;
+    TrackDelivery &m_delivery;
+    StreamFiles m_files;
+    CaptureSourceCalls m_mixer;
+    RecordingSignals m_signals;
+    std::function<void(const CaptureBlock &)> m_testHandler;
+    // Too many streams has been reported since capture started.
+    bool m_tooManyStreamsReported = false;
+    // Where this track's part of the report begins (the report runs on
+    // over splits).
+    qsizetype m_trackOutcomeStart = 0;
+    // Block processing or a track's end is under way.
+    int m_busy = 0;
+    bool m_missedBlocks = false;
+};
+
+// Minimum accepted blocks for a track to be saved (more than this).
+inline constexpr int kMinAcceptedBlocks = 10;
+// A block of this many sample bytes or fewer never opens a new stream.
+inline constexpr std::uint32_t kMinStreamBlockBytes = 4;
+
+} // namespace skywell

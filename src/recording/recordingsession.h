@@ -1,0 +1,81 @@
+#pragma once
+
+#include "recording/streamwriter.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace skywell
+{
+
+// One audio stream of the current track, told apart from the others by the
+// format header of its first block.
+struct StreamSlot {
+    std::array<std::uint8_t, WaveFormat::kBytes> format{};
+    // The letter after "skywell-" in the temporary file name; it moves on
+    // when a name cannot be created and stays moved for the process's life.
+    char letter = 'a';
+    // Bytes that went into the stream (source bytes plus encoded bytes for
+    // MP3, file bytes for WAV); the best stream of a track has the most.
+    std::uint64_t byteCount = 0;
+    std::unique_ptr<StreamWriter> writer;
+    // Every attempt to create a temporary file for this stream failed.
+    bool openFailed = false;
+    // After that, when the next name is tried (seconds since 1970).
+    std::int64_t nextOpenAttempt = 0;
+    // The file could be created but the writer refused the stream's
+    // format: no other name helps, the stream is left out of the track.
+    bool refused = false;
+    // Some audio of this stream never reached its file.
+    bool writeFailed = false;
+};
+
+// The recording in progress. The recording controller sets the options when
+// a recording starts; block processing keeps the running fields.
+struct RecordingSession {
+    static constexpr int kMaxStreams = 10;
+    static constexpr int kMaxOutcomeChars = 511;
+
+    // Options.
+    QString name;
+    std::uint32_t flags = 0;
+    QString recordSource;
+    bool deadAirOn = false;
+    std::int32_t deadAirMs = 0;
+    std::int32_t silenceSplitMs = 0;
+    std::int32_t splitEverySeconds = 0;
+    bool compressSpeech = false;
+    bool muteWhileRecording = false;
+
+    // Running fields.
+    bool recording = false;
+    bool capturing = false;
+    bool splitting = false;
+    std::int32_t trackNumber = 1;
+    std::int64_t trackMs = 0;
+    std::int64_t silenceRunMs = 0;
+    std::int64_t lastAudioTime = 0;
+    std::int32_t acceptedBlocks = 0;
+    QString outcomeText;
+    // Saved tracks meant for the CD or the music library.
+    QStringList savedFiles;
+    // Tracks delivered since the recording's capture started.
+    int savedTracks = 0;
+    // Every saved track, joined by "\r\n" (the playlist).
+    QString playlistText;
+    int streamCount = 0;
+    std::array<StreamSlot, kMaxStreams> streams;
+
+    // Sets the problem report, cut to its length at a whole character.
+    void setOutcome(const QString &text);
+    // Adds a problem on a line of its own.
+    void addOutcome(const QString &text);
+};
+
+// "skywell-a1.wav" for the first slot with letter 'a'.
+QString tempFileName(int slotIndex, char letter);
+
+} // namespace skywell

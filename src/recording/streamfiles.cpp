@@ -1,0 +1,114 @@
+#include "recording/streamfiles.h"
+
+#include "core/activitylog.h"
+#include "core/settings.h"
+#include "recording/captureblock.h"
+#include "recording/mp3settings.h"
+#include "recording/recordingsession.h"
+#include "recording/systemerror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace skywell
+{
+
+namespace
+{
+
+char nextLetter(char letter)
+{
+    return letter >= 'a' + StreamFiles::kOpenAttempts - 1 ? 'a' : static_cast<char>(letter + 1);
+}
+
+} // namespace
+
+StreamFiles::StreamFiles(const Settings &settings, ActivityLog &log, Prompter &prompter, std::uint32_t wavLimit)
+    : m_settings(settings), m_log(log), m_prompter(prompter), m_wavLimit(wavLimit)
+{
+}
+
+bool StreamFiles::ensureOpen(RecordingSession &session, int index, const CaptureBlock &block, std::int64_t now)
+{
+    StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
+    if (slot.writer && slot.writer->isOpen())
+        return true;
+    if (slot.refused || (slot.openFailed && now < slot.nextOpenAttempt))
+        return false;
+    std::memcpy(slot.format.data(), block.data(), slot.format.size());
+    if (!slot.writer)
+        slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityForFlags(session.flags), m_wavLimit);
+
+    const int attempts = slot.openFailed ? 1 : kOpenAttempts;
+    QString path;
+    int error = 0;
+    for (int i = 0; i < attempts; ++i) {
+        path = m_settings.tempFolder + tempFileName(index, slot.letter);
+        errno = 0;
+        if (slot.writer->open(path, block)) {
+            slot.openFailed = false;
+            return true;
+        }
+        error = errno;
+        // A half-made file is not left behind.
+        const bool made = QFileInfo(path).isFile();
+        if (made)
+            QFile::remove(path);
+        // The MP3 encoder refused the format: another name would fail the
+        // same way. (A WAV header that did not fit a full disk may fit later.)
+        if (made && slot.writer->isMp3()) {
+            slot.refused = true;
+            session.addOutcome(QStringLiteral("Error opening MP3 encoding stream."));
+            return false;
+        }
+        slot.letter = nextLetter(slot.letter);
+    }
+    if (!slot.openFailed)
+        session.addOutcome(formatSystemError(error, QStringLiteral("CreateFile failed."), path));
+    slot.openFailed = true;
+    slot.nextOpenAttempt = now + kRetrySeconds;
+    return false;
+}
+
+bool StreamFiles::mustEndBefore(const RecordingSession &session, int index, const CaptureBlock &block) const
+{
+    const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
+    // An empty file that cannot take the block would refuse it in every
+    // track: only a file with audio in it is ended early.
+    return slot.writer && slot.writer->isOpen() && slot.writer->bytesWritten() > 0 &&
+           slot.writer->wouldExceedLimit(block);
+}
+
+void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock &block)
+{
+    StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
+    StreamWriter &writer = *slot.writer;
+    const std::uint64_t before = writer.bytesWritten();
+    if (writer.isMp3())
+        slot.byteCount += block.sampleBytes();
+    const bool ok = writer.write(block);
+    const std::uint64_t after = writer.bytesWritten();
+    if (after > before)
+        slot.byteCount += after - before;
+    if (ok)
+        return;
+    // A full disk fails every block: one line says it.
+    if (!slot.writeFailed)
+        m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
+                                     : QStringLiteral("Error writing to WAV file in WriteWAVBlock"));
+    slot.writeFailed = true;
+}
+
+void StreamFiles::closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber)
+{
+    for (int i = 0; i < session.streamCount; ++i) {
+        StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
+        if (slot.writer && slot.writer->isOpen() && !slot.writer->close(title, kTagArtist, album, trackNumber))
+            slot.writeFailed = true;
+        slot.writer.reset();
+    }
+}
+
+} // namespace skywell

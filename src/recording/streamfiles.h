@@ -1,0 +1,54 @@
+#pragma once
+
+#include "recording/wavwriter.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace skywell
+{
+
+class ActivityLog;
+class CaptureBlock;
+class Prompter;
+struct RecordingSession;
+struct Settings;
+
+// The temporary files of a track's streams: opening a stream's file on its
+// first block (moving on to the next letter of the name when one cannot be
+// created), writing blocks, and closing them all at the end of the track.
+class StreamFiles final
+{
+public:
+    // Names tried when a stream's first block arrives ('a' to 'l').
+    static constexpr int kOpenAttempts = 12;
+    static constexpr std::int64_t kRetrySeconds = 5;
+
+    StreamFiles(const Settings &settings, ActivityLog &log, Prompter &prompter,
+                std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
+
+    // Makes sure the slot's file is open. After kOpenAttempts failed names
+    // the problem goes into the report; a later block of the stream then
+    // tries one more name, at most every kRetrySeconds (each failed MP3 open
+    // shows a message, which must not come ten times a second all night). A format the writer refuses is reported once
+    // and the stream left out of the track. False: the block is dropped.
+    bool ensureOpen(RecordingSession &session, int slot, const CaptureBlock &block, std::int64_t now);
+    // Writes the block and counts it into the slot's bytes; a failure is
+    // logged once per stream and track.
+    void write(RecordingSession &session, int slot, const CaptureBlock &block);
+    // Whether the slot's WAV file must end before this block.
+    bool mustEndBefore(const RecordingSession &session, int slot, const CaptureBlock &block) const;
+    // Closes every open file with the MP3 tag fields; marks each slot closed.
+    void closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber);
+
+private:
+    const Settings &m_settings;
+    ActivityLog &m_log;
+    Prompter &m_prompter;
+    std::uint32_t m_wavLimit;
+};
+
+// The artist of every MP3 tag.
+inline const QString kTagArtist = QStringLiteral("0_Skywell");
+
+} // namespace skywell

@@ -1,0 +1,62 @@
+#include "recording/streamwriter.h"
+
+#include "recording/mp3writer.h"
+#include "recording/wavwriter.h"
+
+namespace skywell
+{
+
+StreamWriter::StreamWriter(Prompter &prompter, int mp3Quality, std::uint32_t wavLimit) : m_quality(mp3Quality)
+{
+    if (mp3Quality >= 0)
+        m_mp3 = std::make_unique<Mp3Writer>(prompter);
+    else
+        m_wav = std::make_unique<WavWriter>(prompter, wavLimit);
+}
+
+StreamWriter::~StreamWriter() = default;
+
+bool StreamWriter::open(const QString &path, const CaptureBlock &block)
+{
+    return m_mp3 ? m_mp3->open(path, block, m_quality) : m_wav->open(path, block, true);
+}
+
+bool StreamWriter::write(const CaptureBlock &block)
+{
+    return m_mp3 ? m_mp3->write(block) : m_wav->write(block);
+}
+
+bool StreamWriter::wouldExceedLimit(const CaptureBlock &block) const
+{
+    return m_wav && m_wav->wouldExceedLimit(block);
+}
+
+bool StreamWriter::close(const QString &title, const QString &artist, const QString &album, int trackNumber)
+{
+    if (m_mp3) {
+        const bool wasOpen = m_mp3->isOpen();
+        const std::uint32_t bytes = m_mp3->close(title, artist, album, trackNumber);
+        return !wasOpen || (bytes > 0 && !m_mp3->hadWriteError());
+    }
+    const std::uint32_t before = m_wav->dataBytes();
+    const std::uint32_t bytes = m_wav->close();
+    // 0 after samples were written: the header or the file was lost.
+    return !m_wav->hadWriteError() && (bytes > 0 || before == 0);
+}
+
+bool StreamWriter::isOpen() const
+{
+    return m_mp3 ? m_mp3->isOpen() : m_wav->isOpen();
+}
+
+int StreamWriter::fileDescriptor() const
+{
+    return m_mp3 ? m_mp3->fileDescriptor() : m_wav->fileDescriptor();
+}
+
+std::uint64_t StreamWriter::bytesWritten() const
+{
+    return m_mp3 ? m_mp3->count() : m_wav->dataBytes();
+}
+
+} // namespace skywell

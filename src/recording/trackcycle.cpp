@@ -1,0 +1,144 @@
+// The track cycle of BlockProcessor: starting capture, splitting and
+// finishing tracks.
+#include "recording/blockprocessor.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/settings.h"
+#include "recording/capturequeue.h"
+#include "recording/recordingsession.h"
+#include "recording/streamtable.h"
+#include "recording/trackdelivery.h"
+#include "shows/outputnaming.h"
+
+namespace skywell
+{
+
+bool BlockProcessor::startCapture(const QString &recordSource)
+{
+    RecordingSession &s = m_session;
+    if (m_mixer.selectRecordingSource)
+        m_mixer.selectRecordingSource(recordSource);
+    if (m_settings.optimizeVolume && m_mixer.optimizeSourceVolume)
+        m_mixer.optimizeSourceVolume(recordSource);
+    m_queue.start(m_settings.soundCard);
+
+    s.silenceRunMs = 0;
+    s.streamCount = 0;
+    for (StreamSlot &slot : s.streams) {
+        slot.byteCount = 0;
+        slot.writer.reset();
+        slot.openFailed = false;
+        slot.refused = false;
+        slot.writeFailed = false;
+    }
+    s.acceptedBlocks = 0;
+    m_tooManyStreamsReported = false;
+    // A split keeps the report of the tracks before it: a track that could
+    // not be saved must still show at the end of the recording.
+    if (!s.splitting) {
+        s.outcomeText.clear();
+        s.savedTracks = 0;
+    }
+    m_trackOutcomeStart = s.outcomeText.size();
+    s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
+    s.trackMs = 0;
+    s.capturing = true;
+    s.recording = true;
+    if (m_signals.recordingIcon)
+        m_signals.recordingIcon(true);
+    if (!m_queue.isRecording()) {
+        m_log.logLine(QStringLiteral("Unable to start capture on sound card:"), m_settings.soundCard);
+        s.addOutcome(QStringLiteral("Unable to start capture on sound card %1").arg(m_settings.soundCard));
+        return false;
+    }
+    return true;
+}
+
+void BlockProcessor::stopCapture()
+{
+    RecordingSession &s = m_session;
+    s.capturing = false;
+    s.recording = false;
+    if (m_signals.recordingIcon)
+        m_signals.recordingIcon(false);
+    m_queue.stop();
+    if (s.muteWhileRecording && m_mixer.muteSpeakers)
+        m_mixer.muteSpeakers(false);
+    if (m_signals.levelMeter)
+        m_signals.levelMeter(0);
+}
+
+void BlockProcessor::splitTrack()
+{
+    RecordingSession &s = m_session;
+    // Before capture runs (still tuning) there is no track to end, and a
+    // split already under way is not begun again.
+    if (!s.capturing || s.splitting)
+        return;
+    {
+        BusyScope busy(*this);
+        m_log.logLine(QStringLiteral("Doing split"));
+        s.splitting = true;
+        const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
+        finishTrack(uniqueOutputFile(naming, m_clock).name, false, true);
+
+        s.silenceRunMs = 0;
+        s.trackMs = 0;
+        ++s.trackNumber;
+        const QString label = s.name + QStringLiteral(" - %1").arg(s.trackNumber, 2, 10, QLatin1Char('0'));
+        m_log.logLine(QStringLiteral("Starting new track"), label);
+        if (m_signals.status)
+            m_signals.status(QStringLiteral("Recording ") + label);
+        startCapture(s.recordSource);
+        s.splitting = false;
+    }
+    drainMissedBlocks();
+}
+
+void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
+{
+    RecordingSession &s = m_session;
+    if (!s.splitting) {
+        if (!s.capturing) {
+            --s.trackNumber;
+            if (abort)
+                s.setOutcome(QStringLiteral("Recording Aborted"));
+            return;
+        }
+        stopCapture();
+    }
+    {
+        BusyScope busy(*this);
+        m_files.closeAll(s, TrackDelivery::outputPrefix(fileName), s.name, s.trackNumber);
+
+        if (s.acceptedBlocks <= kMinAcceptedBlocks) {
+            --s.trackNumber;
+            m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
+            // Only a recording that got nowhere points at the address: a
+            // short piece after earlier tracks (a split, the end of the
+            // show) is no problem of the show.
+            if (!s.splitting && s.savedTracks == 0)
+                s.addOutcome(QStringLiteral("Not enough sound data was received.  Please check the URL of this "
+                                            "show before recording again."));
+        } else {
+            const int best = bestStream(s);
+            const QString trackProblems = s.outcomeText.mid(m_trackOutcomeStart).trimmed();
+            if (!trackProblems.isEmpty())
+                m_log.logLine(trackProblems);
+            if (abort)
+                m_log.logLine(QStringLiteral("Recording aborted."));
+            else if (save && m_delivery.saveTrack(s, best, fileName))
+                ++s.savedTracks;
+        }
+        if (abort)
+            s.setOutcome(QStringLiteral("Recording Aborted"));
+        if (!s.splitting && !abort)
+            m_delivery.finishRecording(s);
+        m_delivery.deleteTemporaryFiles(s);
+        s.trackMs = 0;
+    }
+    drainMissedBlocks();
+}
+
+} // namespace skywell

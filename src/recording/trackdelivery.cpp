@@ -1,0 +1,181 @@
+#include "recording/trackdelivery.h"
+
+#include "core/activitylog.h"
+#include "core/settings.h"
+#include "postprocess/musiclibrary.h"
+#include "recording/recordingsession.h"
+#include "shows/show.h"
+
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
+namespace skywell
+{
+
+namespace
+{
+
+std::filesystem::path fsPath(const QString &path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+
+} // namespace
+
+TrackDelivery::TrackDelivery(const Settings &settings, ActivityLog &log, CustomConversion custom, CdBurn burn,
+                             MusicLibrary *library)
+    : m_settings(settings), m_log(log), m_custom(std::move(custom)), m_burn(std::move(burn)), m_library(library)
+{
+}
+
+QString TrackDelivery::outputPrefix(const QString &fileName)
+{
+    return QFileInfo(fileName).completeBaseName();
+}
+
+bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QString &fileName)
+{
+    const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(bestSlot));
+    const QString tempName = tempFileName(bestSlot, slot.letter);
+    const QString tempPath = m_settings.tempFolder + tempName;
+
+    if (session.flags & OUT_CUSTOM) {
+        if (m_custom && m_custom(tempName, outputPrefix(fileName)))
+            return true;
+        // The script did not finish its work: the recording stays with us.
+        const QString kept = keepTemporaryFile(tempPath, fileName);
+        if (!kept.isEmpty())
+            session.addOutcome(QStringLiteral("Custom WAV Conversion failed. The recording was kept as %1").arg(kept));
+        else
+            session.addOutcome(QStringLiteral("Custom WAV Conversion failed"));
+        return false;
+    }
+
+    const QString destination = m_settings.mp3Folder + fileName;
+    QString error;
+    if (!moveIntoPlace(tempPath, destination, error)) {
+        m_log.logLine(QStringLiteral("Could not save recording"), destination + QStringLiteral(": ") + error);
+        const QString kept = keepTemporaryFile(tempPath, fileName);
+        QString text = QStringLiteral("Could not save recording %1: %2").arg(destination, error);
+        if (!kept.isEmpty())
+            text += QStringLiteral(". It was kept as %1").arg(kept);
+        session.addOutcome(text);
+        return false;
+    }
+    m_log.logLine(QStringLiteral("Writing recording"), destination);
+    if (slot.writeFailed)
+        session.addOutcome(QStringLiteral("Some audio could not be written to %1").arg(destination));
+    if (session.flags & (OUT_AUDIO_CD | OPT_ITUNES | OUT_MP3_CD))
+        session.savedFiles << destination;
+    if (!session.playlistText.isEmpty())
+        session.playlistText += QStringLiteral("\r\n");
+    session.playlistText += destination;
+    return true;
+}
+
+// A rename where both folders share a file system (instant, nothing to
+// lose); otherwise a copy beside the destination renamed over it, so an
+// existing file is only replaced by a complete one.
+bool TrackDelivery::moveIntoPlace(const QString &source, const QString &destination, QString &error)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fsPath(source), ec)) {
+        error = QStringLiteral("no audio file was written");
+        return false;
+    }
+    std::filesystem::rename(fsPath(source), fsPath(destination), ec);
+    if (!ec)
+        return true;
+    if (ec != std::errc::cross_device_link) {
+        error = QString::fromStdString(ec.message());
+        return false;
+    }
+    const QString part = destination + QStringLiteral(".part");
+    std::filesystem::copy_file(fsPath(source), fsPath(part), std::filesystem::copy_options::overwrite_existing, ec);
+    if (!ec)
+        std::filesystem::rename(fsPath(part), fsPath(destination), ec);
+    if (ec) {
+        error = QString::fromStdString(ec.message());
+        std::error_code ignored;
+        std::filesystem::remove(fsPath(part), ignored);
+        return false;
+    }
+    return true;
+}
+
+// Renames the temporary file to the track's name in the temporary folder,
+// out of the way of the next track's temporary files. Empty when there is
+// nothing to keep.
+QString TrackDelivery::keepTemporaryFile(const QString &tempPath, const QString &fileName)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fsPath(tempPath), ec))
+        return QString();
+    const QFileInfo info(fileName);
+    const QString suffix = tempPath.section(QLatin1Char('.'), -1);
+    QString kept = m_settings.tempFolder + info.completeBaseName() + QLatin1Char('.') + suffix;
+    for (int n = 2; std::filesystem::exists(fsPath(kept), ec) && n < 1000; ++n)
+        kept = m_settings.tempFolder + QStringLiteral("%1(%2).%3").arg(info.completeBaseName()).arg(n).arg(suffix);
+    std::filesystem::rename(fsPath(tempPath), fsPath(kept), ec);
+    if (ec)
+        return QString();
+    m_log.logLine(QStringLiteral("Recording kept in the temporary folder:"), kept);
+    return kept;
+}
+
+void TrackDelivery::finishRecording(RecordingSession &session)
+{
+    if (session.trackNumber <= 0)
+        return;
+    if (session.flags & (OUT_AUDIO_CD | OUT_MP3_CD))
+        burnCd(session);
+    if (session.flags & OPT_ITUNES)
+        addToMusicLibrary(session);
+}
+
+void TrackDelivery::burnCd(RecordingSession &session)
+{
+    // Tracks that could not be saved are already in the report; an empty
+    // list would only make the CD writer fail.
+    if (session.savedFiles.isEmpty())
+        return;
+    QString result;
+    const bool dataCD = !(session.flags & OUT_AUDIO_CD);
+    if (m_burn && m_burn(session.savedFiles.join(QLatin1Char('?')), dataCD, &result)) {
+        m_log.logLine(QStringLiteral("CD created successfully"));
+        return;
+    }
+    // A failure without a text from the CD writer is still a failure.
+    if (result.isEmpty())
+        result = QStringLiteral("CD Burner failed");
+    session.addOutcome(result);
+    m_log.logLine(QStringLiteral("Error writing to CD:"), result);
+}
+
+void TrackDelivery::addToMusicLibrary(RecordingSession &session)
+{
+    m_log.logLine(QStringLiteral("Adding tracks to iTunes library"));
+    if (!m_library || !m_library->openMusicLibrary()) {
+        m_log.logLine(QStringLiteral("Unable to Open iTunes"));
+        session.addOutcome(QStringLiteral("Unable to Open iTunes"));
+        return;
+    }
+    for (const QString &path : std::as_const(session.savedFiles))
+        m_library->addToMusicLibrary(path);
+    m_library->closeMusicLibrary();
+}
+
+void TrackDelivery::deleteTemporaryFiles(const RecordingSession &session)
+{
+    for (int i = 0; i < session.streamCount; ++i) {
+        std::error_code ignored;
+        const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
+        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(i, slot.letter));
+        // Only our own file: never something else that took the name.
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+            std::filesystem::remove(path, ignored);
+    }
+}
+
+} // namespace skywell

@@ -1,0 +1,101 @@
+#include "recording/recordingfixture.h"
+
+#include "shows/outputnaming.h"
+#include "shows/show.h"
+
+#include <QDir>
+
+namespace skywell::test
+{
+
+RecordingFixture::RecordingFixture()
+{
+    settings.tempFolder = temp.path();
+    settings.mp3Folder = folder.path();
+    settings.soundCard = QStringLiteral("Test Card");
+    settings.fileNameFormat = QStringLiteral("%%s %b %#d");
+    settings.optimizeVolume = 0;
+    rebuild(WavWriter::kMaxDataBytes);
+}
+
+void RecordingFixture::rebuild(std::uint32_t wavLimit)
+{
+    processor.reset();
+    delivery = std::make_unique<TrackDelivery>(
+        settings, log,
+        [this](const QString &tempName, const QString &prefix) { return custom && custom(tempName, prefix); },
+        [this](const QString &list, bool dataCD, QString *result) {
+            burns.append({list, dataCD});
+            if (result)
+                *result = burnResult;
+            return burnSucceeds;
+        },
+        &library);
+    CaptureSourceCalls mixer{
+        [this](const QString &source) { mixerCalls << QStringLiteral("select ") + source; },
+        [this](const QString &source) { mixerCalls << QStringLiteral("optimize ") + source; },
+        [this](bool on) { mixerCalls << (on ? QStringLiteral("mute") : QStringLiteral("unmute")); }};
+    RecordingSignals windowSignals{[this](int peak) { levels.push_back(peak); }, [this](bool on) { icons << on; },
+                                   [this](const QString &text) { statuses << text; }};
+    processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, prompter, *delivery, mixer,
+                                                 windowSignals, wavLimit);
+}
+
+void RecordingFixture::startRecording(std::uint32_t flags, const QString &name)
+{
+    session.name = name;
+    session.flags = flags;
+    session.trackNumber = 1;
+    session.savedFiles.clear();
+    session.playlistText.clear();
+    session.recordSource = QStringLiteral("Monitor of Test Card");
+    session.deadAirOn = flags & OPT_DEAD_AIR;
+    session.compressSpeech = flags & OPT_COMPRESS_SPEECH;
+    session.muteWhileRecording = flags & OPT_MUTE;
+    session.recording = true;
+    processor->startCapture(session.recordSource);
+}
+
+void RecordingFixture::feed(std::vector<CaptureBlock> blocks)
+{
+    for (CaptureBlock &block : blocks)
+        processor->processBlock(block);
+}
+
+void RecordingFixture::feedThroughQueue(const std::vector<CaptureBlock> &blocks)
+{
+    for (const CaptureBlock &block : blocks)
+        device.sink(std::make_unique<CaptureBlock>(block));
+    processor->processReadyBlocks();
+}
+
+QString RecordingFixture::endRecording(bool abort, bool save)
+{
+    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
+                                 session.trackNumber};
+    const QString name = uniqueOutputFile(naming, clock).name;
+    processor->finishTrack(name, abort, save);
+    return name;
+}
+
+QStringList RecordingFixture::recordings() const
+{
+    return QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+}
+
+QStringList RecordingFixture::temporaryFiles() const
+{
+    return QDir(temp.path()).entryList(QDir::Files, QDir::Name);
+}
+
+QString RecordingFixture::logText() const
+{
+    return QString::fromUtf8(readAll(log.filePath()));
+}
+
+int RecordingFixture::countInLog(const QString &text) const
+{
+    return int(logText().count(text));
+}
+
+} // namespace skywell::test

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "postprocess/memorymusiclibrary.h"
+#include "recording/blockprocessor.h"
+#include "recording/capturedevice.h"
+#include "recording/capturequeue.h"
+#include "recording/recordingsession.h"
+#include "recording/trackdelivery.h"
+#include "support/tempenv.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace skywell::test
+{
+
+// A sound card that starts and stops; the test hands blocks to the
+// processor itself.
+class IdleCaptureDevice final : public CaptureDevice
+{
+public:
+    QStringList deviceNames() override { return {QStringLiteral("Test Card")}; }
+    bool start(const QString &, BlockSink blockSink) override
+    {
+        sink = std::move(blockSink);
+        return startable;
+    }
+    void stop() override {}
+    bool startable = true;
+    // Queues a block as the sound card's thread would.
+    BlockSink sink;
+};
+
+// One recording's block path with the real writers and real delivery into
+// temporary folders; the CD writer and the music library are doubles.
+class RecordingFixture : public ::testing::Test
+{
+protected:
+    RecordingFixture();
+
+    // Sets the options as the controller does and starts capture.
+    void startRecording(std::uint32_t flags, const QString &name = QStringLiteral("Morning Show"));
+    void feed(std::vector<CaptureBlock> blocks);
+    // Queues the blocks and processes them as a blocks-ready notification does.
+    void feedThroughQueue(const std::vector<CaptureBlock> &blocks);
+    // Ends the recording as the end time does; returns the last track's name.
+    QString endRecording(bool abort = false, bool save = true);
+    // Rebuilds the processor (after changing the WAV limit).
+    void rebuild(std::uint32_t wavLimit);
+
+    QStringList recordings() const;
+    QStringList temporaryFiles() const;
+    QString logText() const;
+    int countInLog(const QString &text) const;
+
+    TempFolder program;
+    TempFolder temp;
+    TempFolder folder;
+    ManualClock clock{1765000000};
+    ActivityLog log{program.path(), clock};
+    ScriptedPrompter prompter;
+    Settings settings;
+    IdleCaptureDevice device;
+    CaptureQueue queue{device};
+    RecordingSession session;
+    MemoryMusicLibrary library;
+
+    struct Burn {
+        QString fileList;
+        bool dataCD = false;
+    };
+    QList<Burn> burns;
+    bool burnSucceeds = true;
+    QString burnResult = QStringLiteral("Success");
+    // The custom conversion; none by default.
+    CustomConversion custom;
+
+    std::vector<int> levels;
+    QList<bool> icons;
+    QStringList statuses;
+    QStringList mixerCalls;
+
+    std::unique_ptr<TrackDelivery> delivery;
+    std::unique_ptr<BlockProcessor> processor;
+};
+
+} // namespace skywell::test

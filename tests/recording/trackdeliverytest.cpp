@@ -1,0 +1,248 @@
+// What happens to finished tracks: the CD and the music library at the end
+// of a recording, the user's script, and tracks that cannot be delivered.
+#include "recording/audiofixtures.h"
+#include "recording/recordingfixture.h"
+
+#include "postprocess/converters.h"
+#include "postprocess/processrunner.h"
+#include "shows/show.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
+
+std::vector<CaptureBlock> tone(double seconds)
+{
+    return toBlocks(kCd, toneSamples(kCd, seconds));
+}
+
+double soxSeconds(const QString &path)
+{
+    QString out;
+    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
+    return out.trimmed().toDouble();
+}
+
+QString codecOf(const QString &path)
+{
+    QString out;
+    runTool(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+             QStringLiteral("stream=codec_name"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
+            &out);
+    return out.trimmed();
+}
+
+} // namespace
+
+class TrackDeliveryTest : public RecordingFixture
+{
+protected:
+    // Three tracks: 1.9 s, 2 s and 1.6 s.
+    void recordThreeTracks(std::uint32_t flags)
+    {
+        session.splitEverySeconds = 2;
+        startRecording(flags);
+        feed(tone(5.5));
+        endRecording();
+    }
+
+    QStringList paths() const
+    {
+        QStringList out;
+        for (const QString &name : recordings())
+            out << folder.file(name);
+        return out;
+    }
+};
+
+TEST_F(TrackDeliveryTest, Mp3CdIsBurnedOnceAsADataCdFromEveryTrack)
+{
+    recordThreeTracks(OUT_MP3_CD);
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 3);
+    for (const QString &path : files) {
+        EXPECT_TRUE(path.endsWith(QStringLiteral(".mp3")));
+        // An MP3 CD holds MP3 files, not WAV data under an MP3 name.
+        EXPECT_EQ(codecOf(path), QStringLiteral("mp3")) << path.toStdString();
+    }
+    ASSERT_EQ(burns.size(), 1);
+    EXPECT_EQ(burns[0].fileList, files.join(QLatin1Char('?')));
+    EXPECT_TRUE(burns[0].dataCD);
+    EXPECT_EQ(countInLog(QStringLiteral("CD created successfully")), 1);
+    EXPECT_TRUE(session.outcomeText.isEmpty());
+}
+
+TEST_F(TrackDeliveryTest, AudioCdAndMusicLibraryGetTheSameList)
+{
+    recordThreeTracks(OUT_AUDIO_CD | OPT_ITUNES);
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 3);
+    ASSERT_EQ(burns.size(), 1);
+    EXPECT_FALSE(burns[0].dataCD);
+    EXPECT_EQ(burns[0].fileList, files.join(QLatin1Char('?')));
+    EXPECT_EQ(library.added, files);
+    EXPECT_EQ(library.opens, 1);
+    EXPECT_EQ(library.closes, 1);
+    EXPECT_EQ(countInLog(QStringLiteral("Adding tracks to iTunes library")), 1);
+    for (const QString &path : files)
+        EXPECT_NEAR(soxSeconds(path), path == files.last() ? 1.6 : (path == files.first() ? 1.9 : 2.0), 0.001);
+}
+
+TEST_F(TrackDeliveryTest, CdAndLibraryFailuresReachTheReport)
+{
+    burnSucceeds = false;
+    burnResult = QString();
+    library.canOpen = false;
+    recordThreeTracks(OUT_AUDIO_CD | OPT_ITUNES);
+    // A CD writer that fails without a text is still a failure.
+    EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("CD Burner failed")));
+    EXPECT_EQ(countInLog(QStringLiteral("Error writing to CD: CD Burner failed")), 1);
+    EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Unable to Open iTunes")));
+    EXPECT_EQ(countInLog(QStringLiteral("Unable to Open iTunes")), 1);
+
+    burnResult = QStringLiteral("No disc in the drive");
+    burns.clear();
+    QDir(folder.path()).removeRecursively();
+    QDir().mkpath(folder.path());
+    recordThreeTracks(OUT_MP3_CD);
+    EXPECT_EQ(session.outcomeText, QStringLiteral("No disc in the drive"));
+    EXPECT_EQ(countInLog(QStringLiteral("Error writing to CD: No disc in the drive")), 1);
+}
+
+TEST_F(TrackDeliveryTest, NothingSavedMeansNoCdAndNoLibrary)
+{
+    startRecording(OUT_AUDIO_CD | OPT_ITUNES);
+    feed(tone(0.5));
+    endRecording();
+    EXPECT_EQ(session.trackNumber, 0);
+    EXPECT_TRUE(burns.isEmpty());
+    EXPECT_EQ(library.opens, 0);
+}
+
+TEST_F(TrackDeliveryTest, TrackThatCannotBeSavedIsKeptAndReported)
+{
+    startRecording(OUT_WAV);
+    feed(tone(2.0));
+    // The recordings folder is gone by the end of the show.
+    QDir(folder.path()).removeRecursively();
+    const QString name = endRecording();
+    const QString kept = temp.file(name);
+    ASSERT_TRUE(QFile::exists(kept)) << temporaryFiles().join(QLatin1Char(',')).toStdString();
+    EXPECT_NEAR(soxSeconds(kept), 2.0, 0.001);
+    EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Could not save recording")));
+    EXPECT_TRUE(session.outcomeText.contains(kept));
+    EXPECT_EQ(countInLog(QStringLiteral("Could not save recording")), 1);
+    EXPECT_EQ(countInLog(QStringLiteral("Writing recording")), 0);
+    EXPECT_TRUE(session.playlistText.isEmpty());
+}
+
+TEST_F(TrackDeliveryTest, WavFileEndsBeforeItsSizeLimitWithoutLosingAudio)
+{
+    // 250000 bytes hold 14 blocks of 100 ms of CD audio.
+    rebuild(250000);
+    startRecording(OUT_WAV);
+    feed(tone(4.0));
+    endRecording();
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 3);
+    double total = 0;
+    for (const QString &path : files) {
+        EXPECT_LE(QFileInfo(path).size(), 250000 + 44);
+        total += soxSeconds(path);
+    }
+    EXPECT_NEAR(total, 4.0, 0.001);
+    EXPECT_EQ(countInLog(QStringLiteral("WAV file size limit reached. Starting new track")), 2);
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 0);
+}
+
+class CustomDeliveryTest : public TrackDeliveryTest
+{
+protected:
+    CustomDeliveryTest()
+        : runner(std::chrono::milliseconds(50)),
+          converters(settings, program.path(), log, prompter, runner, [] { return std::nullopt; })
+    {
+        custom = [this](const QString &tempName, const QString &prefix) {
+            return converters.runCustomConversion(tempName, prefix);
+        };
+    }
+
+    void writeScript(const QByteArray &body)
+    {
+        QFile file(program.file(QStringLiteral("custom.sh")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(body);
+    }
+
+    ProcessRunner runner;
+    Converters converters;
+};
+
+TEST_F(CustomDeliveryTest, ScriptReceivesTheTemporaryWavAndThePrefix)
+{
+    writeScript("cp \"$1\" \"" + folder.path().toUtf8() + "$2.custom.wav\"\n");
+    startRecording(OUT_CUSTOM);
+    feed(tone(2.0));
+    const QString name = endRecording();
+    const QString made = folder.file(QFileInfo(name).completeBaseName() + QStringLiteral(".custom.wav"));
+    ASSERT_EQ(recordings(), QStringList{QFileInfo(made).fileName()});
+    EXPECT_NEAR(soxSeconds(made), 2.0, 0.001);
+    EXPECT_TRUE(temporaryFiles().isEmpty());
+    EXPECT_TRUE(session.outcomeText.isEmpty());
+}
+
+TEST_F(CustomDeliveryTest, FailedScriptLeavesTheRecordingInTheTemporaryFolder)
+{
+    writeScript("echo 'no encoder here' >&2\nexit 3\n");
+    startRecording(OUT_CUSTOM);
+    feed(tone(2.0));
+    const QString name = endRecording();
+    const QString kept = temp.file(QFileInfo(name).completeBaseName() + QStringLiteral(".wav"));
+    ASSERT_TRUE(QFile::exists(kept));
+    EXPECT_NEAR(soxSeconds(kept), 2.0, 0.001);
+    EXPECT_TRUE(session.outcomeText.startsWith(QStringLiteral("Custom WAV Conversion failed")));
+    EXPECT_TRUE(session.outcomeText.contains(kept));
+}
+
+TEST_F(CustomDeliveryTest, BlocksArrivingWhileTheScriptRunsWaitForIt)
+{
+    // The script runs while the event loop is served: a blocks-ready
+    // notification then must not write into the track being delivered.
+    std::size_t queuedDuringRun = 0;
+    bool splittingDuringRun = false;
+    const auto late = tone(1.0);
+    custom = [&](const QString &tempName, const QString &prefix) {
+        for (const CaptureBlock &block : late)
+            device.sink(std::make_unique<CaptureBlock>(block));
+        processor->processReadyBlocks();
+        queuedDuringRun = queue.queuedBlocks();
+        splittingDuringRun = session.splitting;
+        return QFile::copy(temp.file(tempName), folder.file(prefix + QStringLiteral(".wav")));
+    };
+    session.splitEverySeconds = 2;
+    startRecording(OUT_CUSTOM);
+    feedThroughQueue(tone(2.5));
+    // The rest of the first feed (5 blocks) and the late ones stay queued.
+    EXPECT_EQ(queuedDuringRun, 5 + late.size());
+    EXPECT_TRUE(splittingDuringRun);
+    EXPECT_EQ(queue.queuedBlocks(), 0u);
+    custom = [&](const QString &tempName, const QString &prefix) {
+        return QFile::copy(temp.file(tempName), folder.file(prefix + QStringLiteral(".wav")));
+    };
+    endRecording();
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 2);
+    // 19 blocks in the first track; the block at the limit, the rest of
+    // the first feed and the late blocks in the second, in order.
+    EXPECT_NEAR(soxSeconds(files[0]), 1.9, 0.001);
+    EXPECT_NEAR(soxSeconds(files[1]), 0.6 + 1.0, 0.001);
+}
