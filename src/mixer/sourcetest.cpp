@@ -8,6 +8,7 @@
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetestcapture.h"
 #include "mixer/testsound.h"
+#include "recording/blocklevel.h"
 #include "recording/captureblock.h"
 
 #include <algorithm>
@@ -154,23 +155,10 @@ void RecordingSourceTest::takeTestBlock(const CaptureBlock &block)
 
 int RecordingSourceTest::peakToPeak(const CaptureBlock &block)
 {
-    // Never past the bytes the block really holds, whatever it claims.
+    // Never past the bytes the block really holds, whatever it claims; the
+    // same scan window as the recording's level measurement.
     const std::size_t bytes = std::min<std::size_t>(block.sampleBytes(), block.capacity());
-    const std::size_t values = bytes / 2;
-    constexpr std::size_t kSkipFront = 12;
-    constexpr std::size_t kSkipBack = 20;
-    if (values <= kSkipFront + kSkipBack)
-        return 0;
-    const std::uint8_t *samples = block.samples();
-    auto value = [samples](std::size_t i) { return int(std::int16_t(getU16(samples + 2 * i))); };
-    int low = value(kSkipFront);
-    int high = low;
-    for (std::size_t i = kSkipFront + 1; i < values - kSkipBack; ++i) {
-        const int v = value(i);
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    return high - low;
+    return measureLevel(block.samples(), bytes).peakToPeak();
 }
 
 } // namespace skywell
