@@ -6,6 +6,7 @@
 //
 // Prints "name: value" lines. CPU times are user + system seconds of this
 // process.
+#include "benchsupport.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/scriptedprompter.h"
@@ -27,11 +28,10 @@
 #include <vector>
 
 using namespace skywell;
+using namespace skywell::bench;
 
 namespace
 {
-
-int g_minutes = 60;
 
 class BenchDevice final : public CaptureDevice
 {
@@ -58,24 +58,6 @@ std::vector<CaptureBlock> makeBlocks()
         blocks.emplace_back(format, values.data(), std::uint32_t(values.size() * 2));
     }
     return blocks;
-}
-
-std::size_t blockCount()
-{
-    return std::size_t(g_minutes) * 60 * 10;
-}
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-void print(const char *name, double value)
-{
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
 }
 
 double blockPathCpu(std::vector<CaptureBlock> blocks, const QString &dir)

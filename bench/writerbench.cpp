@@ -5,6 +5,7 @@
 //   skywell_writerbench WORKDIR [minutes]
 //
 // Prints "name: value" lines. CPU times are user + system seconds.
+#include "benchsupport.h"
 #include "core/scriptedprompter.h"
 #include "recording/mp3writer.h"
 #include "recording/wavwriter.h"
@@ -24,6 +25,7 @@
 #include <vector>
 
 using namespace skywell;
+using namespace skywell::bench;
 
 extern char **environ;
 
@@ -31,7 +33,6 @@ namespace
 {
 
 constexpr int kLoopSeconds = 10;
-int g_minutes = 60;
 
 // Ten seconds of programme-like audio (drifting tones, a beat and a little
 // noise), cut into 100 ms blocks and played round and round.
@@ -60,27 +61,9 @@ std::vector<CaptureBlock> makeBlocks(std::uint32_t rate)
     return blocks;
 }
 
-std::size_t blockCount()
-{
-    return std::size_t(g_minutes) * 60 * 10;
-}
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
 double wallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-void print(const char *name, double value)
-{
-    std::printf("%s: %.3f\n", name, value);
-    std::fflush(stdout);
 }
 
 // The floor: the same blocks written with write() to a file.

@@ -1,0 +1,36 @@
+#pragma once
+
+// What the benchmarks share: the length of audio they run through, CPU
+// time, and the "name: value" lines they print.
+
+#include <cstddef>
+#include <cstdio>
+#include <ctime>
+
+namespace skywell::bench
+{
+
+// Minutes of audio to run through (the command line may change it).
+inline int g_minutes = 60;
+
+// 100 ms blocks in g_minutes of audio.
+inline std::size_t blockCount()
+{
+    return std::size_t(g_minutes) * 60 * 10;
+}
+
+// User + system seconds of this process.
+inline double cpuSeconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+inline void print(const char *name, double value)
+{
+    std::printf("%s: %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace skywell::bench
