@@ -105,26 +105,34 @@ constexpr double kStopBoundSeconds = 2.0;
 
 } // namespace
 
-// A tone played into a null sink is captured from its monitor.
-TEST(PulseCapture, RecordsToneFromSinkMonitor)
-{
-    QString why;
-    ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
-    ScopedNullSink sink(QStringLiteral("skywell_capture_%1").arg(QCoreApplication::applicationPid()));
-    ASSERT_TRUE(sink.loaded());
-
+// Capture from a null sink of the test's own on the shared test server.
+struct PulseCapture : ::testing::Test {
+    std::unique_ptr<ScopedNullSink> sink;
     PulseSourceChoice choice;
-    choice.set(sink.monitor());
-    PulseCaptureDevice device(choice);
-    CaptureQueue library(device);
+    PulseCaptureDevice device{choice};
+    CaptureQueue library{device};
     LevelDrain drain{library};
-    library.init([&drain] { drain(); });
 
+    void SetUp() override
+    {
+        QString why;
+        ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
+        sink = std::make_unique<ScopedNullSink>(
+            QStringLiteral("skywell_capture_%1").arg(QCoreApplication::applicationPid()));
+        ASSERT_TRUE(sink->loaded());
+        choice.set(sink->monitor());
+        library.init([this] { drain(); });
+    }
+};
+
+// A tone played into a null sink is captured from its monitor.
+TEST_F(PulseCapture, RecordsToneFromSinkMonitor)
+{
     QString name;
     QStringList names;
     for (bool more = library.firstDevice(name); more; more = library.nextDevice(name))
         names << name;
-    EXPECT_TRUE(names.contains(sink.name())) << names.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(names.contains(sink->name())) << names.join(QLatin1Char(',')).toStdString();
 
     library.start(QStringLiteral("Default Device"));
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
@@ -133,7 +141,7 @@ TEST(PulseCapture, RecordsToneFromSinkMonitor)
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
     writeWav(dir.file(QStringLiteral("tone.wav")), format, toneSamples(format, 1.5, 1000.0));
     QProcess player;
-    player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink.name(), dir.file(QStringLiteral("tone.wav"))});
+    player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink->name(), dir.file(QStringLiteral("tone.wav"))});
     EXPECT_TRUE(spinUntil([&] { return drain.loudBlocks >= 5; }, 15000));
     player.waitForFinished(10000);
     library.stop();
@@ -142,21 +150,9 @@ TEST(PulseCapture, RecordsToneFromSinkMonitor)
 
 // The source vanishing mid-recording neither crashes nor ends capture: the
 // server moves the stream to another source, or capture connects again.
-TEST(PulseCapture, SurvivesSourceDisappearing)
+TEST_F(PulseCapture, SurvivesSourceDisappearing)
 {
-    QString why;
-    ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
-    const QString name = QStringLiteral("skywell_vanish_%1").arg(QCoreApplication::applicationPid());
-    auto sink = std::make_unique<ScopedNullSink>(name);
-    ASSERT_TRUE(sink->loaded());
-
-    PulseSourceChoice choice;
-    choice.set(sink->monitor());
-    PulseCaptureDevice device(choice);
-    CaptureQueue library(device);
-    LevelDrain drain{library};
-    library.init([&drain] { drain(); });
-    library.start(name);
+    library.start(sink->name());
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 2; }, 10000));
     sink.reset();
     const int before = drain.blocks;
@@ -205,31 +201,20 @@ TEST_F(OwnServerCapture, ReconnectsWhenTheServerComesBack)
 // A suspended sink sends nothing to its monitor's readers: capture keeps
 // its stream (the server still answers), and stop() does not wait for the
 // sink to wake up.
-TEST(PulseCapture, StopReturnsPromptlyWithTheSinkSuspended)
+TEST_F(PulseCapture, StopReturnsPromptlyWithTheSinkSuspended)
 {
-    QString why;
-    ASSERT_TRUE(pulseServerAvailable(&why)) << why.toStdString();
-    ScopedNullSink sink(QStringLiteral("skywell_suspend_%1").arg(QCoreApplication::applicationPid()));
-    ASSERT_TRUE(sink.loaded());
-
-    PulseSourceChoice choice;
-    choice.set(sink.monitor());
-    PulseCaptureDevice device(choice);
-    CaptureQueue library(device);
-    LevelDrain drain{library};
-    library.init([&drain] { drain(); });
-    library.start(sink.name());
+    library.start(sink->name());
     ASSERT_TRUE(spinUntil([&] { return drain.blocks >= 3; }, 10000));
 
-    const QByteArray resume = QStringLiteral("pactl suspend-sink %1 0").arg(sink.name()).toLocal8Bit();
-    ASSERT_FALSE(pactl({QStringLiteral("suspend-sink"), sink.name(), QStringLiteral("1")}).isNull());
+    const QByteArray resume = QStringLiteral("pactl suspend-sink %1 0").arg(sink->name()).toLocal8Bit();
+    ASSERT_FALSE(pactl({QStringLiteral("suspend-sink"), sink->name(), QStringLiteral("1")}).isNull());
     Deadline wake(std::chrono::seconds(8), [&resume] { std::system(resume.constData()); });
     // Longer than the capture waits before it asks whether the server is
     // still there.
     pause(4000);
     EXPECT_EQ(device.connectionCount(), 1);
     EXPECT_LT(timedStop(library), kStopBoundSeconds);
-    EXPECT_FALSE(pactl({QStringLiteral("suspend-sink"), sink.name(), QStringLiteral("0")}).isNull());
+    EXPECT_FALSE(pactl({QStringLiteral("suspend-sink"), sink->name(), QStringLiteral("0")}).isNull());
 }
 
 // A server stopped by SIGSTOP takes connections and answers nothing.
