@@ -89,7 +89,7 @@ double blockPathCpu(std::vector<CaptureBlock> blocks, const QString &dir)
         CaptureBlock &block = blocks[i % blocks.size()];
         processor.processBlock(block);
     }
-    processor.finishTrack(QStringLiteral("bench - 01.wav"), false, true);
+    processor.finishRecording(false, true);
     const double seconds = cpuSeconds() - start;
     if (!session.outcomeText.isEmpty())
         std::fprintf(stderr, "block path: %s\n", qPrintable(session.outcomeText));

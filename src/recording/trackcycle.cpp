@@ -71,6 +71,23 @@ void BlockProcessor::stopCapture()
 
 void BlockProcessor::splitTrack()
 {
+    // Not in the middle of a block's writing or a delivery's tool run.
+    if (m_busy > 0) {
+        m_splitRequested = true;
+        return;
+    }
+    startNextTrack();
+}
+
+QString BlockProcessor::trackFileName() const
+{
+    const RecordingSession &s = m_session;
+    const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
+    return uniqueOutputFile(naming, m_clock).name;
+}
+
+void BlockProcessor::startNextTrack()
+{
     RecordingSession &s = m_session;
     // Before capture runs (still tuning) there is no track to end, and a
     // split already under way is not begun again.
@@ -80,8 +97,7 @@ void BlockProcessor::splitTrack()
         BusyScope busy(*this);
         m_log.logLine(QStringLiteral("Doing split"));
         s.splitting = true;
-        const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
-        finishTrack(uniqueOutputFile(naming, m_clock).name, false, true);
+        endTrack(trackFileName(), false, true);
 
         s.silenceRunMs = 0;
         s.trackMs = 0;
@@ -93,10 +109,21 @@ void BlockProcessor::splitTrack()
         startCapture(s.recordSource);
         s.splitting = false;
     }
-    drainMissedBlocks();
+    runWaitingWork();
 }
 
-void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
+QString BlockProcessor::finishRecording(bool abort, bool save)
+{
+    if (m_busy > 0) {
+        m_finishRequested = FinishRequest{abort, save};
+        return QString();
+    }
+    const QString name = trackFileName();
+    endTrack(name, abort, save);
+    return name;
+}
+
+void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 {
     RecordingSession &s = m_session;
     if (!s.splitting) {
@@ -138,7 +165,7 @@ void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
         m_delivery.deleteTemporaryFiles(s);
         s.trackMs = 0;
     }
-    drainMissedBlocks();
+    runWaitingWork();
 }
 
 } // namespace skywell

@@ -76,5 +76,7 @@ TEST(SystemErrorTest, TextNamesTheCallThePathAndTheSystemReason)
               QStringLiteral("Error: CreateFile failed.\r\nin function /tmp/x.wav\r\nSystem error: 2(No such file "
                              "or directory)"));
     EXPECT_TRUE(formatSystemError(0, QStringLiteral("m"), QStringLiteral("w")).endsWith(QStringLiteral("0(?)")));
-    EXPECT_EQ(formatSystemError(EACCES, QStringLiteral("m"), QString(600, QLatin1Char('x'))).size(), 510);
+    // A long path stays whole and openable from the report.
+    const QString longPath = QStringLiteral("/") + QString(600, QLatin1Char('x'));
+    EXPECT_TRUE(formatSystemError(EACCES, QStringLiteral("m"), longPath).contains(longPath + QStringLiteral("\r\n")));
 }

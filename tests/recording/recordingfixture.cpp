@@ -1,6 +1,5 @@
 #include "recording/recordingfixture.h"
 
-#include "shows/outputnaming.h"
 #include "shows/show.h"
 
 #include <QDir>
@@ -71,11 +70,7 @@ void RecordingFixture::feedThroughQueue(const std::vector<CaptureBlock> &blocks)
 
 QString RecordingFixture::endRecording(bool abort, bool save)
 {
-    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
-                                 session.trackNumber};
-    const QString name = uniqueOutputFile(naming, clock).name;
-    processor->finishTrack(name, abort, save);
-    return name;
+    return processor->finishRecording(abort, save);
 }
 
 QStringList RecordingFixture::recordings() const
