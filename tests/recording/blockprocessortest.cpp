@@ -472,6 +472,14 @@ TEST_F(BlockProcessorTest, SoundCardThatDoesNotStartIsReported)
     EXPECT_FALSE(processor->startCapture(QStringLiteral("Monitor")));
     EXPECT_EQ(session.outcomeText, QStringLiteral("Unable to start capture on sound card Test Card"));
     EXPECT_EQ(countInLog(QStringLiteral("Unable to start capture on sound card: Test Card")), 1);
+
+    // The next recording's report starts empty.
+    device.startable = true;
+    startRecording(OUT_WAV);
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+    feed(tone(1.5));
+    endRecording();
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
 }
 
 TEST_F(BlockProcessorTest, FormatTheEncoderRefusesIsReportedOnceAndLeavesNoFile)

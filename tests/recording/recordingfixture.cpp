@@ -25,6 +25,8 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
         [this](const QString &tempName, const QString &prefix) { return custom && custom(tempName, prefix); },
         [this](const QString &list, bool dataCD, QString *result) {
             burns.append({list, dataCD});
+            if (realBurn)
+                return realBurn(list, dataCD, result);
             if (result)
                 *result = burnResult;
             return burnSucceeds;

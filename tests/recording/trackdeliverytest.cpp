@@ -3,6 +3,8 @@
 #include "recording/audiofixtures.h"
 #include "recording/recordingfixture.h"
 
+#include "core/registry.h"
+#include "postprocess/cdwriter.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
 #include "shows/show.h"
@@ -310,4 +312,40 @@ TEST_F(CustomDeliveryTest, SlowScriptAtASplitLosesNothingAndAStopWaitsForIt)
     EXPECT_NEAR(soxSeconds(files[2]), 2.5 + 3.0 - 1.9 - 2.0, 0.001);
     EXPECT_TRUE(temporaryFiles().isEmpty());
     EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+}
+
+TEST_F(TrackDeliveryTest, Mp3CdRecordingEndsUpOnOneDataDiscImage)
+{
+    // The real CD writer helper, writing an image instead of a disc.
+    TempFolder config;
+    TempFolder images;
+    ScopedEnv configEnv("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScopedEnv machineEnv("SKYWELL_MACHINE_CONFIG", config.path().toUtf8());
+    Registry registry(config.path(), config.path());
+    registry.regWriteInt(QStringLiteral("WriteImage"), 1, kCdWriteKey);
+    registry.regWriteString(QStringLiteral("ImageFolder"), images.path(), kCdWriteKey);
+    ProcessRunner runner(std::chrono::milliseconds(50));
+    const QString helper =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../skywell-cdwrite"));
+    ASSERT_TRUE(QFileInfo(helper).isExecutable()) << qPrintable(helper);
+    CdWriter writer(program.path(), registry, log, prompter, runner, {}, ToolPrograms{.cdWriter = helper});
+    realBurn = [&](const QString &list, bool dataCD, QString *result) {
+        return writer.burnCDFromTracks(list, dataCD, result);
+    };
+
+    recordThreeTracks(OUT_MP3_CD);
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(burns.size(), 1) << "one disc for the whole recording, none at the splits";
+    EXPECT_EQ(countInLog(QStringLiteral("CD created successfully")), 1);
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+
+    const QStringList isos = QDir(images.path()).entryList({QStringLiteral("*.iso")}, QDir::Files);
+    ASSERT_EQ(isos.size(), 1);
+    QString listing;
+    ASSERT_TRUE(runTool(QStringLiteral("isoinfo"),
+                        {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), images.file(isos[0])},
+                        &listing));
+    for (const QString &name : files)
+        EXPECT_TRUE(listing.contains(QLatin1Char('/') + name + QLatin1Char('\n'))) << qPrintable(listing);
 }
