@@ -454,6 +454,9 @@ TEST_F(BlockProcessorTest, FullDiskKeepsWhatWasWrittenStopsTheStreamAndSaysWhy)
         ASSERT_TRUE(QFile::exists(path));
         const double seconds = flags == OUT_WAV ? soxSeconds(path) : decodedMp3Seconds(path);
         EXPECT_NEAR(seconds, 1.0, 0.1) << name.toStdString();
+        // What a player shows as the length is what the file holds.
+        const QString duration = ffprobe(path, QStringLiteral("format=duration")).section(QLatin1Char('='), 1);
+        EXPECT_NEAR(duration.toDouble(), seconds, 0.03) << name.toStdString();
         EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Recording stopped writing %1: No space left on device")
                                                      .arg(temp.file(QStringLiteral("skywell-a1.wav")))))
             << session.outcomeText.toStdString();
