@@ -89,6 +89,8 @@ void BlockProcessor::processBlock(CaptureBlock &block)
     const BlockLevel level = measureLevel(block.samples(), sampleBytes);
     if (m_signals.levelMeter)
         m_signals.levelMeter(level.max);
+    if (!level.silent())
+        s.soundHeard = true;
 
     switch (silenceAction(s, level.silent(), duration)) {
     case SilenceAction::SplitAndDrop:

@@ -78,6 +78,9 @@ public:
     // A block, a split or a track's delivery is being processed (and the
     // event loop may be running inside it, for a tool or a message).
     bool isBusy() const { return m_busy > 0; }
+    // The last finishRecording gave the track's number back (the track was
+    // too short, or capture never started).
+    bool trackNumberGivenBack() const { return m_trackNumberGivenBack; }
 
     // When set, every block goes to the handler and nothing else happens
     // (the recording-source test measures with it).
@@ -126,6 +129,7 @@ private:
     // Block processing or a track's end is under way.
     int m_busy = 0;
     bool m_missedBlocks = false;
+    bool m_trackNumberGivenBack = false;
     // Asked for while busy; done when the work under way has ended.
     bool m_splitRequested = false;
     std::optional<FinishRequest> m_finishRequested;

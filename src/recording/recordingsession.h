@@ -61,6 +61,9 @@ struct RecordingSession {
     std::int64_t silenceRunMs = 0;
     std::int64_t lastAudioTime = 0;
     std::int32_t acceptedBlocks = 0;
+    // Some block of this recording had sound (since its capture started;
+    // kept over splits).
+    bool soundHeard = false;
     QString outcomeText;
     // Saved tracks meant for the CD or the music library.
     QStringList savedFiles;

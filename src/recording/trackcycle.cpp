@@ -39,6 +39,7 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     if (!s.splitting) {
         s.outcomeText.clear();
         s.savedTracks = 0;
+        s.soundHeard = false;
     }
     m_trackOutcomeStart = s.outcomeText.size();
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
@@ -126,9 +127,12 @@ QString BlockProcessor::finishRecording(bool abort, bool save)
 void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 {
     RecordingSession &s = m_session;
+    if (!s.splitting)
+        m_trackNumberGivenBack = false;
     if (!s.splitting) {
         if (!s.capturing) {
             --s.trackNumber;
+            m_trackNumberGivenBack = true;
             if (abort)
                 s.setOutcome(QStringLiteral("Recording Aborted"));
             return;
@@ -141,6 +145,8 @@ void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 
         if (s.acceptedBlocks <= kMinAcceptedBlocks) {
             --s.trackNumber;
+            if (!s.splitting)
+                m_trackNumberGivenBack = true;
             m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
             // Only a recording that got nowhere points at the address: a
             // short piece after earlier tracks (a split, the end of the

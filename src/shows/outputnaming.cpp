@@ -89,6 +89,11 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
 {
     const QString extension = (naming.flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
+    return uniqueOutputFile(naming, extension, clock);
+}
+
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock)
+{
     QString name = outputFileName(naming, extension, 0, clock);
     // Numbers go on as far as they must: a recording never replaces one.
     for (int index = 2; index < kMaxNameIndex && QFileInfo::exists(naming.mp3Folder + name); ++index)

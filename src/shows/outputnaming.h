@@ -41,6 +41,8 @@ inline constexpr int kMaxNameIndex = 1000000;
 // The first track name of a new recording that does not exist yet in the
 // recordings folder ("wav" for WAV and audio-CD output, else "mp3").
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
+// The same with the given extension (a direct download's).
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock);
 
 // Writes the playlist (full paths joined by "\r\n") as
 // outputFileName("m3u", -1) in the recordings folder, or under the next
