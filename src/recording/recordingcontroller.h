@@ -122,7 +122,7 @@ Q_SIGNALS:
 
 private:
     void startDownload(const RecordingRequest &request);
-    void downloadFinished(std::uint64_t id, const DownloadResult &result);
+    void downloadFinished(std::uint64_t id, const DirectDownloadResult &result);
     void endDownload();
     void finishCapture(bool abort, bool save);
     void retune();

@@ -41,10 +41,10 @@ void RecordingController::startDownload(const RecordingRequest &request)
     // and the end time still ends it.
     const std::uint64_t id = m_recordingId;
     m_download.start(request.url, file.path,
-                     [this, id](const DownloadResult &result) { downloadFinished(id, result); });
+                     [this, id](const DirectDownloadResult &result) { downloadFinished(id, result); });
 }
 
-void RecordingController::downloadFinished(std::uint64_t id, const DownloadResult &result)
+void RecordingController::downloadFinished(std::uint64_t id, const DirectDownloadResult &result)
 {
     if (id != m_recordingId)
         return;

@@ -40,7 +40,7 @@ public:
 
 // How a direct download ended: the bytes saved and whether the transfer
 // completed; reason says why not.
-struct DownloadResult {
+struct DirectDownloadResult {
     std::int64_t bytes = 0;
     bool complete = false;
     QString reason;
@@ -55,7 +55,7 @@ public:
 
     // Starts the transfer; done is called on this thread when it has ended
     // (completed, failed or stopped).
-    virtual void start(const QString &url, const QString &path, std::function<void(const DownloadResult &)> done) = 0;
+    virtual void start(const QString &url, const QString &path, std::function<void(const DirectDownloadResult &)> done) = 0;
     // Stops a transfer that still runs (a live stream never ends by itself).
     virtual void stop() = 0;
     virtual bool running() const = 0;

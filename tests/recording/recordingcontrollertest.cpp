@@ -61,7 +61,7 @@ public:
 class FakeDownload final : public DirectDownload
 {
 public:
-    void start(const QString &u, const QString &p, std::function<void(const DownloadResult &)> d) override
+    void start(const QString &u, const QString &p, std::function<void(const DirectDownloadResult &)> d) override
     {
         url = u;
         path = p;
@@ -88,7 +88,7 @@ public:
 
     QString url;
     QString path;
-    std::function<void(const DownloadResult &)> done;
+    std::function<void(const DirectDownloadResult &)> done;
     bool isRunning = false;
     int stops = 0;
 };
