@@ -203,8 +203,8 @@ TEST_F(RecoveryTest, WithoutAMarkerOfItsRecordingTheNameSaysWhenAndWhichFile)
     // A marker of a later recording does not name a file written before it.
     ASSERT_TRUE(RecordingMarker::write(temp.path(), {QStringLiteral("Evening Show"), OUT_WAV, 4, clock.now()}));
 
-    const QString expected = folder.file(QStringLiteral("Recovered recording %1 a1.wav")
-                                             .arg(localText(written, QStringLiteral("yyyy-MM-dd HH.mm.ss"))));
+    const QString expected = folder.file(
+        QStringLiteral("Recovered recording %1 a1.wav").arg(localText(written, QStringLiteral("yyyy-MM-dd HH.mm.ss"))));
     ASSERT_EQ(recover(), QStringList{expected});
     EXPECT_NEAR(soxSeconds(expected), 1.5, 0.01);
 
@@ -229,9 +229,9 @@ TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
     ASSERT_TRUE(QDir().mkdir(temp.file(QStringLiteral("skywell-b1.wav"))));
     const QByteArray text = "not audio at all\n";
     QStringList notOurs;
-    for (const QString &name : {QStringLiteral("skywell-c1.wav"), QStringLiteral("skywell-a01.wav"),
-                                QStringLiteral("skywell-m1.wav"), QStringLiteral("skywell-a11.wav"),
-                                QStringLiteral("Skywell-a1.wav"), QStringLiteral("skywell-a1.wav.bak")}) {
+    for (const QString &name :
+         {QStringLiteral("skywell-c1.wav"), QStringLiteral("skywell-a01.wav"), QStringLiteral("skywell-m1.wav"),
+          QStringLiteral("skywell-a11.wav"), QStringLiteral("Skywell-a1.wav"), QStringLiteral("skywell-a1.wav.bak")}) {
         QFile file(temp.file(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(name == QStringLiteral("skywell-c1.wav") ? text : readAll(outside));
