@@ -237,9 +237,6 @@ std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileNam
     const int slot = match.captured(2).toInt();
     if (letter >= 'a' + StreamFiles::kOpenAttempts || slot > RecordingSession::kMaxStreams)
         return std::nullopt;
-    // The exact name block processing makes ("skywell-a01.wav" is not one).
-    if (tempFileName(slot - 1, letter) != fileName)
-        return std::nullopt;
     return TemporaryTrackName{letter, slot};
 }
 

@@ -143,6 +143,8 @@ TEST_F(RecoveryTest, WavTrackOfAKilledRecordingBecomesAPlayableRecordingOfItsLen
     QString samples;
     ASSERT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-s"), expected}, &samples));
     EXPECT_EQ(QFileInfo(expected).size(), 44 + samples.trimmed().toLongLong() * 4) << "a whole number of frames";
+    // Strict readers also check the RIFF size against the file.
+    EXPECT_EQ(readWavFile(expected)->riffSize, QFileInfo(expected).size() - 8);
     EXPECT_TRUE(trackFilesInTemp().isEmpty());
     EXPECT_FALSE(RecordingMarker::read(temp.path()));
     EXPECT_EQ(countInLog(QStringLiteral("Recovered unfinished recording: ") + expected), 1);
@@ -220,6 +222,13 @@ TEST_F(RecoveryTest, WithoutAMarkerOfItsRecordingTheNameSaysWhenAndWhichFile)
 
 TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
 {
+    // Killed just after its start: only the MP3 encoder's room for its
+    // Info header reached the file.
+    record(OUT_MP3_FM, 0.05);
+    crash();
+    ASSERT_TRUE(
+        QFile::rename(temp.file(QStringLiteral("skywell-a1.wav")), temp.file(QStringLiteral("skywell-f1.wav"))));
+    ASSERT_TRUE(QFile::resize(temp.file(QStringLiteral("skywell-f1.wav")), 300));
     TempFolder elsewhere;
     const QString outside = elsewhere.file(QStringLiteral("precious.wav"));
     writeWav(outside, kCd, toneSamples(kCd, 0.5));
@@ -237,7 +246,8 @@ TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
         file.write(name == QStringLiteral("skywell-c1.wav") ? text : readAll(outside));
         notOurs << name;
     }
-    // Started, but killed before any audio reached the file.
+    // Started, but killed before any audio reached the file: empty, or
+    // only a WAV header.
     QFile(temp.file(QStringLiteral("skywell-d1.wav"))).open(QIODevice::WriteOnly);
     QFile header(temp.file(QStringLiteral("skywell-e1.wav")));
     ASSERT_TRUE(header.open(QIODevice::WriteOnly));
@@ -255,6 +265,7 @@ TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
         EXPECT_TRUE(QFileInfo::exists(temp.file(name))) << name.toStdString();
     EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-d1.wav"))));
     EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-e1.wav"))));
+    EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-f1.wav"))));
 }
 
 TEST_F(RecoveryTest, AFileStillBeingWrittenIsLeftToItsWriter)
