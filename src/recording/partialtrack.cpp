@@ -177,10 +177,7 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &head, std::uin
     std::uint64_t at = 0;
     std::vector<std::uint8_t> buffer;
     std::uint64_t bufferStart = 0;
-    for (;;) {
-        if (at + 4 > size) {
-            break;
-        }
+    while (at + 4 <= size) {
         if (at + 4 > bufferStart + buffer.size()) {
             bufferStart = at;
             buffer = readAt(fd, at, kReadBytes);

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -34,6 +35,27 @@ namespace
 // A track file written before the marker's recording started (by more
 // than a clock step) is not part of it.
 constexpr std::int64_t kMarkerSlackSeconds = 60;
+
+// The letter and slot (1 to 10) of a temporary track file, for exactly
+// the names block processing gives its files ("skywell-a1.wav" to
+// "skywell-l10.wav"); nothing for any other name.
+struct TemporaryTrackName {
+    char letter = 'a';
+    int slot = 1;
+};
+
+std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^skywell-([a-z])([1-9][0-9]?)\\.wav$"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const char letter = char(match.captured(1).at(0).unicode());
+    const int slot = match.captured(2).toInt();
+    if (letter >= 'a' + StreamFiles::kOpenAttempts || slot > RecordingSession::kMaxStreams)
+        return std::nullopt;
+    return TemporaryTrackName{letter, slot};
+}
 
 struct Leftover {
     QString path;
@@ -220,6 +242,10 @@ std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
             log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), path);
             continue;
         }
+        // Made read-only by a recovery that could not move it: it is ours
+        // to mend now.
+        if (!(info.st_mode & S_IWUSR))
+            ::chmod(native(path).constData(), info.st_mode | S_IWUSR);
         found.push_back({path, *name, std::int64_t(info.st_mtim.tv_sec), {}});
     }
     return found;
@@ -227,22 +253,11 @@ std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
 
 } // namespace
 
-std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName)
-{
-    static const QRegularExpression pattern(QStringLiteral("^skywell-([a-z])([1-9][0-9]?)\\.wav$"));
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const char letter = char(match.captured(1).at(0).unicode());
-    const int slot = match.captured(2).toInt();
-    if (letter >= 'a' + StreamFiles::kOpenAttempts || slot > RecordingSession::kMaxStreams)
-        return std::nullopt;
-    return TemporaryTrackName{letter, slot};
-}
-
 QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &log, const Clock &clock)
 {
     const std::optional<RecordingMarker> marker = RecordingMarker::read(settings.tempFolder);
+    if (marker)
+        log.logLine(QStringLiteral("Unfinished recording found:"), marker->name);
     std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log);
 
     for (Leftover &leftover : leftovers) {

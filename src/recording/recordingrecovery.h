@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace skywell
 {
@@ -10,15 +9,6 @@ namespace skywell
 class ActivityLog;
 class Clock;
 struct Settings;
-
-// The temporary track file name's letter and slot (1 to 10), for exactly
-// the names block processing gives its files ("skywell-a1.wav" to
-// "skywell-l10.wav"); nothing for any other name.
-struct TemporaryTrackName {
-    char letter = 'a';
-    int slot = 1;
-};
-std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName);
 
 // Saves what a recording that never finished (the program killed, the
 // power cut) left in the temporary folder, before the next recording can
