@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -79,6 +78,33 @@ QString localText(std::int64_t seconds, const QString &format)
 }
 
 const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
+
+// A file system of its own, of the given megabytes, while it lives; where
+// mounting is not permitted, mounted() is false.
+class ScopedTmpfs
+{
+public:
+    explicit ScopedTmpfs(int megabytes)
+    {
+        const QByteArray options = "size=" + QByteArray::number(megabytes) + "m";
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~ScopedTmpfs()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_folder.path()).constData(), MNT_DETACH);
+    }
+    ScopedTmpfs(const ScopedTmpfs &) = delete;
+    ScopedTmpfs &operator=(const ScopedTmpfs &) = delete;
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_folder.path(); }
+    QString file(const QString &name) const { return m_folder.file(name); }
+
+private:
+    TempFolder m_folder;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -297,21 +323,39 @@ TEST_F(RecoveryTest, WithoutARecordingsFolderTheFileGetsItsRecoveredNameInTheTem
 
 TEST_F(RecoveryTest, FromAnotherFileSystemTheTrackIsCopiedWhole)
 {
-    TempFolder mountPoint;
-    if (::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=16m") != 0)
+    ScopedTmpfs other(16);
+    if (!other.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (needs root): the copy between file systems is not tested";
-    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH); });
-    settings.tempFolder = mountPoint.path();
+    settings.tempFolder = other.path();
     writeMarker(OUT_MP3_CD_QUALITY, 1);
     rebuild(WavWriter::kMaxDataBytes);
     record(OUT_MP3_CD_QUALITY, 3.0);
     crash();
-    setModified(mountPoint.file(QStringLiteral("skywell-a1.wav")), clock.now());
+    setModified(other.file(QStringLiteral("skywell-a1.wav")), clock.now());
 
     const QString expected = folder.file(usualName(1, QStringLiteral("mp3")));
     ASSERT_EQ(recover(), QStringList{expected});
     QString complaints;
     EXPECT_NEAR(decodedMp3Seconds(expected, &complaints), 3.0, 0.15);
-    EXPECT_TRUE(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(recordings(), QStringList{QFileInfo(expected).fileName()}) << "no copy left half-way";
+}
+
+TEST_F(RecoveryTest, ACopyThatDoesNotFitCostsNothingOfTheTrack)
+{
+    // 8 seconds of CD audio (1.4 MB) for a recordings folder with 1 MB.
+    ScopedTmpfs small(1);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): a full recordings folder is not tested";
+    settings.mp3Folder = small.path();
+    writeMarker(OUT_WAV, 2);
+    record(OUT_WAV, 8.0);
+    crash();
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), clock.now());
+
+    const QString kept = temp.file(usualName(2, QStringLiteral("wav")));
+    ASSERT_EQ(recover(), QStringList{kept});
+    EXPECT_NEAR(soxSeconds(kept), 8.0, 0.01);
+    EXPECT_TRUE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "the partial copy is removed";
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
 }
