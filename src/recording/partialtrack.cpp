@@ -1,0 +1,250 @@
+#include "recording/partialtrack.h"
+
+#include "core/fdwrite.h"
+#include "core/regularfile.h"
+#include "recording/pcmframes.h"
+#include "recording/wavwriter.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace skywell
+{
+
+namespace
+{
+
+// Our WAV header is 44 bytes; a file whose chunks before the data run
+// longer than this is not one of ours.
+constexpr std::size_t kHeadBytes = 4096;
+constexpr std::size_t kReadBytes = 1 << 20;
+
+class Fd final
+{
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to bytes from offset; what the file has there.
+std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t bytes)
+{
+    std::vector<std::uint8_t> data(bytes);
+    std::size_t got = 0;
+    while (got < bytes) {
+        const ssize_t n = ::pread(fd, data.data() + got, bytes - got, off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    data.resize(got);
+    return data;
+}
+
+// The length of the MPEG audio layer III frame whose header starts at h,
+// or nothing when h holds no such header.
+std::optional<std::uint32_t> mp3FrameBytes(const std::uint8_t *h)
+{
+    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || ((h[1] >> 1) & 3) != 1)
+        return std::nullopt;
+    static constexpr std::uint32_t v1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr std::uint32_t v2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static constexpr std::uint32_t rates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    const int version = (h[1] >> 3) & 3; // 0: 2.5, 2: 2, 3: 1
+    const int bitrateIndex = h[2] >> 4;
+    const int rateIndex = (h[2] >> 2) & 3;
+    // Free format (index 0) has no length of its own; our encoder never makes it.
+    if (version == 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return std::nullopt;
+    const bool mpeg1 = version == 3;
+    const std::uint32_t rate = rates[mpeg1 ? 2 : version == 2 ? 1 : 0][rateIndex];
+    const std::uint32_t kbits = (mpeg1 ? v1 : v2)[bitrateIndex];
+    const std::uint32_t padding = (h[2] >> 1) & 1;
+    return (mpeg1 ? 144000 : 72000) * kbits / rate + padding;
+}
+
+// The first frame the encoder writes only holds room for the Info header
+// that the close puts there: zeros after the frame header, or the header
+// itself when the track was closed.
+bool isInfoFrame(const std::vector<std::uint8_t> &head, std::uint32_t frameBytes)
+{
+    if (head.size() < frameBytes)
+        return false;
+    // Past the frame header and its CRC, if it has one.
+    const bool crc = (head[1] & 1) == 0;
+    const auto begin = head.begin() + (crc ? 6 : 4), end = head.begin() + frameBytes;
+    if (std::all_of(begin, end, [](std::uint8_t b) { return b == 0; }))
+        return true;
+    for (const char *tag : {"Info", "Xing"})
+        if (std::search(begin, end, tag, tag + 4) != end)
+            return true;
+    return false;
+}
+
+bool truncateTo(int fd, std::uint64_t size, std::uint64_t current, QString &problem)
+{
+    if (size == current || ::ftruncate(fd, off_t(size)) == 0)
+        return true;
+    problem = systemErrorText(errno);
+    return false;
+}
+
+PartialTrack completeWav(int fd, const std::vector<std::uint8_t> &head, std::uint64_t size)
+{
+    PartialTrack track;
+    // Cut short inside its header: nothing of the recording reached it.
+    if (size < 12) {
+        track.kind = PartialTrackKind::Empty;
+        return track;
+    }
+    if (std::memcmp(head.data() + 8, "WAVE", 4) != 0)
+        return track;
+
+    std::uint16_t blockAlign = 0;
+    std::uint64_t at = 12;
+    while (at + 8 <= head.size()) {
+        const std::uint32_t chunkBytes = getU32(head.data() + at + 4);
+        if (std::memcmp(head.data() + at, "fmt ", 4) == 0) {
+            if (chunkBytes < 16 || at + 8 + 16 > head.size() || getU16(head.data() + at + 8) != WaveFormat::kPcm)
+                return track;
+            blockAlign = std::max<std::uint16_t>(getU16(head.data() + at + 20), 1);
+        } else if (std::memcmp(head.data() + at, "data", 4) == 0) {
+            if (blockAlign == 0)
+                return track;
+            const std::uint64_t start = at + 8;
+            // Whole frames, an even count (RIFF pads odd chunks), and no
+            // more than the 32-bit sizes can state.
+            std::uint64_t data = std::min<std::uint64_t>(size - std::min(size, start), WavWriter::kMaxDataBytes);
+            data = data / blockAlign * blockAlign;
+            if (data % 2 != 0)
+                data -= blockAlign;
+            track.kind = data == 0 ? PartialTrackKind::Empty : PartialTrackKind::Wav;
+            track.audioBytes = data;
+            if (data == 0)
+                return track;
+            std::uint8_t sizes[4];
+            putU32(sizes, std::uint32_t(start + data - 8));
+            int error = writeFully(fd, sizes, 4, 4);
+            putU32(sizes, std::uint32_t(data));
+            if (error == 0)
+                error = writeFully(fd, sizes, 4, at + 4);
+            if (error != 0)
+                track.problem = systemErrorText(error);
+            // Past the 32-bit limit nothing is cut: the bytes stay in the file.
+            else if (start + data < size && size - start <= WavWriter::kMaxDataBytes)
+                truncateTo(fd, start + data, size, track.problem);
+            return track;
+        }
+        at += 8 + std::uint64_t(chunkBytes) + (chunkBytes & 1);
+    }
+    // The header of our writer was not all there yet.
+    if (size <= WavWriter::kHeaderBytes)
+        track.kind = PartialTrackKind::Empty;
+    return track;
+}
+
+PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &head, std::uint64_t size)
+{
+    PartialTrack track;
+    const auto first = mp3FrameBytes(head.data());
+    if (!first)
+        return track;
+    track.kind = PartialTrackKind::Mp3;
+    const std::uint64_t skipped = isInfoFrame(head, *first) ? *first : 0;
+
+    // Walks the frames to the last whole one. A stream that stops making
+    // sense before the end (a finished file's tag, say) is kept whole.
+    std::uint64_t at = 0;
+    std::vector<std::uint8_t> buffer;
+    std::uint64_t bufferStart = 0;
+    while (at + 4 <= size) {
+        if (at + 4 > bufferStart + buffer.size()) {
+            bufferStart = at;
+            buffer = readAt(fd, at, kReadBytes);
+            if (buffer.size() < 4) {
+                track.problem = systemErrorText(EIO);
+                return track;
+            }
+        }
+        const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
+        if (!bytes) {
+            track.audioBytes = size - skipped;
+            return track;
+        }
+        if (at + *bytes > size)
+            break;
+        at += *bytes;
+    }
+    track.audioBytes = at > skipped ? at - skipped : 0;
+    if (track.audioBytes == 0) {
+        track.kind = PartialTrackKind::Empty;
+        return track;
+    }
+    truncateTo(fd, at, size, track.problem);
+    return track;
+}
+
+} // namespace
+
+PartialTrack completePartialTrack(const QString &path)
+{
+    PartialTrack track;
+    const QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        // Still told apart, so the caller can save what cannot be mended.
+        track.problem = systemErrorText(errno);
+        fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        track.problem = systemErrorText(errno);
+        return track;
+    }
+    const Fd file(fd);
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return track;
+    const auto size = std::uint64_t(info.st_size);
+    if (size == 0) {
+        track.kind = PartialTrackKind::Empty;
+        return track;
+    }
+    const std::vector<std::uint8_t> head = readAt(fd, 0, kHeadBytes);
+    if (head.size() < std::min<std::uint64_t>(size, 4))
+        return track;
+    const QString openProblem = track.problem;
+    if (std::memcmp(head.data(), "RIFF", std::min<std::size_t>(4, head.size())) == 0)
+        track = completeWav(fd, head, size);
+    else if (head.size() >= 4)
+        track = completeMp3(fd, head, size);
+    // Opened for reading only: what it holds is known, but it was not mended.
+    if (!openProblem.isEmpty() && (track.kind == PartialTrackKind::Wav || track.kind == PartialTrackKind::Mp3))
+        track.problem = openProblem;
+    else if (track.problem.isEmpty() && (track.kind == PartialTrackKind::Wav || track.kind == PartialTrackKind::Mp3) &&
+             ::fsync(fd) != 0)
+        track.problem = systemErrorText(errno);
+    return track;
+}
+
+} // namespace skywell

@@ -1,0 +1,325 @@
+#include "recording/recordingrecovery.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/fdwrite.h"
+#include "core/regularfile.h"
+#include "core/settings.h"
+#include "core/textcut.h"
+#include "core/timetext.h"
+#include "recording/partialtrack.h"
+#include "recording/recordingmarker.h"
+#include "recording/recordingsession.h"
+#include "recording/streamfiles.h"
+#include "shows/outputnaming.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace skywell
+{
+
+namespace
+{
+
+// A track file written before the marker's recording started (by more
+// than a clock step) is not part of it.
+constexpr std::int64_t kMarkerSlackSeconds = 60;
+
+// The letter and slot (1 to 10) of a temporary track file, for exactly
+// the names block processing gives its files ("skywell-a1.wav" to
+// "skywell-l10.wav"); nothing for any other name.
+struct TemporaryTrackName {
+    char letter = 'a';
+    int slot = 1;
+};
+
+std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^skywell-([a-z])([1-9][0-9]?)\\.wav$"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const char letter = char(match.captured(1).at(0).unicode());
+    const int slot = match.captured(2).toInt();
+    if (letter >= 'a' + StreamFiles::kOpenAttempts || slot > RecordingSession::kMaxStreams)
+        return std::nullopt;
+    return TemporaryTrackName{letter, slot};
+}
+
+struct Leftover {
+    QString path;
+    TemporaryTrackName name;
+    std::int64_t modified = 0;
+    PartialTrack track;
+};
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+bool exists(const QString &path)
+{
+    struct stat info {
+    };
+    return ::lstat(native(path).constData(), &info) == 0;
+}
+
+// Renames without ever replacing what is at to; 0 or the error number.
+int renameNoReplace(const QString &from, const QString &to)
+{
+    if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    // A file system that cannot refuse to replace: look first.
+    if (error != EINVAL && error != ENOSYS)
+        return error;
+    if (exists(to))
+        return EEXIST;
+    return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Whether some running program holds the file open for writing: a read
+// lease is refused then. Where leases are not available, nobody is assumed.
+bool openForWriting(const QString &path)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool busy = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
+    if (!busy)
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ::close(fd);
+    return busy;
+}
+
+// Copies from into a hidden file in folder, synced to disk; its path, or
+// empty with error set.
+QString copyInto(const QString &from, const QString &folder, int &error)
+{
+    const int in = ::open(native(from).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0) {
+        error = errno;
+        return QString();
+    }
+    QByteArray copyPath = native(folder) + ".skywell-recovering-XXXXXX";
+    const int out = ::mkostemp(copyPath.data(), O_CLOEXEC);
+    if (out < 0) {
+        error = errno;
+        ::close(in);
+        return QString();
+    }
+    // The copy gets the permissions of the file it copies, not mkostemp's 0600.
+    struct stat info {
+    };
+    if (::fstat(in, &info) == 0)
+        ::fchmod(out, info.st_mode & 0777);
+    std::vector<char> buffer(1 << 20);
+    error = 0;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = errno;
+        if (n <= 0)
+            break;
+        error = writeFully(out, buffer.data(), std::size_t(n));
+        if (error != 0)
+            break;
+    }
+    if (error == 0 && ::fsync(out) != 0)
+        error = errno;
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    ::close(in);
+    if (error != 0) {
+        ::unlink(copyPath.constData());
+        return QString();
+    }
+    return QFile::decodeName(copyPath);
+}
+
+// Moves from into folder under the first free name that nameFor gives for
+// the numbers 1, 2, 3 ... A copy is made first where a rename cannot reach
+// (another file system), and the source goes only once the copy has its
+// name. The final path, or empty with error set.
+template <typename NameFor> QString moveInto(const QString &from, const QString &folder, NameFor nameFor, int &error)
+{
+    QString source = from;
+    QString copy;
+    for (int number = 1; number < kMaxNameIndex; ++number) {
+        const QString to = folder + nameFor(number);
+        error = renameNoReplace(source, to);
+        if (error == EEXIST)
+            continue;
+        if (error == EXDEV && copy.isEmpty()) {
+            copy = copyInto(from, folder, error);
+            if (copy.isEmpty())
+                return QString();
+            source = copy;
+            --number;
+            continue;
+        }
+        if (error != 0)
+            break;
+        if (!copy.isEmpty())
+            ::unlink(native(from).constData());
+        syncFolder(folder);
+        return to;
+    }
+    if (!copy.isEmpty())
+        ::unlink(native(copy).constData());
+    if (error == 0)
+        error = EEXIST;
+    return QString();
+}
+
+// stem + suffix, the stem shortened where the whole would not fit a file
+// name. The stem's last " - " part (the track number) stays.
+QString fitName(const QString &stem, const QString &suffix)
+{
+    QByteArray head = stem.toUtf8();
+    const QByteArray end = suffix.toUtf8();
+    if (head.size() + end.size() <= kMaxFileNameBytes)
+        return stem + suffix;
+    const qsizetype mark = head.lastIndexOf(" - ");
+    const QByteArray number = mark >= 0 ? head.mid(mark) : QByteArray();
+    if (mark >= 0)
+        head.truncate(mark);
+    const qsizetype room = kMaxFileNameBytes - end.size() - number.size();
+    return QString::fromUtf8(cutUtf8(head, std::max<qsizetype>(room, 0)) + number + end);
+}
+
+QString extensionOf(const PartialTrack &track)
+{
+    return track.kind == PartialTrackKind::Mp3 ? QStringLiteral("mp3") : QStringLiteral("wav");
+}
+
+// The numbers after the first name: " (2)", " (3)" ...
+QString numberText(int number)
+{
+    return number <= 1 ? QString() : QStringLiteral(" (%1)").arg(number);
+}
+
+std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
+{
+    std::vector<Leftover> found;
+    const QStringList names =
+        QDir(tempFolder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &fileName : names) {
+        const auto name = parseTemporaryTrackName(fileName);
+        if (!name)
+            continue;
+        const QString path = tempFolder + fileName;
+        struct stat info {
+        };
+        // Only a regular file of this user: not a link, not a folder, not a
+        // file another user's recording left in a shared folder.
+        if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (openForWriting(path)) {
+            log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), path);
+            continue;
+        }
+        // Made read-only by a recovery that could not move it: it is ours
+        // to mend now.
+        if (!(info.st_mode & S_IWUSR))
+            ::chmod(native(path).constData(), info.st_mode | S_IWUSR);
+        found.push_back({path, *name, std::int64_t(info.st_mtim.tv_sec), {}});
+    }
+    return found;
+}
+
+} // namespace
+
+QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &log, const Clock &clock)
+{
+    const std::optional<RecordingMarker> marker = RecordingMarker::read(settings.tempFolder);
+    if (marker)
+        log.logLine(QStringLiteral("Unfinished recording found:"), marker->name);
+    std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log);
+
+    for (Leftover &leftover : leftovers) {
+        leftover.track = completePartialTrack(leftover.path);
+        if (leftover.track.kind == PartialTrackKind::Empty && ::unlink(native(leftover.path).constData()) == 0)
+            log.logLine(QStringLiteral("Removed temporary recording file without audio:"), leftover.path);
+    }
+    // The stream with the most audio is the one the track would have
+    // delivered: it gets the name without a number.
+    std::stable_sort(leftovers.begin(), leftovers.end(),
+                     [](const Leftover &a, const Leftover &b) { return a.track.audioBytes > b.track.audioBytes; });
+
+    QStringList recovered;
+    for (const Leftover &leftover : leftovers) {
+        const PartialTrack &track = leftover.track;
+        if (track.kind != PartialTrackKind::Wav && track.kind != PartialTrackKind::Mp3)
+            continue;
+        if (!track.problem.isEmpty())
+            log.logLine(QStringLiteral("Unfinished recording could not be completed:"),
+                        leftover.path + QStringLiteral(": ") + track.problem);
+        // Named for when it was last written, as a track is named when it
+        // ends; a clock set back since then gives no name in the future.
+        const std::int64_t when = std::min(leftover.modified, clock.now());
+        const QString extension = QLatin1Char('.') + extensionOf(track);
+        const bool ofMarker = marker && leftover.modified + kMarkerSlackSeconds >= marker->startTime;
+        QString stem;
+        if (ofMarker) {
+            const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, marker->name, marker->flags,
+                                         marker->trackNumber};
+            const ManualClock at(when);
+            stem = outputFileName(naming, extensionOf(track), 0, at);
+            stem.chop(extension.size());
+            stem += QStringLiteral(" (recovered)");
+        } else {
+            stem = QStringLiteral("Recovered recording %1 %2%3")
+                       .arg(formatTimeText(QStringLiteral("%Y-%m-%d %H.%M.%S"), when))
+                       .arg(QLatin1Char(leftover.name.letter))
+                       .arg(leftover.name.slot);
+        }
+        const auto nameFor = [&](int number) { return fitName(stem, numberText(number) + extension); };
+
+        int error = 0;
+        QString path = moveInto(leftover.path, settings.mp3Folder, nameFor, error);
+        if (path.isEmpty()) {
+            log.logLine(QStringLiteral("Could not move recovered recording into the recordings folder:"),
+                        settings.mp3Folder + QStringLiteral(": ") + systemErrorText(error));
+            // Out of the next recording's way at least.
+            path = moveInto(leftover.path, settings.tempFolder, nameFor, error);
+        }
+        if (path.isEmpty()) {
+            log.logLine(QStringLiteral("Could not recover unfinished recording:"),
+                        leftover.path + QStringLiteral(": ") + systemErrorText(error));
+            // Read-only, the next recording cannot open it and takes the
+            // next letter instead.
+            ::chmod(native(leftover.path).constData(), S_IRUSR | S_IRGRP | S_IROTH);
+            continue;
+        }
+        log.logLine(QStringLiteral("Recovered unfinished recording:"), path);
+        recovered << path;
+    }
+    RecordingMarker::clear(settings.tempFolder);
+    return recovered;
+}
+
+} // namespace skywell

@@ -1,0 +1,361 @@
+// Recovery of the track files a recording leaves when its program dies:
+// real partial files from the real block path, read back with sox and
+// ffprobe.
+
+#include "recording/recordingrecovery.h"
+#include "recording/audiofixtures.h"
+#include "recording/recordingfixture.h"
+#include "recording/recordingmarker.h"
+#include "recording/wavfile.h"
+#include "shows/show.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+double soxSeconds(const QString &path)
+{
+    QString out;
+    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
+    return out.trimmed().toDouble();
+}
+
+double soxRms(const QString &path)
+{
+    QString out;
+    runTool(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("stat")}, &out);
+    const auto match = QRegularExpression(QStringLiteral("RMS\\s+amplitude:\\s+([0-9.]+)")).match(out);
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
+// Seconds of audio ffmpeg decodes from an MP3 file, and what it complained
+// about on the way.
+double decodedMp3Seconds(const QString &path, QString *complaints)
+{
+    QString out;
+    runTool(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
+             QStringLiteral("-select_streams"), QStringLiteral("a:0"), QStringLiteral("-show_entries"),
+             QStringLiteral("stream=codec_name,sample_rate,nb_read_frames"), QStringLiteral("-of"),
+             QStringLiteral("default=nw=1"), path},
+            &out);
+    const auto value = [&](const QString &key) {
+        return QRegularExpression(QStringLiteral("^") + key + QStringLiteral("=(\\S+)$"),
+                                  QRegularExpression::MultilineOption)
+            .match(out)
+            .captured(1);
+    };
+    *complaints = out;
+    complaints->remove(QRegularExpression(QStringLiteral("^(codec_name|sample_rate|nb_read_frames)=\\S*\\n?"),
+                                          QRegularExpression::MultilineOption));
+    if (value(QStringLiteral("codec_name")) != QStringLiteral("mp3"))
+        return -1;
+    return value(QStringLiteral("nb_read_frames")).toDouble() * 1152 / value(QStringLiteral("sample_rate")).toDouble();
+}
+
+void setModified(const QString &path, std::int64_t seconds)
+{
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+QString localText(std::int64_t seconds, const QString &format)
+{
+    return QDateTime::fromSecsSinceEpoch(seconds).toString(format);
+}
+
+const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
+
+// A file system of its own, of the given megabytes, while it lives; where
+// mounting is not permitted, mounted() is false.
+class ScopedTmpfs
+{
+public:
+    explicit ScopedTmpfs(int megabytes)
+    {
+        const QByteArray options = "size=" + QByteArray::number(megabytes) + "m";
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~ScopedTmpfs()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_folder.path()).constData(), MNT_DETACH);
+    }
+    ScopedTmpfs(const ScopedTmpfs &) = delete;
+    ScopedTmpfs &operator=(const ScopedTmpfs &) = delete;
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_folder.path(); }
+    QString file(const QString &name) const { return m_folder.file(name); }
+
+private:
+    TempFolder m_folder;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class RecoveryTest : public RecordingFixture
+{
+protected:
+    // Records the tone into the current track's temporary files.
+    void record(std::uint32_t flags, double seconds, const WaveFormat &format = kCd)
+    {
+        startRecording(flags);
+        feed(toBlocks(format, toneSamples(format, seconds)));
+    }
+    // The program dies: every file stays as far as it was written, no
+    // header completed, no encoder flushed, nothing delivered.
+    void crash()
+    {
+        for (StreamSlot &slot : session.streams)
+            slot.writer.reset();
+    }
+    QStringList recover() { return recoverUnfinishedRecordings(settings, log, clock); }
+    void writeMarker(std::uint32_t flags, int track)
+    {
+        ASSERT_TRUE(RecordingMarker::write(settings.tempFolder,
+                                           {QStringLiteral("Morning Show"), flags, track, clock.now() - 600}));
+    }
+    QStringList trackFilesInTemp() const
+    {
+        return QDir(temp.path()).entryList({QStringLiteral("skywell-*")}, QDir::AllEntries | QDir::System);
+    }
+    // The track's usual name on the day of the clock, as the user sees it.
+    QString usualName(int track, const QString &extension) const
+    {
+        return QStringLiteral("Morning Show %1 - %2 (recovered).%3")
+            .arg(localText(clock.now(), QStringLiteral("MMM d")))
+            .arg(track, 2, 10, QLatin1Char('0'))
+            .arg(extension);
+    }
+};
+
+TEST_F(RecoveryTest, WavTrackOfAKilledRecordingBecomesAPlayableRecordingOfItsLength)
+{
+    writeMarker(OUT_WAV, 3);
+    record(OUT_WAV, 3.3);
+    crash();
+    const QString leftover = temp.file(QStringLiteral("skywell-a1.wav"));
+    // As the writer left it: sizes of an empty file, then a frame cut in two.
+    ASSERT_EQ(readWavFile(leftover)->dataSize, 0u);
+    {
+        QFile file(leftover);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("\x01\x02", 2);
+    }
+    setModified(leftover, clock.now());
+
+    const QStringList recovered = recover();
+
+    const QString expected = folder.file(usualName(3, QStringLiteral("wav")));
+    ASSERT_EQ(recovered, QStringList{expected});
+    EXPECT_EQ(recordings(), QStringList{QFileInfo(expected).fileName()});
+    EXPECT_NEAR(soxSeconds(expected), 3.3, 0.01);
+    EXPECT_GT(soxRms(expected), 0.1);
+    QString samples;
+    ASSERT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-s"), expected}, &samples));
+    EXPECT_EQ(QFileInfo(expected).size(), 44 + samples.trimmed().toLongLong() * 4) << "a whole number of frames";
+    // Strict readers also check the RIFF size against the file.
+    EXPECT_EQ(readWavFile(expected)->riffSize, QFileInfo(expected).size() - 8);
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+    EXPECT_FALSE(RecordingMarker::read(temp.path()));
+    EXPECT_EQ(countInLog(QStringLiteral("Recovered unfinished recording: ") + expected), 1);
+
+    // Found once only: a second start finds nothing more to do.
+    EXPECT_TRUE(recover().isEmpty());
+    EXPECT_EQ(recordings().size(), 1);
+}
+
+TEST_F(RecoveryTest, Mp3TrackOfAKilledRecordingDecodesToItsLength)
+{
+    writeMarker(OUT_MP3_FM, 1);
+    record(OUT_MP3_FM, 5.0);
+    crash();
+    const QString leftover = temp.file(QStringLiteral("skywell-a1.wav"));
+    // Killed in the middle of a write: the last frame is cut short.
+    ASSERT_TRUE(QFile::resize(leftover, QFileInfo(leftover).size() - 50));
+    setModified(leftover, clock.now());
+
+    const QStringList recovered = recover();
+
+    const QString expected = folder.file(usualName(1, QStringLiteral("mp3")));
+    ASSERT_EQ(recovered, QStringList{expected});
+    QString complaints;
+    // What the encoder still held when the program died is lost (under a
+    // tenth of a second), nothing more.
+    EXPECT_NEAR(decodedMp3Seconds(expected, &complaints), 5.0, 0.15);
+    EXPECT_TRUE(complaints.trimmed().isEmpty()) << complaints.toStdString();
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+}
+
+TEST_F(RecoveryTest, StreamsOfOneTrackAreAllKeptTheLargestUnderThePlainName)
+{
+    writeMarker(OUT_WAV, 2);
+    startRecording(OUT_WAV);
+    const WaveFormat mono = WaveFormat::pcm(22050, 1, 16);
+    feed(toBlocks(mono, toneSamples(mono, 1.0)));
+    feed(toBlocks(kCd, toneSamples(kCd, 2.0)));
+    crash();
+    for (const QString &name : {QStringLiteral("skywell-a1.wav"), QStringLiteral("skywell-a2.wav")})
+        setModified(temp.file(name), clock.now());
+
+    const QStringList recovered = recover();
+
+    const QString larger = folder.file(usualName(2, QStringLiteral("wav")));
+    const QString smaller = QString(larger).replace(QStringLiteral("(recovered)"), QStringLiteral("(recovered) (2)"));
+    ASSERT_EQ(recovered, (QStringList{larger, smaller}));
+    EXPECT_NEAR(soxSeconds(larger), 2.0, 0.01);
+    EXPECT_NEAR(soxSeconds(smaller), 1.0, 0.05);
+}
+
+TEST_F(RecoveryTest, WithoutAMarkerOfItsRecordingTheNameSaysWhenAndWhichFile)
+{
+    record(OUT_WAV, 1.5);
+    crash();
+    const std::int64_t written = clock.now() - 3600;
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), written);
+    // A marker of a later recording does not name a file written before it.
+    ASSERT_TRUE(RecordingMarker::write(temp.path(), {QStringLiteral("Evening Show"), OUT_WAV, 4, clock.now()}));
+
+    const QString expected = folder.file(
+        QStringLiteral("Recovered recording %1 a1.wav").arg(localText(written, QStringLiteral("yyyy-MM-dd HH.mm.ss"))));
+    ASSERT_EQ(recover(), QStringList{expected});
+    EXPECT_NEAR(soxSeconds(expected), 1.5, 0.01);
+
+    // A name already taken is never replaced.
+    record(OUT_WAV, 1.0);
+    crash();
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), written);
+    const QString second = QString(expected).replace(QStringLiteral(" a1.wav"), QStringLiteral(" a1 (2).wav"));
+    ASSERT_EQ(recover(), QStringList{second});
+    EXPECT_NEAR(soxSeconds(expected), 1.5, 0.01);
+    EXPECT_NEAR(soxSeconds(second), 1.0, 0.01);
+}
+
+TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
+{
+    // Killed just after its start: only the MP3 encoder's room for its
+    // Info header reached the file.
+    record(OUT_MP3_FM, 0.05);
+    crash();
+    ASSERT_TRUE(
+        QFile::rename(temp.file(QStringLiteral("skywell-a1.wav")), temp.file(QStringLiteral("skywell-f1.wav"))));
+    ASSERT_TRUE(QFile::resize(temp.file(QStringLiteral("skywell-f1.wav")), 300));
+    TempFolder elsewhere;
+    const QString outside = elsewhere.file(QStringLiteral("precious.wav"));
+    writeWav(outside, kCd, toneSamples(kCd, 0.5));
+    const QByteArray outsideBefore = readAll(outside);
+    const QString link = temp.file(QStringLiteral("skywell-a1.wav"));
+    ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(link).constData()), 0);
+    ASSERT_TRUE(QDir().mkdir(temp.file(QStringLiteral("skywell-b1.wav"))));
+    const QByteArray text = "not audio at all\n";
+    QStringList notOurs;
+    for (const QString &name :
+         {QStringLiteral("skywell-c1.wav"), QStringLiteral("skywell-a01.wav"), QStringLiteral("skywell-m1.wav"),
+          QStringLiteral("skywell-a11.wav"), QStringLiteral("Skywell-a1.wav"), QStringLiteral("skywell-a1.wav.bak")}) {
+        QFile file(temp.file(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(name == QStringLiteral("skywell-c1.wav") ? text : readAll(outside));
+        notOurs << name;
+    }
+    // Started, but killed before any audio reached the file: empty, or
+    // only a WAV header.
+    QFile(temp.file(QStringLiteral("skywell-d1.wav"))).open(QIODevice::WriteOnly);
+    QFile header(temp.file(QStringLiteral("skywell-e1.wav")));
+    ASSERT_TRUE(header.open(QIODevice::WriteOnly));
+    header.write(readAll(outside).left(44));
+    header.close();
+
+    EXPECT_TRUE(recover().isEmpty());
+
+    EXPECT_TRUE(recordings().isEmpty());
+    EXPECT_EQ(readAll(outside), outsideBefore);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo(temp.file(QStringLiteral("skywell-b1.wav"))).isDir());
+    EXPECT_EQ(readAll(temp.file(QStringLiteral("skywell-c1.wav"))), text);
+    for (const QString &name : notOurs)
+        EXPECT_TRUE(QFileInfo::exists(temp.file(name))) << name.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-d1.wav"))));
+    EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-e1.wav"))));
+    EXPECT_FALSE(QFileInfo::exists(temp.file(QStringLiteral("skywell-f1.wav"))));
+}
+
+TEST_F(RecoveryTest, AFileStillBeingWrittenIsLeftToItsWriter)
+{
+    record(OUT_MP3_AM, 2.0);
+    // The writer still holds the file open: another instance's recording.
+    EXPECT_TRUE(recover().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(temp.file(QStringLiteral("skywell-a1.wav"))));
+    EXPECT_EQ(countInLog(QStringLiteral("Temporary recording file in use, left alone:")), 1);
+
+    crash();
+    EXPECT_EQ(recover().size(), 1);
+}
+
+TEST_F(RecoveryTest, WithoutARecordingsFolderTheFileGetsItsRecoveredNameInTheTemporaryFolder)
+{
+    writeMarker(OUT_WAV, 1);
+    record(OUT_WAV, 2.0);
+    crash();
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), clock.now());
+    settings.mp3Folder = folder.file(QStringLiteral("gone/"));
+
+    const QString kept = temp.file(usualName(1, QStringLiteral("wav")));
+    ASSERT_EQ(recover(), QStringList{kept});
+    EXPECT_NEAR(soxSeconds(kept), 2.0, 0.01);
+    EXPECT_TRUE(trackFilesInTemp().isEmpty()) << "the next recording cannot overwrite it";
+    EXPECT_EQ(countInLog(QStringLiteral("Could not move recovered recording into the recordings folder:")), 1);
+}
+
+TEST_F(RecoveryTest, FromAnotherFileSystemTheTrackIsCopiedWhole)
+{
+    ScopedTmpfs other(16);
+    if (!other.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): the copy between file systems is not tested";
+    settings.tempFolder = other.path();
+    writeMarker(OUT_MP3_CD_QUALITY, 1);
+    rebuild(WavWriter::kMaxDataBytes);
+    record(OUT_MP3_CD_QUALITY, 3.0);
+    crash();
+    setModified(other.file(QStringLiteral("skywell-a1.wav")), clock.now());
+
+    const QString expected = folder.file(usualName(1, QStringLiteral("mp3")));
+    ASSERT_EQ(recover(), QStringList{expected});
+    QString complaints;
+    EXPECT_NEAR(decodedMp3Seconds(expected, &complaints), 3.0, 0.15);
+    EXPECT_TRUE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(recordings(), QStringList{QFileInfo(expected).fileName()}) << "no copy left half-way";
+}
+
+TEST_F(RecoveryTest, ACopyThatDoesNotFitCostsNothingOfTheTrack)
+{
+    // 8 seconds of CD audio (1.4 MB) for a recordings folder with 1 MB.
+    ScopedTmpfs small(1);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): a full recordings folder is not tested";
+    settings.mp3Folder = small.path();
+    writeMarker(OUT_WAV, 2);
+    record(OUT_WAV, 8.0);
+    crash();
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), clock.now());
+
+    const QString kept = temp.file(usualName(2, QStringLiteral("wav")));
+    ASSERT_EQ(recover(), QStringList{kept});
+    EXPECT_NEAR(soxSeconds(kept), 8.0, 0.01);
+    EXPECT_TRUE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "the partial copy is removed";
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+}
