@@ -79,6 +79,27 @@ void giveBackStreams(PulseConnection &connection, const QString &from, const QMa
             connection.moveSinkInput(input.index, to);
     }
 }
+// Asks the server again and again, for at most the given time, until a
+// sink of the name is there (present) or gone. True when it came to that;
+// the sink found is left in found.
+bool waitForSink(PulseConnection &connection, const QString &name, bool present, std::chrono::milliseconds timeout,
+                 PulseSink *found = nullptr)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto sinks = connection.sinks();
+        if (!sinks)
+            return false;
+        const PulseSink *sink = sinkNamed(*sinks, name);
+        if (sink && found)
+            *found = *sink;
+        if ((sink != nullptr) == present)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 } // namespace
 
 PulsePrivateSink::PulsePrivateSink(std::chrono::milliseconds timeout)
@@ -136,6 +157,12 @@ bool PulsePrivateSink::open()
     m_module = UINT32_MAX;
     m_cameFrom.clear();
     removeStale(connection);
+    // The server may unload a module a moment after it has answered, and a
+    // sink of a name still taken would be renamed.
+    if (!waitForSink(connection, m_name, false, m_timeout)) {
+        m_error = QStringLiteral("the sink %1 of an earlier run does not go away").arg(m_name);
+        return false;
+    }
 
     const QString argument = QStringLiteral("sink_name=%1 sink_properties='device.description=\"%2\"'")
                                  .arg(m_name, QStringLiteral("Skywell (recording, muted)"));
@@ -143,25 +170,18 @@ bool PulsePrivateSink::open()
     if (!module)
         return fail(QStringLiteral("the sound server did not load %1").arg(kNullSink), connection);
     m_module = *module;
-
     // PipeWire may list the new sink a moment after the module reports
     // itself loaded.
-    const auto deadline = std::chrono::steady_clock::now() + m_timeout;
-    for (;;) {
-        const auto sinks = connection.sinks();
-        if (const PulseSink *sink = sinks ? sinkNamed(*sinks, m_name) : nullptr) {
-            m_monitor = sink->monitorSource.isEmpty() ? m_name + QStringLiteral(".monitor") : sink->monitorSource;
-            m_error.clear();
-            return true;
-        }
-        if (!sinks || std::chrono::steady_clock::now() >= deadline)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    PulseSink sink;
+    if (!waitForSink(connection, m_name, true, m_timeout, &sink)) {
+        m_error = QStringLiteral("the sound server loaded %1 but shows no sink %2").arg(kNullSink, m_name);
+        connection.unloadModule(m_module);
+        m_module = UINT32_MAX;
+        return false;
     }
-    m_error = QStringLiteral("the sound server loaded %1 but shows no sink %2").arg(kNullSink, m_name);
-    connection.unloadModule(m_module);
-    m_module = UINT32_MAX;
-    return false;
+    m_monitor = sink.monitorSource.isEmpty() ? m_name + QStringLiteral(".monitor") : sink.monitorSource;
+    m_error.clear();
+    return true;
 }
 
 StreamMove PulsePrivateSink::moveStreamsOf(const QList<qint64> &processIds)
