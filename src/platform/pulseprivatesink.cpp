@@ -250,7 +250,10 @@ void PulsePrivateSink::close()
     PulseConnection connection(m_timeout);
     if (connection.connect()) {
         giveBackStreams(connection, m_name, m_cameFrom);
-        connection.unloadModule(m_module);
+        // Gone when close returns (PulseAudio unloads a moment after it
+        // answers).
+        if (connection.unloadModule(m_module))
+            waitForSink(connection, m_name, false, m_timeout);
     }
     m_module = UINT32_MAX;
     m_cameFrom.clear();
