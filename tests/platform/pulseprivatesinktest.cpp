@@ -175,6 +175,7 @@ TEST(PulseMixer, MuteSinkRecordsWhatTheSpeakersDoNotPlay)
     EXPECT_EQ(speakers.soundBlocks, 0) << "the speakers played the tuner";
 
     // A player Skywell did not start, playing on the speakers.
+    speakers.reset();
     QProcess player;
     player.start(QStringLiteral("paplay"), {toneFile(rig.dir, 12.0)});
     ASSERT_TRUE(spinUntil([&] { return speakers.soundBlocks >= 3; }, 10000)) << "the player did not start";
@@ -203,7 +204,8 @@ TEST(PulseMixer, MuteSinkRecordsWhatTheSpeakersDoNotPlay)
 
 // A browser or a wrapper script plays from a child process: its streams
 // are found through the process that was started. A process without any
-// stream gets a reason fit for the log.
+// stream gets a reason fit for the log. A player moved from headphones
+// (not the default sink) goes back to them when the recording ends.
 TEST(PulseMixer, MuteSinkMovesChildProcessesAndSaysWhyWhenNothingPlays)
 {
     MuteSink rig;
@@ -224,14 +226,17 @@ TEST(PulseMixer, MuteSinkMovesChildProcessesAndSaysWhyWhenNothingPlays)
     idle.kill();
     idle.waitForFinished();
 
+    ScopedNullSink headphones(rig.speakers.name() + QStringLiteral("_headphones"));
+    ASSERT_TRUE(headphones.loaded());
     MonitorRecorder recording(rig.sink.monitorName());
     MonitorRecorder speakers(rig.speakers.monitor());
-    ASSERT_TRUE(spinUntil([&] { return recording.blocks >= 3 && speakers.blocks >= 3; }, 10000));
+    MonitorRecorder heard(headphones.monitor());
+    ASSERT_TRUE(spinUntil([&] { return recording.blocks >= 3 && speakers.blocks >= 3 && heard.blocks >= 3; }, 10000));
     // The shell stays the player's parent (it has more to do after it).
     QProcess wrapper;
-    wrapper.start(QStringLiteral("sh"),
-                  {QStringLiteral("-c"), QStringLiteral("paplay \"$0\"; :"), toneFile(rig.dir, 5.0)});
-    ASSERT_TRUE(spinUntil([&] { return speakers.soundBlocks >= 3; }, 10000)) << "the player did not start";
+    wrapper.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("paplay -d \"$0\" \"$1\"; :"),
+                                         headphones.name(), toneFile(rig.dir, 6.0)});
+    ASSERT_TRUE(spinUntil([&] { return heard.soundBlocks >= 3; }, 10000)) << "the player did not start";
     const StreamMove move = rig.sink.moveStreamsOf({wrapper.processId()});
     EXPECT_EQ(move.found, 1);
     EXPECT_EQ(move.moved, 1);
@@ -239,10 +244,16 @@ TEST(PulseMixer, MuteSinkMovesChildProcessesAndSaysWhyWhenNothingPlays)
     EXPECT_EQ(rig.sink.moveStreamsOf({wrapper.processId()}).moved, 1);
     pause(700);
     recording.reset();
-    speakers.reset();
+    heard.reset();
     pause(1500);
-    EXPECT_EQ(speakers.soundBlocks, 0);
+    EXPECT_EQ(heard.soundBlocks, 0);
     EXPECT_GE(recording.soundBlocks, 10);
+
+    rig.sink.close();
+    speakers.reset();
+    heard.reset();
+    EXPECT_TRUE(spinUntil([&] { return heard.soundBlocks >= 3; }, 5000)) << "not given back to the headphones";
+    EXPECT_EQ(speakers.soundBlocks, 0);
     EXPECT_TRUE(finished(wrapper, 10000));
 }
 
