@@ -1,7 +1,12 @@
 #include "platform/pulseprivatesink.h"
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/registry.h"
+#include "core/settings.h"
 #include "mixer/mixer.h"
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
+#include "platform/pulsemixer.h"
 #include "platform/pulsetestserver.h"
 #include "recording/audiofixtures.h"
 #include "recording/blocklevel.h"
@@ -31,11 +36,12 @@ namespace
 class MonitorRecorder
 {
 public:
-    explicit MonitorRecorder(const QString &source)
+    // Records source, chosen through the mixer, on the given sound card.
+    explicit MonitorRecorder(const QString &source, const QString &soundCard = kDefaultDevice)
     {
         m_choice.set(source);
         m_queue.init([this] { drain(); });
-        m_queue.start(kDefaultDevice);
+        m_queue.start(soundCard);
     }
     ~MonitorRecorder()
     {
@@ -156,7 +162,19 @@ TEST(PulseMixer, MuteSinkRecordsWhatTheSpeakersDoNotPlay)
     EXPECT_TRUE(pactl({QStringLiteral("list"), QStringLiteral("sinks")})
                     .contains(QStringLiteral("Skywell (recording, muted)")));
 
-    MonitorRecorder recording(rig.sink.monitorName());
+    // The recording source is chosen through the mixer as at every capture
+    // start; the sound card configured is the speakers' own.
+    TempFolder config;
+    ManualClock clock(1700000000);
+    ActivityLog log(rig.dir.path(), clock);
+    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
+    Settings settings;
+    settings.soundCard = rig.speakers.name();
+    PulseSourceChoice choice;
+    PulseMixer backend(choice);
+    Mixer mixer(backend, log, registry, settings);
+    EXPECT_TRUE(mixer.selectRecordingSource(rig.sink.monitorName()));
+    MonitorRecorder recording(choice.get(), settings.soundCard);
     MonitorRecorder speakers(rig.speakers.monitor());
     ASSERT_TRUE(spinUntil([&] { return recording.blocks >= 3 && speakers.blocks >= 3; }, 10000));
 
@@ -322,4 +340,32 @@ TEST(PulseMixer, MuteSinkOnAnUnreachableServerSaysWhy)
         << sink.errorText().toStdString();
     EXPECT_EQ(sink.moveStreamsOf({1}).problem, QStringLiteral("the private sink is not open"));
     sink.close();
+}
+
+// A hung server (it takes connections and answers nothing): each call
+// gives up after its time limit instead of holding the recording, and the
+// sink that could not be removed is removed at the next open.
+TEST(PulseMixer, MuteSinkGivesUpOnAHungServer)
+{
+    PrivatePulseServer server;
+    ASSERT_TRUE(server.start());
+    ScopedEnv address("PULSE_SERVER", server.address().toLocal8Bit());
+    PulsePrivateSink sink(std::chrono::milliseconds(1000));
+    ASSERT_TRUE(sink.open()) << sink.errorText().toStdString();
+
+    ASSERT_TRUE(server.freeze());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(sink.open());
+    EXPECT_TRUE(sink.errorText().startsWith(QStringLiteral("cannot reach the sound server: ")));
+    EXPECT_TRUE(sink.moveStreamsOf({1}).problem.startsWith(QStringLiteral("cannot read the playback streams")));
+    sink.close();
+    // Three calls of about one second each; a hang would be far longer.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    ASSERT_TRUE(server.thaw());
+
+    EXPECT_EQ(modulesFor(sink.sinkName()), 1);
+    EXPECT_TRUE(sink.open()) << sink.errorText().toStdString();
+    EXPECT_EQ(modulesFor(sink.sinkName()), 1);
+    sink.close();
+    EXPECT_EQ(modulesFor(sink.sinkName()), 0);
 }
