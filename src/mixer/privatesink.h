@@ -29,7 +29,9 @@ struct StreamMove {
 // A recording with the speakers muted opens it before it starts its
 // players, starts them with PULSE_SINK=sinkName(), records monitorName(),
 // moves the streams of players it did not start with moveStreamsOf(),
-// and closes it once capture has stopped.
+// and closes it once capture has stopped. Players get PULSE_SINK only
+// while it is open: a sink that does not exist makes PulseAudio refuse
+// their stream, and PipeWire play it on the speakers.
 class PrivateSink
 {
 public:

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <limits>
 #include <set>
 #include <thread>
 #include <unistd.h>
@@ -30,6 +31,8 @@ qint64 ownerOf(const QString &argument)
 
 bool processExists(qint64 pid)
 {
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
     // EPERM: it exists, under another user.
     return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
 }
@@ -59,8 +62,8 @@ QString processList(const QList<qint64> &pids)
            texts.join(QStringLiteral(", "));
 }
 
-// Moves every stream in the sink called from elsewhere: each to the sink
-// it came from when that still exists, otherwise to the default sink.
+// Moves every stream out of the sink called from: each to the sink it came
+// from when that still exists, otherwise to the default sink.
 void giveBackStreams(PulseConnection &connection, const QString &from, const QMap<std::uint32_t, QString> &cameFrom)
 {
     const auto sinks = connection.sinks();
