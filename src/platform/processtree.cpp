@@ -137,6 +137,28 @@ bool becomeChildSubreaper()
     return ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) == 0;
 }
 
+std::set<pid_t> withDescendants(const std::set<pid_t> &roots)
+{
+    std::set<pid_t> result = roots;
+    const Snapshot processes = readProcesses();
+    for (const auto &[pid, info] : processes) {
+        if (!skywell::alive(info))
+            continue;
+        pid_t up = info.ppid;
+        for (int depth = 0; depth < 64 && up > 1; ++depth) {
+            if (roots.count(up)) {
+                result.insert(pid);
+                break;
+            }
+            const auto parent = processes.find(up);
+            if (parent == processes.end())
+                break;
+            up = parent->second.ppid;
+        }
+    }
+    return result;
+}
+
 ToolProcessTree::ToolProcessTree()
     : m_mark(QByteArray::number(::getpid()) + '.' + QByteArray::number(++runCounter) + '.' +
              QByteArray::number(QDateTime::currentMSecsSinceEpoch()))

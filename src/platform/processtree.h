@@ -18,6 +18,10 @@ namespace skywell
 // start-up; false when the system refused.
 bool becomeChildSubreaper();
 
+// The given processes and every living process whose parent chain leads
+// back to one of them (found by walking /proc).
+std::set<pid_t> withDescendants(const std::set<pid_t> &roots);
+
 // Everything one tool run started: the tool's process group, every process
 // whose parent chain leads back to a process of the run, and every process
 // that carries the run's mark in its environment (which reaches children

@@ -220,6 +220,7 @@ std::optional<QList<PulseSink>> PulseConnection::sinks()
         sink.name = QString::fromUtf8(i->name);
         sink.description = QString::fromUtf8(i->description ? i->description : i->name);
         sink.card = i->card;
+        sink.monitorSource = QString::fromUtf8(i->monitor_source_name ? i->monitor_source_name : "");
         s->items.append(sink);
     };
     if (!finish(pa_context_get_sink_info_list(m_context, callback, &state), state.failed))
@@ -278,6 +279,77 @@ bool PulseConnection::setSinkMute(const QString &name, bool mute)
     const QByteArray n = name.toUtf8();
     return finish(pa_context_set_sink_mute_by_name(m_context, n.constData(), mute ? 1 : 0, noteSuccess, &failed),
                   failed);
+}
+
+std::optional<QList<PulseModule>> PulseConnection::modules()
+{
+    ListState<PulseModule> state;
+    auto callback = [](pa_context *, const pa_module_info *i, int eol, void *data) {
+        auto *s = static_cast<ListState<PulseModule> *>(data);
+        if (eol < 0)
+            s->failed = true;
+        if (eol || !i)
+            return;
+        s->items.append(
+            {i->index, QString::fromUtf8(i->name ? i->name : ""), QString::fromUtf8(i->argument ? i->argument : "")});
+    };
+    if (!finish(pa_context_get_module_info_list(m_context, callback, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
+
+std::optional<std::uint32_t> PulseConnection::loadModule(const QString &name, const QString &argument)
+{
+    std::uint32_t index = PA_INVALID_INDEX;
+    bool failed = false;
+    auto callback = [](pa_context *, std::uint32_t idx, void *data) { *static_cast<std::uint32_t *>(data) = idx; };
+    const QByteArray n = name.toUtf8();
+    const QByteArray a = argument.toUtf8();
+    if (!finish(pa_context_load_module(m_context, n.constData(), a.constData(), callback, &index), failed))
+        return std::nullopt;
+    if (index == PA_INVALID_INDEX) {
+        m_error = pa_context_errno(m_context) ? pa_context_errno(m_context) : PA_ERR_MODINITFAILED;
+        return std::nullopt;
+    }
+    return index;
+}
+
+bool PulseConnection::unloadModule(std::uint32_t index)
+{
+    bool failed = false;
+    return finish(pa_context_unload_module(m_context, index, noteSuccess, &failed), failed);
+}
+
+std::optional<QList<PulseSinkInput>> PulseConnection::sinkInputs()
+{
+    ListState<PulseSinkInput> state;
+    auto callback = [](pa_context *, const pa_sink_input_info *i, int eol, void *data) {
+        auto *s = static_cast<ListState<PulseSinkInput> *>(data);
+        if (eol < 0)
+            s->failed = true;
+        if (eol || !i)
+            return;
+        PulseSinkInput input;
+        input.index = i->index;
+        input.sink = i->sink;
+        input.processId = property(i->proplist, PA_PROP_APPLICATION_PROCESS_ID).toLongLong();
+        s->items.append(input);
+    };
+    if (!finish(pa_context_get_sink_input_info_list(m_context, callback, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
+
+bool PulseConnection::moveSinkInput(std::uint32_t input, const QString &sink)
+{
+    bool failed = false;
+    const QByteArray n = sink.toUtf8();
+    return finish(pa_context_move_sink_input_by_name(m_context, input, n.constData(), noteSuccess, &failed), failed);
+}
+
+QString PulseConnection::errorText() const
+{
+    return QString::fromUtf8(pa_strerror(m_error ? m_error : PA_ERR_UNKNOWN));
 }
 
 } // namespace skywell

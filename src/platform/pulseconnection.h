@@ -33,6 +33,20 @@ struct PulseSink {
     QString name;
     QString description;
     std::uint32_t card = UINT32_MAX;
+    QString monitorSource;
+};
+
+struct PulseModule {
+    std::uint32_t index = 0;
+    QString name;
+    QString argument;
+};
+
+// A playback stream.
+struct PulseSinkInput {
+    std::uint32_t index = 0;
+    std::uint32_t sink = UINT32_MAX;
+    qint64 processId = 0; // of the program that plays it; 0 when unknown
 };
 
 struct PulseCard {
@@ -95,6 +109,16 @@ public:
     // Sets each channel of the source (0 = silent, kVolumeUnity = 100 %).
     bool setSourceVolumes(const QString &name, const QList<std::uint32_t> &volumes);
     bool setSinkMute(const QString &name, bool mute);
+
+    // Modules and playback streams.
+    std::optional<QList<PulseModule>> modules();
+    // The new module's index.
+    std::optional<std::uint32_t> loadModule(const QString &name, const QString &argument);
+    bool unloadModule(std::uint32_t index);
+    std::optional<QList<PulseSinkInput>> sinkInputs();
+    bool moveSinkInput(std::uint32_t input, const QString &sink);
+    // The last failure in words.
+    QString errorText() const;
 
     // The volume range a source line offers the mixer: silent to twice
     // unity, so that the middle of the range is 100 %, the level at which
