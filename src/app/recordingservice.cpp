@@ -4,6 +4,9 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "mixer/mixer.h"
+#include "recording/freespace.h"
+#include "recording/recordingmarker.h"
+#include "recording/recordingrecovery.h"
 
 namespace skywell
 {
@@ -45,6 +48,18 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
                                                          core.showStore(), core.settings(), clock, log, tuning,
                                                          download);
     m_controller->setMixer({{}, [&mixer] { mixer.restoreSourceVolumes(); }});
+    const Settings &settings = core.settings();
+    m_controller->setSafety(
+        {[&settings, this](std::uint32_t flags, std::int64_t seconds) {
+             return freeSpaceProblem(settings, flags, seconds, m_session.splitEverySeconds);
+         },
+         [&settings](const RecordingSession &s, std::int64_t startTime) {
+             RecordingMarker::write(settings.tempFolder, {s.name, s.flags, s.trackNumber, startTime});
+         },
+         [&settings] { RecordingMarker::clear(settings.tempFolder); }});
+    // What a recording cut short by a crash or a power cut left behind is
+    // saved before the next recording could overwrite it.
+    recoverUnfinishedRecordings(settings, log, clock);
     connect(m_controller.get(), &RecordingController::statusLine, this, &RecordingService::statusLine);
     core.ticker().onEveryTick([this] { m_controller->supervisionTick(); });
 }

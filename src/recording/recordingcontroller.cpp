@@ -143,10 +143,10 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     if (m_muteSinkOpen) {
         // A player Skywell did not start plays where it likes: its streams
         // are moved when they can be found.
-        m_muteSink->moveStreamsOf(m_tuning.playerProcessIds());
-        if (m_muteSink->playingStreams() == 0) {
-            m_log.logLine(QStringLiteral("Sound left on while recording: no player's sound could be moved to the "
-                                         "muted recording."));
+        const StreamMove move = m_muteSink->moveStreamsOf(m_tuning.playerProcessIds());
+        if (move.moved == 0) {
+            m_log.logLine(QStringLiteral("Sound left on while recording:"),
+                          move.problem.isEmpty() ? QStringLiteral("no player's sound could be found") : move.problem);
             muteOff();
             s.recordSource = m_requestedSource;
         }
@@ -244,7 +244,7 @@ void RecordingController::muteOn()
     if (!m_muteSink)
         return;
     if (!m_muteSink->open()) {
-        m_log.logLine(QStringLiteral("Sound left on while recording: Skywell's muted sink could not be made."));
+        m_log.logLine(QStringLiteral("Sound left on while recording:"), m_muteSink->errorText());
         return;
     }
     m_muteSinkOpen = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mixer/privatesink.h"
 #include "recording/recordingports.h"
 #include "shows/show.h"
 
@@ -78,7 +79,9 @@ public:
                         StreamTuning &tuning, DirectDownload &download, QObject *parent = nullptr);
 
     void setMixer(ControllerMixer mixer) { m_mixer = std::move(mixer); }
-    void setMuteSink(MuteSink *sink) { m_muteSink = sink; }
+    // The sink a recording with the sound muted plays into (none: the
+    // sound stays on).
+    void setMuteSink(PrivateSink *sink) { m_muteSink = sink; }
     void setSafety(ControllerSafety safety) { m_safety = std::move(safety); }
     // While it returns true (the recording-source test runs) no scheduled
     // recording starts.
@@ -143,7 +146,7 @@ private:
     StreamTuning &m_tuning;
     DirectDownload &m_download;
     ControllerMixer m_mixer;
-    MuteSink *m_muteSink = nullptr;
+    PrivateSink *m_muteSink = nullptr;
     ControllerSafety m_safety;
     std::function<bool()> m_sourceTestRunning;
 

@@ -61,22 +61,4 @@ public:
     virtual bool running() const = 0;
 };
 
-// The sink a recording with the sound muted plays into: the user hears
-// nothing, its monitor is recorded.
-class MuteSink
-{
-public:
-    virtual ~MuteSink() = default;
-
-    virtual bool open() = 0;
-    virtual QString sinkName() const = 0;
-    virtual QString monitorName() const = 0;
-    // Moves the playback streams of these processes to the sink; returns
-    // how many were moved.
-    virtual int moveStreamsOf(const QList<qint64> &processIds) = 0;
-    // Playback streams playing into the sink now.
-    virtual int playingStreams() const = 0;
-    virtual void close() = 0;
-};
-
 } // namespace skywell

@@ -5,6 +5,7 @@
 #include "recording/recordingfixture.h"
 
 #include "core/registry.h"
+#include "mixer/memoryprivatesink.h"
 #include "recording/recordingcontroller.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
@@ -41,18 +42,21 @@ public:
         char letter;
         std::uint64_t id;
     };
-    void tuneTo(const QString &address, char letter, std::uint64_t id, const QString &) override
+    void tuneTo(const QString &address, char letter, std::uint64_t id, const QString &sink) override
     {
         tunes.push_back({address, letter, id});
+        sinks.push_back(sink);
     }
     void closePlayers() override { ++closes; }
-    QList<qint64> playerProcessIds() const override { return {}; }
+    QList<qint64> playerProcessIds() const override { return players; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return onlineBefore; }
     void dial() override {}
     void hangUp() override { ++hangUps; }
 
     std::vector<Tune> tunes;
+    QStringList sinks;
+    QList<qint64> players;
     int closes = 0;
     int hangUps = 0;
     bool onlineBefore = true;
@@ -479,3 +483,37 @@ TEST_F(RecordingControllerTest, NoScheduledRecordingStartsDuringTheSourceTest)
 }
 
 } // namespace
+
+TEST_F(RecordingControllerTest, MutedRecordingRecordsItsOwnSinkOrLeavesTheSoundOn)
+{
+    MemoryPrivateSink sink;
+    controller->setMuteSink(&sink);
+    // The player Skywell starts plays into the private sink, whose monitor
+    // is recorded; the mixer's mute is never used.
+    tuning.players = {4711};
+    sink.streamsOf[4711] = 1;
+    Show &show = addShow("Muted", clock.now() + 40, 2, OUT_WAV | OPT_MUTE);
+    setField(show.recordSource, QByteArray("Monitor of Speakers"));
+    tickUntil(clock.now() + 20);
+    ASSERT_EQ(tuning.sinks.size(), 1);
+    EXPECT_EQ(tuning.sinks[0], sink.name);
+    streamPlays();
+    EXPECT_TRUE(mixerCalls.contains(QStringLiteral("select skywell_muted_test.monitor")))
+        << qPrintable(mixerCalls.join(u','));
+    EXPECT_FALSE(mixerCalls.contains(QStringLiteral("mute")));
+    controller->endRecording(true, false);
+    EXPECT_EQ(sink.closes, 1);
+
+    // A player whose sound cannot be found: recorded from the chosen
+    // source with the sound on, and the log says why.
+    mixerCalls.clear();
+    tuning.players = {};
+    shows.clear();
+    Show &again = addShow("Muted", clock.now() + 40, 2, OUT_WAV | OPT_MUTE);
+    setField(again.recordSource, QByteArray("Monitor of Speakers"));
+    tickUntil(clock.now() + 20);
+    streamPlays();
+    EXPECT_TRUE(mixerCalls.contains(QStringLiteral("select Monitor of Speakers"))) << qPrintable(mixerCalls.join(u','));
+    EXPECT_EQ(sink.closes, 2);
+    EXPECT_EQ(countInLog(QStringLiteral("Sound left on while recording:")), 1);
+}
