@@ -141,6 +141,9 @@ bool Download::writeBlock(const char *data, std::size_t bytes)
         return false;
     }
     if (writeFully(m_fd, data, bytes) != 0) {
+        // The file keeps whole blocks only, so it holds what the result counts.
+        if (::ftruncate(m_fd, m_bytes.load()) != 0)
+            qCDebug(lcDownload) << "Cannot cut the file back to its last whole block";
         m_writeFailed = true;
         return false;
     }

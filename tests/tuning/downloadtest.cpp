@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace skywell;
 using skywell::test::DownloadTestServer;
 using skywell::test::TempFolder;
@@ -269,4 +272,27 @@ TEST_F(DownloadTest, HostileServersEndTheDownloadWithoutHangingOrGrowing)
     EXPECT_EQ(endless.end, DownloadEnd::TooLarge);
     EXPECT_LE(endless.bytes, 1000000);
     EXPECT_EQ(fileBytes().size(), endless.bytes);
+}
+
+TEST_F(DownloadTest, AFileThatCannotBeWrittenEndsTheDownloadWithItsMessage)
+{
+    server.serve("/big", QByteArray(300000, 'w'));
+    // A file size limit makes writes past 100000 bytes fail (EFBIG).
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const DownloadRequest r = request(QStringLiteral("/big"));
+    const DownloadResult result = downloadToFile(setup(), r);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(result.end, DownloadEnd::WriteFailed);
+    EXPECT_LE(result.bytes, 100000);
+    EXPECT_EQ(fileBytes().size(), result.bytes) << "the result counts what is in the file";
+    ASSERT_EQ(prompter.prompts().size(), 1);
+    EXPECT_EQ(prompter.prompts()[0].caption, QStringLiteral("Error Writing Web File"));
+    EXPECT_EQ(prompter.prompts()[0].text, r.address);
 }
