@@ -104,6 +104,13 @@ TEST_F(DownloadTest, AServerThatStopsSendingIsGivenUpKeepingTheBytesSoFar)
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.bytes, 3000);
     EXPECT_EQ(fileBytes(), QByteArray(3000, 's'));
+
+    // A server that accepts and sends nothing at all, not even headers.
+    server.route("/silent",
+                 [](DownloadTestServer::Connection &c, const DownloadTestServer::Request &) { c.pause(20000); });
+    const DownloadResult silent = downloadToFile(setup(150), request(QStringLiteral("/silent"), QStringLiteral("s")));
+    EXPECT_EQ(silent.end, DownloadEnd::Stalled);
+    EXPECT_EQ(silent.bytes, 0);
 }
 
 TEST_F(DownloadTest, ASlowButMovingTransferRunsToItsEnd)
