@@ -8,8 +8,9 @@ mkdir -p build
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYWELL_BUILD_BENCH=ON \
   -DSKYWELL_BUILD_TESTS=OFF -DSKYWELL_BUILD_GUI=OFF > build/bench.configure.log 2>&1 \
   || { cat build/bench.configure.log; exit 1; }
-cmake --build build/bench --target skywell_writerbench skywell_blockbench -- -j2 >/dev/null
+cmake --build build/bench --target skywell_writerbench skywell_blockbench skywell_downloadbench -- -j2 >/dev/null
 work=build/bench/work
 mkdir -p "$work"
 build/bench/bench/skywell_writerbench "$work" "$@"
+build/bench/bench/skywell_downloadbench "$work"
 exec build/bench/bench/skywell_blockbench "$work" "$@"
