@@ -24,29 +24,29 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
                            [this](const QString &text) { Q_EMIT statusLine(text); }),
       m_cdWriter(core.programFolder(), registry, log, prompter, m_runner,
                  [this](const QString &text) { Q_EMIT statusLine(text); }),
-      m_library(registry, log),
-      m_delivery(
-          core.settings(), log,
-          [this](const QString &tempName, const QString &prefix) {
-              return m_converters.runCustomConversion(tempName, prefix);
-          },
-          [this](const QString &list, bool dataCD, QString *result) {
-              return m_cdWriter.burnCDFromTracks(list, dataCD, result);
-          },
-          &m_library)
+      m_library(registry, log), m_delivery(
+                                    core.settings(), log,
+                                    [this](const QString &tempName, const QString &prefix) {
+                                        return m_converters.runCustomConversion(tempName, prefix);
+                                    },
+                                    [this](const QString &list, bool dataCD, QString *result) {
+                                        return m_cdWriter.burnCDFromTracks(list, dataCD, result);
+                                    },
+                                    &m_library)
 {
     // The speakers are never muted through the mixer: that would silence
     // what is recorded. A muted recording plays into a sink of its own.
     CaptureSourceCalls mixerCalls{[&mixer](const QString &source) { mixer.selectRecordingSource(source); },
-                                  [&mixer](const QString &source) { mixer.optimizeSourceVolume(source); }, {}};
+                                  [&mixer](const QString &source) { mixer.optimizeSourceVolume(source); },
+                                  {}};
     RecordingSignals windowSignals{[this](int peak) { Q_EMIT levelMeter(peak); },
                                    [this](bool on) { Q_EMIT recordingIcon(on); },
                                    [this](const QString &text) { Q_EMIT statusLine(text); }};
     m_blocks = std::make_unique<BlockProcessor>(m_session, capture, core.settings(), clock, log, prompter, m_delivery,
                                                 mixerCalls, windowSignals);
-    m_controller = std::make_unique<RecordingController>(m_session, *m_blocks, core.shows(), core.scheduler(),
-                                                         core.showStore(), core.settings(), clock, log, tuning,
-                                                         download);
+    m_controller =
+        std::make_unique<RecordingController>(m_session, *m_blocks, core.shows(), core.scheduler(), core.showStore(),
+                                              core.settings(), clock, log, tuning, download);
     m_controller->setMixer({{}, [&mixer] { mixer.restoreSourceVolumes(); }});
     const Settings &settings = core.settings();
     m_controller->setSafety(
