@@ -1,0 +1,115 @@
+#pragma once
+
+#include "tuning/tuningvalues.h"
+#include "tuning/tuningworker.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace skywell
+{
+
+class ActivityLog;
+class ConnectionState;
+class DesktopWindows;
+class Prompter;
+class Registry;
+class StartedPlayers;
+class StreamOpener;
+struct Settings;
+struct Show;
+
+// Getting a Show's stream to play so that it can be recorded, and closing
+// the player afterwards. Lives on the user-interface thread; its workers
+// report back only through queued signals.
+class Tuning final : public QObject
+{
+    Q_OBJECT
+public:
+    // tunerProgram is the path of skywell-tuner (beside the executable).
+    Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const Settings &settings,
+           ConnectionState &connection, DesktopWindows &windows, QString tunerProgram, QObject *parent = nullptr);
+    // Stops the workers' waits and joins them; started players are ended.
+    ~Tuning() override;
+
+    // The tuner path of a program installed as skywell-tuner beside ours.
+    static QString defaultTunerProgram();
+
+    // Starts the tuning worker for a recording that has just been prepared:
+    // it connects, tunes the Show's address, waits the connect-ahead time
+    // and emits captureCanStart(recordingId). A Show without an address
+    // gets the notification at once.
+    void tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress = false);
+    // The same for a job filled by the caller (Quick Record: no address).
+    void startWorker(TuningJob job);
+    // The recording was stopped: its worker, if still waiting, ends without
+    // tuning and without notifying.
+    void recordingStopped(std::uint64_t recordingId);
+
+    // Plays an address now ("Tune to Show", a retune).
+    void tuneNow(const QString &address, char playerLetter, char addressOrigin = 0);
+
+    // Closes the player windows by title, then ends what is left of the
+    // players Skywell started (the only way where there is no X11 display).
+    void closePlayers();
+    // Ends the players Skywell started, windows or not.
+    void endStartedPlayers();
+
+    bool isOnline() const;
+    // Whether the last dial-up worker found a connection already up (then
+    // the end of the recording leaves it up).
+    bool wasOnlineBeforeDial() const { return m_wasOnlineBeforeDial.load(); }
+    // Runs the configured hang-up command, if any.
+    void hangUp();
+    // No browser answers such queries on Linux: always empty.
+    QString queryBrowserWindow() const { return QString(); }
+
+    // The address last tuned or given to a worker.
+    QString tuningAddress() const { return m_tuningAddress; }
+
+    void setPlacementSource(std::function<TunerPlacement()> source);
+    void setBrowserOpener(const QString &program);
+    // Plays started players into this sink (PULSE_SINK); empty: the default.
+    void setPlaybackSink(const QString &sink);
+
+    StartedPlayers &startedPlayers() { return *m_players; }
+
+Q_SIGNALS:
+    // Status-line text.
+    void statusChanged(const QString &text);
+    // Delivered on the user-interface thread. The receiver ignores an id
+    // that is not the current recording's, or one arriving while capture
+    // already runs.
+    void captureCanStart(quint64 recordingId);
+
+private:
+    struct Worker;
+    bool waitInWorker(Worker &worker, std::chrono::milliseconds time);
+    void dialInWorker(const QString &command);
+    void joinFinishedWorkers();
+
+    Registry &m_registry;
+    ActivityLog &m_log;
+    const Settings &m_settings;
+    ConnectionState &m_connection;
+    DesktopWindows &m_windows;
+    std::unique_ptr<StartedPlayers> m_players;
+    std::unique_ptr<StreamOpener> m_opener;
+    QString m_tuningAddress;
+    std::atomic<bool> m_wasOnlineBeforeDial{false};
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::list<std::unique_ptr<Worker>> m_workers;
+};
+
+} // namespace skywell
