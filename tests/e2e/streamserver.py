@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A small radio station on 127.0.0.1 for the tuning tests.
 
-  streamserver.py MP3FILE PORTFILE [TITLE]
+  streamserver.py MP3FILE PORTFILE [TITLE [PORT]]
 
 Serves MP3FILE (constant bit rate) in a loop at its real pace, with ICY
 stream titles for clients that ask for them, and writes its port to
@@ -15,6 +15,7 @@ PORTFILE once it listens. Paths:
   /drop         two seconds of the stream, then the connection closes
 """
 import http.server
+import os
 import socketserver
 import sys
 import threading
@@ -23,6 +24,7 @@ import time
 MP3 = open(sys.argv[1], "rb").read()
 PORTFILE = sys.argv[2]
 TITLE = sys.argv[3] if len(sys.argv) > 3 else "Skywell Test Station"
+PORT = int(sys.argv[4]) if len(sys.argv) > 4 else 0
 BYTES_PER_SECOND = 16000  # 128 kbit/s
 META_INTERVAL = 8000
 
@@ -112,9 +114,8 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
-server = Server(("127.0.0.1", 0), Handler)
+server = Server(("127.0.0.1", PORT), Handler)
 with open(PORTFILE + ".tmp", "w") as f:
     f.write(str(server.server_address[1]))
-import os
 os.rename(PORTFILE + ".tmp", PORTFILE)
 server.serve_forever()
