@@ -28,6 +28,15 @@ class StreamOpener;
 struct Settings;
 struct Show;
 
+// Whether a start-capture notification may start capture: only the current
+// recording's, and only while its capture has not started. A notification
+// from the worker of a recording stopped while it waited is stale.
+inline bool shouldStartCapture(std::uint64_t notifiedRecording, std::uint64_t currentRecording, bool recordingActive,
+                               bool captureRunning)
+{
+    return recordingActive && !captureRunning && notifiedRecording == currentRecording;
+}
+
 // Getting a Show's stream to play so that it can be recorded, and closing
 // the player afterwards. Lives on the user-interface thread; its workers
 // report back only through queued signals.
