@@ -3,6 +3,7 @@
 // whose monitor the test records, and player windows on the X server
 // (Xvfb) are closed by title. Run under xvfb-run with the test PulseAudio
 // server (PULSE_SERVER).
+#include "integration/station.h"
 #include "support/eventloop.h"
 #include "support/tempenv.h"
 
@@ -32,101 +33,16 @@ namespace skywell
 namespace
 {
 
+using test::kStationTitle;
+using test::recordedLevel;
+using test::Station;
 using test::TempFolder;
-
-const QString kStationTitle = QStringLiteral("Morning Jazz");
 
 // The stream comes from 127.0.0.1, which needs no route to anywhere.
 class Online final : public ConnectionState
 {
 public:
     bool isOnline() const override { return true; }
-};
-
-bool runQuiet(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000))
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-// What a null sink plays, recorded from its monitor for a while: the RMS
-// level, 0 (silence) to about 0.7 (full-scale square).
-double recordedLevel(const QString &sink, int milliseconds)
-{
-    QProcess parec;
-    parec.start(QStringLiteral("parec"),
-                {QStringLiteral("-d"), sink + QStringLiteral(".monitor"), QStringLiteral("--raw"),
-                 QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"), QStringLiteral("--channels=2"),
-                 QStringLiteral("--latency-msec=50")});
-    if (!parec.waitForStarted(5000))
-        return -1;
-    QByteArray data;
-    test::spinUntil(
-        [&] {
-            data += parec.readAllStandardOutput();
-            return false;
-        },
-        milliseconds);
-    parec.terminate();
-    parec.waitForFinished(3000);
-    data += parec.readAllStandardOutput();
-    const auto *samples = reinterpret_cast<const qint16 *>(data.constData());
-    const qsizetype count = data.size() / 2;
-    double sum = 0;
-    for (qsizetype i = 0; i < count; ++i)
-        sum += double(samples[i]) * samples[i];
-    return count ? std::sqrt(sum / count) / 32768.0 : 0;
-}
-
-// The test's own radio station and null sink, shared by the tests.
-class Station
-{
-public:
-    Station()
-    {
-        const QString tone = folder.file(QStringLiteral("tone.wav"));
-        mp3 = folder.file(QStringLiteral("tone.mp3"));
-        ready = runQuiet(QStringLiteral("sox"),
-                         {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
-                          QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), tone,
-                          QStringLiteral("synth"), QStringLiteral("5"), QStringLiteral("sine"), QStringLiteral("440"),
-                          QStringLiteral("vol"), QStringLiteral("0.5")}) &&
-                runQuiet(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("-t"), QStringLiteral("-b"),
-                                                  QStringLiteral("128"), QStringLiteral("--cbr"), tone, mp3});
-        const QString portFile = folder.file(QStringLiteral("port"));
-        server.setProcessChannelMode(QProcess::ForwardedChannels);
-        server.start(QStringLiteral("python3"), {qEnvironmentVariable("STREAM_SERVER"), mp3, portFile, kStationTitle});
-        ready = ready && server.waitForStarted(5000) && test::spinUntil([&] { return QFile::exists(portFile); }, 10000);
-        port = QString::fromUtf8(test::readAll(portFile)).toInt();
-        sink = QStringLiteral("tuning_test_%1").arg(::getpid());
-        QByteArray module;
-        ready = ready && runQuiet(QStringLiteral("pactl"),
-                                  {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                                   QStringLiteral("sink_name=") + sink},
-                                  &module);
-        moduleIndex = QString::fromUtf8(module).trimmed();
-    }
-    ~Station()
-    {
-        if (!moduleIndex.isEmpty())
-            runQuiet(QStringLiteral("pactl"), {QStringLiteral("unload-module"), moduleIndex});
-        server.kill();
-        server.waitForFinished(3000);
-    }
-    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path); }
-
-    TempFolder folder;
-    QString mp3;
-    QProcess server;
-    int port = 0;
-    QString sink;
-    QString moduleIndex;
-    bool ready = false;
 };
 
 class TuningIntegration : public ::testing::Test
