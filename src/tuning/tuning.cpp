@@ -79,6 +79,8 @@ void Tuning::startWorker(TuningJob job)
     job.connectLeadSeconds = m_settings.connectLeadSeconds;
     const QString dialCommand = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
     m_tuningAddress = job.address;
+    m_playerLetter = job.playerLetter;
+    m_addressOrigin = job.addressOrigin;
 
     auto worker = std::make_unique<Worker>();
     worker->recordingId = job.recordingId;
@@ -160,11 +162,23 @@ void Tuning::joinFinishedWorkers()
     }
 }
 
+void Tuning::tuneNow(const Show &show)
+{
+    tuneNow(fieldText(show.url), show.tunerKind, show.addressOrigin);
+}
+
+void Tuning::retune()
+{
+    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin);
+}
+
 void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin)
 {
     if (address.isEmpty())
         return;
     m_tuningAddress = address;
+    m_playerLetter = playerLetter;
+    m_addressOrigin = addressOrigin;
     m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0);
 }
 

@@ -64,8 +64,13 @@ public:
     // tuning and without notifying.
     void recordingStopped(std::uint64_t recordingId);
 
-    // Plays an address now ("Tune to Show", a retune).
-    void tuneNow(const QString &address, char playerLetter, char addressOrigin = 0);
+    // Plays an address now; it becomes the tuning address.
+    void tuneNow(const QString &address, char playerLetter, char addressOrigin);
+    // "Tune to Show": plays the Show's address with its player letter.
+    void tuneNow(const Show &show);
+    // A retune: plays the tuning address again, with the player letter and
+    // origin it came with (an address from the catalogue stays unrunnable).
+    void retune();
 
     // Closes the player windows by title, then ends what is left of the
     // players Skywell started (the only way where there is no X11 display).
@@ -114,6 +119,8 @@ private:
     std::unique_ptr<StartedPlayers> m_players;
     std::unique_ptr<StreamOpener> m_opener;
     QString m_tuningAddress;
+    char m_playerLetter = 'U';
+    char m_addressOrigin = 0;
     std::atomic<bool> m_wasOnlineBeforeDial{false};
 
     std::mutex m_mutex;

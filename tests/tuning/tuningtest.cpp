@@ -142,7 +142,7 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
 
     // Each tune rewrites the type: 'R' 3, anything else 1.
     for (const auto &[letter, type] : {std::pair{'R', 3}, std::pair{'U', 1}, std::pair{'x', 1}}) {
-        tuning->tuneNow(QStringLiteral("http://radio.example/other"), letter);
+        tuning->tuneNow(QStringLiteral("http://radio.example/other"), letter, kAddressTyped);
         EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerType"), kSkywellKey), type);
     }
     EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
@@ -178,7 +178,7 @@ TEST_F(TuningTest, ACommandLineRunsItsProgramWithQuotedArgumentsAndNoShell)
     auto tuning = make(QStringLiteral("/nonexistent/tuner"));
     const QString address = QStringLiteral(R"('%1' "a;b" 'it'\''s' "\$HOME" "q\"x" ; touch '%2' `touch %2`)")
                                 .arg(player, out.file(QStringLiteral("pwned")));
-    tuning->tuneNow(address, 'U');
+    tuning->tuneNow(address, 'U', kAddressTyped);
     ASSERT_TRUE(test::spinUntil([&] { return exists(QStringLiteral("args")); }, 10000));
     test::spinUntil([] { return false; }, 200);
     EXPECT_EQ(
@@ -195,14 +195,17 @@ TEST_F(TuningTest, ACommandLineRunsItsProgramWithQuotedArgumentsAndNoShell)
     tuning->tuneNow(QStringLiteral("run: '%1' x").arg(player), 'U', kAddressFromDirectory);
     tuning->tuneNow(QStringLiteral("'%1' x").arg(player), 'U', kAddressFromCatalogue);
     test::spinUntil([] { return false; }, 300);
+    // A retune keeps the origin of the address it plays again.
+    tuning->retune();
+    test::spinUntil([] { return false; }, 300);
     EXPECT_FALSE(exists(QStringLiteral("args")));
-    EXPECT_EQ(logText().count(QStringLiteral("Cannot tune: the address is not a URL")), 2);
+    EXPECT_EQ(logText().count(QStringLiteral("Cannot tune: the address is not a URL")), 3);
 }
 
 TEST_F(TuningTest, FailuresAreLoggedAndShownAndTuningGoesOn)
 {
     auto tuning = make(out.file(QStringLiteral("no-such-tuner")));
-    tuning->tuneNow(QStringLiteral("run: /nonexistent/player --live"), 'U');
+    tuning->tuneNow(QStringLiteral("run: /nonexistent/player --live"), 'U', kAddressTyped);
     EXPECT_TRUE(
         logText().contains(QStringLiteral("Opening EXE file for tuning failed run: /nonexistent/player --live")));
     ASSERT_EQ(prompter.prompts().size(), 1);
@@ -210,14 +213,14 @@ TEST_F(TuningTest, FailuresAreLoggedAndShownAndTuningGoesOn)
     EXPECT_EQ(prompter.prompts()[0].caption, QStringLiteral("Skywell Error"));
     EXPECT_EQ(statuses.last(), QStringLiteral("Ready"));
 
-    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U');
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
     EXPECT_TRUE(logText().contains(QStringLiteral("The tuner could not be started ") +
                                    out.file(QStringLiteral("no-such-tuner"))));
     EXPECT_EQ(statuses.last(), QStringLiteral("The tuner could not be started"));
 
-    tuning->tuneNow(QStringLiteral("http://radio.example/") + QString(600, u'a'), 'U');
+    tuning->tuneNow(QStringLiteral("http://radio.example/") + QString(600, u'a'), 'U', kAddressTyped);
     EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: the address is longer than 511 characters")));
-    tuning->tuneNow(QStringLiteral("my favourite station"), 'U');
+    tuning->tuneNow(QStringLiteral("my favourite station"), 'U', kAddressTyped);
     EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: the address is not a URL")));
     EXPECT_TRUE(statuses.last().startsWith(QStringLiteral("Cannot tune: ")));
     EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
@@ -231,7 +234,7 @@ TEST_F(TuningTest, TheBrowserPathOpensTheAddressAndSaysSoWhenNothingCanOpenIt)
     auto tuning = make(QStringLiteral("/nonexistent/tuner"));
     tuning->setBrowserOpener(
         script(QStringLiteral("opener"), QStringLiteral("echo \"$1\" > \"$TUNING_TEST_OUT/opened\"\nexit 3\n")));
-    tuning->tuneNow(QStringLiteral("www.radio.example/live"), 'U');
+    tuning->tuneNow(QStringLiteral("www.radio.example/live"), 'U', kAddressTyped);
     ASSERT_TRUE(test::spinUntil([&] { return prompter.prompts().size() == 1; }, 10000));
     EXPECT_EQ(lines(QStringLiteral("opened")), QStringList{QStringLiteral("http://www.radio.example/live")});
     EXPECT_EQ(prompter.prompts()[0].text, kNoBrowserText);
@@ -247,7 +250,7 @@ TEST_F(TuningTest, ClosingPlayersWithoutWindowsEndsTheStartedTunerAndWhatItStart
                                                        "echo $$ > \"$TUNING_TEST_OUT/self\"\n"
                                                        "exec sleep 300\n"));
     auto tuning = make(tuner);
-    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U');
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
     ASSERT_TRUE(
         test::spinUntil([&] { return exists(QStringLiteral("self")) && exists(QStringLiteral("child")); }, 10000));
     const pid_t self = lines(QStringLiteral("self")).value(0).toInt();
