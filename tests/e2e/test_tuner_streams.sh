@@ -38,8 +38,9 @@ wait_for_tuner "Cannot play http://127.0.0.1:1/live.mp3" 5
 stop_tuner
 pass "a closed port"
 
-# The station goes away mid-stream and comes back on the same port.
-start_tuner "$base/moved"
+# The station goes away mid-stream and comes back on the same port (the
+# address without its scheme, as users type it).
+start_tuner "127.0.0.1:$STATION_PORT/moved"
 wait_for_sound 10
 kill -9 "$STATION_PID"
 wait_for_tuner "trying again" 30

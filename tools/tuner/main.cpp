@@ -16,10 +16,12 @@
 #include "core/folders.h"
 #include "core/registry.h"
 #include "platform/unixsignals.h"
+#include "tuning/tuningaddress.h"
 #include "tuning/tuningvalues.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -92,6 +94,10 @@ int main(int argc, char *argv[])
             log->logLine(QStringLiteral("Tuner: no address to play"));
         return 1;
     }
+
+    // "www.radio.example/live" is a web address, not a file here.
+    if (!QFileInfo::exists(address))
+        address = playableAddress(address);
 
     StreamPlayer player;
     if (const QString problem = player.initialize(); !problem.isEmpty()) {
