@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMetaObject>
+#include <QThread>
 
 namespace skywell
 {
@@ -28,7 +29,9 @@ struct Tuning::Worker {
     std::uint64_t recordingId = 0;
     bool stop = false;
     std::atomic<bool> done{false};
-    std::thread thread;
+    // A QThread rather than a plain thread: the dial command's QProcess
+    // needs one.
+    std::unique_ptr<QThread> thread;
 };
 
 Tuning::Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const Settings &settings,
@@ -49,7 +52,7 @@ Tuning::~Tuning()
     }
     m_wake.notify_all();
     for (auto &worker : m_workers)
-        worker->thread.join();
+        worker->thread->wait();
     m_players->endPlayers();
 }
 
@@ -103,10 +106,11 @@ void Tuning::startWorker(TuningJob job)
         QMetaObject::invokeMethod(
             this, [this, id] { Q_EMIT captureCanStart(id); }, Qt::QueuedConnection);
     };
-    worker->thread = std::thread([&self, job = std::move(job), hooks = std::move(hooks)] {
+    worker->thread.reset(QThread::create([&self, job = std::move(job), hooks = std::move(hooks)] {
         runTuningWorker(job, hooks);
         self.done = true;
-    });
+    }));
+    worker->thread->start();
     std::lock_guard lock(m_mutex);
     m_workers.push_back(std::move(worker));
 }
@@ -154,7 +158,7 @@ void Tuning::joinFinishedWorkers()
     std::lock_guard lock(m_mutex);
     for (auto it = m_workers.begin(); it != m_workers.end();) {
         if ((*it)->done) {
-            (*it)->thread.join();
+            (*it)->thread->wait();
             it = m_workers.erase(it);
         } else {
             ++it;
