@@ -14,7 +14,6 @@
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
-#include "shows/outputnaming.h"
 #include "shows/show.h"
 
 #include <QDir>
@@ -103,10 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         clock.advance(1);
     }
 
-    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
-                                 session.trackNumber};
     const bool abort = size % 2;
-    processor.finishTrack(uniqueOutputFile(naming, clock).name, abort, true);
+    processor.finishRecording(abort, true);
 
     // Every stream's temporary file is gone after the track, and the state
     // stays inside its bounds.

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         naming.fileNameFormat = fieldText(show.lastStatus);
         naming.recordingName = fieldText(show.name);
         naming.trackNumber = show.splitMinutes;
-        if (outputFileName(naming, QStringLiteral("mp3"), show.deadAirMs % 101, clock).toUtf8().size()
-            > kMaxFileNameBytes)
+        if (outputFileName(naming, QStringLiteral("mp3"), show.deadAirMs % 101, clock).toUtf8().size() >
+            kMaxFileNameBytes)
             std::abort();
     }
     return 0;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/activitylog.h"
-#include "core/appcore.h"
+#include "app/appcore.h"
 #include "core/clock.h"
 #include "core/sleeper.h"
 #include "mixer/sourcetestcapture.h"

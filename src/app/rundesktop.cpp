@@ -1,7 +1,7 @@
 #include "app/rundesktop.h"
 
 #include "app/apprun.h"
-#include "core/appcore.h"
+#include "app/appcore.h"
 #include "core/commandline.h"
 #include "core/folders.h"
 #include "core/hint.h"

@@ -28,19 +28,36 @@ void BlockProcessor::processReadyBlocks()
     }
     {
         BusyScope busy(*this);
+        m_missedBlocks = false;
         CaptureBlock *block = nullptr;
         while (m_queue.takeBlock(block)) {
             processBlock(*block);
             m_queue.release(block);
         }
     }
-    m_missedBlocks = false;
+    runWaitingWork();
 }
 
-void BlockProcessor::drainMissedBlocks()
+// What was asked for while busy, in order: the blocks that queued up go
+// into the track they belong to, then the split, then the end.
+void BlockProcessor::runWaitingWork()
 {
-    if (m_busy == 0 && m_missedBlocks)
+    if (m_busy > 0)
+        return;
+    if (m_missedBlocks) {
         processReadyBlocks();
+        return;
+    }
+    if (m_splitRequested) {
+        m_splitRequested = false;
+        if (!m_finishRequested)
+            startNextTrack();
+    }
+    if (m_finishRequested && m_busy == 0) {
+        const FinishRequest request = *m_finishRequested;
+        m_finishRequested.reset();
+        endTrack(trackFileName(), request.abort, request.save);
+    }
 }
 
 void BlockProcessor::processBlock(CaptureBlock &block)
@@ -55,9 +72,11 @@ void BlockProcessor::processBlock(CaptureBlock &block)
         return;
     }
     // Not capturing, or a block that claims more samples than it holds or
-    // has no byte rate to measure it by.
+    // whose format describes no audio (no rate, channels, sample size or
+    // byte rate to measure it by).
     const WaveFormat format = block.format();
-    if (!s.capturing || !block.isConsistent() || format.avgBytesPerSec == 0)
+    if (!s.capturing || !block.isConsistent() || format.avgBytesPerSec == 0 || format.samplesPerSec == 0 ||
+        format.channels == 0 || format.bitsPerSample == 0)
         return;
 
     const std::uint32_t sampleBytes = block.sampleBytes();
@@ -65,15 +84,17 @@ void BlockProcessor::processBlock(CaptureBlock &block)
     s.trackMs += duration;
     // The block that reaches the limit opens the new track.
     if (s.splitEverySeconds > 0 && s.trackMs / 1000 >= s.splitEverySeconds)
-        splitTrack();
+        startNextTrack();
 
     const BlockLevel level = measureLevel(block.samples(), sampleBytes);
     if (m_signals.levelMeter)
         m_signals.levelMeter(level.max);
+    if (!level.silent())
+        s.soundHeard = true;
 
     switch (silenceAction(s, level.silent(), duration)) {
     case SilenceAction::SplitAndDrop:
-        splitTrack();
+        startNextTrack();
         return;
     case SilenceAction::Drop:
         return;
@@ -107,14 +128,14 @@ void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)
     // pass them, and the block opens the next track.
     if (!afterLimitSplit && m_files.mustEndBefore(s, slot, block)) {
         m_log.logLine(QStringLiteral("WAV file size limit reached. Starting new track"));
-        splitTrack();
+        startNextTrack();
         if (s.capturing)
             writeToStream(block, true);
         return;
     }
 
     ++s.acceptedBlocks;
-    if (!m_files.ensureOpen(s, slot, block, m_clock.now()))
+    if (!m_files.ensureOpen(s, slot, block))
         return;
     if (block.format().bitsPerSample == 8) {
         std::uint8_t *bytes = block.samples();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace skywell
 {
@@ -44,7 +45,8 @@ struct RecordingSignals {
 // While a track is delivered (the user's script or the CD writer runs and
 // the event loop is served meanwhile) a blocks-ready notification does not
 // re-enter block processing: the blocks stay queued and are processed
-// when the delivery is over.
+// when the delivery is over. A split or a finish asked for meanwhile (the
+// controller's timer) waits the same way and runs right after.
 class BlockProcessor final
 {
 public:
@@ -65,10 +67,20 @@ public:
     // Ends the current track, delivers it and starts the next. Does nothing
     // while capture has not started or a split is under way.
     void splitTrack();
-    // Closes every stream and delivers the track as fileName (relative to the
-    // recordings folder). Outside a split it also stops capture and, unless
-    // aborted, burns the CD and fills the music library.
-    void finishTrack(const QString &fileName, bool abort, bool save);
+    // The end of a recording: stops capture, closes every stream and
+    // delivers the last track under the first free track name in the
+    // recordings folder (abort: nothing is delivered; save false: the track
+    // is not kept), then burns the CD and fills the music library as the
+    // flags ask. Returns the name the track was given. Called while
+    // isBusy(), it is done as soon as the work under way has ended, and
+    // returns an empty name.
+    QString finishRecording(bool abort, bool save);
+    // A block, a split or a track's delivery is being processed (and the
+    // event loop may be running inside it, for a tool or a message).
+    bool isBusy() const { return m_busy > 0; }
+    // The last finishRecording gave the track's number back (the track was
+    // too short, or capture never started).
+    bool trackNumberGivenBack() const { return m_trackNumberGivenBack; }
 
     // When set, every block goes to the handler and nothing else happens
     // (the recording-source test measures with it).
@@ -86,8 +98,18 @@ private:
     private:
         BlockProcessor &m_p;
     };
+    struct FinishRequest {
+        bool abort = false;
+        bool save = false;
+    };
     void writeToStream(CaptureBlock &block, bool afterLimitSplit);
-    void drainMissedBlocks();
+    // The first free name of the current track in the recordings folder.
+    QString trackFileName() const;
+    void startNextTrack();
+    // Closes every stream and delivers the track as fileName (relative to
+    // the recordings folder); outside a split also the end of the recording.
+    void endTrack(const QString &fileName, bool abort, bool save);
+    void runWaitingWork();
 
     RecordingSession &m_session;
     CaptureQueue &m_queue;
@@ -107,6 +129,10 @@ private:
     // Block processing or a track's end is under way.
     int m_busy = 0;
     bool m_missedBlocks = false;
+    bool m_trackNumberGivenBack = false;
+    // Asked for while busy; done when the work under way has ended.
+    bool m_splitRequested = false;
+    std::optional<FinishRequest> m_finishRequested;
 };
 
 // Minimum accepted blocks for a track to be saved (more than this).

@@ -114,7 +114,9 @@ std::uint32_t Mp3Writer::close(const QString &title, const QString &artist, cons
     // reach the file stays playable and gets its Info header and tag.
     writeOut(m_outBuffer.data(), std::size_t(last));
     const std::vector<std::uint8_t> info = m_encoder->infoFrame();
-    if (!info.empty() && !m_startLost && !m_file.writeAt(0, info.data(), info.size()))
+    // After lost frames the encoder's header would claim a length the file
+    // does not have: players then measure the file themselves.
+    if (!info.empty() && !m_startLost && !m_writeFailed && !m_file.writeAt(0, info.data(), info.size()))
         noteWriteError();
     const QByteArray tag = id3v1Tag(title, artist, album, trackNumber);
     if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))

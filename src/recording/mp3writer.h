@@ -47,6 +47,8 @@ public:
     // Encoded bytes written so far.
     std::uint32_t count() const { return m_count; }
     int fileDescriptor() const { return m_file.fd(); }
+    // The system error of the last failed write (errno).
+    int lastError() const { return m_file.lastError(); }
 
 private:
     bool writeOut(const std::uint8_t *data, std::size_t bytes);

@@ -5,15 +5,23 @@ namespace skywell
 
 void RecordingSession::setOutcome(const QString &text)
 {
-    QString cut = text.left(kMaxOutcomeChars);
-    if (cut.size() < text.size() && cut.back().isHighSurrogate())
+    if (text.size() <= kMaxOutcomeChars) {
+        outcomeText = text;
+        return;
+    }
+    const qsizetype lineEnd = text.lastIndexOf(QStringLiteral("\r\n"), kMaxOutcomeChars - 2);
+    QString cut = text.left(lineEnd > 0 ? lineEnd : kMaxOutcomeChars);
+    if (lineEnd <= 0 && cut.back().isHighSurrogate())
         cut.chop(1);
     outcomeText = cut;
 }
 
 void RecordingSession::addOutcome(const QString &text)
 {
-    setOutcome(outcomeText.isEmpty() ? text : outcomeText + QStringLiteral("\r\n") + text);
+    if (outcomeText.isEmpty())
+        setOutcome(text);
+    else if (outcomeText.size() + 2 + text.size() <= kMaxOutcomeChars)
+        outcomeText += QStringLiteral("\r\n") + text;
 }
 
 QString tempFileName(int slotIndex, char letter)

@@ -22,14 +22,14 @@ struct StreamSlot {
     // MP3, file bytes for WAV); the best stream of a track has the most.
     std::uint64_t byteCount = 0;
     std::unique_ptr<StreamWriter> writer;
-    // Every attempt to create a temporary file for this stream failed.
+    // Every name tried for this stream's temporary file failed: the stream
+    // has no file in this track and is never delivered.
     bool openFailed = false;
-    // After that, when the next name is tried (seconds since 1970).
-    std::int64_t nextOpenAttempt = 0;
     // The file could be created but the writer refused the stream's
     // format: no other name helps, the stream is left out of the track.
     bool refused = false;
-    // Some audio of this stream never reached its file.
+    // A write failed: the stream's file keeps what it had and takes no
+    // more audio in this track.
     bool writeFailed = false;
 };
 
@@ -37,7 +37,9 @@ struct StreamSlot {
 // a recording starts; block processing keeps the running fields.
 struct RecordingSession {
     static constexpr int kMaxStreams = 10;
-    static constexpr int kMaxOutcomeChars = 511;
+    // The problem report grows by whole lines up to this length, so a path
+    // in it is never cut in half.
+    static constexpr int kMaxOutcomeChars = 4095;
 
     // Options.
     QString name;
@@ -59,6 +61,9 @@ struct RecordingSession {
     std::int64_t silenceRunMs = 0;
     std::int64_t lastAudioTime = 0;
     std::int32_t acceptedBlocks = 0;
+    // Some block of this recording had sound (since its capture started;
+    // kept over splits).
+    bool soundHeard = false;
     QString outcomeText;
     // Saved tracks meant for the CD or the music library.
     QStringList savedFiles;
@@ -69,9 +74,11 @@ struct RecordingSession {
     int streamCount = 0;
     std::array<StreamSlot, kMaxStreams> streams;
 
-    // Sets the problem report, cut to its length at a whole character.
+    // Sets the problem report; past its length it keeps the whole lines that
+    // fit (a single overlong line is cut at a whole character).
     void setOutcome(const QString &text);
-    // Adds a problem on a line of its own.
+    // Adds a problem on a line of its own; a line that no longer fits is
+    // left out whole (the log has it).
     void addOutcome(const QString &text);
 };
 

@@ -30,21 +30,20 @@ StreamFiles::StreamFiles(const Settings &settings, ActivityLog &log, Prompter &p
 {
 }
 
-bool StreamFiles::ensureOpen(RecordingSession &session, int index, const CaptureBlock &block, std::int64_t now)
+bool StreamFiles::ensureOpen(RecordingSession &session, int index, const CaptureBlock &block)
 {
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
     if (slot.writer && slot.writer->isOpen())
         return true;
-    if (slot.refused || (slot.openFailed && now < slot.nextOpenAttempt))
+    if (slot.refused || slot.openFailed)
         return false;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
         slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityForFlags(session.flags), m_wavLimit);
 
-    const int attempts = slot.openFailed ? 1 : kOpenAttempts;
     QString path;
     int error = 0;
-    for (int i = 0; i < attempts; ++i) {
+    for (int i = 0; i < kOpenAttempts; ++i) {
         path = m_settings.tempFolder + tempFileName(index, slot.letter);
         errno = 0;
         if (slot.writer->open(path, block)) {
@@ -65,10 +64,8 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
         }
         slot.letter = nextLetter(slot.letter);
     }
-    if (!slot.openFailed)
-        session.addOutcome(formatSystemError(error, QStringLiteral("CreateFile failed."), path));
+    session.addOutcome(formatSystemError(error, QStringLiteral("CreateFile failed."), path));
     slot.openFailed = true;
-    slot.nextOpenAttempt = now + kRetrySeconds;
     return false;
 }
 
@@ -84,6 +81,10 @@ bool StreamFiles::mustEndBefore(const RecordingSession &session, int index, cons
 void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock &block)
 {
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
+    // After a failed write the file keeps what it had; nothing more goes in
+    // (an encoder that failed is never called again).
+    if (slot.writeFailed)
+        return;
     StreamWriter &writer = *slot.writer;
     const std::uint64_t before = writer.bytesWritten();
     if (writer.isMp3())
@@ -94,10 +95,14 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
         slot.byteCount += after - before;
     if (ok)
         return;
-    // A full disk fails every block: one line says it.
-    if (!slot.writeFailed)
-        m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
-                                     : QStringLiteral("Error writing to WAV file in WriteWAVBlock"));
+    const int error = writer.lastError();
+    m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
+                                 : QStringLiteral("Error writing to WAV file in WriteWAVBlock"));
+    const QString path = m_settings.tempFolder + tempFileName(index, slot.letter);
+    session.addOutcome(
+        error != 0
+            ? QStringLiteral("Recording stopped writing %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)))
+            : QStringLiteral("Recording stopped writing %1").arg(path));
     slot.writeFailed = true;
 }
 

@@ -22,19 +22,19 @@ class StreamFiles final
 public:
     // Names tried when a stream's first block arrives ('a' to 'l').
     static constexpr int kOpenAttempts = 12;
-    static constexpr std::int64_t kRetrySeconds = 5;
 
     StreamFiles(const Settings &settings, ActivityLog &log, Prompter &prompter,
                 std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
 
-    // Makes sure the slot's file is open. After kOpenAttempts failed names
-    // the problem goes into the report; a later block of the stream then
-    // tries one more name, at most every kRetrySeconds (each failed MP3 open
-    // shows a message, which must not come ten times a second all night). A format the writer refuses is reported once
-    // and the stream left out of the track. False: the block is dropped.
-    bool ensureOpen(RecordingSession &session, int slot, const CaptureBlock &block, std::int64_t now);
-    // Writes the block and counts it into the slot's bytes; a failure is
-    // logged once per stream and track.
+    // Makes sure the slot's file is open. A name that cannot be created
+    // moves the letter on ('a' to 'l'); after kOpenAttempts failed names the
+    // problem goes into the report and the stream has no file for the rest
+    // of the track. A format the writer refuses is reported once and the
+    // stream left out of the track. False: the block is dropped.
+    bool ensureOpen(RecordingSession &session, int slot, const CaptureBlock &block);
+    // Writes the block and counts it into the slot's bytes. A failed write
+    // is logged and reported once; the stream then takes no more audio in
+    // this track.
     void write(RecordingSession &session, int slot, const CaptureBlock &block);
     // Whether the slot's WAV file must end before this block.
     bool mustEndBefore(const RecordingSession &session, int slot, const CaptureBlock &block) const;

@@ -54,6 +54,11 @@ int StreamWriter::fileDescriptor() const
     return m_mp3 ? m_mp3->fileDescriptor() : m_wav->fileDescriptor();
 }
 
+int StreamWriter::lastError() const
+{
+    return m_mp3 ? m_mp3->lastError() : m_wav->lastError();
+}
+
 std::uint64_t StreamWriter::bytesWritten() const
 {
     return m_mp3 ? m_mp3->count() : m_wav->dataBytes();

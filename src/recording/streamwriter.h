@@ -38,6 +38,8 @@ public:
     bool isMp3() const { return m_mp3 != nullptr; }
     // For tests that replace the file underneath (disk full).
     int fileDescriptor() const;
+    // The system error of the last failed write (errno), 0 when none.
+    int lastError() const;
     // Bytes the writer has put into the file so far.
     std::uint64_t bytesWritten() const;
 

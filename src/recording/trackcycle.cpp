@@ -39,6 +39,7 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     if (!s.splitting) {
         s.outcomeText.clear();
         s.savedTracks = 0;
+        s.soundHeard = false;
     }
     m_trackOutcomeStart = s.outcomeText.size();
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
@@ -71,6 +72,23 @@ void BlockProcessor::stopCapture()
 
 void BlockProcessor::splitTrack()
 {
+    // Not in the middle of a block's writing or a delivery's tool run.
+    if (m_busy > 0) {
+        m_splitRequested = true;
+        return;
+    }
+    startNextTrack();
+}
+
+QString BlockProcessor::trackFileName() const
+{
+    const RecordingSession &s = m_session;
+    const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
+    return uniqueOutputFile(naming, m_clock).name;
+}
+
+void BlockProcessor::startNextTrack()
+{
     RecordingSession &s = m_session;
     // Before capture runs (still tuning) there is no track to end, and a
     // split already under way is not begun again.
@@ -80,8 +98,7 @@ void BlockProcessor::splitTrack()
         BusyScope busy(*this);
         m_log.logLine(QStringLiteral("Doing split"));
         s.splitting = true;
-        const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
-        finishTrack(uniqueOutputFile(naming, m_clock).name, false, true);
+        endTrack(trackFileName(), false, true);
 
         s.silenceRunMs = 0;
         s.trackMs = 0;
@@ -93,15 +110,29 @@ void BlockProcessor::splitTrack()
         startCapture(s.recordSource);
         s.splitting = false;
     }
-    drainMissedBlocks();
+    runWaitingWork();
 }
 
-void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
+QString BlockProcessor::finishRecording(bool abort, bool save)
+{
+    if (m_busy > 0) {
+        m_finishRequested = FinishRequest{abort, save};
+        return QString();
+    }
+    const QString name = trackFileName();
+    endTrack(name, abort, save);
+    return name;
+}
+
+void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 {
     RecordingSession &s = m_session;
+    if (!s.splitting)
+        m_trackNumberGivenBack = false;
     if (!s.splitting) {
         if (!s.capturing) {
             --s.trackNumber;
+            m_trackNumberGivenBack = true;
             if (abort)
                 s.setOutcome(QStringLiteral("Recording Aborted"));
             return;
@@ -114,6 +145,8 @@ void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
 
         if (s.acceptedBlocks <= kMinAcceptedBlocks) {
             --s.trackNumber;
+            if (!s.splitting)
+                m_trackNumberGivenBack = true;
             m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
             // Only a recording that got nowhere points at the address: a
             // short piece after earlier tracks (a split, the end of the
@@ -138,7 +171,7 @@ void BlockProcessor::finishTrack(const QString &fileName, bool abort, bool save)
         m_delivery.deleteTemporaryFiles(s);
         s.trackMs = 0;
     }
-    drainMissedBlocks();
+    runWaitingWork();
 }
 
 } // namespace skywell

@@ -77,6 +77,8 @@ public:
     WaveFormat outputFormat() const { return m_output; }
     // For tests that replace the file underneath (disk full).
     int fileDescriptor() const { return m_file.fd(); }
+    // The system error of the last failed write (errno).
+    int lastError() const { return m_file.lastError(); }
 
 private:
     bool writeSamples(const void *data, std::size_t bytes);

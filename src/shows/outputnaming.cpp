@@ -72,6 +72,8 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
     QString tail;
     if (index == -1)
         tail = QStringLiteral(".") + extension;
+    else if (index <= -2)
+        tail = QStringLiteral("(%1).").arg(-index) + extension;
     else if (index == 0)
         tail = QStringLiteral(" - ") + track + QStringLiteral(".") + extension;
     else
@@ -87,8 +89,14 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
 {
     const QString extension = (naming.flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
+    return uniqueOutputFile(naming, extension, clock);
+}
+
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock)
+{
     QString name = outputFileName(naming, extension, 0, clock);
-    for (int index = 2; index <= 100 && QFileInfo::exists(naming.mp3Folder + name); ++index)
+    // Numbers go on as far as they must: a recording never replaces one.
+    for (int index = 2; index < kMaxNameIndex && QFileInfo::exists(naming.mp3Folder + name); ++index)
         name = outputFileName(naming, extension, index, clock);
     return {name, naming.mp3Folder + name};
 }
@@ -97,13 +105,23 @@ QString writePlaylist(const RecordingNaming &naming, const QString &playlistText
 {
     if (playlistText.isEmpty())
         return {};
-    const QString path = naming.mp3Folder + outputFileName(naming, QStringLiteral("m3u"), -1, clock);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    if (file.write(playlistText.toUtf8()) < 0)
-        return {};
-    return path;
+    // The first name not taken: an earlier recording's playlist of the same
+    // day stays as it is.
+    for (int index = 1; index < kMaxNameIndex; ++index) {
+        const QString path =
+            naming.mp3Folder + outputFileName(naming, QStringLiteral("m3u"), index == 1 ? -1 : -index, clock);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (file.write(playlistText.toUtf8()) < 0 || !file.flush()) {
+                file.remove();
+                return {};
+            }
+            return path;
+        }
+        if (!QFileInfo::exists(path))
+            return {};
+    }
+    return {};
 }
 
 } // namespace skywell

@@ -22,7 +22,8 @@ struct RecordingNaming {
 inline constexpr int kMaxFileNameBytes = 255;
 
 // The file name (no folder) for the current recording at the current
-// time: index -1 without track number (playlist), 0 the track, 2 ... 100
+// time: index -1 without track number (playlist), -2, -3 ... the playlist
+// when names with lower numbers are taken ("(2).m3u"), 0 the track, 2, 3 ...
 // the track when names with lower numbers are taken. The extension comes
 // without its dot. Characters \ / : * ? < > " become "-". A name too long
 // for the file system is shortened before its number and extension,
@@ -34,12 +35,18 @@ struct OutputFilePath {
     QString path;
 };
 
+// Where the numbering of taken names gives up.
+inline constexpr int kMaxNameIndex = 1000000;
+
 // The first track name of a new recording that does not exist yet in the
 // recordings folder ("wav" for WAV and audio-CD output, else "mp3").
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
+// The same with the given extension (a direct download's).
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock);
 
 // Writes the playlist (full paths joined by "\r\n") as
-// outputFileName("m3u", -1) in the recordings folder. Nothing when the
+// outputFileName("m3u", -1) in the recordings folder, or under the next
+// free number when a playlist of that name exists. Nothing when the
 // text is empty; a file that cannot be written is ignored. Returns the
 // path written, empty when none.
 QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock);

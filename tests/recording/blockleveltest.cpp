@@ -1,7 +1,8 @@
-// The edges of a block's level measurement and of the error text; the
-// silence rules and the choice of stream are tested on real files in
-// blockprocessortest.cpp.
+// The edges of a block's level measurement, of the error text and of the
+// problem report; the silence rules and the choice of stream are tested on
+// real files in blockprocessortest.cpp.
 #include "recording/blocklevel.h"
+#include "recording/recordingsession.h"
 #include "recording/systemerror.h"
 
 #include <gtest/gtest.h>
@@ -76,5 +77,26 @@ TEST(SystemErrorTest, TextNamesTheCallThePathAndTheSystemReason)
               QStringLiteral("Error: CreateFile failed.\r\nin function /tmp/x.wav\r\nSystem error: 2(No such file "
                              "or directory)"));
     EXPECT_TRUE(formatSystemError(0, QStringLiteral("m"), QStringLiteral("w")).endsWith(QStringLiteral("0(?)")));
-    EXPECT_EQ(formatSystemError(EACCES, QStringLiteral("m"), QString(600, QLatin1Char('x'))).size(), 510);
+    // A long path stays whole and openable from the report.
+    const QString longPath = QStringLiteral("/") + QString(600, QLatin1Char('x'));
+    EXPECT_TRUE(formatSystemError(EACCES, QStringLiteral("m"), longPath).contains(longPath + QStringLiteral("\r\n")));
+}
+
+TEST(RecordingSessionTest, ReportGrowsByWholeLinesAndNeverCutsAPath)
+{
+    RecordingSession session;
+    QStringList added;
+    for (int i = 0; i < 40; ++i) {
+        const QString line = QStringLiteral("Could not save recording /music/%1/").arg(i) + QString(200, QChar(0x263a));
+        added << line;
+        session.addOutcome(line);
+    }
+    EXPECT_LE(session.outcomeText.size(), RecordingSession::kMaxOutcomeChars);
+    const QStringList kept = session.outcomeText.split(QStringLiteral("\r\n"));
+    ASSERT_GT(kept.size(), 10);
+    EXPECT_EQ(kept, added.mid(0, kept.size())) << "every line whole, in order";
+
+    // One text longer than the report keeps its whole first lines.
+    session.setOutcome(added.join(QStringLiteral("\r\n")));
+    EXPECT_EQ(session.outcomeText.split(QStringLiteral("\r\n")), added.mid(0, kept.size()));
 }

@@ -228,7 +228,7 @@ TEST_F(BlockProcessorTest, StoppedBeforeCaptureGivesTheNumberBack)
 {
     session.trackNumber = 1;
     session.recording = true;
-    processor->finishTrack(QStringLiteral("x.mp3"), true, false);
+    processor->finishRecording(true, false);
     EXPECT_EQ(session.trackNumber, 0);
     EXPECT_EQ(session.outcomeText, QStringLiteral("Recording Aborted"));
     // A split before capture runs (a minute split while tuning) starts
@@ -394,18 +394,24 @@ TEST_F(BlockProcessorTest, NoTemporaryNameAtAllIsReportedNotSavedAsSuccess)
     EXPECT_TRUE(recordings().isEmpty());
     EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("no audio file was written")));
 
-    // MP3: each failed name shows a message; later blocks try one more
-    // name only every few seconds, and the stream recovers when one works.
+    // MP3: twelve names, one message each, then the stream has no file for
+    // the rest of the track: no thirteenth attempt, however long it runs.
     prompter.clear();
     startRecording(OUT_MP3_FM);
     feed(tone(1.0));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 12);
-    clock.advance(5);
     QDir(temp.path()).rmdir(QStringLiteral("skywell-a1.wav"));
+    clock.advance(60);
     feed(tone(1.0));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 12);
+    EXPECT_TRUE(temporaryFiles().isEmpty());
+    endRecording();
+    EXPECT_TRUE(recordings().isEmpty());
+    // The next recording starts afresh and finds the free name.
+    startRecording(OUT_MP3_FM);
+    feed(tone(1.5));
     const QString name = endRecording();
-    EXPECT_NEAR(decodedMp3Seconds(folder.file(name)), 1.0, 0.1);
+    EXPECT_NEAR(decodedMp3Seconds(folder.file(name)), 1.5, 0.1);
 }
 
 TEST_F(BlockProcessorTest, SourceTestHookAndListenOnlyWriteNothing)
@@ -429,9 +435,10 @@ TEST_F(BlockProcessorTest, SourceTestHookAndListenOnlyWriteNothing)
     EXPECT_TRUE(temporaryFiles().isEmpty());
 }
 
-TEST_F(BlockProcessorTest, FullDiskLosesOnlyTheBlocksItRefusedAndSaysSo)
+TEST_F(BlockProcessorTest, FullDiskKeepsWhatWasWrittenStopsTheStreamAndSaysWhy)
 {
     for (const std::uint32_t flags : {OUT_WAV, OUT_MP3_CD_QUALITY}) {
+        prompter.clear();
         startRecording(flags);
         feed(tone(1.0));
         {
@@ -439,12 +446,20 @@ TEST_F(BlockProcessorTest, FullDiskLosesOnlyTheBlocksItRefusedAndSaysSo)
             ASSERT_TRUE(full.active());
             feed(tone(1.0));
         }
+        // Space again: the stream stays stopped for this track.
         feed(tone(1.0));
+        EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Fatal), 1) << "one message, not one per block";
         const QString name = endRecording();
         const QString path = folder.file(name);
         ASSERT_TRUE(QFile::exists(path));
         const double seconds = flags == OUT_WAV ? soxSeconds(path) : decodedMp3Seconds(path);
-        EXPECT_NEAR(seconds, 2.0, 0.1) << name.toStdString();
+        EXPECT_NEAR(seconds, 1.0, 0.1) << name.toStdString();
+        // What a player shows as the length is what the file holds.
+        const QString duration = ffprobe(path, QStringLiteral("format=duration")).section(QLatin1Char('='), 1);
+        EXPECT_NEAR(duration.toDouble(), seconds, 0.03) << name.toStdString();
+        EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Recording stopped writing %1: No space left on device")
+                                                     .arg(temp.file(QStringLiteral("skywell-a1.wav")))))
+            << session.outcomeText.toStdString();
         EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Some audio could not be written to ") + path))
             << session.outcomeText.toStdString();
     }
@@ -460,6 +475,14 @@ TEST_F(BlockProcessorTest, SoundCardThatDoesNotStartIsReported)
     EXPECT_FALSE(processor->startCapture(QStringLiteral("Monitor")));
     EXPECT_EQ(session.outcomeText, QStringLiteral("Unable to start capture on sound card Test Card"));
     EXPECT_EQ(countInLog(QStringLiteral("Unable to start capture on sound card: Test Card")), 1);
+
+    // The next recording's report starts empty.
+    device.startable = true;
+    startRecording(OUT_WAV);
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+    feed(tone(1.5));
+    endRecording();
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
 }
 
 TEST_F(BlockProcessorTest, FormatTheEncoderRefusesIsReportedOnceAndLeavesNoFile)

@@ -57,7 +57,7 @@ TEST(CaptureToTracksTest, CapturedFileBecomesTracksAndAPlaylist)
 
     RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
                            session.trackNumber};
-    processor.finishTrack(uniqueOutputFile(naming, clock).name, false, true);
+    processor.finishRecording(false, true);
     EXPECT_FALSE(queue.isRecording());
     EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
     naming.trackNumber = session.trackNumber;

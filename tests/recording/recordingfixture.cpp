@@ -1,6 +1,5 @@
 #include "recording/recordingfixture.h"
 
-#include "shows/outputnaming.h"
 #include "shows/show.h"
 
 #include <QDir>
@@ -26,6 +25,8 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
         [this](const QString &tempName, const QString &prefix) { return custom && custom(tempName, prefix); },
         [this](const QString &list, bool dataCD, QString *result) {
             burns.append({list, dataCD});
+            if (realBurn)
+                return realBurn(list, dataCD, result);
             if (result)
                 *result = burnResult;
             return burnSucceeds;
@@ -71,11 +72,7 @@ void RecordingFixture::feedThroughQueue(const std::vector<CaptureBlock> &blocks)
 
 QString RecordingFixture::endRecording(bool abort, bool save)
 {
-    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
-                                 session.trackNumber};
-    const QString name = uniqueOutputFile(naming, clock).name;
-    processor->finishTrack(name, abort, save);
-    return name;
+    return processor->finishRecording(abort, save);
 }
 
 QStringList RecordingFixture::recordings() const

@@ -81,6 +81,9 @@ protected:
     QString burnResult = QStringLiteral("Success");
     // The custom conversion; none by default.
     CustomConversion custom;
+    // The real CD writer, when a test sets it; otherwise burns are only
+    // listed in burns.
+    CdBurn realBurn;
 
     std::vector<int> levels;
     QList<bool> icons;

@@ -3,13 +3,20 @@
 #include "recording/audiofixtures.h"
 #include "recording/recordingfixture.h"
 
+#include "core/registry.h"
+#include "postprocess/cdwriter.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
 #include "shows/show.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace skywell;
 using namespace skywell::test;
@@ -245,4 +252,100 @@ TEST_F(CustomDeliveryTest, BlocksArrivingWhileTheScriptRunsWaitForIt)
     // the first feed and the late blocks in the second, in order.
     EXPECT_NEAR(soxSeconds(files[0]), 1.9, 0.001);
     EXPECT_NEAR(soxSeconds(files[1]), 0.6 + 1.0, 0.001);
+}
+
+TEST_F(CustomDeliveryTest, SlowScriptAtASplitLosesNothingAndAStopWaitsForIt)
+{
+    // The sound card goes on delivering while the user's script takes 3 s
+    // over the first track, and a stop request arrives meanwhile.
+    writeScript("if [ -e \"" + program.path().toUtf8() + "slow\" ]; then rm \"" + program.path().toUtf8() +
+                "slow\"; sleep 3; fi\ncp \"$1\" \"" + folder.path().toUtf8() + "$2.wav\"\n");
+    QFile(program.file(QStringLiteral("slow"))).open(QIODevice::WriteOnly);
+    int notifications = 0;
+    queue.init([&] {
+        ++notifications;
+        processor->processReadyBlocks();
+    });
+    std::atomic<bool> scriptRunning{false};
+    std::size_t queuedAfterScript = 0;
+    QString stopResult = QStringLiteral("not asked");
+    int scriptRuns = 0;
+    custom = [&](const QString &tempName, const QString &prefix) {
+        if (++scriptRuns > 1)
+            return converters.runCustomConversion(tempName, prefix);
+        scriptRunning = true;
+        // A request to stop, as the local socket would deliver it.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&] { stopResult = processor->finishRecording(false, true); },
+            Qt::QueuedConnection);
+        const bool ok = converters.runCustomConversion(tempName, prefix);
+        scriptRunning = false;
+        queuedAfterScript = queue.queuedBlocks();
+        return ok;
+    };
+    const auto late = tone(3.0);
+    std::thread soundCard([&] {
+        while (!scriptRunning)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (const CaptureBlock &block : late) {
+            device.sink(std::make_unique<CaptureBlock>(block));
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        }
+    });
+    session.splitEverySeconds = 2;
+    startRecording(OUT_CUSTOM);
+    feedThroughQueue(tone(2.5));
+    soundCard.join();
+
+    // Nothing was processed while the script ran, the stop waited for the
+    // split, and the blocks that queued meanwhile went on into the next
+    // tracks (split at 2 s again) before the recording ended.
+    EXPECT_GT(notifications, 0);
+    EXPECT_EQ(queuedAfterScript, 5 + late.size());
+    EXPECT_TRUE(stopResult.isEmpty()) << "the stop was done after the split, not inside it";
+    EXPECT_FALSE(session.capturing);
+    EXPECT_EQ(queue.queuedBlocks(), 0u);
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_NEAR(soxSeconds(files[0]), 1.9, 0.001);
+    EXPECT_NEAR(soxSeconds(files[1]), 2.0, 0.001);
+    EXPECT_NEAR(soxSeconds(files[2]), 2.5 + 3.0 - 1.9 - 2.0, 0.001);
+    EXPECT_TRUE(temporaryFiles().isEmpty());
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+}
+
+TEST_F(TrackDeliveryTest, Mp3CdRecordingEndsUpOnOneDataDiscImage)
+{
+    // The real CD writer helper, writing an image instead of a disc.
+    TempFolder config;
+    TempFolder images;
+    ScopedEnv configEnv("XDG_CONFIG_HOME", config.path().toUtf8());
+    ScopedEnv machineEnv("SKYWELL_MACHINE_CONFIG", config.path().toUtf8());
+    Registry registry(config.path(), config.path());
+    registry.regWriteInt(QStringLiteral("WriteImage"), 1, kCdWriteKey);
+    registry.regWriteString(QStringLiteral("ImageFolder"), images.path(), kCdWriteKey);
+    ProcessRunner runner(std::chrono::milliseconds(50));
+    const QString helper =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../skywell-cdwrite"));
+    ASSERT_TRUE(QFileInfo(helper).isExecutable()) << qPrintable(helper);
+    CdWriter writer(program.path(), registry, log, prompter, runner, {}, ToolPrograms{.cdWriter = helper});
+    realBurn = [&](const QString &list, bool dataCD, QString *result) {
+        return writer.burnCDFromTracks(list, dataCD, result);
+    };
+
+    recordThreeTracks(OUT_MP3_CD);
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(burns.size(), 1) << "one disc for the whole recording, none at the splits";
+    EXPECT_EQ(countInLog(QStringLiteral("CD created successfully")), 1);
+    EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+
+    const QStringList isos = QDir(images.path()).entryList({QStringLiteral("*.iso")}, QDir::Files);
+    ASSERT_EQ(isos.size(), 1);
+    QString listing;
+    ASSERT_TRUE(runTool(QStringLiteral("isoinfo"),
+                        {QStringLiteral("-R"), QStringLiteral("-f"), QStringLiteral("-i"), images.file(isos[0])},
+                        &listing));
+    for (const QString &name : files)
+        EXPECT_TRUE(listing.contains(QLatin1Char('/') + name + QLatin1Char('\n'))) << qPrintable(listing);
 }

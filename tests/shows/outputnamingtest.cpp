@@ -52,10 +52,12 @@ TEST_P(OutputNaming, ExistingFilesAreNotOverwritten)
     touch(QStringLiteral("Morning Show Dec 6(2) - 01.mp3"));
     EXPECT_EQ(uniqueOutputFile(naming, clock).name, QStringLiteral("Morning Show Dec 6(3) - 01.mp3"));
 
-    for (int i = 3; i <= 99; ++i)
+    for (int i = 3; i <= 100; ++i)
         touch(QStringLiteral("Morning Show Dec 6(%1) - 01.mp3").arg(i));
-    EXPECT_EQ(uniqueOutputFile(naming, clock).name, QStringLiteral("Morning Show Dec 6(100) - 01.mp3"))
-        << "after 99 the name with 100 is taken untested";
+    EXPECT_EQ(uniqueOutputFile(naming, clock).name, QStringLiteral("Morning Show Dec 6(101) - 01.mp3"))
+        << "numbers go on past 100 instead of overwriting";
+    touch(QStringLiteral("Morning Show Dec 6(101) - 01.mp3"));
+    EXPECT_EQ(uniqueOutputFile(naming, clock).name, QStringLiteral("Morning Show Dec 6(102) - 01.mp3"));
 
     naming.flags = OUT_AUDIO_CD;
     EXPECT_EQ(uniqueOutputFile(naming, clock).name, QStringLiteral("Morning Show Dec 6 - 01.wav"));
@@ -110,9 +112,14 @@ TEST_P(OutputNaming, PlaylistOfThreeTracks)
     const QString path = writePlaylist(naming, text, clock);
     EXPECT_EQ(path, folder.path() + QStringLiteral("Morning Show Dec 6.m3u"));
     EXPECT_EQ(readAll(path), text.toUtf8());
-    // Written again, it is replaced, not appended to.
-    writePlaylist(naming, QStringLiteral("x"), clock);
-    EXPECT_EQ(readAll(path), QByteArray("x"));
+    // A second recording of the same day gets its own playlist; the first
+    // one keeps its tracks.
+    EXPECT_EQ(writePlaylist(naming, QStringLiteral("x"), clock),
+              folder.path() + QStringLiteral("Morning Show Dec 6(2).m3u"));
+    EXPECT_EQ(writePlaylist(naming, QStringLiteral("y"), clock),
+              folder.path() + QStringLiteral("Morning Show Dec 6(3).m3u"));
+    EXPECT_EQ(readAll(path), text.toUtf8());
+    EXPECT_EQ(readAll(folder.path() + QStringLiteral("Morning Show Dec 6(2).m3u")), QByteArray("x"));
 
     EXPECT_TRUE(writePlaylist(naming, QString(), clock).isEmpty());
     naming.mp3Folder = folder.path() + QStringLiteral("missing/");

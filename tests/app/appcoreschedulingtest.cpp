@@ -1,11 +1,11 @@
-#include "core/appcore.h"
+#include "app/appcore.h"
 
 #include "core/registry.h"
-#include "fakewaketimer.h"
+#include "shows/fakewaketimer.h"
 #include "shows/editoraccept.h"
 #include "shows/localtime.h"
 #include "shows/showfile.h"
-#include "showtesthelpers.h"
+#include "shows/showtesthelpers.h"
 
 #include <QDir>
 #include <QFile>

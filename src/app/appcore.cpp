@@ -1,4 +1,4 @@
-#include "core/appcore.h"
+#include "app/appcore.h"
 
 #include "core/activitylog.h"
 #include "core/clock.h"

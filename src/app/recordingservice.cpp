@@ -1,0 +1,68 @@
+#include "app/recordingservice.h"
+
+#include "app/appcore.h"
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "mixer/mixer.h"
+
+namespace skywell
+{
+
+RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &mixer, const Clock &clock,
+                                   ActivityLog &log, Prompter &prompter, Registry &registry, StreamTuning &tuning,
+                                   DirectDownload &download, QObject *parent)
+    : QObject(parent), m_converters(
+                           core.settings(), core.programFolder(), log, prompter, m_runner,
+                           [this]() -> std::optional<RecordingSpan> {
+                               if (!m_controller || !m_controller->recording())
+                                   return std::nullopt;
+                               return RecordingSpan{m_controller->startTime(), m_controller->endTime()};
+                           },
+                           [this](const QString &text) { Q_EMIT statusLine(text); }),
+      m_cdWriter(core.programFolder(), registry, log, prompter, m_runner,
+                 [this](const QString &text) { Q_EMIT statusLine(text); }),
+      m_library(registry, log),
+      m_delivery(
+          core.settings(), log,
+          [this](const QString &tempName, const QString &prefix) {
+              return m_converters.runCustomConversion(tempName, prefix);
+          },
+          [this](const QString &list, bool dataCD, QString *result) {
+              return m_cdWriter.burnCDFromTracks(list, dataCD, result);
+          },
+          &m_library)
+{
+    // The speakers are never muted through the mixer: that would silence
+    // what is recorded. A muted recording plays into a sink of its own.
+    CaptureSourceCalls mixerCalls{[&mixer](const QString &source) { mixer.selectRecordingSource(source); },
+                                  [&mixer](const QString &source) { mixer.optimizeSourceVolume(source); }, {}};
+    RecordingSignals windowSignals{[this](int peak) { Q_EMIT levelMeter(peak); },
+                                   [this](bool on) { Q_EMIT recordingIcon(on); },
+                                   [this](const QString &text) { Q_EMIT statusLine(text); }};
+    m_blocks = std::make_unique<BlockProcessor>(m_session, capture, core.settings(), clock, log, prompter, m_delivery,
+                                                mixerCalls, windowSignals);
+    m_controller = std::make_unique<RecordingController>(m_session, *m_blocks, core.shows(), core.scheduler(),
+                                                         core.showStore(), core.settings(), clock, log, tuning,
+                                                         download);
+    m_controller->setMixer({{}, [&mixer] { mixer.restoreSourceVolumes(); }});
+    connect(m_controller.get(), &RecordingController::statusLine, this, &RecordingService::statusLine);
+    core.ticker().onEveryTick([this] { m_controller->supervisionTick(); });
+}
+
+RecordingService::~RecordingService() = default;
+
+void RecordingService::stopRecordingThen(std::function<void()> done)
+{
+    if (!m_controller->recording() || m_controller->endRecording(false, true)) {
+        done();
+        return;
+    }
+    // A split is being delivered: the end follows at the tick after it.
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(m_controller.get(), &RecordingController::recordingEnded, this, [connection, done] {
+        QObject::disconnect(*connection);
+        done();
+    });
+}
+
+} // namespace skywell

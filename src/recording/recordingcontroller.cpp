@@ -1,0 +1,269 @@
+// Starting and ending a recording.
+#include "recording/recordingcontroller.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/settings.h"
+#include "recording/blockprocessor.h"
+#include "recording/recordingsession.h"
+#include "shows/outputnaming.h"
+#include "shows/scheduler.h"
+#include "shows/showstore.h"
+#include "shows/showsummary.h"
+
+namespace skywell
+{
+
+namespace
+{
+
+const QString kNotEnoughSound =
+    QStringLiteral("Not enough sound data was received.  Please check the URL of this show before recording again.");
+const QString kNoSoundHeard =
+    QStringLiteral("No sound was heard during this recording. Please check the address of this show and the "
+                   "recording source.");
+
+} // namespace
+
+RecordingRequest requestFromShow(const Show &show)
+{
+    RecordingRequest r;
+    r.name = fieldText(show.name);
+    r.url = fieldText(show.url);
+    r.flags = show.flags;
+    r.endTime = show.endTime;
+    r.recordSource = fieldText(show.recordSource);
+    r.silenceMs = show.silenceMs;
+    r.deadAirMs = show.deadAirMs;
+    r.splitMinutes = show.splitMinutes;
+    r.tunerKind = show.tunerKind;
+    std::copy(std::begin(show.splitAtMinute), std::end(show.splitAtMinute), r.splitAtMinute.begin());
+    return r;
+}
+
+RecordingController::RecordingController(RecordingSession &session, BlockProcessor &blocks, ShowList &shows,
+                                         Scheduler &scheduler, ShowStore &store, const Settings &settings,
+                                         const Clock &clock, ActivityLog &log, StreamTuning &tuning,
+                                         DirectDownload &download, QObject *parent)
+    : QObject(parent), m_session(session), m_blocks(blocks), m_shows(shows), m_scheduler(scheduler), m_store(store),
+      m_settings(settings), m_clock(clock), m_log(log), m_tuning(tuning), m_download(download)
+{
+}
+
+bool RecordingController::recording() const
+{
+    return m_session.recording || m_direct;
+}
+
+QString RecordingController::elapsedText(std::int64_t elapsed)
+{
+    if (elapsed == 0)
+        return QString(14, QLatin1Char(' '));
+    const auto e = static_cast<std::uint64_t>(elapsed);
+    return QStringLiteral("%1:%2:%3")
+        .arg(e / 3600, 2, 10, QLatin1Char('0'))
+        .arg(e / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(e % 60, 2, 10, QLatin1Char('0'));
+}
+
+void RecordingController::startRecording(const RecordingRequest &request)
+{
+    if (recording()) {
+        m_log.logLine(QStringLiteral("A recording is already running; not started:"), request.name);
+        return;
+    }
+    RecordingSession &s = m_session;
+    ++m_recordingId;
+    m_pendingEnd.reset();
+    s.name = request.name;
+    s.trackNumber = 1;
+    s.savedFiles.clear();
+    s.playlistText.clear();
+    // The report is this recording's from the start, whatever happens
+    // before capture.
+    s.outcomeText.clear();
+    s.splitEverySeconds = (request.flags & OPT_TIME_SPLIT) ? request.splitMinutes * 60 : 0;
+    s.flags = request.flags;
+    m_endTime = request.endTime;
+    m_splitAtMinute = request.splitAtMinute;
+    m_discardLastTrack = request.discardLastTrack;
+    m_freeSpaceProblem.clear();
+
+    if (request.flags & OPT_DIRECT_DOWNLOAD) {
+        startDownload(request);
+        return;
+    }
+
+    m_log.logLine(QStringLiteral("Start Recording"), s.name);
+    s.recording = true;
+    m_tuningAddress = request.url;
+    m_playerLetter = request.tunerKind;
+    if (!m_tuningAddress.isEmpty() && !s.splitting)
+        m_log.logLine(QStringLiteral("Tuning to:"), m_tuningAddress);
+    m_noRetune = request.flags & OPT_NO_RETUNE;
+    s.deadAirOn = request.flags & OPT_DEAD_AIR;
+    s.deadAirMs = request.deadAirMs;
+    s.compressSpeech = request.flags & OPT_COMPRESS_SPEECH;
+    s.silenceSplitMs = (request.flags & OPT_SILENCE_SPLIT) ? request.silenceMs : 0;
+    s.muteWhileRecording = request.flags & OPT_MUTE;
+    m_requestedSource = request.recordSource;
+    s.recordSource = request.recordSource;
+    if (s.muteWhileRecording)
+        muteOn();
+    const std::int64_t now = m_clock.now();
+    m_startTime = now;
+    // No retune while the stream is still being tuned.
+    s.lastAudioTime = now + m_settings.connectLeadSeconds;
+
+    m_log.logLine(showSummary(m_tuningAddress, 0, m_startTime, m_endTime, request.recordSource, s.flags, s.deadAirOn,
+                              s.deadAirMs, s.silenceSplitMs, s.splitEverySeconds, m_noRetune, s.muteWhileRecording,
+                              m_playerLetter, m_clock));
+    if (m_safety.freeSpaceProblem) {
+        m_freeSpaceProblem = m_safety.freeSpaceProblem(s.flags, std::max<std::int64_t>(0, m_endTime + 30 - now));
+        if (!m_freeSpaceProblem.isEmpty())
+            m_log.logLine(m_freeSpaceProblem);
+    }
+    Q_EMIT recordButtonText(kStopRecordingText);
+    if (m_tuningAddress.isEmpty()) {
+        captureCanStart(m_recordingId);
+        return;
+    }
+    Q_EMIT statusLine(QStringLiteral("Tuning to ") + s.name);
+    m_tuning.tuneTo(m_tuningAddress, m_playerLetter, m_recordingId,
+                    m_muteSinkOpen ? m_muteSink->sinkName() : QString());
+}
+
+void RecordingController::captureCanStart(std::uint64_t recordingId)
+{
+    RecordingSession &s = m_session;
+    // A late notice of a recording that was stopped, or a retune of one
+    // that already captures.
+    if (recordingId != m_recordingId || !s.recording || s.capturing || m_direct)
+        return;
+    if (m_muteSinkOpen) {
+        // A player Skywell did not start plays where it likes: its streams
+        // are moved when they can be found.
+        m_muteSink->moveStreamsOf(m_tuning.playerProcessIds());
+        if (m_muteSink->playingStreams() == 0) {
+            m_log.logLine(QStringLiteral("Sound left on while recording: no player's sound could be moved to the "
+                                         "muted recording."));
+            muteOff();
+            s.recordSource = m_requestedSource;
+        }
+    }
+    m_blocks.startCapture(s.recordSource);
+    if (!m_freeSpaceProblem.isEmpty())
+        s.addOutcome(m_freeSpaceProblem);
+    m_markedTrack = s.trackNumber;
+    if (m_safety.markRecording)
+        m_safety.markRecording(s, m_startTime);
+    Q_EMIT statusLine(QStringLiteral("Recording ") + s.name);
+}
+
+bool RecordingController::endRecording(bool abort, bool save)
+{
+    RecordingSession &s = m_session;
+    if (!recording())
+        return true;
+    if (m_direct) {
+        endDownload();
+        return true;
+    }
+    // Not in the middle of a split's delivery: the first tick after it
+    // ends the recording.
+    if (m_blocks.isBusy() || s.splitting) {
+        m_pendingEnd = EndRequest{abort, save};
+        return false;
+    }
+    m_pendingEnd.reset();
+    m_log.logLine(QStringLiteral("End Recording"));
+    if (!(s.flags & SHOW_MANUAL))
+        m_tuning.closePlayers();
+
+    const bool wasCapturing = s.capturing;
+    if (s.flags & OUT_NONE) {
+        if (s.capturing)
+            m_blocks.stopCapture();
+    } else {
+        finishCapture(abort, save);
+    }
+    if (!abort && !wasCapturing && s.outcomeText.isEmpty())
+        s.setOutcome(kNotEnoughSound);
+    if (!abort && wasCapturing && !s.soundHeard && !(s.flags & OUT_NONE))
+        s.addOutcome(kNoSoundHeard);
+
+    const std::int64_t now = m_clock.now();
+    recordOutcome(m_shows, s.name, s.outcomeText, m_startTime + m_settings.connectLeadSeconds, now, m_clock);
+    m_endTime = 0;
+    if (s.trackNumber > 1) {
+        const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
+        const QString playlist = writePlaylist(naming, s.playlistText, m_clock);
+        if (!playlist.isEmpty())
+            m_log.logLine(QStringLiteral("Writing playlist"), playlist);
+    }
+    if (!(s.flags & SHOW_MANUAL) && m_settings.useDialup && !m_tuning.wasOnlineBeforeDial() && !abort)
+        m_tuning.hangUp();
+    muteOff();
+    if (m_mixer.restoreSourceVolumes)
+        m_mixer.restoreSourceVolumes();
+    if (m_safety.clearMark)
+        m_safety.clearMark();
+
+    Q_EMIT showListChanged();
+    Q_EMIT recordButtonText(kRecordNowText);
+    s.recording = false;
+    Q_EMIT statusLine(QStringLiteral("Ready"));
+    rescheduleAndSave();
+    Q_EMIT recordingEnded();
+    return true;
+}
+
+void RecordingController::finishCapture(bool abort, bool save)
+{
+    RecordingSession &s = m_session;
+    Q_EMIT statusLine(QStringLiteral("Saving Recording"));
+    const bool tooShort = s.trackMs < kMinSavedTrackMs;
+    if (tooShort) {
+        save = false;
+        m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));
+        if (!abort) {
+            if (s.flags & SHOW_MANUAL)
+                Q_EMIT nothingRecordedNow();
+            else
+                m_nothingRecorded = true;
+        }
+    }
+    m_blocks.finishRecording(abort, save);
+    // The track's number goes back once, whoever found it unsaved.
+    if (tooShort && !m_blocks.trackNumberGivenBack())
+        --s.trackNumber;
+}
+
+void RecordingController::muteOn()
+{
+    if (!m_muteSink)
+        return;
+    if (!m_muteSink->open()) {
+        m_log.logLine(QStringLiteral("Sound left on while recording: Skywell's muted sink could not be made."));
+        return;
+    }
+    m_muteSinkOpen = true;
+    m_session.recordSource = m_muteSink->monitorName();
+    m_log.logLine(QStringLiteral("Sound muted while recording: the stream plays into"), m_muteSink->sinkName());
+}
+
+void RecordingController::muteOff()
+{
+    if (!m_muteSinkOpen)
+        return;
+    m_muteSinkOpen = false;
+    m_muteSink->close();
+}
+
+void RecordingController::rescheduleAndSave()
+{
+    m_scheduler.reschedule(m_shows);
+    m_store.save(m_shows);
+}
+
+} // namespace skywell

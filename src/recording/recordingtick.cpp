@@ -1,0 +1,115 @@
+// The controller's one-second tick: splits at set minutes, the end time,
+// retuning after silence, the elapsed time and the search for a due Show.
+#include "recording/recordingcontroller.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/settings.h"
+#include "recording/blockprocessor.h"
+#include "recording/recordingsession.h"
+#include "shows/localtime.h"
+#include "shows/scheduler.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace skywell
+{
+
+void RecordingController::supervisionTick()
+{
+    ++m_ticks;
+    RecordingSession &s = m_session;
+    const std::int64_t now = m_clock.now();
+
+    // An end that came during a split is done once the split is over.
+    if (m_pendingEnd && !m_blocks.isBusy() && !s.splitting) {
+        const EndRequest request = *m_pendingEnd;
+        endRecording(request.abort, request.save);
+        Q_EMIT showListChanged();
+        return;
+    }
+    if (!recording()) {
+        if (m_ticks % 10 == 0)
+            lookForDueShow(now);
+        return;
+    }
+
+    const std::int64_t elapsed = now - m_startTime;
+    if (m_direct) {
+        if (now > m_endTime + kEndGraceSeconds)
+            endRecording(false, true);
+        else
+            Q_EMIT elapsedTime(elapsedText(elapsed));
+        return;
+    }
+    // A split being delivered: neither split nor end until it is over.
+    if (m_blocks.isBusy() || s.splitting) {
+        Q_EMIT elapsedTime(elapsedText(elapsed));
+        return;
+    }
+    if (s.capturing)
+        splitAtMinutes(now);
+    if (now > m_endTime + kEndGraceSeconds) {
+        endRecording(false, s.trackNumber == 1 || !m_discardLastTrack);
+        Q_EMIT showListChanged();
+        return;
+    }
+    if (s.capturing && !m_noRetune && !m_tuningAddress.isEmpty() && now > s.lastAudioTime &&
+        now - s.lastAudioTime > m_settings.retuneSeconds)
+        retune();
+    if (s.capturing && s.trackNumber != m_markedTrack && m_safety.markRecording) {
+        m_markedTrack = s.trackNumber;
+        m_safety.markRecording(s, m_startTime);
+    }
+    Q_EMIT elapsedTime(elapsedText(elapsed));
+}
+
+void RecordingController::splitAtMinutes(std::int64_t now)
+{
+    const int minute = localCalendar(now).tm_min;
+    for (const std::uint8_t at : m_splitAtMinute) {
+        if (at == minute && m_lastMinuteSplit + kMinuteSplitGuardSeconds < now) {
+            m_lastMinuteSplit = now;
+            m_blocks.splitTrack();
+        }
+    }
+}
+
+void RecordingController::retune()
+{
+    RecordingSession &s = m_session;
+    s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
+    m_log.logLine(
+        QStringLiteral("No audio data received in %1 seconds. Retuning to URL.").arg(m_settings.retuneSeconds));
+    m_tuning.closePlayers();
+    // The player gets a second to go before the stream is tuned again; the
+    // main loop runs meanwhile.
+    const std::uint64_t id = m_recordingId;
+    QTimer::singleShot(1000, this, [this, id] {
+        if (id != m_recordingId || !m_session.recording)
+            return;
+        if (m_settings.useDialup && !m_tuning.isOnline())
+            m_tuning.dial();
+        m_tuning.tuneTo(m_tuningAddress, m_playerLetter, id, m_muteSinkOpen ? m_muteSink->sinkName() : QString());
+    });
+}
+
+void RecordingController::lookForDueShow(std::int64_t now)
+{
+    // The source test uses the sound card: a recording waits for it.
+    if (m_sourceTestRunning && m_sourceTestRunning())
+        return;
+    const std::int64_t t = now + m_settings.connectLeadSeconds;
+    m_session.lastAudioTime = t;
+    const Show *show = findDueShow(m_shows, t);
+    if (!show)
+        return;
+    RecordingRequest request = requestFromShow(*show);
+    request.discardLastTrack = false;
+    startRecording(request);
+    Q_EMIT showListChanged();
+    Q_EMIT recordButtonText(kStopRecordingText);
+}
+
+} // namespace skywell

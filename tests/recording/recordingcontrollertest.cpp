@@ -1,0 +1,481 @@
+// The recording controller over the real block path, Show list, scheduler
+// and Show file, with tuning and the download as doubles: when recordings
+// start and end, what the Show reads afterwards, and what is kept.
+#include "recording/audiofixtures.h"
+#include "recording/recordingfixture.h"
+
+#include "core/registry.h"
+#include "recording/recordingcontroller.h"
+#include "shows/localtime.h"
+#include "shows/scheduler.h"
+#include "shows/showstore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
+
+std::vector<CaptureBlock> tone(double seconds)
+{
+    return toBlocks(kCd, toneSamples(kCd, seconds));
+}
+
+std::vector<CaptureBlock> silence(double seconds)
+{
+    return toBlocks(kCd, std::vector<std::uint8_t>(std::size_t(seconds * 10) * 17640, 0));
+}
+
+class FakeTuning final : public StreamTuning
+{
+public:
+    struct Tune {
+        QString address;
+        char letter;
+        std::uint64_t id;
+    };
+    void tuneTo(const QString &address, char letter, std::uint64_t id, const QString &) override
+    {
+        tunes.push_back({address, letter, id});
+    }
+    void closePlayers() override { ++closes; }
+    QList<qint64> playerProcessIds() const override { return {}; }
+    bool isOnline() override { return true; }
+    bool wasOnlineBeforeDial() const override { return onlineBefore; }
+    void dial() override {}
+    void hangUp() override { ++hangUps; }
+
+    std::vector<Tune> tunes;
+    int closes = 0;
+    int hangUps = 0;
+    bool onlineBefore = true;
+};
+
+class FakeDownload final : public DirectDownload
+{
+public:
+    void start(const QString &u, const QString &p, std::function<void(const DirectDownloadResult &)> d) override
+    {
+        url = u;
+        path = p;
+        done = std::move(d);
+        isRunning = true;
+    }
+    void stop() override
+    {
+        ++stops;
+        finish(QByteArray("partial live stream"), false);
+    }
+    bool running() const override { return isRunning; }
+    // The transfer ends having saved body (nothing at all for a null one).
+    void finish(const QByteArray &body, bool complete)
+    {
+        if (!body.isNull()) {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(body);
+        }
+        isRunning = false;
+        done({body.size(), complete, complete ? QString() : QStringLiteral("HTTP 404")});
+    }
+
+    QString url;
+    QString path;
+    std::function<void(const DirectDownloadResult &)> done;
+    bool isRunning = false;
+    int stops = 0;
+};
+
+class RecordingControllerTest : public RecordingFixture
+{
+protected:
+    RecordingControllerTest()
+    {
+        settings.connectLeadSeconds = 30;
+        settings.retuneSeconds = 60;
+        scheduler = std::make_unique<Scheduler>(clock, settings, registry, log, prompter);
+        controller = std::make_unique<RecordingController>(session, *processor, shows, *scheduler, store, settings,
+                                                           clock, log, tuning, download);
+        QObject::connect(controller.get(), &RecordingController::nothingRecordedNow, [this] { ++nothingNow; });
+    }
+
+    // A weekly Show of the given length, starting at start.
+    Show &addShow(const char *name, std::int64_t start, std::int64_t minutes, std::uint32_t flags = OUT_WAV)
+    {
+        Show show;
+        setField(show.name, QByteArray(name));
+        setField(show.url, QByteArray("http://127.0.0.1:9/stream.mp3"));
+        show.flags = flags | SHOW_REPEATING | SHOW_DAYS;
+        show.startTime = std::int32_t(start);
+        show.endTime = std::int32_t(start + minutes * 60);
+        shows.push_back(show);
+        return shows.back();
+    }
+
+    // Ticks once a second from now until (and including) the time given.
+    void tickUntil(std::int64_t until)
+    {
+        while (clock.now() < until) {
+            clock.advance(1);
+            controller->supervisionTick();
+        }
+    }
+
+    // Tuning reports the stream playing.
+    void streamPlays()
+    {
+        ASSERT_FALSE(tuning.tunes.empty());
+        controller->captureCanStart(tuning.tunes.back().id);
+        ASSERT_TRUE(session.capturing);
+    }
+
+    QString lastStatus(int index = 0) const { return fieldText(shows.at(std::size_t(index)).lastStatus); }
+
+    TempFolder config;
+    Registry registry{config.path() + QStringLiteral("user"), config.path() + QStringLiteral("machine")};
+    ShowStore store{program.path(), log, prompter};
+    ShowList shows;
+    std::unique_ptr<Scheduler> scheduler;
+    FakeTuning tuning;
+    FakeDownload download;
+    std::unique_ptr<RecordingController> controller;
+    int nothingNow = 0;
+};
+
+TEST_F(RecordingControllerTest, DueShowIsPickedUpBetween30And20SecondsAheadAndRecordedToTheEnd)
+{
+    // Whatever the phase of the tenth tick.
+    for (int phase = 0; phase < 10; ++phase) {
+        shows.clear();
+        const std::int64_t start = clock.now() + 100 + phase;
+        addShow("Night Jazz", start, 2);
+        tuning.tunes.clear();
+        while (tuning.tunes.empty() && clock.now() < start) {
+            clock.advance(1);
+            controller->supervisionTick();
+        }
+        ASSERT_EQ(tuning.tunes.size(), 1u) << phase;
+        EXPECT_GE(clock.now(), start - 30) << phase;
+        EXPECT_LE(clock.now(), start - 20) << phase;
+        EXPECT_EQ(tuning.tunes[0].address, QStringLiteral("http://127.0.0.1:9/stream.mp3"));
+
+        streamPlays();
+        feed(tone(12.0));
+        const std::int64_t end = shows[0].endTime;
+        tickUntil(end + 30);
+        EXPECT_TRUE(controller->recording()) << "still recording at the end time + 30 s";
+        tickUntil(end + 31);
+        EXPECT_FALSE(controller->recording());
+        EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+        EXPECT_EQ(shows[0].startTime, start + kDaySeconds) << "rescheduled to the next day";
+        for (const QString &name : recordings())
+            QFile::remove(folder.file(name));
+    }
+    EXPECT_EQ(countInLog(QStringLiteral("Start Recording Night Jazz")), 10);
+    EXPECT_EQ(countInLog(QStringLiteral("Tuning to: http://127.0.0.1:9/stream.mp3")), 10);
+    EXPECT_EQ(countInLog(QStringLiteral("End Recording")), 10);
+    // Saved with the list: a restart finds the new times.
+    ShowList reloaded;
+    store.load(reloaded);
+    ASSERT_EQ(reloaded.size(), 1u);
+    EXPECT_EQ(reloaded[0].startTime, shows[0].startTime);
+}
+
+TEST_F(RecordingControllerTest, ManualRecordingsEndAtTheirEndTimePlus30Seconds)
+{
+    // Quick Record for 2 minutes (end now + 2 × 60 − 20) and Record Now
+    // (5 hours ahead).
+    for (const std::int64_t length : {std::int64_t(2 * 60 - 20), std::int64_t(18000)}) {
+        RecordingRequest request;
+        request.name = QStringLiteral("Manual");
+        request.flags = OUT_WAV | SHOW_MANUAL;
+        const std::int64_t started = clock.now();
+        request.endTime = started + length;
+        controller->startRecording(request);
+        EXPECT_TRUE(session.capturing) << "no address: capture starts at once";
+        feed(tone(1.5));
+        tickUntil(started + length + 30);
+        EXPECT_TRUE(controller->recording());
+        tickUntil(started + length + 31);
+        EXPECT_FALSE(controller->recording());
+        EXPECT_TRUE(tuning.tunes.empty());
+        EXPECT_EQ(tuning.closes, 0) << "a manual recording leaves the players alone";
+    }
+}
+
+TEST_F(RecordingControllerTest, SplitAtMinuteZeroActsOncePerHourAnd255Never)
+{
+    // Start five minutes before a full hour.
+    std::int64_t t = clock.now();
+    while (localCalendar(t).tm_min != 55 || localCalendar(t).tm_sec != 0)
+        ++t;
+    clock.set(t);
+    for (const std::uint8_t minute : {std::uint8_t(0), std::uint8_t(255)}) {
+        RecordingRequest request;
+        request.name = QStringLiteral("Hourly");
+        request.flags = OUT_WAV | SHOW_MANUAL;
+        request.endTime = clock.now() + 3 * 3600;
+        request.splitAtMinute[3] = minute;
+        request.splitAtMinute[6] = minute;
+        controller->startRecording(request);
+        int splits = 0;
+        int track = session.trackNumber;
+        for (int second = 0; second < 2 * 3600; ++second) {
+            if (second % 600 == 0)
+                feed(tone(1.5));
+            clock.advance(1);
+            controller->supervisionTick();
+            if (session.trackNumber != track) {
+                ++splits;
+                track = session.trackNumber;
+                EXPECT_EQ(localCalendar(clock.now()).tm_min, 0);
+            }
+        }
+        EXPECT_EQ(splits, minute == 0 ? 2 : 0) << int(minute);
+        controller->endRecording(true, false);
+    }
+}
+
+TEST_F(RecordingControllerTest, DiscardLastTrackKeepsASingleTrack)
+{
+    for (const bool twoTracks : {false, true}) {
+        for (const QString &name : recordings())
+            QFile::remove(folder.file(name));
+        RecordingRequest request;
+        request.name = QStringLiteral("Quick");
+        request.flags = OUT_WAV | SHOW_MANUAL;
+        request.endTime = clock.now() + 60;
+        request.discardLastTrack = true;
+        controller->startRecording(request);
+        feed(tone(12.0));
+        if (twoTracks) {
+            processor->splitTrack();
+            feed(tone(12.0));
+        }
+        tickUntil(request.endTime + 31);
+        EXPECT_EQ(recordings().filter(QStringLiteral(".wav")).size(), 1) << twoTracks;
+    }
+}
+
+TEST_F(RecordingControllerTest, DialUpIsHungUpOnlyAfterAScheduledRecordingThatWasNotAborted)
+{
+    settings.useDialup = 1;
+    tuning.onlineBefore = false;
+    for (const bool abort : {true, false}) {
+        shows.clear();
+        addShow("Dial", clock.now() + 60, 10);
+        tickUntil(clock.now() + 40);
+        streamPlays();
+        controller->endRecording(abort, true);
+        EXPECT_EQ(tuning.hangUps, abort ? 0 : 1);
+    }
+    // Online before dialling: the connection was not ours to close.
+    tuning.onlineBefore = true;
+    shows.clear();
+    addShow("Dial", clock.now() + 60, 10);
+    tickUntil(clock.now() + 40);
+    controller->endRecording(false, true);
+    EXPECT_EQ(tuning.hangUps, 1);
+}
+
+TEST_F(RecordingControllerTest, RetuneOnlyAfterSilenceWithAnAddressAndOutsideTheGracePeriod)
+{
+    addShow("Talk", clock.now() + 40, 30);
+    tickUntil(clock.now() + 20);
+    ASSERT_EQ(tuning.tunes.size(), 1u);
+    // Tuning takes long: no retune while capture has not started.
+    tickUntil(clock.now() + 200);
+    EXPECT_EQ(tuning.tunes.size(), 1u);
+    streamPlays();
+    // The grace period (30 s) and the retune time (60 s) pass in silence.
+    const std::int64_t captureStart = clock.now();
+    feed(silence(2));
+    tickUntil(captureStart + 90);
+    EXPECT_EQ(countInLog(QStringLiteral("Retuning to URL")), 0);
+    tickUntil(captureStart + 91);
+    EXPECT_EQ(countInLog(QStringLiteral("No audio data received in 60 seconds. Retuning to URL.")), 1);
+    EXPECT_EQ(tuning.closes, 1);
+    // The stream is tuned again a second later, while the main loop runs.
+    QElapsedTimer waited;
+    waited.start();
+    while (tuning.tunes.size() < 2 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(tuning.tunes.size(), 2u);
+    EXPECT_EQ(tuning.tunes[1].address, tuning.tunes[0].address);
+    // The new grace period holds off the next retune.
+    tickUntil(clock.now() + 80);
+    EXPECT_EQ(countInLog(QStringLiteral("Retuning to URL")), 1);
+    controller->endRecording(true, false);
+
+    // Without an address (Quick Record) or with retuning off: never.
+    for (const std::uint32_t flags : {std::uint32_t(OUT_WAV | SHOW_MANUAL), std::uint32_t(OUT_WAV | OPT_NO_RETUNE)}) {
+        RecordingRequest request;
+        request.name = QStringLiteral("Quiet");
+        request.flags = flags;
+        request.url = (flags & OPT_NO_RETUNE) ? QStringLiteral("http://127.0.0.1:9/") : QString();
+        request.endTime = clock.now() + 3600;
+        controller->startRecording(request);
+        if (!session.capturing)
+            streamPlays();
+        tickUntil(clock.now() + 600);
+        controller->endRecording(true, false);
+    }
+    EXPECT_EQ(countInLog(QStringLiteral("Retuning to URL")), 1);
+}
+
+TEST_F(RecordingControllerTest, LateNoticeOfAStoppedRecordingStartsNoCapture)
+{
+    addShow("First", clock.now() + 40, 30);
+    tickUntil(clock.now() + 20);
+    ASSERT_EQ(tuning.tunes.size(), 1u);
+    const std::uint64_t first = tuning.tunes[0].id;
+    controller->endRecording(true, true);
+
+    RecordingRequest request;
+    request.name = QStringLiteral("Second");
+    request.url = QStringLiteral("http://127.0.0.1:9/second");
+    request.flags = OUT_WAV | SHOW_MANUAL;
+    request.endTime = clock.now() + 600;
+    controller->startRecording(request);
+    controller->captureCanStart(first);
+    EXPECT_FALSE(session.capturing) << "the stopped recording's notice is ignored";
+    controller->captureCanStart(tuning.tunes.back().id);
+    EXPECT_TRUE(session.capturing);
+}
+
+TEST_F(RecordingControllerTest, RecordingsWithoutUsableSoundSayWhy)
+{
+    // Ended while still tuning: the reason, not the earlier recording's.
+    addShow("Nothing", clock.now() + 40, 30);
+    shows[0].flags &= ~SHOW_DAYS;
+    shows[0].flags |= SHOW_MON;
+    tickUntil(clock.now() + 20);
+    controller->endRecording(false, true);
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK: Not enough sound data")))
+        << qPrintable(lastStatus());
+    EXPECT_EQ(session.trackNumber, 0) << "the number is given back once";
+    EXPECT_TRUE(controller->nothingRecorded());
+
+    // A stream that plays only silence: the file is kept, the Show says so.
+    shows.clear();
+    addShow("Silent", clock.now() + 40, 1);
+    tickUntil(clock.now() + 20);
+    streamPlays();
+    feed(silence(15));
+    tickUntil(shows[0].endTime + 31);
+    EXPECT_EQ(recordings().size(), 1u);
+    EXPECT_TRUE(lastStatus().contains(QStringLiteral("No sound was heard"))) << qPrintable(lastStatus());
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK")));
+}
+
+TEST_F(RecordingControllerTest, ShortLastTrackIsDroppedAndItsNumberGivenBackOnce)
+{
+    // 5 s after a split (more than ten blocks, under ten seconds), then 0.5 s.
+    for (const double lastSeconds : {5.0, 0.5}) {
+        RecordingRequest request;
+        request.name = QStringLiteral("Short");
+        request.flags = OUT_WAV | SHOW_MANUAL;
+        request.endTime = clock.now() + 600;
+        controller->startRecording(request);
+        feed(tone(12.0));
+        processor->splitTrack();
+        feed(tone(lastSeconds));
+        controller->endRecording(false, true);
+        EXPECT_EQ(session.trackNumber, 1) << lastSeconds;
+        EXPECT_EQ(nothingNow, lastSeconds == 5.0 ? 1 : 2) << "a manual recording says so at once";
+    }
+}
+
+TEST_F(RecordingControllerTest, DirectDownloadsAreSavedUnderUniqueNamesAndRecordTheirOutcome)
+{
+    Show &show = addShow("Podcast", clock.now() + 40, 10, OPT_DIRECT_DOWNLOAD);
+    setField(show.url, QByteArray("http://127.0.0.1:8/episode.ogg"));
+    tickUntil(clock.now() + 20);
+    ASSERT_TRUE(download.running());
+    EXPECT_TRUE(download.path.endsWith(QStringLiteral(" - 01.ogg"))) << qPrintable(download.path);
+    download.finish(QByteArray("OggS episode"), true);
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+    const std::int64_t firstStart = shows[0].startTime;
+    EXPECT_GT(firstStart, clock.now()) << "rescheduled at once";
+    EXPECT_TRUE(controller->recording()) << "the time slot is held to its end";
+    tickUntil(clock.now() + 11 * 60);
+    EXPECT_FALSE(controller->recording());
+
+    // The next day's one gets its own name; a 404 leaves a NOT OK status.
+    const QString firstPath = download.path;
+    clock.set(firstStart - 40);
+    tickUntil(firstStart - 20);
+    ASSERT_TRUE(download.running());
+    EXPECT_NE(download.path, firstPath);
+    download.finish(QByteArray(), false);
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK: Nothing was downloaded")))
+        << qPrintable(lastStatus());
+    EXPECT_EQ(QFile(firstPath).size(), 12);
+}
+
+TEST_F(RecordingControllerTest, LiveStreamDownloadIsStoppedAtItsEndAndAManualOneEndsWithItsTransfer)
+{
+    Show &show = addShow("Live", clock.now() + 40, 2, OPT_DIRECT_DOWNLOAD);
+    setField(show.url, QByteArray("http://127.0.0.1:8/live"));
+    const std::int64_t end = show.endTime;
+    tickUntil(end + 31);
+    EXPECT_EQ(download.stops, 1);
+    EXPECT_FALSE(controller->recording());
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+
+    RecordingRequest request;
+    request.name = QStringLiteral("Grab");
+    request.url = QStringLiteral("http://127.0.0.1:8/file.mp3");
+    request.flags = OPT_DIRECT_DOWNLOAD | SHOW_MANUAL;
+    request.endTime = clock.now() + 18000;
+    controller->startRecording(request);
+    download.finish(QByteArray("ID3"), true);
+    EXPECT_FALSE(controller->recording()) << "scheduled Shows are not held up for 5 hours";
+}
+
+TEST_F(RecordingControllerTest, EndAskedForDuringASplitWaitsForIt)
+{
+    bool endedInside = true;
+    custom = [&](const QString &tempName, const QString &prefix) {
+        endedInside = controller->endRecording(false, true);
+        return QFile::copy(temp.file(tempName), folder.file(prefix + QStringLiteral(".wav")));
+    };
+    RecordingRequest request;
+    request.name = QStringLiteral("Split");
+    request.flags = OUT_CUSTOM | SHOW_MANUAL;
+    request.endTime = clock.now() + 600;
+    controller->startRecording(request);
+    feed(tone(12.0));
+    processor->splitTrack();
+    EXPECT_FALSE(endedInside);
+    EXPECT_TRUE(controller->recording());
+    custom = [&](const QString &tempName, const QString &prefix) {
+        return QFile::copy(temp.file(tempName), folder.file(prefix + QStringLiteral(".wav")));
+    };
+    feed(tone(11.0));
+    clock.advance(1);
+    controller->supervisionTick();
+    EXPECT_FALSE(controller->recording());
+    EXPECT_EQ(recordings().size(), 2u);
+}
+
+TEST_F(RecordingControllerTest, NoScheduledRecordingStartsDuringTheSourceTest)
+{
+    bool testRuns = true;
+    controller->setSourceTestRunning([&] { return testRuns; });
+    addShow("Waits", clock.now() + 40, 10);
+    tickUntil(clock.now() + 30);
+    EXPECT_TRUE(tuning.tunes.empty());
+    testRuns = false;
+    tickUntil(clock.now() + 10);
+    EXPECT_EQ(tuning.tunes.size(), 1u);
+}
+
+} // namespace
