@@ -96,6 +96,16 @@ void StartedPlayers::endPlayers(std::chrono::milliseconds grace)
     }
 }
 
+QList<qint64> StartedPlayers::runningPlayerIds() const
+{
+    QList<qint64> ids;
+    for (const auto &entry : m_entries) {
+        if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
+            ids << entry->process->processId();
+    }
+    return ids;
+}
+
 int StartedPlayers::runningPlayers() const
 {
     int running = 0;

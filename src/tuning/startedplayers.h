@@ -44,6 +44,8 @@ public:
 
     // Players (not browser openers) still running.
     int runningPlayers() const;
+    // Their process ids.
+    QList<qint64> runningPlayerIds() const;
 
 Q_SIGNALS:
     // A browser opener ended by itself with this exit code (-1: crashed).

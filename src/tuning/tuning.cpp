@@ -61,7 +61,7 @@ QString Tuning::defaultTunerProgram()
     return QDir(QCoreApplication::applicationDirPath()).filePath(kTunerProgramName);
 }
 
-void Tuning::tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress)
+void Tuning::tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress, const QString &playbackSink)
 {
     TuningJob job;
     job.recordingId = recordingId;
@@ -71,6 +71,7 @@ void Tuning::tuneTo(const Show &show, std::uint64_t recordingId, bool splitInPro
     job.playerLetter = show.tunerKind;
     job.addressOrigin = show.addressOrigin;
     job.splitInProgress = splitInProgress;
+    job.playbackSink = playbackSink;
     startWorker(std::move(job));
 }
 
@@ -84,6 +85,7 @@ void Tuning::startWorker(TuningJob job)
     m_tuningAddress = job.address;
     m_playerLetter = job.playerLetter;
     m_addressOrigin = job.addressOrigin;
+    m_playbackSink = job.playbackSink;
 
     auto worker = std::make_unique<Worker>();
     worker->recordingId = job.recordingId;
@@ -100,7 +102,8 @@ void Tuning::startWorker(TuningJob job)
     hooks.log = [this](const QString &message, const QString &detail) { m_log.logLine(message, detail); };
     hooks.tune = [this, job] {
         QMetaObject::invokeMethod(
-            this, [this, job] { tuneNow(job.address, job.playerLetter, job.addressOrigin); }, Qt::QueuedConnection);
+            this, [this, job] { tuneNow(job.address, job.playerLetter, job.addressOrigin, job.playbackSink); },
+            Qt::QueuedConnection);
     };
     hooks.captureCanStart = [this, id = job.recordingId] {
         QMetaObject::invokeMethod(
@@ -143,6 +146,24 @@ void Tuning::dialInWorker(const QString &command)
         m_log.logLine(QStringLiteral("The dial command failed"), command + QStringLiteral(": ") + problem);
 }
 
+void Tuning::dial()
+{
+    const QString command = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
+    if (command.trimmed().isEmpty())
+        return;
+    joinFinishedWorkers();
+    // Off the user-interface thread: a dial command may take its time.
+    auto worker = std::make_unique<Worker>();
+    Worker &self = *worker;
+    worker->thread.reset(QThread::create([this, &self, command] {
+        dialInWorker(command);
+        self.done = true;
+    }));
+    worker->thread->start();
+    std::lock_guard lock(m_mutex);
+    m_workers.push_back(std::move(worker));
+}
+
 void Tuning::hangUp()
 {
     const QString command = m_registry.regReadString(DialupValueNames::hangUpCommand, kProfileKey);
@@ -173,16 +194,20 @@ void Tuning::tuneNow(const Show &show)
 
 void Tuning::retune()
 {
-    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin);
+    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink);
 }
 
-void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin)
+void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink)
 {
     if (address.isEmpty())
         return;
     m_tuningAddress = address;
     m_playerLetter = playerLetter;
     m_addressOrigin = addressOrigin;
+    m_playbackSink = playbackSink;
+    // Every start says where it plays: a sink of an earlier recording may
+    // be gone.
+    m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), playbackSink);
     m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0);
 }
 
@@ -210,11 +235,6 @@ void Tuning::setPlacementSource(std::function<TunerPlacement()> source)
 void Tuning::setBrowserOpener(const QString &program)
 {
     m_opener->setBrowserOpener(program);
-}
-
-void Tuning::setPlaybackSink(const QString &sink)
-{
-    m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), sink);
 }
 
 } // namespace skywell

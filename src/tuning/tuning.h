@@ -56,7 +56,9 @@ public:
     // it connects, tunes the Show's address, waits the connect-ahead time
     // and emits captureCanStart(recordingId). A Show without an address
     // gets the notification at once.
-    void tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress = false);
+    // playbackSink, when not empty, is the sink the started player plays into.
+    void tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress = false,
+                const QString &playbackSink = QString());
     // The same for a job filled by the caller (Quick Record: no address).
     void startWorker(TuningJob job);
     // The recording was stopped: its worker, if still waiting, ends without
@@ -64,7 +66,8 @@ public:
     void recordingStopped(std::uint64_t recordingId);
 
     // Plays an address now; it becomes the tuning address.
-    void tuneNow(const QString &address, char playerLetter, char addressOrigin);
+    void tuneNow(const QString &address, char playerLetter, char addressOrigin,
+                 const QString &playbackSink = QString());
     // "Tune to Show": plays the Show's address with its player letter.
     void tuneNow(const Show &show);
     // A retune: plays the tuning address again, with the player letter and
@@ -81,6 +84,8 @@ public:
     // Whether the last dial-up worker found a connection already up (then
     // the end of the recording leaves it up).
     bool wasOnlineBeforeDial() const { return m_wasOnlineBeforeDial.load(); }
+    // Starts the configured dial command, if any, without waiting for it.
+    void dial();
     // Runs the configured hang-up command, if any.
     void hangUp();
     // No browser answers such queries on Linux: always empty.
@@ -91,8 +96,6 @@ public:
 
     void setPlacementSource(std::function<TunerPlacement()> source);
     void setBrowserOpener(const QString &program);
-    // Plays started players into this sink (PULSE_SINK); empty: the default.
-    void setPlaybackSink(const QString &sink);
 
     StartedPlayers &startedPlayers() { return *m_players; }
 
@@ -120,6 +123,7 @@ private:
     QString m_tuningAddress;
     char m_playerLetter = 'U';
     char m_addressOrigin = 0;
+    QString m_playbackSink;
     std::atomic<bool> m_wasOnlineBeforeDial{false};
 
     std::mutex m_mutex;

@@ -27,7 +27,8 @@ void runTuningWorker(const TuningJob &job, const TuningWorkerHooks &hooks)
             if (!online)
                 hooks.log(QStringLiteral("LAN connection failed after 60 seconds"), QString());
         }
-        hooks.status(QStringLiteral("Tuning to %1").arg(job.name));
+        if (job.reportStatus)
+            hooks.status(QStringLiteral("Tuning to %1").arg(job.name));
         hooks.tune();
         if (!hooks.wait(std::chrono::seconds(std::max(0, job.connectLeadSeconds))))
             return;
@@ -35,8 +36,9 @@ void runTuningWorker(const TuningJob &job, const TuningWorkerHooks &hooks)
     // A recording stopped meanwhile gets no capture.
     if (!hooks.wait(std::chrono::milliseconds(0)))
         return;
-    hooks.status(QStringLiteral("%1 %2").arg(
-        (job.flags & OUT_NONE) ? QStringLiteral("Listening to") : QStringLiteral("Recording"), job.name));
+    if (job.reportStatus)
+        hooks.status(QStringLiteral("%1 %2").arg(
+            (job.flags & OUT_NONE) ? QStringLiteral("Listening to") : QStringLiteral("Recording"), job.name));
     hooks.captureCanStart();
 }
 

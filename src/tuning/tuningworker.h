@@ -23,6 +23,11 @@ struct TuningJob {
     bool splitInProgress = false;
     bool useDialup = false;
     int connectLeadSeconds = 30;
+    // The sound-server sink a started player plays into; empty: the default.
+    QString playbackSink;
+    // Whether the worker sets the status line (a caller that shows its own
+    // statuses turns it off).
+    bool reportStatus = true;
 };
 
 // The worker's view of the world. Every call comes from the worker thread;

@@ -72,7 +72,6 @@ protected:
     {
         auto tuning = std::make_unique<Tuning>(registry, log, prompter, settings, online, windows,
                                                qEnvironmentVariable("SKYWELL_TUNER"));
-        tuning->setPlaybackSink(station->sink);
         QObject::connect(tuning.get(), &Tuning::captureCanStart, [this](quint64 id) { notified << id; });
         return tuning;
     }
@@ -144,7 +143,7 @@ TEST_F(TuningIntegration, TheTunerPlaysAPlaylistIntoTheSinkShowsTheTitleAndClose
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY"));
     auto tuning = make();
     tuning->setPlacementSource([] { return TunerPlacement{100, 300, 600, false}; });
-    tuning->tuneTo(show(QStringLiteral("list.pls")), 3);
+    tuning->tuneTo(show(QStringLiteral("list.pls")), 3, false, station->sink);
     ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty(); }, 20000));
     EXPECT_EQ(notified, QList<quint64>{3});
     EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
@@ -199,7 +198,7 @@ TEST_F(TuningIntegration, WithoutADisplayTheTunerPlaysWindowlessAndEndsWithTheRe
     const QByteArray display = qgetenv("DISPLAY");
     qunsetenv("DISPLAY");
     auto tuning = make();
-    tuning->tuneTo(show(QStringLiteral("moved")), 9);
+    tuning->tuneTo(show(QStringLiteral("moved")), 9, false, station->sink);
     ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty(); }, 20000));
     EXPECT_TRUE(test::spinUntil([&] { return recordedLevel(station->sink, 1000) > 0.1; }, 10000));
     EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 1);

@@ -17,6 +17,7 @@
 #include "tuning/startedplayers.h"
 #include "tuning/streamopener.h"
 #include "tuning/tuning.h"
+#include "tuning/tuningport.h"
 
 #include <QFile>
 #include <QSettings>
@@ -262,6 +263,42 @@ TEST_F(TuningTest, ClosingPlayersWithoutWindowsEndsTheStartedTunerAndWhatItStart
     EXPECT_FALSE(running(self));
     EXPECT_FALSE(running(child));
     EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 0);
+}
+
+} // namespace
+} // namespace skywell
+
+namespace skywell
+{
+namespace
+{
+
+TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAddressesUnrun)
+{
+    const QString tuner =
+        script(QStringLiteral("tuner"), QStringLiteral("echo \"$PULSE_SINK\" > \"$TUNING_TEST_OUT/sink\"\n"
+                                                       "exec sleep 300\n"));
+    const QString player = script(QStringLiteral("player.exe"), QStringLiteral("touch \"$TUNING_TEST_OUT/ran\"\n"));
+    auto tuning = make(tuner);
+    ShowList shows(1);
+    setFieldText(shows[0].url, player);
+    shows[0].addressOrigin = kAddressFromCatalogue;
+    TuningPort port(*tuning, shows);
+
+    port.tuneTo(player, 'U', 12, QString());
+    port.tuneTo(QStringLiteral("http://radio.example/live"), 'U', 13, QStringLiteral("skywell_mute"));
+    ASSERT_TRUE(test::spinUntil([&] { return notified.size() == 2 && exists(QStringLiteral("sink")); }, 10000));
+    EXPECT_EQ(notified, (QList<quint64>{12, 13}));
+    EXPECT_FALSE(exists(QStringLiteral("ran")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: ")));
+    EXPECT_EQ(lines(QStringLiteral("sink")), QStringList{QStringLiteral("skywell_mute")});
+    // The controller shows its own status texts; only the refusal is ours.
+    EXPECT_EQ(statuses.size(), 1);
+    const QList<qint64> players = port.playerProcessIds();
+    ASSERT_EQ(players.size(), 1);
+    EXPECT_TRUE(running(static_cast<pid_t>(players[0])));
+    port.closePlayers();
+    EXPECT_TRUE(port.playerProcessIds().isEmpty());
 }
 
 } // namespace
