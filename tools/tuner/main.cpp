@@ -58,7 +58,7 @@ void report(const QString &text)
 
 int main(int argc, char *argv[])
 {
-    const bool desktop = haveDesktop();
+    [[maybe_unused]] const bool desktop = haveDesktop();
     std::unique_ptr<QCoreApplication> app;
 #ifdef SKYWELL_TUNER_WINDOW
     if (desktop)
