@@ -9,6 +9,7 @@ namespace skywell
 {
 
 struct StartedPlayers::Entry {
+    std::uint64_t serial = 0;
     std::unique_ptr<QProcess> process;
     ToolProcessTree tree;
     Kind kind = Kind::Player;
@@ -37,6 +38,7 @@ void StartedPlayers::setEnvironmentValue(const QString &name, const QString &val
 QString StartedPlayers::start(const QString &program, const QStringList &arguments, Kind kind)
 {
     auto entry = std::make_unique<Entry>();
+    entry->serial = ++m_serial;
     entry->kind = kind;
     entry->process = std::make_unique<QProcess>();
     QProcess &process = *entry->process;
@@ -63,6 +65,12 @@ QString StartedPlayers::start(const QString &program, const QStringList &argumen
         connect(&process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
             Q_EMIT browserOpenerFinished(status == QProcess::NormalExit ? exitCode : -1);
         });
+    } else {
+        // A player that ends by itself (its window closed) takes what it
+        // left running along at once, while its process ids still mean it.
+        connect(
+            &process, &QProcess::finished, this, [this, serial = entry->serial] { endFinishedPlayer(serial); },
+            Qt::QueuedConnection);
     }
     m_entries.push_back(std::move(entry));
     return QString();
@@ -93,6 +101,17 @@ void StartedPlayers::endPlayers(std::chrono::milliseconds grace)
             process.waitForFinished(2000);
         }
         it = m_entries.erase(it);
+    }
+}
+
+void StartedPlayers::endFinishedPlayer(std::uint64_t serial)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if ((*it)->serial == serial && (*it)->process->state() == QProcess::NotRunning) {
+            (*it)->tree.endAll();
+            m_entries.erase(it);
+            return;
+        }
     }
 }
 

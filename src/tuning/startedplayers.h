@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -53,9 +54,11 @@ Q_SIGNALS:
 
 private:
     struct Entry;
+    void endFinishedPlayer(std::uint64_t serial);
 
     std::vector<std::unique_ptr<Entry>> m_entries;
     QProcessEnvironment m_extra;
+    std::uint64_t m_serial = 0;
 };
 
 } // namespace skywell

@@ -90,6 +90,12 @@ protected:
 
     QString logText() const { return QString::fromUtf8(test::readAll(log.filePath())); }
     bool exists(const QString &name) const { return QFile::exists(out.file(name)); }
+    // The process id a script wrote to the file, once it is there whole.
+    pid_t pidIn(const QString &name) const
+    {
+        const QByteArray text = test::readAll(out.file(name));
+        return text.endsWith('\n') ? static_cast<pid_t>(text.trimmed().toInt()) : 0;
+    }
     QStringList lines(const QString &name) const
     {
         QString text = QString::fromUtf8(test::readAll(out.file(name)));
@@ -252,10 +258,10 @@ TEST_F(TuningTest, ClosingPlayersWithoutWindowsEndsTheStartedTunerAndWhatItStart
                                                        "exec sleep 300\n"));
     auto tuning = make(tuner);
     tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
-    ASSERT_TRUE(
-        test::spinUntil([&] { return exists(QStringLiteral("self")) && exists(QStringLiteral("child")); }, 10000));
-    const pid_t self = lines(QStringLiteral("self")).value(0).toInt();
-    const pid_t child = lines(QStringLiteral("child")).value(0).toInt();
+    ASSERT_TRUE(test::spinUntil([&] { return pidIn(QStringLiteral("self")) > 0 && pidIn(QStringLiteral("child")) > 0; },
+                                10000));
+    const pid_t self = pidIn(QStringLiteral("self"));
+    const pid_t child = pidIn(QStringLiteral("child"));
     ASSERT_TRUE(running(self));
     ASSERT_TRUE(running(child));
     EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 1);
@@ -263,6 +269,19 @@ TEST_F(TuningTest, ClosingPlayersWithoutWindowsEndsTheStartedTunerAndWhatItStart
     EXPECT_FALSE(running(self));
     EXPECT_FALSE(running(child));
     EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 0);
+}
+
+TEST_F(TuningTest, APlayerThatEndsByItselfTakesWhatItLeftRunningAlong)
+{
+    // As a tuner whose window was closed: it ends, its helper would not.
+    auto tuning = make(script(QStringLiteral("tuner"), QStringLiteral("setsid sleep 300 </dev/null >/dev/null 2>&1 &\n"
+                                                                      "echo $! > \"$TUNING_TEST_OUT/child\"\n"
+                                                                      "sleep 0.3\n")));
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
+    ASSERT_TRUE(test::spinUntil([&] { return pidIn(QStringLiteral("child")) > 0; }, 10000));
+    const pid_t child = pidIn(QStringLiteral("child"));
+    ASSERT_TRUE(running(child));
+    EXPECT_TRUE(test::spinUntil([&] { return !running(child); }, 8000));
 }
 
 } // namespace
