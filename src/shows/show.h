@@ -40,6 +40,11 @@ inline constexpr std::uint32_t OUT_MP3_CD = 0x2000000;
 inline constexpr std::uint32_t OPT_COMPRESS_SPEECH = 0x4000000;
 
 inline constexpr std::uint32_t SHOW_DAYS = 0x7f;
+
+// Values of Show::addressOrigin.
+inline constexpr char kAddressTyped = 0;
+inline constexpr char kAddressFromCatalogue = 'C';
+inline constexpr char kAddressFromDirectory = 'D';
 inline constexpr std::uint32_t OUT_MASK = 0x210c780;
 
 inline constexpr std::uint32_t kNewShowFlags =
@@ -71,7 +76,10 @@ struct Show {
     std::int32_t splitMinutes;
     char tunerKind;                // 'R', 'W', anything else = other
     std::uint8_t splitAtMinute[8]; // minutes past the hour; 255 = unused
-    std::uint8_t reserved985[67];
+    // Where the address came from: 0 typed by the user, kAddressFromCatalogue
+    // or kAddressFromDirectory. Only a typed address may name a program.
+    char addressOrigin;
+    std::uint8_t reserved986[66];
 
     // A new Show with the defaults, numbered with the next serial.
     Show();
@@ -105,7 +113,8 @@ static_assert(offsetof(Show, silenceMs) == 968);
 static_assert(offsetof(Show, splitMinutes) == 972);
 static_assert(offsetof(Show, tunerKind) == 976);
 static_assert(offsetof(Show, splitAtMinute) == 977);
-static_assert(offsetof(Show, reserved985) == 985);
+static_assert(offsetof(Show, addressOrigin) == 985);
+static_assert(offsetof(Show, reserved986) == 986);
 
 // The list of Shows: file order is list order is display order.
 using ShowList = std::vector<Show>;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+
+namespace skywell
+{
+
+class DesktopWindows;
+
+// The title words of player windows, in the order they are tested: media
+// players, station player pages in a browser, and the tuner tool.
+const QStringList &playerTitleWords();
+
+// The class of one player recognised by its window class alone.
+inline const QString kPlayerWindowClass = QStringLiteral("SurferNetworkPlayerClass");
+
+// True when a title contains one of the words (case-sensitive).
+bool isPlayerTitle(const QString &title);
+
+// Closes player windows: up to six passes, each closing the last window
+// (in enumeration order) whose title holds a title word and stopping after
+// a pass that found none; then asks a window of the player class to close
+// without waiting. Returns the number of windows closed by title.
+int closePlayerWindows(DesktopWindows &windows);
+
+} // namespace skywell

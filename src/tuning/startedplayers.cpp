@@ -1,0 +1,138 @@
+#include "tuning/startedplayers.h"
+
+#include "platform/processtree.h"
+
+#include <csignal>
+#include <unistd.h>
+
+namespace skywell
+{
+
+struct StartedPlayers::Entry {
+    std::uint64_t serial = 0;
+    std::unique_ptr<QProcess> process;
+    ToolProcessTree tree;
+    Kind kind = Kind::Player;
+};
+
+StartedPlayers::StartedPlayers(QObject *parent) : QObject(parent)
+{
+}
+
+// Whatever still runs at the end goes with us (QProcess ends it): a tuner
+// nobody can reach any more would play on for ever.
+StartedPlayers::~StartedPlayers()
+{
+    for (auto &entry : m_entries)
+        entry->process->disconnect(this);
+}
+
+void StartedPlayers::setEnvironmentValue(const QString &name, const QString &value)
+{
+    if (value.isEmpty())
+        m_extra.remove(name);
+    else
+        m_extra.insert(name, value);
+}
+
+QString StartedPlayers::start(const QString &program, const QStringList &arguments, Kind kind)
+{
+    auto entry = std::make_unique<Entry>();
+    entry->serial = ++m_serial;
+    entry->kind = kind;
+    entry->process = std::make_unique<QProcess>();
+    QProcess &process = *entry->process;
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : m_extra.keys())
+        environment.insert(name, m_extra.value(name));
+    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(entry->tree.mark()));
+    process.setProcessEnvironment(environment);
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its own group: ending it ends what it started with it.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.start();
+    if (!process.waitForStarted(10000)) {
+        const QString reason = process.errorString();
+        return reason.isEmpty() ? QStringLiteral("it could not be started") : reason;
+    }
+    entry->tree.setLeader(static_cast<pid_t>(process.processId()));
+    if (kind == Kind::BrowserOpener) {
+        connect(&process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+            Q_EMIT browserOpenerFinished(status == QProcess::NormalExit ? exitCode : -1);
+        });
+    } else {
+        // A player that ends by itself (its window closed) takes what it
+        // left running along at once, while its process ids still mean it.
+        connect(
+            &process, &QProcess::finished, this, [this, serial = entry->serial] { endFinishedPlayer(serial); },
+            Qt::QueuedConnection);
+    }
+    m_entries.push_back(std::move(entry));
+    return QString();
+}
+
+void StartedPlayers::endPlayers(std::chrono::milliseconds grace)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        Entry &entry = **it;
+        if (entry.kind != Kind::Player) {
+            // Reaps what an ended opener left behind; never ends anything.
+            if (entry.process->state() == QProcess::NotRunning && entry.tree.alive().empty()) {
+                it = m_entries.erase(it);
+                continue;
+            }
+            ++it;
+            continue;
+        }
+        QProcess &process = *entry.process;
+        if (process.state() != QProcess::NotRunning) {
+            entry.tree.track();
+            ::kill(-static_cast<pid_t>(process.processId()), SIGTERM);
+            process.waitForFinished(static_cast<int>(grace.count()));
+        }
+        entry.tree.endAll(grace);
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(2000);
+        }
+        it = m_entries.erase(it);
+    }
+}
+
+void StartedPlayers::endFinishedPlayer(std::uint64_t serial)
+{
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if ((*it)->serial == serial && (*it)->process->state() == QProcess::NotRunning) {
+            (*it)->tree.endAll();
+            m_entries.erase(it);
+            return;
+        }
+    }
+}
+
+QList<qint64> StartedPlayers::runningPlayerIds() const
+{
+    QList<qint64> ids;
+    for (const auto &entry : m_entries) {
+        if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
+            ids << entry->process->processId();
+    }
+    return ids;
+}
+
+int StartedPlayers::runningPlayers() const
+{
+    int running = 0;
+    for (const auto &entry : m_entries) {
+        if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
+            ++running;
+    }
+    return running;
+}
+
+} // namespace skywell

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace skywell
+{
+
+class ToolProcessTree;
+
+// The programs tuning started to play a stream: the tuner tool, a
+// command-line player, the browser opener. Each runs in a process group of
+// its own and carries a mark in its environment, so that what it starts
+// can be found again and ended with it where no window can be closed
+// (no display, Wayland). Lives on the user-interface thread.
+class StartedPlayers final : public QObject
+{
+    Q_OBJECT
+public:
+    // A player is ended with the recording; the browser opener is not (the
+    // browser it reaches may be the user's own, with other pages open).
+    enum class Kind { Player, BrowserOpener };
+
+    explicit StartedPlayers(QObject *parent = nullptr);
+    ~StartedPlayers() override;
+
+    // A variable added to every started program's environment (PULSE_SINK,
+    // to play into a sink of our own); an empty value removes it.
+    void setEnvironmentValue(const QString &name, const QString &value);
+
+    // Starts the program with the argument list, no shell. Returns empty on
+    // success, else the system's reason.
+    QString start(const QString &program, const QStringList &arguments, Kind kind);
+
+    // Ends every started player still running and everything it started:
+    // SIGTERM, then SIGKILL to what has not gone after grace. Reaps them.
+    void endPlayers(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
+
+    // Players (not browser openers) still running.
+    int runningPlayers() const;
+    // Their process ids.
+    QList<qint64> runningPlayerIds() const;
+
+Q_SIGNALS:
+    // A browser opener ended by itself with this exit code (-1: crashed).
+    void browserOpenerFinished(int exitCode);
+
+private:
+    struct Entry;
+    void endFinishedPlayer(std::uint64_t serial);
+
+    std::vector<std::unique_ptr<Entry>> m_entries;
+    QProcessEnvironment m_extra;
+    std::uint64_t m_serial = 0;
+};
+
+} // namespace skywell

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "tuning/tuningvalues.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace skywell
+{
+
+class ActivityLog;
+class Prompter;
+class Registry;
+class StartedPlayers;
+
+// Starts an address playing in one of three ways: runs the command line it
+// names, opens it in the desktop's browser (xdg-open), or hands it to the
+// tuner tool through the Tuner values. User-interface thread only: it
+// writes the registry, starts processes and shows messages.
+class StreamOpener final : public QObject
+{
+    Q_OBJECT
+public:
+    StreamOpener(Registry &registry, ActivityLog &log, Prompter &prompter, StartedPlayers &players,
+                 QString tunerProgram, QObject *parent = nullptr);
+
+    void setPlacementSource(std::function<TunerPlacement()> source) { m_placement = std::move(source); }
+    // The program that opens an address in the browser ("xdg-open").
+    void setBrowserOpener(const QString &program) { m_browserOpener = program; }
+
+    // Plays the address; an empty one does nothing. Failures are logged and
+    // shown; none reaches the caller.
+    void open(const QString &address, char playerLetter, char addressOrigin, bool tuneInBrowser);
+
+Q_SIGNALS:
+    void statusChanged(const QString &text);
+
+private:
+    void runCommandLine(const QString &address);
+    void openInBrowser(const QString &address);
+    void startTuner(const QString &address, char playerLetter);
+    void refuse(const QString &problem, const QString &address);
+
+    Registry &m_registry;
+    ActivityLog &m_log;
+    Prompter &m_prompter;
+    StartedPlayers &m_players;
+    QString m_tunerProgram;
+    QString m_browserOpener = QStringLiteral("xdg-open");
+    std::function<TunerPlacement()> m_placement;
+};
+
+inline const QString kNoBrowserText = QStringLiteral(
+    "An error was detected when tuning.  This is likely caused by your Internet Explorer not set as the default "
+    "browser. You can fix this as follows:\n\n1) Open IE, and choose Tools, Internet Options, Programs.\n2) Ensure "
+    "\"Internet Explorer should check to see whether it is the default browser\" is checked.");
+inline const QString kCannotOpenApplicationText = QStringLiteral("Cannot open application for tuning");
+
+} // namespace skywell

@@ -1,0 +1,240 @@
+#include "tuning/tuning.h"
+
+#include "core/activitylog.h"
+#include "core/registry.h"
+#include "core/settings.h"
+#include "shows/show.h"
+#include "tuning/connectionstate.h"
+#include "tuning/desktopwindows.h"
+#include "tuning/playerwindows.h"
+#include "tuning/startedplayers.h"
+#include "tuning/streamopener.h"
+#include "tuning/usercommand.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QMetaObject>
+#include <QThread>
+
+namespace skywell
+{
+
+namespace
+{
+// A dial or hang-up command that has not returned by then is ended.
+constexpr std::chrono::milliseconds kUserCommandLimit{15000};
+} // namespace
+
+struct Tuning::Worker {
+    std::uint64_t recordingId = 0;
+    bool stop = false;
+    std::atomic<bool> done{false};
+    // A QThread rather than a plain thread: the dial command's QProcess
+    // needs one.
+    std::unique_ptr<QThread> thread;
+};
+
+Tuning::Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const Settings &settings,
+               ConnectionState &connection, DesktopWindows &windows, QString tunerProgram, QObject *parent)
+    : QObject(parent), m_registry(registry), m_log(log), m_settings(settings), m_connection(connection),
+      m_windows(windows), m_players(std::make_unique<StartedPlayers>()),
+      m_opener(std::make_unique<StreamOpener>(registry, log, prompter, *m_players, std::move(tunerProgram)))
+{
+    connect(m_opener.get(), &StreamOpener::statusChanged, this, &Tuning::statusChanged);
+}
+
+Tuning::~Tuning()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto &worker : m_workers)
+            worker->stop = true;
+    }
+    m_wake.notify_all();
+    for (auto &worker : m_workers)
+        worker->thread->wait();
+    m_players->endPlayers();
+}
+
+QString Tuning::defaultTunerProgram()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(kTunerProgramName);
+}
+
+void Tuning::tuneTo(const Show &show, std::uint64_t recordingId, bool splitInProgress, const QString &playbackSink)
+{
+    TuningJob job;
+    job.recordingId = recordingId;
+    job.name = fieldText(show.name);
+    job.flags = show.flags;
+    job.address = fieldText(show.url);
+    job.playerLetter = show.tunerKind;
+    job.addressOrigin = show.addressOrigin;
+    job.splitInProgress = splitInProgress;
+    job.playbackSink = playbackSink;
+    startWorker(std::move(job));
+}
+
+void Tuning::startWorker(TuningJob job)
+{
+    joinFinishedWorkers();
+    // What the worker needs is copied now; it reads nothing shared later.
+    job.useDialup = m_settings.useDialup != 0;
+    job.connectLeadSeconds = m_settings.connectLeadSeconds;
+    const QString dialCommand = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
+    m_tuningAddress = job.address;
+    m_playerLetter = job.playerLetter;
+    m_addressOrigin = job.addressOrigin;
+    m_playbackSink = job.playbackSink;
+
+    auto worker = std::make_unique<Worker>();
+    worker->recordingId = job.recordingId;
+    Worker &self = *worker;
+    TuningWorkerHooks hooks;
+    hooks.wait = [this, &self](std::chrono::milliseconds time) { return waitInWorker(self, time); };
+    hooks.isOnline = [this] { return m_connection.isOnline(); };
+    hooks.dial = [this, dialCommand] { dialInWorker(dialCommand); };
+    hooks.setWasOnlineBeforeDial = [this](bool online) { m_wasOnlineBeforeDial = online; };
+    hooks.status = [this](const QString &text) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { Q_EMIT statusChanged(text); }, Qt::QueuedConnection);
+    };
+    hooks.log = [this](const QString &message, const QString &detail) { m_log.logLine(message, detail); };
+    hooks.tune = [this, job] {
+        QMetaObject::invokeMethod(
+            this, [this, job] { tuneNow(job.address, job.playerLetter, job.addressOrigin, job.playbackSink); },
+            Qt::QueuedConnection);
+    };
+    hooks.captureCanStart = [this, id = job.recordingId] {
+        QMetaObject::invokeMethod(
+            this, [this, id] { Q_EMIT captureCanStart(id); }, Qt::QueuedConnection);
+    };
+    worker->thread.reset(QThread::create([&self, job = std::move(job), hooks = std::move(hooks)] {
+        runTuningWorker(job, hooks);
+        self.done = true;
+    }));
+    worker->thread->start();
+    std::lock_guard lock(m_mutex);
+    m_workers.push_back(std::move(worker));
+}
+
+void Tuning::recordingStopped(std::uint64_t recordingId)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto &worker : m_workers) {
+            if (worker->recordingId == recordingId)
+                worker->stop = true;
+        }
+    }
+    m_wake.notify_all();
+}
+
+bool Tuning::waitInWorker(Worker &worker, std::chrono::milliseconds time)
+{
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_for(lock, time, [&worker] { return worker.stop; });
+    return !worker.stop;
+}
+
+void Tuning::dialInWorker(const QString &command)
+{
+    if (command.trimmed().isEmpty())
+        return;
+    const QString problem = runUserCommand(command, kUserCommandLimit);
+    if (!problem.isEmpty())
+        m_log.logLine(QStringLiteral("The dial command failed"), command + QStringLiteral(": ") + problem);
+}
+
+void Tuning::dial()
+{
+    const QString command = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
+    if (command.trimmed().isEmpty())
+        return;
+    joinFinishedWorkers();
+    // Off the user-interface thread: a dial command may take its time.
+    auto worker = std::make_unique<Worker>();
+    Worker &self = *worker;
+    worker->thread.reset(QThread::create([this, &self, command] {
+        dialInWorker(command);
+        self.done = true;
+    }));
+    worker->thread->start();
+    std::lock_guard lock(m_mutex);
+    m_workers.push_back(std::move(worker));
+}
+
+void Tuning::hangUp()
+{
+    const QString command = m_registry.regReadString(DialupValueNames::hangUpCommand, kProfileKey);
+    if (command.trimmed().isEmpty())
+        return;
+    const QString problem = runUserCommand(command, kUserCommandLimit);
+    if (!problem.isEmpty())
+        m_log.logLine(QStringLiteral("The hang-up command failed"), command + QStringLiteral(": ") + problem);
+}
+
+void Tuning::joinFinishedWorkers()
+{
+    std::lock_guard lock(m_mutex);
+    for (auto it = m_workers.begin(); it != m_workers.end();) {
+        if ((*it)->done) {
+            (*it)->thread->wait();
+            it = m_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Tuning::tuneNow(const Show &show)
+{
+    tuneNow(fieldText(show.url), show.tunerKind, show.addressOrigin);
+}
+
+void Tuning::retune()
+{
+    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink);
+}
+
+void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink)
+{
+    if (address.isEmpty())
+        return;
+    m_tuningAddress = address;
+    m_playerLetter = playerLetter;
+    m_addressOrigin = addressOrigin;
+    m_playbackSink = playbackSink;
+    // Every start says where it plays: a sink of an earlier recording may
+    // be gone.
+    m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), playbackSink);
+    m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0);
+}
+
+void Tuning::closePlayers()
+{
+    closePlayerWindows(m_windows);
+    m_players->endPlayers();
+}
+
+void Tuning::endStartedPlayers()
+{
+    m_players->endPlayers();
+}
+
+bool Tuning::isOnline() const
+{
+    return m_connection.isOnline();
+}
+
+void Tuning::setPlacementSource(std::function<TunerPlacement()> source)
+{
+    m_opener->setPlacementSource(std::move(source));
+}
+
+void Tuning::setBrowserOpener(const QString &program)
+{
+    m_opener->setBrowserOpener(program);
+}
+
+} // namespace skywell

@@ -1,0 +1,66 @@
+#include "tuning/tuningport.h"
+
+#include "tuning/startedplayers.h"
+#include "tuning/tuning.h"
+
+namespace skywell
+{
+
+TuningPort::TuningPort(Tuning &tuning, const ShowList &shows) : m_tuning(tuning), m_shows(shows)
+{
+}
+
+char TuningPort::addressOrigin(const QString &address) const
+{
+    const QByteArray bytes = address.toUtf8();
+    char origin = kAddressTyped;
+    for (const Show &show : m_shows) {
+        if (show.addressOrigin != kAddressTyped && fieldBytes(show.url) == bytes)
+            origin = show.addressOrigin;
+    }
+    return origin;
+}
+
+void TuningPort::tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink)
+{
+    TuningJob job;
+    job.recordingId = recordingId;
+    job.address = address;
+    job.playerLetter = playerLetter;
+    job.addressOrigin = addressOrigin(address);
+    job.playbackSink = pulseSink;
+    job.reportStatus = false;
+    m_tuning.startWorker(std::move(job));
+}
+
+void TuningPort::closePlayers()
+{
+    m_tuning.closePlayers();
+}
+
+QList<qint64> TuningPort::playerProcessIds() const
+{
+    return m_tuning.startedPlayers().runningPlayerIds();
+}
+
+bool TuningPort::isOnline()
+{
+    return m_tuning.isOnline();
+}
+
+bool TuningPort::wasOnlineBeforeDial() const
+{
+    return m_tuning.wasOnlineBeforeDial();
+}
+
+void TuningPort::dial()
+{
+    m_tuning.dial();
+}
+
+void TuningPort::hangUp()
+{
+    m_tuning.hangUp();
+}
+
+} // namespace skywell

@@ -1,0 +1,324 @@
+// Tuning with real processes: the tuner values and the started tuner, a
+// program run from its command line, the browser opener, the worker's
+// notification, and ending what was started. The connection and the
+// window system are played by the test.
+#include "support/eventloop.h"
+#include "support/tempenv.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/registry.h"
+#include "core/scriptedprompter.h"
+#include "core/settings.h"
+#include "platform/processtree.h"
+#include "shows/show.h"
+#include "tuning/connectionstate.h"
+#include "tuning/desktopwindows.h"
+#include "tuning/startedplayers.h"
+#include "tuning/streamopener.h"
+#include "tuning/tuning.h"
+#include "tuning/tuningport.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace skywell
+{
+namespace
+{
+
+using test::TempFolder;
+
+class FixedConnection final : public ConnectionState
+{
+public:
+    bool isOnline() const override { return true; }
+};
+
+class NoWindows final : public DesktopWindows
+{
+public:
+    std::vector<DesktopWindow> topLevelWindows() override { return {}; }
+    void closeAndWait(std::uint64_t) override {}
+    void requestClose(std::uint64_t) override {}
+};
+
+// True while the process exists and is not a zombie.
+bool running(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && close + 2 < text.size() && text[close + 2] != 'Z';
+}
+
+class TuningTest : public ::testing::Test
+{
+protected:
+    TuningTest()
+        : outEnv("TUNING_TEST_OUT", out.path().toUtf8()), log(program.path(), clock),
+          registry(config.path(), config.path() + QStringLiteral("machine"), &prompter)
+    {
+        becomeChildSubreaper();
+        settings.connectLeadSeconds = 0;
+    }
+
+    QString script(const QString &name, const QString &body)
+    {
+        const QString path = out.file(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n" + body.toUtf8());
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    std::unique_ptr<Tuning> make(const QString &tunerProgram)
+    {
+        auto tuning = std::make_unique<Tuning>(registry, log, prompter, settings, connection, windows, tunerProgram);
+        QObject::connect(tuning.get(), &Tuning::statusChanged, [this](const QString &text) { statuses << text; });
+        QObject::connect(tuning.get(), &Tuning::captureCanStart, [this](quint64 id) { notified << id; });
+        return tuning;
+    }
+
+    QString logText() const { return QString::fromUtf8(test::readAll(log.filePath())); }
+    bool exists(const QString &name) const { return QFile::exists(out.file(name)); }
+    // The process id a script wrote to the file, once it is there whole.
+    pid_t pidIn(const QString &name) const
+    {
+        const QByteArray text = test::readAll(out.file(name));
+        return text.endsWith('\n') ? static_cast<pid_t>(text.trimmed().toInt()) : 0;
+    }
+    QStringList lines(const QString &name) const
+    {
+        QString text = QString::fromUtf8(test::readAll(out.file(name)));
+        text.chop(1);
+        return text.split(u'\n');
+    }
+
+    TempFolder out;
+    TempFolder program;
+    TempFolder config;
+    test::ScopedEnv outEnv;
+    ManualClock clock{1700000000};
+    ActivityLog log;
+    ScriptedPrompter prompter;
+    Registry registry;
+    Settings settings;
+    FixedConnection connection;
+    NoWindows windows;
+    QStringList statuses;
+    QList<quint64> notified;
+};
+
+TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsRecording)
+{
+    // The tuner keeps the values it found when it started.
+    QString group;
+    const QString ini = Registry::iniFileForKey(config.path(), kSkywellKey, &group);
+    const QString tuner =
+        script(QStringLiteral("tuner"), QStringLiteral("cp '%1' \"$TUNING_TEST_OUT/values\"\nprintf '%s\\n' \"$@\" > "
+                                                       "\"$TUNING_TEST_OUT/args\"\n")
+                                            .arg(ini));
+    auto tuning = make(tuner);
+    tuning->setPlacementSource([] { return TunerPlacement{40, 700, 840, true}; });
+    Show show;
+    setFieldText(show.name, QStringLiteral("Jazz Hour"));
+    setFieldText(show.url, QStringLiteral("http://radio.example/jazz"));
+    show.tunerKind = 'W';
+    tuning->tuneTo(show, 41);
+    ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty() && exists(QStringLiteral("args")); }, 10000));
+    EXPECT_EQ(notified, QList<quint64>{41});
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Tuning to Jazz Hour"), QStringLiteral("Recording Jazz Hour")}));
+
+    QSettings values(out.file(QStringLiteral("values")), QSettings::IniFormat);
+    values.beginGroup(group);
+    EXPECT_EQ(values.value(QStringLiteral("TunerTop")).toInt(), 700); // the main window's bottom edge
+    EXPECT_EQ(values.value(QStringLiteral("TunerLeft")).toInt(), 40);
+    EXPECT_EQ(values.value(QStringLiteral("TunerRight")).toInt(), 840);
+    EXPECT_EQ(values.value(QStringLiteral("TunerURL")).toString(), QStringLiteral("http://radio.example/jazz"));
+    EXPECT_EQ(values.value(QStringLiteral("TunerType")).toInt(), 2);
+    EXPECT_EQ(lines(QStringLiteral("args")), QStringList{QStringLiteral("--minimized")});
+
+    // Each tune rewrites the type: 'R' 3, anything else 1.
+    for (const auto &[letter, type] : {std::pair{'R', 3}, std::pair{'U', 1}, std::pair{'x', 1}}) {
+        tuning->tuneNow(QStringLiteral("http://radio.example/other"), letter, kAddressTyped);
+        EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerType"), kSkywellKey), type);
+    }
+    EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
+              QStringLiteral("http://radio.example/other"));
+    EXPECT_EQ(prompter.prompts().size(), 0);
+}
+
+TEST_F(TuningTest, AStoppedRecordingsWorkerNeitherTunesNorNotifies)
+{
+    settings.connectLeadSeconds = 30;
+    auto tuning = make(script(QStringLiteral("tuner"), QStringLiteral("touch \"$TUNING_TEST_OUT/started\"\n")));
+    TuningJob job;
+    job.recordingId = 5;
+    job.name = QStringLiteral("Late Show");
+    job.address = QStringLiteral("http://radio.example/late");
+    tuning->startWorker(job);
+    ASSERT_TRUE(test::spinUntil([&] { return exists(QStringLiteral("started")); }, 10000));
+    tuning->recordingStopped(5);
+    // The next recording, without an address, is notified at once; the
+    // stopped one never is.
+    job.recordingId = 6;
+    job.address.clear();
+    tuning->startWorker(job);
+    ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty(); }));
+    test::spinUntil([] { return false; }, 300);
+    EXPECT_EQ(notified, QList<quint64>{6});
+}
+
+TEST_F(TuningTest, ACommandLineRunsItsProgramWithQuotedArgumentsAndNoShell)
+{
+    const QString player =
+        script(QStringLiteral("my player.exe"), QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/args\"\n"));
+    auto tuning = make(QStringLiteral("/nonexistent/tuner"));
+    const QString address = QStringLiteral(R"('%1' "a;b" 'it'\''s' "\$HOME" "q\"x" ; touch '%2' `touch %2`)")
+                                .arg(player, out.file(QStringLiteral("pwned")));
+    tuning->tuneNow(address, 'U', kAddressTyped);
+    ASSERT_TRUE(test::spinUntil([&] { return exists(QStringLiteral("args")); }, 10000));
+    test::spinUntil([] { return false; }, 200);
+    EXPECT_EQ(
+        lines(QStringLiteral("args")),
+        (QStringList{QStringLiteral("a;b"), QStringLiteral("it's"), QStringLiteral("$HOME"), QStringLiteral("q\"x"),
+                     QStringLiteral(";"), QStringLiteral("touch"), out.file(QStringLiteral("pwned")),
+                     QStringLiteral("`touch"), out.file(QStringLiteral("pwned`"))}));
+    EXPECT_FALSE(exists(QStringLiteral("pwned")));
+    EXPECT_FALSE(exists(QStringLiteral("pwned`")));
+    EXPECT_EQ(prompter.prompts().size(), 0);
+
+    // The same line from the station directory is never run.
+    QFile::remove(out.file(QStringLiteral("args")));
+    tuning->tuneNow(QStringLiteral("run: '%1' x").arg(player), 'U', kAddressFromDirectory);
+    tuning->tuneNow(QStringLiteral("'%1' x").arg(player), 'U', kAddressFromCatalogue);
+    test::spinUntil([] { return false; }, 300);
+    // A retune keeps the origin of the address it plays again.
+    tuning->retune();
+    test::spinUntil([] { return false; }, 300);
+    EXPECT_FALSE(exists(QStringLiteral("args")));
+    EXPECT_EQ(logText().count(QStringLiteral("Cannot tune: the address is not a URL")), 3);
+}
+
+TEST_F(TuningTest, FailuresAreLoggedAndShownAndTuningGoesOn)
+{
+    auto tuning = make(out.file(QStringLiteral("no-such-tuner")));
+    tuning->tuneNow(QStringLiteral("run: /nonexistent/player --live"), 'U', kAddressTyped);
+    EXPECT_TRUE(
+        logText().contains(QStringLiteral("Opening EXE file for tuning failed run: /nonexistent/player --live")));
+    ASSERT_EQ(prompter.prompts().size(), 1);
+    EXPECT_EQ(prompter.prompts()[0].text, QStringLiteral("Cannot open application for tuning"));
+    EXPECT_EQ(prompter.prompts()[0].caption, QStringLiteral("Skywell Error"));
+    EXPECT_EQ(statuses.last(), QStringLiteral("Ready"));
+
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
+    EXPECT_TRUE(logText().contains(QStringLiteral("The tuner could not be started ") +
+                                   out.file(QStringLiteral("no-such-tuner"))));
+    EXPECT_EQ(statuses.last(), QStringLiteral("The tuner could not be started"));
+
+    tuning->tuneNow(QStringLiteral("http://radio.example/") + QString(600, u'a'), 'U', kAddressTyped);
+    EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: the address is longer than 511 characters")));
+    tuning->tuneNow(QStringLiteral("my favourite station"), 'U', kAddressTyped);
+    EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: the address is not a URL")));
+    EXPECT_TRUE(statuses.last().startsWith(QStringLiteral("Cannot tune: ")));
+    EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
+              QStringLiteral("http://radio.example/live"));
+    EXPECT_EQ(prompter.prompts().size(), 1);
+}
+
+TEST_F(TuningTest, TheBrowserPathOpensTheAddressAndSaysSoWhenNothingCanOpenIt)
+{
+    settings.tuneInBrowser = 1;
+    auto tuning = make(QStringLiteral("/nonexistent/tuner"));
+    tuning->setBrowserOpener(
+        script(QStringLiteral("opener"), QStringLiteral("echo \"$1\" > \"$TUNING_TEST_OUT/opened\"\nexit 3\n")));
+    tuning->tuneNow(QStringLiteral("www.radio.example/live"), 'U', kAddressTyped);
+    ASSERT_TRUE(test::spinUntil([&] { return prompter.prompts().size() == 1; }, 10000));
+    EXPECT_EQ(lines(QStringLiteral("opened")), QStringList{QStringLiteral("http://www.radio.example/live")});
+    EXPECT_EQ(prompter.prompts()[0].text, kNoBrowserText);
+    EXPECT_EQ(prompter.prompts()[0].caption, QStringLiteral("Skywell"));
+    EXPECT_EQ(tuning->queryBrowserWindow(), QString());
+}
+
+TEST_F(TuningTest, ClosingPlayersWithoutWindowsEndsTheStartedTunerAndWhatItStarted)
+{
+    const QString tuner =
+        script(QStringLiteral("tuner"), QStringLiteral("setsid sleep 300 </dev/null >/dev/null 2>&1 &\n"
+                                                       "echo $! > \"$TUNING_TEST_OUT/child\"\n"
+                                                       "echo $$ > \"$TUNING_TEST_OUT/self\"\n"
+                                                       "exec sleep 300\n"));
+    auto tuning = make(tuner);
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
+    ASSERT_TRUE(test::spinUntil([&] { return pidIn(QStringLiteral("self")) > 0 && pidIn(QStringLiteral("child")) > 0; },
+                                10000));
+    const pid_t self = pidIn(QStringLiteral("self"));
+    const pid_t child = pidIn(QStringLiteral("child"));
+    ASSERT_TRUE(running(self));
+    ASSERT_TRUE(running(child));
+    EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 1);
+    tuning->closePlayers();
+    EXPECT_FALSE(running(self));
+    EXPECT_FALSE(running(child));
+    EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 0);
+}
+
+TEST_F(TuningTest, APlayerThatEndsByItselfTakesWhatItLeftRunningAlong)
+{
+    // As a tuner whose window was closed: it ends, its helper would not.
+    auto tuning = make(script(QStringLiteral("tuner"), QStringLiteral("setsid sleep 300 </dev/null >/dev/null 2>&1 &\n"
+                                                                      "echo $! > \"$TUNING_TEST_OUT/child\"\n"
+                                                                      "sleep 0.3\n")));
+    tuning->tuneNow(QStringLiteral("http://radio.example/live"), 'U', kAddressTyped);
+    ASSERT_TRUE(test::spinUntil([&] { return pidIn(QStringLiteral("child")) > 0; }, 10000));
+    const pid_t child = pidIn(QStringLiteral("child"));
+    ASSERT_TRUE(running(child));
+    EXPECT_TRUE(test::spinUntil([&] { return !running(child); }, 8000));
+}
+
+} // namespace
+} // namespace skywell
+
+namespace skywell
+{
+namespace
+{
+
+TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAddressesUnrun)
+{
+    const QString tuner =
+        script(QStringLiteral("tuner"), QStringLiteral("echo \"$PULSE_SINK\" > \"$TUNING_TEST_OUT/sink\"\n"
+                                                       "exec sleep 300\n"));
+    const QString player = script(QStringLiteral("player.exe"), QStringLiteral("touch \"$TUNING_TEST_OUT/ran\"\n"));
+    auto tuning = make(tuner);
+    ShowList shows(1);
+    setFieldText(shows[0].url, player);
+    shows[0].addressOrigin = kAddressFromCatalogue;
+    TuningPort port(*tuning, shows);
+
+    port.tuneTo(player, 'U', 12, QString());
+    port.tuneTo(QStringLiteral("http://radio.example/live"), 'U', 13, QStringLiteral("skywell_mute"));
+    ASSERT_TRUE(test::spinUntil([&] { return notified.size() == 2 && exists(QStringLiteral("sink")); }, 10000));
+    EXPECT_EQ(notified, (QList<quint64>{12, 13}));
+    EXPECT_FALSE(exists(QStringLiteral("ran")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: ")));
+    EXPECT_EQ(lines(QStringLiteral("sink")), QStringList{QStringLiteral("skywell_mute")});
+    // The controller shows its own status texts; only the refusal is ours.
+    EXPECT_EQ(statuses.size(), 1);
+    const QList<qint64> players = port.playerProcessIds();
+    ASSERT_EQ(players.size(), 1);
+    EXPECT_TRUE(running(static_cast<pid_t>(players[0])));
+    port.closePlayers();
+    EXPECT_TRUE(port.playerProcessIds().isEmpty());
+}
+
+} // namespace
+} // namespace skywell
