@@ -40,6 +40,8 @@ ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests"
 echo "== Capture and mixer tests on PipeWire (sanitizers)"
 PULSE_SERVER=$SKYWELL_TEST_PIPEWIRE_SERVER \
   ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests" || status=1
+echo "== Recordings from start to end (side by side)"
+ctest --test-dir build --output-on-failure -L recording -j8 || status=1
 echo "== Window and end-to-end tests"
-ctest --test-dir build --output-on-failure -LE unit || status=1
+ctest --test-dir build --output-on-failure -LE 'unit|recording' || status=1
 exit $status

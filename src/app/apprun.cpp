@@ -1,5 +1,7 @@
 #include "app/apprun.h"
 
+#include "app/recordingservice.h"
+#include "app/webdirectdownload.h"
 #include "core/commandline.h"
 #include "core/registry.h"
 #include "mixer/mixer.h"
@@ -7,6 +9,10 @@
 #include "mixer/testsound.h"
 #include "platform/waketimerfd.h"
 #include "recording/mp3encoder.h"
+#include "tuning/tuning.h"
+#include "tuning/tuningport.h"
+
+#include <QCoreApplication>
 
 namespace skywell
 {
@@ -29,15 +35,19 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core->openRun();
 
     checkMp3Encoder(prompter);
-    // Until recordings run, captured blocks are only measured by a running
-    // recording-source test and given straight back.
+    // Captured blocks belong to a running recording-source test, else to
+    // the recording.
     m_capture.init([this] {
-        CaptureBlock *block = nullptr;
-        while (m_capture.takeBlock(block)) {
-            if (m_sourceTest && m_sourceTest->active())
+        if (m_sourceTest && m_sourceTest->active()) {
+            CaptureBlock *block = nullptr;
+            while (m_capture.takeBlock(block)) {
                 m_sourceTest->takeTestBlock(*block);
-            m_capture.release(block);
+                m_capture.release(block);
+            }
+            return;
         }
+        if (m_recordings)
+            m_recordings->blocks().processReadyBlocks();
     });
 
     m_core->start();
@@ -49,10 +59,34 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     ensureTestSound(testSound);
     m_sourceTest = std::make_unique<RecordingSourceTest>(*m_mixer, m_sourceTestCapture, m_speakers, m_sleeper, prompter,
                                                          m_registry, m_log, testSound);
-    // Capture runs only for a recording when the test is not running.
-    m_sourceTest->setRecordingCheck([this] { return m_capture.isRecording(); });
+    Settings &settings = m_core->settings();
+    m_tuning = std::make_unique<Tuning>(m_registry, m_log, prompter, settings, m_connection, m_windows,
+                                        Tuning::defaultTunerProgram());
+    m_tuningPort = std::make_unique<TuningPort>(*m_tuning, m_core->shows());
+    m_download = std::make_unique<WebDirectDownload>(settings, prompter, [this] { return m_tuning->isOnline(); });
+    m_recordings = std::make_unique<RecordingService>(*m_core, m_capture, *m_mixer, m_clock, m_log, prompter,
+                                                      m_registry, *m_tuningPort, *m_download);
+    RecordingController &controller = m_recordings->controller();
+    controller.setMuteSink(&m_muteSink);
+    QObject::connect(m_tuning.get(), &Tuning::captureCanStart, &controller, &RecordingController::captureCanStart);
+    QObject::connect(m_tuning.get(), &Tuning::statusChanged, m_recordings.get(), &RecordingService::statusLine);
+    // The test and a recording never share the sound card.
+    m_sourceTest->setRecordingCheck([&controller] { return controller.recording(); });
+    controller.setSourceTestRunning([this] { return m_sourceTest->running(); });
     if (!commandLine.importPath.isEmpty())
         m_core->importShow(commandLine.importPath);
+}
+
+void AppRun::quitAfterRecording(std::function<void()> quit)
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    if (!m_recordings) {
+        quit();
+        return;
+    }
+    m_recordings->stopRecordingThen(std::move(quit));
 }
 
 void AppRun::shutdown()
@@ -63,6 +97,13 @@ void AppRun::shutdown()
         m_mixer->restoreSourceVolumes();
     if (m_core)
         m_core->shutdown();
+    // Players Skywell started end with it.
+    if (m_tuning)
+        m_tuning->endStartedPlayers();
+    m_recordings.reset();
+    m_download.reset();
+    m_tuningPort.reset();
+    m_tuning.reset();
     m_capture.shutdown();
 }
 

@@ -8,10 +8,14 @@
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
 #include "platform/pulsemixer.h"
+#include "platform/pulseprivatesink.h"
 #include "platform/pulsesoundplayer.h"
+#include "platform/routeconnectionstate.h"
+#include "platform/x11windows.h"
 #include "recording/capturequeue.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace skywell
@@ -19,8 +23,12 @@ namespace skywell
 
 class Mixer;
 class Prompter;
+class RecordingService;
 class RecordingSourceTest;
 class Registry;
+class Tuning;
+class TuningPort;
+class WebDirectDownload;
 struct CommandLine;
 
 // One run of the program as both front ends share it: the clock and the
@@ -36,6 +44,14 @@ public:
     AppCore &core() { return *m_core; }
     // The recording-source test its dialog runs; null before start().
     RecordingSourceTest *sourceTest() { return m_sourceTest.get(); }
+    // Recordings, tuning and their signals for the window; null before
+    // start().
+    RecordingService *recordings() { return m_recordings.get(); }
+    Tuning *tuning() { return m_tuning.get(); }
+
+    // Quitting: a recording in progress is first ended as Stop Recording
+    // ends it (its last track saved and delivered), then quit is called.
+    void quitAfterRecording(std::function<void()> quit);
 
     // Opens the run in the log, checks the encoder, prepares capture, runs
     // the core's start-up, writes the sound-card report and imports the
@@ -60,6 +76,14 @@ private:
     PulseSoundPlayer m_speakers;
     QueueSourceTestCapture m_sourceTestCapture{m_capture};
     std::unique_ptr<RecordingSourceTest> m_sourceTest;
+    RouteConnectionState m_connection;
+    X11Windows m_windows;
+    PulsePrivateSink m_muteSink;
+    std::unique_ptr<Tuning> m_tuning;
+    std::unique_ptr<TuningPort> m_tuningPort;
+    std::unique_ptr<WebDirectDownload> m_download;
+    std::unique_ptr<RecordingService> m_recordings;
+    bool m_quitting = false;
 };
 
 } // namespace skywell

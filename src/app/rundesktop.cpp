@@ -53,7 +53,14 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     QObject::connect(&core, &AppCore::restoreRequested, &window, &MainWindow::restore);
     QObject::connect(&core, &AppCore::quitRequested, &window, &MainWindow::closeWithoutAsking);
-    QObject::connect(&window, &MainWindow::quitConfirmed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Exit ends a recording in progress as Stop Recording does first.
+    QObject::connect(
+        &window, &MainWindow::quitConfirmed, qApp,
+        [&run] {
+            run.quitAfterRecording(
+                [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+        },
+        Qt::QueuedConnection);
     QObject::connect(&requests, &RequestGate::terminationReady, &window, &MainWindow::closeWithoutAsking);
     QObject::connect(&window, &MainWindow::exitPosition, [&registry](int left, int top) {
         registry.regWriteInt(QStringLiteral("SavedLeft"), left, kSkywellKey);

@@ -23,8 +23,13 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
-    QObject::connect(&run.core(), &AppCore::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&requests, &RequestGate::terminationReady, qApp, &QCoreApplication::quit);
+    // A quit (UNINSTALL, SIGTERM, SIGINT) first ends a recording in
+    // progress as Stop Recording does, so that nothing recorded is lost.
+    const auto quit = [&run] {
+        run.quitAfterRecording([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+    };
+    QObject::connect(&run.core(), &AppCore::quitRequested, qApp, quit, Qt::QueuedConnection);
+    QObject::connect(&requests, &RequestGate::terminationReady, qApp, quit);
 
     QTimer::singleShot(0, &requests, &RequestGate::open);
     const int code = QCoreApplication::exec();

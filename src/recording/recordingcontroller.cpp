@@ -151,6 +151,7 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
             s.recordSource = m_requestedSource;
         }
     }
+    m_log.logLine(QStringLiteral("Capture started:"), s.recordSource);
     m_blocks.startCapture(s.recordSource);
     if (!m_freeSpaceProblem.isEmpty())
         s.addOutcome(m_freeSpaceProblem);

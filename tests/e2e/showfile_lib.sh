@@ -2,13 +2,19 @@
 # Show records with perl (part of every Debian system).
 
 # show_record NAME URL FLAGS START END LASTRECORDED ONCEDATE SERIAL R956
-# prints one record to stdout.
+# prints one record to stdout. SHOW_SOURCE (recording source), SHOW_SPLIT_AT
+# (eight minutes past the hour, 255 = none), SHOW_SPLIT_MINUTES and
+# SHOW_STATUS change the defaults.
 show_record() {
   perl -e '
     my ($name, $url, $flags, $start, $end, $last, $once, $serial, $r956) = @ARGV;
+    my $source = $ENV{SHOW_SOURCE} // "Monitor of RecSink";
+    my @at = split / /, ($ENV{SHOW_SPLIT_AT} // "0 15 30 45 255 255 255 255");
+    my $split = $ENV{SHOW_SPLIT_MINUTES} // 30;
+    my $status = $ENV{SHOW_STATUS} // "Last Recording was OK: x";
     my $r = pack("l< a128 a512 a256 l< l< l< L< l< l< a28 s< a2 l< l< l< l< l< a1 C8 a67",
-      1, $name, $url, "Last Recording was OK: x", $once, $start, $end, $flags, $last, 0,
-      "Monitor of RecSink", $serial, "", $r956, 0, 5000, 2000, 30, "R", 0, 15, 30, 45, 255, 255, 255, 255, "");
+      1, $name, $url, $status, $once, $start, $end, $flags, $last, 0,
+      $source, $serial, "", $r956, 0, 5000, 2000, $split, "R", @at, "");
     die "bad record size" unless length($r) == 1052;
     print $r;' -- "$@"
 }

@@ -1,0 +1,65 @@
+# Helpers of the recording tests: a Show file with Shows due soon, the
+# program's settings, and reading back what was recorded. Sourced after
+# lib.sh, showfile_lib.sh and tuner_lib.sh (the station and the test's own
+# sink, which the tuner Skywell starts plays into through PULSE_SINK).
+RECORDINGS=${SKYWELL_HOME}Recordings/
+DAT=${SKYWELL_HOME}Skywell5.dat
+# Every Show records the test's own sink; no split at set minutes.
+export SHOW_SOURCE=$TEST_SINK.monitor
+export SHOW_SPLIT_AT="255 255 255 255 255 255 255 255"
+
+# write_settings CONNECT_SECONDS RETUNE_SECONDS: the program's profile.
+write_settings() {
+  mkdir -p "$XDG_CONFIG_HOME/Skywell"
+  printf '[Skywell%%205]\nConnection%%20Time=%s\nRetune%%20Time=%s\nFirst%%20Time=0\n' "$1" "$2" \
+    >"$XDG_CONFIG_HOME/Skywell/skywell.ini"
+}
+
+# The Show's last status (record R, 0-based).
+last_status() { field "$DAT" $((${1:-0} * 1052 + 644)) 'Z*'; }
+
+# Seconds since 1970 at which the log line with TEXT was written (its
+# first occurrence), from the line's own time stamp.
+log_time() {
+  local line
+  line=$(grep -F -- "$1" "${SKYWELL_HOME}log.txt" | head -n 1) || return 1
+  date -d "$(echo "$line" | awk '{print $1, $2, $3, $4, $5}')" +%s
+}
+
+# Length in seconds of the MP3 frames ffprobe decodes.
+mp3_seconds() {
+  ffprobe -v error -count_frames -show_entries stream=nb_read_frames,sample_rate -of csv=p=0 "$1" |
+    awk -F, '{printf "%.1f\n", $2 * 1152 / $1}'
+}
+
+# RMS amplitude (0..1) of an audio file, decoded by ffmpeg.
+rms_level() {
+  ffmpeg -v error -i "$1" -f s16le -ac 1 -ar 8000 - 2>/dev/null | python3 -c "
+import array, math, sys
+a = array.array('h', sys.stdin.buffer.read())
+print('%.4f' % (math.sqrt(sum(x * x for x in a) / len(a)) / 32768 if a else 0))"
+}
+
+# Waits until the program has ended (after UNINSTALL or a signal).
+uninstall_and_wait() {
+  "$SKYWELL_BIN" UNINSTALL >/dev/null 2>&1 || true
+  wait_gone "$SKYWELL_PID" 15
+}
+
+# True while a skywell-tuner started by this test's program runs.
+tuner_of_this_test() {
+  local pid
+  for pid in $(pgrep -x skywell-tuner); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "SKYWELL_HOME=$SKYWELL_HOME" && return 0
+  done
+  return 1
+}
+
+# Ends the tuners this test's program left behind (after kill -9).
+kill_tuners_of_this_test() {
+  local pid
+  for pid in $(pgrep -x skywell-tuner); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "SKYWELL_HOME=$SKYWELL_HOME" && kill "$pid"
+  done
+  return 0
+}
