@@ -177,6 +177,7 @@ bool RecordingController::endRecording(bool abort, bool save)
         return false;
     }
     m_pendingEnd.reset();
+    m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
     if (!(s.flags & SHOW_MANUAL))
         m_tuning.closePlayers();

@@ -23,6 +23,9 @@ public:
     // Skywell starts plays into.
     virtual void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId,
                         const QString &pulseSink) = 0;
+    // The recording ended: its tuning worker, if still waiting, neither
+    // tunes nor reports.
+    virtual void recordingStopped(std::uint64_t recordingId) = 0;
     // Closes the windows of known players (and ends the players Skywell
     // started itself).
     virtual void closePlayers() = 0;
@@ -55,7 +58,8 @@ public:
 
     // Starts the transfer; done is called on this thread when it has ended
     // (completed, failed or stopped).
-    virtual void start(const QString &url, const QString &path, std::function<void(const DirectDownloadResult &)> done) = 0;
+    virtual void start(const QString &url, const QString &path,
+                       std::function<void(const DirectDownloadResult &)> done) = 0;
     // Stops a transfer that still runs (a live stream never ends by itself).
     virtual void stop() = 0;
     virtual bool running() const = 0;

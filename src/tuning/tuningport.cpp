@@ -33,6 +33,11 @@ void TuningPort::tuneTo(const QString &address, char playerLetter, std::uint64_t
     m_tuning.startWorker(std::move(job));
 }
 
+void TuningPort::recordingStopped(std::uint64_t recordingId)
+{
+    m_tuning.recordingStopped(recordingId);
+}
+
 void TuningPort::closePlayers()
 {
     m_tuning.closePlayers();

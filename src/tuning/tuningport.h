@@ -20,6 +20,7 @@ public:
 
     void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId,
                 const QString &pulseSink) override;
+    void recordingStopped(std::uint64_t recordingId) override;
     void closePlayers() override;
     QList<qint64> playerProcessIds() const override;
     bool isOnline() override;

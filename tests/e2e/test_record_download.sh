@@ -19,17 +19,20 @@ done
 [ -n "${port:-}" ] || fail "the web server did not start"
 
 write_settings 5 60
+# A download holds its time slot until its end time + 30 s; the second
+# Show comes after that.
 start=$(($(date +%s) + 15))
 {
-  show_record "Podcast" "http://127.0.0.1:$port/episode.ogg" $((0x1000 | 0x7f | 0x40000)) "$start" $((start + 1)) 0 0 1 0
-  show_record "Missing" "http://127.0.0.1:$port/missing.mp3" $((0x1000 | 0x7f | 0x40000)) $((start + 45)) \
-    $((start + 46)) 0 0 2 0
+  show_record "Podcast" "http://127.0.0.1:$port/episode.ogg" $((0x1000 | 0x7f | 0x40000)) "$start" $((start + 40)) \
+    0 0 1 0
+  show_record "Missing" "http://127.0.0.1:$port/missing.mp3" $((0x1000 | 0x7f | 0x40000)) $((start + 80)) \
+    $((start + 120)) 0 0 2 0
 } >"$DAT"
 start_headless
 wait_for_log "Download finished:" 60
 file=$(ls "$RECORDINGS" | grep -E '^Podcast .* - 01\.ogg$') || fail "no file saved: $(ls "$RECORDINGS")"
 cmp -s "$served/episode.ogg" "$RECORDINGS$file" || fail "$file differs from what was served"
-wait_for_log "Download failed:" 90
+wait_for_log "Download failed:" 150
 [[ $(last_status 0) == "Last Recording was OK: "* ]] || fail "Podcast: $(last_status 0)"
 [[ $(last_status 1) == "Last Recording was NOT OK: "* ]] || fail "Missing: $(last_status 1)"
 ls "$RECORDINGS" | grep -q '^Missing' && fail "the 404 left a file: $(ls "$RECORDINGS")"

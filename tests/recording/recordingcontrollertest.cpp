@@ -47,6 +47,7 @@ public:
         tunes.push_back({address, letter, id});
         sinks.push_back(sink);
     }
+    void recordingStopped(std::uint64_t id) override { stopped.push_back(id); }
     void closePlayers() override { ++closes; }
     QList<qint64> playerProcessIds() const override { return players; }
     bool isOnline() override { return true; }
@@ -56,6 +57,7 @@ public:
 
     std::vector<Tune> tunes;
     QStringList sinks;
+    std::vector<std::uint64_t> stopped;
     QList<qint64> players;
     int closes = 0;
     int hangUps = 0;
@@ -348,6 +350,7 @@ TEST_F(RecordingControllerTest, LateNoticeOfAStoppedRecordingStartsNoCapture)
     request.flags = OUT_WAV | SHOW_MANUAL;
     request.endTime = clock.now() + 600;
     controller->startRecording(request);
+    EXPECT_EQ(tuning.stopped, std::vector<std::uint64_t>{first}) << "its worker is told to stop tuning";
     controller->captureCanStart(first);
     EXPECT_FALSE(session.capturing) << "the stopped recording's notice is ignored";
     controller->captureCanStart(tuning.tunes.back().id);
