@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A Show with a time split of one minute is saved as two or three tracks
-# and a playlist that lists them, one full path a line.
+# A Show with a time split of one minute, already under way when the
+# program starts, is recorded for the rest of its time as two or three
+# tracks and a playlist that lists them, one full path a line.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/tuner_lib.sh"
@@ -8,12 +9,13 @@ source "$(dirname "$0")/recording_lib.sh"
 
 start_station
 write_settings 5 60
-start=$(($(date +%s) + 20))
-end=$((start + 110))
+start=$(($(date +%s) - 30))
+end=$((start + 140))
 SHOW_SPLIT_MINUTES=1 show_record "Split Show" "http://127.0.0.1:$STATION_PORT/stream.mp3" \
   $((0x1000 | 0x7f | 0x400 | 0x400000)) "$start" "$end" 0 0 1 0 >"$DAT"
 start_headless
-wait_for_log "Capture started:" 60
+wait_for_log "Start Recording Split Show" 15
+wait_for_log "Capture started:" 30
 wait_for_log "End Recording" $((end + 30 - $(date +%s) + 30))
 wait_for_log "Writing playlist" 30
 
