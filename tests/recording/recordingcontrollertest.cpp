@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace skywell;
 using namespace skywell::test;
@@ -519,4 +520,19 @@ TEST_F(RecordingControllerTest, MutedRecordingRecordsItsOwnSinkOrLeavesTheSoundO
     EXPECT_TRUE(mixerCalls.contains(QStringLiteral("select Monitor of Speakers"))) << qPrintable(mixerCalls.join(u','));
     EXPECT_EQ(sink.closes, 2);
     EXPECT_EQ(countInLog(QStringLiteral("Sound left on while recording:")), 1);
+}
+
+TEST_F(RecordingControllerTest, DirectDownloadTakesItsExtensionFromTheAddress)
+{
+    EXPECT_EQ(downloadExtension(QStringLiteral("http://127.0.0.1:8/show.m4a")), QStringLiteral("m4a"));
+    EXPECT_EQ(downloadExtension(QStringLiteral("http://localhost/stream")), QStringLiteral("mp3"));
+    // The last '.' in the host name: the rest is made safe for a file name.
+    RecordingRequest request;
+    request.name = QStringLiteral("Host");
+    request.url = QStringLiteral("http://radio.example.com/live");
+    request.flags = OPT_DIRECT_DOWNLOAD | SHOW_MANUAL;
+    request.endTime = clock.now() + 60;
+    controller->startRecording(request);
+    EXPECT_TRUE(download.path.endsWith(QStringLiteral(" - 01.com-live"))) << qPrintable(download.path);
+    EXPECT_EQ(QFileInfo(download.path).path() + QLatin1Char('/'), folder.path()) << "no folder from the address";
 }
