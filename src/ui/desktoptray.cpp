@@ -37,6 +37,11 @@ void DesktopTray::setRecording(bool recording)
     m_icon->setIcon(Skin::trayIcon(recording));
 }
 
+QRect DesktopTray::geometry() const
+{
+    return m_icon->geometry();
+}
+
 void DesktopTray::hide()
 {
     m_icon->hide();

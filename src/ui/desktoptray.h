@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 
 class QSystemTrayIcon;
 
@@ -22,6 +23,8 @@ public:
     void setRecording(bool recording);
     bool recording() const { return m_recording; }
     void hide();
+    // Where the icon sits on the screen; empty when it is not docked.
+    QRect geometry() const;
 
 Q_SIGNALS:
     void restoreRequested();

@@ -1,6 +1,7 @@
 #include "ui/skin.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
@@ -111,7 +112,7 @@ QPixmap Skin::background(qreal scale) const
     p.drawText(QRectF(14, 38, 300, 16), Qt::AlignVCenter | Qt::AlignLeft,
                QStringLiteral("Internet radio, recorded on schedule"));
     p.drawText(QRectF(420, 38, 76, 16), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Elapsed"));
-    p.drawText(QRectF(200, 367, 96, 16), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Level"));
+    p.drawText(QRectF(190, 367, 96, 16), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Level"));
 
     // Panels behind the status line, the Show list and the level meter.
     p.setPen(Qt::NoPen);
@@ -169,9 +170,14 @@ ButtonFaces Skin::button(const QString &text, QSize size, ButtonGlyph glyph, qre
                     p.drawRect(mark.adjusted(1, 1, -1, -1));
                 textRect.setLeft(mark.right() + 2);
             }
+            // The largest size up to 13 pixels at which the caption fits.
             QFont font = p.font();
-            font.setPixelSize(13);
             font.setBold(true);
+            for (int px = 13; px >= 8; --px) {
+                font.setPixelSize(px);
+                if (QFontMetricsF(font).horizontalAdvance(text) <= textRect.width() - 6)
+                    break;
+            }
             p.setFont(font);
             p.setPen(Qt::white);
             p.drawText(textRect, Qt::AlignCenter, text);
