@@ -299,7 +299,9 @@ void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
     MainWindow &window = rig.open();
     click(window, MainWindow::QuickRecord);
     QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QVERIFY(!rig.prompter.prompts().isEmpty());
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     // And with a recording running, Quick Record refuses at once.
     rig.prompter.clear();
     click(window, MainWindow::QuickRecord);
@@ -388,6 +390,9 @@ void MainWindowTest::damagedSkinFallsBackToTheBuiltInOne()
     damaged.close();
     const QImage shown = rig.open(rig.dir.path() + QStringLiteral("/skin")).grab().toImage();
     QCOMPARE(shown, builtIn);
+    // A readable picture too small for the window is not taken either.
+    QImage(10, 10, QImage::Format_RGB32).save(damaged.fileName());
+    QCOMPARE(rig.open(rig.dir.path() + QStringLiteral("/skin")).grab().toImage(), builtIn);
     // The background is drawn, not left blank: the corner and the middle differ.
     QVERIFY(shown.pixel(300, 350) != shown.pixel(150, 100));
 }
