@@ -20,7 +20,15 @@ splash=$(xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
 echo "first_window_ms: $(($(ms) - start))"
 xdotool mousemove --window "$splash" 20 20 click 1 2>/dev/null || true
 clicked=$(ms)
-xdotool search --sync --onlyvisible --name '^Skywell$' >/dev/null
+# The main window: the visible "Skywell" of 594 x 475.
+main_shown() {
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Skywell$' 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q 'Geometry: 594x475' && return 0
+  done
+  return 1
+}
+until main_shown; do sleep 0.02; done
 echo "main_window_after_splash_ms: $(($(ms) - clicked))"
 
 sleep 3
