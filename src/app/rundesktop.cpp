@@ -116,17 +116,15 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     });
 
     window.command(MainWindow::RefreshShowList);
+    window.setStatus(QString());
     if (commandLine.quiet) {
         window.showMinimized();
     } else {
         window.show();
-        QTimer::singleShot(0, &window, [&window] { window.command(MainWindow::AddShowHint); });
+        window.command(MainWindow::AddShowHint);
     }
-    window.setStatus(QString());
-    QTimer::singleShot(0, &window, [&window, &registry] {
-        window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
-                                   registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
-    });
+    window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
+                               registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
     QTimer::singleShot(0, &requests, &RequestGate::open);
     const int code = QApplication::exec();
     run.shutdown();
