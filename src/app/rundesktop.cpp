@@ -80,7 +80,13 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     if (tuning)
         context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
     context.closeTuner = closeTunerWindow;
-    MainWindow window(context, WindowDialogs{}, programFolder + QStringLiteral("skin"));
+    // The dialogs the window opens; each left empty has the window's plain
+    // fallback (see WindowDialogs).
+    WindowDialogs dialogs;
+    // Imports of a second start go through the same Show editor.
+    if (dialogs.editShow)
+        core.setShowEditor([edit = dialogs.editShow](Show &show) { return edit(show, true); });
+    MainWindow window(context, dialogs, programFolder + QStringLiteral("skin"));
     prompter.setParent(&window);
 
     if (recordings) {
