@@ -8,6 +8,7 @@
 #include "core/folders.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
+#include "core/settings.h"
 #include "platform/x11windows.h"
 #include "shows/showlistcommands.h"
 #include "tuning/tuning.h"
@@ -16,6 +17,7 @@
 #include "ui/splashscreen.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QTimer>
 
 namespace skywell
@@ -73,6 +75,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     RecordingService *recordings = run.recordings();
     Tuning *tuning = run.tuning();
 
+    QWidget *settingsParent = nullptr;
     WindowContext context{prompter, registry, commands, programFolder};
     context.log = &run.log();
     context.controller = recordings ? &recordings->controller() : nullptr;
@@ -83,10 +86,22 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;
+    // Until the settings sheet is connected, Settings chooses the folder
+    // for recordings.
+    dialogs.openSettings = [&core, &registry, &settingsParent] {
+        Settings &settings = core.settings();
+        const QString folder = QFileDialog::getExistingDirectory(
+            settingsParent, QStringLiteral("Folder for Recordings"), settings.mp3Folder);
+        if (folder.isEmpty())
+            return false;
+        settings.mp3Folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+        return saveSettings(settings, registry);
+    };
     // Imports of a second start go through the same Show editor.
     if (dialogs.editShow)
         core.setShowEditor([edit = dialogs.editShow](Show &show) { return edit(show, true); });
     MainWindow window(context, dialogs, programFolder + QStringLiteral("skin"));
+    settingsParent = &window;
     prompter.setParent(&window);
 
     if (recordings) {

@@ -17,6 +17,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -287,15 +288,25 @@ bool MainWindow::editShowOrAccept(Show &show, bool isNew)
     return true;
 }
 
+std::optional<int> MainWindow::chooseHowToAddPlainly()
+{
+    const QStringList ways{QStringLiteral("Pick a Show"), QStringLiteral("Pick a Station"),
+                           QStringLiteral("Enter Show Manually")};
+    bool ok = false;
+    const QString way =
+        QInputDialog::getItem(this, QStringLiteral("Add Show"), QStringLiteral("Add a show:"), ways, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return int(ways.indexOf(way)) + 1;
+}
+
 void MainWindow::addShow(const QString &address)
 {
-    int choice = 3;
-    if (m_dialogs.chooseHowToAddShow) {
-        const std::optional<int> chosen = m_dialogs.chooseHowToAddShow();
-        if (!chosen || *chosen < 1 || *chosen > 3)
-            return;
-        choice = *chosen;
-    }
+    const std::optional<int> chosen =
+        m_dialogs.chooseHowToAddShow ? m_dialogs.chooseHowToAddShow() : chooseHowToAddPlainly();
+    if (!chosen || *chosen < 1 || *chosen > 3)
+        return;
+    const int choice = *chosen;
     Show show;
     setFieldText(show.url, address);
     if (choice == 1 || choice == 2) {

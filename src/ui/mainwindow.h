@@ -156,6 +156,8 @@ private:
     void exitButton();
     void minimize();
     bool editShowOrAccept(Show &show, bool isNew);
+    // The Add Show choice in a plain list, until the chooser is connected.
+    std::optional<int> chooseHowToAddPlainly();
     bool alreadyRecording();
     void showNothingRecorded();
 

@@ -10,6 +10,7 @@
 #include "ui/statuslineview.h"
 
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void sortingRebuildsTheListOrder();
     void commandsWithoutSelectionSaySo();
     void addShowTakesACataloguePick();
+    void plainChooserUntilTheChooserIsConnected();
     void recordNowStartsAndStopsThroughTheController();
     void listenOnlyRecordingStopsWithoutAQuestion();
     void recordingStartedMeanwhileIsNotOverridden();
@@ -237,6 +239,32 @@ void MainWindowTest::addShowTakesACataloguePick()
     rig.open();
     click(*rig.window, MainWindow::AddShow);
     QCOMPARE(rig.namesOnDisk().size(), 1);
+}
+
+void MainWindowTest::plainChooserUntilTheChooserIsConnected()
+{
+    WindowRig rig;
+    int edits = 0;
+    rig.dialogs.editShow = [&](Show &show, bool isNew) {
+        ++edits;
+        setFieldText(show.name, QStringLiteral("By Hand"));
+        return isNew;
+    };
+    MainWindow &window = rig.open();
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(100, [accept] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->comboBoxItems(),
+                     (QStringList{QStringLiteral("Pick a Show"), QStringLiteral("Pick a Station"),
+                                  QStringLiteral("Enter Show Manually")}));
+            dialog->setTextValue(QStringLiteral("Enter Show Manually"));
+            accept ? dialog->accept() : dialog->reject();
+        });
+        click(window, MainWindow::AddShow);
+    }
+    QCOMPARE(edits, 1);
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("By Hand")});
 }
 
 void MainWindowTest::recordNowStartsAndStopsThroughTheController()
