@@ -60,6 +60,7 @@ private Q_SLOTS:
     void levelMeterAndElapsedTimeFollowTheRecording();
     void asksBeforeQuitting();
     void savedPosition();
+    void dragsByItsBackground();
     void damagedSkinFallsBackToTheBuiltInOne();
 };
 
@@ -405,6 +406,23 @@ void MainWindowTest::savedPosition()
     QCOMPARE(window.pos(), QPoint(200, 30));
     window.moveToSavedPosition(15, 25);
     QCOMPARE(window.pos(), QPoint(15, 25));
+}
+
+void MainWindowTest::dragsByItsBackground()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.move(100, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint start = window.pos();
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(250, 340));
+    QTest::mouseMove(&window, QPoint(290, 360));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(290, 360));
+    QTRY_COMPARE(window.pos(), start + QPoint(40, 20));
+    // After the release the mouse moves on its own.
+    QTest::mouseMove(&window, QPoint(100, 100));
+    QCOMPARE(window.pos(), start + QPoint(40, 20));
 }
 
 void MainWindowTest::damagedSkinFallsBackToTheBuiltInOne()
