@@ -15,8 +15,9 @@ DesktopTray::DesktopTray(QObject *parent) : QObject(parent), m_icon(new QSystemT
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
             Q_EMIT restoreRequested();
     });
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        m_icon->show();
+    // Shown even without a notification area, so that it docks when one
+    // starts later.
+    m_icon->show();
 }
 
 DesktopTray::~DesktopTray()
