@@ -56,6 +56,7 @@ private Q_SLOTS:
     void plainChooserUntilTheChooserIsConnected();
     void recordNowStartsAndStopsThroughTheController();
     void listenOnlyRecordingStopsWithoutAQuestion();
+    void tuningToAnotherShowLeavesTheRecordingsAddress();
     void recordingStartedMeanwhileIsNotOverridden();
     void levelMeterAndElapsedTimeFollowTheRecording();
     void asksBeforeQuitting();
@@ -312,6 +313,27 @@ void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
     QCOMPARE(rig.prompter.prompts().size(), 0);
     QVERIFY(!rig.controller->recording());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+}
+
+void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
+{
+    WindowRig rig;
+    rig.settings.retuneSeconds = 60;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Jazz"), rig.clock.now() + 9000, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(1);
+    click(window, MainWindow::RecordNow);
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    window.showList()->selectRow(0);
+    click(window, MainWindow::TuneToShow);
+    QCOMPARE(rig.tuned, QStringList{QStringLiteral("http://127.0.0.1:9/Morning")});
+    // No sound for longer than the retune time: the recording tunes its
+    // own station again, not the one listened to.
+    rig.clock.advance(rig.settings.connectLeadSeconds + 200);
+    rig.controller->supervisionTick();
+    QTRY_COMPARE(rig.tuning.addresses.size(), 2);
+    QCOMPARE(rig.tuning.addresses.last(), QStringLiteral("http://127.0.0.1:9/Jazz"));
 }
 
 void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
