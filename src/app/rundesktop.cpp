@@ -9,6 +9,7 @@
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/settings.h"
+#include "platform/x11windowfollow.h"
 #include "platform/x11windows.h"
 #include "shows/showlistcommands.h"
 #include "tuning/tuning.h"
@@ -83,6 +84,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     if (tuning)
         context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
     context.closeTuner = closeTunerWindow;
+    X11WindowFollow tunerWindow(QStringLiteral("Skywell Tuner"));
+    context.showTuner = [&tunerWindow](bool shown) { shown ? tunerWindow.show() : tunerWindow.minimize(); };
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;

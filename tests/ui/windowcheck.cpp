@@ -4,8 +4,10 @@
 //   windowcheck tray              minimise to the notification icon, restore
 //                                 by a click on it, the recording icon
 //   windowcheck notray            minimise and restore without a tray
+//   windowcheck tuner             the "Skywell Tuner" window follows
 #include "windowrig.h"
 
+#include "platform/x11windowfollow.h"
 #include "ui/desktoptray.h"
 #include "ui/showlistview.h"
 
@@ -16,6 +18,9 @@
 #include <QTest>
 
 #include <cstdio>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 using namespace skywell;
 using namespace skywell::test;
@@ -144,6 +149,71 @@ int noTray()
     return 0;
 }
 
+bool viewable(Display *display, Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// With no window manager, the test plays its part: it watches for the
+// request to minimise the tuner and unmaps it, as a window manager would.
+int tunerFollows()
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return failed("no X display");
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    const Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
+
+    QWidget tuner;
+    tuner.setWindowTitle(QStringLiteral("Skywell Tuner"));
+    tuner.resize(200, 80);
+    tuner.show();
+    if (!QTest::qWaitForWindowExposed(&tuner))
+        return failed("tuner not exposed");
+    const auto tunerId = static_cast<Window>(tuner.winId());
+
+    WindowRig rig;
+    X11WindowFollow follow(QStringLiteral("Skywell Tuner"));
+    WindowContext context{rig.prompter, rig.registry, rig.commands, rig.programFolder()};
+    context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
+    MainWindow window(context);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return failed("window not exposed");
+    XSync(display, False);
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+
+    window.command(MainWindow::Minimize);
+    bool asked = false;
+    waitFor([&] {
+        XSync(display, False);
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ClientMessage && event.xclient.message_type == changeState &&
+                event.xclient.window == tunerId && event.xclient.data.l[0] == IconicState)
+                asked = true;
+        }
+        return asked;
+    });
+    if (!asked)
+        return failed("the tuner was not asked to minimise with the main window");
+    XUnmapWindow(display, tunerId);
+    XSync(display, False);
+    if (!waitFor([&] { return !viewable(display, tunerId); }))
+        return failed("the tuner could not be minimised");
+
+    window.restore();
+    if (!waitFor([&] { return viewable(display, tunerId); }))
+        return failed("the tuner did not come back with the main window");
+    XCloseDisplay(display);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,6 +226,8 @@ int main(int argc, char **argv)
         return tray();
     if (args.size() >= 2 && args[1] == QStringLiteral("notray"))
         return noTray();
+    if (args.size() >= 2 && args[1] == QStringLiteral("tuner"))
+        return tunerFollows();
     std::fprintf(stderr, "usage: windowcheck screenshot FILE | tray | notray\n");
     return 2;
 }
