@@ -17,9 +17,9 @@ struct ButtonFaces {
 enum class ButtonGlyph { Text, About, Help, Minimize, Exit, Up, Down, Record, Stop };
 
 // The window's look, drawn with vectors at the screen's scale so that it
-// stays sharp at 100 % and 200 %. A background picture in the skin folder
-// ("background.png" or ".svg"-less PNG of at least 594 x 475) replaces the
-// drawn one; a missing or unreadable file leaves the built-in look.
+// stays sharp at 100 % and 200 %. "background.png" in the skin folder, at
+// least 594 x 475, replaces the drawn background; a missing, unreadable or
+// too small one leaves the built-in look.
 class Skin final
 {
 public:
