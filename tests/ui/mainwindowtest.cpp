@@ -60,6 +60,7 @@ private Q_SLOTS:
     void recordingStartedMeanwhileIsNotOverridden();
     void levelMeterAndElapsedTimeFollowTheRecording();
     void asksBeforeQuitting();
+    void exitTellsOfAScheduledRecordingThatKeptNothing();
     void savedPosition();
     void dragsByItsBackground();
     void damagedSkinFallsBackToTheBuiltInOne();
@@ -417,6 +418,32 @@ void MainWindowTest::asksBeforeQuitting()
     rig.window->closeWithoutAsking();
     QCOMPARE(rig.prompter.prompts().size(), 0);
     QVERIFY(!rig.window->isVisible());
+}
+
+void MainWindowTest::exitTellsOfAScheduledRecordingThatKeptNothing()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Quiet"), rig.clock.now(), OUT_WAV));
+    MainWindow &window = rig.open();
+    rig.controller->startRecording(requestFromShow(rig.shows.front()));
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    rig.clock.advance(1800 + 120);
+    rig.controller->supervisionTick();
+    QVERIFY(!rig.controller->recording());
+    QVERIFY(rig.controller->nothingRecorded());
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+
+    rig.prompter.clear();
+    click(window, MainWindow::Exit);
+    QCOMPARE(rig.prompter.prompts().size(), 2);
+    QCOMPARE(rig.prompter.prompts().at(0).text, kNothingRecordedQuestion);
+    QCOMPARE(rig.prompter.prompts().at(0).caption, QStringLiteral("Skywell Error"));
+    QCOMPARE(rig.prompter.prompts().at(1).text, kQuitQuestion);
+    // Told once.
+    rig.prompter.clear();
+    click(window, MainWindow::Exit);
+    QCOMPARE(rig.prompter.prompts().size(), 1);
 }
 
 void MainWindowTest::savedPosition()
