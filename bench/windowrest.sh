@@ -16,7 +16,12 @@ start=$(ms)
 "$build/skywell" </dev/null >"$work/out.txt" 2>&1 &
 pid=$!
 # The splash comes first; a click closes it, as a user in a hurry does.
-splash=$(xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+# (xdotool's own --sync waits in half seconds: too coarse to time with.)
+splash=
+until [ -n "$splash" ]; do
+  splash=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1) || true
+  [ -n "$splash" ] || sleep 0.01
+done
 echo "first_window_ms: $(($(ms) - start))"
 xdotool mousemove --window "$splash" 20 20 click 1 2>/dev/null || true
 clicked=$(ms)
