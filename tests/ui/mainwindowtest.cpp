@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void commandsWithoutSelectionSaySo();
     void addShowTakesACataloguePick();
     void plainChooserUntilTheChooserIsConnected();
+    void plainPickDialogListsTheCatalogue();
     void recordNowStartsAndStopsThroughTheController();
     void listenOnlyRecordingStopsWithoutAQuestion();
     void tuningToAnotherShowLeavesTheRecordingsAddress();
@@ -268,6 +270,33 @@ void MainWindowTest::plainChooserUntilTheChooserIsConnected()
     }
     QCOMPARE(edits, 1);
     QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("By Hand")});
+}
+
+void MainWindowTest::plainPickDialogListsTheCatalogue()
+{
+    WindowRig rig;
+    QFile catalogue(rig.programFolder() + QStringLiteral("stations.txt"));
+    QVERIFY(catalogue.open(QIODevice::WriteOnly));
+    catalogue.write("Zeta FM|http://zeta.example/live\nalpha radio|http://alpha.example/\n");
+    catalogue.close();
+    rig.dialogs.chooseHowToAddShow = [] { return std::optional<int>(2); };
+    MainWindow &window = rig.open();
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(100, [accept] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Pick a Station"));
+            auto *list = dialog->findChild<QListWidget *>();
+            QVERIFY(list);
+            QCOMPARE(list->count(), 2);
+            QCOMPARE(list->item(0)->text(), QStringLiteral("alpha radio")); // letter case aside
+            list->setCurrentRow(1);
+            accept ? dialog->accept() : dialog->reject();
+        });
+        click(window, MainWindow::AddShow);
+    }
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("Zeta FM")});
+    QCOMPARE(fieldText(rig.shows.front().url), QStringLiteral("http://zeta.example/live"));
 }
 
 void MainWindowTest::recordNowStartsAndStopsThroughTheController()
