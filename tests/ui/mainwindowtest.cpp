@@ -60,6 +60,7 @@ private Q_SLOTS:
     void listenOnlyRecordingStopsWithoutAQuestion();
     void tuningToAnotherShowLeavesTheRecordingsAddress();
     void recordingStartedMeanwhileIsNotOverridden();
+    void recordNowChecksAgainAfterItsHint();
     void levelMeterAndElapsedTimeFollowTheRecording();
     void asksBeforeQuitting();
     void exitTellsOfAScheduledRecordingThatKeptNothing();
@@ -388,6 +389,47 @@ void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
     click(window, MainWindow::QuickRecord);
     QCOMPARE(rig.prompter.count(Kind::Information), 1);
     QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+}
+
+// Answers like the scripted prompter, and lets a scheduled Show start
+// while the hint is open.
+class HintWhileDuePrompter final : public Prompter
+{
+public:
+    explicit HintWhileDuePrompter(ScriptedPrompter &inner) : m_inner(inner) {}
+    void information(const QString &text, const QString &caption) override { m_inner.information(text, caption); }
+    bool question(const QString &text, const QString &caption) override { return m_inner.question(text, caption); }
+    void error(const QString &text, const QString &caption) override { m_inner.error(text, caption); }
+    void fatal(const QString &text) override { m_inner.fatal(text); }
+    bool hint(const QString &text) override
+    {
+        if (duringHint)
+            duringHint();
+        return m_inner.hint(text);
+    }
+    std::function<void()> duringHint;
+
+private:
+    ScriptedPrompter &m_inner;
+};
+
+void MainWindowTest::recordNowChecksAgainAfterItsHint()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Scheduled"), rig.clock.now(), OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Manual"), rig.clock.now() + 7200, OUT_WAV));
+    HintWhileDuePrompter prompter(rig.prompter);
+    prompter.duringHint = [&rig] { rig.controller->startRecording(requestFromShow(rig.shows.front())); };
+    WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+    context.controller = rig.controller.get();
+    context.session = &rig.session;
+    MainWindow window(context);
+    window.showList()->selectRow(1);
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.session.name, QStringLiteral("Scheduled"));
+    QVERIFY(!(rig.session.flags & SHOW_MANUAL));
+    QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
+    QVERIFY(window.statusLine()->status() != QStringLiteral("Manually recording Manual"));
 }
 
 void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
