@@ -2,20 +2,43 @@
 
 #include "app/appcore.h"
 #include "app/apprun.h"
+#include "app/recordingservice.h"
+#include "core/clock.h"
 #include "core/commandline.h"
 #include "core/folders.h"
-#include "core/hint.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
+#include "core/settings.h"
+#include "platform/x11windowfollow.h"
+#include "platform/x11windows.h"
+#include "shows/showlistcommands.h"
+#include "tuning/tuning.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QTimer>
 
 namespace skywell
 {
+
+namespace
+{
+
+// The "Skywell Tuner" window, asked to close when a manual recording is
+// stopped.
+void closeTunerWindow()
+{
+    X11Windows windows;
+    for (const DesktopWindow &window : windows.topLevelWindows()) {
+        if (window.title == QStringLiteral("Skywell Tuner"))
+            windows.requestClose(window.id);
+    }
+}
+
+} // namespace
 
 int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests)
 {
@@ -34,11 +57,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         shown.exec();
         splash = nullptr;
     }
+    QApplication::setWindowIcon(Skin::applicationIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
 
     AppRun run(programFolder, registry);
     registry.setPrompter(&prompter);
-    MainWindow window(prompter);
-    prompter.setParent(&window);
 
     // Until the settings sheet exists, configuring accepts the settings as
     // they are and creates their folders.
@@ -48,7 +71,56 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         return true;
     });
     AppCore &core = run.core();
-    QObject::connect(&requests, &RequestGate::messageReady, &core, &AppCore::handleMessage);
+    SystemClock clock;
+    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
+    RecordingService *recordings = run.recordings();
+    Tuning *tuning = run.tuning();
+
+    QWidget *settingsParent = nullptr;
+    WindowContext context{prompter, registry, commands, programFolder};
+    context.log = &run.log();
+    context.controller = recordings ? &recordings->controller() : nullptr;
+    context.session = recordings ? &recordings->session() : nullptr;
+    if (tuning)
+        context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
+    context.closeTuner = closeTunerWindow;
+    X11WindowFollow tunerWindow(QStringLiteral("Skywell Tuner"));
+    context.showTuner = [&tunerWindow](bool shown) { shown ? tunerWindow.show() : tunerWindow.minimize(); };
+    // The dialogs the window opens; each left empty has the window's plain
+    // fallback (see WindowDialogs).
+    WindowDialogs dialogs;
+    // Until the settings sheet is connected, Settings chooses the folder
+    // for recordings.
+    dialogs.openSettings = [&core, &registry, &settingsParent] {
+        Settings &settings = core.settings();
+        const QString folder = QFileDialog::getExistingDirectory(
+            settingsParent, QStringLiteral("Folder for Recordings"), settings.mp3Folder);
+        if (folder.isEmpty())
+            return false;
+        settings.mp3Folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+        return saveSettings(settings, registry);
+    };
+    // Imports of a second start go through the same Show editor.
+    if (dialogs.editShow)
+        core.setShowEditor([edit = dialogs.editShow](Show &show) { return edit(show, true); });
+    MainWindow window(context, dialogs, programFolder + QStringLiteral("skin"));
+    settingsParent = &window;
+    prompter.setParent(&window);
+
+    if (recordings) {
+        QObject::connect(recordings, &RecordingService::levelMeter, &window, &MainWindow::setLevel);
+        QObject::connect(recordings, &RecordingService::recordingIcon, &window, &MainWindow::setRecordingIcon);
+        QObject::connect(recordings, &RecordingService::statusLine, &window, &MainWindow::setStatus);
+    }
+    if (tuning)
+        QObject::connect(tuning, &Tuning::statusChanged, &window, &MainWindow::setStatus);
+
+    // A second start's requests; an import changes the list behind the view.
+    QObject::connect(&requests, &RequestGate::messageReady, &window,
+                     [&core, &window](int message, int code, const QString &path) {
+                         core.handleMessage(message, code, path);
+                         window.command(MainWindow::RefreshShowList);
+                     });
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     QObject::connect(&core, &AppCore::restoreRequested, &window, &MainWindow::restore);
@@ -67,11 +139,13 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
     });
 
+    window.command(MainWindow::RefreshShowList);
+    window.setStatus(QString());
     if (commandLine.quiet) {
         window.showMinimized();
     } else {
         window.show();
-        showHintOnce(kAddShowHintName, kAddShowHintText, registry, prompter);
+        window.command(MainWindow::AddShowHint);
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));

@@ -1,32 +1,260 @@
 #include "ui/mainwindow.h"
 
+#include "core/clock.h"
+#include "core/hint.h"
 #include "core/prompter.h"
+#include "core/version.h"
+#include "recording/recordingsession.h"
+#include "shows/showlistcommands.h"
+#include "ui/desktoptray.h"
+#include "ui/imagebutton.h"
+#include "ui/showlistview.h"
+#include "ui/statuslineview.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTimer>
+#include <QUrl>
 
 namespace skywell
 {
 
-MainWindow::MainWindow(Prompter &prompter, QWidget *parent) : QWidget(parent), m_prompter(prompter)
+MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QString &skinFolder, QWidget *parent)
+    : QWidget(parent, Qt::FramelessWindowHint), m_context(std::move(context)), m_dialogs(std::move(dialogs)),
+      m_skin(skinFolder)
 {
     setWindowTitle(QStringLiteral("Skywell"));
-    auto *layout = new QVBoxLayout(this);
-    auto *status = new QLabel(QStringLiteral("Status: Ready"), this);
-    auto *quit = new QPushButton(QStringLiteral("Quit"), this);
-    quit->setToolTip(QStringLiteral("Exit Skywell"));
-    layout->addWidget(status);
-    layout->addStretch();
-    layout->addWidget(quit);
-    resize(594, 475);
-    connect(quit, &QPushButton::clicked, this, [this] {
-        if (confirmQuit()) {
-            Q_EMIT exitPosition(x(), y());
-            closeWithoutAsking();
-        }
+    setWindowIcon(Skin::applicationIcon());
+    setFixedSize(kWindowWidth, kWindowHeight);
+    m_tray = new DesktopTray(this);
+    connect(m_tray, &DesktopTray::restoreRequested, this, &MainWindow::restore);
+    buildControls();
+    connectController();
+    refreshShowList();
+}
+
+MainWindow::~MainWindow() = default;
+
+ImageButton *MainWindow::addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip)
+{
+    auto *button = new ImageButton(text, m_skin.button(text, geometry.size(), glyph, devicePixelRatioF()), this);
+    button->setGeometry(geometry);
+    button->setToolTip(tip);
+    connect(button, &QAbstractButton::clicked, this, [this, id] { command(id); });
+    m_buttons[id] = button;
+    return button;
+}
+
+void MainWindow::buildControls()
+{
+    m_background = m_skin.background(devicePixelRatioF());
+    m_status = new StatusLineView(this);
+    m_status->setGeometry(200, 65, 370, 16);
+    m_list = new ShowListView(this);
+    m_list->setGeometry(139, 93, 440, 219);
+    QFont listFont = m_list->font();
+    listFont.setPixelSize(13);
+    m_list->setFont(listFont);
+    connect(m_list, &ShowListView::sortRequested, this, &MainWindow::sortByColumn);
+    connect(m_list, &ShowListView::rowDoubleClicked, this, [this] { command(EditShow); });
+
+    const auto text = ButtonGlyph::Text;
+    addButton(AddShow, QStringLiteral("Add Show"), {14, 88, 122, 35}, text, QStringLiteral("Add a new show to record"));
+    addButton(EditShow, QStringLiteral("Edit Show"), {14, 123, 122, 35}, text,
+              QStringLiteral("Edit the selected show"));
+    addButton(DeleteShow, QStringLiteral("Delete Show"), {14, 160, 122, 35}, text,
+              QStringLiteral("Delete the selected show"));
+    addButton(RecordNow, kRecordNowText, {14, 196, 122, 35}, ButtonGlyph::Record,
+              QStringLiteral("Start or stop recording the selected show"));
+    addButton(TuneToShow, QStringLiteral("Tune to Show"), {14, 232, 122, 35}, text,
+              QStringLiteral("Tune to the selected show"));
+    addButton(ViewRecordings, QStringLiteral("View Recordings"), {14, 269, 122, 35}, text,
+              QStringLiteral("View recordings for the selected show"));
+    addButton(MoveShowUp, QStringLiteral("Move Show Up"), {56, 304, 26, 26}, ButtonGlyph::Up,
+              QStringLiteral("Move the selected show up in the list"));
+    addButton(MoveShowDown, QStringLiteral("Move Show Down"), {85, 304, 26, 26}, ButtonGlyph::Down,
+              QStringLiteral("Move the selected show down in the list"));
+    addButton(QuickRecord, QStringLiteral("Quick Record"), {53, 409, 100, 38}, text,
+              QStringLiteral("Record what's playing on your PC now"));
+    addButton(Settings, QStringLiteral("Settings"), {188, 409, 72, 38}, text, QStringLiteral("Configure Skywell"));
+    addButton(ViewRecordLog, QStringLiteral("View Record Log"), {295, 409, 119, 38}, text,
+              QStringLiteral("View the LOG of recording activity"));
+    addButton(UrlFinder, QStringLiteral("URL Finder"), {448, 409, 87, 38}, text,
+              QStringLiteral("Helps you locate the URL from a pop-up audio player"));
+    addButton(About, QStringLiteral("About"), {9, 3, 23, 23}, ButtonGlyph::About, QStringLiteral("About Skywell"));
+    addButton(Help, QStringLiteral("Help"), {37, 3, 23, 23}, ButtonGlyph::Help, QStringLiteral("Read the User Guide"));
+    addButton(Minimize, QStringLiteral("Minimize"), {544, 3, 23, 23}, ButtonGlyph::Minimize,
+              QStringLiteral("Minimize"));
+    addButton(Exit, QStringLiteral("Exit"), {566, 3, 23, 23}, ButtonGlyph::Exit, QStringLiteral("Exit Skywell"));
+
+    m_meter = new QProgressBar(this);
+    m_meter->setGeometry(302, 365, 246, 20);
+    m_meter->setRange(0, 65535);
+    m_meter->setValue(0);
+    m_meter->setTextVisible(false);
+    m_meter->setToolTip(QStringLiteral("This VU Meter shows audio activity while recording"));
+    m_meter->setStyleSheet(QStringLiteral("QProgressBar { background: white; border: 1px solid #8aa0c0; }"
+                                          "QProgressBar::chunk { background: rgb(0, 67, 163); }"));
+    m_elapsed = new QLabel(this);
+    m_elapsed->setGeometry(500, 38, 78, 16);
+    m_elapsed->setStyleSheet(QStringLiteral("color: white;"));
+    m_elapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void MainWindow::connectController()
+{
+    RecordingController *controller = m_context.controller;
+    if (!controller)
+        return;
+    connect(controller, &RecordingController::showListChanged, this, &MainWindow::refreshShowList);
+    connect(controller, &RecordingController::nothingRecordedNow, this, &MainWindow::showNothingRecorded);
+    connect(controller, &RecordingController::recordButtonText, this,
+            [this](const QString &text) { setRecordButton(text == kStopRecordingText); });
+    connect(controller, &RecordingController::statusLine, this, &MainWindow::setStatus);
+    connect(controller, &RecordingController::elapsedTime, m_elapsed, &QLabel::setText);
+    connect(controller, &RecordingController::recordingEnded, this, [this] {
+        setRecordButton(false);
+        refreshShowList();
     });
+}
+
+QString MainWindow::recordButtonText() const
+{
+    return m_buttons.at(RecordNow)->text();
+}
+
+ImageButton *MainWindow::button(int id) const
+{
+    const auto found = m_buttons.find(id);
+    return found == m_buttons.end() ? nullptr : found->second;
+}
+
+void MainWindow::setRecordButton(bool stop)
+{
+    ImageButton *record = m_buttons.at(RecordNow);
+    const QString text = stop ? kStopRecordingText : kRecordNowText;
+    record->setText(text);
+    record->setAccessibleName(text);
+    if (stop != m_stopFace) {
+        m_stopFace = stop;
+        record->setFaces(
+            m_skin.button(text, record->size(), stop ? ButtonGlyph::Stop : ButtonGlyph::Record, devicePixelRatioF()));
+    }
+}
+
+void MainWindow::setStatus(const QString &text)
+{
+    m_status->setStatus(text);
+}
+
+void MainWindow::setLevel(int peak)
+{
+    m_meter->setValue(peak & 0xffff);
+}
+
+void MainWindow::setRecordingIcon(bool recording)
+{
+    m_tray->setRecording(recording);
+}
+
+void MainWindow::refreshShowList()
+{
+    const RecordingController *controller = m_context.controller;
+    const bool recording = controller && m_context.session && controller->recording();
+    const QString name = recording ? m_context.session->name : QString();
+    const std::int64_t end = recording ? controller->endTime() : 0;
+    const Clock &clock = m_context.commands.clock();
+    m_list->fill(m_context.commands.shows(), [&](const Show &show) { return showRowText(show, name, end, clock); });
+    m_status->update();
+}
+
+void MainWindow::sortByColumn(int column)
+{
+    m_context.commands.sortBy(column == 0 ? SortColumn::Name : SortColumn::NextRecording);
+    refreshShowList();
+}
+
+void MainWindow::command(int id)
+{
+    switch (id) {
+    case Exit:
+        exitButton();
+        break;
+    case Settings:
+        if (m_dialogs.openSettings)
+            m_dialogs.openSettings();
+        else
+            m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Settings")));
+        break;
+    case StopOnRequest:
+        stopOnRequest();
+        break;
+    case AddShow:
+        addShow();
+        break;
+    case EditShow:
+        editShow();
+        break;
+    case DeleteShow:
+        deleteShow();
+        break;
+    case TuneToShow:
+        tuneToShow();
+        break;
+    case RefreshShowList:
+        refreshShowList();
+        break;
+    case RecordNow:
+        recordNow();
+        break;
+    case QuickRecord:
+        quickRecord();
+        break;
+    case About:
+        if (m_dialogs.about)
+            m_dialogs.about();
+        else
+            m_context.prompter.information(QStringLiteral("Skywell %1").arg(QLatin1String(kVersionText)));
+        break;
+    case UrlFinder:
+        urlFinder();
+        break;
+    case ViewRecordLog:
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_context.programFolder + QStringLiteral("log.txt")));
+        break;
+    case Help:
+        m_context.prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php")));
+        break;
+    case AddShowHint:
+        showHintOnce(kAddShowHintName, kAddShowHintText, m_context.registry, m_context.prompter);
+        break;
+    case NothingRecorded:
+        showNothingRecorded();
+        break;
+    case MoveShowUp:
+        moveShow(-1);
+        break;
+    case MoveShowDown:
+        moveShow(1);
+        break;
+    case ViewRecordings:
+        viewRecordings();
+        break;
+    case Minimize:
+        minimize();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::minimize()
+{
+    showMinimized();
 }
 
 void MainWindow::moveToSavedPosition(int left, int top)
@@ -50,20 +278,62 @@ void MainWindow::closeWithoutAsking()
     close();
 }
 
-bool MainWindow::confirmQuit()
-{
-    return m_prompter.question(kQuitQuestion);
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_closing || confirmQuit()) {
+    if (m_closing || m_context.prompter.question(kQuitQuestion)) {
         m_closing = true;
+        m_tray->hide();
         event->accept();
         Q_EMIT quitConfirmed();
         return;
     }
     event->ignore();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (isMinimized()) {
+        if (m_context.showTuner)
+            m_context.showTuner(false);
+        // With a notification area only its icon remains; without one the
+        // window stays an ordinary minimised window.
+        if (m_tray->available())
+            QTimer::singleShot(0, this, [this] {
+                if (isMinimized())
+                    hide();
+            });
+    } else if (m_context.showTuner) {
+        m_context.showTuner(true);
+    }
+}
+
+void MainWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = true;
+    m_dragStart = event->globalPosition().toPoint();
+    m_windowStart = pos();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(m_windowStart + event->globalPosition().toPoint() - m_dragStart);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *)
+{
+    m_dragging = false;
 }
 
 } // namespace skywell

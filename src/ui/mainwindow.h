@@ -1,45 +1,190 @@
 #pragma once
 
+#include "recording/recordingcontroller.h"
+#include "shows/show.h"
+#include "tuning/catalogueline.h"
+#include "ui/skin.h"
+
+#include <QPoint>
 #include <QWidget>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+class QLabel;
+class QProgressBar;
 
 namespace skywell
 {
 
+class ActivityLog;
+class DesktopTray;
+class ImageButton;
 class Prompter;
+class Registry;
+class ShowListCommands;
+class ShowListView;
+class StatusLineView;
+struct RecordingSession;
 
-// The program's window, titled "Skywell". Asks before quitting, because no
-// recording happens once the program has ended.
+// What the window works on. controller and session may be null (no
+// recording back end: Record Now then does nothing).
+struct WindowContext {
+    Prompter &prompter;
+    Registry &registry;
+    ShowListCommands &commands;
+    QString programFolder;
+    ActivityLog *log = nullptr;
+    RecordingController *controller = nullptr;
+    const RecordingSession *session = nullptr;
+    // Tune to Show: plays the Show's address with its player letter.
+    std::function<void(const Show &)> tune;
+    // Asks a "Skywell Tuner" window to close, and minimises or shows it
+    // with the main window.
+    std::function<void()> closeTuner;
+    std::function<void(bool shown)> showTuner;
+};
+
+// The dialogs the window opens, connected by the program; each has a plain
+// fallback until its dialog exists.
+struct WindowDialogs {
+    // The Show editor on a copy; true = OK (the Show holds the edits).
+    std::function<bool(Show &show, bool isNew)> editShow;
+    // The Add Show chooser: 1 pick a Show, 2 pick a station, 3 by hand;
+    // empty or 0 = Cancel.
+    std::function<std::optional<int>()> chooseHowToAddShow;
+    // A catalogue entry in show or station mode; empty = Cancel.
+    std::function<std::optional<PickResult>(CatalogueMode mode)> pickCatalogueEntry;
+    // The full settings sheet; true = OK.
+    std::function<bool()> openSettings;
+    // The Quick Record dialog: the recording to start, empty on Cancel.
+    std::function<std::optional<RecordingRequest>()> quickRecord;
+    // The recordings browser with a Show name, or "." for all.
+    std::function<void(const QString &filter)> viewRecordings;
+    // The URL Finder: an address to add as a Show, empty when none.
+    std::function<std::optional<QString>()> urlFinder;
+    std::function<void()> about;
+};
+
+// The program's only top-level window: a fixed 594 x 475 frameless window
+// painted from the skin, with the Show list, its commands, the status
+// line, the level meter, the elapsed time and the notification icon.
+// The rules of each command live in ShowListCommands and the recording
+// controller; the window asks, shows messages and redraws.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(Prompter &prompter, QWidget *parent = nullptr);
+    explicit MainWindow(WindowContext context, WindowDialogs dialogs = {}, const QString &skinFolder = QString(),
+                        QWidget *parent = nullptr);
+    ~MainWindow() override;
 
-    // Shows the window in front of the others (a second start asks for it).
+    // The command identifiers of the window's message protocol.
+    enum Command {
+        Exit = 1,
+        Settings = 999,
+        StopOnRequest = 1001,
+        AddShow = 1003,
+        EditShow = 1004,
+        DeleteShow = 1005,
+        TuneToShow = 1006,
+        RefreshShowList = 1024,
+        RecordNow = 1031,
+        QuickRecord = 1032,
+        About = 1033,
+        UrlFinder = 1034,
+        ViewRecordLog = 1035,
+        Help = 1036,
+        AddShowHint = 1040,
+        NothingRecorded = 1102,
+        MoveShowUp = 1110,
+        MoveShowDown = 1111,
+        ViewRecordings = 1112,
+        Minimize = 1113,
+    };
+    void command(int id);
+
     void restore();
-    // Closes without asking (quit request of a second start).
     void closeWithoutAsking();
-    // Moves to the position stored when the user last quit through the
-    // Quit button; 0, 0 (never stored) keeps the left and puts the top at 30.
+    // Code 907: the saved position; 0, 0 keeps the left and puts the top at 30.
     void moveToSavedPosition(int left, int top);
+    void setStatus(const QString &text);
+    // Code 901: the low 16 bits of the peak.
+    void setLevel(int peak);
+    void setRecordingIcon(bool recording);
+    void sortByColumn(int column);
+
+    ShowListView *showList() const { return m_list; }
+    StatusLineView *statusLine() const { return m_status; }
+    QProgressBar *levelMeter() const { return m_meter; }
+    QLabel *elapsedArea() const { return m_elapsed; }
+    ImageButton *button(int id) const;
+    DesktopTray *tray() const { return m_tray; }
+    QString recordButtonText() const;
 
 Q_SIGNALS:
-    // The user confirmed quitting.
     void quitConfirmed();
-    // Quitting through the Quit button: the position to store.
     void exitPosition(int left, int top);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-    bool confirmQuit();
+    void buildControls();
+    void connectController();
+    ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
+    void setRecordButton(bool stop);
+    void refreshShowList();
+    // The selected row with a Show behind it, or -1 after the message.
+    int selectedShow(const QString &noneText);
+    void addShow(const QString &address = QString());
+    void editShow();
+    void deleteShow();
+    void moveShow(int delta);
+    void tuneToShow();
+    void recordNow();
+    void quickRecord();
+    void viewRecordings();
+    void urlFinder();
+    void stopOnRequest();
+    void exitButton();
+    void minimize();
+    bool editShowOrAccept(Show &show, bool isNew);
+    // The Add Show choice in a plain list, until the chooser is connected.
+    std::optional<int> chooseHowToAddPlainly();
+    bool alreadyRecording();
+    void showNothingRecorded();
 
-    Prompter &m_prompter;
+    WindowContext m_context;
+    WindowDialogs m_dialogs;
+    Skin m_skin;
+    QPixmap m_background;
+    ShowListView *m_list = nullptr;
+    StatusLineView *m_status = nullptr;
+    QProgressBar *m_meter = nullptr;
+    QLabel *m_elapsed = nullptr;
+    DesktopTray *m_tray = nullptr;
+    std::map<int, ImageButton *> m_buttons;
+    bool m_stopFace = false;
     bool m_closing = false;
+    bool m_dragging = false;
+    QPoint m_dragStart;
+    QPoint m_windowStart;
 };
 
 inline const QString kQuitQuestion =
     QStringLiteral("OK to Quit?\n\nWarning: No automatic recording will occur when you exit.");
+inline const QString kNothingRecordedQuestion = QStringLiteral(
+    "It appears that nothing was recorded.  You may need to adjust some settings on your PC to ensure success next "
+    "time.\n\nWould you like to learn how to do this now?");
+inline const QString kNotAvailableYetText = QStringLiteral("%1 is not available yet.");
+inline const QString kNoWebSiteText =
+    QStringLiteral("No web site address is configured, so the page %1 cannot be opened.");
 
 } // namespace skywell

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ui/skin.h"
+
+#include <QAbstractButton>
+
+namespace skywell
+{
+
+// A button drawn from a pair of pictures, the pressed one while it is
+// held down. Its text stays its accessible name and what tests click.
+class ImageButton final : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    ImageButton(const QString &text, ButtonFaces faces, QWidget *parent = nullptr);
+    void setFaces(ButtonFaces faces);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ButtonFaces m_faces;
+};
+
+} // namespace skywell

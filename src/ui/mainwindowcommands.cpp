@@ -1,0 +1,257 @@
+// The window's commands on the Show list and on the recording: what the
+// user is asked and told; the rules are ShowListCommands' and the
+// recording controller's.
+#include "ui/mainwindow.h"
+
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/hint.h"
+#include "core/prompter.h"
+#include "recording/manualrecording.h"
+#include "recording/recordingsession.h"
+#include "shows/editoraccept.h"
+#include "shows/showlistcommands.h"
+#include "ui/pickdialog.h"
+#include "ui/showlistview.h"
+#include "ui/statuslineview.h"
+
+#include <QInputDialog>
+#include <QTimer>
+
+namespace skywell
+{
+
+namespace
+{
+
+// Tune to Show gives the player this long to come up before the window
+// comes back to the top.
+constexpr int kTuneWaitMs = 5000;
+
+} // namespace
+
+int MainWindow::selectedShow(const QString &noneText)
+{
+    const int row = m_list->selectedRow();
+    if (row < 0) {
+        m_context.prompter.error(noneText);
+        return -1;
+    }
+    if (!m_context.commands.validIndex(row)) {
+        m_context.prompter.error(kInvalidIndexText, kPlainErrorCaption);
+        return -1;
+    }
+    return row;
+}
+
+bool MainWindow::editShowOrAccept(Show &show, bool isNew)
+{
+    if (m_dialogs.editShow)
+        return m_dialogs.editShow(show, isNew);
+    acceptShowUnchanged(show, m_context.commands.clock().now(), m_context.registry, m_context.prompter);
+    return true;
+}
+
+std::optional<int> MainWindow::chooseHowToAddPlainly()
+{
+    const QStringList ways{QStringLiteral("Pick a Show"), QStringLiteral("Pick a Station"),
+                           QStringLiteral("Enter Show Manually")};
+    bool ok = false;
+    const QString way =
+        QInputDialog::getItem(this, QStringLiteral("Add Show"), QStringLiteral("Add a show:"), ways, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return int(ways.indexOf(way)) + 1;
+}
+
+void MainWindow::addShow(const QString &address)
+{
+    const std::optional<int> chosen =
+        m_dialogs.chooseHowToAddShow ? m_dialogs.chooseHowToAddShow() : chooseHowToAddPlainly();
+    if (!chosen || *chosen < 1 || *chosen > 3)
+        return;
+    const int choice = *chosen;
+    Show show;
+    setFieldText(show.url, address);
+    if (choice == 1 || choice == 2) {
+        const CatalogueMode mode = choice == 1 ? CatalogueMode::Show : CatalogueMode::Station;
+        const std::optional<PickResult> pick =
+            m_dialogs.pickCatalogueEntry
+                ? m_dialogs.pickCatalogueEntry(mode)
+                : PickDialog::pick(mode, m_context.programFolder, m_context.commands.clock().now(), this);
+        if (!pick)
+            return;
+        applyPick(show, *pick, mode);
+    }
+    Show edited = show;
+    if (!editShowOrAccept(edited, true))
+        return;
+    m_context.commands.add(edited);
+    refreshShowList();
+    m_list->selectRow(int(m_context.commands.shows().size()) - 1);
+}
+
+void MainWindow::editShow()
+{
+    const int row = selectedShow(kSelectToEditText);
+    if (row < 0)
+        return;
+    Show edited = m_context.commands.shows()[std::size_t(row)];
+    if (editShowOrAccept(edited, false))
+        m_context.commands.replace(row, edited);
+    refreshShowList();
+    m_list->selectRow(row);
+}
+
+void MainWindow::deleteShow()
+{
+    const int row = selectedShow(kSelectToDeleteText);
+    if (row < 0 || !m_context.prompter.question(kDeleteQuestion, kDeleteCaption))
+        return;
+    m_context.commands.remove(row);
+    refreshShowList();
+}
+
+void MainWindow::moveShow(int delta)
+{
+    const int row = selectedShow(kSelectToMoveText);
+    if (row < 0)
+        return;
+    const int moved = delta < 0 ? m_context.commands.moveUp(row) : m_context.commands.moveDown(row);
+    if (moved != row)
+        refreshShowList();
+    m_list->selectRow(moved);
+}
+
+void MainWindow::tuneToShow()
+{
+    const int row = selectedShow(kSelectToListenText);
+    if (row < 0)
+        return;
+    // The player plays the Show on its own; a recording in progress keeps
+    // its own address for retuning.
+    if (m_context.tune)
+        m_context.tune(m_context.commands.shows()[std::size_t(row)]);
+    QTimer::singleShot(kTuneWaitMs, this, [this] {
+        if (isVisible()) {
+            raise();
+            activateWindow();
+        }
+    });
+}
+
+bool MainWindow::alreadyRecording()
+{
+    if (!m_context.controller || !m_context.controller->recording())
+        return false;
+    m_context.prompter.information(kAlreadyRecordingText);
+    return true;
+}
+
+void MainWindow::recordNow()
+{
+    RecordingController *controller = m_context.controller;
+    if (controller && controller->recording()) {
+        if (m_context.session)
+            stopRecordingFromButton(*controller, *m_context.session, m_context.prompter);
+        setRecordButton(false);
+        setStatus(QString());
+        if (m_context.closeTuner)
+            m_context.closeTuner();
+        refreshShowList();
+        return;
+    }
+    const int row = selectedShow(kSelectToRecordText);
+    if (row < 0)
+        return;
+    showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);
+    // A scheduled Show may have started while the hint was open.
+    if (!controller || alreadyRecording())
+        return;
+    const Show show = m_context.commands.shows()[std::size_t(row)];
+    controller->startRecording(recordNowRequest(show, m_context.commands.clock().now()));
+    if (!controller->recording())
+        return;
+    setRecordButton(true);
+    setStatus(QStringLiteral("Manually recording ") + fieldText(show.name));
+    refreshShowList();
+}
+
+void MainWindow::quickRecord()
+{
+    if (alreadyRecording())
+        return;
+    if (!m_dialogs.quickRecord) {
+        m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Quick Record")));
+        return;
+    }
+    const std::optional<RecordingRequest> request = m_dialogs.quickRecord();
+    // A scheduled Show may have started while the dialog was open.
+    if (!request || !m_context.controller || alreadyRecording())
+        return;
+    m_context.controller->startRecording(*request);
+    if (!m_context.controller->recording())
+        return;
+    setRecordButton(true);
+    setStatus(QStringLiteral("Recording ") + request->name);
+    if (m_context.log)
+        m_context.log->logLine(QStringLiteral("Start Quick Record"), request->name);
+    refreshShowList();
+}
+
+void MainWindow::viewRecordings()
+{
+    QString filter = QStringLiteral(".");
+    const int row = m_list->selectedRow();
+    if (row >= 0) {
+        if (!m_context.commands.validIndex(row)) {
+            m_context.prompter.error(kInvalidIndexText, kPlainErrorCaption);
+            return;
+        }
+        filter = fieldText(m_context.commands.shows()[std::size_t(row)].name);
+    }
+    if (m_dialogs.viewRecordings)
+        m_dialogs.viewRecordings(filter);
+    else
+        m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("View Recordings")));
+    m_list->clearSelection();
+}
+
+void MainWindow::urlFinder()
+{
+    if (!m_dialogs.urlFinder) {
+        m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("The URL Finder")));
+        return;
+    }
+    const std::optional<QString> address = m_dialogs.urlFinder();
+    if (address && !address->isEmpty())
+        addShow(address->left(512));
+}
+
+void MainWindow::stopOnRequest()
+{
+    if (m_context.log)
+        m_context.log->logLine(QStringLiteral("Recording stopped by user"));
+    if (m_context.controller)
+        m_context.controller->endRecording(true, true);
+}
+
+void MainWindow::showNothingRecorded()
+{
+    if (m_context.prompter.question(kNothingRecordedQuestion, kErrorCaption))
+        m_context.prompter.information(kNoWebSiteText.arg(QStringLiteral("/faq50_recording.php#general")));
+}
+
+void MainWindow::exitButton()
+{
+    if (m_context.controller && m_context.controller->nothingRecorded()) {
+        m_context.controller->clearNothingRecorded();
+        showNothingRecorded();
+    }
+    if (!m_context.prompter.question(kQuitQuestion))
+        return;
+    Q_EMIT exitPosition(x(), y());
+    closeWithoutAsking();
+}
+
+} // namespace skywell

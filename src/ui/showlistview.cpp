@@ -1,0 +1,62 @@
+#include "ui/showlistview.h"
+
+#include <QHeaderView>
+
+namespace skywell
+{
+
+ShowListView::ShowListView(QWidget *parent) : QTreeWidget(parent)
+{
+    setColumnCount(2);
+    setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Next Recording")});
+    setColumnWidth(0, 180);
+    setColumnWidth(1, 256);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &ShowListView::sortRequested);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Q_EMIT rowDoubleClicked(); });
+}
+
+void ShowListView::fill(const ShowList &shows, const std::function<QString(const Show &)> &rowText)
+{
+    const int selected = selectedRow();
+    setUpdatesEnabled(false);
+    while (topLevelItemCount() > int(shows.size()))
+        delete takeTopLevelItem(topLevelItemCount() - 1);
+    QList<QTreeWidgetItem *> added;
+    for (int row = topLevelItemCount(); row < int(shows.size()); ++row)
+        added.append(new QTreeWidgetItem);
+    addTopLevelItems(added);
+    for (int row = 0; row < int(shows.size()); ++row) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        item->setText(0, fieldText(shows[std::size_t(row)].name));
+        item->setText(1, rowText(shows[std::size_t(row)]));
+    }
+    setUpdatesEnabled(true);
+    if (selected >= topLevelItemCount())
+        clearSelection();
+}
+
+int ShowListView::selectedRow() const
+{
+    const QList<QTreeWidgetItem *> items = selectedItems();
+    return items.isEmpty() ? -1 : indexOfTopLevelItem(items.first());
+}
+
+void ShowListView::selectRow(int row)
+{
+    QTreeWidgetItem *item = topLevelItem(row);
+    if (!item)
+        return;
+    setCurrentItem(item);
+    item->setSelected(true);
+    scrollToItem(item);
+    setFocus();
+}
+
+} // namespace skywell

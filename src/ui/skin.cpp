@@ -1,0 +1,240 @@
+#include "ui/skin.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace skywell
+{
+
+namespace
+{
+
+const QColor kNavy(18, 38, 74);
+const QColor kDeepBlue(0, 67, 163);
+const QColor kSky(74, 144, 226);
+const QColor kPanel(236, 241, 248);
+
+QPixmap canvas(QSize size, qreal scale)
+{
+    QPixmap pixmap(size * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+void drawGlyph(QPainter &p, ButtonGlyph glyph, const QRectF &r, const QColor &color)
+{
+    const QPointF c = r.center();
+    const qreal s = std::min(r.width(), r.height()) * 0.22;
+    p.setPen(QPen(color, std::max(1.6, s * 0.35), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (glyph) {
+    case ButtonGlyph::Exit:
+        p.drawLine(c + QPointF(-s, -s), c + QPointF(s, s));
+        p.drawLine(c + QPointF(-s, s), c + QPointF(s, -s));
+        break;
+    case ButtonGlyph::Minimize:
+        p.drawLine(c + QPointF(-s, s * 0.8), c + QPointF(s, s * 0.8));
+        break;
+    case ButtonGlyph::Up:
+    case ButtonGlyph::Down: {
+        const qreal d = glyph == ButtonGlyph::Up ? -1 : 1;
+        QPainterPath arrow;
+        arrow.moveTo(c + QPointF(-s * 1.2, -d * s * 0.6));
+        arrow.lineTo(c + QPointF(0, d * s * 0.8));
+        arrow.lineTo(c + QPointF(s * 1.2, -d * s * 0.6));
+        p.drawPath(arrow);
+        break;
+    }
+    case ButtonGlyph::About:
+    case ButtonGlyph::Help: {
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(int(r.height() * 0.6));
+        p.setFont(font);
+        p.drawText(r, Qt::AlignCenter, glyph == ButtonGlyph::About ? QStringLiteral("i") : QStringLiteral("?"));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+Skin::Skin(QString folder)
+{
+    if (folder.isEmpty())
+        return;
+    QImageReader reader(folder + QStringLiteral("/background.png"));
+    const QImage image = reader.read();
+    // A damaged or too small picture would leave parts of the window bare.
+    if (!image.isNull() && image.width() >= kWindowWidth && image.height() >= kWindowHeight)
+        m_folderBackground = QPixmap::fromImage(image.copy(0, 0, kWindowWidth, kWindowHeight));
+}
+
+QPixmap Skin::background(qreal scale) const
+{
+    if (!m_folderBackground.isNull())
+        return m_folderBackground;
+    QPixmap pixmap = canvas(QSize(kWindowWidth, kWindowHeight), scale);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient body(0, 0, 0, kWindowHeight);
+    body.setColorAt(0, kNavy);
+    body.setColorAt(1, QColor(10, 24, 48));
+    p.setPen(Qt::NoPen);
+    p.setBrush(body);
+    p.drawRoundedRect(QRectF(0.5, 0.5, kWindowWidth - 1, kWindowHeight - 1), 10, 10);
+
+    // Title: a small wave mark and the name.
+    p.setPen(QPen(kSky, 2.2, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath wave;
+    wave.moveTo(72, 16);
+    wave.cubicTo(78, 6, 84, 26, 90, 16);
+    wave.cubicTo(96, 6, 102, 26, 108, 16);
+    p.drawPath(wave);
+    QFont title = p.font();
+    title.setPixelSize(20);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(116, 2, 200, 28), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Skywell"));
+    QFont small = p.font();
+    small.setPixelSize(11);
+    small.setBold(false);
+    p.setFont(small);
+    p.setPen(QColor(170, 190, 220));
+    p.drawText(QRectF(14, 38, 300, 16), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("Internet radio, recorded on schedule"));
+    p.drawText(QRectF(420, 38, 76, 16), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Elapsed"));
+    p.drawText(QRectF(190, 367, 96, 16), Qt::AlignVCenter | Qt::AlignRight, QStringLiteral("Level"));
+
+    // Panels behind the status line, the Show list and the level meter.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPanel);
+    p.drawRoundedRect(QRectF(194, 60, 390, 26), 6, 6);
+    p.drawRoundedRect(QRectF(134, 89, 450, 228), 8, 8);
+    p.drawRoundedRect(QRectF(296, 360, 258, 30), 6, 6);
+    p.setBrush(QColor(255, 255, 255, 18));
+    p.drawRoundedRect(QRectF(8, 84, 134, 252), 8, 8);
+    p.drawRoundedRect(QRectF(8, 400, 578, 56), 8, 8);
+    return pixmap;
+}
+
+ButtonFaces Skin::button(const QString &text, QSize size, ButtonGlyph glyph, qreal scale) const
+{
+    ButtonFaces faces;
+    for (int pressed = 0; pressed < 2; ++pressed) {
+        QPixmap pixmap = canvas(size, scale);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(1.5, 1.5, -1.5, -1.5);
+        const bool round = glyph != ButtonGlyph::Text && glyph != ButtonGlyph::Record && glyph != ButtonGlyph::Stop &&
+                           glyph != ButtonGlyph::Up && glyph != ButtonGlyph::Down;
+        QColor top = glyph == ButtonGlyph::Exit ? QColor(200, 60, 60) : kSky;
+        QColor bottom = glyph == ButtonGlyph::Exit ? QColor(150, 30, 30) : kDeepBlue;
+        if (glyph == ButtonGlyph::Stop) {
+            top = QColor(230, 80, 70);
+            bottom = QColor(170, 30, 30);
+        }
+        if (pressed) {
+            top = top.darker(130);
+            bottom = bottom.darker(130);
+        }
+        QLinearGradient fill(r.topLeft(), r.bottomLeft());
+        fill.setColorAt(0, top);
+        fill.setColorAt(1, bottom);
+        p.setPen(QPen(QColor(255, 255, 255, pressed ? 40 : 90), 1));
+        p.setBrush(fill);
+        if (round)
+            p.drawEllipse(r);
+        else
+            p.drawRoundedRect(r, 7, 7);
+        const QPointF offset = pressed ? QPointF(0.5, 1) : QPointF();
+        const QRectF inner = r.translated(offset);
+        if (glyph == ButtonGlyph::Text || glyph == ButtonGlyph::Record || glyph == ButtonGlyph::Stop) {
+            QRectF textRect = inner;
+            if (glyph != ButtonGlyph::Text) {
+                // The record dot or the stop square before the caption.
+                const QRectF mark(inner.left() + 8, inner.center().y() - 5, 10, 10);
+                p.setPen(Qt::NoPen);
+                p.setBrush(glyph == ButtonGlyph::Record ? QColor(235, 60, 60) : Qt::white);
+                if (glyph == ButtonGlyph::Record)
+                    p.drawEllipse(mark);
+                else
+                    p.drawRect(mark.adjusted(1, 1, -1, -1));
+                textRect.setLeft(mark.right() + 2);
+            }
+            // The largest size up to 13 pixels at which the caption fits.
+            QFont font = p.font();
+            font.setBold(true);
+            for (int px = 13; px >= 8; --px) {
+                font.setPixelSize(px);
+                if (QFontMetricsF(font).horizontalAdvance(text) <= textRect.width() - 6)
+                    break;
+            }
+            p.setFont(font);
+            p.setPen(Qt::white);
+            p.drawText(textRect, Qt::AlignCenter, text);
+        } else {
+            drawGlyph(p, glyph, inner, Qt::white);
+        }
+        (pressed ? faces.pressed : faces.normal) = pixmap;
+    }
+    return faces;
+}
+
+namespace
+{
+
+QPixmap iconPixmap(int size, bool recording)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 64.0;
+    QLinearGradient fill(0, 0, 0, size);
+    fill.setColorAt(0, kSky);
+    fill.setColorAt(1, kDeepBlue);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(2 * u, 2 * u, 60 * u, 60 * u), 14 * u, 14 * u);
+    p.setPen(QPen(Qt::white, 5 * u, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath wave;
+    wave.moveTo(12 * u, 34 * u);
+    wave.cubicTo(20 * u, 14 * u, 28 * u, 54 * u, 36 * u, 34 * u);
+    wave.cubicTo(44 * u, 14 * u, 48 * u, 40 * u, 52 * u, 30 * u);
+    p.drawPath(wave);
+    if (recording) {
+        p.setPen(QPen(Qt::white, 3 * u));
+        p.setBrush(QColor(230, 40, 40));
+        p.drawEllipse(QRectF(34 * u, 34 * u, 28 * u, 28 * u));
+    }
+    return pixmap;
+}
+
+} // namespace
+
+QIcon Skin::applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 32, 48, 64, 128, 256})
+        icon.addPixmap(iconPixmap(size, false));
+    return icon;
+}
+
+QIcon Skin::trayIcon(bool recording)
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64})
+        icon.addPixmap(iconPixmap(size, recording));
+    return icon;
+}
+
+} // namespace skywell

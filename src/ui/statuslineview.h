@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+namespace skywell
+{
+
+// "Status: <text>" on white, left-aligned from the top; trailing blanks
+// cover what remains of a longer previous text.
+class StatusLineView final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit StatusLineView(QWidget *parent = nullptr);
+    // Empty text means "Ready".
+    void setStatus(const QString &text);
+    QString status() const { return m_text; }
+    QString drawnText() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_text = QStringLiteral("Ready");
+};
+
+} // namespace skywell

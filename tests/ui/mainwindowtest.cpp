@@ -1,0 +1,567 @@
+// The main window driven as a user drives it, over the real Show list,
+// Show file, scheduler and recording controller.
+#include "windowrig.h"
+
+#include "core/hint.h"
+#include "recording/manualrecording.h"
+#include "ui/desktoptray.h"
+#include "ui/imagebutton.h"
+#include "ui/showlistview.h"
+#include "ui/statuslineview.h"
+
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+using Kind = ScriptedPrompter::Kind;
+
+void click(MainWindow &window, int id)
+{
+    QTest::mouseClick(window.button(id), Qt::LeftButton);
+}
+
+QStringList namesInView(const MainWindow &window)
+{
+    QStringList names;
+    for (int row = 0; row < window.showList()->topLevelItemCount(); ++row)
+        names << window.showList()->topLevelItem(row)->text(0);
+    return names;
+}
+
+QString rowText(const MainWindow &window, int row)
+{
+    return window.showList()->topLevelItem(row)->text(1);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void layoutFollowsTheFixedGeometry();
+    void listCommandsKeepListViewAndFileInStep();
+    void sortingRebuildsTheListOrder();
+    void commandsWithoutSelectionSaySo();
+    void addShowTakesACataloguePick();
+    void plainChooserUntilTheChooserIsConnected();
+    void plainPickDialogListsTheCatalogue();
+    void recordNowStartsAndStopsThroughTheController();
+    void listenOnlyRecordingStopsWithoutAQuestion();
+    void tuningToAnotherShowLeavesTheRecordingsAddress();
+    void recordingStartedMeanwhileIsNotOverridden();
+    void recordNowChecksAgainAfterItsHint();
+    void levelMeterAndElapsedTimeFollowTheRecording();
+    void asksBeforeQuitting();
+    void exitTellsOfAScheduledRecordingThatKeptNothing();
+    void savedPosition();
+    void dragsByItsBackground();
+    void damagedSkinFallsBackToTheBuiltInOne();
+};
+
+void MainWindowTest::layoutFollowsTheFixedGeometry()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    QCOMPARE(window.size(), QSize(594, 475));
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window.button(MainWindow::AddShow)->geometry(), QRect(14, 88, 122, 35));
+    QCOMPARE(window.button(MainWindow::RecordNow)->toolTip(),
+             QStringLiteral("Start or stop recording the selected show"));
+    QCOMPARE(window.button(MainWindow::Exit)->geometry(), QRect(566, 3, 23, 23));
+    QCOMPARE(window.showList()->geometry(), QRect(139, 93, 440, 219));
+    QCOMPARE(window.showList()->headerItem()->text(1), QStringLiteral("Next Recording"));
+    QCOMPARE(window.showList()->columnWidth(0), 180);
+    QCOMPARE(window.levelMeter()->maximum(), 65535);
+    QCOMPARE(window.statusLine()->drawnText(), QStringLiteral("Status: Ready") + QString(18, QLatin1Char(' ')));
+}
+
+void MainWindowTest::listCommandsKeepListViewAndFileInStep()
+{
+    WindowRig rig;
+    const std::int64_t now = rig.clock.now();
+    QStringList toAdd{QStringLiteral("Morning"), QStringLiteral("Jazz"), QStringLiteral("News")};
+    int next = 0;
+    rig.dialogs.chooseHowToAddShow = [] { return std::optional<int>(3); };
+    rig.dialogs.editShow = [&](Show &show, bool isNew) {
+        if (!isNew) {
+            setFieldText(show.name, QStringLiteral("Late Jazz"));
+            return true;
+        }
+        show = rig.makeShow(toAdd[next], now + 3600 * (next + 1), OUT_MP3_FM);
+        ++next;
+        return true;
+    };
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (int i = 0; i < 3; ++i)
+        window.command(MainWindow::AddShow);
+    QCOMPARE(namesInView(window), toAdd);
+    QCOMPARE(rig.namesInList(), toAdd);
+    QCOMPARE(rig.namesOnDisk(), toAdd);
+    QVERIFY(rowText(window, 0).endsWith(QStringLiteral("(1x)")));
+
+    // Edit by double click.
+    window.showList()->selectRow(1);
+    const QRect rect = window.showList()->visualItemRect(window.showList()->topLevelItem(1));
+    QTest::mouseClick(window.showList()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(window.showList()->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(rig.namesOnDisk(),
+             (QStringList{QStringLiteral("Morning"), QStringLiteral("Late Jazz"), QStringLiteral("News")}));
+    QCOMPARE(namesInView(window), rig.namesOnDisk());
+
+    // Move: the last one up, then past the top, then the top one down.
+    window.showList()->selectRow(2);
+    click(window, MainWindow::MoveShowUp);
+    click(window, MainWindow::MoveShowUp);
+    click(window, MainWindow::MoveShowUp);
+    QCOMPARE(window.showList()->selectedRow(), 0);
+    QCOMPARE(rig.namesOnDisk(),
+             (QStringList{QStringLiteral("News"), QStringLiteral("Morning"), QStringLiteral("Late Jazz")}));
+    window.showList()->selectRow(2);
+    click(window, MainWindow::MoveShowDown); // the last row stays
+    QCOMPARE(rig.namesOnDisk().last(), QStringLiteral("Late Jazz"));
+    QCOMPARE(namesInView(window), rig.namesOnDisk());
+
+    // Delete: No keeps it, Yes removes it.
+    window.showList()->selectRow(1);
+    click(window, MainWindow::DeleteShow);
+    QCOMPARE(rig.namesOnDisk().size(), 3);
+    QCOMPARE(rig.prompter.prompts().last().caption, QStringLiteral("Delete Show"));
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::DeleteShow);
+    QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("News"), QStringLiteral("Late Jazz")}));
+    QCOMPARE(namesInView(window), rig.namesOnDisk());
+    QCOMPARE(rig.namesInList(), rig.namesOnDisk());
+}
+
+void MainWindowTest::sortingRebuildsTheListOrder()
+{
+    WindowRig rig;
+    const std::int64_t now = rig.clock.now();
+    // An unscheduled Show with an early stored start, and a repeating one
+    // without weekdays: both count as unscheduled and go last.
+    rig.shows.push_back(rig.makeShow(QStringLiteral("beta"), now - 86400 * 30, SHOW_UNSCHEDULED | OUT_MP3_FM));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Zulu"), now + 7200, OUT_MP3_FM));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Alpha"), now + 3600 * 5, OUT_MP3_FM));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Nodays"), now - 86400 * 40, SHOW_REPEATING | OUT_MP3_FM));
+    rig.store.save(rig.shows);
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(rowText(window, 0), QStringLiteral("Unscheduled"));
+    QCOMPARE(rowText(window, 3), QStringLiteral("Unscheduled"));
+
+    QHeaderView *header = window.showList()->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(1) + 20, 5));
+    QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("Zulu"), QStringLiteral("Alpha"), QStringLiteral("beta"),
+                                             QStringLiteral("Nodays")}));
+    QCOMPARE(namesInView(window), rig.namesOnDisk());
+
+    // By name: byte order, so capitals before small letters.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(0) + 20, 5));
+    QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Nodays"), QStringLiteral("Zulu"),
+                                             QStringLiteral("beta")}));
+    QCOMPARE(namesInView(window), rig.namesOnDisk());
+}
+
+void MainWindowTest::commandsWithoutSelectionSaySo()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 600, OUT_MP3_FM));
+    QString filter;
+    rig.dialogs.viewRecordings = [&](const QString &f) { filter = f; };
+    MainWindow &window = rig.open();
+    const QList<QPair<int, QString>> commands{
+        {MainWindow::EditShow, QStringLiteral("Select an item to edit")},
+        {MainWindow::DeleteShow, QStringLiteral("Select an item to delete")},
+        {MainWindow::RecordNow, QStringLiteral("Select a show to record")},
+        {MainWindow::TuneToShow, QStringLiteral("Select a program to listen to")},
+        {MainWindow::MoveShowUp, QStringLiteral("Please select an item to move up or down")},
+        {MainWindow::MoveShowDown, QStringLiteral("Please select an item to move up or down")},
+    };
+    for (const auto &[id, text] : commands) {
+        rig.prompter.clear();
+        click(window, id);
+        QCOMPARE(rig.prompter.prompts().size(), 1);
+        QCOMPARE(rig.prompter.prompts().front().text, text);
+        QCOMPARE(rig.prompter.prompts().front().caption, QStringLiteral("Skywell Error"));
+    }
+    QVERIFY(!rig.controller->recording());
+    QVERIFY(rig.tuned.isEmpty());
+    QCOMPARE(rig.namesOnDisk(), QStringList());
+
+    click(window, MainWindow::ViewRecordings);
+    QCOMPARE(filter, QStringLiteral("."));
+    window.showList()->selectRow(0);
+    click(window, MainWindow::ViewRecordings);
+    QCOMPARE(filter, QStringLiteral("Morning"));
+    QCOMPARE(window.showList()->selectedRow(), -1);
+
+    window.showList()->selectRow(0);
+    click(window, MainWindow::TuneToShow);
+    QCOMPARE(rig.tuned, QStringList{QStringLiteral("http://127.0.0.1:9/Morning")});
+}
+
+void MainWindowTest::addShowTakesACataloguePick()
+{
+    WindowRig rig;
+    rig.dialogs.chooseHowToAddShow = [] { return std::optional<int>(2); };
+    rig.dialogs.pickCatalogueEntry = [](CatalogueMode mode) {
+        PickResult pick;
+        pick.name = mode == CatalogueMode::Station ? QStringLiteral("Station One") : QStringLiteral("?");
+        pick.address = QStringLiteral("http://radio.example/one");
+        pick.flags = kPickedStationFlags | OPT_DIRECT_DOWNLOAD;
+        pick.playerLetter = 'W';
+        return std::optional<PickResult>(pick);
+    };
+    std::optional<Show> offered;
+    rig.dialogs.editShow = [&](Show &show, bool) {
+        offered = show;
+        return true;
+    };
+    MainWindow &window = rig.open();
+    click(window, MainWindow::AddShow);
+    QVERIFY(offered);
+    QCOMPARE(fieldText(offered->name), QStringLiteral("Station One"));
+    QCOMPARE(offered->flags, kPickedStationFlags | OPT_DIRECT_DOWNLOAD);
+    QCOMPARE(offered->tunerKind, 'W');
+    QCOMPARE(fieldText(offered->recordSource), QStringLiteral("Direct Download"));
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("Station One")});
+    QCOMPARE(rowText(window, 0), QStringLiteral("Unscheduled"));
+    // The editor's Cancel adds nothing.
+    rig.dialogs.editShow = [](Show &, bool) { return false; };
+    rig.open();
+    click(*rig.window, MainWindow::AddShow);
+    QCOMPARE(rig.namesOnDisk().size(), 1);
+}
+
+void MainWindowTest::plainChooserUntilTheChooserIsConnected()
+{
+    WindowRig rig;
+    int edits = 0;
+    rig.dialogs.editShow = [&](Show &show, bool isNew) {
+        ++edits;
+        setFieldText(show.name, QStringLiteral("By Hand"));
+        return isNew;
+    };
+    MainWindow &window = rig.open();
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(100, [accept] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->comboBoxItems(),
+                     (QStringList{QStringLiteral("Pick a Show"), QStringLiteral("Pick a Station"),
+                                  QStringLiteral("Enter Show Manually")}));
+            dialog->setTextValue(QStringLiteral("Enter Show Manually"));
+            accept ? dialog->accept() : dialog->reject();
+        });
+        click(window, MainWindow::AddShow);
+    }
+    QCOMPARE(edits, 1);
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("By Hand")});
+}
+
+void MainWindowTest::plainPickDialogListsTheCatalogue()
+{
+    WindowRig rig;
+    QFile catalogue(rig.programFolder() + QStringLiteral("stations.txt"));
+    QVERIFY(catalogue.open(QIODevice::WriteOnly));
+    catalogue.write("Zeta FM|http://zeta.example/live\nalpha radio|http://alpha.example/\n");
+    catalogue.close();
+    rig.dialogs.chooseHowToAddShow = [] { return std::optional<int>(2); };
+    MainWindow &window = rig.open();
+    for (bool accept : {false, true}) {
+        QTimer::singleShot(100, [accept] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Pick a Station"));
+            auto *list = dialog->findChild<QListWidget *>();
+            QVERIFY(list);
+            QCOMPARE(list->count(), 2);
+            QCOMPARE(list->item(0)->text(), QStringLiteral("alpha radio")); // letter case aside
+            list->setCurrentRow(1);
+            accept ? dialog->accept() : dialog->reject();
+        });
+        click(window, MainWindow::AddShow);
+    }
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("Zeta FM")});
+    QCOMPARE(fieldText(rig.shows.front().url), QStringLiteral("http://zeta.example/live"));
+}
+
+void MainWindowTest::recordNowStartsAndStopsThroughTheController()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Jazz"), rig.clock.now() + 9000, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(1);
+    click(window, MainWindow::RecordNow);
+    QVERIFY(rig.controller->recording());
+    QCOMPARE(rig.tuning.addresses, QStringList{QStringLiteral("http://127.0.0.1:9/Jazz")});
+    QCOMPARE(rig.session.name, QStringLiteral("Jazz"));
+    QVERIFY(rig.session.flags & SHOW_MANUAL);
+    QCOMPARE(rig.controller->endTime(), rig.clock.now() + 18000);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording Jazz"));
+    QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
+    QVERIFY(!rowText(window, 0).startsWith(QStringLiteral("RECORDING")));
+    QCOMPARE(rig.prompter.prompts().front().text, kNotPreferredHintText);
+
+    // Stop: the question, answered No, discards the track.
+    rig.prompter.clear();
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.prompter.prompts().size(), 1);
+    QCOMPARE(rig.prompter.prompts().front().text, QStringLiteral("Would you like to save the current recording?"));
+    QVERIFY(!rig.controller->recording());
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Ready"));
+    QVERIFY(!rowText(window, 1).startsWith(QStringLiteral("RECORDING")));
+    QVERIFY(QDir(rig.settings.mp3Folder).entryList(QDir::Files).isEmpty());
+}
+
+void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Listen"), rig.clock.now() + 7200, OUT_NONE));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    QVERIFY(rig.controller->recording());
+    rig.prompter.clear();
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.prompter.prompts().size(), 0);
+    QVERIFY(!rig.controller->recording());
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+}
+
+void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
+{
+    WindowRig rig;
+    rig.settings.retuneSeconds = 60;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Jazz"), rig.clock.now() + 9000, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(1);
+    click(window, MainWindow::RecordNow);
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    window.showList()->selectRow(0);
+    click(window, MainWindow::TuneToShow);
+    QCOMPARE(rig.tuned, QStringList{QStringLiteral("http://127.0.0.1:9/Morning")});
+    // No sound for longer than the retune time: the recording tunes its
+    // own station again, not the one listened to.
+    rig.clock.advance(rig.settings.connectLeadSeconds + 200);
+    rig.controller->supervisionTick();
+    QTRY_COMPARE(rig.tuning.addresses.size(), 2);
+    QCOMPARE(rig.tuning.addresses.last(), QStringLiteral("http://127.0.0.1:9/Jazz"));
+}
+
+void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    // While the Quick Record dialog is open a scheduled Show starts.
+    rig.dialogs.quickRecord = [&rig] {
+        rig.controller->startRecording(requestFromShow(rig.shows.front()));
+        RecordingRequest quick;
+        quick.name = QStringLiteral("Quick");
+        return std::optional<RecordingRequest>(quick);
+    };
+    MainWindow &window = rig.open();
+    click(window, MainWindow::QuickRecord);
+    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QVERIFY(!rig.prompter.prompts().isEmpty());
+    QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    // And with a recording running, Quick Record refuses at once.
+    rig.prompter.clear();
+    click(window, MainWindow::QuickRecord);
+    QCOMPARE(rig.prompter.count(Kind::Information), 1);
+    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+}
+
+// Answers like the scripted prompter, and lets a scheduled Show start
+// while the hint is open.
+class HintWhileDuePrompter final : public Prompter
+{
+public:
+    explicit HintWhileDuePrompter(ScriptedPrompter &inner) : m_inner(inner) {}
+    void information(const QString &text, const QString &caption) override { m_inner.information(text, caption); }
+    bool question(const QString &text, const QString &caption) override { return m_inner.question(text, caption); }
+    void error(const QString &text, const QString &caption) override { m_inner.error(text, caption); }
+    void fatal(const QString &text) override { m_inner.fatal(text); }
+    bool hint(const QString &text) override
+    {
+        if (duringHint)
+            duringHint();
+        return m_inner.hint(text);
+    }
+    std::function<void()> duringHint;
+
+private:
+    ScriptedPrompter &m_inner;
+};
+
+void MainWindowTest::recordNowChecksAgainAfterItsHint()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Scheduled"), rig.clock.now(), OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Manual"), rig.clock.now() + 7200, OUT_WAV));
+    HintWhileDuePrompter prompter(rig.prompter);
+    prompter.duringHint = [&rig] { rig.controller->startRecording(requestFromShow(rig.shows.front())); };
+    WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+    context.controller = rig.controller.get();
+    context.session = &rig.session;
+    MainWindow window(context);
+    window.showList()->selectRow(1);
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.session.name, QStringLiteral("Scheduled"));
+    QVERIFY(!(rig.session.flags & SHOW_MANUAL));
+    QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
+    QVERIFY(window.statusLine()->status() != QStringLiteral("Manually recording Manual"));
+}
+
+void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    QVERIFY(rig.window->tray()->recording());
+    rig.feedTone(0.9);
+    QVERIFY2(window.levelMeter()->value() > 25000, qPrintable(QString::number(window.levelMeter()->value())));
+    rig.feedTone(0.1);
+    QVERIFY(window.levelMeter()->value() < 5000);
+
+    // Enough sound for a recording that is kept.
+    for (int i = 0; i < 120; ++i)
+        rig.feedTone(0.5);
+    rig.clock.advance(65);
+    rig.controller->supervisionTick();
+    QCOMPARE(window.elapsedArea()->text(), QStringLiteral("00:01:05"));
+
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::RecordNow);
+    QVERIFY(!rig.controller->recording());
+    QCOMPARE(window.levelMeter()->value(), 0);
+    QVERIFY(!rig.window->tray()->recording());
+    QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+}
+
+void MainWindowTest::asksBeforeQuitting()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy quit(&window, &MainWindow::quitConfirmed);
+    QSignalSpy position(&window, &MainWindow::exitPosition);
+    click(window, MainWindow::Exit); // answered No
+    QCOMPARE(quit.count(), 0);
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.prompter.prompts().front().text, kQuitQuestion);
+    window.close(); // the system's close: the same question, No again
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.prompter.prompts().size(), 2);
+
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::Exit);
+    QCOMPARE(quit.count(), 1);
+    QCOMPARE(position.count(), 1);
+    QVERIFY(!window.isVisible());
+
+    // A quit request of a second start asks nothing.
+    rig.open().show();
+    rig.prompter.clear();
+    rig.window->closeWithoutAsking();
+    QCOMPARE(rig.prompter.prompts().size(), 0);
+    QVERIFY(!rig.window->isVisible());
+}
+
+void MainWindowTest::exitTellsOfAScheduledRecordingThatKeptNothing()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Quiet"), rig.clock.now(), OUT_WAV));
+    MainWindow &window = rig.open();
+    rig.controller->startRecording(requestFromShow(rig.shows.front()));
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    rig.clock.advance(1800 + 120);
+    rig.controller->supervisionTick();
+    QVERIFY(!rig.controller->recording());
+    QVERIFY(rig.controller->nothingRecorded());
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+
+    rig.prompter.clear();
+    click(window, MainWindow::Exit);
+    QCOMPARE(rig.prompter.prompts().size(), 2);
+    QCOMPARE(rig.prompter.prompts().at(0).text, kNothingRecordedQuestion);
+    QCOMPARE(rig.prompter.prompts().at(0).caption, QStringLiteral("Skywell Error"));
+    QCOMPARE(rig.prompter.prompts().at(1).text, kQuitQuestion);
+    // Told once.
+    rig.prompter.clear();
+    click(window, MainWindow::Exit);
+    QCOMPARE(rig.prompter.prompts().size(), 1);
+}
+
+void MainWindowTest::savedPosition()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.move(200, 300);
+    window.moveToSavedPosition(0, 0);
+    QCOMPARE(window.pos(), QPoint(200, 30));
+    window.moveToSavedPosition(15, 25);
+    QCOMPARE(window.pos(), QPoint(15, 25));
+}
+
+void MainWindowTest::dragsByItsBackground()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.move(100, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint start = window.pos();
+    QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(250, 340));
+    QTest::mouseMove(&window, QPoint(290, 360));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(290, 360));
+    QTRY_COMPARE(window.pos(), start + QPoint(40, 20));
+    // After the release the mouse moves on its own.
+    QTest::mouseMove(&window, QPoint(100, 100));
+    QCOMPARE(window.pos(), start + QPoint(40, 20));
+}
+
+void MainWindowTest::damagedSkinFallsBackToTheBuiltInOne()
+{
+    WindowRig rig;
+    const QImage builtIn = rig.open().grab().toImage();
+    QDir(rig.dir.path()).mkpath(QStringLiteral("skin"));
+    QFile damaged(rig.dir.path() + QStringLiteral("/skin/background.png"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("\x89PNG\r\n\x1a\n garbage");
+    damaged.close();
+    const QImage shown = rig.open(rig.dir.path() + QStringLiteral("/skin")).grab().toImage();
+    QCOMPARE(shown, builtIn);
+    // A readable picture too small for the window is not taken either.
+    QImage(10, 10, QImage::Format_RGB32).save(damaged.fileName());
+    QCOMPARE(rig.open(rig.dir.path() + QStringLiteral("/skin")).grab().toImage(), builtIn);
+    // The background is drawn, not left blank: the corner and the middle differ.
+    QVERIFY(shown.pixel(300, 350) != shown.pixel(150, 100));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindowtest.moc"

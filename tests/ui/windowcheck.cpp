@@ -1,0 +1,233 @@
+// Checks of the main window on a real X display (Xvfb), run by the
+// desktop end-to-end tests:
+//   windowcheck screenshot FILE   three Shows, one recording, saved as FILE
+//   windowcheck tray              minimise to the notification icon, restore
+//                                 by a click on it, the recording icon
+//   windowcheck notray            minimise and restore without a tray
+//   windowcheck tuner             the "Skywell Tuner" window follows
+#include "windowrig.h"
+
+#include "platform/x11windowfollow.h"
+#include "ui/desktoptray.h"
+#include "ui/showlistview.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+
+#include <cstdio>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+using namespace skywell;
+using namespace skywell::test;
+
+namespace
+{
+
+int failed(const char *what)
+{
+    std::fprintf(stderr, "FAIL: %s\n", what);
+    return 1;
+}
+
+bool waitFor(const std::function<bool()> &condition, int ms = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+void addShows(WindowRig &rig)
+{
+    const std::int64_t now = rig.clock.now();
+    rig.shows.push_back(
+        rig.makeShow(QStringLiteral("Morning Jazz Hour"), now + 3600 * 20, OUT_MP3_FM | 0x1f | SHOW_REPEATING));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("World News Tonight"), now + 7200, OUT_MP3_FM));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Classical Evening"), now + 600, OUT_MP3_FM));
+    rig.scheduler.reschedule(rig.shows);
+}
+
+void startRecording(WindowRig &rig)
+{
+    rig.window->showList()->selectRow(2);
+    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
+    rig.window->command(MainWindow::RecordNow);
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    for (int i = 0; i < 5; ++i)
+        rig.feedTone(0.8);
+    rig.clock.advance(754);
+    rig.controller->supervisionTick();
+}
+
+QImage grabScreenRect(const QRect &rect)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height()).toImage();
+}
+
+int screenshot(const QString &file)
+{
+    WindowRig rig;
+    addShows(rig);
+    MainWindow &window = rig.open();
+    window.move(20, 20);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return failed("window not exposed");
+    startRecording(rig);
+    if (!rig.controller->recording())
+        return failed("not recording");
+    QTest::qWait(300);
+    const QImage shot = grabScreenRect(window.frameGeometry());
+    if (shot.isNull() || !shot.save(file))
+        return failed("screenshot not saved");
+    return 0;
+}
+
+int tray()
+{
+    WindowRig rig;
+    addShows(rig);
+    MainWindow &window = rig.open();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return failed("window not exposed");
+    if (!window.tray()->available())
+        return failed("no notification area although trayer runs");
+    if (!waitFor([&] { return !window.tray()->geometry().isEmpty(); }))
+        return failed("the icon never docked");
+    const QRect icon = window.tray()->geometry();
+    QTest::qWait(300);
+    const QImage idle = grabScreenRect(icon);
+
+    window.command(MainWindow::Minimize);
+    if (!waitFor([&] { return !window.isVisible(); }))
+        return failed("minimising did not hide the window");
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(icon.center().x()),
+                       QString::number(icon.center().y()), QStringLiteral("click"), QStringLiteral("1")});
+    if (!waitFor([&] { return window.isVisible() && !window.isMinimized(); }))
+        return failed("a click on the icon did not restore the window");
+
+    startRecording(rig);
+    if (!window.tray()->recording())
+        return failed("the recording icon was not set");
+    QImage recording;
+    if (!waitFor([&] {
+            recording = grabScreenRect(icon);
+            return recording != idle;
+        }))
+        return failed("the icon looks the same while recording");
+    std::printf("tray icon %dx%d at %d,%d\n", icon.width(), icon.height(), icon.x(), icon.y());
+    return 0;
+}
+
+int noTray()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return failed("window not exposed");
+    if (window.tray()->available())
+        return failed("a notification area where none runs");
+    window.command(MainWindow::Minimize);
+    QTest::qWait(300);
+    if (!window.isMinimized() || !window.isVisible())
+        return failed("without a tray the window must stay an ordinary minimised window");
+    window.restore();
+    if (!waitFor([&] { return window.isVisible() && !window.isMinimized(); }))
+        return failed("the minimised window was not restored");
+    return 0;
+}
+
+bool viewable(Display *display, Window window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// With no window manager, the test plays its part: it watches for the
+// request to minimise the tuner and unmaps it, as a window manager would.
+int tunerFollows()
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return failed("no X display");
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    const Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
+
+    QWidget tuner;
+    tuner.setWindowTitle(QStringLiteral("Skywell Tuner"));
+    tuner.resize(200, 80);
+    tuner.show();
+    if (!QTest::qWaitForWindowExposed(&tuner))
+        return failed("tuner not exposed");
+    const auto tunerId = static_cast<Window>(tuner.winId());
+
+    WindowRig rig;
+    X11WindowFollow follow(QStringLiteral("Skywell Tuner"));
+    WindowContext context{rig.prompter, rig.registry, rig.commands, rig.programFolder()};
+    context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
+    MainWindow window(context);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return failed("window not exposed");
+    XSync(display, False);
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+
+    window.command(MainWindow::Minimize);
+    bool asked = false;
+    waitFor([&] {
+        XSync(display, False);
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == ClientMessage && event.xclient.message_type == changeState &&
+                event.xclient.window == tunerId && event.xclient.data.l[0] == IconicState)
+                asked = true;
+        }
+        return asked;
+    });
+    if (!asked)
+        return failed("the tuner was not asked to minimise with the main window");
+    XUnmapWindow(display, tunerId);
+    XSync(display, False);
+    if (!waitFor([&] { return !viewable(display, tunerId); }))
+        return failed("the tuner could not be minimised");
+
+    window.restore();
+    if (!waitFor([&] { return viewable(display, tunerId); }))
+        return failed("the tuner did not come back with the main window");
+    XCloseDisplay(display);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args[1] == QStringLiteral("screenshot"))
+        return screenshot(args[2]);
+    if (args.size() >= 2 && args[1] == QStringLiteral("tray"))
+        return tray();
+    if (args.size() >= 2 && args[1] == QStringLiteral("notray"))
+        return noTray();
+    if (args.size() >= 2 && args[1] == QStringLiteral("tuner"))
+        return tunerFollows();
+    std::fprintf(stderr, "usage: windowcheck screenshot FILE | tray | notray\n");
+    return 2;
+}
