@@ -44,6 +44,10 @@ public:
     AppCore &core() { return *m_core; }
     // The recording-source test its dialog runs; null before start().
     RecordingSourceTest *sourceTest() { return m_sourceTest.get(); }
+    // The mixer the Show editor's source list comes from; null before
+    // start(). The capture devices the settings sheet lists.
+    Mixer *mixer() { return m_mixer.get(); }
+    QStringList captureDeviceNames() { return m_captureDevice.deviceNames(); }
     // Recordings, tuning and their signals for the window; null before
     // start().
     RecordingService *recordings() { return m_recordings.get(); }

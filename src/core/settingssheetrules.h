@@ -13,7 +13,7 @@ namespace skywell
 // The rules of the settings sheet; the sheet's pages only show values.
 
 // The pages of the sheet, in tab order, as bits of a "shown" mask.
-enum SettingsPage : unsigned {
+enum SettingsPageBit : unsigned {
     kFoldersPage = 0x1,
     kTuningPage = 0x2,
     kConnectionsPage = 0x4,
