@@ -170,7 +170,7 @@ SchedulePage::SchedulePage(QWidget *parent)
     onceRow->addStretch(1);
     layout->addLayout(onceRow);
     auto *repeating = new QRadioButton(QStringLiteral("Repeating"), this);
-    layout->addWidget(repeating);
+    layout->addWidget(repeating, 0, Qt::AlignLeft);
     auto *daysRow = new QHBoxLayout;
     daysRow->addSpacing(24);
     const QString names[] = {QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"), QStringLiteral("Thu"),
@@ -184,7 +184,7 @@ SchedulePage::SchedulePage(QWidget *parent)
     daysRow->addStretch(1);
     layout->addLayout(daysRow);
     auto *unscheduled = new QRadioButton(QStringLiteral("Unscheduled"), this);
-    layout->addWidget(unscheduled);
+    layout->addWidget(unscheduled, 0, Qt::AlignLeft);
     layout->addStretch(1);
     m_kind->addButton(once, 0);
     m_kind->addButton(repeating, 1);
