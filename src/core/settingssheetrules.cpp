@@ -70,8 +70,8 @@ std::optional<QString> folderProblem(const QString &folder, const QString &capti
 std::optional<QString> fileNameFormatProblem(const QString &format)
 {
     // strftime codes Skywell's time text knows; "%%" followed by "s" is the
-    // name. Anything else after a percent sign would be read as a code
-    // with no value behind it.
+    // name and "%%%%" a percent sign. Anything else after a percent sign
+    // would be a code with no value behind it once the time is filled in.
     static const QString timeCodes = QStringLiteral("aAbBcdHIjmMpSUwWxXyYzZ");
     int names = 0;
     for (qsizetype i = 0; i < format.size(); ++i) {
@@ -84,6 +84,11 @@ std::optional<QString> fileNameFormatProblem(const QString &format)
             if (i + 2 < format.size() && format[i + 2] == QLatin1Char('s')) {
                 ++names;
                 i += 2;
+                continue;
+            }
+            // "%%%%" is a percent sign in the file name.
+            if (format.mid(i, 4) == QStringLiteral("%%%%")) {
+                i += 3;
                 continue;
             }
             return kFileNameFormatText;

@@ -35,8 +35,8 @@ inline constexpr int kMaxRetuneSeconds = 180;
 // or written (the message says which and why). Creates a missing folder.
 std::optional<QString> folderProblem(const QString &folder, const QString &caption);
 
-// The file-naming format: "%%s" (where the name goes) exactly once, and no
-// other "%%" code or lone "%" at the end.
+// The file-naming format: "%%s" (where the name goes) exactly once, date
+// and time codes, "%%%%" for a percent sign, and no other "%" code.
 std::optional<QString> fileNameFormatProblem(const QString &format);
 
 // The proxy port box: empty, or a port 1-65535.
