@@ -153,6 +153,7 @@ SchedulePage::SchedulePage(QWidget *parent)
 {
     auto *layout = new QVBoxLayout(this);
     auto *times = new QFormLayout;
+    times->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     m_start->setObjectName(QStringLiteral("startTime"));
     m_end->setObjectName(QStringLiteral("endTime"));
     m_start->setDisplayFormat(kTimeFormat);
