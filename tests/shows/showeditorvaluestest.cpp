@@ -113,6 +113,8 @@ TEST_F(EditorRules, NameTestFileStaysInTheRecordingsFolder)
     EXPECT_EQ(checkShowName(QStringLiteral("../x"), rec), ShowNameCheck::Ok);
     EXPECT_TRUE(victim.exists());
     EXPECT_TRUE(QDir(rec).entryList(QDir::Files).isEmpty()) << "the test file is removed";
+    // Names are checked as the file naming writes them: "/" becomes "-".
+    EXPECT_EQ(checkShowName(QStringLiteral("AM/FM News"), rec), ShowNameCheck::Ok);
     EXPECT_EQ(checkShowName(QString(), rec), ShowNameCheck::Empty);
     EXPECT_EQ(checkShowName(QStringLiteral("a"), dir.path() + QStringLiteral("none/")), ShowNameCheck::CannotCreate);
     EXPECT_EQ(numberEditProblem(QStringLiteral("-1"), 10), QStringLiteral("Please enter an integer between 0 and 10."));
