@@ -286,7 +286,7 @@ void OutputPage::firstShown()
         if (m_kind->checkedId() == kCustomOutputIndex)
             m_kind->button(0)->setChecked(true);
     }
-    if (m_context.musicLibraryInstalled)
+    if (m_context.musicLibraryInstalled && m_context.musicLibraryInstalled())
         m_library->show();
     else
         m_library->setChecked(false);

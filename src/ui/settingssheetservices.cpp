@@ -23,8 +23,9 @@ bool startSoundMixerProgram()
     return false;
 }
 
-SettingsSheetServices desktopSheetServices(Prompter &prompter, QStringList captureDevices, RecordingSourceTest *test,
-                                           CdWriter *cdWriter, QString siteAddress)
+SettingsSheetServices desktopSheetServices(Prompter &prompter, QStringList captureDevices,
+                                           std::function<RecordingSourceTest *()> test,
+                                           std::function<CdWriter *()> cdWriter, QString siteAddress)
 {
     SettingsSheetServices services;
     services.captureDevices = std::move(captureDevices);
@@ -32,10 +33,18 @@ SettingsSheetServices desktopSheetServices(Prompter &prompter, QStringList captu
         if (!startSoundMixerProgram())
             prompter.information(kNoSoundMixerText);
     };
-    if (test)
-        services.testSources = [test](const QString &card) { runSourceTestWaiting(*test, card, true); };
-    if (cdWriter)
-        services.setupCdBurner = [cdWriter] { cdWriter->setupCDBurner(); };
+    services.testSources = [&prompter, test](const QString &card) {
+        if (RecordingSourceTest *running = test ? test() : nullptr)
+            runSourceTestWaiting(*running, card, true);
+        else
+            prompter.information(kNotStartedText);
+    };
+    services.setupCdBurner = [&prompter, cdWriter] {
+        if (CdWriter *writer = cdWriter ? cdWriter() : nullptr)
+            writer->setupCDBurner();
+        else
+            prompter.information(kNotStartedText);
+    };
     services.openFileNamesHelp = [&prompter, siteAddress] {
         if (siteAddress.isEmpty())
             prompter.information(kNoSiteAddressText);

@@ -28,7 +28,9 @@ struct ShowEditorContext {
     const Clock &clock;
     const Settings &settings; // recordings folder ("mp3Folder")
     QString programFolder;    // where "custom.sh" is looked for
-    bool musicLibraryInstalled = false;
+    // Whether the music library answers (asked when the Output page is
+    // first shown); empty: not installed.
+    std::function<bool()> musicLibraryInstalled;
     // The "Recording Source:" items for the wanted source, with "Direct
     // Download" (Mixer::fillSourceCombo); empty: only the wanted source.
     std::function<SourceCombo(const QString &wanted)> recordingSources;

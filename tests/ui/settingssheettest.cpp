@@ -3,6 +3,7 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "ui/settingssheetservices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,6 +86,7 @@ private Q_SLOTS:
     void unwritableAutostartChangesNothing();
     void firstStartRunsTheTwoPageWizard();
     void fileNamingFormatNeedsOneName();
+    void buttonsSayWhatIsMissing();
 };
 
 void SettingsSheetTest::tuningNumbersAreCheckedOnLeavingAndOnOk()
@@ -346,6 +348,28 @@ void SettingsSheetTest::fileNamingFormatNeedsOneName()
     clickOk(sheet);
     QVERIFY(!sheet.isVisible());
     QCOMPARE(sheet.savedSettings().fileNameFormat, QStringLiteral("%Y-%m-%d %%s"));
+}
+
+void SettingsSheetTest::buttonsSayWhatIsMissing()
+{
+    SheetSetup s;
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", emptyPath.path().toUtf8()); // no sound mixer program
+    s.context.services = desktopSheetServices(s.prompter, {QStringLiteral("Card")}, {}, {}, QString());
+    SettingsSheet sheet(s.settings, s.context);
+    sheet.show();
+    sheet.tabs()->setCurrentIndex(3);
+    QTest::mouseClick(child<QPushButton>(sheet, "soundMixer"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(sheet, "testSources"), Qt::LeftButton);
+    sheet.tabs()->setCurrentIndex(4);
+    for (auto *button : sheet.tabs()->currentWidget()->findChildren<QPushButton *>())
+        QTest::mouseClick(button, Qt::LeftButton); // "What's This?", "Setup CD Burner"
+    qputenv("PATH", path);
+    QStringList texts;
+    for (const auto &p : s.prompter.prompts())
+        texts.append(p.text);
+    QCOMPARE(texts, (QStringList{kNoSoundMixerText, kNotStartedText, kNoSiteAddressText, kNotStartedText}));
 }
 
 QTEST_MAIN(SettingsSheetTest)
