@@ -57,6 +57,11 @@ public:
     // ends it (its last track saved and delivered), then quit is called.
     void quitAfterRecording(std::function<void()> quit);
 
+    // The editor step of imports, the command line's included; set before
+    // start(). Without one a Show is imported as if the editor's OK were
+    // pressed unchanged.
+    void setShowEditor(ShowEditorStep editor) { m_showEditor = std::move(editor); }
+
     // Opens the run in the log, checks the encoder, prepares capture, runs
     // the core's start-up, writes the sound-card report and imports the
     // Show file of the command line. configure is empty without a desktop.
@@ -87,6 +92,7 @@ private:
     std::unique_ptr<TuningPort> m_tuningPort;
     std::unique_ptr<WebDirectDownload> m_download;
     std::unique_ptr<RecordingService> m_recordings;
+    ShowEditorStep m_showEditor;
     bool m_quitting = false;
 };
 
