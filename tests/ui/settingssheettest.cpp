@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -87,6 +88,7 @@ private Q_SLOTS:
     void firstStartRunsTheTwoPageWizard();
     void fileNamingFormatNeedsOneName();
     void buttonsSayWhatIsMissing();
+    void browsePutsThePickedFolderIntoTheBox();
 };
 
 void SettingsSheetTest::tuningNumbersAreCheckedOnLeavingAndOnOk()
@@ -370,6 +372,35 @@ void SettingsSheetTest::buttonsSayWhatIsMissing()
     for (const auto &p : s.prompter.prompts())
         texts.append(p.text);
     QCOMPARE(texts, (QStringList{kNoSoundMixerText, kNotStartedText, kNoSiteAddressText, kNotStartedText}));
+}
+
+void SettingsSheetTest::browsePutsThePickedFolderIntoTheBox()
+{
+    SheetSetup s;
+    const QString start = s.dir.filePath(QStringLiteral("start"));
+    const QString picked = s.dir.filePath(QStringLiteral("picked"));
+    QDir().mkpath(start);
+    QDir().mkpath(picked);
+    s.settings.mp3Folder = start + QLatin1Char('/');
+    SettingsSheet sheet(s.settings, s.context);
+    sheet.show();
+    QString title, opened;
+    whenModal([&](QWidget *modal) {
+        auto *picker = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(picker);
+        title = picker->windowTitle();
+        opened = picker->directory().absolutePath();
+        picker->selectFile(picked);
+        QMetaObject::invokeMethod(picker, "accept");
+    });
+    QTest::mouseClick(child<QPushButton>(sheet, "mp3FolderBrowse"), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("Select A Folder"));
+    QCOMPARE(opened, start);
+    QCOMPARE(child<QLineEdit>(sheet, "mp3Folder")->text(), picked);
+
+    whenModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    QTest::mouseClick(child<QPushButton>(sheet, "mp3FolderBrowse"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>(sheet, "mp3Folder")->text(), picked); // Cancel leaves it
 }
 
 QTEST_MAIN(SettingsSheetTest)
