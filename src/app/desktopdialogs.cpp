@@ -43,7 +43,19 @@ bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
 
 AppCore::ConfigureSettings DesktopDialogs::configureSettings()
 {
-    return [this](Settings &settings, bool firstTime) { return runSheet(settings, firstTime); };
+    return [this](Settings &settings, bool firstTime) {
+        m_firstStart = m_firstStart || firstTime;
+        return runSheet(settings, firstTime);
+    };
+}
+
+void DesktopDialogs::finishFirstStart()
+{
+    if (!m_firstStart || !m_run.sourceTest())
+        return;
+    m_firstStart = false;
+    SourceTestDialog dialog(*m_run.sourceTest(), m_window);
+    dialog.exec();
 }
 
 bool DesktopDialogs::runSettings()

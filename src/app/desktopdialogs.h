@@ -33,6 +33,10 @@ public:
     // For AppRun::setShowEditor (before start): imports open the editor.
     ShowEditorStep showEditorStep();
 
+    // After AppRun::start: on a first start, the "Recording Source Test"
+    // dialog (the test needs the mixer, which exists only once started).
+    void finishFirstStart();
+
     // The "Settings" button: the full sheet on the running settings.
     bool runSettings();
     // The editor on show (Add Show's new Show, or a copy to edit).
@@ -47,6 +51,7 @@ private:
     Prompter &m_prompter;
     QWidget *m_window = nullptr;
     std::function<void(const QString &)> m_setHelpAnchor;
+    bool m_firstStart = false;
 };
 
 } // namespace skywell
