@@ -20,10 +20,12 @@ DesktopDialogs::DesktopDialogs(AppRun &run, Registry &registry, Prompter &prompt
 {
 }
 
-void DesktopDialogs::setWindow(QWidget *window, std::function<void(const QString &)> setHelpAnchor)
+void DesktopDialogs::setWindow(QWidget *window, std::function<void(const QString &)> setHelpAnchor,
+                               std::function<void()> openHelp)
 {
     m_window = window;
     m_setHelpAnchor = std::move(setHelpAnchor);
+    m_openHelp = std::move(openHelp);
 }
 
 bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
@@ -31,13 +33,15 @@ bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
     // The source test and the CD writer exist only once the program has
     // started; the sheet may open before (first start, missing folder).
     SettingsSheetContext context{
-        m_registry, m_prompter,
+        m_registry,
+        m_prompter,
         AutostartEntry(m_registry.userRoot(), Registry::defaultMachineRoot(), QCoreApplication::applicationFilePath()),
         desktopSheetServices(
             m_prompter, m_run.captureDeviceNames(), [this] { return m_run.sourceTest(); },
             [this] { return m_run.recordings() ? &m_run.recordings()->cdWriter() : nullptr; },
             m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed()),
-        m_setHelpAnchor};
+        m_setHelpAnchor,
+        m_openHelp};
     return runSettingsSheet(m_window, settings, firstTime, context);
 }
 
@@ -83,6 +87,7 @@ bool DesktopDialogs::editShow(Show &show)
             m_run.recordings()->cdWriter().setupCDBurner();
     };
     context.setHelpAnchor = m_setHelpAnchor;
+    context.openHelp = m_openHelp;
     return skywell::editShow(m_window, show, context);
 }
 

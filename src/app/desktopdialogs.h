@@ -25,8 +25,10 @@ class DesktopDialogs final
 public:
     DesktopDialogs(AppRun &run, Registry &registry, Prompter &prompter);
 
-    // The window the dialogs belong to and how they set its help anchor.
-    void setWindow(QWidget *window, std::function<void(const QString &anchor)> setHelpAnchor = {});
+    // The window the dialogs belong to, how they set its help anchor and
+    // how its help opens (the dialogs' "Help" button; none when empty).
+    void setWindow(QWidget *window, std::function<void(const QString &anchor)> setHelpAnchor = {},
+                   std::function<void()> openHelp = {});
 
     // For AppRun::start: first start and missing folders open the sheet.
     AppCore::ConfigureSettings configureSettings();
@@ -51,6 +53,7 @@ private:
     Prompter &m_prompter;
     QWidget *m_window = nullptr;
     std::function<void(const QString &)> m_setHelpAnchor;
+    std::function<void()> m_openHelp;
     bool m_firstStart = false;
 };
 

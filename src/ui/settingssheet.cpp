@@ -60,6 +60,10 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
     wizard.setButtonText(QWizard::NextButton, QStringLiteral("Next"));
     wizard.setButtonText(QWizard::BackButton, QStringLiteral("Back"));
     wizard.setButtonText(QWizard::FinishButton, QStringLiteral("Finish"));
+    if (context.openHelp) {
+        wizard.setOption(QWizard::HaveHelpButton);
+        QObject::connect(&wizard, &QWizard::helpRequested, &wizard, [&context] { context.openHelp(); });
+    }
     auto *folders = new FoldersPage;
     auto *connections = new ConnectionsPage;
     folders->fill(settings);
@@ -106,6 +110,10 @@ SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &con
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsSheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SettingsSheet::reject);
+    if (context.openHelp) {
+        buttons->addButton(QDialogButtonBox::Help);
+        connect(buttons, &QDialogButtonBox::helpRequested, this, [&context] { context.openHelp(); });
+    }
     setAnchor(context, QStringLiteral("configuring"));
     pageChanged(0);
     connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsSheet::pageChanged);

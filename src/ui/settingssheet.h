@@ -25,6 +25,9 @@ struct SettingsSheetContext {
     SettingsSheetServices services;
     // The main window's help anchor ("configuring", "settings_folders" ...).
     std::function<void(const QString &anchor)> setHelpAnchor;
+    // The "Help" button: the user guide at the current anchor; no button
+    // when empty.
+    std::function<void()> openHelp = {};
 };
 
 // "Skywell Settings": the five pages as tabs, OK and Cancel. Works on a

@@ -38,6 +38,10 @@ ShowEditor::ShowEditor(const ShowEditorValues &values, ShowEditorContext &contex
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &ShowEditor::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ShowEditor::reject);
+    if (context.openHelp) {
+        buttons->addButton(QDialogButtonBox::Help);
+        connect(buttons, &QDialogButtonBox::helpRequested, this, [&context] { context.openHelp(); });
+    }
     if (context.setHelpAnchor)
         context.setHelpAnchor(QStringLiteral("tuning"));
     pageChanged(0);

@@ -37,6 +37,9 @@ struct ShowEditorContext {
     std::function<void()> testSources;   // "Test Recording Sources"
     std::function<void()> setupCdBurner; // "Setup CD Burner"
     std::function<void(const QString &anchor)> setHelpAnchor;
+    // The "Help" button: the user guide at the current anchor; no button
+    // when empty.
+    std::function<void()> openHelp = {};
 };
 
 // "Scheduled Show Settings": the five pages of one Show as tabs, OK and

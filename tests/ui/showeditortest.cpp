@@ -125,6 +125,7 @@ private Q_SLOTS:
     void warningsAndCancel();
     void scheduleKindEnablesItsControls();
     void addShowChooserAnswers();
+    void pagesSetTheHelpAnchorWhenFirstShown();
 };
 
 void ShowEditorTest::initTestCase()
@@ -450,6 +451,27 @@ void ShowEditorTest::addShowChooserAnswers()
         });
         QCOMPARE(int(chooseHowToAddShow(nullptr)), code);
     }
+}
+
+void ShowEditorTest::pagesSetTheHelpAnchorWhenFirstShown()
+{
+    EditorSetup s;
+    QStringList anchors;
+    int helpOpened = 0;
+    s.context.setHelpAnchor = [&anchors](const QString &anchor) { anchors.append(anchor); };
+    s.context.openHelp = [&helpOpened] { ++helpOpened; };
+    Show show;
+    QVERIFY(!runEditor(
+        s, show,
+        [](QDialog &editor) {
+            for (const int page : {4, 1, 2, 3, 4, 0, 1})
+                showPage(editor, page);
+            QTest::mouseClick(editor.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Help), Qt::LeftButton);
+        },
+        false));
+    QCOMPARE(anchors, (QStringList{QStringLiteral("tuning"), QStringLiteral("recording"), QStringLiteral("tuning"),
+                                   QStringLiteral("schedule"), QStringLiteral("output")}));
+    QCOMPARE(helpOpened, 1);
 }
 
 QTEST_MAIN(ShowEditorTest)
