@@ -126,6 +126,7 @@ private Q_SLOTS:
     void scheduleKindEnablesItsControls();
     void addShowChooserAnswers();
     void pagesSetTheHelpAnchorWhenFirstShown();
+    void keyboardAlone();
 };
 
 void ShowEditorTest::initTestCase()
@@ -472,6 +473,30 @@ void ShowEditorTest::pagesSetTheHelpAnchorWhenFirstShown()
     QCOMPARE(anchors, (QStringList{QStringLiteral("tuning"), QStringLiteral("recording"), QStringLiteral("tuning"),
                                    QStringLiteral("schedule"), QStringLiteral("output")}));
     QCOMPARE(helpOpened, 1);
+}
+
+void ShowEditorTest::keyboardAlone()
+{
+    EditorSetup s;
+    Show show;
+    // The name field has the focus; Ctrl+Tab moves through the pages and
+    // Return presses OK.
+    QVERIFY(runEditor(
+        s, show,
+        [](QDialog &editor) {
+            editor.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&editor));
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QCOMPARE(focus->objectName(), QStringLiteral("showName"));
+            QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(focus, QStringLiteral("Typed Show"));
+            QTest::keyClick(focus, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(editor.findChild<QTabWidget *>()->currentIndex(), 1);
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &editor, Qt::Key_Return);
+        },
+        false));
+    QCOMPARE(fieldText(show.name), QStringLiteral("Typed Show"));
 }
 
 QTEST_MAIN(ShowEditorTest)
