@@ -107,10 +107,7 @@ bool AppCore::importShow(const QString &path)
 {
     ShowEditorStep edit = m_showEditor;
     if (!edit) {
-        edit = [this](Show &show) {
-            acceptShowUnchanged(show, m_clock.now(), m_registry, m_prompter);
-            return true;
-        };
+        edit = [this](Show &show) { return acceptShowUnchanged(show, m_clock.now(), m_registry, m_prompter); };
     }
     return importShowFile(path, m_clock, m_prompter, edit, [this](const Show &show) {
         // A Show that could not be saved is kept in the list and saved with

@@ -44,6 +44,10 @@ public:
     AppCore &core() { return *m_core; }
     // The recording-source test its dialog runs; null before start().
     RecordingSourceTest *sourceTest() { return m_sourceTest.get(); }
+    // The mixer the Show editor's source list comes from; null before
+    // start(). The capture devices the settings sheet lists.
+    Mixer *mixer() { return m_mixer.get(); }
+    QStringList captureDeviceNames() { return m_captureDevice.deviceNames(); }
     // Recordings, tuning and their signals for the window; null before
     // start().
     RecordingService *recordings() { return m_recordings.get(); }
@@ -52,6 +56,11 @@ public:
     // Quitting: a recording in progress is first ended as Stop Recording
     // ends it (its last track saved and delivered), then quit is called.
     void quitAfterRecording(std::function<void()> quit);
+
+    // The editor step of imports, the command line's included; set before
+    // start(). Without one a Show is imported as if the editor's OK were
+    // pressed unchanged.
+    void setShowEditor(ShowEditorStep editor) { m_showEditor = std::move(editor); }
 
     // Opens the run in the log, checks the encoder, prepares capture, runs
     // the core's start-up, writes the sound-card report and imports the
@@ -83,6 +92,7 @@ private:
     std::unique_ptr<TuningPort> m_tuningPort;
     std::unique_ptr<WebDirectDownload> m_download;
     std::unique_ptr<RecordingService> m_recordings;
+    ShowEditorStep m_showEditor;
     bool m_quitting = false;
 };
 

@@ -41,6 +41,9 @@ public:
     RecordingController &controller() { return *m_controller; }
     BlockProcessor &blocks() { return *m_blocks; }
     RecordingSession &session() { return m_session; }
+    // For the dialogs' "Setup CD Burner" and "Add to iTunes Library".
+    CdWriter &cdWriter() { return m_cdWriter; }
+    MusicLibrary &musicLibrary() { return m_library; }
 
     // Ends a running recording as Stop Recording does (the last track saved
     // and delivered), then calls done; at once when none runs.

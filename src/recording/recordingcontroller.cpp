@@ -32,7 +32,7 @@ RecordingRequest requestFromShow(const Show &show)
     r.url = fieldText(show.url);
     r.flags = show.flags;
     r.endTime = show.endTime;
-    r.recordSource = fieldText(show.recordSource);
+    r.recordSource = recordSourceName(show);
     r.silenceMs = show.silenceMs;
     r.deadAirMs = show.deadAirMs;
     r.splitMinutes = show.splitMinutes;

@@ -57,6 +57,30 @@ void setField(char *field, std::size_t size, const QByteArray &utf8)
     std::memcpy(field, text.constData(), static_cast<std::size_t>(text.size()));
 }
 
+QString recordSourceName(const Show &show)
+{
+    const QByteArray full = fieldBytes(show.recordSourceFull);
+    const QByteArray shortName = fieldBytes(show.recordSource);
+    // A program that knows only the old field may have changed it and left
+    // the whole name behind: the whole name counts only while it agrees.
+    if (!full.isEmpty() && !shortName.isEmpty() && full.startsWith(shortName))
+        return QString::fromUtf8(full);
+    return QString::fromUtf8(shortName);
+}
+
+bool setRecordSourceName(Show &show, const QString &name)
+{
+    const QByteArray bytes = fieldBytes(name.toUtf8().constData(), static_cast<std::size_t>(name.toUtf8().size()));
+    if (bytes.size() > kMaxRecordSourceBytes)
+        return false;
+    setField(show.recordSource, bytes);
+    if (bytes.size() < static_cast<qsizetype>(sizeof show.recordSource))
+        setField(show.recordSourceFull, QByteArray());
+    else
+        setField(show.recordSourceFull, bytes);
+    return true;
+}
+
 std::uint32_t dayBitOfWeekday(int weekday)
 {
     // Sunday is the last bit, Monday the first.

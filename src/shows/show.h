@@ -79,7 +79,10 @@ struct Show {
     // Where the address came from: 0 typed by the user, kAddressFromCatalogue
     // or kAddressFromDirectory. Only a typed address may name a program.
     char addressOrigin;
-    std::uint8_t reserved986[66];
+    // The whole recording-source name when it is longer than recordSource
+    // holds (sound server names often are); recordSource then keeps its
+    // first 27 bytes. Empty otherwise. Read both through recordSourceName().
+    char recordSourceFull[66];
 
     // A new Show with the defaults, numbered with the next serial.
     Show();
@@ -114,7 +117,7 @@ static_assert(offsetof(Show, splitMinutes) == 972);
 static_assert(offsetof(Show, tunerKind) == 976);
 static_assert(offsetof(Show, splitAtMinute) == 977);
 static_assert(offsetof(Show, addressOrigin) == 985);
-static_assert(offsetof(Show, reserved986) == 986);
+static_assert(offsetof(Show, recordSourceFull) == 986);
 
 // The list of Shows: file order is list order is display order.
 using ShowList = std::vector<Show>;
@@ -144,6 +147,18 @@ template <std::size_t N> void setFieldText(char (&field)[N], const QString &text
 {
     setField(field, N, text.toUtf8());
 }
+
+// The longest recording-source name a Show keeps, in UTF-8 bytes.
+inline constexpr qsizetype kMaxRecordSourceBytes = 65;
+
+// The Show's recording source: the whole name kept past the record's old
+// field when that field holds its beginning, else the old field.
+QString recordSourceName(const Show &show);
+// Stores the source: up to 27 bytes in recordSource alone, longer names
+// also whole in recordSourceFull. False (Show unchanged) for a name longer
+// than kMaxRecordSourceBytes, which would be cut into a name that selects
+// nothing.
+bool setRecordSourceName(Show &show, const QString &name);
 
 // The day bit of a local weekday (0 = Sunday ... 6 = Saturday).
 std::uint32_t dayBitOfWeekday(int weekday);

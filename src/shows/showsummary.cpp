@@ -83,7 +83,7 @@ QString showSummary(const Show &show, const Clock &clock)
     const std::int32_t newTrackMs = (show.flags & OPT_SILENCE_SPLIT) ? show.silenceMs : 0;
     // 64 bits: a garbage minute count must not overflow.
     const std::int64_t splitSeconds = std::int64_t{show.splitMinutes} * 60;
-    return showSummary(fieldText(show.url), show.onceDate, show.startTime, show.endTime, fieldText(show.recordSource),
+    return showSummary(fieldText(show.url), show.onceDate, show.startTime, show.endTime, recordSourceName(show),
                        show.flags, (show.flags & OPT_DEAD_AIR) != 0, show.deadAirMs, newTrackMs,
                        static_cast<std::int32_t>(splitSeconds), (show.flags & OPT_NO_RETUNE) != 0,
                        (show.flags & OPT_MUTE) != 0, show.tunerKind, clock);

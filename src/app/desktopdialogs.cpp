@@ -1,0 +1,104 @@
+#include "app/desktopdialogs.h"
+
+#include "app/apprun.h"
+#include "app/recordingservice.h"
+#include "core/autostart.h"
+#include "core/registry.h"
+#include "tuning/catalogueupdate.h"
+#include "ui/settingssheet.h"
+#include "ui/settingssheetservices.h"
+#include "ui/showeditor.h"
+#include "ui/sourcetestdialog.h"
+
+#include <QCoreApplication>
+
+namespace skywell
+{
+
+DesktopDialogs::DesktopDialogs(AppRun &run, Registry &registry, Prompter &prompter)
+    : m_run(run), m_registry(registry), m_prompter(prompter)
+{
+}
+
+void DesktopDialogs::setWindow(QWidget *window, std::function<void(const QString &)> setHelpAnchor,
+                               std::function<void()> openHelp)
+{
+    m_window = window;
+    m_setHelpAnchor = std::move(setHelpAnchor);
+    m_openHelp = std::move(openHelp);
+}
+
+bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
+{
+    // The source test and the CD writer exist only once the program has
+    // started; the sheet may open before (first start, missing folder).
+    SettingsSheetContext context{
+        m_registry,
+        m_prompter,
+        AutostartEntry(m_registry.userRoot(), Registry::defaultMachineRoot(), QCoreApplication::applicationFilePath()),
+        desktopSheetServices(
+            m_prompter, m_run.captureDeviceNames(), [this] { return m_run.sourceTest(); },
+            [this] { return m_run.recordings() ? &m_run.recordings()->cdWriter() : nullptr; },
+            m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed()),
+        m_setHelpAnchor,
+        m_openHelp};
+    return runSettingsSheet(m_window, settings, firstTime, context);
+}
+
+AppCore::ConfigureSettings DesktopDialogs::configureSettings()
+{
+    return [this](Settings &settings, bool firstTime) {
+        m_firstStart = m_firstStart || firstTime;
+        return runSheet(settings, firstTime);
+    };
+}
+
+void DesktopDialogs::finishFirstStart()
+{
+    if (!m_firstStart || !m_run.sourceTest())
+        return;
+    m_firstStart = false;
+    SourceTestDialog dialog(*m_run.sourceTest(), m_window);
+    dialog.exec();
+}
+
+bool DesktopDialogs::runSettings()
+{
+    return runSheet(m_run.core().settings(), false);
+}
+
+bool DesktopDialogs::editShow(Show &show)
+{
+    AppCore &core = m_run.core();
+    SystemClock clock;
+    ShowEditorContext context{m_registry, m_prompter, clock, core.settings(), core.programFolder()};
+    context.musicLibraryInstalled = [this] {
+        return m_run.recordings() && m_run.recordings()->musicLibrary().isMusicLibraryInstalled();
+    };
+    context.recordingSources = [this](const QString &wanted) {
+        return m_run.mixer() ? m_run.mixer()->fillSourceCombo(wanted, true) : SourceCombo{};
+    };
+    context.testSources = [this, &core] {
+        if (m_run.sourceTest())
+            runSourceTestWaiting(*m_run.sourceTest(), core.settings().soundCard, true);
+    };
+    context.setupCdBurner = [this] {
+        if (m_run.recordings())
+            m_run.recordings()->cdWriter().setupCDBurner();
+    };
+    context.setHelpAnchor = m_setHelpAnchor;
+    context.openHelp = m_openHelp;
+    return skywell::editShow(m_window, show, context);
+}
+
+ShowEditorStep DesktopDialogs::showEditorStep()
+{
+    return [this](Show &show) { return editShow(show); };
+}
+
+AddShowChoice DesktopDialogs::chooseHowToAddShow()
+{
+    return skywell::chooseHowToAddShow(m_window);
+}
+
+} // namespace skywell

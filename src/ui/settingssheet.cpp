@@ -1,0 +1,186 @@
+#include "ui/settingssheet.h"
+
+#include "core/prompter.h"
+#include "core/settingssheetrules.h"
+
+#include <QDialogButtonBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWizard>
+
+namespace skywell
+{
+
+namespace
+{
+
+const unsigned kPageBits[] = {kFoldersPage, kTuningPage, kConnectionsPage, kSoundMixerPage, kOtherPage};
+const char *const kPageAnchors[] = {"settings_folders", "settings_tuning", "settings_connections",
+                                    "settings_soundmixer", "settings_other"};
+
+void setAnchor(const SettingsSheetContext &context, const QString &anchor)
+{
+    if (context.setHelpAnchor)
+        context.setHelpAnchor(anchor);
+}
+
+// A wizard step around one settings page: it may be left forward only
+// when the page's boxes are right.
+class WizardStep final : public QWizardPage
+{
+public:
+    WizardStep(SettingsPage *page, const QString &title, Prompter &prompter) : m_page(page), m_prompter(prompter)
+    {
+        setTitle(title);
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(page);
+    }
+    bool validatePage() override
+    {
+        if (const auto problem = m_page->problem()) {
+            m_prompter.error(*problem, kCaption);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    SettingsPage *m_page;
+    Prompter &m_prompter;
+};
+
+bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContext &context)
+{
+    QWizard wizard(parent);
+    wizard.setObjectName(QStringLiteral("firstTimeWizard"));
+    wizard.setWindowTitle(kSettingsSheetTitle);
+    wizard.setWizardStyle(QWizard::ClassicStyle);
+    wizard.setOption(QWizard::NoCancelButton, false);
+    wizard.setButtonText(QWizard::NextButton, QStringLiteral("Next"));
+    wizard.setButtonText(QWizard::BackButton, QStringLiteral("Back"));
+    wizard.setButtonText(QWizard::FinishButton, QStringLiteral("Finish"));
+    if (context.openHelp) {
+        wizard.setOption(QWizard::HaveHelpButton);
+        QObject::connect(&wizard, &QWizard::helpRequested, &wizard, [&context] { context.openHelp(); });
+    }
+    auto *folders = new FoldersPage;
+    auto *connections = new ConnectionsPage;
+    folders->fill(settings);
+    connections->fill(settings);
+    wizard.addPage(new WizardStep(folders, QStringLiteral("Folders"), context.prompter));
+    wizard.addPage(new WizardStep(connections, QStringLiteral("Connections"), context.prompter));
+    setAnchor(context, QStringLiteral("settings_folders"));
+    QObject::connect(&wizard, &QWizard::currentIdChanged, &wizard, [&context](int id) {
+        setAnchor(context, QString::fromLatin1(id == 0 ? kPageAnchors[0] : kPageAnchors[2]));
+    });
+    // Finish accepts as OK does; an autostart entry that cannot be written
+    // keeps the wizard open.
+    for (;;) {
+        if (wizard.exec() != QDialog::Accepted)
+            return false;
+        Settings pages = settings;
+        folders->read(pages);
+        connections->read(pages);
+        const Settings accepted = settingsFromPages(settings, pages, kFoldersPage | kConnectionsPage);
+        if (saveAcceptedSettings(settings, accepted, context.registry, context.autostart, context.prompter))
+            return true;
+        wizard.restart();
+        wizard.next();
+    }
+}
+
+} // namespace
+
+SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent)
+    : QDialog(parent), m_original(settings), m_context(context), m_tabs(new QTabWidget(this))
+{
+    setWindowTitle(kSettingsSheetTitle);
+    m_pages = {new FoldersPage, new TuningPage, new ConnectionsPage, new SoundMixerPage(context.services),
+               new OtherPage(context.services)};
+    const QString titles[] = {QStringLiteral("Folders"), QStringLiteral("Tuning"), QStringLiteral("Connections"),
+                              QStringLiteral("Sound Mixer"), QStringLiteral("Other")};
+    for (int i = 0; i < m_pages.size(); ++i) {
+        m_pages[i]->fill(settings);
+        m_tabs->addTab(m_pages[i], titles[i]);
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsSheet::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SettingsSheet::reject);
+    if (context.openHelp) {
+        buttons->addButton(QDialogButtonBox::Help);
+        connect(buttons, &QDialogButtonBox::helpRequested, this, [&context] { context.openHelp(); });
+    }
+    setAnchor(context, QStringLiteral("configuring"));
+    pageChanged(0);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsSheet::pageChanged);
+}
+
+bool SettingsSheet::checkPage(int index)
+{
+    if (!(m_shown & kPageBits[index]))
+        return true;
+    if (const auto problem = m_pages[index]->problem()) {
+        m_context.prompter.error(*problem, kCaption);
+        return false;
+    }
+    return true;
+}
+
+void SettingsSheet::pageChanged(int index)
+{
+    if (m_returning || index < 0)
+        return;
+    if (index != m_current && !checkPage(m_current)) {
+        // Back to the page with the wrong box, which has the focus.
+        m_returning = true;
+        m_tabs->setCurrentIndex(m_current);
+        m_returning = false;
+        m_pages[m_current]->problem();
+        return;
+    }
+    m_current = index;
+    if (!(m_shown & kPageBits[index])) {
+        m_shown |= kPageBits[index];
+        setAnchor(m_context, QString::fromLatin1(kPageAnchors[index]));
+        m_pages[index]->firstShown();
+    }
+}
+
+void SettingsSheet::accept()
+{
+    for (int i = 0; i < m_pages.size(); ++i) {
+        if (!checkPage(i)) {
+            m_tabs->setCurrentIndex(i);
+            m_pages[i]->problem();
+            return;
+        }
+    }
+    Settings pages = m_original;
+    for (int i = 0; i < m_pages.size(); ++i) {
+        if (m_shown & kPageBits[i])
+            m_pages[i]->read(pages);
+    }
+    Settings settings = m_original;
+    const Settings accepted = settingsFromPages(m_original, pages, m_shown);
+    if (!saveAcceptedSettings(settings, accepted, m_context.registry, m_context.autostart, m_context.prompter))
+        return;
+    m_original = settings;
+    QDialog::accept();
+}
+
+bool runSettingsSheet(QWidget *parent, Settings &settings, bool firstTime, SettingsSheetContext &context)
+{
+    if (firstTime)
+        return runFirstTimeWizard(parent, settings, context);
+    SettingsSheet sheet(settings, context, parent);
+    if (sheet.exec() != QDialog::Accepted)
+        return false;
+    settings = sheet.savedSettings();
+    return true;
+}
+
+} // namespace skywell

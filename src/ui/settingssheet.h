@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/autostart.h"
+#include "core/settings.h"
+#include "ui/settingspages.h"
+
+#include <QDialog>
+#include <QList>
+
+#include <functional>
+
+class QTabWidget;
+
+namespace skywell
+{
+
+class Prompter;
+class Registry;
+
+// What the sheet needs around it.
+struct SettingsSheetContext {
+    Registry &registry;
+    Prompter &prompter;
+    AutostartEntry autostart;
+    SettingsSheetServices services;
+    // The main window's help anchor ("configuring", "settings_folders" ...).
+    std::function<void(const QString &anchor)> setHelpAnchor;
+    // The "Help" button: the user guide at the current anchor; no button
+    // when empty.
+    std::function<void()> openHelp = {};
+};
+
+// "Skywell Settings": the five pages as tabs, OK and Cancel. Works on a
+// copy; accepted() holds what OK handed back.
+class SettingsSheet final : public QDialog
+{
+    Q_OBJECT
+public:
+    SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent = nullptr);
+
+    QTabWidget *tabs() const { return m_tabs; }
+    // The settings as saved by OK (before that, as given).
+    const Settings &savedSettings() const { return m_original; }
+    void accept() override;
+
+private:
+    void pageChanged(int index);
+    bool checkPage(int index);
+
+    Settings m_original;
+    SettingsSheetContext &m_context;
+    QTabWidget *m_tabs;
+    QList<SettingsPage *> m_pages;
+    unsigned m_shown = 0;
+    int m_current = 0;
+    bool m_returning = false;
+};
+
+// The sheet (firstTime: the two-page wizard, Folders then Connections).
+// On OK or Finish the settings are saved and the autostart entry follows
+// "Start Skywell when Windows starts"; true then. Cancel changes nothing.
+bool runSettingsSheet(QWidget *parent, Settings &settings, bool firstTime, SettingsSheetContext &context);
+
+inline const QString kSettingsSheetTitle = QStringLiteral("Skywell Settings");
+
+} // namespace skywell
