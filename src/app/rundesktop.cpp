@@ -2,6 +2,7 @@
 
 #include "app/appcore.h"
 #include "app/apprun.h"
+#include "app/desktopdialogs.h"
 #include "app/recordingservice.h"
 #include "core/clock.h"
 #include "core/commandline.h"
@@ -63,20 +64,17 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     AppRun run(programFolder, registry);
     registry.setPrompter(&prompter);
 
-    // Until the settings sheet exists, configuring accepts the settings as
-    // they are and creates their folders.
-    run.start(prompter, commandLine, [](Settings &settings, bool) {
-        createFolder(settings.mp3Folder);
-        createFolder(settings.tempFolder);
-        return true;
-    });
+    // The settings sheet opens on a first start and for a missing folder;
+    // imports (the command line's too) open the Show editor.
+    DesktopDialogs setUp(run, registry, prompter);
+    run.setShowEditor(setUp.showEditorStep());
+    run.start(prompter, commandLine, setUp.configureSettings());
     AppCore &core = run.core();
     SystemClock clock;
     ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
     RecordingService *recordings = run.recordings();
     Tuning *tuning = run.tuning();
 
-    QWidget *settingsParent = nullptr;
     WindowContext context{prompter, registry, commands, programFolder};
     context.log = &run.log();
     context.controller = recordings ? &recordings->controller() : nullptr;
@@ -89,23 +87,17 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;
-    // Until the settings sheet is connected, Settings chooses the folder
-    // for recordings.
-    dialogs.openSettings = [&core, &registry, &settingsParent] {
-        Settings &settings = core.settings();
-        const QString folder = QFileDialog::getExistingDirectory(
-            settingsParent, QStringLiteral("Folder for Recordings"), settings.mp3Folder);
-        if (folder.isEmpty())
-            return false;
-        settings.mp3Folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-        return saveSettings(settings, registry);
+    dialogs.openSettings = [&setUp] { return setUp.runSettings(); };
+    dialogs.editShow = [&setUp](Show &show, bool) { return setUp.editShow(show); };
+    dialogs.chooseHowToAddShow = [&setUp]() -> std::optional<int> {
+        return static_cast<int>(setUp.chooseHowToAddShow());
     };
     // Imports of a second start go through the same Show editor.
     if (dialogs.editShow)
         core.setShowEditor([edit = dialogs.editShow](Show &show) { return edit(show, true); });
     MainWindow window(context, dialogs, programFolder + QStringLiteral("skin"));
-    settingsParent = &window;
     prompter.setParent(&window);
+    setUp.setWindow(&window);
 
     if (recordings) {
         QObject::connect(recordings, &RecordingService::levelMeter, &window, &MainWindow::setLevel);
@@ -149,6 +141,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
+    // A first start goes on to the recording-source test.
+    setUp.finishFirstStart();
     QTimer::singleShot(0, &requests, &RequestGate::open);
     const int code = QApplication::exec();
     run.shutdown();

@@ -74,3 +74,6 @@ ended_cleanly() {
   [ "$status" -eq 0 ] || fail "$1: exit status $status"
   pass "$1"
 }
+
+# Imports open the Show editor; tests accept it with accept_show_editors.
+source "$(dirname "${BASH_SOURCE[0]}")/editor_lib.sh"

@@ -9,8 +9,13 @@ printf '[General]\nAddShowHint=1\nTuneHint=1\n' >"$XDG_CONFIG_HOME/Skywell/Skywe
 printf 'Early Bird|http://127.0.0.1:8000/early.mp3|0500|0600|MTWTF--|*\n' >"$E2E_DIR/early.skw"
 mkdir "$E2E_DIR/folder.skw"
 export E2E_DIR
+export E2E_LIB="$(dirname "$0")"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
+  E2E_PIDS=()
+  source "$E2E_LIB/editor_lib.sh"
+  accept_show_editors
+  trap "kill \${E2E_PIDS[*]} 2>/dev/null" EXIT
   "$SKYWELL_BIN" "$E2E_DIR/early.skw" </dev/null >>"$E2E_DIR/gui.txt" 2>&1 &
   pid=$!
   for i in $(seq 150); do grep -q "Imported show Early Bird" "${SKYWELL_HOME}log.txt" 2>/dev/null && break; sleep 0.1; done

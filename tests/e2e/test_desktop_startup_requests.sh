@@ -2,9 +2,12 @@
 # Requests that reach the desktop program while it is still starting (the
 # splash, the start-up hint) are not lost: a second start's UNINSTALL and
 # import, and SIGTERM, all take effect, in the order they came.
+rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; }
+rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
-export QT_QPA_PLATFORM=offscreen
 export TZ=Europe/Berlin
+# Imports open the Show editor; it is accepted as it opens.
+accept_show_editors
 
 mkdir -p "$XDG_CONFIG_HOME/Skywell" "${SKYWELL_HOME}Recordings"
 printf '[Skywell%%205]\nFirst%%20Time=0\n' >"$XDG_CONFIG_HOME/Skywell/skywell.ini"
