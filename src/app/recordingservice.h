@@ -41,6 +41,10 @@ public:
     RecordingController &controller() { return *m_controller; }
     BlockProcessor &blocks() { return *m_blocks; }
     RecordingSession &session() { return m_session; }
+    // The delivery parts the dialogs use too (CD burning, the library).
+    Converters &converters() { return m_converters; }
+    CdWriter &cdWriter() { return m_cdWriter; }
+    MusicLibrary &musicLibrary() { return m_library; }
 
     // Ends a running recording as Stop Recording does (the last track saved
     // and delivered), then calls done; at once when none runs.

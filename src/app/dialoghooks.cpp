@@ -1,0 +1,49 @@
+#include "app/dialoghooks.h"
+
+#include "app/apprun.h"
+#include "app/recordingservice.h"
+#include "core/clock.h"
+#include "core/prompter.h"
+#include "mixer/mixer.h"
+#include "mixer/sourcetest.h"
+#include "ui/mainwindow.h"
+#include "ui/quickrecorddialog.h"
+
+#include <QApplication>
+
+namespace skywell
+{
+
+namespace
+{
+
+QWidget *dialogParent(QWidget *parent)
+{
+    return parent ? parent : QApplication::activeWindow();
+}
+
+} // namespace
+
+void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Prompter &prompter, QWidget *parent)
+{
+    dialogs.quickRecord = [&run, &registry, &prompter, parent]() -> std::optional<RecordingRequest> {
+        static const SystemClock clock;
+        QuickRecordDeps deps{registry, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
+        if (Mixer *mixer = run.mixer()) {
+            deps.fillSources = [mixer](const QString &wanted) { return mixer->fillSourceCombo(wanted, false); };
+            deps.sourceNameAt = [mixer](int index) { return mixer->sourceNameAt(index); };
+        }
+        if (RecordingSourceTest *test = run.sourceTest())
+            deps.testSource = [test, &run] { test->run(run.core().settings().soundCard, true); };
+        if (RecordingService *recordings = run.recordings()) {
+            deps.setupCdBurner = [recordings] { recordings->cdWriter().setupCDBurner(); };
+            deps.musicLibraryInstalled = [recordings] { return recordings->musicLibrary().isMusicLibraryInstalled(); };
+        }
+        deps.help = [&prompter] {
+            prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php#quick")));
+        };
+        return runQuickRecord(dialogParent(parent), std::move(deps));
+    };
+}
+
+} // namespace skywell
