@@ -8,8 +8,11 @@
 #include "mixer/sourcetest.h"
 #include "ui/mainwindow.h"
 #include "ui/quickrecorddialog.h"
+#include "ui/recordingsbrowser.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 namespace skywell
 {
@@ -43,6 +46,21 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
             prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php#quick")));
         };
         return runQuickRecord(dialogParent(parent), std::move(deps));
+    };
+    dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
+        RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
+        deps.openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        if (RecordingService *recordings = run.recordings()) {
+            deps.decodeMp3 = [recordings](const QString &mp3, const QString &wav) {
+                return recordings->converters().decodeMP3ToCDWav(mp3, wav);
+            };
+            deps.burn = [recordings](const QString &list, bool dataCd) {
+                QString result;
+                recordings->cdWriter().burnCDFromTracks(list, dataCd, &result);
+                return result;
+            };
+        }
+        runRecordingsBrowser(dialogParent(parent), std::move(deps), filter);
     };
 }
 
