@@ -4,9 +4,14 @@
 #include "app/recordingservice.h"
 #include "core/clock.h"
 #include "core/prompter.h"
+#include "core/settings.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
+#include "platform/curltransfer.h"
+#include "tuning/catalogueupdate.h"
+#include "tuning/stationdirectory.h"
 #include "ui/mainwindow.h"
+#include "ui/pickdialog.h"
 #include "ui/quickrecorddialog.h"
 #include "ui/recordingsbrowser.h"
 
@@ -46,6 +51,24 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
             prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php#quick")));
         };
         return runQuickRecord(dialogParent(parent), std::move(deps));
+    };
+    dialogs.pickCatalogueEntry = [&run, &registry, &prompter, parent](CatalogueMode mode) {
+        static const SystemClock clock;
+        const Settings &settings = run.core().settings();
+        const QString folder = run.core().programFolder();
+        const DownloadSetup setup{makeCurlTransfer, &prompter, {}, proxyText(settings)};
+        auto update = std::make_shared<CatalogueUpdate>(setup, prompter, registry, folder, settings.tempFolder);
+        PickDialogDeps deps;
+        deps.prompter = &prompter;
+        deps.offerUpdate = [update] { update->offerIfDue(clock.now()); };
+        deps.updateCatalogue = [update] { update->run(clock.now()); };
+        // The directory is searched on a worker thread: no messages from
+        // there, the dialog shows the answer's error itself.
+        DownloadSetup quiet = setup;
+        quiet.prompter = nullptr;
+        auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, settings.tempFolder);
+        deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
+        return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
     };
     dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
         RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
