@@ -10,6 +10,7 @@
 #include "platform/curltransfer.h"
 #include "tuning/catalogueupdate.h"
 #include "tuning/stationdirectory.h"
+#include "ui/aboutbox.h"
 #include "ui/mainwindow.h"
 #include "ui/pickdialog.h"
 #include "ui/quickrecorddialog.h"
@@ -70,6 +71,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
         return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
     };
+    dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };
     dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
         RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
         deps.openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
