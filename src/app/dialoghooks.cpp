@@ -10,11 +10,13 @@
 #include "platform/curltransfer.h"
 #include "tuning/catalogueupdate.h"
 #include "tuning/stationdirectory.h"
+#include "tuning/tuning.h"
 #include "ui/aboutbox.h"
 #include "ui/mainwindow.h"
 #include "ui/pickdialog.h"
 #include "ui/quickrecorddialog.h"
 #include "ui/recordingsbrowser.h"
+#include "ui/urlfinder.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -70,6 +72,14 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, settings.tempFolder);
         deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
         return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
+    };
+    dialogs.urlFinder = [&run, &prompter, parent] {
+        UrlFinderDeps deps;
+        deps.openInBrowser = [](const QString &address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
+        if (Tuning *tuning = run.tuning())
+            deps.queryBrowserWindow = [tuning] { return tuning->queryBrowserWindow(); };
+        deps.help = [&prompter] { prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php"))); };
+        return runUrlFinder(dialogParent(parent), std::move(deps));
     };
     dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };
     dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
