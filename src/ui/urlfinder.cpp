@@ -6,6 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#ifdef SKYWELL_WITH_WEBENGINE
+#include "ui/urlfinderbrowser.h"
+#endif
+
 namespace skywell
 {
 
@@ -14,8 +18,6 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     setWindowTitle(QStringLiteral("Skywell URL Finder"));
     auto *layout = new QGridLayout(this);
     auto *back = new QPushButton(QStringLiteral("Back"), this);
-    // Going back belongs to the browser the pages open in.
-    back->setEnabled(false);
     m_address = new QLineEdit(m_deps.startPage, this);
     m_address->setObjectName(QStringLiteral("address"));
     auto *goTop = new QPushButton(QStringLiteral("Go"), this);
@@ -28,12 +30,23 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     layout->addWidget(goTop, 0, 3);
     layout->addWidget(addTop, 0, 4);
 
+#ifdef SKYWELL_WITH_WEBENGINE
+    m_browser = new UrlFinderBrowser(this);
+    layout->addWidget(m_browser, 1, 0, 1, 5);
+    layout->setRowStretch(1, 1);
+    connect(back, &QPushButton::clicked, m_browser, &UrlFinderBrowser::back);
+    connect(m_browser, &UrlFinderBrowser::addressChanged, m_address, &QLineEdit::setText);
+    connect(m_browser, &UrlFinderBrowser::streamChosen, this, &UrlFinder::addShow);
+#else
+    // Going back belongs to the browser the pages open in.
+    back->setEnabled(false);
     auto *note = new QLabel(QStringLiteral("Pages open in your web browser. Copy the address of the station's "
                                            "stream or player into URL: above and choose Add Show."),
                             this);
     note->setWordWrap(true);
     note->setMinimumHeight(80);
     layout->addWidget(note, 1, 0, 1, 5);
+#endif
 
     auto *popupButton = new QPushButton(QStringLiteral("Get Popup URL:"), this);
     m_popup = new QLineEdit(this);
@@ -55,7 +68,13 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     row->addWidget(help);
     row->addWidget(close);
     layout->addLayout(row, 3, 0, 1, 5);
+#ifdef SKYWELL_WITH_WEBENGINE
+    resize(900, 700);
+    if (!m_deps.startPage.isEmpty())
+        m_browser->load(m_deps.startPage);
+#else
     resize(640, 220);
+#endif
 
     connect(goTop, &QPushButton::clicked, this, [this] { go(m_address->text()); });
     connect(m_address, &QLineEdit::returnPressed, this, [this] { go(m_address->text()); });
@@ -76,8 +95,14 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
 
 void UrlFinder::go(const QString &address)
 {
-    if (!address.trimmed().isEmpty() && m_deps.openInBrowser)
+    if (address.trimmed().isEmpty())
+        return;
+#ifdef SKYWELL_WITH_WEBENGINE
+    m_browser->load(address.trimmed());
+#else
+    if (m_deps.openInBrowser)
         m_deps.openInBrowser(address.trimmed());
+#endif
 }
 
 void UrlFinder::addShow(const QString &address)

@@ -8,6 +8,11 @@ class QLineEdit;
 
 namespace skywell
 {
+class UrlFinderBrowser;
+}
+
+namespace skywell
+{
 
 // What the URL Finder calls.
 struct UrlFinderDeps {
@@ -42,6 +47,7 @@ private:
     UrlFinderDeps m_deps;
     QLineEdit *m_address = nullptr;
     QLineEdit *m_popup = nullptr;
+    UrlFinderBrowser *m_browser = nullptr; // none without Qt WebEngine
     std::optional<QString> m_chosen;
 };
 
