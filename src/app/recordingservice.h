@@ -41,7 +41,8 @@ public:
     RecordingController &controller() { return *m_controller; }
     BlockProcessor &blocks() { return *m_blocks; }
     RecordingSession &session() { return m_session; }
-    // For the dialogs' "Setup CD Burner" and "Add to iTunes Library".
+    // The delivery parts the dialogs use too (CD burning, the library).
+    Converters &converters() { return m_converters; }
     CdWriter &cdWriter() { return m_cdWriter; }
     MusicLibrary &musicLibrary() { return m_library; }
 

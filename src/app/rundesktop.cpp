@@ -3,6 +3,7 @@
 #include "app/appcore.h"
 #include "app/apprun.h"
 #include "app/desktopdialogs.h"
+#include "app/dialoghooks.h"
 #include "app/recordingservice.h"
 #include "core/clock.h"
 #include "core/commandline.h"
@@ -87,6 +88,9 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;
+    // Quick Record, the recordings browser, the catalogue and station
+    // picks, the URL Finder and About.
+    connectDialogs(dialogs, run, registry, prompter);
     dialogs.openSettings = [&setUp] { return setUp.runSettings(); };
     dialogs.editShow = [&setUp](Show &show, bool) { return setUp.editShow(show); };
     dialogs.chooseHowToAddShow = [&setUp]() -> std::optional<int> {

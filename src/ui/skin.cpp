@@ -1,5 +1,7 @@
 #include "ui/skin.h"
 
+#include "core/version.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QImageReader>
@@ -75,6 +77,41 @@ Skin::Skin(QString folder)
     // A damaged or too small picture would leave parts of the window bare.
     if (!image.isNull() && image.width() >= kWindowWidth && image.height() >= kWindowHeight)
         m_folderBackground = QPixmap::fromImage(image.copy(0, 0, kWindowWidth, kWindowHeight));
+}
+
+QPixmap Skin::splash(qreal scale)
+{
+    constexpr int width = 425;
+    constexpr int height = 159;
+    QPixmap pixmap = canvas(QSize(width, height), scale);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient body(0, 0, 0, height);
+    body.setColorAt(0, kNavy);
+    body.setColorAt(1, QColor(10, 24, 48));
+    p.fillRect(QRectF(0, 0, width, height), body);
+    // The window's wave mark, larger, beside the name.
+    p.setPen(QPen(kSky, 4, Qt::SolidLine, Qt::RoundCap));
+    QPainterPath wave;
+    wave.moveTo(60, 66);
+    for (int i = 0; i < 3; ++i)
+        wave.cubicTo(70 + i * 24, 48, 82 + i * 24, 84, 84 + i * 24, 66);
+    p.drawPath(wave);
+    QFont title = p.font();
+    title.setPixelSize(42);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(140, 36, 270, 60), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Skywell"));
+    QFont small = p.font();
+    small.setPixelSize(13);
+    small.setBold(false);
+    p.setFont(small);
+    p.setPen(QColor(170, 190, 220));
+    p.drawText(QRectF(0, 104, width, 20), Qt::AlignCenter, QStringLiteral("Internet radio, recorded on schedule"));
+    p.drawText(QRectF(0, 126, width, 20), Qt::AlignCenter,
+               QStringLiteral("Version %1").arg(QString::fromLatin1(kVersionText)));
+    return pixmap;
 }
 
 QPixmap Skin::background(qreal scale) const

@@ -26,6 +26,9 @@ public:
     explicit Skin(QString folder = QString());
 
     QPixmap background(qreal scale) const;
+    // The start-up picture and the About box's banner, in the window's
+    // colours: 425 x 159.
+    static QPixmap splash(qreal scale);
     ButtonFaces button(const QString &text, QSize size, ButtonGlyph glyph, qreal scale) const;
     // Whether the background came from the skin folder.
     bool usesFolderBackground() const { return !m_folderBackground.isNull(); }

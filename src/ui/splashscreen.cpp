@@ -1,8 +1,7 @@
 #include "ui/splashscreen.h"
 
-#include "core/version.h"
+#include "ui/skin.h"
 
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -27,21 +26,7 @@ void SplashScreen::showModal()
 void SplashScreen::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    QLinearGradient sky(0, 0, 0, height());
-    sky.setColorAt(0.0, QColor(0, 67, 163));
-    sky.setColorAt(1.0, QColor(120, 180, 235));
-    painter.fillRect(rect(), sky);
-    painter.setPen(Qt::white);
-    QFont title = font();
-    title.setPointSize(30);
-    title.setBold(true);
-    painter.setFont(title);
-    painter.drawText(rect().adjusted(0, -20, 0, -20), Qt::AlignCenter, QStringLiteral("Skywell"));
-    QFont small = font();
-    small.setPointSize(10);
-    painter.setFont(small);
-    painter.drawText(rect().adjusted(0, 70, 0, 0), Qt::AlignCenter,
-                     QStringLiteral("Internet radio recorder  %1").arg(QString::fromLatin1(kVersionText)));
+    painter.drawPixmap(0, 0, Skin::splash(devicePixelRatioF()));
 }
 
 void SplashScreen::mousePressEvent(QMouseEvent *event)

@@ -1,0 +1,102 @@
+#include "app/dialoghooks.h"
+
+#include "app/apprun.h"
+#include "app/recordingservice.h"
+#include "core/clock.h"
+#include "core/prompter.h"
+#include "core/settings.h"
+#include "mixer/mixer.h"
+#include "mixer/sourcetest.h"
+#include "platform/curltransfer.h"
+#include "tuning/catalogueupdate.h"
+#include "tuning/stationdirectory.h"
+#include "tuning/tuning.h"
+#include "ui/aboutbox.h"
+#include "ui/mainwindow.h"
+#include "ui/pickdialog.h"
+#include "ui/quickrecorddialog.h"
+#include "ui/recordingsbrowser.h"
+#include "ui/urlfinder.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace skywell
+{
+
+namespace
+{
+
+QWidget *dialogParent(QWidget *parent)
+{
+    return parent ? parent : QApplication::activeWindow();
+}
+
+} // namespace
+
+void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Prompter &prompter, QWidget *parent)
+{
+    dialogs.quickRecord = [&run, &registry, &prompter, parent]() -> std::optional<RecordingRequest> {
+        static const SystemClock clock;
+        QuickRecordDeps deps{registry, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
+        if (Mixer *mixer = run.mixer()) {
+            deps.fillSources = [mixer](const QString &wanted) { return mixer->fillSourceCombo(wanted, false); };
+            deps.sourceNameAt = [mixer](int index) { return mixer->sourceNameAt(index); };
+        }
+        if (RecordingSourceTest *test = run.sourceTest())
+            deps.testSource = [test, &run] { test->run(run.core().settings().soundCard, true); };
+        if (RecordingService *recordings = run.recordings()) {
+            deps.setupCdBurner = [recordings] { recordings->cdWriter().setupCDBurner(); };
+            deps.musicLibraryInstalled = [recordings] { return recordings->musicLibrary().isMusicLibraryInstalled(); };
+        }
+        deps.help = [&prompter] {
+            prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php#quick")));
+        };
+        return runQuickRecord(dialogParent(parent), std::move(deps));
+    };
+    dialogs.pickCatalogueEntry = [&run, &registry, &prompter, parent](CatalogueMode mode) {
+        static const SystemClock clock;
+        const Settings &settings = run.core().settings();
+        const QString folder = run.core().programFolder();
+        const DownloadSetup setup{makeCurlTransfer, &prompter, {}, proxyText(settings)};
+        auto update = std::make_shared<CatalogueUpdate>(setup, prompter, registry, folder, settings.tempFolder);
+        PickDialogDeps deps;
+        deps.prompter = &prompter;
+        deps.offerUpdate = [update] { update->offerIfDue(clock.now()); };
+        deps.updateCatalogue = [update] { update->run(clock.now()); };
+        // The directory is searched on a worker thread: no messages from
+        // there, the dialog shows the answer's error itself.
+        DownloadSetup quiet = setup;
+        quiet.prompter = nullptr;
+        auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, settings.tempFolder);
+        deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
+        return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
+    };
+    dialogs.urlFinder = [&run, &prompter, parent] {
+        UrlFinderDeps deps;
+        deps.openInBrowser = [](const QString &address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
+        if (Tuning *tuning = run.tuning())
+            deps.queryBrowserWindow = [tuning] { return tuning->queryBrowserWindow(); };
+        deps.help = [&prompter] { prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php"))); };
+        return runUrlFinder(dialogParent(parent), std::move(deps));
+    };
+    dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };
+    dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
+        RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
+        deps.openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        if (RecordingService *recordings = run.recordings()) {
+            deps.decodeMp3 = [recordings](const QString &mp3, const QString &wav) {
+                return recordings->converters().decodeMP3ToCDWav(mp3, wav);
+            };
+            deps.burn = [recordings](const QString &list, bool dataCd) {
+                QString result;
+                recordings->cdWriter().burnCDFromTracks(list, dataCd, &result);
+                return result;
+            };
+        }
+        runRecordingsBrowser(dialogParent(parent), std::move(deps), filter);
+    };
+}
+
+} // namespace skywell

@@ -1,0 +1,19 @@
+#pragma once
+
+class QWidget;
+
+namespace skywell
+{
+
+class AppRun;
+class Prompter;
+class Registry;
+struct WindowDialogs;
+
+// Fills the window's dialog hooks with the dialogs and the parts of the
+// run they work on. parent may be null: the dialogs then open over the
+// active window.
+void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Prompter &prompter,
+                    QWidget *parent = nullptr);
+
+} // namespace skywell

@@ -1,0 +1,139 @@
+#include "recording/quickrecordrules.h"
+
+#include "core/registry.h"
+#include "shows/show.h"
+
+namespace skywell
+{
+
+namespace
+{
+
+const QString kQuality = QStringLiteral("QRLastQuality");
+const QString kDeadAirEnable = QStringLiteral("LastQRDeadAirEnable");
+const QString kDeadAirInterval = QStringLiteral("LastQRDeadAirInterval");
+const QString kSplitAfter = QStringLiteral("LastQRSplitAfter");
+const QString kSplitInterval = QStringLiteral("LastQRSplitInterval");
+const QString kTimeSplitEnable = QStringLiteral("LastQRTimeSplitEnable");
+const QString kTimeSplitMinutes = QStringLiteral("LastQRTimeSplitMinutes");
+const QString kSaveLastTrack = QStringLiteral("LastQRSaveLastTrack");
+const QString kMusicLibrary = QStringLiteral("LastQRITunes");
+const QString kLastSource = QStringLiteral("LastRecordSource");
+const QString kBestSource = QStringLiteral("BestRecordSource");
+
+const QString kIntegerRange = QStringLiteral("Please enter an integer between %1 and %2.");
+
+QuickRecordProblem checkNumber(const QString &text, int low, int high, QuickRecordProblem::Field field)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        return {field, QStringLiteral("Please enter an integer.")};
+    if (value < low || value > high)
+        return {field, kIntegerRange.arg(low).arg(high)};
+    return {};
+}
+
+} // namespace
+
+QuickRecordValues loadQuickRecordValues(const Registry &registry, bool customScriptExists)
+{
+    QuickRecordValues values;
+    const auto read = [&registry](const QString &name) { return registry.regReadInt(name, kSkywellKey); };
+    values.outputKind = read(kQuality);
+    values.deadAirSeconds = read(kDeadAirInterval);
+    values.deadAirEnabled = read(kDeadAirEnable) != 0;
+    values.newTrackSilenceMs = read(kSplitInterval);
+    values.newTrackOnSilence = read(kSplitAfter) != 0;
+    values.splitEvery = read(kTimeSplitEnable) != 0;
+    values.splitMinutes = read(kTimeSplitMinutes);
+    values.saveLastTrack = read(kSaveLastTrack) != 0;
+    values.addToMusicLibrary = read(kMusicLibrary) != 0;
+    if (values.deadAirSeconds <= 0 || values.deadAirSeconds > 60)
+        values.deadAirSeconds = 3;
+    if (values.newTrackSilenceMs == 0)
+        values.newTrackSilenceMs = 1000;
+    if (values.outputKind < 0 || values.outputKind >= QuickKindCount ||
+        (values.outputKind == QuickCustom && !customScriptExists))
+        values.outputKind = QuickMp3Cd;
+    return values;
+}
+
+QString quickRecordWantedSource(const Registry &registry)
+{
+    const QString last = registry.regReadString(kLastSource, kSkywellKey);
+    return last.isEmpty() ? registry.regReadString(kBestSource, kSkywellKey) : last;
+}
+
+QuickRecordProblem checkQuickRecordInput(const QString &name, const QString &hours, const QString &minutes,
+                                         const QString &deadAirSeconds, const QString &newTrackMs,
+                                         const QString &splitMinutes)
+{
+    if (name.size() > 32)
+        return {QuickRecordProblem::Name, QStringLiteral("Please enter no more than %1 characters.").arg(32)};
+    for (const QuickRecordProblem &problem :
+         {checkNumber(hours, 0, 12, QuickRecordProblem::Hours),
+          checkNumber(minutes, INT32_MIN / 60, INT32_MAX / 60, QuickRecordProblem::Minutes),
+          checkNumber(deadAirSeconds, 0, 9999, QuickRecordProblem::DeadAirSeconds),
+          checkNumber(newTrackMs, 0, 9999, QuickRecordProblem::NewTrackMs),
+          checkNumber(splitMinutes, 0, 999, QuickRecordProblem::SplitMinutes)}) {
+        if (problem.field != QuickRecordProblem::None)
+            return problem;
+    }
+    return {};
+}
+
+void saveQuickRecordValues(Registry &registry, QuickRecordValues &values)
+{
+    const auto write = [&registry](const QString &name, int value) { registry.regWriteInt(name, value, kSkywellKey); };
+    write(kQuality, values.outputKind);
+    registry.regWriteString(kLastSource, values.sourceName, kSkywellKey);
+    write(kDeadAirInterval, values.deadAirSeconds);
+    write(kDeadAirEnable, values.deadAirEnabled);
+    write(kSplitInterval, values.newTrackSilenceMs);
+    write(kSplitAfter, values.newTrackOnSilence);
+    write(kTimeSplitEnable, values.splitEvery);
+    write(kTimeSplitMinutes, values.splitMinutes);
+    write(kSaveLastTrack, values.saveLastTrack);
+    write(kMusicLibrary, values.addToMusicLibrary);
+    if (!values.newTrackOnSilence)
+        values.newTrackSilenceMs = 0;
+    if (!values.splitEvery)
+        values.splitMinutes = 0;
+}
+
+std::uint32_t quickRecordFlags(const QuickRecordValues &values)
+{
+    static constexpr std::uint32_t kKindFlags[QuickKindCount] = {OUT_MP3_CD_QUALITY, OUT_MP3_FM,   OUT_MP3_AM, OUT_WAV,
+                                                                 OUT_CUSTOM,         OUT_AUDIO_CD, OUT_MP3_CD};
+    const bool known = values.outputKind >= 0 && values.outputKind < QuickKindCount;
+    std::uint32_t flags = SHOW_MANUAL | (known ? kKindFlags[values.outputKind] : OUT_MP3_CD_QUALITY);
+    if (values.deadAirEnabled)
+        flags |= OPT_DEAD_AIR;
+    if (values.newTrackOnSilence)
+        flags |= OPT_SILENCE_SPLIT;
+    if (values.splitEvery)
+        flags |= OPT_TIME_SPLIT;
+    if (values.addToMusicLibrary)
+        flags |= OPT_ITUNES;
+    if (values.compressSpeech)
+        flags |= OPT_COMPRESS_SPEECH;
+    return flags;
+}
+
+RecordingRequest quickRecordRequest(const QuickRecordValues &values, std::int64_t now)
+{
+    RecordingRequest request;
+    request.name = values.name;
+    request.flags = quickRecordFlags(values);
+    request.endTime = now + std::int64_t(values.hours) * 3600 + std::int64_t(values.minutes) * 60 - 20;
+    request.recordSource = values.sourceName;
+    request.silenceMs = values.newTrackSilenceMs;
+    request.deadAirMs = values.deadAirSeconds * 1000;
+    request.splitMinutes = values.splitMinutes;
+    request.tunerKind = 'U';
+    request.discardLastTrack = values.newTrackOnSilence && !values.saveLastTrack;
+    return request;
+}
+
+} // namespace skywell
