@@ -52,8 +52,6 @@ public:
     // start().
     RecordingService *recordings() { return m_recordings.get(); }
     Tuning *tuning() { return m_tuning.get(); }
-    // The sound card's recording sources; null before start().
-    Mixer *mixer() { return m_mixer.get(); }
 
     // Quitting: a recording in progress is first ended as Stop Recording
     // ends it (its last track saved and delivered), then quit is called.
