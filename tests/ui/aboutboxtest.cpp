@@ -19,7 +19,7 @@ namespace
 
 QString screenshotPath(const QString &name)
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     return folder + QLatin1Char('/') + name;
 }

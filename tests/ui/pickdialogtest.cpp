@@ -52,7 +52,7 @@ QPushButton *button(QWidget &dialog, const QString &text)
 
 void saveScreenshot(QWidget &widget, const QString &name)
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     QVERIFY(widget.grab().save(folder + QLatin1Char('/') + name));
 }

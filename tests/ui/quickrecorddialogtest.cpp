@@ -83,7 +83,7 @@ void pressOk(QDialog &dialog)
 
 void saveScreenshot(QWidget &widget, const QString &name)
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     widget.show();
     QVERIFY(widget.grab().save(folder + QLatin1Char('/') + name));

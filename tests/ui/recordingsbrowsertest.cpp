@@ -115,7 +115,7 @@ void RecordingsBrowserTest::listsWhatTheFilterHolds()
     browser.show();
     clickRow(list(browser, "available"), QStringLiteral("Jazz.wav"));
     clickRow(list(browser, "available"), QStringLiteral("Show.mp3.bak"));
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     QVERIFY(browser.grab().save(folder + QStringLiteral("/recordingsbrowser.png")));
 }

@@ -68,7 +68,7 @@ void UrlFinderTest::goOpensAndAddShowHandsTheAddressOver()
     QCOMPARE(rig.opened, QStringList{QStringLiteral("http://radio.example/player")});
 #endif
     finder.show();
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     QVERIFY(finder.grab().save(folder + QStringLiteral("/urlfinder.png")));
     child<QPushButton>(finder, "addTop")->click();

@@ -48,7 +48,7 @@ void UrlFinderWebCheck::listsTheStreamsAPageRequests()
     found.sort();
     QCOMPARE(found, (QStringList{server.url(QStringLiteral("/live")), server.url(QStringLiteral("/radio.m3u"))}));
     QCOMPARE(finder.findChild<QLineEdit *>(QStringLiteral("address"))->text(), deps.startPage);
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
     QVERIFY(finder.grab().save(folder + QStringLiteral("/urlfinder-browser.png")));
 
