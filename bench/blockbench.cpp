@@ -154,13 +154,9 @@ double levelScanCpu(const std::vector<CaptureBlock> &blocks)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s WORKDIR [minutes]\n", argv[0]);
+    QString dir;
+    if (!readArguments(argc, argv, dir))
         return 2;
-    }
-    const QString dir = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    if (argc > 2)
-        g_minutes = std::max(1, std::atoi(argv[2]));
     print("block-audio-minutes", g_minutes);
 
     const std::vector<CaptureBlock> blocks = makeBlocks();

@@ -167,13 +167,9 @@ double lameCpu(const std::vector<CaptureBlock> &blocks, const QString &path, con
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s WORKDIR [minutes]\n", argv[0]);
+    QString dir;
+    if (!readArguments(argc, argv, dir))
         return 2;
-    }
-    const QString dir = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    if (argc > 2)
-        g_minutes = std::max(1, std::atoi(argv[2]));
     print("audio-minutes", g_minutes);
 
     const std::vector<CaptureBlock> cd = makeBlocks(44100);
