@@ -63,3 +63,14 @@ kill_tuners_of_this_test() {
   done
   return 0
 }
+
+# Waits until Show R's last status is no longer the one the test wrote (the
+# program saves the list a moment after "End Recording").
+wait_for_new_status() {
+  local record=${1:-0} seconds=${2:-30} i
+  for ((i = 0; i < seconds * 10; i++)); do
+    [ "$(last_status "$record")" != "Last Recording was OK: x" ] && return 0
+    sleep 0.1
+  done
+  fail "the last status of Show $record did not change within $seconds s"
+}

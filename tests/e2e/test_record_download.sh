@@ -33,6 +33,7 @@ wait_for_log "Download finished:" 60
 file=$(ls "$RECORDINGS" | grep -E '^Podcast .* - 01\.ogg$') || fail "no file saved: $(ls "$RECORDINGS")"
 cmp -s "$served/episode.ogg" "$RECORDINGS$file" || fail "$file differs from what was served"
 wait_for_log "Download failed:" 150
+wait_for_new_status 1
 [[ $(last_status 0) == "Last Recording was OK: "* ]] || fail "Podcast: $(last_status 0)"
 [[ $(last_status 1) == "Last Recording was NOT OK: "* ]] || fail "Missing: $(last_status 1)"
 ls "$RECORDINGS" | grep -q '^Missing' && fail "the 404 left a file: $(ls "$RECORDINGS")"

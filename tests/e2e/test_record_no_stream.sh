@@ -17,6 +17,7 @@ start_headless
 wait_for_log "Capture started:" 60
 wait_for_log "No audio data received in 10 seconds. Retuning to URL." 40
 wait_for_log "End Recording" $((end + 30 - $(date +%s) + 30))
+wait_for_new_status
 status=$(last_status)
 [[ $status == "Last Recording was NOT OK: "*"No sound was heard"* ]] || fail "last status: $status"
 process_gone "$SKYWELL_PID" && fail "the program ended"

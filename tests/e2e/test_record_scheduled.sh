@@ -22,6 +22,7 @@ wait_for_log "Tuning to: http://127.0.0.1:$STATION_PORT/stream.mp3" 5
 wait_for_log "Capture started: $TEST_SINK.monitor" 60
 wait_for_log "End Recording" $((end + 30 - $(date +%s) + 30))
 wait_for_log "Writing recording" 30
+wait_for_new_status
 capture_start=$(log_time "Capture started:")
 stopped=$(log_time "End Recording")
 

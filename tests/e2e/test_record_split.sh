@@ -18,6 +18,7 @@ wait_for_log "Start Recording Split Show" 15
 wait_for_log "Capture started:" 30
 wait_for_log "End Recording" $((end + 30 - $(date +%s) + 30))
 wait_for_log "Writing playlist" 30
+wait_for_new_status
 
 mapfile -t tracks < <(ls "$RECORDINGS" | grep -E '^Split Show .* - 0[0-9]\.mp3$')
 [ "${#tracks[@]}" -ge 2 ] && [ "${#tracks[@]}" -le 3 ] || fail "tracks: ${tracks[*]}"
