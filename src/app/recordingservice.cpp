@@ -47,7 +47,7 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
     m_controller =
         std::make_unique<RecordingController>(m_session, *m_blocks, core.shows(), core.scheduler(), core.showStore(),
                                               core.settings(), clock, log, tuning, download);
-    m_controller->setMixer({{}, [&mixer] { mixer.restoreSourceVolumes(); }});
+    m_controller->setMixer({[&mixer] { mixer.restoreSourceVolumes(); }});
     const Settings &settings = core.settings();
     m_controller->setSafety(
         {[&settings, this](std::uint32_t flags, std::int64_t seconds) {

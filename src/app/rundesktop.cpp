@@ -7,7 +7,6 @@
 #include "app/recordingservice.h"
 #include "core/clock.h"
 #include "core/commandline.h"
-#include "core/folders.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/settings.h"
@@ -20,7 +19,6 @@
 #include "ui/splashscreen.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QTimer>
 
 namespace skywell

@@ -47,9 +47,9 @@ QString downloadExtension(const QString &url);
 // The request a due Show makes.
 RecordingRequest requestFromShow(const Show &show);
 
-// The mixer calls the controller makes around a recording.
+// The mixer call the controller makes when a recording ends. (Muting goes
+// through the private sink, never the speakers.)
 struct ControllerMixer {
-    std::function<void(bool)> muteSpeakers;
     std::function<void()> restoreSourceVolumes;
 };
 
