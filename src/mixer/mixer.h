@@ -78,5 +78,8 @@ private:
 
 inline const QString kDefaultDevice = QStringLiteral("Default Device");
 inline const QString kDirectDownload = QStringLiteral("Direct Download");
+// Recording the Show's address itself, decoded by Skywell: no player, no
+// sound card.
+inline const QString kInternetStream = QStringLiteral("Internet Stream");
 
 } // namespace skywell

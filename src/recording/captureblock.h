@@ -2,8 +2,10 @@
 
 #include "recording/waveformat.h"
 
+#include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace skywell
@@ -36,8 +38,16 @@ public:
     std::uint8_t *data() { return m_bytes.data(); }
     std::size_t size() const { return m_bytes.size(); }
 
+    // A stream source marks the first block heard under a station title
+    // (and the first block after each reopening) with that title; an empty
+    // title means the station cleared it. Blocks without a mark carry on
+    // under the title before them.
+    const std::optional<QString> &stationTitle() const { return m_stationTitle; }
+    void setStationTitle(QString title) { m_stationTitle = std::move(title); }
+
 private:
     std::vector<std::uint8_t> m_bytes;
+    std::optional<QString> m_stationTitle;
 };
 
 using CaptureBlockPtr = std::unique_ptr<CaptureBlock>;

@@ -51,6 +51,8 @@ struct RecordingSession {
     std::int32_t splitEverySeconds = 0;
     bool compressSpeech = false;
     bool muteWhileRecording = false;
+    // When the recording started (seconds since the epoch); the tags' date.
+    std::int64_t startTime = 0;
 
     // Running fields.
     bool recording = false;
@@ -61,6 +63,9 @@ struct RecordingSession {
     std::int64_t silenceRunMs = 0;
     std::int64_t lastAudioTime = 0;
     std::int32_t acceptedBlocks = 0;
+    // The station's title of the current track (a stream source): the one
+    // playing when the track began, or the first heard in it. Empty: none.
+    QString stationTitle;
     // Some block of this recording had sound (since its capture started;
     // kept over splits).
     bool soundHeard = false;

@@ -36,6 +36,8 @@ inline constexpr std::uint32_t OUT_CUSTOM = 0x100000;
 inline constexpr std::uint32_t OPT_SILENCE_SPLIT = 0x200000;
 inline constexpr std::uint32_t OPT_TIME_SPLIT = 0x400000;
 inline constexpr std::uint32_t OPT_ITUNES = 0x800000;
+// A stream source starts a new track whenever the station's title changes.
+inline constexpr std::uint32_t OPT_TITLE_SPLIT = 0x1000000;
 inline constexpr std::uint32_t OUT_MP3_CD = 0x2000000;
 inline constexpr std::uint32_t OPT_COMPRESS_SPEECH = 0x4000000;
 

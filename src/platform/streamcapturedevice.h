@@ -1,0 +1,58 @@
+#pragma once
+
+#include "recording/capturedevice.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace skywell
+{
+
+// A capture device that opens an internet radio address itself and decodes
+// it with FFmpeg's libraries (HTTP/HTTPS, redirects, .pls/.m3u playlists,
+// HLS, ICY titles; MP3, AAC, Vorbis, Opus, FLAC …). start(address, sink)
+// takes the stream's address in place of a sound card's name. Blocks are
+// 16-bit stereo at 44100 Hz (48000 Hz for streams of the 48 kHz family),
+// in the capture block layout, delivered on the device's own thread; the
+// rate stays the same until stop, whatever the stream changes to.
+//
+// A stream that cannot be opened, ends or drops is reopened after 1, 2,
+// 4 … 30 s until stop(); each attempt is reported through the log
+// callback. Station titles (ICY or in-stream) mark the first block heard
+// under them (CaptureBlock::setStationTitle), also after each reopening.
+class StreamCaptureDevice final : public CaptureDevice
+{
+public:
+    enum class Pace {
+        // A live stream's own pace; a stream that delivers faster (a file
+        // on a web server) is held to real time after a few seconds' burst.
+        RealTime,
+        // As fast as it decodes (benchmarks, tests).
+        AsFastAsPossible,
+    };
+    // Called on the device's thread with one line for the activity log.
+    using LogLine = std::function<void(const QString &)>;
+
+    explicit StreamCaptureDevice(LogLine log = {}, Pace pace = Pace::RealTime);
+    ~StreamCaptureDevice() override;
+    StreamCaptureDevice(const StreamCaptureDevice &) = delete;
+    StreamCaptureDevice &operator=(const StreamCaptureDevice &) = delete;
+
+    // None: the address is the device.
+    QStringList deviceNames() override;
+    // Starts the decoding thread on the address; false only for an address
+    // that can never be opened (empty, or not a URL FFmpeg could read).
+    bool start(const QString &address, BlockSink sink) override;
+    // Stops at once, also in the middle of a connect or a wait; no block
+    // reaches the sink after it returns.
+    void stop() override;
+
+private:
+    struct Worker;
+    std::unique_ptr<Worker> m_worker;
+    LogLine m_log;
+    Pace m_pace;
+};
+
+} // namespace skywell
