@@ -236,6 +236,65 @@ print(m.group(1) if m else '')
 PY
 }
 
+# schedule_stream_show NAME URL FLAGS SOURCE SECONDS: the Show file holds
+# one weekly Show recorded from SOURCE, due in 15 s and SECONDS long; the
+# program tunes 5 s ahead (Connection Time) and retunes after 60 s without
+# audio. Sets SHOW_START and SHOW_END.
+schedule_stream_show() {
+  write_settings 5 60
+  SHOW_START=$(($(date +%s) + 15))
+  SHOW_END=$((SHOW_START + $5))
+  SHOW_SOURCE=$4 show_record "$1" "$2" "$3" "$SHOW_START" "$SHOW_END" 0 0 1 0 >"$DAT"
+}
+
+# Waits until the Show has ended and the program has saved its status.
+wait_for_show_end() {
+  wait_for_log "End Recording" $((SHOW_END + 30 - $(date +%s) + 30))
+  wait_for_new_status
+}
+
+# Fails when a player (skywell-tuner) or a sound server runs for this
+# test's program: a stream is recorded without either.
+no_player_no_server() {
+  tuner_of_this_test && fail "a player runs while recording from the stream"
+  sound_server_of_this_test && fail "a sound server was started"
+  pactl info >/dev/null 2>&1 && fail "a sound server answers"
+  return 0
+}
+
+# Seconds since 1970 of the Nth (1-based) log line containing TEXT.
+log_time_nth() {
+  local line
+  line=$(grep -F -- "$1" "${SKYWELL_HOME}log.txt" | sed -n "${2}p")
+  [ -n "$line" ] || return 1
+  date -d "$(echo "$line" | awk '{print $1, $2, $3, $4, $5}')" +%s
+}
+
+# ID3 tag KEY (title, artist, album ...) of an MP3 as ffprobe reads it.
+tag_of() { ffprobe -v error -show_entries "format_tags=$2" -of default=nw=1:nk=1 "$1"; }
+
+# one_track_checked NAME: the Show NAME left exactly one track, as long as
+# the stream was recorded (from its first opening to "End Recording", 5 s
+# either way) and no shorter than the Show less 5 s, with sound (RMS above
+# 0.05). Sets TRACK (its path), TRACK_SECONDS and TRACK_LEVEL.
+one_track_checked() {
+  local files opened stopped expected
+  mapfile -t files < <(ls "$RECORDINGS" | grep -E "^$1 .*\.mp3\$")
+  [ "${#files[@]}" -eq 1 ] || fail "expected one track of $1: $(ls "$RECORDINGS")"
+  TRACK=$RECORDINGS${files[0]}
+  grep -qF "Writing recording $TRACK" "${SKYWELL_HOME}log.txt" || fail "no 'Writing recording $TRACK' line"
+  opened=$(log_time "Stream opened:") || fail "no 'Stream opened:' line"
+  stopped=$(log_time "End Recording")
+  expected=$((stopped - opened))
+  TRACK_SECONDS=$(mp3_seconds "$TRACK")
+  awk "BEGIN{d = $TRACK_SECONDS - $expected; exit !(d < 5 && d > -5)}" ||
+    fail "the track is $TRACK_SECONDS s long, the stream was recorded for $expected s"
+  awk "BEGIN{exit !($TRACK_SECONDS > $SHOW_END - $SHOW_START - 5)}" ||
+    fail "the track is $TRACK_SECONDS s long, the Show $((SHOW_END - SHOW_START)) s"
+  TRACK_LEVEL=$(rms_level "$TRACK")
+  awk "BEGIN{exit !($TRACK_LEVEL > 0.05)}" || fail "the track is silent (RMS $TRACK_LEVEL)"
+}
+
 # Ends the title loop, the source clients and icecast, then what lib.sh
 # cleans up.
 icecast_cleanup() {
