@@ -22,13 +22,14 @@ pactl info >/dev/null 2>&1 && fail "a sound server answers (XDG_RUNTIME_DIR=$XDG
 # runtime folder (one the program or a library started).
 sound_server_of_this_test() {
   local pid
-  for pid in $(pgrep -x 'pulseaudio|pipewire|pipewire-pulse'); do
+  for pid in $(pgrep -x pulseaudio; pgrep -x pipewire; pgrep -x pipewire-pulse); do
     tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && return 0
   done
   return 1
 }
 
 ICECAST_DIR=$E2E_DIR/icecast
+mkdir -p "$SKYWELL_HOME"
 ICECAST_SOURCE_PASSWORD=source-$RANDOM$RANDOM
 ICECAST_ADMIN_PASSWORD=admin-$RANDOM$RANDOM
 ICECAST_PID=
@@ -111,6 +112,8 @@ start_icecast() {
     "${ICECAST_RUN[@]}" icecast2 -c "$ICECAST_DIR/icecast.xml" </dev/null >"$ICECAST_DIR/stdout.txt" 2>&1 &
     ICECAST_PID=$!
     E2E_PIDS+=("$ICECAST_PID")
+    # Killed at the end without a word from the shell.
+    disown "$ICECAST_PID"
     for ((i = 0; i < 100; i++)); do
       curl -sf --max-time 2 -o /dev/null "http://127.0.0.1:$ICECAST_PORT/status-json.xsl" && break
       process_gone "$ICECAST_PID" && break
@@ -146,6 +149,7 @@ start_source() {
     </dev/null >>"$ICECAST_DIR/source-${mount//\//}.log" 2>&1 &
   SOURCE_PGIDS[$mount]=$!
   E2E_PIDS+=("$!")
+  disown "$!"
   wait_for_mount "$mount" 15
 }
 
@@ -208,6 +212,7 @@ start_titles() {
     </dev/null >>"$ICECAST_DIR/titles-loop.log" 2>&1 &
   TITLE_LOOP_PGID=$!
   E2E_PIDS+=("$!")
+  disown "$!"
   local i
   for ((i = 0; i < 50; i++)); do [ -s "$TITLES_LOG" ] && return 0; sleep 0.1; done
   fail "the first title was not set: $(cat "$ICECAST_DIR/titles-loop.log")"
