@@ -7,6 +7,7 @@
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "mixer/testsound.h"
+#include "platform/pulseconnection.h"
 #include "platform/waketimerfd.h"
 #include "recording/mp3encoder.h"
 #include "tuning/tuning.h"
@@ -36,6 +37,13 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core->openRun();
 
     checkMp3Encoder(prompter);
+    m_streamLogContext = std::make_unique<QObject>();
+    m_streamDevice =
+        std::make_unique<StreamCaptureDevice>([context = m_streamLogContext.get(), this](const QString &line) {
+            QMetaObject::invokeMethod(
+                context, [this, line] { m_log.logLine(line); }, Qt::QueuedConnection);
+        });
+    m_capture.setStreamDevice(m_streamDevice.get());
     // Captured blocks belong to a running recording-source test, else to
     // the recording.
     m_capture.init([this] {
@@ -76,6 +84,16 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     controller.setSourceTestRunning([this] { return m_sourceTest->running(); });
     if (!commandLine.importPath.isEmpty())
         m_core->importShow(commandLine.importPath);
+}
+
+void AppRun::recordFromStreamsWithoutSoundServer()
+{
+    PulseConnection server(std::chrono::milliseconds(3000));
+    if (server.connect() || !m_recordings)
+        return;
+    m_log.logLine(QStringLiteral("No sound server (PulseAudio or PipeWire) was found: Shows are recorded straight "
+                                 "from their streams."));
+    m_recordings->controller().setStreamOnly(true);
 }
 
 void AppRun::quitAfterRecording(std::function<void()> quit)

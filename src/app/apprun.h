@@ -11,9 +11,11 @@
 #include "platform/pulseprivatesink.h"
 #include "platform/pulsesoundplayer.h"
 #include "platform/routeconnectionstate.h"
+#include "platform/streamcapturedevice.h"
 #include "platform/x11windows.h"
 #include "recording/capturequeue.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -70,6 +72,11 @@ public:
     // Stops the timers and shuts capture down; safe to call twice.
     void shutdown();
 
+    // Without a sound server (PulseAudio or PipeWire) a sound card records
+    // nothing: says so once in the log and has every recording taken
+    // straight from its stream. After start().
+    void recordFromStreamsWithoutSoundServer();
+
 private:
     QString m_programFolder;
     Registry &m_registry;
@@ -77,6 +84,10 @@ private:
     ActivityLog m_log;
     PulseSourceChoice m_sourceChoice;
     PulseCaptureDevice m_captureDevice{m_sourceChoice};
+    // The stream device's log lines reach the log on the main thread; the
+    // ones still queued when the run ends are dropped with this object.
+    std::unique_ptr<QObject> m_streamLogContext;
+    std::unique_ptr<StreamCaptureDevice> m_streamDevice;
     CaptureQueue m_capture{m_captureDevice};
     PulseMixer m_mixerBackend{m_sourceChoice};
     std::unique_ptr<AppCore> m_core;

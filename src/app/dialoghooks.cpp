@@ -42,7 +42,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         QuickRecordDeps deps{registry, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
         if (Mixer *mixer = run.mixer()) {
             deps.fillSources = [mixer](const QString &wanted) { return mixer->fillSourceCombo(wanted, false); };
-            deps.sourceNameAt = [mixer](int index) { return mixer->sourceNameAt(index); };
+            deps.sourceNameAt = [mixer](int index) { return mixer->comboSourceAt(index); };
         }
         if (RecordingSourceTest *test = run.sourceTest())
             deps.testSource = [test, &run] { test->run(run.core().settings().soundCard, true); };

@@ -20,6 +20,8 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     registry.setPrompter(&prompter);
 
     run.start(prompter, commandLine, {});
+    // A server without sound still records: from the streams themselves.
+    run.recordFromStreamsWithoutSoundServer();
     QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });

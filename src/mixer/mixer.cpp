@@ -83,11 +83,11 @@ SourceCombo Mixer::fillSourceCombo(const QString &wanted, bool offerDirectDownlo
 {
     SourceCombo combo;
     listRecordingSources(m_settings.soundCard);
-    combo.items = m_names;
+    // Recording straight from the stream needs no sound card: it comes
+    // first and is there even when the sound server offers nothing.
+    combo.items = QStringList{kInternetStream} + m_names;
     if (offerDirectDownload)
         combo.items.append(kDirectDownload);
-    if (combo.items.isEmpty())
-        return combo;
 
     QStringList candidates{wanted, m_registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey),
                            m_bestAnalogStereo};
@@ -103,8 +103,17 @@ SourceCombo Mixer::fillSourceCombo(const QString &wanted, bool offerDirectDownlo
             }
         }
     }
-    combo.selected = 0;
+    // Nothing preferred: the first sound-card source, as before the stream
+    // was offered.
+    combo.selected = m_names.isEmpty() ? 0 : 1;
     return combo;
+}
+
+QString Mixer::comboSourceAt(int index) const
+{
+    if (index == 0)
+        return kInternetStream;
+    return sourceNameAt(index - 1);
 }
 
 QString Mixer::sourceNameAt(int index) const

@@ -35,11 +35,14 @@ public:
     bool listRecordingSources(const QString &card);
     // Writes every mixer's recording sources to the activity log.
     void logMixerData();
-    // The drop-down for the configured sound card, optionally with
-    // "Direct Download", preselecting wanted or the best fallback.
+    // The drop-down: "Internet Stream", the configured sound card's
+    // sources, optionally "Direct Download"; preselecting wanted or the
+    // best fallback.
     SourceCombo fillSourceCombo(const QString &wanted, bool offerDirectDownload);
     // The table entry, "Direct Download" just past it, else empty.
     QString sourceNameAt(int index) const;
+    // The source at an index of the drop-down fillSourceCombo filled.
+    QString comboSourceAt(int index) const;
     // Makes name the first mixer's recording input. False when nothing was
     // done ("Direct Download", no mixer, no selector).
     bool selectRecordingSource(const QString &name);

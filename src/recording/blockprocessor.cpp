@@ -79,6 +79,9 @@ void BlockProcessor::processBlock(CaptureBlock &block)
         format.channels == 0 || format.bitsPerSample == 0)
         return;
 
+    if (block.stationTitle())
+        followStationTitle(block);
+
     const std::uint32_t sampleBytes = block.sampleBytes();
     const std::int64_t duration = static_cast<std::int64_t>(std::uint64_t(sampleBytes) * 1000 / format.avgBytesPerSec);
     s.trackMs += duration;
@@ -104,6 +107,26 @@ void BlockProcessor::processBlock(CaptureBlock &block)
     if (!level.silent())
         s.lastAudioTime = m_clock.now();
     writeToStream(block, false);
+}
+
+void BlockProcessor::followStationTitle(const CaptureBlock &block)
+{
+    RecordingSession &s = m_session;
+    const QString &title = *block.stationTitle();
+    // A cleared title changes nothing: the last one is still the latest.
+    if (title.isEmpty() || title == m_stationTitleNow)
+        return;
+    m_stationTitleNow = title;
+    // The first title heard names the track.
+    if (s.stationTitle.isEmpty()) {
+        s.stationTitle = title;
+        return;
+    }
+    if (title == s.stationTitle || !(s.flags & OPT_TITLE_SPLIT))
+        return;
+    // The block under the new title opens the new track, named after it.
+    m_log.logLine(QStringLiteral("The station's title changed:"), title);
+    startNextTrack();
 }
 
 void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)

@@ -60,6 +60,9 @@ public:
     bool startCapture(const QString &recordSource);
     // Stops capture (the end of a recording).
     void stopCapture();
+    // A recording straight from the stream opens its address afresh; the
+    // track goes on.
+    void reopenStream();
     // Processes every queued block; called for each blocks-ready notification.
     void processReadyBlocks();
     // Processes one block; 8-bit samples are made signed in place.
@@ -110,6 +113,8 @@ private:
     // the recordings folder); outside a split also the end of the recording.
     void endTrack(const QString &fileName, bool abort, bool save);
     void runWaitingWork();
+    // A station title on the block: the track's title, or a new track.
+    void followStationTitle(const CaptureBlock &block);
 
     RecordingSession &m_session;
     CaptureQueue &m_queue;
@@ -130,6 +135,8 @@ private:
     int m_busy = 0;
     bool m_missedBlocks = false;
     bool m_trackNumberGivenBack = false;
+    // The station's latest title (a stream source), over splits.
+    QString m_stationTitleNow;
     // Asked for while busy; done when the work under way has ended.
     bool m_splitRequested = false;
     std::optional<FinishRequest> m_finishRequested;

@@ -46,19 +46,45 @@ bool CaptureQueue::nextDevice(QString &name)
 
 void CaptureQueue::start(const QString &deviceName)
 {
-    if (m_recording && deviceName == m_recordingDevice)
+    if (m_recording && !m_recordingStream && deviceName == m_recordingDevice)
         return;
     stop();
     m_recording = m_device.start(deviceName, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
+    m_active = m_recording ? &m_device : nullptr;
     m_recordingDevice = m_recording ? deviceName : QString();
+}
+
+void CaptureQueue::startStream(const QString &address)
+{
+    if (m_recording && m_recordingStream && address == m_recordingDevice)
+        return;
+    stop();
+    if (!m_streamDevice)
+        return;
+    m_recording = m_streamDevice->start(address, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
+    m_active = m_recording ? m_streamDevice : nullptr;
+    m_recordingStream = m_recording;
+    m_recordingDevice = m_recording ? address : QString();
+}
+
+void CaptureQueue::reopenStream()
+{
+    if (!m_recording || !m_recordingStream)
+        return;
+    const QString address = m_recordingDevice;
+    stop();
+    startStream(address);
 }
 
 void CaptureQueue::stop()
 {
     if (!m_recording)
         return;
-    m_device.stop();
+    if (m_active)
+        m_active->stop();
+    m_active = nullptr;
     m_recording = false;
+    m_recordingStream = false;
     m_recordingDevice.clear();
 }
 

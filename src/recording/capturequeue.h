@@ -40,6 +40,14 @@ public:
     // Starts capture on the named sound card. Called again while capture
     // runs on the same card (a split) it keeps capturing without a gap.
     void start(const QString &deviceName);
+    // The device that records an address straight from the stream (none:
+    // such a recording cannot start).
+    void setStreamDevice(CaptureDevice *device) { m_streamDevice = device; }
+    // Starts capture of the address through the stream device; like start,
+    // a call for the address already captured keeps it running.
+    void startStream(const QString &address);
+    // Opens the captured stream afresh (nothing heard for too long).
+    void reopenStream();
     // Stops capture; blocks already queued may still be fetched.
     void stop();
 
@@ -54,6 +62,9 @@ private:
     void enqueue(CaptureBlockPtr block);
 
     CaptureDevice &m_device;
+    CaptureDevice *m_streamDevice = nullptr;
+    // The device capturing now (the sound card's or the stream's).
+    CaptureDevice *m_active = nullptr;
     std::function<void()> m_onBlocksReady;
     // Lives on the init thread; queued calls to it die with it.
     std::unique_ptr<QObject> m_notifier;
@@ -66,6 +77,7 @@ private:
     int m_nextDevice = 0;
     bool m_recording = false;
     QString m_recordingDevice;
+    bool m_recordingStream = false;
 };
 
 } // namespace skywell

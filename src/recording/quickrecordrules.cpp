@@ -3,6 +3,8 @@
 #include "core/registry.h"
 #include "shows/show.h"
 
+#include <QUrl>
+
 namespace skywell
 {
 
@@ -20,6 +22,9 @@ const QString kSaveLastTrack = QStringLiteral("LastQRSaveLastTrack");
 const QString kMusicLibrary = QStringLiteral("LastQRITunes");
 const QString kLastSource = QStringLiteral("LastRecordSource");
 const QString kBestSource = QStringLiteral("BestRecordSource");
+const QString kStreamAddress = QStringLiteral("LastQRStreamAddress");
+const QString kTitleSplit = QStringLiteral("LastQRTitleSplit");
+const QString kStreamSource = QStringLiteral("Internet Stream");
 
 const QString kIntegerRange = QStringLiteral("Please enter an integer between %1 and %2.");
 
@@ -49,6 +54,8 @@ QuickRecordValues loadQuickRecordValues(const Registry &registry, bool customScr
     values.splitMinutes = read(kTimeSplitMinutes);
     values.saveLastTrack = read(kSaveLastTrack) != 0;
     values.addToMusicLibrary = read(kMusicLibrary) != 0;
+    values.streamAddress = registry.regReadString(kStreamAddress, kSkywellKey);
+    values.titleSplit = read(kTitleSplit) != 0;
     if (values.deadAirSeconds <= 0 || values.deadAirSeconds > 60)
         values.deadAirSeconds = 3;
     if (values.newTrackSilenceMs == 0)
@@ -83,6 +90,19 @@ QuickRecordProblem checkQuickRecordInput(const QString &name, const QString &hou
     return {};
 }
 
+QuickRecordProblem checkQuickRecordStream(const QString &sourceName, const QString &address)
+{
+    if (sourceName != kStreamSource)
+        return {};
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return {QuickRecordProblem::StreamAddress,
+                QStringLiteral("Please enter the web address of the stream to record, starting with http:// or "
+                               "https://.")};
+    return {};
+}
+
 void saveQuickRecordValues(Registry &registry, QuickRecordValues &values)
 {
     const auto write = [&registry](const QString &name, int value) { registry.regWriteInt(name, value, kSkywellKey); };
@@ -96,6 +116,8 @@ void saveQuickRecordValues(Registry &registry, QuickRecordValues &values)
     write(kTimeSplitMinutes, values.splitMinutes);
     write(kSaveLastTrack, values.saveLastTrack);
     write(kMusicLibrary, values.addToMusicLibrary);
+    registry.regWriteString(kStreamAddress, values.streamAddress.trimmed(), kSkywellKey);
+    write(kTitleSplit, values.titleSplit);
     if (!values.newTrackOnSilence)
         values.newTrackSilenceMs = 0;
     if (!values.splitEvery)
@@ -133,6 +155,11 @@ RecordingRequest quickRecordRequest(const QuickRecordValues &values, std::int64_
     request.splitMinutes = values.splitMinutes;
     request.tunerKind = 'U';
     request.discardLastTrack = values.newTrackOnSilence && !values.saveLastTrack;
+    if (values.sourceName == kStreamSource) {
+        request.url = values.streamAddress.trimmed();
+        if (values.titleSplit)
+            request.flags |= OPT_TITLE_SPLIT;
+    }
     return request;
 }
 

@@ -38,11 +38,15 @@ struct QuickRecordValues {
     bool saveLastTrack = true;
     bool addToMusicLibrary = false;
     bool compressSpeech = false;
+    // With the "Internet Stream" source: the address Skywell opens itself,
+    // and a new track at each station title.
+    QString streamAddress;
+    bool titleSplit = false;
 };
 
 // A value the user typed that the dialog refuses.
 struct QuickRecordProblem {
-    enum Field { None, Name, Hours, Minutes, DeadAirSeconds, NewTrackMs, SplitMinutes };
+    enum Field { None, Name, Hours, Minutes, DeadAirSeconds, NewTrackMs, SplitMinutes, StreamAddress };
     Field field = None;
     QString message;
 };
@@ -62,6 +66,10 @@ QString quickRecordWantedSource(const Registry &registry);
 QuickRecordProblem checkQuickRecordInput(const QString &name, const QString &hours, const QString &minutes,
                                          const QString &deadAirSeconds, const QString &newTrackMs,
                                          const QString &splitMinutes);
+
+// The "Internet Stream" source needs a web address to open; other
+// sources need none.
+QuickRecordProblem checkQuickRecordStream(const QString &sourceName, const QString &address);
 
 // Remembers the choices (not compress speech) and clears the new-track
 // milliseconds and split minutes whose boxes are not ticked.

@@ -4,6 +4,7 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/settings.h"
+#include "mixer/mixer.h"
 #include "recording/blockprocessor.h"
 #include "recording/recordingsession.h"
 #include "shows/outputnaming.h"
@@ -98,33 +99,46 @@ void RecordingController::startRecording(const RecordingRequest &request)
     s.recording = true;
     m_tuningAddress = request.url;
     m_playerLetter = request.tunerKind;
+    QString source = request.recordSource;
+    if (m_streamOnly && source != kInternetStream) {
+        // Without a sound server a sound card records only silence.
+        m_log.logLine(QStringLiteral("No sound server: recording %1 straight from the stream instead of \"%2\"")
+                          .arg(s.name, source));
+        source = kInternetStream;
+    }
+    m_fromStream = source == kInternetStream;
+    s.streamAddress = m_fromStream ? request.url : QString();
     if (!m_tuningAddress.isEmpty() && !s.splitting)
-        m_log.logLine(QStringLiteral("Tuning to:"), m_tuningAddress);
+        m_log.logLine(m_fromStream ? QStringLiteral("Opening the stream:") : QStringLiteral("Tuning to:"),
+                      m_tuningAddress);
     m_noRetune = request.flags & OPT_NO_RETUNE;
     s.deadAirOn = request.flags & OPT_DEAD_AIR;
     s.deadAirMs = request.deadAirMs;
     s.compressSpeech = request.flags & OPT_COMPRESS_SPEECH;
     s.silenceSplitMs = (request.flags & OPT_SILENCE_SPLIT) ? request.silenceMs : 0;
-    s.muteWhileRecording = request.flags & OPT_MUTE;
-    m_requestedSource = request.recordSource;
-    s.recordSource = request.recordSource;
+    // A stream Skywell decodes itself is never heard: nothing to mute.
+    s.muteWhileRecording = (request.flags & OPT_MUTE) && !m_fromStream;
+    m_requestedSource = source;
+    s.recordSource = source;
     if (s.muteWhileRecording)
         muteOn();
     const std::int64_t now = m_clock.now();
     m_startTime = now;
+    s.startTime = now;
     // No retune while the stream is still being tuned.
     s.lastAudioTime = now + m_settings.connectLeadSeconds;
 
-    m_log.logLine(showSummary(m_tuningAddress, 0, m_startTime, m_endTime, request.recordSource, s.flags, s.deadAirOn,
-                              s.deadAirMs, s.silenceSplitMs, s.splitEverySeconds, m_noRetune, s.muteWhileRecording,
-                              m_playerLetter, m_clock));
+    m_log.logLine(showSummary(m_tuningAddress, 0, m_startTime, m_endTime, source, s.flags, s.deadAirOn, s.deadAirMs,
+                              s.silenceSplitMs, s.splitEverySeconds, m_noRetune, s.muteWhileRecording, m_playerLetter,
+                              m_clock));
     if (m_safety.freeSpaceProblem) {
         m_freeSpaceProblem = m_safety.freeSpaceProblem(s.flags, std::max<std::int64_t>(0, m_endTime + 30 - now));
         if (!m_freeSpaceProblem.isEmpty())
             m_log.logLine(m_freeSpaceProblem);
     }
     Q_EMIT recordButtonText(kStopRecordingText);
-    if (m_tuningAddress.isEmpty()) {
+    // Nothing to tune: a stream Skywell opens itself, or no address.
+    if (m_fromStream || m_tuningAddress.isEmpty()) {
         captureCanStart(m_recordingId);
         return;
     }
@@ -179,7 +193,8 @@ bool RecordingController::endRecording(bool abort, bool save)
     m_pendingEnd.reset();
     m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
-    if (!(s.flags & SHOW_MANUAL))
+    // A recording from the stream started no player: the user's own stay.
+    if (!(s.flags & SHOW_MANUAL) && !m_fromStream)
         m_tuning.closePlayers();
 
     const bool wasCapturing = s.capturing;

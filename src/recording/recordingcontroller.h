@@ -86,6 +86,9 @@ public:
     // While it returns true (the recording-source test runs) no scheduled
     // recording starts.
     void setSourceTestRunning(std::function<bool()> running) { m_sourceTestRunning = std::move(running); }
+    // There is no sound server: every recording is taken straight from its
+    // stream, whatever source it names.
+    void setStreamOnly(bool streamOnly) { m_streamOnly = streamOnly; }
 
     void startRecording(const RecordingRequest &request);
     // Ends the recording in progress. abort: nothing is saved; save: the
@@ -163,6 +166,9 @@ private:
     qint64 m_ticks = 0;
     // A direct download is the recording in progress.
     bool m_direct = false;
+    bool m_streamOnly = false;
+    // The recording in progress is taken straight from its stream.
+    bool m_fromStream = false;
     // The muted recording plays into Skywell's own sink.
     bool m_muteSinkOpen = false;
     // Said before the recording started, added once capture has started.

@@ -45,6 +45,8 @@ struct RecordingSession {
     QString name;
     std::uint32_t flags = 0;
     QString recordSource;
+    // The address a recording straight from the stream opens.
+    QString streamAddress;
     bool deadAirOn = false;
     std::int32_t deadAirMs = 0;
     std::int32_t silenceSplitMs = 0;

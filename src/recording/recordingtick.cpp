@@ -80,6 +80,14 @@ void RecordingController::retune()
 {
     RecordingSession &s = m_session;
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
+    if (m_fromStream) {
+        // No player to start again: the stream is opened afresh and the
+        // track goes on.
+        m_log.logLine(QStringLiteral("No audio data received in %1 seconds. Reopening the stream.")
+                          .arg(m_settings.retuneSeconds));
+        m_blocks.reopenStream();
+        return;
+    }
     m_log.logLine(
         QStringLiteral("No audio data received in %1 seconds. Retuning to URL.").arg(m_settings.retuneSeconds));
     m_tuning.closePlayers();

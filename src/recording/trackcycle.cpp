@@ -5,6 +5,7 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/settings.h"
+#include "mixer/mixer.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/streamtable.h"
@@ -17,11 +18,17 @@ namespace skywell
 bool BlockProcessor::startCapture(const QString &recordSource)
 {
     RecordingSession &s = m_session;
-    if (m_mixer.selectRecordingSource)
-        m_mixer.selectRecordingSource(recordSource);
-    if (m_settings.optimizeVolume && m_mixer.optimizeSourceVolume)
-        m_mixer.optimizeSourceVolume(recordSource);
-    m_queue.start(m_settings.soundCard);
+    const bool fromStream = recordSource == kInternetStream;
+    if (fromStream) {
+        // No sound card and no mixer: the address is opened and decoded.
+        m_queue.startStream(s.streamAddress);
+    } else {
+        if (m_mixer.selectRecordingSource)
+            m_mixer.selectRecordingSource(recordSource);
+        if (m_settings.optimizeVolume && m_mixer.optimizeSourceVolume)
+            m_mixer.optimizeSourceVolume(recordSource);
+        m_queue.start(m_settings.soundCard);
+    }
 
     s.silenceRunMs = 0;
     s.streamCount = 0;
@@ -40,7 +47,10 @@ bool BlockProcessor::startCapture(const QString &recordSource)
         s.outcomeText.clear();
         s.savedTracks = 0;
         s.soundHeard = false;
+        m_stationTitleNow.clear();
     }
+    // A new track is named after what the station plays now.
+    s.stationTitle = m_stationTitleNow;
     m_trackOutcomeStart = s.outcomeText.size();
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
     s.trackMs = 0;
@@ -48,6 +58,11 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     s.recording = true;
     if (m_signals.recordingIcon)
         m_signals.recordingIcon(true);
+    if (!m_queue.isRecording() && fromStream) {
+        m_log.logLine(QStringLiteral("Unable to open the stream:"), s.streamAddress);
+        s.addOutcome(QStringLiteral("Unable to open the stream %1").arg(s.streamAddress));
+        return false;
+    }
     if (!m_queue.isRecording()) {
         m_log.logLine(QStringLiteral("Unable to start capture on sound card:"), m_settings.soundCard);
         s.addOutcome(QStringLiteral("Unable to start capture on sound card %1").arg(m_settings.soundCard));
@@ -68,6 +83,12 @@ void BlockProcessor::stopCapture()
         m_mixer.muteSpeakers(false);
     if (m_signals.levelMeter)
         m_signals.levelMeter(0);
+}
+
+void BlockProcessor::reopenStream()
+{
+    if (m_session.capturing && m_session.recordSource == kInternetStream)
+        m_queue.reopenStream();
 }
 
 void BlockProcessor::splitTrack()

@@ -25,6 +25,7 @@ const QString kLastQuality = QStringLiteral("LastQuality");
 const QString kLastRecordSource = QStringLiteral("LastRecordSource");
 const QString kBestRecordSource = QStringLiteral("BestRecordSource");
 const QString kDirectDownloadSource = QStringLiteral("Direct Download");
+const QString kInternetStreamSource = QStringLiteral("Internet Stream");
 
 // The time of day of t on today's date: the editor's pickers show only the
 // time of day.
@@ -86,6 +87,7 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
     setRecordSourceName(withSource, v.recordSource);
     v.noRetune = show.flags & OPT_NO_RETUNE;
     v.mute = show.flags & OPT_MUTE;
+    v.titleSplit = show.flags & OPT_TITLE_SPLIT;
 
     v.url = fieldText(show.url);
     v.player = show.tunerKind == 'R' ? 2 : show.tunerKind == 'W' ? 1 : 0;
@@ -119,6 +121,9 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
         flags |= OPT_SILENCE_SPLIT;
     if (v.splitEveryOn)
         flags |= OPT_TIME_SPLIT;
+    // Only a stream Skywell decodes itself has titles to follow.
+    if (v.titleSplit && v.recordSource == kInternetStreamSource)
+        flags |= OPT_TITLE_SPLIT;
 
     // The number edits refuse what does not fit; clamp anyway so a caller
     // that skipped them cannot store a wrapped value.

@@ -46,6 +46,8 @@ struct ShowEditorValues {
     std::int64_t newTrackMs = 0;
     bool splitEveryOn = false;
     std::int64_t splitMinutes = 0;
+    // A new track at each station title (kept for the stream source only).
+    bool titleSplit = false;
     std::array<int, 8> splitAt{}; // minutes past the hour; 255 = unused
 };
 

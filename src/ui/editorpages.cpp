@@ -2,6 +2,7 @@
 
 #include "core/prompter.h"
 #include "core/settings.h"
+#include "mixer/mixer.h"
 #include "shows/show.h"
 #include "ui/numberedit.h"
 #include "ui/showeditor.h"
@@ -308,8 +309,15 @@ RecordingPage::RecordingPage(const ShowEditorContext &context, QWidget *parent)
     layout->addLayout(sourceRow);
     m_mute = new QCheckBox(QStringLiteral("Mute sound while recording"), this);
     m_noRetune = new QCheckBox(QStringLiteral("Disable Automatic Retuning (for recording archives)"), this);
+    m_titleSplit = new QCheckBox(QStringLiteral("New track when the title changes"), this);
+    m_titleSplit->setObjectName(QStringLiteral("titleSplit"));
+    m_titleSplit->setVisible(false);
     layout->addWidget(m_mute);
     layout->addWidget(m_noRetune);
+    layout->addWidget(m_titleSplit);
+    // Only a stream Skywell decodes itself has titles to follow.
+    connect(m_sources, &QComboBox::currentTextChanged, this,
+            [this](const QString &source) { m_titleSplit->setVisible(source == kInternetStream); });
     auto *grid = new QGridLayout;
     m_deadAir =
         addTickedNumber(grid, 0, QStringLiteral("Eliminate Dead Air after "), QStringLiteral("seconds of silence."),
@@ -345,6 +353,8 @@ void RecordingPage::fill(const ShowEditorValues &values)
     m_source = values.recordSource;
     m_mute->setChecked(values.mute);
     m_noRetune->setChecked(values.noRetune);
+    m_titleSplit->setChecked(values.titleSplit);
+    m_titleSplit->setVisible(values.recordSource == kInternetStream);
     m_deadAir->setChecked(values.deadAirOn);
     m_deadAirSeconds->setNumber(values.deadAirSeconds);
     m_newTrack->setChecked(values.newTrackOn);
@@ -374,6 +384,7 @@ void RecordingPage::read(ShowEditorValues &values) const
 {
     values.mute = m_mute->isChecked();
     values.noRetune = m_noRetune->isChecked();
+    values.titleSplit = m_titleSplit->isChecked();
     values.deadAirOn = m_deadAir->isChecked();
     values.deadAirSeconds = m_deadAirSeconds->text().toLongLong();
     values.newTrackOn = m_newTrack->isChecked();

@@ -124,6 +124,7 @@ private:
     QComboBox *m_sources;
     QCheckBox *m_mute;
     QCheckBox *m_noRetune;
+    QCheckBox *m_titleSplit;
     QCheckBox *m_deadAir;
     NumberEdit *m_deadAirSeconds;
     QCheckBox *m_newTrack;

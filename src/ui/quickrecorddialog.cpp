@@ -93,6 +93,19 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
     sourceRow->addWidget(m_source, 1);
     sourceRow->addWidget(test);
     layout->addLayout(sourceRow);
+    // Only the stream source asks for an address and follows titles.
+    m_streamRow = new QWidget(this);
+    auto *streamLayout = new QGridLayout(m_streamRow);
+    streamLayout->setContentsMargins(0, 0, 0, 0);
+    m_streamAddress = new QLineEdit(m_streamRow);
+    m_streamAddress->setObjectName(QStringLiteral("streamAddress"));
+    m_streamAddress->setPlaceholderText(QStringLiteral("https://"));
+    m_titleSplit = new QCheckBox(QStringLiteral("New track when the title changes"), m_streamRow);
+    m_titleSplit->setObjectName(QStringLiteral("titleSplit"));
+    streamLayout->addWidget(new QLabel(QStringLiteral("Stream address:"), m_streamRow), 0, 0);
+    streamLayout->addWidget(m_streamAddress, 0, 1);
+    streamLayout->addWidget(m_titleSplit, 1, 0, 1, 2);
+    layout->addWidget(m_streamRow);
 
     m_deadAir = new QCheckBox(QStringLiteral("Eliminate Dead Air after"), this);
     m_deadAirSeconds = numberEdit(this, QStringLiteral("deadAirSeconds"));
@@ -130,6 +143,7 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
     });
     for (QCheckBox *box : {m_deadAir, m_newTrack, m_split})
         connect(box, &QCheckBox::toggled, this, &QuickRecordDialog::updateEnabled);
+    connect(m_source, &QComboBox::currentIndexChanged, this, &QuickRecordDialog::updateEnabled);
 
     const bool customScript = QFileInfo(m_deps.programFolder + QStringLiteral("custom.sh")).isFile();
     m_kinds->button(QuickCustom)->setEnabled(customScript);
@@ -162,6 +176,8 @@ void QuickRecordDialog::showValues()
     m_saveLastTrack->setChecked(m_values.saveLastTrack);
     m_musicLibrary->setChecked(m_values.addToMusicLibrary);
     m_compress->setChecked(m_values.compressSpeech);
+    m_streamAddress->setText(m_values.streamAddress);
+    m_titleSplit->setChecked(m_values.titleSplit);
     updateEnabled();
 }
 
@@ -171,17 +187,25 @@ void QuickRecordDialog::updateEnabled()
     m_newTrackMs->setEnabled(m_newTrack->isChecked());
     m_saveLastTrack->setEnabled(m_newTrack->isChecked());
     m_splitMinutes->setEnabled(m_split->isChecked());
+    m_streamRow->setVisible(selectedSource() == kInternetStream);
+}
+
+QString QuickRecordDialog::selectedSource() const
+{
+    return m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : m_source->currentText();
 }
 
 void QuickRecordDialog::accept()
 {
-    const QuickRecordProblem problem =
+    QuickRecordProblem problem =
         checkQuickRecordInput(m_name->text(), m_hours->text(), m_minutes->text(), m_deadAirSeconds->text(),
                               m_newTrackMs->text(), m_splitMinutes->text());
+    if (problem.field == QuickRecordProblem::None)
+        problem = checkQuickRecordStream(selectedSource(), m_streamAddress->text());
     if (problem.field != QuickRecordProblem::None) {
         m_deps.prompter.information(problem.message);
-        QLineEdit *const edits[] = {nullptr,          m_name,       m_hours,       m_minutes,
-                                    m_deadAirSeconds, m_newTrackMs, m_splitMinutes};
+        QLineEdit *const edits[] = {nullptr,          m_name,       m_hours,        m_minutes,
+                                    m_deadAirSeconds, m_newTrackMs, m_splitMinutes, m_streamAddress};
         QLineEdit *edit = edits[problem.field];
         edit->setFocus();
         edit->selectAll();
@@ -191,7 +215,9 @@ void QuickRecordDialog::accept()
     m_values.hours = m_hours->text().trimmed().toInt();
     m_values.minutes = m_minutes->text().trimmed().toInt();
     m_values.outputKind = m_kinds->checkedId();
-    m_values.sourceName = m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : QString();
+    m_values.sourceName = selectedSource();
+    m_values.streamAddress = m_streamAddress->text().trimmed();
+    m_values.titleSplit = m_titleSplit->isChecked();
     m_values.deadAirEnabled = m_deadAir->isChecked();
     m_values.deadAirSeconds = m_deadAirSeconds->text().trimmed().toInt();
     m_values.newTrackOnSilence = m_newTrack->isChecked();

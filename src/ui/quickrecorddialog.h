@@ -54,6 +54,8 @@ public:
 private:
     void showValues();
     void updateEnabled();
+    // The source chosen in the drop-down.
+    QString selectedSource() const;
 
     QuickRecordDeps m_deps;
     QuickRecordValues m_values;
@@ -71,6 +73,9 @@ private:
     QCheckBox *m_saveLastTrack = nullptr;
     QCheckBox *m_musicLibrary = nullptr;
     QCheckBox *m_compress = nullptr;
+    QWidget *m_streamRow = nullptr;
+    QLineEdit *m_streamAddress = nullptr;
+    QCheckBox *m_titleSplit = nullptr;
 };
 
 // Runs Quick Record; the recording to start, empty on Cancel.

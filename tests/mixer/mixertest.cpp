@@ -98,9 +98,10 @@ TEST_F(MixerFixture, UnreachableMixerIsLoggedWithItsCode)
     backend.scanResult = {0x1A, {}};
     EXPECT_TRUE(mixer.listRecordingSources(kDefaultDevice));
     EXPECT_EQ(mixer.sourceCount(), 0);
+    // The stream needs no mixer: it is still offered, and chosen.
     const SourceCombo combo = mixer.fillSourceCombo(QStringLiteral("x"), false);
-    EXPECT_TRUE(combo.items.isEmpty());
-    EXPECT_EQ(combo.selected, -1);
+    EXPECT_EQ(combo.items, QStringList{QStringLiteral("Internet Stream")});
+    EXPECT_EQ(combo.selected, 0);
     EXPECT_TRUE(
         logLines().contains(QStringLiteral("MCI ERROR: Can't open Mixer Device when listing devices -- 0000001A")));
 }
@@ -125,29 +126,34 @@ TEST_F(MixerFixture, LogsMixerDataForEveryMixer)
 TEST_F(MixerFixture, ComboPreselectsWantedThenFallbacks)
 {
     SourceCombo combo = mixer.fillSourceCombo(QStringLiteral("line in"), true);
-    EXPECT_EQ(combo.items.size(), 6);
+    EXPECT_EQ(combo.items.size(), 7);
+    EXPECT_EQ(combo.items.first(), QStringLiteral("Internet Stream"));
     EXPECT_EQ(combo.items.last(), QStringLiteral("Direct Download"));
-    EXPECT_EQ(combo.selected, 2); // case ignored
+    EXPECT_EQ(combo.selected, 3); // case ignored
+    EXPECT_EQ(mixer.comboSourceAt(combo.selected), QStringLiteral("Line In"));
+    EXPECT_EQ(mixer.comboSourceAt(0), QStringLiteral("Internet Stream"));
 
-    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("direct download"), true).selected, 5);
-    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("direct download"), false).items.size(), 5);
+    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("direct download"), true).selected, 6);
+    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("direct download"), false).items.size(), 6);
+    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("internet stream"), false).selected, 0);
 
     // Gone: "BestRecordSource" first, then the last analog stereo line.
     registry.regWriteString(QStringLiteral("BestRecordSource"), QStringLiteral("CD"), kSkywellKey);
-    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 4);
+    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 5);
     registry.regWriteString(QStringLiteral("BestRecordSource"), QString(), kSkywellKey);
-    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 3);
+    EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 4);
 
-    // No analog line: the preferred names in order, else the first item.
+    // No analog line: the preferred names in order, else the first sound
+    // card source.
     for (auto &device : backend.scanResult.devices)
         for (auto &l : device.sources)
             l.analog = false;
     Mixer fresh(backend, log, registry, settings);
-    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 1); // "Stereo Mix"
+    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 2); // "Stereo Mix"
     backend.scanResult.devices = {{QStringLiteral("C"), {line("Mic", 1), line("Aux"), line("Wave")}}};
-    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 2); // "Wave" before "Aux"
+    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 3); // "Wave" before "Aux"
     backend.scanResult.devices = {{QStringLiteral("C"), {line("Mic", 1), line("Phone", 1)}}};
-    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 0);
+    EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 1);
 }
 
 TEST_F(MixerFixture, SelectsOnTheFirstMixerWithExactNames)

@@ -523,3 +523,80 @@ TEST_F(BlockProcessorTest, ProblemOfAnEarlierTrackSurvivesTheSplit)
     // Logged with the track it happened in, not again with the later ones.
     EXPECT_EQ(countInLog(QStringLiteral("Too many streams. Some data may be lost")), 1);
 }
+
+// Blocks as a stream source delivers them: the first one marked with the
+// station's title.
+std::vector<CaptureBlock> titled(const QString &title, std::vector<CaptureBlock> blocks)
+{
+    blocks.front().setStationTitle(title);
+    return blocks;
+}
+
+TEST_F(BlockProcessorTest, StreamSourceCapturesTheAddressWithoutTheSoundCard)
+{
+    session.streamAddress = QStringLiteral("http://127.0.0.1:9/live.mp3");
+    session.recordSource = QStringLiteral("Internet Stream");
+    session.recording = true;
+    session.flags = OUT_WAV;
+    ASSERT_TRUE(processor->startCapture(session.recordSource));
+    EXPECT_EQ(streamDevice.starts, QStringList{session.streamAddress});
+    EXPECT_TRUE(device.starts.isEmpty());
+    EXPECT_TRUE(mixerCalls.isEmpty()) << "no sound-card source is selected";
+
+    // A split keeps the stream open; a reopening opens it afresh and the
+    // track goes on.
+    const auto fromStream = [this](const std::vector<CaptureBlock> &blocks) {
+        for (const CaptureBlock &block : blocks)
+            streamDevice.sink(std::make_unique<CaptureBlock>(block));
+        processor->processReadyBlocks();
+    };
+    session.splitEverySeconds = 2;
+    fromStream(tone(3.0));
+    EXPECT_EQ(streamDevice.starts.size(), 1);
+    processor->reopenStream();
+    EXPECT_EQ(streamDevice.starts.size(), 2);
+    EXPECT_EQ(streamDevice.stops, 1);
+    fromStream(tone(0.5));
+    endRecording();
+    EXPECT_EQ(streamDevice.stops, 2);
+    const QStringList files = recordings();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_NEAR(soxSeconds(folder.file(files[1])), 1.6, 0.001);
+
+    // A stream that cannot be opened at all says so.
+    streamDevice.startable = false;
+    session.recording = true;
+    EXPECT_FALSE(processor->startCapture(session.recordSource));
+    EXPECT_TRUE(session.outcomeText.contains(QStringLiteral("Unable to open the stream http://127.0.0.1:9/live.mp3")))
+        << session.outcomeText.toStdString();
+}
+
+TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
+{
+    const auto programme = [] {
+        // A title, the same title again (a reopening), a cleared title,
+        // then two new ones.
+        return titled(QStringLiteral("Band - First Song"), tone(3.0)) +
+               titled(QStringLiteral("Band - First Song"), tone(1.0)) + titled(QString(), tone(1.0)) +
+               titled(QStringLiteral("Second Song"), tone(2.5)) + titled(QStringLiteral("Third - Song"), tone(2.0));
+    };
+    startRecording(OUT_WAV | OPT_TITLE_SPLIT);
+    feed(programme());
+    endRecording();
+    QStringList files = recordings();
+    ASSERT_EQ(files.size(), 3) << files.join(QLatin1Char(',')).toStdString();
+    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 5.0, 0.001);
+    EXPECT_NEAR(soxSeconds(folder.file(files[1])), 2.5, 0.001);
+    EXPECT_NEAR(soxSeconds(folder.file(files[2])), 2.0, 0.001);
+    EXPECT_EQ(countInLog(QStringLiteral("The station's title changed: Second Song")), 1);
+    for (const QString &name : files)
+        QFile::remove(folder.file(name));
+
+    // Without the option the titles change nothing.
+    startRecording(OUT_WAV);
+    feed(programme());
+    endRecording();
+    files = recordings();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 9.5, 0.001);
+}

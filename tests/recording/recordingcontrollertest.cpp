@@ -536,3 +536,55 @@ TEST_F(RecordingControllerTest, DirectDownloadTakesItsExtensionFromTheAddress)
     EXPECT_TRUE(download.path.endsWith(QStringLiteral(" - 01.com-live"))) << qPrintable(download.path);
     EXPECT_EQ(QFileInfo(download.path).path() + QLatin1Char('/'), folder.path()) << "no folder from the address";
 }
+
+TEST_F(RecordingControllerTest, StreamSourceRecordsWithoutAPlayerAndReopensInsteadOfRetuning)
+{
+    Show &show = addShow("Stream Show", clock.now() + 40, 30);
+    setRecordSourceName(show, QStringLiteral("Internet Stream"));
+    tickUntil(clock.now() + 20);
+    ASSERT_TRUE(controller->recording());
+    // Nothing to tune: capture of the address starts at once.
+    EXPECT_TRUE(tuning.tunes.empty());
+    EXPECT_TRUE(session.capturing);
+    EXPECT_EQ(streamDevice.starts, QStringList{QStringLiteral("http://127.0.0.1:9/stream.mp3")});
+    EXPECT_TRUE(device.starts.isEmpty());
+    EXPECT_EQ(countInLog(QStringLiteral("Opening the stream: http://127.0.0.1:9/stream.mp3")), 1);
+
+    // Nothing heard past the grace and retune times: the stream is opened
+    // afresh, no player is started or closed, the track goes on.
+    const std::int64_t captureStart = clock.now();
+    feed(silence(2));
+    tickUntil(captureStart + 91);
+    EXPECT_EQ(countInLog(QStringLiteral("No audio data received in 60 seconds. Reopening the stream.")), 1);
+    EXPECT_EQ(streamDevice.starts.size(), 2);
+    EXPECT_TRUE(tuning.tunes.empty());
+    EXPECT_EQ(tuning.closes, 0);
+    feed(tone(12.0));
+    tickUntil(shows[0].endTime + 31);
+    EXPECT_FALSE(controller->recording());
+    // The user's own players are left alone.
+    EXPECT_EQ(tuning.closes, 0);
+    EXPECT_EQ(recordings().size(), 1u);
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+}
+
+TEST_F(RecordingControllerTest, WithoutASoundServerSoundCardShowsAreRecordedFromTheirStreams)
+{
+    controller->setStreamOnly(true);
+    addShow("Card Show", clock.now() + 40, 30);
+    tickUntil(clock.now() + 20);
+    ASSERT_TRUE(controller->recording());
+    EXPECT_TRUE(tuning.tunes.empty());
+    EXPECT_EQ(streamDevice.starts, QStringList{QStringLiteral("http://127.0.0.1:9/stream.mp3")});
+    EXPECT_TRUE(device.starts.isEmpty()) << "the missing sound server is never asked for silence";
+    EXPECT_EQ(countInLog(QStringLiteral("No sound server: recording Card Show straight from the stream instead of")),
+              1);
+    controller->endRecording(true, false);
+
+    // Direct downloads stay downloads.
+    addShow("Podcast", clock.now() + 40, 30, OUT_WAV | OPT_DIRECT_DOWNLOAD);
+    shows.erase(shows.begin());
+    tickUntil(clock.now() + 20);
+    EXPECT_TRUE(controller->downloading());
+    EXPECT_EQ(streamDevice.starts.size(), 1);
+}

@@ -14,6 +14,7 @@ RecordingFixture::RecordingFixture()
     settings.soundCard = QStringLiteral("Test Card");
     settings.fileNameFormat = QStringLiteral("%%s %b %#d");
     settings.optimizeVolume = 0;
+    queue.setStreamDevice(&streamDevice);
     rebuild(WavWriter::kMaxDataBytes);
 }
 

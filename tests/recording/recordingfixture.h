@@ -27,13 +27,17 @@ class IdleCaptureDevice final : public CaptureDevice
 {
 public:
     QStringList deviceNames() override { return {QStringLiteral("Test Card")}; }
-    bool start(const QString &, BlockSink blockSink) override
+    bool start(const QString &name, BlockSink blockSink) override
     {
         sink = std::move(blockSink);
+        starts << name;
         return startable;
     }
-    void stop() override {}
+    void stop() override { ++stops; }
     bool startable = true;
+    // The names (or addresses) capture was started on, and the stops.
+    QStringList starts;
+    int stops = 0;
     // Queues a block as the sound card's thread would.
     BlockSink sink;
 };
@@ -68,6 +72,8 @@ protected:
     ScriptedPrompter prompter;
     Settings settings;
     IdleCaptureDevice device;
+    // Stands in for the device that decodes a stream itself.
+    IdleCaptureDevice streamDevice;
     CaptureQueue queue{device};
     RecordingSession session;
     MemoryMusicLibrary library;

@@ -76,6 +76,24 @@ TEST_F(EditorRules, ImportsAcceptTheSameWayAsTheEditor)
     EXPECT_EQ(registry.regReadInt(QStringLiteral("LastQuality"), kSkywellKey), 1) << "FM, the new Show's kind";
 }
 
+TEST_F(EditorRules, TitleOptionIsKeptOnlyForTheStreamSource)
+{
+    Show show;
+    ShowEditorValues v = openShowEditor(show, clock.now(), registry, clock);
+    EXPECT_FALSE(v.titleSplit) << "a Show from an older version has the bit clear";
+    v.titleSplit = true;
+    v.recordSource = QStringLiteral("Internet Stream");
+    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), registry, prompter));
+    EXPECT_TRUE(show.flags & OPT_TITLE_SPLIT);
+    EXPECT_EQ(recordSourceName(show), QStringLiteral("Internet Stream"));
+    EXPECT_TRUE(openShowEditor(show, clock.now(), registry, clock).titleSplit);
+
+    // A sound card has no titles to follow.
+    v.recordSource = QStringLiteral("Monitor of Speakers");
+    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), registry, prompter));
+    EXPECT_FALSE(show.flags & OPT_TITLE_SPLIT);
+}
+
 TEST_F(EditorRules, LongSourceSurvivesTheShowFile)
 {
     const QString name = QStringLiteral("alsa_output.pci-0000_00_1f.3.analog-stereo.monitor");

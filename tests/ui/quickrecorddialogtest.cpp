@@ -101,6 +101,7 @@ private Q_SLOTS:
     void okRemembersAndClearsWhatIsOff();
     void customKindWithoutScriptFallsBack();
     void runStartsTheRecordingAtTheChosenLength();
+    void streamSourceAsksForItsAddressAndTitleOption();
 };
 
 void QuickRecordDialogTest::firstRunOpensWithTheDefaults()
@@ -292,6 +293,51 @@ void QuickRecordDialogTest::runStartsTheRecordingAtTheChosenLength()
 
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     QVERIFY(!runQuickRecord(nullptr, rig.deps()));
+}
+
+void QuickRecordDialogTest::streamSourceAsksForItsAddressAndTitleOption()
+{
+    Rig rig;
+    const QStringList sources = {QStringLiteral("Internet Stream"), kSources[0]};
+    QuickRecordDeps deps = rig.deps();
+    deps.fillSources = [&sources](const QString &) { return SourceCombo{sources, 1}; };
+    deps.sourceNameAt = [&sources](int index) { return sources.value(index); };
+    QuickRecordDialog dialog(deps);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // A sound card needs no address: the stream's fields stay hidden.
+    QVERIFY(!child<QLineEdit>(dialog, "streamAddress")->isVisible());
+    QVERIFY(!child<QCheckBox>(dialog, "titleSplit")->isVisible());
+    child<QComboBox>(dialog, "source")->setCurrentIndex(0);
+    QVERIFY(child<QLineEdit>(dialog, "streamAddress")->isVisible());
+    QVERIFY(child<QCheckBox>(dialog, "titleSplit")->isVisible());
+
+    // No usable address: refused, with the address field focused.
+    child<QLineEdit>(dialog, "streamAddress")->setText(QStringLiteral("not an address"));
+    rig.prompter.clear();
+    pressOk(dialog);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(rig.prompter.prompts().size(), 1);
+    QVERIFY(rig.prompter.prompts().first().text.startsWith(QStringLiteral("Please enter the web address")));
+
+    child<QLineEdit>(dialog, "streamAddress")->setText(QStringLiteral(" http://127.0.0.1:8000/live.mp3 "));
+    child<QCheckBox>(dialog, "titleSplit")->setChecked(true);
+    pressOk(dialog);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const RecordingRequest request = quickRecordRequest(dialog.values(), rig.clock.now());
+    QCOMPARE(request.recordSource, QStringLiteral("Internet Stream"));
+    QCOMPARE(request.url, QStringLiteral("http://127.0.0.1:8000/live.mp3"));
+    QVERIFY(request.flags & OPT_TITLE_SPLIT);
+    QVERIFY(request.flags & SHOW_MANUAL);
+
+    // Remembered for the next Quick Record; a sound card ignores them.
+    QuickRecordValues next = loadQuickRecordValues(rig.registry, false);
+    QCOMPARE(next.streamAddress, QStringLiteral("http://127.0.0.1:8000/live.mp3"));
+    QVERIFY(next.titleSplit);
+    next.sourceName = kSources[0];
+    const RecordingRequest cardRequest = quickRecordRequest(next, rig.clock.now());
+    QVERIFY(cardRequest.url.isEmpty());
+    QVERIFY(!(cardRequest.flags & OPT_TITLE_SPLIT));
 }
 
 QTEST_MAIN(QuickRecordDialogTest)

@@ -117,6 +117,7 @@ private Q_SLOTS:
     void timesGoToTheirNextOccurrence();
     void onceInThePastKeepsItsDate();
     void directDownloadRecordsOneMinute();
+    void streamSourceOffersTheTitleOption();
     void outputKindFromLastQuality();
     void splitMinutesOutsideTheHourAreUnused();
     void numberEditsMustHoldIntegersThatFit();
@@ -217,6 +218,27 @@ void ShowEditorTest::directDownloadRecordsOneMinute()
     QVERIFY(show.flags & OPT_DIRECT_DOWNLOAD);
     QCOMPARE(s.registry.regReadString(QStringLiteral("LastRecordSource"), kSkywellKey),
              QStringLiteral("Direct Download"));
+}
+
+void ShowEditorTest::streamSourceOffersTheTitleOption()
+{
+    EditorSetup s;
+    s.sources.prepend(QStringLiteral("Internet Stream"));
+    Show show;
+    bool hiddenForTheCard = false;
+    QVERIFY(runEditor(s, show, [&](QDialog &editor) {
+        showPage(editor, 4);
+        auto *source = child<QComboBox>(editor, QStringLiteral("recordSource"));
+        auto *titles = child<QCheckBox>(editor, QStringLiteral("titleSplit"));
+        source->setCurrentText(QStringLiteral("Line In"));
+        hiddenForTheCard = !titles->isVisible();
+        source->setCurrentText(QStringLiteral("Internet Stream"));
+        QVERIFY(titles->isVisible());
+        titles->setChecked(true);
+    }));
+    QVERIFY(hiddenForTheCard);
+    QCOMPARE(recordSourceName(show), QStringLiteral("Internet Stream"));
+    QVERIFY(show.flags & OPT_TITLE_SPLIT);
 }
 
 void ShowEditorTest::outputKindFromLastQuality()
