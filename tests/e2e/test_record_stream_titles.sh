@@ -2,8 +2,9 @@
 # A Show recorded from an MP3 mount with "New track when the title changes"
 # on: the station's title changes every 20 s, and each title becomes a
 # track of its own whose ID3v2.4 tag carries it ("Artist - Title" gives
-# artist and title; a title without " - " gives the title), listed in the
-# playlist with an #EXTINF line. No sound server runs.
+# artist and title; a title without " - " gives the title; the album is
+# the Show's name), listed in the playlist with an #EXTINF line. No sound
+# server runs.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/icecast_lib.sh"
@@ -44,6 +45,9 @@ for i in "${!tracks[@]}"; do
   [ "$title" = "${songs[$i]}" ] || fail "track $i is titled '$title', the station played '${titles[$i]}'"
   [ -z "${artists[$i]}" ] || [ "$artist" = "${artists[$i]}" ] ||
     fail "track $i's artist is '$artist', the station played '${titles[$i]}'"
+  [ "$(tag_of "$track" album)" = "Title Show" ] || fail "track $i's album is '$(tag_of "$track" album)'"
+  number=$(tag_of "$track" track)
+  [ "${number%%/*}" = $((i + 1)) ] || fail "track $i's number is '$number'"
   seconds=$(mp3_seconds "$track")
   # The tracks between two title changes last the 20 s between them.
   if [ "$i" -gt 0 ] && [ "$i" -lt $((${#tracks[@]} - 1)) ]; then
