@@ -243,8 +243,8 @@ PY
 
 # schedule_stream_show NAME URL FLAGS SOURCE SECONDS: the Show file holds
 # one weekly Show recorded from SOURCE, due in 15 s and SECONDS long; the
-# program tunes 5 s ahead (Connection Time) and retunes after 60 s without
-# audio. Sets SHOW_START and SHOW_END.
+# program starts 5 s ahead (Connection Time), records on for 30 s after the
+# end and retunes after 60 s without audio. Sets SHOW_START and SHOW_END.
 schedule_stream_show() {
   write_settings 5 60
   SHOW_START=$(($(date +%s) + 15))
@@ -278,22 +278,24 @@ log_time_nth() {
 # ID3 tag KEY (title, artist, album ...) of an MP3 as ffprobe reads it.
 tag_of() { ffprobe -v error -show_entries "format_tags=$2" -of default=nw=1:nk=1 "$1"; }
 
-# one_track_checked NAME: the Show NAME left exactly one track, as long as
-# the stream was recorded (from its first opening to "End Recording", 5 s
-# either way) and no shorter than the Show less 5 s, with sound (RMS above
-# 0.05). Sets TRACK (its path), TRACK_SECONDS and TRACK_LEVEL.
+# one_track_checked NAME: the Show NAME left exactly one track, with
+# sound (RMS above 0.05), no shorter than the Show less 5 s and as long as
+# the stream was recorded: no longer than from "Capture started" to "End
+# Recording" (2 s to spare), no shorter than from the stream's opening to
+# then (3 s to spare; what the decoder read while opening counts too). Sets
+# TRACK (its path), TRACK_SECONDS and TRACK_LEVEL.
 one_track_checked() {
-  local files opened stopped expected
+  local files started opened stopped
   mapfile -t files < <(ls "$RECORDINGS" | grep -E "^$1 .*\.mp3\$")
   [ "${#files[@]}" -eq 1 ] || fail "expected one track of $1: $(ls "$RECORDINGS")"
   TRACK=$RECORDINGS${files[0]}
   grep -qF "Writing recording $TRACK" "${SKYWELL_HOME}log.txt" || fail "no 'Writing recording $TRACK' line"
+  started=$(log_time "Capture started:") || fail "no 'Capture started:' line"
   opened=$(log_time "Stream opened:") || fail "no 'Stream opened:' line"
   stopped=$(log_time "End Recording")
-  expected=$((stopped - opened))
   TRACK_SECONDS=$(mp3_seconds "$TRACK")
-  awk "BEGIN{d = $TRACK_SECONDS - $expected; exit !(d < 5 && d > -5)}" ||
-    fail "the track is $TRACK_SECONDS s long, the stream was recorded for $expected s"
+  awk "BEGIN{exit !($TRACK_SECONDS <= $stopped - $started + 2 && $TRACK_SECONDS >= $stopped - $opened - 3)}" ||
+    fail "the track is $TRACK_SECONDS s long; capture ran $((stopped - started)) s, $((stopped - opened)) s of them with the stream open"
   awk "BEGIN{exit !($TRACK_SECONDS > $SHOW_END - $SHOW_START - 5)}" ||
     fail "the track is $TRACK_SECONDS s long, the Show $((SHOW_END - SHOW_START)) s"
   TRACK_LEVEL=$(rms_level "$TRACK")

@@ -11,7 +11,7 @@ source "$(dirname "$0")/recording_lib.sh"
 start_icecast
 start_source /stream.mp3
 url=$ICECAST_URL/stream.mp3
-schedule_stream_show "Stream Mp3" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Stream" 65
+schedule_stream_show "Stream Mp3" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Stream" 40
 start_headless
 
 wait_for_log "Start Recording Stream Mp3" 30

@@ -11,7 +11,7 @@ source "$(dirname "$0")/recording_lib.sh"
 start_icecast
 start_source /stream.mp3
 url=$ICECAST_URL/stream.mp3
-schedule_stream_show "Card Show" "$url" $((0x1000 | 0x7f | 0x400)) "Default Device" 60
+schedule_stream_show "Card Show" "$url" $((0x1000 | 0x7f | 0x400)) "Default Device" 40
 start_headless
 
 wait_for_log "Start Recording Card Show" 30

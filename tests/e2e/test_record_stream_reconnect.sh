@@ -12,7 +12,7 @@ source "$(dirname "$0")/recording_lib.sh"
 start_icecast
 start_source /stream.mp3
 url=$ICECAST_URL/stream.mp3
-schedule_stream_show "Drop Show" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Stream" 70
+schedule_stream_show "Drop Show" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Stream" 50
 start_headless
 
 wait_for_log "Start Recording Drop Show" 30
@@ -45,23 +45,26 @@ for i in "${!waits[@]}"; do
   [ "${waits[$i]}" -eq "$expected" ] || fail "wait $i was ${waits[$i]} s, not $expected s: ${waits[*]}"
 done
 [ "$reopened" -ge "$restarted" ] || fail "reopened at $reopened, before the station came back at $restarted"
-[ "$((reopened - restarted))" -le 10 ] || fail "reopened $((reopened - restarted)) s after the station came back"
+[ "$((reopened - restarted))" -le 15 ] || fail "reopened $((reopened - restarted)) s after the station came back"
 
-# One recording, in one track; the outage is missing from it or silent.
+# One recording, in one track. The outage is missing from it or silent:
+# it holds no more sound than the station sent while the program captured;
+# and no less than that but for the time the stream took to open again.
 one_track=$(ls "$RECORDINGS" | grep -cE '^Drop Show .*\.mp3$' || true)
 [ "$one_track" -eq 1 ] || fail "expected one track: $(ls "$RECORDINGS")"
 ls "$RECORDINGS" | grep -qE '\.m3u$' && fail "a playlist for one recording: $(ls "$RECORDINGS")"
 track=$RECORDINGS$(ls "$RECORDINGS" | grep -E '^Drop Show .*\.mp3$')
+started=$(log_time "Capture started:")
 opened=$(log_time "Stream opened:")
 stopped=$(log_time "End Recording")
 seconds=$(mp3_seconds "$track")
-missing=$(awk "BEGIN{print $stopped - $opened - $seconds}")
 silent=$(ffmpeg -v info -nostats -i "$track" -af silencedetect=noise=-45dB:d=1 -f null - 2>&1 |
   awk '/silence_duration/ {s += $NF} END {printf "%.1f\n", s + 0}')
-outage=$((reopened - killed))
-gap=$(awk "BEGIN{print $missing + $silent}")
-awk "BEGIN{exit !($gap > $outage - 4 && $gap < $outage + 5)}" ||
-  fail "the station was gone for $outage s; $missing s are missing from the track and $silent s silent"
+outage=$((restarted - killed))
+missing=$(awk "BEGIN{print $stopped - $started - ($seconds - $silent)}")
+late=$(((opened - started) + (reopened - restarted)))
+awk "BEGIN{exit !($missing > $outage - 2 && $missing < $outage + $late + 3)}" ||
+  fail "the station was gone for $outage s and $late s went to opening the stream; $missing s of the capture have no sound"
 # Sound before the outage and after it.
 ffmpeg -v error -i "$track" -t 15 -y "$E2E_DIR/before.wav"
 ffmpeg -v error -sseof -15 -i "$track" -y "$E2E_DIR/after.wav"
@@ -71,4 +74,4 @@ for part in before after; do
 done
 no_player_no_server
 uninstall_and_wait
-pass "a dropped stream reopened after waits of ${waits[*]} s: $seconds s recorded, a gap of $gap s for an outage of $outage s"
+pass "a dropped stream reopened after waits of ${waits[*]} s: $seconds s recorded, $missing s without sound for an outage of $outage s"

@@ -18,11 +18,11 @@ start_icecast
 start_source /stream.mp3
 url=$ICECAST_URL/stream.mp3
 set_title /stream.mp3 "${titles[0]}" || fail "cannot set the first title"
-# Recording starts about 10 s from now; the titles change 25, 45 and 65 s
-# from now and the Show ends after 80 s: tracks of about 15, 20, 20, 15 s.
-schedule_stream_show "Title Show" "$url" $((0x1000 | 0x7f | 0x400 | 0x1000000)) "Internet Stream" 65
+# Recording starts about 10 s from now and ends 95 s from now; the titles
+# change 35, 55 and 75 s from now: tracks of about 20 s each.
+schedule_stream_show "Title Show" "$url" $((0x1000 | 0x7f | 0x400 | 0x1000000)) "Internet Stream" 50
 start_headless
-sleep 5
+sleep 15
 start_titles /stream.mp3 20 "${titles[@]}"
 
 wait_for_log "Start Recording Title Show" 30
@@ -35,6 +35,9 @@ for title in "${titles[@]}"; do
   grep -qF "Station title: $title" "${SKYWELL_HOME}log.txt" || fail "no 'Station title: $title' line"
 done
 
+mapfile -t changed < <(cut -f1 "$TITLES_LOG")
+started=$(log_time "Capture started:")
+stopped=$(log_time "End Recording")
 mapfile -t tracks < <(ls "$RECORDINGS" | grep -E '^Title Show .*\.mp3$')
 [ "${#tracks[@]}" -eq "${#titles[@]}" ] || fail "${#tracks[@]} tracks for ${#titles[@]} titles: ${tracks[*]}"
 for i in "${!tracks[@]}"; do
@@ -49,12 +52,12 @@ for i in "${!tracks[@]}"; do
   number=$(tag_of "$track" track)
   [ "${number%%/*}" = $((i + 1)) ] || fail "track $i's number is '$number'"
   seconds=$(mp3_seconds "$track")
-  # The tracks between two title changes last the 20 s between them.
-  if [ "$i" -gt 0 ] && [ "$i" -lt $((${#tracks[@]} - 1)) ]; then
-    awk "BEGIN{exit !($seconds > 17 && $seconds < 23)}" || fail "track $i is $seconds s long, its title played 20 s"
-  else
-    awk "BEGIN{exit !($seconds > 10 && $seconds < 20)}" || fail "track $i is $seconds s long, its title played about 15 s"
-  fi
+  # A track lasts as long as its title played while the program recorded
+  # (the station's titles reach a listener a few seconds late).
+  from=$([ "$i" -eq 0 ] && echo "$started" || echo "${changed[$i]}")
+  to=$([ "$i" -eq $((${#tracks[@]} - 1)) ] && echo "$stopped" || echo "${changed[$((i + 1))]}")
+  awk "BEGIN{exit !($seconds > $to - $from - 8 && $seconds < $to - $from + 4)}" ||
+    fail "track $i is $seconds s long, its title played $((to - from)) s of the recording"
   level=$(rms_level "$track")
   awk "BEGIN{exit !($level > 0.05)}" || fail "track $i is silent (RMS $level)"
 done
