@@ -37,6 +37,7 @@ done
 
 mapfile -t changed < <(cut -f1 "$TITLES_LOG")
 started=$(log_time "Capture started:")
+opened=$(log_time "Stream opened:")
 stopped=$(log_time "End Recording")
 mapfile -t tracks < <(ls "$RECORDINGS" | grep -E '^Title Show .*\.mp3$')
 [ "${#tracks[@]}" -eq "${#titles[@]}" ] || fail "${#tracks[@]} tracks for ${#titles[@]} titles: ${tracks[*]}"
@@ -54,9 +55,12 @@ for i in "${!tracks[@]}"; do
   seconds=$(mp3_seconds "$track")
   # A track lasts as long as its title played while the program recorded
   # (the station's titles reach a listener a few seconds late).
+  # The first one begins between the start of capture and the stream's
+  # opening.
   from=$([ "$i" -eq 0 ] && echo "$started" || echo "${changed[$i]}")
+  latest=$([ "$i" -eq 0 ] && echo "$opened" || echo "${changed[$i]}")
   to=$([ "$i" -eq $((${#tracks[@]} - 1)) ] && echo "$stopped" || echo "${changed[$((i + 1))]}")
-  awk "BEGIN{exit !($seconds > $to - $from - 8 && $seconds < $to - $from + 4)}" ||
+  awk "BEGIN{exit !($seconds > $to - $latest - 8 && $seconds < $to - $from + 4)}" ||
     fail "track $i is $seconds s long, its title played $((to - from)) s of the recording"
   level=$(rms_level "$track")
   awk "BEGIN{exit !($level > 0.05)}" || fail "track $i is silent (RMS $level)"
