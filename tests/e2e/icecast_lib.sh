@@ -104,8 +104,8 @@ XML
 # ICECAST_URL (http://127.0.0.1:PORT).
 start_icecast() {
   command -v icecast2 >/dev/null || fail "icecast2 is not installed (scripts/packages/icecast.txt)"
-  local attempt i
-  for attempt in 1 2 3; do
+  local i
+  for _ in 1 2 3; do
     ICECAST_PORT=$(free_port)
     icecast_config >"$ICECAST_DIR/icecast.xml"
     chmod 644 "$ICECAST_DIR/icecast.xml"
