@@ -106,11 +106,27 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
     slot.writeFailed = true;
 }
 
+TagFields StreamFiles::trackTags(const RecordingSession &session, const QString &title, const QString &album,
+                                 int trackNumber)
+{
+    TagFields tags{title, kTagArtist, album, trackNumber, session.startTime};
+    // A blank title asks for no tag; the station's title does not undo that.
+    if (title == QStringLiteral(" "))
+        return tags;
+    const StationTitleParts station = splitStationTitle(session.stationTitle);
+    if (!station.title.isEmpty())
+        tags.title = station.title;
+    if (!station.artist.isEmpty())
+        tags.artist = station.artist;
+    return tags;
+}
+
 void StreamFiles::closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber)
 {
+    const TagFields tags = trackTags(session, title, album, trackNumber);
     for (int i = 0; i < session.streamCount; ++i) {
         StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        if (slot.writer && slot.writer->isOpen() && !slot.writer->close(title, kTagArtist, album, trackNumber))
+        if (slot.writer && slot.writer->isOpen() && !slot.writer->close(tags))
             slot.writeFailed = true;
         slot.writer.reset();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/id3tag.h"
 #include "recording/wavwriter.h"
 
 #include <QString>
@@ -39,7 +40,14 @@ public:
     // Whether the slot's WAV file must end before this block.
     bool mustEndBefore(const RecordingSession &session, int slot, const CaptureBlock &block) const;
     // Closes every open file with the MP3 tag fields; marks each slot closed.
+    // With a station's title in the session the tags' title and artist come
+    // from it ("Artist - Title"; without an artist the usual one stays); the
+    // recording time is the session's start.
     void closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber);
+
+    // The tag fields closeAll gives the track's MP3 files.
+    static TagFields trackTags(const RecordingSession &session, const QString &title, const QString &album,
+                               int trackNumber);
 
 private:
     const Settings &m_settings;

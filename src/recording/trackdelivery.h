@@ -44,6 +44,11 @@ public:
     // The track's file name without folder and extension.
     static QString outputPrefix(const QString &fileName);
 
+    // Adds a delivered track to the session's playlist text: its path,
+    // after an "#EXTINF:<seconds>,<station title>" line when the track has
+    // a station's title (the text then begins with "#EXTM3U").
+    static void addToPlaylist(RecordingSession &session, const QString &path);
+
 private:
     bool moveIntoPlace(const QString &source, const QString &destination, QString &error);
     QString keepTemporaryFile(const QString &tempPath, const QString &fileName);
