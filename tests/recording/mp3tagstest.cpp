@@ -202,6 +202,14 @@ TEST_F(Mp3Tags, FileOfAWriterThatNeverClosedStillDecodes)
         ASSERT_TRUE(p.ok) << p.errors.toStdString();
         EXPECT_TRUE(p.tags.isEmpty());
         EXPECT_NEAR(p.duration, 4.0, 0.15);
+        // Strict readers find a well-formed ID3v2.4 tag: its header, then
+        // padding (zeros) to the size the header gives, then the audio.
+        const QByteArray bytes = readAll(file);
+        const qsizetype tagBytes = leadingTagBytes(bytes);
+        EXPECT_EQ(bytes.left(6), QByteArray("ID3\x04\x00\x00", 6));
+        EXPECT_GT(tagBytes, 10);
+        EXPECT_EQ(bytes.mid(10, tagBytes - 10), QByteArray(tagBytes - 10, '\0'));
+        EXPECT_EQ(std::uint8_t(bytes[tagBytes]), 0xFF) << "a frame follows the tag";
         // What the encoder still held is missing, nothing more.
         const Decoded decoded = decode(file);
         EXPECT_TRUE(decoded.complaints.isEmpty()) << decoded.complaints.toStdString();
