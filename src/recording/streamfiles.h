@@ -1,6 +1,5 @@
 #pragma once
 
-#include "recording/id3tag.h"
 #include "recording/wavwriter.h"
 
 #include <QString>
@@ -44,10 +43,6 @@ public:
     // from it ("Artist - Title"; without an artist the usual one stays); the
     // recording time is the session's start.
     void closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber);
-
-    // The tag fields closeAll gives the track's MP3 files.
-    static TagFields trackTags(const RecordingSession &session, const QString &title, const QString &album,
-                               int trackNumber);
 
 private:
     const Settings &m_settings;

@@ -22,6 +22,23 @@ std::filesystem::path fsPath(const QString &path)
     return std::filesystem::path(path.toStdString());
 }
 
+// Adds a delivered track to the session's playlist text.
+void addToPlaylist(RecordingSession &session, const QString &path)
+{
+    const QString separator = QStringLiteral("\r\n");
+    const QString header = QStringLiteral("#EXTM3U");
+    const QString stationTitle = cleanTagText(session.stationTitle);
+    // The extended form, once any track has a title to show.
+    if (!stationTitle.isEmpty() && !session.playlistText.startsWith(header + separator))
+        session.playlistText.prepend(header + separator);
+    if (!session.playlistText.isEmpty() && !session.playlistText.endsWith(separator))
+        session.playlistText += separator;
+    if (!stationTitle.isEmpty())
+        session.playlistText +=
+            QStringLiteral("#EXTINF:%1,%2").arg(session.trackMs / 1000).arg(stationTitle) + separator;
+    session.playlistText += path;
+}
+
 } // namespace
 
 TrackDelivery::TrackDelivery(const Settings &settings, ActivityLog &log, CustomConversion custom, CdBurn burn,
@@ -71,22 +88,6 @@ bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QSt
         session.savedFiles << destination;
     addToPlaylist(session, destination);
     return true;
-}
-
-void TrackDelivery::addToPlaylist(RecordingSession &session, const QString &path)
-{
-    const QString separator = QStringLiteral("\r\n");
-    const QString header = QStringLiteral("#EXTM3U");
-    const QString stationTitle = cleanTagText(session.stationTitle);
-    // The extended form, once any track has a title to show.
-    if (!stationTitle.isEmpty() && !session.playlistText.startsWith(header + separator))
-        session.playlistText.prepend(header + separator);
-    if (!session.playlistText.isEmpty() && !session.playlistText.endsWith(separator))
-        session.playlistText += separator;
-    if (!stationTitle.isEmpty())
-        session.playlistText +=
-            QStringLiteral("#EXTINF:%1,%2").arg(session.trackMs / 1000).arg(stationTitle) + separator;
-    session.playlistText += path;
 }
 
 // A rename where both folders share a file system (instant, nothing to

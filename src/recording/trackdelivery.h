@@ -30,8 +30,11 @@ public:
                   MusicLibrary *library);
 
     // Saves the best stream (slot index) of the ended track under fileName
-    // (relative to the recordings folder). Returns false when it could not
-    // be delivered; the file is then kept and the report says where.
+    // (relative to the recordings folder) and adds it to the playlist text,
+    // after an "#EXTINF:<seconds>,<station's title>" line when the track has
+    // a station's title (the text then begins with "#EXTM3U"). Returns false
+    // when it could not be delivered; the file is then kept and the report
+    // says where.
     bool saveTrack(RecordingSession &session, int bestSlot, const QString &fileName);
 
     // The end of a recording: CD and music library as the flags ask, over
@@ -43,11 +46,6 @@ public:
 
     // The track's file name without folder and extension.
     static QString outputPrefix(const QString &fileName);
-
-    // Adds a delivered track to the session's playlist text: its path,
-    // after an "#EXTINF:<seconds>,<station title>" line when the track has
-    // a station's title (the text then begins with "#EXTM3U").
-    static void addToPlaylist(RecordingSession &session, const QString &path);
 
 private:
     bool moveIntoPlace(const QString &source, const QString &destination, QString &error);
