@@ -10,7 +10,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -251,5 +253,43 @@ TEST(StationTitle, SplitsIntoArtistAndTitle)
         const StationTitleParts parts = splitStationTitle(c.text);
         EXPECT_EQ(parts.artist, c.artist);
         EXPECT_EQ(parts.title, c.title);
+    }
+}
+
+// Every room size, down to the bare header, gives a tag of exactly that
+// size whose frames a reader can walk to the padding, each text valid
+// UTF-8 and cut (if at all) at a character's end.
+TEST(Id3v2Room, TagFitsEveryRoomWithWholeFramesAndCharacters)
+{
+    const TagFields fields{QStringLiteral("Ωμέγα 東京 🎵 Café"), QStringLiteral("Ансамбль"),
+                           QStringLiteral("Morgenmagazin"), 12, 1765000000};
+    const QHash<QByteArray, QString> whole{
+        {"TIT2", fields.title}, {"TPE1", fields.artist}, {"TALB", fields.album}, {"TRCK", QStringLiteral("12")}};
+    for (qsizetype room = 10; room <= 140; ++room) {
+        SCOPED_TRACE(room);
+        const QByteArray tag = id3v2Tag(fields, room);
+        ASSERT_EQ(tag.size(), room);
+        ASSERT_EQ(leadingTagBytes(tag), room);
+        qsizetype at = 10;
+        while (at + 10 <= room && tag[at] != '\0') {
+            qsizetype size = 0;
+            for (int i = 4; i < 8; ++i)
+                size = size << 7 | (tag[at + i] & 0x7F);
+            ASSERT_LE(at + 10 + size, room);
+            ASSERT_GE(size, 2);
+            EXPECT_EQ(tag[at + 10], '\x03') << "UTF-8";
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8(tag.mid(at + 11, size - 1));
+            EXPECT_FALSE(utf8.hasError());
+            // A text is its field, or the start of it; the date is whole.
+            const QByteArray id = tag.mid(at, 4);
+            if (id == "TDRC")
+                EXPECT_EQ(text.size(), 16) << text.toStdString();
+            else
+                EXPECT_TRUE(!text.isEmpty() && whole.value(id).startsWith(text))
+                    << id.constData() << ": " << text.toStdString();
+            at += 10 + size;
+        }
+        EXPECT_EQ(tag.mid(at), QByteArray(room - at, '\0')) << "padding after the frames";
     }
 }
