@@ -182,11 +182,14 @@ std::uint64_t id3v2Bytes(const std::vector<std::uint8_t> &head)
 PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std::uint64_t size)
 {
     PartialTrack track;
-    // The audio follows the tag; a file that ends within the tag was cut
-    // off before any audio reached it.
+    // The audio follows the tag. A file that ends within our writer's
+    // empty tag (padding only) was cut off before any audio reached it;
+    // anything else that ends there is not ours.
     const std::uint64_t start = id3v2Bytes(fileHead);
     if (start > 0 && start + 4 > size) {
-        track.kind = PartialTrackKind::Empty;
+        if (size <= fileHead.size() &&
+            std::all_of(fileHead.begin() + 10, fileHead.end(), [](std::uint8_t b) { return b == 0; }))
+            track.kind = PartialTrackKind::Empty;
         return track;
     }
     const std::vector<std::uint8_t> head = start == 0 ? fileHead : readAt(fd, start, kHeadBytes);
