@@ -586,14 +586,21 @@ TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
                titled(QStringLiteral("Band - First Song"), tone(1.0)) + titled(QString(), tone(1.0)) +
                titled(QStringLiteral("Second Song"), tone(2.5)) + titled(QStringLiteral("Third - Song"), tone(2.0));
     };
-    startRecording(OUT_WAV | OPT_TITLE_SPLIT);
+    startRecording(OUT_MP3_FM | OPT_TITLE_SPLIT);
     feed(programme());
     endRecording();
     QStringList files = recordings();
     ASSERT_EQ(files.size(), 3) << files.join(QLatin1Char(',')).toStdString();
-    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 5.0, 0.001);
-    EXPECT_NEAR(soxSeconds(folder.file(files[1])), 2.5, 0.001);
-    EXPECT_NEAR(soxSeconds(folder.file(files[2])), 2.0, 0.001);
+    // Each track holds its title's audio and is tagged with it.
+    const double lengths[] = {5.0, 2.5, 2.0};
+    const char *const tags[] = {"TAG:title=First Song\nTAG:artist=Band", "TAG:title=Second Song\nTAG:artist=0_Skywell",
+                                "TAG:title=Song\nTAG:artist=Third"};
+    for (int i = 0; i < 3; ++i) {
+        const QString path = folder.file(files[i]);
+        EXPECT_NEAR(decodedMp3Seconds(path), lengths[i], 0.1) << i;
+        const QString read = ffprobe(path, QStringLiteral("format_tags=title,artist"));
+        EXPECT_TRUE(read.contains(QString::fromUtf8(tags[i]))) << read.toStdString();
+    }
     EXPECT_EQ(countInLog(QStringLiteral("The station's title changed: Second Song")), 1);
     for (const QString &name : files)
         QFile::remove(folder.file(name));
