@@ -130,7 +130,7 @@ double mp3WriterOnlyCpu(const std::vector<CaptureBlock> &blocks, const QString &
     Mp3Writer writer(prompter);
     writer.open(path, blocks.front(), 1);
     writeKeptBlocks(blocks, [&](const CaptureBlock &b) { writer.write(b); });
-    writer.close(QStringLiteral("bench - 01"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1);
+    writer.close({QStringLiteral("bench - 01"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1});
     const double seconds = cpuSeconds() - start;
     QFile::remove(path);
     return seconds;

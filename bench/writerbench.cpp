@@ -106,7 +106,7 @@ double mp3WriterCpu(const std::vector<CaptureBlock> &blocks, const QString &path
     writer.open(path, blocks.front(), quality);
     for (std::size_t i = 0; i < blockCount(); ++i)
         writer.write(blocks[i % blocks.size()]);
-    writer.close(QStringLiteral("bench"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1);
+    writer.close({QStringLiteral("bench"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1});
     const double seconds = cpuSeconds() - start;
     ::unlink(path.toLocal8Bit().constData());
     return seconds;

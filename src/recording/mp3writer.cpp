@@ -1,10 +1,10 @@
 #include "recording/mp3writer.h"
 
 #include "core/prompter.h"
-#include "recording/id3tag.h"
 #include "recording/mp3encoder.h"
 #include "recording/pcmframes.h"
 
+#include <QDateTime>
 #include <algorithm>
 
 namespace skywell
@@ -22,6 +22,8 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     m_count = 0;
     m_writeFailed = false;
     m_startLost = false;
+    m_audioStart = 0;
+    m_openedAt = QDateTime::currentSecsSinceEpoch();
     if (!m_file.create(path)) {
         m_prompter.fatal(QStringLiteral("Error opening file for MP3 output file."));
         return false;
@@ -40,6 +42,13 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     }
     const std::size_t sampleBytes = block.isConsistent() ? block.sampleBytes() : 0;
     m_outBuffer.assign(std::max<std::size_t>(6 * sampleBytes, kMinOutBuffer), 0);
+    // An empty tag with padding until close: the file is a valid MP3 from
+    // its first frame on. Without the room (disk full for a moment) the
+    // audio starts at 0 and the file gets only the tag at its end; no audio
+    // is lost by that, the audio's own writes report a lasting problem.
+    const QByteArray room = id3v2Tag({}, kTagRoom);
+    if (m_file.writeAll(room.constData(), std::size_t(room.size())))
+        m_audioStart = kTagRoom;
     return true;
 }
 
@@ -96,7 +105,7 @@ bool Mp3Writer::write(const CaptureBlock &block)
     return ok;
 }
 
-std::uint32_t Mp3Writer::close(const QString &title, const QString &artist, const QString &album, int trackNumber)
+std::uint32_t Mp3Writer::close(const TagFields &tags)
 {
     if (!m_encoder) {
         // Never opened, or the encoder failed: nothing more to finish.
@@ -116,9 +125,18 @@ std::uint32_t Mp3Writer::close(const QString &title, const QString &artist, cons
     const std::vector<std::uint8_t> info = m_encoder->infoFrame();
     // After lost frames the encoder's header would claim a length the file
     // does not have: players then measure the file themselves.
-    if (!info.empty() && !m_startLost && !m_writeFailed && !m_file.writeAt(0, info.data(), info.size()))
+    if (!info.empty() && !m_startLost && !m_writeFailed &&
+        !m_file.writeAt(std::uint64_t(m_audioStart), info.data(), info.size()))
         noteWriteError();
-    const QByteArray tag = id3v1Tag(title, artist, album, trackNumber);
+    if (m_audioStart > 0) {
+        TagFields fields = tags;
+        if (fields.recorded == 0)
+            fields.recorded = m_openedAt;
+        const QByteArray tag = id3v2Tag(fields, m_audioStart);
+        if (!m_file.writeAt(0, tag.constData(), std::size_t(tag.size())))
+            noteWriteError();
+    }
+    const QByteArray tag = id3v1Tag(tags.title, tags.artist, tags.album, tags.trackNumber);
     if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))
         noteWriteError();
     const bool closed = m_file.close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recording/captureblock.h"
+#include "recording/id3tag.h"
 #include "recording/outputfile.h"
 
 #include <QString>
@@ -14,9 +15,12 @@ namespace skywell
 class Mp3Encoder;
 class Prompter;
 
-// Encodes one stream of capture blocks into an MP3 file as they arrive and
-// ends it with an ID3v1.1 tag. At close the first frame is replaced by the
-// encoder's Info header, so players show the right duration. Failures
+// Encodes one stream of capture blocks into an MP3 file as they arrive.
+// The file begins with room for an ID3v2.4 tag (an empty, valid tag at
+// open, so a file cut short by a crash still plays), filled at close in
+// place; it ends with an ID3v1.1 tag. At close the first audio frame is
+// replaced by the encoder's Info header, so players show the right
+// duration. Failures
 // return false (or 0) and show a "Fatal Error" through the prompter, once
 // per file for write errors. A failed write loses that block only: later
 // blocks, the close's last frames, the Info header and the tag are still
@@ -26,6 +30,8 @@ class Mp3Writer final
 {
 public:
     static constexpr std::size_t kMinOutBuffer = 51200;
+    // Bytes kept ahead of the audio for the ID3v2 tag.
+    static constexpr qsizetype kTagRoom = 4096;
 
     explicit Mp3Writer(Prompter &prompter);
     ~Mp3Writer();
@@ -35,10 +41,12 @@ public:
     // quality: 0 AM, 1 FM, 2 CD (see mp3ConfigFor).
     bool open(const QString &path, const CaptureBlock &block, int quality);
     bool write(const CaptureBlock &block);
-    // Ends the stream, writes the tag; returns the encoded bytes in the file.
-    // 0: nothing was written, the encoder failed or the file was lost at
-    // close. Nonzero with hadWriteError(): kept, but may be damaged.
-    std::uint32_t close(const QString &title, const QString &artist, const QString &album, int trackNumber);
+    // Ends the stream, writes the tags (a zero recording time in the fields
+    // means the time of open); returns the encoded audio bytes in the file,
+    // tags not counted. 0: nothing was written, the encoder failed or the
+    // file was lost at close. Nonzero with hadWriteError(): kept, but may
+    // be damaged.
+    std::uint32_t close(const TagFields &tags);
     // Some write to this file failed (and was reported); cleared by the
     // next open.
     bool hadWriteError() const { return m_writeFailed; }
@@ -65,6 +73,10 @@ private:
     bool m_writeFailed = false;
     // The first frame never reached the file: no place for the Info header.
     bool m_startLost = false;
+    // Where the audio begins: after the tag's room, or 0 when the room
+    // could not be written at open.
+    qsizetype m_audioStart = 0;
+    std::int64_t m_openedAt = 0;
 };
 
 } // namespace skywell

@@ -163,9 +163,38 @@ PartialTrack completeWav(int fd, const std::vector<std::uint8_t> &head, std::uin
     return track;
 }
 
-PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &head, std::uint64_t size)
+// The bytes of the ID3v2 tag at the file's start (our writer's room for
+// it), 0 when there is none.
+std::uint64_t id3v2Bytes(const std::vector<std::uint8_t> &head)
+{
+    if (head.size() < 10 || std::memcmp(head.data(), "ID3", 3) != 0 || head[3] == 0xFF || head[4] == 0xFF)
+        return 0;
+    std::uint64_t bytes = 0;
+    for (int i = 6; i < 10; ++i) {
+        if (head[std::size_t(i)] & 0x80)
+            return 0;
+        bytes = bytes << 7 | head[std::size_t(i)];
+    }
+    // A footer repeats the header after the frames.
+    return 10 + bytes + ((head[5] & 0x10) ? 10 : 0);
+}
+
+PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std::uint64_t size)
 {
     PartialTrack track;
+    // The audio follows the tag. A file that ends within our writer's
+    // empty tag (padding only) was cut off before any audio reached it;
+    // anything else that ends there is not ours.
+    const std::uint64_t start = id3v2Bytes(fileHead);
+    if (start > 0 && start + 4 > size) {
+        if (size <= fileHead.size() &&
+            std::all_of(fileHead.begin() + 10, fileHead.end(), [](std::uint8_t b) { return b == 0; }))
+            track.kind = PartialTrackKind::Empty;
+        return track;
+    }
+    const std::vector<std::uint8_t> head = start == 0 ? fileHead : readAt(fd, start, kHeadBytes);
+    if (head.size() < 4)
+        return track;
     const auto first = mp3FrameBytes(head.data());
     if (!first)
         return track;
@@ -174,7 +203,7 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &head, std::uin
 
     // Walks the frames to the last whole one. A stream that stops making
     // sense before the end (a finished file's tag, say) is kept whole.
-    std::uint64_t at = 0;
+    std::uint64_t at = start;
     std::vector<std::uint8_t> buffer;
     std::uint64_t bufferStart = 0;
     while (at + 4 <= size) {
@@ -188,14 +217,14 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &head, std::uin
         }
         const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
         if (!bytes) {
-            track.audioBytes = size - skipped;
+            track.audioBytes = size - start - skipped;
             return track;
         }
         if (at + *bytes > size)
             break;
         at += *bytes;
     }
-    track.audioBytes = at > skipped ? at - skipped : 0;
+    track.audioBytes = at > start + skipped ? at - start - skipped : 0;
     if (track.audioBytes == 0) {
         track.kind = PartialTrackKind::Empty;
         return track;

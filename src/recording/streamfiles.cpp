@@ -3,6 +3,7 @@
 #include "core/activitylog.h"
 #include "core/settings.h"
 #include "recording/captureblock.h"
+#include "recording/id3tag.h"
 #include "recording/mp3settings.h"
 #include "recording/recordingsession.h"
 #include "recording/systemerror.h"
@@ -21,6 +22,21 @@ namespace
 char nextLetter(char letter)
 {
     return letter >= 'a' + StreamFiles::kOpenAttempts - 1 ? 'a' : static_cast<char>(letter + 1);
+}
+
+// The tag fields of the track's MP3 files.
+TagFields trackTags(const RecordingSession &session, const QString &title, const QString &album, int trackNumber)
+{
+    TagFields tags{title, kTagArtist, album, trackNumber, session.startTime};
+    // A blank title asks for no tag; the station's title does not undo that.
+    if (title == QStringLiteral(" "))
+        return tags;
+    const StationTitleParts station = splitStationTitle(session.stationTitle);
+    if (!station.title.isEmpty())
+        tags.title = station.title;
+    if (!station.artist.isEmpty())
+        tags.artist = station.artist;
+    return tags;
 }
 
 } // namespace
@@ -108,9 +124,10 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
 
 void StreamFiles::closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber)
 {
+    const TagFields tags = trackTags(session, title, album, trackNumber);
     for (int i = 0; i < session.streamCount; ++i) {
         StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        if (slot.writer && slot.writer->isOpen() && !slot.writer->close(title, kTagArtist, album, trackNumber))
+        if (slot.writer && slot.writer->isOpen() && !slot.writer->close(tags))
             slot.writeFailed = true;
         slot.writer.reset();
     }

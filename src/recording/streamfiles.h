@@ -39,6 +39,9 @@ public:
     // Whether the slot's WAV file must end before this block.
     bool mustEndBefore(const RecordingSession &session, int slot, const CaptureBlock &block) const;
     // Closes every open file with the MP3 tag fields; marks each slot closed.
+    // With a station's title in the session the tags' title and artist come
+    // from it ("Artist - Title"; without an artist the usual one stays); the
+    // recording time is the session's start.
     void closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber);
 
 private:

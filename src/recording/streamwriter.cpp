@@ -31,11 +31,11 @@ bool StreamWriter::wouldExceedLimit(const CaptureBlock &block) const
     return m_wav && m_wav->wouldExceedLimit(block);
 }
 
-bool StreamWriter::close(const QString &title, const QString &artist, const QString &album, int trackNumber)
+bool StreamWriter::close(const TagFields &tags)
 {
     if (m_mp3) {
         const bool wasOpen = m_mp3->isOpen();
-        const std::uint32_t bytes = m_mp3->close(title, artist, album, trackNumber);
+        const std::uint32_t bytes = m_mp3->close(tags);
         return !wasOpen || (bytes > 0 && !m_mp3->hadWriteError());
     }
     const std::uint32_t before = m_wav->dataBytes();

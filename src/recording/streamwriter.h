@@ -12,6 +12,7 @@ namespace skywell
 class Mp3Writer;
 class Prompter;
 class WavWriter;
+struct TagFields;
 
 // The writer of one stream's temporary file: the MP3 writer for an MP3
 // recording, otherwise the WAV writer with conversion to CD format.
@@ -32,7 +33,7 @@ public:
     bool wouldExceedLimit(const CaptureBlock &block) const;
     // Closes with the tag fields (MP3 only). False when the file is lost or
     // some audio never reached it.
-    bool close(const QString &title, const QString &artist, const QString &album, int trackNumber);
+    bool close(const TagFields &tags);
 
     bool isOpen() const;
     bool isMp3() const { return m_mp3 != nullptr; }

@@ -3,6 +3,7 @@
 #include "core/activitylog.h"
 #include "core/settings.h"
 #include "postprocess/musiclibrary.h"
+#include "recording/id3tag.h"
 #include "recording/recordingsession.h"
 #include "shows/show.h"
 
@@ -19,6 +20,23 @@ namespace
 std::filesystem::path fsPath(const QString &path)
 {
     return std::filesystem::path(path.toStdString());
+}
+
+// Adds a delivered track to the session's playlist text.
+void addToPlaylist(RecordingSession &session, const QString &path)
+{
+    const QString separator = QStringLiteral("\r\n");
+    const QString header = QStringLiteral("#EXTM3U");
+    const QString stationTitle = cleanTagText(session.stationTitle);
+    // The extended form, once any track has a title to show.
+    if (!stationTitle.isEmpty() && !session.playlistText.startsWith(header + separator))
+        session.playlistText.prepend(header + separator);
+    if (!session.playlistText.isEmpty() && !session.playlistText.endsWith(separator))
+        session.playlistText += separator;
+    if (!stationTitle.isEmpty())
+        session.playlistText +=
+            QStringLiteral("#EXTINF:%1,%2").arg(session.trackMs / 1000).arg(stationTitle) + separator;
+    session.playlistText += path;
 }
 
 } // namespace
@@ -68,9 +86,7 @@ bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QSt
         session.addOutcome(QStringLiteral("Some audio could not be written to %1").arg(destination));
     if (session.flags & (OUT_AUDIO_CD | OPT_ITUNES | OUT_MP3_CD))
         session.savedFiles << destination;
-    if (!session.playlistText.isEmpty())
-        session.playlistText += QStringLiteral("\r\n");
-    session.playlistText += destination;
+    addToPlaylist(session, destination);
     return true;
 }
 

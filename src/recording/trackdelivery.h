@@ -30,8 +30,11 @@ public:
                   MusicLibrary *library);
 
     // Saves the best stream (slot index) of the ended track under fileName
-    // (relative to the recordings folder). Returns false when it could not
-    // be delivered; the file is then kept and the report says where.
+    // (relative to the recordings folder) and adds it to the playlist text,
+    // after an "#EXTINF:<seconds>,<station's title>" line when the track has
+    // a station's title (the text then begins with "#EXTM3U"). Returns false
+    // when it could not be delivered; the file is then kept and the report
+    // says where.
     bool saveTrack(RecordingSession &session, int bestSlot, const QString &fileName);
 
     // The end of a recording: CD and music library as the flags ask, over

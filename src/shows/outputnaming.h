@@ -44,7 +44,8 @@ OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &cloc
 // The same with the given extension (a direct download's).
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock);
 
-// Writes the playlist (full paths joined by "\r\n") as
+// Writes the playlist (full paths joined by "\r\n", in the extended form
+// with "#EXTM3U" and "#EXTINF" lines when tracks have station titles) as
 // outputFileName("m3u", -1) in the recordings folder, or under the next
 // free number when a playlist of that name exists. Nothing when the
 // text is empty; a file that cannot be written is ignored. Returns the

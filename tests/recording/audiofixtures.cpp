@@ -3,12 +3,45 @@
 #include "recording/wavwriter.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
 #include <cmath>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace skywell::test
 {
+
+Mp3Probe probeMp3(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_format"),
+                   QStringLiteral("-print_format"), QStringLiteral("json=sv=fail"), path});
+    Mp3Probe result;
+    if (!process.waitForFinished(60000))
+        return result;
+    result.errors = QString::fromUtf8(process.readAllStandardError());
+    const QJsonObject format =
+        QJsonDocument::fromJson(process.readAllStandardOutput()).object()[QStringLiteral("format")].toObject();
+    result.ok = process.exitCode() == 0 && result.errors.isEmpty() &&
+                format[QStringLiteral("format_name")].toString() == QStringLiteral("mp3");
+    result.duration = format[QStringLiteral("duration")].toString().toDouble();
+    result.tags = format[QStringLiteral("tags")].toObject();
+    return result;
+}
+
+QString id3v1Field(const QString &path, int offset)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 128 || !file.seek(file.size() - 128))
+        return {};
+    const QByteArray tag = file.read(128);
+    if (!tag.startsWith("TAG"))
+        return {};
+    const QByteArray field = tag.mid(offset, 30);
+    return QString::fromLatin1(field.left(field.indexOf('\0') < 0 ? 30 : field.indexOf('\0')));
+}
 
 std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, double hz, bool leftOnly)
 {

@@ -3,6 +3,7 @@
 #include "recording/captureblock.h"
 #include "support/runtool.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,23 @@ std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, 
 // Splits samples into blocks of about the given length.
 std::vector<CaptureBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples,
                                    int milliseconds = 100);
+
+// ffprobe's view of an MP3 file's container: its tags and duration. Texts
+// that are not valid UTF-8 make ffprobe fail (sv=fail) rather than quietly
+// mending them, so ok also says every tag text is valid UTF-8.
+struct Mp3Probe {
+    bool ok = false;
+    QString errors;
+    double duration = 0;
+    QJsonObject tags;
+    QString tag(const char *key) const { return tags[QLatin1String(key)].toString(); }
+};
+Mp3Probe probeMp3(const QString &path);
+
+// The 128-byte ID3v1 tag's text field at offset (3 title, 33 artist, 63
+// album), read as Latin-1 up to its first NUL; empty when the file does
+// not end in a tag.
+QString id3v1Field(const QString &path, int offset);
 
 // Writes a 16-bit PCM WAV file (for the file capture device and tools).
 void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);

@@ -6,8 +6,10 @@
 
 #include "shows/show.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace skywell;
@@ -130,23 +132,27 @@ TEST_F(BlockProcessorTest, SignalsFollowCapture)
     EXPECT_EQ(mixerCalls.last(), QStringLiteral("unmute"));
 }
 
-TEST_F(BlockProcessorTest, Mp3RecordingCarriesItsTag)
+TEST_F(BlockProcessorTest, Mp3RecordingCarriesItsTags)
 {
+    session.startTime = clock.now() - 120;
     startRecording(OUT_MP3_FM | OPT_ITUNES, QStringLiteral("Late Night Jazz With A Rather Long Name"));
     feed(tone(2.0));
     const QString name = endRecording();
     ASSERT_EQ(recordings(), QStringList{name});
     const QString path = folder.file(name);
-    const QString tags = ffprobe(path, QStringLiteral("format=duration,bit_rate:format_tags"));
-    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:artist=0_Skywell"))) << tags.toStdString();
-    // Each text is cut to the tag's 30 bytes.
-    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:album=Late Night Jazz With A Rather\n"))) << tags.toStdString();
-    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:track=1"))) << tags.toStdString();
-    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:title=") + QFileInfo(name).completeBaseName().left(30).trimmed()))
-        << tags.toStdString();
-    const auto duration = QRegularExpression(QStringLiteral("duration=([0-9.]+)")).match(tags);
-    ASSERT_TRUE(duration.hasMatch());
-    EXPECT_NEAR(duration.captured(1).toDouble(), 2.0, 0.1);
+    const Mp3Probe probe = probeMp3(path);
+    ASSERT_TRUE(probe.ok) << probe.errors.toStdString();
+    // The UTF-8 tag ahead of the audio holds the whole texts.
+    EXPECT_EQ(probe.tag("artist"), QStringLiteral("0_Skywell"));
+    EXPECT_EQ(probe.tag("album"), QStringLiteral("Late Night Jazz With A Rather Long Name"));
+    EXPECT_EQ(probe.tag("track"), QStringLiteral("1"));
+    EXPECT_EQ(probe.tag("title"), QFileInfo(name).completeBaseName());
+    EXPECT_EQ(probe.tag("date"),
+              QDateTime::fromSecsSinceEpoch(session.startTime).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm")));
+    EXPECT_NEAR(probe.duration, 2.0, 0.1);
+    // The Latin-1 tag at the end cuts each text to its 30 bytes.
+    EXPECT_EQ(id3v1Field(path, 63), QStringLiteral("Late Night Jazz With A Rather "));
+    EXPECT_EQ(id3v1Field(path, 3), QFileInfo(name).completeBaseName().left(30));
     EXPECT_EQ(library.added, QStringList{path});
     EXPECT_EQ(library.closes, 1);
 }
@@ -580,14 +586,21 @@ TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
                titled(QStringLiteral("Band - First Song"), tone(1.0)) + titled(QString(), tone(1.0)) +
                titled(QStringLiteral("Second Song"), tone(2.5)) + titled(QStringLiteral("Third - Song"), tone(2.0));
     };
-    startRecording(OUT_WAV | OPT_TITLE_SPLIT);
+    startRecording(OUT_MP3_FM | OPT_TITLE_SPLIT);
     feed(programme());
     endRecording();
     QStringList files = recordings();
     ASSERT_EQ(files.size(), 3) << files.join(QLatin1Char(',')).toStdString();
-    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 5.0, 0.001);
-    EXPECT_NEAR(soxSeconds(folder.file(files[1])), 2.5, 0.001);
-    EXPECT_NEAR(soxSeconds(folder.file(files[2])), 2.0, 0.001);
+    // Each track holds its title's audio and is tagged with it.
+    const double lengths[] = {5.0, 2.5, 2.0};
+    const char *const tags[] = {"TAG:title=First Song\nTAG:artist=Band", "TAG:title=Second Song\nTAG:artist=0_Skywell",
+                                "TAG:title=Song\nTAG:artist=Third"};
+    for (int i = 0; i < 3; ++i) {
+        const QString path = folder.file(files[i]);
+        EXPECT_NEAR(decodedMp3Seconds(path), lengths[i], 0.1) << i;
+        const QString read = ffprobe(path, QStringLiteral("format_tags=title,artist"));
+        EXPECT_TRUE(read.contains(QString::fromUtf8(tags[i]))) << read.toStdString();
+    }
     EXPECT_EQ(countInLog(QStringLiteral("The station's title changed: Second Song")), 1);
     for (const QString &name : files)
         QFile::remove(folder.file(name));

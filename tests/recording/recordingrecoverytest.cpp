@@ -248,8 +248,8 @@ TEST_F(RecoveryTest, WithoutAMarkerOfItsRecordingTheNameSaysWhenAndWhichFile)
 
 TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
 {
-    // Killed just after its start: only the MP3 encoder's room for its
-    // Info header reached the file.
+    // Killed just after its start: only part of the MP3 writer's empty tag
+    // ahead of the audio reached the file.
     record(OUT_MP3_FM, 0.05);
     crash();
     ASSERT_TRUE(
@@ -271,6 +271,13 @@ TEST_F(RecoveryTest, FilesThatAreNotOursAreLeftAloneAndEmptyOnesRemoved)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(name == QStringLiteral("skywell-c1.wav") ? text : readAll(outside));
         notOurs << name;
+    }
+    // Something else that begins like a tagged MP3 and ends inside its tag.
+    {
+        QFile file(temp.file(QStringLiteral("skywell-g1.wav")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("ID3\x04\x00\x00\x00\x00\x20\x00", 10) + "a title, no audio");
+        notOurs << QStringLiteral("skywell-g1.wav");
     }
     // Started, but killed before any audio reached the file: empty, or
     // only a WAV header.

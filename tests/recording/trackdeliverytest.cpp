@@ -7,9 +7,11 @@
 #include "postprocess/cdwriter.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
+#include "shows/outputnaming.h"
 #include "shows/show.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,6 +125,61 @@ TEST_F(TrackDeliveryTest, CdAndLibraryFailuresReachTheReport)
     recordThreeTracks(OUT_MP3_CD);
     EXPECT_EQ(session.outcomeText, QStringLiteral("No disc in the drive"));
     EXPECT_EQ(countInLog(QStringLiteral("Error writing to CD: No disc in the drive")), 1);
+}
+
+// A station that sends titles: each track's tags and its playlist entry
+// carry the title that played, "Artist - Title" split into the two tags and
+// cleaned of control characters; a track without a title keeps the usual
+// tags and a plain path line.
+TEST_F(TrackDeliveryTest, StationTitlesTagTheTracksAndFillThePlaylist)
+{
+    ScopedEnv zone("TZ", "Europe/Berlin");
+    session.startTime = clock.now() - 30;
+    startRecording(OUT_MP3_FM, QStringLiteral("Nachtexpress Ö1"));
+    session.stationTitle = QStringLiteral("Ансамбль - Café – Ωμέγα");
+    feed(tone(2.5));
+    processor->splitTrack();
+    session.stationTitle = QString::fromUtf8("\x01Jingle\x07\r\n \xFF");
+    feed(tone(1.5));
+    processor->splitTrack();
+    session.stationTitle.clear();
+    feed(tone(1.2));
+    endRecording();
+
+    const QStringList files = paths();
+    ASSERT_EQ(files.size(), 3);
+    const QString date =
+        QDateTime::fromSecsSinceEpoch(session.startTime).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm"));
+    struct Expected {
+        QString artist, title, latin1Title;
+        double seconds;
+    };
+    const QString plainTitle = QFileInfo(files[2]).completeBaseName();
+    const Expected expected[] = {
+        {QStringLiteral("Ансамбль"), QStringLiteral("Café – Ωμέγα"), QStringLiteral("Café - ?????"), 2.5},
+        {QStringLiteral("0_Skywell"), QStringLiteral("Jingle \uFFFD"), QStringLiteral("Jingle ?"), 1.5},
+        {QStringLiteral("0_Skywell"), plainTitle, plainTitle.left(30), 1.2},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(files[i].toStdString());
+        const Mp3Probe probe = probeMp3(files[i]);
+        ASSERT_TRUE(probe.ok) << probe.errors.toStdString();
+        EXPECT_EQ(probe.tag("artist"), expected[i].artist);
+        EXPECT_EQ(probe.tag("title"), expected[i].title);
+        EXPECT_EQ(probe.tag("album"), QStringLiteral("Nachtexpress Ö1"));
+        EXPECT_EQ(probe.tag("track"), QString::number(i + 1));
+        EXPECT_EQ(probe.tag("date"), date);
+        EXPECT_NEAR(probe.duration, expected[i].seconds, 0.1);
+        EXPECT_EQ(id3v1Field(files[i], 3), expected[i].latin1Title);
+    }
+
+    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags,
+                                 session.trackNumber};
+    const QString playlist = writePlaylist(naming, session.playlistText, clock);
+    ASSERT_FALSE(playlist.isEmpty());
+    const QStringList lines = QString::fromUtf8(readAll(playlist)).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("#EXTM3U"), QStringLiteral("#EXTINF:2,Ансамбль - Café – Ωμέγα"),
+                                  files[0], QStringLiteral("#EXTINF:1,Jingle \uFFFD"), files[1], files[2]}));
 }
 
 TEST_F(TrackDeliveryTest, NothingSavedMeansNoCdAndNoLibrary)
