@@ -3,6 +3,7 @@
 #include "recording/capturedevice.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -48,11 +49,16 @@ public:
     // reaches the sink after it returns.
     void stop() override;
 
+    // How long a connect or a read may wait for data before the stream
+    // counts as dropped (default 10 s). Takes effect at the next start.
+    void setTimeout(std::chrono::milliseconds timeout);
+
 private:
     struct Worker;
     std::unique_ptr<Worker> m_worker;
     LogLine m_log;
     Pace m_pace;
+    std::chrono::milliseconds m_timeout{10000};
 };
 
 } // namespace skywell
