@@ -11,6 +11,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <deque>
 #include <mutex>
 #include <string>
 
@@ -106,6 +107,10 @@ struct StreamDecoder::Impl {
     int badPackets = 0;
     bool icyPossible = true;
     QByteArray lastIcyPacket;
+    // ICY titles wait for the audio they belong to: the connection reads
+    // ahead of the demuxer, so a title counts from the stream position
+    // where it arrived (the start of the read that brought it).
+    std::deque<std::pair<std::int64_t, QString>> icyTitles;
     std::optional<QString> title;
     std::optional<QString> newTitle;
     std::optional<QString> note;
@@ -211,7 +216,7 @@ struct StreamDecoder::Impl {
 
     // ICY titles arrive as options of the HTTP connection, in-stream
     // titles (Ogg, FLAC) as changed metadata of the stream.
-    void checkTitles(bool atOpen)
+    void checkTitles(bool atOpen, std::int64_t readFrom)
     {
         AVFormatContext *f = format.get();
         if (icyPossible && f->pb) {
@@ -224,7 +229,7 @@ struct StreamDecoder::Impl {
                 if (icy != lastIcyPacket) {
                     lastIcyPacket = icy;
                     if (const auto t = icyStreamTitle(icy))
-                        offerTitle(*t);
+                        icyTitles.emplace_back(readFrom, *t);
                 }
             }
             av_free(value);
@@ -244,6 +249,15 @@ struct StreamDecoder::Impl {
                 combineArtistAndTitle(cleanStationText(a ? a->value : ""), cleanStationText(t ? t->value : ""));
             offerTitle(cleanStationText(combined.toUtf8()));
             break;
+        }
+    }
+
+    // Titles whose audio starts at or before the packet at `position`.
+    void reachIcyTitles(std::int64_t position)
+    {
+        while (!icyTitles.empty() && (position < 0 || icyTitles.front().first <= position)) {
+            offerTitle(icyTitles.front().second);
+            icyTitles.pop_front();
         }
     }
 
@@ -353,7 +367,7 @@ bool StreamDecoder::open(const QString &address, QString &reason)
                 d->format.reset();
                 return false;
             }
-            d->checkTitles(true);
+            d->checkTitles(true, -1);
             return true;
         }
         d->format.reset();
@@ -406,6 +420,7 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         return Status::Failed;
     }
     AVPacket *packet = d->packet.get();
+    const std::int64_t readFrom = d->format->pb ? d->format->pb->pos : -1;
     const int r = av_read_frame(d->format.get(), packet);
     if (r == AVERROR_EOF) {
         // What the decoder still holds, then the end.
@@ -418,9 +433,10 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         return Status::Failed;
     }
     std::unique_ptr<AVPacket, void (*)(AVPacket *)> unref(packet, av_packet_unref);
-    d->checkTitles(false);
+    d->checkTitles(false, readFrom);
     if (packet->stream_index != d->streamIndex)
         return Status::Audio;
+    d->reachIcyTitles(packet->pos);
 
     const CodecShape now = CodecShape::of(d->format->streams[d->streamIndex]->codecpar);
     if (!(now == d->shape)) {
