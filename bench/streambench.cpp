@@ -78,17 +78,33 @@ bool makeStream(const QString &path)
         return true;
     const QString seconds = QString::number(g_minutes * 60);
     const QString tmp = path + QStringLiteral(".part.mp3");
-    const double cpu = childCpu(
-        {QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-         QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("anoisesrc=color=pink:amplitude=0.15:sample_rate=44100:duration=") + seconds,
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("aevalsrc=0.2*sin(2*PI*(220+30*sin(0.1*t))*t)+0.1*sin(2*PI*330*t)|"
-                        "0.2*sin(2*PI*(220+30*sin(0.1*t))*t)+0.1*sin(2*PI*440*t):s=44100:d=") +
-             seconds,
-         QStringLiteral("-filter_complex"), QStringLiteral("[0]pan=stereo|c0=c0|c1=c0[n];[n][1]amix=inputs=2:normalize=0"),
-         QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"), QStringLiteral("128k"),
-         QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), tmp});
+    const double cpu =
+        childCpu({QStringLiteral("ffmpeg"),
+                  QStringLiteral("-nostdin"),
+                  QStringLiteral("-v"),
+                  QStringLiteral("error"),
+                  QStringLiteral("-y"),
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("anoisesrc=color=pink:amplitude=0.15:sample_rate=44100:duration=") + seconds,
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("aevalsrc=0.2*sin(2*PI*(220+30*sin(0.1*t))*t)+0.1*sin(2*PI*330*t)|"
+                                 "0.2*sin(2*PI*(220+30*sin(0.1*t))*t)+0.1*sin(2*PI*440*t):s=44100:d=") +
+                      seconds,
+                  QStringLiteral("-filter_complex"),
+                  QStringLiteral("[0]pan=stereo|c0=c0|c1=c0[n];[n][1]amix=inputs=2:normalize=0"),
+                  QStringLiteral("-c:a"),
+                  QStringLiteral("libmp3lame"),
+                  QStringLiteral("-b:a"),
+                  QStringLiteral("128k"),
+                  QStringLiteral("-ar"),
+                  QStringLiteral("44100"),
+                  QStringLiteral("-ac"),
+                  QStringLiteral("2"),
+                  tmp});
     return cpu >= 0 && QFile::rename(tmp, path);
 }
 
@@ -176,12 +192,11 @@ double skywellCpu(const QString &stream, const QString &dir)
 double ffmpegCpu(const QString &stream, const QString &dir)
 {
     const QString out = dir + QStringLiteral("ffmpeg-fm.mp3");
-    const double cpu = childCpu({QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
-                                 QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), stream,
-                                 QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                                 QStringLiteral("64k"), QStringLiteral("-ar"), QStringLiteral("44100"),
-                                 QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-joint_stereo"),
-                                 QStringLiteral("0"), out});
+    const double cpu = childCpu(
+        {QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+         QStringLiteral("-y"), QStringLiteral("-i"), stream, QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+         QStringLiteral("-b:a"), QStringLiteral("64k"), QStringLiteral("-ar"), QStringLiteral("44100"),
+         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-joint_stereo"), QStringLiteral("0"), out});
     QFile::remove(out);
     return cpu;
 }

@@ -124,13 +124,15 @@ std::vector<std::uint32_t> StreamCapture::sizes() const
     return result;
 }
 
-QByteArray encodeTone(const QString &dir, const QString &name, const QStringList &codecArgs, double seconds,
-                      int rate, const QStringList &extraArgs)
+QByteArray encodeTone(const QString &dir, const QString &name, const QStringList &codecArgs, double seconds, int rate,
+                      const QStringList &extraArgs)
 {
     const QString tone = QStringLiteral("0.5*sin(2*PI*440*t)");
-    QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                     QStringLiteral("-f"),       QStringLiteral("lavfi"), QStringLiteral("-i"),
-                     QStringLiteral("aevalsrc=%1|%1:s=%2:d=%3").arg(tone).arg(rate).arg(seconds)};
+    QStringList args{
+        QStringLiteral("-nostdin"), QStringLiteral("-v"),
+        QStringLiteral("error"),    QStringLiteral("-y"),
+        QStringLiteral("-f"),       QStringLiteral("lavfi"),
+        QStringLiteral("-i"),       QStringLiteral("aevalsrc=%1|%1:s=%2:d=%3").arg(tone).arg(rate).arg(seconds)};
     args << extraArgs << codecArgs << dir + name;
     QString output;
     if (!runTool(QStringLiteral("ffmpeg"), args, &output)) {

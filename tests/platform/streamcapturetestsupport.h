@@ -23,8 +23,7 @@ public:
     void stop() { device.stop(); }
 
     // Waits until `count` log lines start with `prefix`; false on timeout.
-    bool waitForLog(const QString &prefix, int count = 1,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    bool waitForLog(const QString &prefix, int count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Waits until this much audio has arrived.
     bool waitForAudio(double seconds, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 

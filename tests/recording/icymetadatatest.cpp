@@ -65,7 +65,9 @@ TEST(IcyMetadata, RemovesControlCharactersAndCapsTheLength)
     EXPECT_EQ(icyStreamTitle(padded("StreamTitle='  One\r\n\tTwo\x07\x1b[31mThree\x7f  ';")),
               QStringLiteral("One Two [31mThree"));
     // C1 controls reached through the Latin-1 fallback go too.
-    EXPECT_EQ(icyStreamTitle(padded("StreamTitle='A\x85\x9b" "B\xff';")), QStringLiteral(u"A Bÿ"));
+    EXPECT_EQ(icyStreamTitle(padded("StreamTitle='A\x85\x9b"
+                                    "B\xff';")),
+              QStringLiteral(u"A Bÿ"));
     EXPECT_EQ(cleanStationText(QByteArray("x\0hidden", 8)), QStringLiteral("x"));
 
     const QString longTitle = *icyStreamTitle("StreamTitle='" + QByteArray(5000, 'a') + "';");
