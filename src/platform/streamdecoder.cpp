@@ -440,10 +440,13 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
 
     const CodecShape now = CodecShape::of(d->format->streams[d->streamIndex]->codecpar);
     if (!(now == d->shape)) {
-        d->note = QStringLiteral("Stream format changed: %1, %2 Hz, %3 channels")
-                      .arg(QLatin1String(avcodec_get_name(now.id)))
-                      .arg(now.rate)
-                      .arg(now.channels);
+        // New setup data alone (the next link of an Ogg Vorbis chain, at
+        // every song) is not worth a line.
+        if (now.id != d->shape.id || now.rate != d->shape.rate || now.channels != d->shape.channels)
+            d->note = QStringLiteral("Stream format changed: %1, %2 Hz, %3 channels")
+                          .arg(QLatin1String(avcodec_get_name(now.id)))
+                          .arg(now.rate)
+                          .arg(now.channels);
         if (!d->openDecoder(reason))
             return Status::Failed;
     }

@@ -66,6 +66,11 @@ struct CodecCase {
     const char *codecInLog;
 };
 
+void PrintTo(const CodecCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class StreamCodecs : public ::testing::TestWithParam<CodecCase>
 {
 };
