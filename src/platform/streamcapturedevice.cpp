@@ -155,13 +155,15 @@ struct StreamCaptureDevice::Worker {
         openedAt = Clock::now();
         framesDelivered = 0;
         std::int64_t framesDecoded = 0;
-        bool steady = false;
+        // A server that trickles bytes that never make audio counts as
+        // dropped after three read timeouts without a sample.
+        Clock::time_point lastAudio = openedAt;
         std::vector<std::int16_t> samples;
         QString reason;
         takeTitle(decoder, true);
         for (;;) {
             samples.clear();
-            const StreamDecoder::Status status = decoder.read(rate, samples, reason);
+            StreamDecoder::Status status = decoder.read(rate, samples, reason);
             if (auto note = decoder.takeNote())
                 say(*note);
             if (!samples.empty()) {
@@ -170,14 +172,17 @@ struct StreamCaptureDevice::Worker {
                 if (!add(samples))
                     return std::nullopt;
                 framesDecoded += std::int64_t(samples.size() / 2);
-                if (!steady && framesDecoded >= std::int64_t(rate) * ReconnectDelay::kSteadyPlay.count()) {
-                    steady = true;
-                    delay.reset();
-                }
+                lastAudio = Clock::now();
             }
             if (stopping)
                 return std::nullopt;
+            const auto silentFor = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - lastAudio);
+            if (status == StreamDecoder::Status::Audio && silentFor >= 3 * timeout) {
+                status = StreamDecoder::Status::Failed;
+                reason = QStringLiteral("no audio for %1 seconds").arg(silentFor.count());
+            }
             if (status != StreamDecoder::Status::Audio) {
+                delay.played(std::chrono::milliseconds(framesDecoded * 1000 / rate));
                 // What was heard before the drop is kept.
                 if (!deliver())
                     return std::nullopt;

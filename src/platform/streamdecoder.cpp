@@ -117,7 +117,25 @@ struct StreamDecoder::Impl {
 
     ~Impl() { av_channel_layout_uninit(&converter.layout); }
 
-    static int interruptCallback(void *opaque) { return static_cast<Impl *>(opaque)->interrupted() ? 1 : 0; }
+    // Bytes that trickle in without ever making a packet (a probe of
+    // endless garbage) would keep each single wait within the timeout:
+    // opening and each read also end at a deadline.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+
+    static int interruptCallback(void *opaque)
+    {
+        const Impl *self = static_cast<Impl *>(opaque);
+        return self->interrupted() || std::chrono::steady_clock::now() > self->deadline ? 1 : 0;
+    }
+    void startDeadline() { deadline = std::chrono::steady_clock::now() + 3 * timeout; }
+    // The reason for an error, naming the deadline when it ended the wait.
+    QString reasonFor(int code) const
+    {
+        if (code == AVERROR_EXIT && !interrupted())
+            return QStringLiteral("nothing to play for %1 seconds")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(3 * timeout).count());
+        return errorText(code);
+    }
     AVIOInterruptCB interruptCb() { return {&Impl::interruptCallback, this}; }
 
     AVDictionary *options(const QString &url, bool icy) const
@@ -168,7 +186,7 @@ struct StreamDecoder::Impl {
         const int r = avio_open2(&raw, url.toUtf8().constData(), AVIO_FLAG_READ, &cb, &opts);
         av_dict_free(&opts);
         if (r < 0) {
-            reason = errorText(r);
+            reason = reasonFor(r);
             return false;
         }
         std::unique_ptr<AVIOContext, AvioCloser> pb(raw);
@@ -198,7 +216,7 @@ struct StreamDecoder::Impl {
         }
         if (r < 0) {
             codec.reset();
-            reason = errorText(r);
+            reason = reasonFor(r);
             return false;
         }
         shape = CodecShape::of(st->codecpar);
@@ -345,6 +363,7 @@ StreamDecoder::~StreamDecoder() = default;
 
 bool StreamDecoder::open(const QString &address, QString &reason)
 {
+    d->startDeadline();
     QString url = address;
     for (int depth = 0; depth <= kMaxPlaylistDepth; ++depth) {
         QByteArray content, mime;
@@ -371,8 +390,8 @@ bool StreamDecoder::open(const QString &address, QString &reason)
             return true;
         }
         d->format.reset();
-        reason = errorText(r);
-        if (d->interrupted())
+        reason = d->reasonFor(r);
+        if (r == AVERROR_EXIT)
             return false;
         // Content FFmpeg cannot read may be a playlist under a name that
         // does not say so, or a web page.
@@ -421,6 +440,7 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
     }
     AVPacket *packet = d->packet.get();
     const std::int64_t readFrom = d->format->pb ? d->format->pb->pos : -1;
+    d->startDeadline();
     const int r = av_read_frame(d->format.get(), packet);
     if (r == AVERROR_EOF) {
         // What the decoder still holds, then the end.
@@ -429,7 +449,7 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         return Status::Ended;
     }
     if (r < 0) {
-        reason = errorText(r);
+        reason = d->reasonFor(r);
         return Status::Failed;
     }
     std::unique_ptr<AVPacket, void (*)(AVPacket *)> unref(packet, av_packet_unref);
