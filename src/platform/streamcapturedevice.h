@@ -19,9 +19,18 @@ namespace skywell
 // rate stays the same until stop, whatever the stream changes to.
 //
 // A stream that cannot be opened, ends or drops is reopened after 1, 2,
-// 4 … 30 s until stop(); each attempt is reported through the log
-// callback. Station titles (ICY or in-stream) mark the first block heard
-// under them (CaptureBlock::setStationTitle), also after each reopening.
+// 4 … 30 s until stop() (1 s again once an opening played 30 s); each
+// attempt is reported through the log callback, in these lines:
+//   "Stream opened: <address> (<codec>, <rate> Hz, <channels> channels)"
+//   "Stream could not be opened: <address>: <reason>"
+//   "Stream dropped: <reason>"  ("the stream ended" at its end)
+//   "Reopening the stream in <n> seconds"
+//   "Station title: <title>"
+//   "Stream format changed: <codec>, <rate> Hz, <channels> channels"
+// Texts from the network in them are cleaned of control characters and
+// invalid UTF-8. Station titles (ICY or in-stream) mark the first block
+// heard under them (CaptureBlock::setStationTitle), and the first block
+// after each reopening when a title is known.
 class StreamCaptureDevice final : public CaptureDevice
 {
 public:

@@ -400,6 +400,43 @@ TEST(StreamCapture, RealTimePaceHoldsAFastServerBackAfterTheBurst)
     capture.stop();
 }
 
+TEST(StreamCapture, PlaysOverHttps)
+{
+    TempFolder dir;
+    mp3Tone(dir);
+    const QString cert = dir.file(QStringLiteral("cert.pem")), key = dir.file(QStringLiteral("key.pem"));
+    ASSERT_TRUE(
+        runTool(QStringLiteral("openssl"),
+                {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                 QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                 QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}));
+    // Python's file server behind TLS with a self-signed certificate.
+    const QString script =
+        QStringLiteral("import http.server, os, ssl, sys\n"
+                       "os.chdir(sys.argv[1])\n"
+                       "class H(http.server.SimpleHTTPRequestHandler):\n"
+                       "    def log_message(self, *a): pass\n"
+                       "s = http.server.ThreadingHTTPServer(('127.0.0.1', 0), H)\n"
+                       "c = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER); c.load_cert_chain(sys.argv[2], sys.argv[3])\n"
+                       "s.socket = c.wrap_socket(s.socket, server_side=True)\n"
+                       "open(sys.argv[4] + '.tmp', 'w').write(str(s.server_address[1]))\n"
+                       "os.rename(sys.argv[4] + '.tmp', sys.argv[4])\n"
+                       "s.serve_forever()\n");
+    QProcess server;
+    server.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), script, dir.path(), cert, key, dir.file(QStringLiteral("port"))});
+    for (int i = 0; i < 200 && !QFile::exists(dir.file(QStringLiteral("port"))); ++i)
+        std::this_thread::sleep_for(50ms);
+    const QString port = QString::fromLatin1(readAll(dir.file(QStringLiteral("port"))));
+    ASSERT_FALSE(port.isEmpty());
+
+    StreamCapture capture;
+    playToEnd(capture, QStringLiteral("https://127.0.0.1:%1/tone.mp3").arg(port));
+    expectTone(capture, 44100);
+    server.kill();
+    server.waitForFinished();
+}
+
 quint16 freePort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -422,7 +459,7 @@ public:
         QFile::remove(portFile);
         m_process.start(QStringLiteral("python3"), {QString::fromLatin1(SKYWELL_STREAM_SERVER), mp3, portFile,
                                                     QStringLiteral("Radio Title"), QString::number(port)});
-        for (int i = 0; i < 100 && !QFile::exists(portFile); ++i)
+        for (int i = 0; i < 200 && !QFile::exists(portFile); ++i)
             std::this_thread::sleep_for(50ms);
     }
     ~Radio() { kill(); }
