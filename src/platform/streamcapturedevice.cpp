@@ -30,9 +30,13 @@ constexpr std::chrono::seconds kBurst{5};
 QString normalizedAddress(const QString &address)
 {
     const QString trimmed = address.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('/')) || trimmed.contains(QLatin1String("://")))
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('/')))
         return trimmed;
-    return QStringLiteral("http://") + trimmed;
+    const qsizetype scheme = trimmed.indexOf(QLatin1String("://"));
+    if (scheme < 0)
+        return QStringLiteral("http://") + trimmed;
+    // FFmpeg knows its protocols by lower-case names only ("HTTP://").
+    return trimmed.first(scheme).toLower() + trimmed.sliced(scheme);
 }
 
 bool readableAddress(const QString &address)

@@ -377,6 +377,19 @@ TEST(StreamCapture, ASilentServerTimesOutAndStopIsPrompt)
     EXPECT_TRUE(waiting.log().isEmpty());
 }
 
+TEST(StreamCapture, AddressesAsUsersTypeThemPlay)
+{
+    TempFolder dir;
+    DownloadTestServer server;
+    server.serve("/tone.mp3", mp3Tone(dir, 1.0), 200, "audio/mpeg");
+    for (const QString &typed :
+         {QStringLiteral(" 127.0.0.1:%1/tone.mp3 "), QStringLiteral("HTTP://127.0.0.1:%1/tone.mp3")}) {
+        StreamCapture capture;
+        playToEnd(capture, typed.arg(server.port()));
+        EXPECT_NEAR(capture.seconds(), 1.0, 0.15) << typed.toStdString();
+    }
+}
+
 TEST(StreamCapture, RefusesAddressesItCanNeverOpen)
 {
     StreamCapture capture;
