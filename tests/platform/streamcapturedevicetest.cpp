@@ -281,6 +281,22 @@ TEST(StreamCapture, ACodecChangeMidStreamKeepsTheBlockFormat)
     EXPECT_NEAR(capture.rms(), kToneRms, 0.03);
 }
 
+TEST(StreamCapture, ARateChangeMidStreamIsResampled)
+{
+    TempFolder dir;
+    // Two Vorbis links, the second at 16 kHz: resampled to the first
+    // link's rate, not played faster.
+    const QByteArray chain = encodeTone(dir.path(), QStringLiteral("a.ogg"), args({"-c:a", "libvorbis"}), 1.0) +
+                             encodeTone(dir.path(), QStringLiteral("b.ogg"), args({"-c:a", "libvorbis"}), 2.0, 16000);
+    DownloadTestServer server;
+    server.serve("/change.ogg", chain, 200, "audio/ogg");
+
+    StreamCapture capture;
+    playToEnd(capture, server.url(QStringLiteral("/change.ogg")));
+    EXPECT_EQ(capture.logCount(QStringLiteral("Stream dropped: ")), 1) << capture.log().join(u'\n').toStdString();
+    expectTone(capture, 44100);
+}
+
 TEST(StreamCapture, AReopeningAtAnotherRateKeepsTheFirstRate)
 {
     TempFolder dir;
