@@ -59,7 +59,9 @@ public:
     void stop() override;
 
     // How long a connect or a read may wait for data before the stream
-    // counts as dropped (default 10 s). Takes effect at the next start.
+    // counts as dropped (default 10 s); three times as long without audio
+    // (bytes that trickle in but never decode) drops it too. Takes effect
+    // at the next start.
     void setTimeout(std::chrono::milliseconds timeout);
 
 private:
