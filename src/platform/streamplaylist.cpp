@@ -44,8 +44,7 @@ QString acceptEntry(const QString &entry, const QString &base)
     const QUrl baseUrl(base.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(base) : QUrl(base));
     const QUrl url = baseUrl.resolved(QUrl(entry.trimmed()));
     const QString scheme = url.scheme().toLower();
-    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && url.isValid() &&
-        !url.host().isEmpty())
+    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && url.isValid() && !url.host().isEmpty())
         return url.toString(QUrl::FullyEncoded);
     if (scheme == QLatin1String("file") && baseUrl.isLocalFile())
         return url.toLocalFile();

@@ -51,7 +51,8 @@ TEST(StreamPlaylist, TakesTheFirstStreamOfAnM3u)
 
 TEST(StreamPlaylist, NeverPointsANetworkPlaylistAtOtherSchemes)
 {
-    const QByteArray m3u = "file:///etc/passwd\nsmb://host/share\njavascript:alert(1)\nhttps:\xff\xff//a/\nhttp://ok/\n";
+    const QByteArray m3u =
+        "file:///etc/passwd\nsmb://host/share\njavascript:alert(1)\nhttps:\xff\xff//a/\nhttp://ok/\n";
     EXPECT_EQ(firstPlaylistEntry(m3u, PlaylistKind::M3u, kBase), QStringLiteral("http://ok/"));
     EXPECT_EQ(firstPlaylistEntry("[playlist]\nFile1=file:///dev/zero\n", PlaylistKind::Pls, kBase), QString());
     // A playlist on this computer may name a file beside it.
