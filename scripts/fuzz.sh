@@ -12,11 +12,11 @@ dir=build/fuzz
 mkdir -p build
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_FUZZ=ON \
   -DSKYWELL_BUILD_GUI=OFF -DSKYWELL_BUILD_TESTS=OFF > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
-cmake --build "$dir" --target fuzz_showimport fuzz_showfile fuzz_blocks fuzz_catalogue fuzz_stationdirectory -- -j2
+cmake --build "$dir" --target fuzz_showimport fuzz_showfile fuzz_blocks fuzz_catalogue fuzz_stationdirectory fuzz_icymetadata -- -j2
 
 status=0
 mkdir -p "$dir/crashes"
-for target in showimport showfile blocks catalogue stationdirectory; do
+for target in showimport showfile blocks catalogue stationdirectory icymetadata; do
   mkdir -p "$dir/corpus/$target"
   echo "== fuzz_$target for $seconds s"
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

@@ -1,22 +1,280 @@
-// Placeholder: opens nothing until the FFmpeg decoder replaces it.
 #include "platform/streamcapturedevice.h"
+
+#include "platform/streamdecoder.h"
+#include "recording/icymetadata.h"
+#include "recording/reconnectdelay.h"
+
+#include <QUrl>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
 namespace skywell
 {
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+// As the sound-card device: 100 ms blocks.
+constexpr int kBlockMilliseconds = 100;
+// Real-time pace lets a stream run this far ahead of the clock (the
+// server's own burst at connect), then holds it back.
+constexpr std::chrono::seconds kBurst{5};
+
+// The address as FFmpeg reads it: a URL with a scheme or a local path; a
+// bare "host/path" is taken as http.
+QString normalizedAddress(const QString &address)
+{
+    const QString trimmed = address.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('/')))
+        return trimmed;
+    const qsizetype scheme = trimmed.indexOf(QLatin1String("://"));
+    if (scheme < 0)
+        return QStringLiteral("http://") + trimmed;
+    // FFmpeg knows its protocols by lower-case names only ("HTTP://").
+    return trimmed.first(scheme).toLower() + trimmed.sliced(scheme);
+}
+
+bool readableAddress(const QString &address)
+{
+    if (address.startsWith(QLatin1Char('/')))
+        return true;
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("file"))
+        return url.isLocalFile();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+} // namespace
+
 struct StreamCaptureDevice::Worker {
+    QString address;
+    BlockSink sink;
+    LogLine log;
+    Pace pace = Pace::RealTime;
+    std::chrono::milliseconds timeout;
+
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::thread thread;
+
+    // The block rate, chosen at the first opening and kept until stop.
+    int rate = 0;
+    std::vector<std::uint8_t> block;
+    std::size_t filled = 0;
+    std::optional<QString> pendingTitle;
+    std::optional<QString> lastTitle;
+    // Pace of the current opening.
+    Clock::time_point openedAt;
+    std::int64_t framesDelivered = 0;
+
+    void say(const QString &line) const
+    {
+        if (log)
+            log(line);
+    }
+
+    // Waits until `until`; true when stop() came first.
+    bool waitUntil(Clock::time_point until)
+    {
+        std::unique_lock lock(mutex);
+        return wake.wait_until(lock, until, [this] { return stopping.load(); });
+    }
+
+    std::size_t blockBytes() const { return std::size_t(rate) * kBlockMilliseconds / 1000 * 4; }
+
+    void newBlock()
+    {
+        block.assign(CaptureBlock::kSampleOffset + blockBytes(), 0);
+        WaveFormat::pcm(std::uint32_t(rate), 2, 16).writeTo(block.data());
+        filled = 0;
+    }
+
+    // Hands the block over (when stop() has not come, and in real time
+    // not ahead of the clock by more than the burst).
+    bool deliver()
+    {
+        if (filled == 0)
+            return !stopping;
+        const std::int64_t frames = std::int64_t(filled / 4);
+        if (pace == Pace::RealTime) {
+            const auto ahead = std::chrono::microseconds((framesDelivered + frames) * 1'000'000 / rate) - kBurst;
+            if (ahead.count() > 0 && waitUntil(openedAt + ahead))
+                return false;
+        }
+        if (stopping)
+            return false;
+        putU32(block.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(filled));
+        block.resize(CaptureBlock::kSampleOffset + filled);
+        auto captured = std::make_unique<CaptureBlock>(std::move(block));
+        if (pendingTitle)
+            captured->setStationTitle(*std::exchange(pendingTitle, std::nullopt));
+        sink(std::move(captured));
+        framesDelivered += frames;
+        newBlock();
+        return true;
+    }
+
+    bool add(const std::vector<std::int16_t> &samples)
+    {
+        const auto *bytes = reinterpret_cast<const std::uint8_t *>(samples.data());
+        std::size_t left = samples.size() * sizeof(std::int16_t);
+        const std::size_t size = blockBytes();
+        while (left > 0) {
+            const std::size_t n = std::min(left, size - filled);
+            std::memcpy(block.data() + CaptureBlock::kSampleOffset + filled, bytes, n);
+            filled += n;
+            bytes += n;
+            left -= n;
+            if (filled == size && !deliver())
+                return false;
+        }
+        return true;
+    }
+
+    // The title to mark the next block with: a new one, or after an
+    // opening the one known before it.
+    void takeTitle(StreamDecoder &decoder, bool atOpen)
+    {
+        std::optional<QString> title = decoder.takeTitle();
+        if (title && title != lastTitle) {
+            if (!title->isEmpty())
+                say(QStringLiteral("Station title: %1").arg(*title));
+            lastTitle = title;
+            pendingTitle = std::move(title);
+        } else if (atOpen && lastTitle) {
+            pendingTitle = lastTitle;
+        }
+    }
+
+    // Plays one opening to its end; the reason it ended, or nullopt on stop.
+    std::optional<QString> play(StreamDecoder &decoder, ReconnectDelay &delay)
+    {
+        openedAt = Clock::now();
+        framesDelivered = 0;
+        std::int64_t framesDecoded = 0;
+        // A server that trickles bytes that never make audio counts as
+        // dropped after three read timeouts without a sample.
+        Clock::time_point lastAudio = openedAt;
+        std::vector<std::int16_t> samples;
+        QString reason;
+        takeTitle(decoder, true);
+        for (;;) {
+            samples.clear();
+            StreamDecoder::Status status = decoder.read(rate, samples, reason);
+            if (auto note = decoder.takeNote())
+                say(*note);
+            if (!samples.empty()) {
+                // A title heard now marks the first block these samples reach.
+                takeTitle(decoder, false);
+                if (!add(samples))
+                    return std::nullopt;
+                framesDecoded += std::int64_t(samples.size() / 2);
+                lastAudio = Clock::now();
+            }
+            if (stopping)
+                return std::nullopt;
+            const auto silentFor = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - lastAudio);
+            if (status == StreamDecoder::Status::Audio && silentFor >= 3 * timeout) {
+                status = StreamDecoder::Status::Failed;
+                reason = QStringLiteral("no audio for %1 seconds").arg(silentFor.count());
+            }
+            if (status != StreamDecoder::Status::Audio) {
+                delay.played(std::chrono::milliseconds(framesDecoded * 1000 / rate));
+                // What was heard before the drop is kept.
+                if (!deliver())
+                    return std::nullopt;
+                return reason;
+            }
+        }
+    }
+
+    void run()
+    {
+        ReconnectDelay delay;
+        while (!stopping) {
+            StreamDecoder decoder([this] { return stopping.load(); }, timeout);
+            QString reason;
+            if (decoder.open(address, reason)) {
+                if (rate == 0) {
+                    rate = outputRateFor(decoder.sampleRate());
+                    newBlock();
+                }
+                say(QStringLiteral("Stream opened: %1 (%2, %3 Hz, %4 channels)")
+                        .arg(cleanStationText(address.toUtf8()), decoder.codecName())
+                        .arg(decoder.sampleRate())
+                        .arg(decoder.channels()));
+                const std::optional<QString> ended = play(decoder, delay);
+                if (!ended)
+                    return;
+                say(QStringLiteral("Stream dropped: %1").arg(*ended));
+            } else {
+                if (stopping)
+                    return;
+                say(QStringLiteral("Stream could not be opened: %1: %2")
+                        .arg(cleanStationText(address.toUtf8()), reason));
+            }
+            const std::chrono::seconds wait = delay.next();
+            say(QStringLiteral("Reopening the stream in %1 seconds").arg(wait.count()));
+            if (waitUntil(Clock::now() + wait))
+                return;
+        }
+    }
 };
+
 StreamCaptureDevice::StreamCaptureDevice(LogLine log, Pace pace) : m_log(std::move(log)), m_pace(pace)
 {
 }
-StreamCaptureDevice::~StreamCaptureDevice() = default;
+
+StreamCaptureDevice::~StreamCaptureDevice()
+{
+    stop();
+}
+
 QStringList StreamCaptureDevice::deviceNames()
 {
     return {};
 }
-bool StreamCaptureDevice::start(const QString &, BlockSink)
+
+void StreamCaptureDevice::setTimeout(std::chrono::milliseconds timeout)
 {
-    return false;
+    m_timeout = timeout;
 }
+
+bool StreamCaptureDevice::start(const QString &address, BlockSink sink)
+{
+    stop();
+    const QString normalized = normalizedAddress(address);
+    if (!readableAddress(normalized))
+        return false;
+    m_worker = std::make_unique<Worker>();
+    m_worker->address = normalized;
+    m_worker->sink = std::move(sink);
+    m_worker->log = m_log;
+    m_worker->pace = m_pace;
+    m_worker->timeout = m_timeout;
+    m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
+    return true;
+}
+
 void StreamCaptureDevice::stop()
 {
+    if (!m_worker)
+        return;
+    {
+        std::lock_guard lock(m_worker->mutex);
+        m_worker->stopping = true;
+    }
+    m_worker->wake.notify_all();
+    if (m_worker->thread.joinable())
+        m_worker->thread.join();
+    m_worker.reset();
 }
+
 } // namespace skywell

@@ -3,6 +3,7 @@
 #include "recording/capturedevice.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -18,9 +19,18 @@ namespace skywell
 // rate stays the same until stop, whatever the stream changes to.
 //
 // A stream that cannot be opened, ends or drops is reopened after 1, 2,
-// 4 … 30 s until stop(); each attempt is reported through the log
-// callback. Station titles (ICY or in-stream) mark the first block heard
-// under them (CaptureBlock::setStationTitle), also after each reopening.
+// 4 … 30 s until stop() (1 s again once an opening played 30 s); each
+// attempt is reported through the log callback, in these lines:
+//   "Stream opened: <address> (<codec>, <rate> Hz, <channels> channels)"
+//   "Stream could not be opened: <address>: <reason>"
+//   "Stream dropped: <reason>"  ("the stream ended" at its end)
+//   "Reopening the stream in <n> seconds"
+//   "Station title: <title>"
+//   "Stream format changed: <codec>, <rate> Hz, <channels> channels"
+// Texts from the network in them are cleaned of control characters and
+// invalid UTF-8. Station titles (ICY or in-stream) mark the first block
+// heard under them (CaptureBlock::setStationTitle), and the first block
+// after each reopening when a title is known.
 class StreamCaptureDevice final : public CaptureDevice
 {
 public:
@@ -48,11 +58,18 @@ public:
     // reaches the sink after it returns.
     void stop() override;
 
+    // How long a connect or a read may wait for data before the stream
+    // counts as dropped (default 10 s); three times as long without audio
+    // (bytes that trickle in but never decode) drops it too. Takes effect
+    // at the next start.
+    void setTimeout(std::chrono::milliseconds timeout);
+
 private:
     struct Worker;
     std::unique_ptr<Worker> m_worker;
     LogLine m_log;
     Pace m_pace;
+    std::chrono::milliseconds m_timeout{10000};
 };
 
 } // namespace skywell

@@ -1,0 +1,492 @@
+#include "platform/streamdecoder.h"
+
+#include "platform/streamplaylist.h"
+#include "recording/icymetadata.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace skywell
+{
+
+namespace
+{
+constexpr int kMaxPlaylistDepth = 4;
+// Enough for the first entries of any station playlist.
+constexpr int kMaxPlaylistBytes = 16 * 1024;
+// Packets in a row that do not decode before the stream counts as broken.
+constexpr int kMaxBadPackets = 200;
+
+QString errorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return cleanStationText(text);
+}
+
+// The libraries' own messages would go to standard error, one per bad
+// frame; what matters reaches the activity log through the reasons.
+void quietLibraries()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+bool isLocal(const QString &url)
+{
+    return url.startsWith(QLatin1Char('/')) || url.startsWith(QLatin1String("file:"));
+}
+
+struct FormatCloser {
+    void operator()(AVFormatContext *f) const { avformat_close_input(&f); }
+};
+struct CodecFreer {
+    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
+};
+struct SwrFreer {
+    void operator()(SwrContext *s) const { swr_free(&s); }
+};
+struct PacketFreer {
+    void operator()(AVPacket *p) const { av_packet_free(&p); }
+};
+struct FrameFreer {
+    void operator()(AVFrame *f) const { av_frame_free(&f); }
+};
+struct AvioCloser {
+    void operator()(AVIOContext *pb) const { avio_closep(&pb); }
+};
+struct DictFreer {
+    void operator()(AVDictionary *d) const { av_dict_free(&d); }
+};
+
+// What a decoder was opened for; when the stream's parameters change (a
+// new Ogg link, another codec) the decoder is opened again.
+struct CodecShape {
+    AVCodecID id = AV_CODEC_ID_NONE;
+    int rate = 0;
+    int channels = 0;
+    QByteArray extradata;
+
+    static CodecShape of(const AVCodecParameters *p)
+    {
+        return {p->codec_id, p->sample_rate, p->ch_layout.nb_channels,
+                QByteArray(reinterpret_cast<const char *>(p->extradata), p->extradata ? p->extradata_size : 0)};
+    }
+    bool operator==(const CodecShape &) const = default;
+};
+
+// What the converter was made for.
+struct ConverterShape {
+    int format = -1;
+    int rate = 0;
+    int outRate = 0;
+    AVChannelLayout layout{};
+};
+} // namespace
+
+struct StreamDecoder::Impl {
+    std::function<bool()> interrupted;
+    std::chrono::milliseconds timeout;
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVCodecContext, CodecFreer> codec;
+    std::unique_ptr<SwrContext, SwrFreer> swr;
+    std::unique_ptr<AVPacket, PacketFreer> packet{av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
+    int streamIndex = -1;
+    CodecShape shape;
+    ConverterShape converter;
+    int badPackets = 0;
+    bool icyPossible = true;
+    QByteArray lastIcyPacket;
+    // ICY titles wait for the audio they belong to: the connection reads
+    // ahead of the demuxer, so a title counts from the stream position
+    // where it arrived (the start of the read that brought it).
+    std::deque<std::pair<std::int64_t, QString>> icyTitles;
+    std::optional<QString> title;
+    std::optional<QString> newTitle;
+    std::optional<QString> note;
+
+    ~Impl() { av_channel_layout_uninit(&converter.layout); }
+
+    // Bytes that trickle in without ever making a packet (a probe of
+    // endless garbage) would keep each single wait within the timeout:
+    // opening and each read also end at a deadline.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+
+    static int interruptCallback(void *opaque)
+    {
+        const Impl *self = static_cast<Impl *>(opaque);
+        return self->interrupted() || std::chrono::steady_clock::now() > self->deadline ? 1 : 0;
+    }
+    void startDeadline() { deadline = std::chrono::steady_clock::now() + 3 * timeout; }
+    // The reason for an error, naming the deadline when it ended the wait.
+    QString reasonFor(int code) const
+    {
+        if (code == AVERROR_EXIT && !interrupted())
+            return QStringLiteral("nothing to play for %1 seconds")
+                .arg(std::chrono::duration_cast<std::chrono::seconds>(3 * timeout).count());
+        return errorText(code);
+    }
+    AVIOInterruptCB interruptCb() { return {&Impl::interruptCallback, this}; }
+
+    AVDictionary *options(const QString &url, bool icy) const
+    {
+        AVDictionary *opts = nullptr;
+        const std::string micros = std::to_string(std::chrono::microseconds(timeout).count());
+        // No data for this long ends a connect or a read (a server that
+        // takes the connection and sends nothing).
+        av_dict_set(&opts, "rw_timeout", micros.c_str(), 0);
+        av_dict_set(&opts, "timeout", micros.c_str(), 0);
+        av_dict_set(&opts, "icy", icy ? "1" : "0", 0);
+        av_dict_set(&opts, "user_agent", "Skywell/5", 0);
+        // A stream from the network never makes FFmpeg read local files.
+        av_dict_set(&opts, "protocol_whitelist", isLocal(url) ? "file,crypto" : "http,https,tls,tcp,crypto,httpproxy",
+                    0);
+        return opts;
+    }
+
+    int openInput(const QString &url)
+    {
+        AVFormatContext *raw = avformat_alloc_context();
+        if (!raw)
+            return AVERROR(ENOMEM);
+        raw->interrupt_callback = interruptCb();
+        AVDictionary *opts = options(url, true);
+        int r = avformat_open_input(&raw, url.toUtf8().constData(), nullptr, &opts);
+        av_dict_free(&opts);
+        if (r < 0)
+            return r; // the library freed the context
+        format.reset(raw);
+        if ((r = avformat_find_stream_info(raw, nullptr)) < 0)
+            return r;
+        streamIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        if (streamIndex < 0)
+            return streamIndex;
+        for (unsigned i = 0; i < raw->nb_streams; ++i)
+            if (int(i) != streamIndex)
+                raw->streams[i]->discard = AVDISCARD_ALL;
+        return 0;
+    }
+
+    // The first bytes at the address and their MIME type.
+    bool fetch(const QString &url, QByteArray &content, QByteArray &mime, QString &reason)
+    {
+        AVIOContext *raw = nullptr;
+        AVDictionary *opts = options(url, false);
+        const AVIOInterruptCB cb = interruptCb();
+        const int r = avio_open2(&raw, url.toUtf8().constData(), AVIO_FLAG_READ, &cb, &opts);
+        av_dict_free(&opts);
+        if (r < 0) {
+            reason = reasonFor(r);
+            return false;
+        }
+        std::unique_ptr<AVIOContext, AvioCloser> pb(raw);
+        std::uint8_t *value = nullptr;
+        if (av_opt_get(raw, "mime_type", AV_OPT_SEARCH_CHILDREN, &value) >= 0 && value)
+            mime = reinterpret_cast<const char *>(value);
+        av_free(value);
+        content.resize(kMaxPlaylistBytes);
+        const int got = avio_read(raw, reinterpret_cast<unsigned char *>(content.data()), kMaxPlaylistBytes);
+        content.resize(qMax(0, got));
+        return true;
+    }
+
+    bool openDecoder(QString &reason)
+    {
+        const AVStream *st = format->streams[streamIndex];
+        const AVCodec *decoder = avcodec_find_decoder(st->codecpar->codec_id);
+        if (!decoder) {
+            reason = QStringLiteral("no decoder for %1").arg(QLatin1String(avcodec_get_name(st->codecpar->codec_id)));
+            return false;
+        }
+        codec.reset(avcodec_alloc_context3(decoder));
+        int r = codec ? avcodec_parameters_to_context(codec.get(), st->codecpar) : AVERROR(ENOMEM);
+        if (r >= 0) {
+            codec->pkt_timebase = st->time_base;
+            r = avcodec_open2(codec.get(), decoder, nullptr);
+        }
+        if (r < 0) {
+            codec.reset();
+            reason = reasonFor(r);
+            return false;
+        }
+        shape = CodecShape::of(st->codecpar);
+        badPackets = 0;
+        return true;
+    }
+
+    void offerTitle(const QString &text)
+    {
+        if (title ? *title == text : text.isEmpty())
+            return;
+        title = text;
+        newTitle = text;
+    }
+
+    // ICY titles arrive as options of the HTTP connection, in-stream
+    // titles (Ogg, FLAC) as changed metadata of the stream.
+    void checkTitles(bool atOpen, std::int64_t readFrom)
+    {
+        AVFormatContext *f = format.get();
+        if (icyPossible && f->pb) {
+            std::uint8_t *value = nullptr;
+            const int r = av_opt_get(f->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &value);
+            if (r == AVERROR_OPTION_NOT_FOUND)
+                icyPossible = false; // not HTTP: no need to ask again
+            if (r >= 0 && value && *value) {
+                const QByteArray icy(reinterpret_cast<const char *>(value));
+                if (icy != lastIcyPacket) {
+                    lastIcyPacket = icy;
+                    if (const auto t = icyStreamTitle(icy))
+                        icyTitles.emplace_back(readFrom, *t);
+                }
+            }
+            av_free(value);
+        }
+        AVStream *st = f->streams[streamIndex];
+        if (!atOpen && !(f->event_flags & AVFMT_EVENT_FLAG_METADATA_UPDATED) &&
+            !(st->event_flags & AVSTREAM_EVENT_FLAG_METADATA_UPDATED))
+            return;
+        f->event_flags &= ~AVFMT_EVENT_FLAG_METADATA_UPDATED;
+        st->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
+        for (AVDictionary *tags : {st->metadata, f->metadata}) {
+            const AVDictionaryEntry *t = av_dict_get(tags, "title", nullptr, 0);
+            const AVDictionaryEntry *a = av_dict_get(tags, "artist", nullptr, 0);
+            if (!t && !a)
+                continue;
+            const QString combined =
+                combineArtistAndTitle(cleanStationText(a ? a->value : ""), cleanStationText(t ? t->value : ""));
+            offerTitle(cleanStationText(combined.toUtf8()));
+            break;
+        }
+    }
+
+    // Titles whose audio starts at or before the packet at `position`.
+    void reachIcyTitles(std::int64_t position)
+    {
+        while (!icyTitles.empty() && (position < 0 || icyTitles.front().first <= position)) {
+            offerTitle(icyTitles.front().second);
+            icyTitles.pop_front();
+        }
+    }
+
+    bool makeConverter(const AVFrame *f, int outRate)
+    {
+        AVChannelLayout in{};
+        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f->ch_layout) == 0)
+            av_channel_layout_default(&in, f->ch_layout.nb_channels);
+        else if (av_channel_layout_copy(&in, &f->ch_layout) < 0)
+            return false;
+        std::unique_ptr<AVChannelLayout, void (*)(AVChannelLayout *)> inOwner(&in, av_channel_layout_uninit);
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        SwrContext *s = nullptr;
+        if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
+                                0, nullptr) < 0)
+            return false;
+        std::unique_ptr<SwrContext, SwrFreer> made(s);
+        // Mono goes to both sides at full level (the library's default
+        // would lower it by 3 dB).
+        const double mono[2] = {1.0, 1.0};
+        if (in.nb_channels == 1 && swr_set_matrix(s, mono, 1) < 0)
+            return false;
+        if (swr_init(s) < 0)
+            return false;
+        swr = std::move(made);
+        converter.format = f->format;
+        converter.rate = f->sample_rate;
+        converter.outRate = outRate;
+        av_channel_layout_uninit(&converter.layout);
+        return av_channel_layout_copy(&converter.layout, &f->ch_layout) >= 0;
+    }
+
+    bool convert(int outRate, std::vector<std::int16_t> &out)
+    {
+        const AVFrame *f = frame.get();
+        if (!swr || f->format != converter.format || f->sample_rate != converter.rate || outRate != converter.outRate ||
+            av_channel_layout_compare(&f->ch_layout, &converter.layout) != 0) {
+            if (!makeConverter(f, outRate)) {
+                swr.reset();
+                return false;
+            }
+        }
+        const int room = swr_get_out_samples(swr.get(), f->nb_samples);
+        if (room < 0)
+            return false;
+        const std::size_t before = out.size();
+        out.resize(before + std::size_t(room) * 2);
+        auto *target = reinterpret_cast<std::uint8_t *>(out.data() + before);
+        const int made =
+            swr_convert(swr.get(), &target, room, const_cast<const std::uint8_t **>(f->extended_data), f->nb_samples);
+        out.resize(before + std::size_t(qMax(0, made)) * 2);
+        return made >= 0;
+    }
+
+    // Takes every frame the decoder has ready; false when a run of bad
+    // packets shows the stream cannot be decoded.
+    bool receive(int outRate, std::vector<std::int16_t> &out, int sent, QString &reason)
+    {
+        int r = sent;
+        bool good = sent >= 0;
+        while (good && (r = avcodec_receive_frame(codec.get(), frame.get())) == 0) {
+            good = convert(outRate, out);
+            av_frame_unref(frame.get());
+        }
+        if (good && (r == AVERROR(EAGAIN) || r == AVERROR_EOF)) {
+            badPackets = 0;
+            return true;
+        }
+        if (++badPackets <= kMaxBadPackets)
+            return true;
+        reason = QStringLiteral("the audio cannot be decoded (%1)").arg(r < 0 ? errorText(r) : QString());
+        return false;
+    }
+};
+
+StreamDecoder::StreamDecoder(std::function<bool()> interrupted, std::chrono::milliseconds timeout)
+    : d(std::make_unique<Impl>())
+{
+    quietLibraries();
+    d->interrupted = std::move(interrupted);
+    d->timeout = timeout;
+}
+
+StreamDecoder::~StreamDecoder() = default;
+
+bool StreamDecoder::open(const QString &address, QString &reason)
+{
+    d->startDeadline();
+    QString url = address;
+    for (int depth = 0; depth <= kMaxPlaylistDepth; ++depth) {
+        QByteArray content, mime;
+        if (namesPlaylist(url)) {
+            if (!d->fetch(url, content, mime, reason))
+                return false;
+            const PlaylistKind kind = playlistKind(content, mime, url);
+            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u) {
+                url = firstPlaylistEntry(content, kind, url);
+                if (url.isEmpty()) {
+                    reason = QStringLiteral("the playlist names no stream");
+                    return false;
+                }
+                continue;
+            }
+        }
+        const int r = d->openInput(url);
+        if (r >= 0) {
+            if (!d->openDecoder(reason)) {
+                d->format.reset();
+                return false;
+            }
+            d->checkTitles(true, -1);
+            return true;
+        }
+        d->format.reset();
+        reason = d->reasonFor(r);
+        if (r == AVERROR_EXIT)
+            return false;
+        // Content FFmpeg cannot read may be a playlist under a name that
+        // does not say so, or a web page.
+        QString ignored;
+        if ((r == AVERROR_INVALIDDATA || r == AVERROR_STREAM_NOT_FOUND || r == AVERROR_DECODER_NOT_FOUND) &&
+            d->fetch(url, content, mime, ignored)) {
+            const PlaylistKind kind = playlistKind(content, mime, QString());
+            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u) {
+                url = firstPlaylistEntry(content, kind, url);
+                if (url.isEmpty()) {
+                    reason = QStringLiteral("the playlist names no stream");
+                    return false;
+                }
+                continue;
+            }
+            reason = QStringLiteral("no audio stream found");
+            if (!mime.isEmpty())
+                reason += QStringLiteral(" (%1)").arg(cleanStationText(mime));
+        }
+        return false;
+    }
+    reason = QStringLiteral("playlists nested too deep");
+    return false;
+}
+
+QString StreamDecoder::codecName() const
+{
+    return d->codec ? QString::fromLatin1(avcodec_get_name(d->codec->codec_id)) : QString();
+}
+
+int StreamDecoder::sampleRate() const
+{
+    return d->codec ? d->codec->sample_rate : 0;
+}
+
+int StreamDecoder::channels() const
+{
+    return d->codec ? d->codec->ch_layout.nb_channels : 0;
+}
+
+StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t> &out, QString &reason)
+{
+    if (!d->format || !d->codec) {
+        reason = QStringLiteral("not open");
+        return Status::Failed;
+    }
+    AVPacket *packet = d->packet.get();
+    const std::int64_t readFrom = d->format->pb ? d->format->pb->pos : -1;
+    d->startDeadline();
+    const int r = av_read_frame(d->format.get(), packet);
+    if (r == AVERROR_EOF) {
+        // What the decoder still holds, then the end.
+        d->receive(outRate, out, avcodec_send_packet(d->codec.get(), nullptr), reason);
+        reason = QStringLiteral("the stream ended");
+        return Status::Ended;
+    }
+    if (r < 0) {
+        reason = d->reasonFor(r);
+        return Status::Failed;
+    }
+    std::unique_ptr<AVPacket, void (*)(AVPacket *)> unref(packet, av_packet_unref);
+    d->checkTitles(false, readFrom);
+    if (packet->stream_index != d->streamIndex)
+        return Status::Audio;
+    d->reachIcyTitles(packet->pos);
+
+    const CodecShape now = CodecShape::of(d->format->streams[d->streamIndex]->codecpar);
+    if (!(now == d->shape)) {
+        // New setup data alone (the next link of an Ogg Vorbis chain, at
+        // every song) is not worth a line.
+        if (now.id != d->shape.id || now.rate != d->shape.rate || now.channels != d->shape.channels)
+            d->note = QStringLiteral("Stream format changed: %1, %2 Hz, %3 channels")
+                          .arg(QLatin1String(avcodec_get_name(now.id)))
+                          .arg(now.rate)
+                          .arg(now.channels);
+        if (!d->openDecoder(reason))
+            return Status::Failed;
+    }
+    return d->receive(outRate, out, avcodec_send_packet(d->codec.get(), packet), reason) ? Status::Audio
+                                                                                         : Status::Failed;
+}
+
+std::optional<QString> StreamDecoder::takeTitle()
+{
+    return std::exchange(d->newTitle, std::nullopt);
+}
+
+std::optional<QString> StreamDecoder::takeNote()
+{
+    return std::exchange(d->note, std::nullopt);
+}
+
+int outputRateFor(int streamRate)
+{
+    return streamRate > 0 && streamRate % 8000 == 0 ? 48000 : 44100;
+}
+
+} // namespace skywell

@@ -1,0 +1,63 @@
+#include "platform/streamplaylist.h"
+
+#include <gtest/gtest.h>
+
+using namespace skywell;
+
+namespace
+{
+
+const QString kBase = QStringLiteral("http://radio.example:8000/lists/station.pls");
+
+TEST(StreamPlaylist, TellsPlaylistsByNameContentAndType)
+{
+    EXPECT_TRUE(namesPlaylist(QStringLiteral("http://x/listen.pls")));
+    EXPECT_TRUE(namesPlaylist(QStringLiteral("http://x/listen.M3U?sid=1")));
+    EXPECT_FALSE(namesPlaylist(QStringLiteral("http://x/live.m3u8")));
+    EXPECT_FALSE(namesPlaylist(QStringLiteral("http://x/stream.mp3?list=.pls")));
+
+    const QString any = QStringLiteral("http://x/stream");
+    EXPECT_EQ(playlistKind("\xEF\xBB\xBF\r\n[Playlist]\nFile1=http://a/\n", "", any), PlaylistKind::Pls);
+    EXPECT_EQ(playlistKind("#EXTM3U\n#EXTINF:-1,Radio\nhttp://a/\n", "", any), PlaylistKind::M3u);
+    EXPECT_EQ(playlistKind("#EXTM3U\n#EXT-X-TARGETDURATION:6\nseg0.ts\n", "audio/x-mpegurl", any), PlaylistKind::Hls);
+    EXPECT_EQ(playlistKind("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nlow.m3u8\n", "", any), PlaylistKind::Hls);
+    EXPECT_EQ(playlistKind("http://a/stream\n", "audio/x-scpls", any), PlaylistKind::Pls);
+    EXPECT_EQ(playlistKind("http://a/stream\n", "audio/x-mpegurl; charset=utf-8", any), PlaylistKind::M3u);
+    EXPECT_EQ(playlistKind("http://a/stream\n", "text/plain", QStringLiteral("http://x/a.m3u")), PlaylistKind::M3u);
+    EXPECT_EQ(playlistKind("<html><body>Listen</body></html>", "text/html", any), PlaylistKind::NotPlaylist);
+    // Audio is never a playlist, whatever the server calls it.
+    EXPECT_EQ(playlistKind(QByteArray("\xFF\xFB\x90\x00\x00\x01", 6), "audio/x-mpegurl", any),
+              PlaylistKind::NotPlaylist);
+}
+
+TEST(StreamPlaylist, TakesTheFirstStreamOfAPls)
+{
+    const QByteArray pls = "[playlist]\nNumberOfEntries=3\nFile2=http://second/\nTitle1=One\n"
+                           "File1=http://first:8000/live\nFile3=http://third/\nVersion=2\n";
+    EXPECT_EQ(firstPlaylistEntry(pls, PlaylistKind::Pls, kBase), QStringLiteral("http://first:8000/live"));
+    // Relative entries resolve against the playlist's own address.
+    EXPECT_EQ(firstPlaylistEntry("[playlist]\r\nFile1=../live.mp3\r\n", PlaylistKind::Pls, kBase),
+              QStringLiteral("http://radio.example:8000/live.mp3"));
+    EXPECT_EQ(firstPlaylistEntry("[playlist]\nNumberOfEntries=0\n", PlaylistKind::Pls, kBase), QString());
+}
+
+TEST(StreamPlaylist, TakesTheFirstStreamOfAnM3u)
+{
+    EXPECT_EQ(firstPlaylistEntry("#EXTM3U\n\n#EXTINF:-1,Radio One\n  https://one/stream  \nhttp://two/\n",
+                                 PlaylistKind::M3u, kBase),
+              QStringLiteral("https://one/stream"));
+    EXPECT_EQ(firstPlaylistEntry("# only comments\n", PlaylistKind::M3u, kBase), QString());
+}
+
+TEST(StreamPlaylist, NeverPointsANetworkPlaylistAtOtherSchemes)
+{
+    const QByteArray m3u =
+        "file:///etc/passwd\nsmb://host/share\njavascript:alert(1)\nhttps:\xff\xff//a/\nhttp://ok/\n";
+    EXPECT_EQ(firstPlaylistEntry(m3u, PlaylistKind::M3u, kBase), QStringLiteral("http://ok/"));
+    EXPECT_EQ(firstPlaylistEntry("[playlist]\nFile1=file:///dev/zero\n", PlaylistKind::Pls, kBase), QString());
+    // A playlist on this computer may name a file beside it.
+    EXPECT_EQ(firstPlaylistEntry("song.mp3\n", PlaylistKind::M3u, QStringLiteral("/music/list.m3u")),
+              QStringLiteral("/music/song.mp3"));
+}
+
+} // namespace
