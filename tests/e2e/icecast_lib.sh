@@ -302,9 +302,11 @@ one_track_checked() {
   awk "BEGIN{exit !($TRACK_LEVEL > 0.05)}" || fail "the track is silent (RMS $TRACK_LEVEL)"
 }
 
-# Ends the title loop, the source clients and icecast, then what lib.sh
-# cleans up.
+# Ends the program and any player it started against the rules, the title
+# loop, the source clients and icecast, then what lib.sh cleans up.
 icecast_cleanup() {
+  [ -z "${SKYWELL_PID:-}" ] || kill -KILL "$SKYWELL_PID" 2>/dev/null || true
+  ! declare -F kill_tuners_of_this_test >/dev/null || kill_tuners_of_this_test
   [ -z "$TITLE_LOOP_PGID" ] || kill -KILL -- "-$TITLE_LOOP_PGID" 2>/dev/null || true
   local mount
   for mount in "${!SOURCE_PGIDS[@]}"; do kill -KILL -- "-${SOURCE_PGIDS[$mount]}" 2>/dev/null || true; done
