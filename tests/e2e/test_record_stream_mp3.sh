@@ -15,7 +15,7 @@ schedule_stream_show "Stream Mp3" "$url" $((0x1000 | 0x7f | 0x400)) "Internet St
 start_headless
 
 wait_for_log "Start Recording Stream Mp3" 30
-wait_for_log "Stream opened: $url" 15
+wait_for_log "Stream opened: $url" 30
 sleep 5
 no_player_no_server
 wait_for_show_end

@@ -15,7 +15,7 @@ schedule_stream_show "Card Show" "$url" $((0x1000 | 0x7f | 0x400)) "Default Devi
 start_headless
 
 wait_for_log "Start Recording Card Show" 30
-wait_for_log "Stream opened: $url" 15
+wait_for_log "Stream opened: $url" 30
 no_player_no_server
 wait_for_show_end
 

@@ -16,7 +16,7 @@ schedule_stream_show "Drop Show" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Str
 start_headless
 
 wait_for_log "Start Recording Drop Show" 30
-wait_for_log "Stream opened: $url" 15
+wait_for_log "Stream opened: $url" 30
 sleep 20
 kill_source /stream.mp3
 killed=$(date +%s)

@@ -26,7 +26,7 @@ sleep 15
 start_titles /stream.mp3 20 "${titles[@]}"
 
 wait_for_log "Start Recording Title Show" 30
-wait_for_log "Stream opened: $url" 15
+wait_for_log "Stream opened: $url" 30
 wait_for_log "Station title: ${titles[0]}" 15
 no_player_no_server
 wait_for_show_end
