@@ -8,6 +8,7 @@
 //
 // Prints "name: value" lines. CPU times are user + system seconds of this
 // process.
+#include "benchblockpath.h"
 #include "benchsupport.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
@@ -36,14 +37,6 @@ using namespace skywell::bench;
 namespace
 {
 
-class BenchDevice final : public CaptureDevice
-{
-public:
-    QStringList deviceNames() override { return {QStringLiteral("Bench")}; }
-    bool start(const QString &, BlockSink) override { return true; }
-    void stop() override {}
-};
-
 // Ten seconds of 100 ms CD blocks: 8 s of a drifting tone, then 2 s of
 // near silence, so the silence rules have work to do.
 std::vector<CaptureBlock> makeBlocks()
@@ -65,26 +58,11 @@ std::vector<CaptureBlock> makeBlocks()
 
 double blockPathCpu(std::vector<CaptureBlock> blocks, const QString &dir, std::uint32_t output)
 {
-    QDir().mkpath(dir + QStringLiteral("temp"));
-    QDir().mkpath(dir + QStringLiteral("recordings"));
-    ManualClock clock(1765000000);
-    ActivityLog log(dir, clock);
-    ScriptedPrompter prompter;
-    Settings settings;
-    settings.tempFolder = dir + QStringLiteral("temp/");
-    settings.mp3Folder = dir + QStringLiteral("recordings/");
-    settings.fileNameFormat = QStringLiteral("%%s");
-    settings.optimizeVolume = 0;
-    BenchDevice device;
-    CaptureQueue queue(device);
-    RecordingSession session;
-    TrackDelivery delivery(settings, log, {}, {}, nullptr);
-    BlockProcessor processor(session, queue, settings, clock, log, prompter, delivery);
-    session.name = QStringLiteral("bench");
-    session.flags = output | OPT_DEAD_AIR;
+    BenchBlockPath path(dir, QStringLiteral("bench"), output | OPT_DEAD_AIR);
+    RecordingSession &session = path.session;
+    BlockProcessor &processor = path.processor;
     session.deadAirOn = true;
     session.deadAirMs = 1000;
-    session.recording = true;
 
     const double start = cpuSeconds();
     processor.startCapture(QString());
@@ -96,8 +74,6 @@ double blockPathCpu(std::vector<CaptureBlock> blocks, const QString &dir, std::u
     const double seconds = cpuSeconds() - start;
     if (!session.outcomeText.isEmpty())
         std::fprintf(stderr, "block path: %s\n", qPrintable(session.outcomeText));
-    QDir(dir + QStringLiteral("recordings")).removeRecursively();
-    QDir(dir + QStringLiteral("temp")).removeRecursively();
     return seconds;
 }
 

@@ -9,6 +9,7 @@
 // Prints one line, "stream-capture-vs-ffmpeg: <ratio>": the CPU time of
 // Skywell's path over ffmpeg's (user + system seconds, the better of two
 // alternated runs of each); the seconds themselves go to standard error.
+#include "benchblockpath.h"
 #include "benchsupport.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
@@ -40,14 +41,6 @@ using namespace skywell::bench;
 
 namespace
 {
-
-class BenchDevice final : public CaptureDevice
-{
-public:
-    QStringList deviceNames() override { return {QStringLiteral("Bench")}; }
-    bool start(const QString &, BlockSink) override { return true; }
-    void stop() override {}
-};
 
 // Runs a program to its end; its CPU seconds, or a negative number when it failed.
 double childCpu(const QStringList &arguments)
@@ -113,24 +106,9 @@ bool makeStream(const QString &path)
 // bounded.
 double skywellCpu(const QString &stream, const QString &dir)
 {
-    QDir().mkpath(dir + QStringLiteral("temp"));
-    QDir().mkpath(dir + QStringLiteral("recordings"));
-    ManualClock clock(1765000000);
-    ActivityLog log(dir, clock);
-    ScriptedPrompter prompter;
-    Settings settings;
-    settings.tempFolder = dir + QStringLiteral("temp/");
-    settings.mp3Folder = dir + QStringLiteral("recordings/");
-    settings.fileNameFormat = QStringLiteral("%%s");
-    settings.optimizeVolume = 0;
-    BenchDevice benchDevice;
-    CaptureQueue queue(benchDevice);
-    RecordingSession session;
-    TrackDelivery delivery(settings, log, {}, {}, nullptr);
-    BlockProcessor processor(session, queue, settings, clock, log, prompter, delivery);
-    session.name = QStringLiteral("stream");
-    session.flags = OUT_MP3_FM;
-    session.recording = true;
+    BenchBlockPath path(dir, QStringLiteral("stream"), OUT_MP3_FM);
+    RecordingSession &session = path.session;
+    BlockProcessor &processor = path.processor;
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -184,8 +162,6 @@ double skywellCpu(const QString &stream, const QString &dir)
         std::fprintf(stderr, "stream: decoded %.1f s of %d s\n", audio, g_minutes * 60);
         return -1;
     }
-    QDir(dir + QStringLiteral("recordings")).removeRecursively();
-    QDir(dir + QStringLiteral("temp")).removeRecursively();
     return seconds;
 }
 
