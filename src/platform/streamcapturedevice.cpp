@@ -221,7 +221,8 @@ struct StreamCaptureDevice::Worker {
                         .arg(cleanStationText(address.toUtf8()), reason));
             }
             const std::chrono::seconds wait = delay.next();
-            say(QStringLiteral("Reopening the stream in %1 seconds").arg(wait.count()));
+            say(wait.count() == 1 ? QStringLiteral("Reopening the stream in 1 second")
+                                  : QStringLiteral("Reopening the stream in %1 seconds").arg(wait.count()));
             if (waitUntil(Clock::now() + wait))
                 return;
         }

@@ -161,6 +161,12 @@ struct StreamDecoder::Impl {
             return AVERROR(ENOMEM);
         raw->interrupt_callback = interruptCb();
         AVDictionary *opts = options(url, true);
+        // A live stream joined in the middle of an MP3 frame looks unsure
+        // to the format probe, which then reads up to a megabyte at the
+        // stream's own pace (8 s at 128 kbit/s) before it decides; 16 KB
+        // decides as well and costs a reopening about a second.
+        if (!isLocal(url))
+            av_dict_set(&opts, "formatprobesize", "16384", 0);
         int r = avformat_open_input(&raw, url.toUtf8().constData(), nullptr, &opts);
         av_dict_free(&opts);
         if (r < 0)

@@ -314,7 +314,7 @@ TEST(StreamCapture, AReopeningAtAnotherRateKeepsTheFirstRate)
     ASSERT_TRUE(capture.start(server.url(QStringLiteral("/station"))));
     ASSERT_TRUE(capture.waitForLog(QStringLiteral("Stream dropped: the stream ended"), 2));
     capture.stop();
-    EXPECT_EQ(capture.logCount(QStringLiteral("Reopening the stream in 1 seconds")), 1);
+    EXPECT_EQ(capture.logCount(QStringLiteral("Reopening the stream in 1 second")), 1);
     EXPECT_EQ(capture.logCount(QStringLiteral("Reopening the stream in 2 seconds")), 1);
     for (const WaveFormat &f : capture.formats())
         EXPECT_EQ(f, WaveFormat::pcm(44100, 2, 16));
@@ -347,7 +347,7 @@ TEST(StreamCapture, PagesRedirectLoopsAndMissingStreamsGiveReasons)
         StreamCapture capture;
         const QString address = server.url(c.path);
         ASSERT_TRUE(capture.start(address));
-        ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 seconds")));
+        ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 second")));
         capture.stop();
         const QStringList log = capture.log();
         ASSERT_GE(log.size(), 2);
@@ -377,7 +377,7 @@ TEST(StreamCapture, ASilentServerTimesOutAndStopIsPrompt)
         StreamCapture capture;
         capture.device.setTimeout(1s);
         ASSERT_TRUE(capture.start(server.url(QString::fromLatin1(path))));
-        ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 seconds"), 1, 20s)) << path;
+        ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 second"), 1, 20s)) << path;
         capture.stop();
         EXPECT_EQ(capture.blockCount(), 0u);
     }
@@ -526,7 +526,7 @@ TEST(StreamCapture, ADroppedStationIsReopenedAndPlaysAgain)
 
     EXPECT_GT(capture.rms(blocksBefore), 0.3);
     const QStringList log = capture.log();
-    EXPECT_EQ(log.filter(QStringLiteral("Reopening the stream in 1 seconds")).size(), 1);
+    EXPECT_EQ(log.filter(QStringLiteral("Reopening the stream in 1 second")).size(), 1);
     EXPECT_EQ(capture.titles().front().second, QStringLiteral("Radio Title"));
     // The title marks the first block after the reopening again.
     EXPECT_EQ(capture.titles().back().first, blocksBefore);
