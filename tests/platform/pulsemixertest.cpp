@@ -49,8 +49,9 @@ TEST(PulseMixer, ListsSelectsSetsVolumeAndMutes)
     // Listing with the sink's own card name, and with every mixer.
     settings.soundCard = sink.name();
     SourceCombo combo = mixer.fillSourceCombo(QStringLiteral("Stereo Mix"), true);
-    EXPECT_EQ(combo.items, QStringList({sink.monitor(), QStringLiteral("Direct Download")}));
-    EXPECT_EQ(combo.selected, 0); // the monitor is the analog stereo line
+    EXPECT_EQ(combo.items,
+              QStringList({QStringLiteral("Internet Stream"), sink.monitor(), QStringLiteral("Direct Download")}));
+    EXPECT_EQ(combo.selected, 1); // the monitor is the analog stereo line
     EXPECT_EQ(mixer.bestAnalogStereo(), sink.monitor());
     settings.soundCard = kDefaultDevice;
     mixer.listRecordingSources(kDefaultDevice);
@@ -89,7 +90,10 @@ TEST(PulseMixer, UnreachableServerIsLoggedNotFatal)
     PulseSourceChoice choice;
     PulseMixer backend(choice);
     Mixer mixer(backend, log, registry, settings);
-    EXPECT_EQ(mixer.fillSourceCombo(QString(), false).selected, -1);
+    // Only the stream, which needs no sound server, is left to choose.
+    const SourceCombo combo = mixer.fillSourceCombo(QString(), false);
+    EXPECT_EQ(combo.items, QStringList{QStringLiteral("Internet Stream")});
+    EXPECT_EQ(combo.selected, 0);
     EXPECT_FALSE(mixer.selectRecordingSource(QStringLiteral("x")));
     EXPECT_FALSE(mixer.muteSpeakers(true));
     EXPECT_TRUE(QString::fromUtf8(readAll(log.filePath()))
