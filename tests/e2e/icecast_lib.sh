@@ -302,6 +302,30 @@ one_track_checked() {
   awk "BEGIN{exit !($TRACK_LEVEL > 0.05)}" || fail "the track is silent (RMS $TRACK_LEVEL)"
 }
 
+# record_one_mount MOUNT NAME WHAT: a scheduled "Internet Stream" Show
+# NAME of 40 s from the icecast MOUNT is recorded without a player or a
+# sound server into one MP3 FM track of the Show's length and sound, its
+# status OK and the stream opened once; then the program is ended. WHAT
+# names the stream in the PASS line.
+record_one_mount() {
+  local url=$ICECAST_URL$1 status
+  start_source "$1"
+  schedule_stream_show "$2" "$url" $((0x1000 | 0x7f | 0x400)) "Internet Stream" 40
+  start_headless
+  wait_for_log "Start Recording $2" 30
+  wait_for_log "Stream opened: $url" 30
+  sleep 5
+  no_player_no_server
+  wait_for_show_end
+  one_track_checked "$2"
+  [ "$(grep -cF "Stream opened:" "${SKYWELL_HOME}log.txt")" -eq 1 ] || fail "the stream was opened more than once"
+  status=$(last_status)
+  [[ $status == "Last Recording was OK: "* ]] || fail "last status: $status"
+  no_player_no_server
+  uninstall_and_wait
+  pass "$3 recorded without a sound server: $TRACK_SECONDS s, RMS $TRACK_LEVEL, '$status'"
+}
+
 # Ends the program and any player it started against the rules, the title
 # loop, the source clients and icecast, then what lib.sh cleans up.
 icecast_cleanup() {
