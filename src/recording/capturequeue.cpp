@@ -46,7 +46,7 @@ bool CaptureQueue::nextDevice(QString &name)
 
 void CaptureQueue::start(const QString &deviceName)
 {
-    if (m_recording && !m_recordingStream && deviceName == m_recordingDevice)
+    if (m_recording && m_active == &m_device && deviceName == m_recordingDevice)
         return;
     stop();
     m_recording = m_device.start(deviceName, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
@@ -56,20 +56,19 @@ void CaptureQueue::start(const QString &deviceName)
 
 void CaptureQueue::startStream(const QString &address)
 {
-    if (m_recording && m_recordingStream && address == m_recordingDevice)
+    if (m_recording && m_active == m_streamDevice && address == m_recordingDevice)
         return;
     stop();
     if (!m_streamDevice)
         return;
     m_recording = m_streamDevice->start(address, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
     m_active = m_recording ? m_streamDevice : nullptr;
-    m_recordingStream = m_recording;
     m_recordingDevice = m_recording ? address : QString();
 }
 
 void CaptureQueue::reopenStream()
 {
-    if (!m_recording || !m_recordingStream)
+    if (!m_recording || m_active != m_streamDevice)
         return;
     const QString address = m_recordingDevice;
     stop();
@@ -84,7 +83,6 @@ void CaptureQueue::stop()
         m_active->stop();
     m_active = nullptr;
     m_recording = false;
-    m_recordingStream = false;
     m_recordingDevice.clear();
 }
 

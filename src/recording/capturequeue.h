@@ -77,7 +77,6 @@ private:
     int m_nextDevice = 0;
     bool m_recording = false;
     QString m_recordingDevice;
-    bool m_recordingStream = false;
 };
 
 } // namespace skywell

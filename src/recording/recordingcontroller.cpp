@@ -106,10 +106,10 @@ void RecordingController::startRecording(const RecordingRequest &request)
                           .arg(s.name, source));
         source = kInternetStream;
     }
-    m_fromStream = source == kInternetStream;
-    s.streamAddress = m_fromStream ? request.url : QString();
+    m_requestedSource = source;
+    s.streamAddress = fromStream() ? request.url : QString();
     if (!m_tuningAddress.isEmpty() && !s.splitting)
-        m_log.logLine(m_fromStream ? QStringLiteral("Opening the stream:") : QStringLiteral("Tuning to:"),
+        m_log.logLine(fromStream() ? QStringLiteral("Opening the stream:") : QStringLiteral("Tuning to:"),
                       m_tuningAddress);
     m_noRetune = request.flags & OPT_NO_RETUNE;
     s.deadAirOn = request.flags & OPT_DEAD_AIR;
@@ -117,8 +117,7 @@ void RecordingController::startRecording(const RecordingRequest &request)
     s.compressSpeech = request.flags & OPT_COMPRESS_SPEECH;
     s.silenceSplitMs = (request.flags & OPT_SILENCE_SPLIT) ? request.silenceMs : 0;
     // A stream Skywell decodes itself is never heard: nothing to mute.
-    s.muteWhileRecording = (request.flags & OPT_MUTE) && !m_fromStream;
-    m_requestedSource = source;
+    s.muteWhileRecording = (request.flags & OPT_MUTE) && !fromStream();
     s.recordSource = source;
     if (s.muteWhileRecording)
         muteOn();
@@ -138,7 +137,7 @@ void RecordingController::startRecording(const RecordingRequest &request)
     }
     Q_EMIT recordButtonText(kStopRecordingText);
     // Nothing to tune: a stream Skywell opens itself, or no address.
-    if (m_fromStream || m_tuningAddress.isEmpty()) {
+    if (fromStream() || m_tuningAddress.isEmpty()) {
         captureCanStart(m_recordingId);
         return;
     }
@@ -194,7 +193,7 @@ bool RecordingController::endRecording(bool abort, bool save)
     m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
     // A recording from the stream started no player: the user's own stay.
-    if (!(s.flags & SHOW_MANUAL) && !m_fromStream)
+    if (!(s.flags & SHOW_MANUAL) && !fromStream())
         m_tuning.closePlayers();
 
     const bool wasCapturing = s.capturing;
@@ -275,6 +274,11 @@ void RecordingController::muteOff()
         return;
     m_muteSinkOpen = false;
     m_muteSink->close();
+}
+
+bool RecordingController::fromStream() const
+{
+    return m_requestedSource == kInternetStream;
 }
 
 void RecordingController::rescheduleAndSave()

@@ -137,6 +137,8 @@ private:
     void muteOn();
     void muteOff();
     void rescheduleAndSave();
+    // The recording in progress is taken straight from its stream.
+    bool fromStream() const;
 
     RecordingSession &m_session;
     BlockProcessor &m_blocks;
@@ -167,8 +169,6 @@ private:
     // A direct download is the recording in progress.
     bool m_direct = false;
     bool m_streamOnly = false;
-    // The recording in progress is taken straight from its stream.
-    bool m_fromStream = false;
     // The muted recording plays into Skywell's own sink.
     bool m_muteSinkOpen = false;
     // Said before the recording started, added once capture has started.

@@ -80,7 +80,7 @@ void RecordingController::retune()
 {
     RecordingSession &s = m_session;
     s.lastAudioTime = m_clock.now() + m_settings.connectLeadSeconds;
-    if (m_fromStream) {
+    if (fromStream()) {
         // No player to start again: the stream is opened afresh and the
         // track goes on.
         m_log.logLine(QStringLiteral("No audio data received in %1 seconds. Reopening the stream.")
