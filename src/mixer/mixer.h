@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/mixerbackend.h"
+#include "shows/recordsources.h"
 
 #include <QString>
 #include <QStringList>
@@ -80,9 +81,5 @@ private:
 };
 
 inline const QString kDefaultDevice = QStringLiteral("Default Device");
-inline const QString kDirectDownload = QStringLiteral("Direct Download");
-// Recording the Show's address itself, decoded by Skywell: no player, no
-// sound card.
-inline const QString kInternetStream = QStringLiteral("Internet Stream");
 
 } // namespace skywell

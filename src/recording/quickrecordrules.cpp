@@ -1,6 +1,7 @@
 #include "recording/quickrecordrules.h"
 
 #include "core/registry.h"
+#include "shows/recordsources.h"
 #include "shows/show.h"
 
 #include <QUrl>
@@ -24,7 +25,6 @@ const QString kLastSource = QStringLiteral("LastRecordSource");
 const QString kBestSource = QStringLiteral("BestRecordSource");
 const QString kStreamAddress = QStringLiteral("LastQRStreamAddress");
 const QString kTitleSplit = QStringLiteral("LastQRTitleSplit");
-const QString kStreamSource = QStringLiteral("Internet Stream");
 
 const QString kIntegerRange = QStringLiteral("Please enter an integer between %1 and %2.");
 
@@ -92,7 +92,7 @@ QuickRecordProblem checkQuickRecordInput(const QString &name, const QString &hou
 
 QuickRecordProblem checkQuickRecordStream(const QString &sourceName, const QString &address)
 {
-    if (sourceName != kStreamSource)
+    if (sourceName != kInternetStream)
         return {};
     const QUrl url(address.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
@@ -155,7 +155,7 @@ RecordingRequest quickRecordRequest(const QuickRecordValues &values, std::int64_
     request.splitMinutes = values.splitMinutes;
     request.tunerKind = 'U';
     request.discardLastTrack = values.newTrackOnSilence && !values.saveLastTrack;
-    if (values.sourceName == kStreamSource) {
+    if (values.sourceName == kInternetStream) {
         request.url = values.streamAddress.trimmed();
         if (values.titleSplit)
             request.flags |= OPT_TITLE_SPLIT;

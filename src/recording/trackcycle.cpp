@@ -5,12 +5,12 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/settings.h"
-#include "mixer/mixer.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/streamtable.h"
 #include "recording/trackdelivery.h"
 #include "shows/outputnaming.h"
+#include "shows/recordsources.h"
 
 namespace skywell
 {

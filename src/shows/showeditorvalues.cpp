@@ -4,6 +4,7 @@
 #include "core/registry.h"
 #include "shows/localtime.h"
 #include "shows/outputnaming.h"
+#include "shows/recordsources.h"
 #include "shows/scheduler.h"
 #include "shows/show.h"
 #include "shows/showsummary.h"
@@ -24,8 +25,6 @@ namespace
 const QString kLastQuality = QStringLiteral("LastQuality");
 const QString kLastRecordSource = QStringLiteral("LastRecordSource");
 const QString kBestRecordSource = QStringLiteral("BestRecordSource");
-const QString kDirectDownloadSource = QStringLiteral("Direct Download");
-const QString kInternetStreamSource = QStringLiteral("Internet Stream");
 
 // The time of day of t on today's date: the editor's pickers show only the
 // time of day.
@@ -122,7 +121,7 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
     if (v.splitEveryOn)
         flags |= OPT_TIME_SPLIT;
     // Only a stream Skywell decodes itself has titles to follow.
-    if (v.titleSplit && v.recordSource == kInternetStreamSource)
+    if (v.titleSplit && v.recordSource == kInternetStream)
         flags |= OPT_TITLE_SPLIT;
 
     // The number edits refuse what does not fit; clamp anyway so a caller
@@ -183,7 +182,7 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
             end += kDaySeconds;
         }
     }
-    if (v.recordSource == kDirectDownloadSource) {
+    if (v.recordSource == kDirectDownload) {
         flags |= OPT_DIRECT_DOWNLOAD;
         end = start + 60;
     }
