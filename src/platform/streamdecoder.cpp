@@ -46,27 +46,16 @@ bool isLocal(const QString &url)
     return url.startsWith(QLatin1Char('/')) || url.startsWith(QLatin1String("file:"));
 }
 
-struct FormatCloser {
-    void operator()(AVFormatContext *f) const { avformat_close_input(&f); }
+// FFmpeg's free functions take the pointer's address and clear it.
+template <auto Free> struct FreeWith {
+    template <typename T> void operator()(T *p) const { Free(&p); }
 };
-struct CodecFreer {
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct SwrFreer {
-    void operator()(SwrContext *s) const { swr_free(&s); }
-};
-struct PacketFreer {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-struct FrameFreer {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct AvioCloser {
-    void operator()(AVIOContext *pb) const { avio_closep(&pb); }
-};
-struct DictFreer {
-    void operator()(AVDictionary *d) const { av_dict_free(&d); }
-};
+using FormatCloser = FreeWith<avformat_close_input>;
+using CodecFreer = FreeWith<avcodec_free_context>;
+using SwrFreer = FreeWith<swr_free>;
+using PacketFreer = FreeWith<av_packet_free>;
+using FrameFreer = FreeWith<av_frame_free>;
+using AvioCloser = FreeWith<avio_closep>;
 
 // What a decoder was opened for; when the stream's parameters change (a
 // new Ogg link, another codec) the decoder is opened again.
