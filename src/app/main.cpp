@@ -75,6 +75,10 @@ int main(int argc, char *argv[])
     RequestGate requests;
     QObject::connect(&instance, &SingleInstance::messageReceived, &requests, &RequestGate::postMessage);
     QObject::connect(&instance, &SingleInstance::notice, &requests, &RequestGate::postNotice);
+    // Watched before the instance is claimed: once a second start can reach
+    // this one, a SIGTERM is a clean quit too.
+    UnixSignalWatcher signals;
+    QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &requests, &RequestGate::postTermination);
     const StartDecision decision = decideStart(commandLine, registry, instance, programFolder);
     if (decision != StartDecision::Run)
         return decision == StartDecision::HandedOver ? 0 : 1;
@@ -85,8 +89,6 @@ int main(int argc, char *argv[])
                    stderr);
         return 2;
     }
-    UnixSignalWatcher signals;
-    QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &requests, &RequestGate::postTermination);
 #ifdef SKYWELL_WITH_GUI
     if (withWindow)
         return runDesktop(programFolder, commandLine, registry, requests);
