@@ -36,13 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkClean(
         cleanStationText(combineArtistAndTitle(half, cleanStationText(bytes.sliced(bytes.size() / 2))).toUtf8()));
 
-    // The same bytes as a fetched playlist: whatever it names is http(s).
+    // The same bytes as a fetched playlist: everything it names is http(s).
     const QString base = QStringLiteral("http://radio.example/list.pls");
     for (PlaylistKind kind : {PlaylistKind::Pls, PlaylistKind::M3u}) {
-        const QString entry = firstPlaylistEntry(bytes, kind, base);
-        if (!entry.isEmpty() && !entry.startsWith(QLatin1String("http://")) &&
-            !entry.startsWith(QLatin1String("https://")))
-            std::abort();
+        for (const QString &entry : playlistEntries(bytes, kind, base))
+            if (!entry.startsWith(QLatin1String("http://")) && !entry.startsWith(QLatin1String("https://")))
+                std::abort();
     }
     (void)playlistKind(bytes, bytes.first(qMin<qsizetype>(bytes.size(), 20)), base);
     return 0;

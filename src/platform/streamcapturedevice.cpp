@@ -201,7 +201,14 @@ struct StreamCaptureDevice::Worker {
         while (!stopping) {
             StreamDecoder decoder([this] { return stopping.load(); }, timeout);
             QString reason;
-            if (decoder.open(address, reason)) {
+            const bool opened = decoder.open(address, reason);
+            if (stopping)
+                return;
+            // A station playlist's entries that did not open, by name: the
+            // playlist itself may be fine.
+            for (const QString &entry : decoder.takeFailedEntries())
+                say(QStringLiteral("Stream could not be opened: %1").arg(entry));
+            if (opened) {
                 if (rate == 0) {
                     rate = outputRateFor(decoder.sampleRate());
                     newBlock();
@@ -215,8 +222,6 @@ struct StreamCaptureDevice::Worker {
                     return;
                 say(QStringLiteral("Stream dropped: %1").arg(*ended));
             } else {
-                if (stopping)
-                    return;
                 say(QStringLiteral("Stream could not be opened: %1: %2")
                         .arg(cleanStationText(address.toUtf8()), reason));
             }

@@ -19,10 +19,12 @@ namespace skywell
 // rate stays the same until stop, whatever the stream changes to.
 //
 // A stream that cannot be opened, ends or drops is reopened after 1, 2,
-// 4 … 30 s until stop() (1 s again once an opening played 30 s); each
-// attempt is reported through the log callback, in these lines:
+// 4 … 30 s until stop() (1 s again once an opening played 30 s). A station
+// playlist's entries are tried in order at each opening, and each that
+// does not open gets a line of its own. Each attempt is reported through
+// the log callback, in these lines:
 //   "Stream opened: <address> (<codec>, <rate> Hz, <channels> channels)"
-//   "Stream could not be opened: <address>: <reason>"
+//   "Stream could not be opened: <address>: <reason>" (also per entry)
 //   "Stream dropped: <reason>"  ("the stream ended" at its end)
 //   "Reopening the stream in <n> seconds"
 //   "Station title: <title>"

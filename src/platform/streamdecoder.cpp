@@ -11,9 +11,12 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QStringList>
+
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace skywell
 {
@@ -21,6 +24,9 @@ namespace skywell
 namespace
 {
 constexpr int kMaxPlaylistDepth = 4;
+// Playlist entries tried in one opening, nested playlists included: a
+// hostile list of thousands is not worked through for each reopening.
+constexpr int kMaxEntriesTried = 20;
 // Enough for the first entries of any station playlist.
 constexpr int kMaxPlaylistBytes = 16 * 1024;
 // Packets in a row that do not decode before the stream counts as broken.
@@ -94,6 +100,10 @@ struct StreamDecoder::Impl {
     CodecShape shape;
     ConverterShape converter;
     int badPackets = 0;
+    // Playlist entries that did not open ("<address>: <reason>"), and how
+    // many were tried, in this opening.
+    QStringList failedEntries;
+    int entriesTried = 0;
     bool icyPossible = true;
     QByteArray lastIcyPacket;
     // ICY titles wait for the audio they belong to: the connection reads
@@ -217,6 +227,75 @@ struct StreamDecoder::Impl {
         shape = CodecShape::of(st->codecpar);
         badPackets = 0;
         return true;
+    }
+
+    // Opens the address; a station playlist's entries are tried in order.
+    bool openAddress(const QString &url, int depth, QString &reason)
+    {
+        QByteArray content, mime;
+        if (namesPlaylist(url)) {
+            if (!fetch(url, content, mime, reason))
+                return false;
+            const PlaylistKind kind = playlistKind(content, mime, url);
+            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u)
+                return openEntries(playlistEntries(content, kind, url), depth, reason);
+        }
+        const int r = openInput(url);
+        if (r >= 0) {
+            if (!openDecoder(reason)) {
+                format.reset();
+                return false;
+            }
+            checkTitles(true, -1);
+            return true;
+        }
+        format.reset();
+        reason = reasonFor(r);
+        if (r == AVERROR_EXIT)
+            return false;
+        // Content FFmpeg cannot read may be a playlist under a name that
+        // does not say so, or a web page.
+        QString ignored;
+        if ((r == AVERROR_INVALIDDATA || r == AVERROR_STREAM_NOT_FOUND || r == AVERROR_DECODER_NOT_FOUND) &&
+            fetch(url, content, mime, ignored)) {
+            const PlaylistKind kind = playlistKind(content, mime, QString());
+            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u)
+                return openEntries(playlistEntries(content, kind, url), depth, reason);
+            reason = QStringLiteral("no audio stream found");
+            if (!mime.isEmpty())
+                reason += QStringLiteral(" (%1)").arg(cleanStationText(mime));
+        }
+        return false;
+    }
+
+    // The first entry that opens; each that does not is kept with its
+    // reason for the log. Each gets the whole time an opening may take.
+    bool openEntries(const QStringList &entries, int depth, QString &reason)
+    {
+        if (entries.isEmpty()) {
+            reason = QStringLiteral("the playlist names no stream");
+            return false;
+        }
+        if (depth >= kMaxPlaylistDepth) {
+            reason = QStringLiteral("playlists nested too deep");
+            return false;
+        }
+        for (const QString &entry : entries) {
+            if (interrupted())
+                return false;
+            if (++entriesTried > kMaxEntriesTried)
+                break;
+            startDeadline();
+            QString why;
+            if (openAddress(entry, depth + 1, why))
+                return true;
+            if (interrupted())
+                return false;
+            failedEntries << QStringLiteral("%1: %2").arg(cleanStationText(entry.toUtf8()), why);
+        }
+        reason = entries.size() == 1 ? QStringLiteral("its one stream could not be opened")
+                                     : QStringLiteral("none of its streams could be opened");
+        return false;
     }
 
     void offerTitle(const QString &text)
@@ -358,58 +437,15 @@ StreamDecoder::~StreamDecoder() = default;
 
 bool StreamDecoder::open(const QString &address, QString &reason)
 {
+    d->failedEntries.clear();
+    d->entriesTried = 0;
     d->startDeadline();
-    QString url = address;
-    for (int depth = 0; depth <= kMaxPlaylistDepth; ++depth) {
-        QByteArray content, mime;
-        if (namesPlaylist(url)) {
-            if (!d->fetch(url, content, mime, reason))
-                return false;
-            const PlaylistKind kind = playlistKind(content, mime, url);
-            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u) {
-                url = firstPlaylistEntry(content, kind, url);
-                if (url.isEmpty()) {
-                    reason = QStringLiteral("the playlist names no stream");
-                    return false;
-                }
-                continue;
-            }
-        }
-        const int r = d->openInput(url);
-        if (r >= 0) {
-            if (!d->openDecoder(reason)) {
-                d->format.reset();
-                return false;
-            }
-            d->checkTitles(true, -1);
-            return true;
-        }
-        d->format.reset();
-        reason = d->reasonFor(r);
-        if (r == AVERROR_EXIT)
-            return false;
-        // Content FFmpeg cannot read may be a playlist under a name that
-        // does not say so, or a web page.
-        QString ignored;
-        if ((r == AVERROR_INVALIDDATA || r == AVERROR_STREAM_NOT_FOUND || r == AVERROR_DECODER_NOT_FOUND) &&
-            d->fetch(url, content, mime, ignored)) {
-            const PlaylistKind kind = playlistKind(content, mime, QString());
-            if (kind == PlaylistKind::Pls || kind == PlaylistKind::M3u) {
-                url = firstPlaylistEntry(content, kind, url);
-                if (url.isEmpty()) {
-                    reason = QStringLiteral("the playlist names no stream");
-                    return false;
-                }
-                continue;
-            }
-            reason = QStringLiteral("no audio stream found");
-            if (!mime.isEmpty())
-                reason += QStringLiteral(" (%1)").arg(cleanStationText(mime));
-        }
-        return false;
-    }
-    reason = QStringLiteral("playlists nested too deep");
-    return false;
+    return d->openAddress(address, 0, reason);
+}
+
+QStringList StreamDecoder::takeFailedEntries()
+{
+    return std::exchange(d->failedEntries, {});
 }
 
 QString StreamDecoder::codecName() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <cstdint>
@@ -32,8 +33,12 @@ public:
     StreamDecoder &operator=(const StreamDecoder &) = delete;
 
     // Opens the address (a URL or a local path), following .pls and .m3u
-    // playlists a few levels deep. False with a short reason.
+    // playlists a few levels deep: a playlist's entries are tried in their
+    // order until one plays. False with a short reason.
     bool open(const QString &address, QString &reason);
+    // The playlist entries the last open() tried in vain, each as
+    // "<address>: <reason>", in the order tried.
+    QStringList takeFailedEntries();
 
     // Of the opened stream.
     QString codecName() const;

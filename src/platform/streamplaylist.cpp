@@ -96,11 +96,12 @@ PlaylistKind playlistKind(QByteArrayView content, QByteArrayView mimeType, const
     return PlaylistKind::NotPlaylist;
 }
 
-QString firstPlaylistEntry(QByteArrayView content, PlaylistKind kind, const QString &base)
+QStringList playlistEntries(QByteArrayView content, PlaylistKind kind, const QString &base)
 {
     const QList<QByteArrayView> lines = linesOf(trimmedStart(content));
+    QStringList raw;
     if (kind == PlaylistKind::Pls) {
-        // File1=, File2= …: the lowest number that names a usable address.
+        // File1=, File2= …, by their numbers whatever the lines' order.
         std::map<int, QString> files;
         for (QByteArrayView line : lines) {
             const qsizetype eq = line.indexOf('=');
@@ -111,23 +112,20 @@ QString firstPlaylistEntry(QByteArrayView content, PlaylistKind kind, const QStr
             if (ok)
                 files.emplace(number, QString::fromUtf8(line.sliced(eq + 1)));
         }
-        for (const auto &[number, entry] : files) {
-            const QString accepted = acceptEntry(entry, base);
-            if (!accepted.isEmpty())
-                return accepted;
-        }
-        return {};
+        for (const auto &[number, entry] : files)
+            raw << entry;
+    } else if (kind == PlaylistKind::M3u) {
+        for (QByteArrayView line : lines)
+            if (!line.startsWith('#'))
+                raw << QString::fromUtf8(line);
     }
-    if (kind == PlaylistKind::M3u) {
-        for (QByteArrayView line : lines) {
-            if (line.startsWith('#'))
-                continue;
-            const QString accepted = acceptEntry(QString::fromUtf8(line), base);
-            if (!accepted.isEmpty())
-                return accepted;
-        }
+    QStringList entries;
+    for (const QString &entry : std::as_const(raw)) {
+        const QString accepted = acceptEntry(entry, base);
+        if (!accepted.isEmpty() && !entries.contains(accepted))
+            entries << accepted;
     }
-    return {};
+    return entries;
 }
 
 } // namespace skywell

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 namespace skywell
 {
@@ -19,10 +20,11 @@ bool namesPlaylist(const QString &address);
 // `address` decides between a text list and nothing when neither says.
 PlaylistKind playlistKind(QByteArrayView content, QByteArrayView mimeType, const QString &address);
 
-// The first stream address in a .pls or .m3u, relative entries resolved
-// against `base`; empty when it names none. Only http and https entries
-// count (and file entries of a playlist that is itself a local file): a
-// playlist from the network never points at local files or other schemes.
-QString firstPlaylistEntry(QByteArrayView content, PlaylistKind kind, const QString &base);
+// The stream addresses of a .pls or .m3u in their order (a .pls by its
+// entries' numbers), relative entries resolved against `base`, each once.
+// Only http and https entries count (and file entries of a playlist that
+// is itself a local file): a playlist from the network never points at
+// local files or other schemes.
+QStringList playlistEntries(QByteArrayView content, PlaylistKind kind, const QString &base);
 
 } // namespace skywell

@@ -1,6 +1,7 @@
 #include "postprocess/converters.h"
 
 #include "core/activitylog.h"
+#include "core/filecopy.h"
 #include "core/prompter.h"
 #include "core/settings.h"
 #include "postprocess/processrunner.h"
@@ -24,17 +25,12 @@ QString inFolder(const QString &path, const QString &folder)
     return QDir::isAbsolutePath(path) ? path : folder + path;
 }
 
-// Replaces destination by a copy of source.
-bool copyReplacing(const QString &source, const QString &destination)
+// Replaces destination by a copy of source; 0 or the error number.
+int copyReplacing(const QString &source, const QString &destination)
 {
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath())
-        return QFileInfo::exists(source);
-    const QString partial = destination + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial))
-        return false;
-    QFile::remove(destination);
-    return QFile::rename(partial, destination);
+        return QFileInfo::exists(source) ? 0 : ENOENT;
+    return copyFileReplacing(source, destination);
 }
 
 } // namespace
@@ -156,8 +152,13 @@ bool Converters::convertToCDWav(const QString &source, const QString &destinatio
     const QString destinationPath = inFolder(destination, m_settings.mp3Folder);
 
     // Converting beside a long recording would cost it processor time.
-    if (longRecordingInProgress())
-        return copyReplacing(sourcePath, destinationPath);
+    if (longRecordingInProgress()) {
+        const int error = copyReplacing(sourcePath, destinationPath);
+        if (error != 0)
+            m_log.logLine(QStringLiteral("Could not copy %1 to %2:").arg(sourcePath, destinationPath),
+                          QString::fromLocal8Bit(std::strerror(error)));
+        return error == 0;
+    }
 
     m_log.logLine(QStringLiteral("Converting WAV to CD Burner Quality"), sourcePath);
     setStatus(QStringLiteral("Converting WAV to CD Burner Quality"));

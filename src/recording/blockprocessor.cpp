@@ -165,7 +165,7 @@ void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)
         for (std::uint32_t i = 0; i < block.sampleBytes(); ++i)
             bytes[i] = static_cast<std::uint8_t>(bytes[i] - 128);
     }
-    m_files.write(s, slot, block);
+    m_files.write(s, slot, block, m_clock.now());
 }
 
 } // namespace skywell

@@ -50,6 +50,14 @@ bool OutputFile::writeAll(const void *data, std::size_t bytes)
     return !m_gone;
 }
 
+bool OutputFile::skipTo(std::uint64_t offset)
+{
+    if (m_fd < 0 || m_end != 0 || ::lseek(m_fd, off_t(offset), SEEK_SET) < 0)
+        return false;
+    m_end = offset;
+    return true;
+}
+
 bool OutputFile::stillLinked()
 {
     struct stat st;

@@ -32,6 +32,9 @@ public:
     bool create(const QString &path);
     // Appends after the last whole write.
     bool writeAll(const void *data, std::size_t bytes);
+    // Moves the end of a still empty file to offset, leaving a hole that
+    // writeAt() fills later (a header that did not fit a full disk).
+    bool skipTo(std::uint64_t offset);
     // Overwrites bytes already written; does not move the end.
     bool writeAt(std::uint64_t offset, const void *data, std::size_t bytes);
     // Closes; false when closing reported an error or the file is gone.

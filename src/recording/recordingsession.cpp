@@ -1,5 +1,10 @@
 #include "recording/recordingsession.h"
 
+#include "core/timetext.h"
+
+#include <algorithm>
+#include <cstring>
+
 namespace skywell
 {
 
@@ -22,6 +27,18 @@ void RecordingSession::addOutcome(const QString &text)
         setOutcome(text);
     else if (outcomeText.size() + 2 + text.size() <= kMaxOutcomeChars)
         outcomeText += QStringLiteral("\r\n") + text;
+}
+
+QString unsavedAudioText(std::int64_t lostMs, std::int64_t from, int error)
+{
+    // Whole seconds, and never "0 seconds" for a loss under half a second.
+    const std::int64_t seconds = std::max<std::int64_t>(1, (lostMs + 500) / 1000);
+    QString text =
+        (seconds == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(seconds)) +
+        QStringLiteral(" of audio not saved from %1").arg(formatTimeText(QStringLiteral("%#I:%M:%S %p"), from));
+    if (error != 0)
+        text += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    return text;
 }
 
 QString tempFileName(int slotIndex, char letter)

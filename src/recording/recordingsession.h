@@ -28,8 +28,8 @@ struct StreamSlot {
     // The file could be created but the writer refused the stream's
     // format: no other name helps, the stream is left out of the track.
     bool refused = false;
-    // A write failed: the stream's file keeps what it had and takes no
-    // more audio in this track.
+    // Some audio of this track could not be written to the stream's file
+    // (the file holds the rest, whole blocks only).
     bool writeFailed = false;
 };
 
@@ -88,6 +88,11 @@ struct RecordingSession {
     // left out whole (the log has it).
     void addOutcome(const QString &text);
 };
+
+// The report's line for audio that never reached a track's file: how long
+// (milliseconds), from when (seconds since 1970) and the system's reason
+// (an errno; 0 when none is known).
+QString unsavedAudioText(std::int64_t lostMs, std::int64_t from, int error);
 
 // "skywell-a1.wav" for the first slot with letter 'a'.
 QString tempFileName(int slotIndex, char letter);

@@ -64,6 +64,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
         errno = 0;
         if (slot.writer->open(path, block)) {
             slot.openFailed = false;
+            m_gaps.at(static_cast<std::size_t>(index)) = WriteGap{};
             return true;
         }
         error = errno;
@@ -94,13 +95,10 @@ bool StreamFiles::mustEndBefore(const RecordingSession &session, int index, cons
            slot.writer->wouldExceedLimit(block);
 }
 
-void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock &block)
+void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock &block, std::int64_t now)
 {
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
-    // After a failed write the file keeps what it had; nothing more goes in
-    // (an encoder that failed is never called again).
-    if (slot.writeFailed)
-        return;
+    WriteGap &gap = m_gaps.at(static_cast<std::size_t>(index));
     StreamWriter &writer = *slot.writer;
     const std::uint64_t before = writer.bytesWritten();
     if (writer.isMp3())
@@ -109,17 +107,32 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
     const std::uint64_t after = writer.bytesWritten();
     if (after > before)
         slot.byteCount += after - before;
-    if (ok)
+    if (ok) {
+        // The encoder may hold a block back and write nothing yet: only
+        // bytes in the file show that writing goes on.
+        if (gap.open && after > before)
+            endGap(session, index);
         return;
-    const int error = writer.lastError();
-    m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
-                                 : QStringLiteral("Error writing to WAV file in WriteWAVBlock"));
-    const QString path = m_settings.tempFolder + tempFileName(index, slot.letter);
-    session.addOutcome(
-        error != 0
-            ? QStringLiteral("Recording stopped writing %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)))
-            : QStringLiteral("Recording stopped writing %1").arg(path));
+    }
     slot.writeFailed = true;
+    if (!gap.open) {
+        gap = WriteGap{true, now, 0, writer.lastError()};
+        m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
+                                     : QStringLiteral("Error writing to WAV file in WriteWAVBlock"),
+                      m_settings.tempFolder + tempFileName(index, slot.letter));
+    }
+    const WaveFormat format = block.format();
+    if (format.avgBytesPerSec > 0)
+        gap.lostMs += std::int64_t(std::uint64_t(block.sampleBytes()) * 1000 / format.avgBytesPerSec);
+}
+
+void StreamFiles::endGap(RecordingSession &session, int index)
+{
+    WriteGap &gap = m_gaps.at(static_cast<std::size_t>(index));
+    const QString text = unsavedAudioText(gap.lostMs, gap.from, gap.error);
+    m_log.logLine(text);
+    session.addOutcome(text);
+    gap = WriteGap{};
 }
 
 void StreamFiles::closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber)
@@ -127,6 +140,8 @@ void StreamFiles::closeAll(RecordingSession &session, const QString &title, cons
     const TagFields tags = trackTags(session, title, album, trackNumber);
     for (int i = 0; i < session.streamCount; ++i) {
         StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
+        if (m_gaps.at(static_cast<std::size_t>(i)).open)
+            endGap(session, i);
         if (slot.writer && slot.writer->isOpen() && !slot.writer->close(tags))
             slot.writeFailed = true;
         slot.writer.reset();

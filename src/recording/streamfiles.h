@@ -1,8 +1,10 @@
 #pragma once
 
+#include "recording/recordingsession.h"
 #include "recording/wavwriter.h"
 
 #include <QString>
+#include <array>
 #include <cstdint>
 
 namespace skywell
@@ -33,9 +35,11 @@ public:
     // stream left out of the track. False: the block is dropped.
     bool ensureOpen(RecordingSession &session, int slot, const CaptureBlock &block);
     // Writes the block and counts it into the slot's bytes. A failed write
-    // is logged and reported once; the stream then takes no more audio in
-    // this track.
-    void write(RecordingSession &session, int slot, const CaptureBlock &block);
+    // (a full disk) loses that block only: later blocks are written again as
+    // soon as the file takes them. A run of failed writes is logged once
+    // when it begins and reported when it ends (or with the track): how
+    // much audio was lost, from when (now, seconds since 1970) and why.
+    void write(RecordingSession &session, int slot, const CaptureBlock &block, std::int64_t now);
     // Whether the slot's WAV file must end before this block.
     bool mustEndBefore(const RecordingSession &session, int slot, const CaptureBlock &block) const;
     // Closes every open file with the MP3 tag fields; marks each slot closed.
@@ -45,6 +49,16 @@ public:
     void closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber);
 
 private:
+    // Blocks of one stream that did not reach its file, one after another.
+    struct WriteGap {
+        bool open = false;
+        std::int64_t from = 0;
+        std::int64_t lostMs = 0;
+        int error = 0;
+    };
+    void endGap(RecordingSession &session, int slot);
+
+    std::array<WriteGap, RecordingSession::kMaxStreams> m_gaps{};
     const Settings &m_settings;
     ActivityLog &m_log;
     Prompter &m_prompter;

@@ -1,6 +1,7 @@
 #include "recording/trackdelivery.h"
 
 #include "core/activitylog.h"
+#include "core/filecopy.h"
 #include "core/settings.h"
 #include "postprocess/musiclibrary.h"
 #include "recording/id3tag.h"
@@ -8,6 +9,7 @@
 #include "shows/show.h"
 
 #include <QFileInfo>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -107,14 +109,9 @@ bool TrackDelivery::moveIntoPlace(const QString &source, const QString &destinat
         error = QString::fromStdString(ec.message());
         return false;
     }
-    const QString part = destination + QStringLiteral(".part");
-    std::filesystem::copy_file(fsPath(source), fsPath(part), std::filesystem::copy_options::overwrite_existing, ec);
-    if (!ec)
-        std::filesystem::rename(fsPath(part), fsPath(destination), ec);
-    if (ec) {
-        error = QString::fromStdString(ec.message());
-        std::error_code ignored;
-        std::filesystem::remove(fsPath(part), ignored);
+    // The real reason a copy fails (a full disk, not an I/O error).
+    if (const int copyError = copyFileReplacing(source, destination)) {
+        error = QString::fromLocal8Bit(std::strerror(copyError));
         return false;
     }
     return true;

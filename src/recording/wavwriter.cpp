@@ -5,6 +5,7 @@
 #include "recording/rateconverter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace skywell
@@ -86,7 +87,15 @@ bool WavWriter::open(const QString &path, const CaptureBlock &block, bool conver
         return false;
     }
     const std::vector<std::uint8_t> header = wavHeader(m_output, 0);
+    m_headerOwed = false;
     if (!m_file.writeAll(header.data(), header.size())) {
+        // A full disk may have room again for the samples; the header
+        // goes into its place with the first of them.
+        const int error = m_file.lastError();
+        if ((error == ENOSPC || error == EDQUOT) && m_file.skipTo(kHeaderBytes)) {
+            m_headerOwed = true;
+            return true;
+        }
         m_prompter.fatal(QStringLiteral("Can not write WAV header."));
         m_file.close();
         return false;
@@ -144,6 +153,11 @@ bool WavWriter::writeSamples(const void *data, std::size_t bytes)
         return false;
     }
     m_dataBytes += std::uint32_t(bytes);
+    if (m_headerOwed) {
+        // Its page now holds samples: the header takes no more room.
+        const std::vector<std::uint8_t> header = wavHeader(m_output, 0);
+        m_headerOwed = !m_file.writeAt(0, header.data(), header.size());
+    }
     return true;
 }
 
@@ -212,6 +226,10 @@ std::uint32_t WavWriter::close()
         bool ok = m_file.writeAt(4, size, 4);
         putU32(size, m_dataBytes);
         ok = m_file.writeAt(40, size, 4) && ok;
+        if (m_headerOwed) {
+            const std::vector<std::uint8_t> header = wavHeader(m_output, m_dataBytes);
+            ok = m_file.writeAt(0, header.data(), header.size());
+        }
         ok = m_file.close() && ok;
         if (!ok) {
             m_prompter.fatal(QStringLiteral("Could not save WAV file."));

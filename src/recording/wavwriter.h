@@ -47,7 +47,9 @@ public:
     WavWriter &operator=(const WavWriter &) = delete;
 
     // Opens on the stream's first block. A file that cannot be created
-    // returns false without a message (the caller tries another name).
+    // returns false without a message (the caller tries another name). A
+    // header that does not fit a full disk is written with the first
+    // samples that do fit: the open succeeds and the writes report.
     bool open(const QString &path, const CaptureBlock &block, bool convert);
     // Writes the block's samples. A block whose sample count claims more
     // bytes than it holds is refused, and so is a block that would take the
@@ -101,6 +103,8 @@ private:
     std::uint64_t m_sourceBytes = 0;
     bool m_writeFailed = false;
     bool m_limitReached = false;
+    // The header did not fit at open; the samples begin after its room.
+    bool m_headerOwed = false;
     WaveFormat m_source;
     WaveFormat m_output;
     std::unique_ptr<RateConverter> m_converter;

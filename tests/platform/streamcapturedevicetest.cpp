@@ -7,6 +7,8 @@
 
 #include <QProcess>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -533,3 +535,42 @@ TEST(StreamCapture, ADroppedStationIsReopenedAndPlaysAgain)
 }
 
 } // namespace
+
+// A station playlist whose first stream is down: the next one plays, the
+// log names the stream that failed (not the playlist), and every opening
+// tries the streams in order again.
+TEST(StreamCapture, APlaylistWhoseFirstStreamIsDownPlaysTheNext)
+{
+    TempFolder dir;
+    DownloadTestServer server;
+    server.serve("/tone.mp3", mp3Tone(dir, 1.0), 200, "audio/mpeg");
+    const QByteArray good = server.url(QStringLiteral("/tone.mp3")).toUtf8();
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/live").arg(freePort());
+    const QString missing = server.url(QStringLiteral("/gone.mp3"));
+    server.serve("/down.pls", "[playlist]\nFile1=" + refused.toUtf8() + "\nFile2=" + good + "\n", 200, "audio/x-scpls");
+    server.serve("/down.m3u", "#EXTM3U\n" + missing.toUtf8() + "\n" + good + "\n", 200, "audio/x-mpegurl");
+
+    struct Case {
+        const char *path;
+        QString failure;
+    };
+    for (const Case &c : {Case{"/down.pls", refused + QStringLiteral(": Connection refused")},
+                          Case{"/down.m3u", missing + QStringLiteral(": Server returned 404 Not Found")}}) {
+        StreamCapture capture;
+        const QString address = server.url(QString::fromLatin1(c.path));
+        ASSERT_TRUE(capture.start(address));
+        // The one-second tone ends, and the playlist is opened again.
+        const QString opened = QStringLiteral("Stream opened: %1 (").arg(address);
+        ASSERT_TRUE(capture.waitForLog(opened, 2)) << capture.log().join(u'\n').toStdString();
+        capture.stop();
+        const QStringList log = capture.log();
+        const auto count = [&](const QString &prefix) {
+            return std::count_if(log.begin(), log.end(), [&](const QString &line) { return line.startsWith(prefix); });
+        };
+        // Each opening met the failed stream before the one that plays.
+        EXPECT_GE(count(QStringLiteral("Stream could not be opened: ") + c.failure), count(opened))
+            << log.join(u'\n').toStdString();
+        EXPECT_EQ(count(QStringLiteral("Stream could not be opened: %1").arg(address)), 0);
+        EXPECT_NEAR(capture.rms(), kToneRms, 0.02);
+    }
+}

@@ -30,34 +30,36 @@ TEST(StreamPlaylist, TellsPlaylistsByNameContentAndType)
               PlaylistKind::NotPlaylist);
 }
 
-TEST(StreamPlaylist, TakesTheFirstStreamOfAPls)
+TEST(StreamPlaylist, ListsTheStreamsOfAPlsByTheirNumbers)
 {
     const QByteArray pls = "[playlist]\nNumberOfEntries=3\nFile2=http://second/\nTitle1=One\n"
-                           "File1=http://first:8000/live\nFile3=http://third/\nVersion=2\n";
-    EXPECT_EQ(firstPlaylistEntry(pls, PlaylistKind::Pls, kBase), QStringLiteral("http://first:8000/live"));
+                           "File1=http://first:8000/live\nFile3=http://third/\nVersion=2\nFile4=http://second/\n";
+    EXPECT_EQ(playlistEntries(pls, PlaylistKind::Pls, kBase),
+              (QStringList{QStringLiteral("http://first:8000/live"), QStringLiteral("http://second/"),
+                           QStringLiteral("http://third/")}));
     // Relative entries resolve against the playlist's own address.
-    EXPECT_EQ(firstPlaylistEntry("[playlist]\r\nFile1=../live.mp3\r\n", PlaylistKind::Pls, kBase),
-              QStringLiteral("http://radio.example:8000/live.mp3"));
-    EXPECT_EQ(firstPlaylistEntry("[playlist]\nNumberOfEntries=0\n", PlaylistKind::Pls, kBase), QString());
+    EXPECT_EQ(playlistEntries("[playlist]\r\nFile1=../live.mp3\r\n", PlaylistKind::Pls, kBase),
+              QStringList{QStringLiteral("http://radio.example:8000/live.mp3")});
+    EXPECT_EQ(playlistEntries("[playlist]\nNumberOfEntries=0\n", PlaylistKind::Pls, kBase), QStringList());
 }
 
-TEST(StreamPlaylist, TakesTheFirstStreamOfAnM3u)
+TEST(StreamPlaylist, ListsTheStreamsOfAnM3uInOrder)
 {
-    EXPECT_EQ(firstPlaylistEntry("#EXTM3U\n\n#EXTINF:-1,Radio One\n  https://one/stream  \nhttp://two/\n",
-                                 PlaylistKind::M3u, kBase),
-              QStringLiteral("https://one/stream"));
-    EXPECT_EQ(firstPlaylistEntry("# only comments\n", PlaylistKind::M3u, kBase), QString());
+    EXPECT_EQ(playlistEntries("#EXTM3U\n\n#EXTINF:-1,Radio One\n  https://one/stream  \nhttp://two/\n",
+                              PlaylistKind::M3u, kBase),
+              (QStringList{QStringLiteral("https://one/stream"), QStringLiteral("http://two/")}));
+    EXPECT_EQ(playlistEntries("# only comments\n", PlaylistKind::M3u, kBase), QStringList());
 }
 
 TEST(StreamPlaylist, NeverPointsANetworkPlaylistAtOtherSchemes)
 {
     const QByteArray m3u =
         "file:///etc/passwd\nsmb://host/share\njavascript:alert(1)\nhttps:\xff\xff//a/\nhttp://ok/\n";
-    EXPECT_EQ(firstPlaylistEntry(m3u, PlaylistKind::M3u, kBase), QStringLiteral("http://ok/"));
-    EXPECT_EQ(firstPlaylistEntry("[playlist]\nFile1=file:///dev/zero\n", PlaylistKind::Pls, kBase), QString());
+    EXPECT_EQ(playlistEntries(m3u, PlaylistKind::M3u, kBase), QStringList{QStringLiteral("http://ok/")});
+    EXPECT_EQ(playlistEntries("[playlist]\nFile1=file:///dev/zero\n", PlaylistKind::Pls, kBase), QStringList());
     // A playlist on this computer may name a file beside it.
-    EXPECT_EQ(firstPlaylistEntry("song.mp3\n", PlaylistKind::M3u, QStringLiteral("/music/list.m3u")),
-              QStringLiteral("/music/song.mp3"));
+    EXPECT_EQ(playlistEntries("song.mp3\n", PlaylistKind::M3u, QStringLiteral("/music/list.m3u")),
+              QStringList{QStringLiteral("/music/song.mp3")});
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "postprocess/processrunner.h"
 #include "shows/outputnaming.h"
 #include "shows/show.h"
+#include "support/smalldisk.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -207,6 +208,24 @@ TEST_F(TrackDeliveryTest, TrackThatCannotBeSavedIsKeptAndReported)
     EXPECT_EQ(countInLog(QStringLiteral("Could not save recording")), 1);
     EXPECT_EQ(countInLog(QStringLiteral("Writing recording")), 0);
     EXPECT_TRUE(session.playlistText.isEmpty());
+}
+
+TEST_F(TrackDeliveryTest, ARecordingsFolderWithoutRoomSaysSoAndKeepsTheTrack)
+{
+    // 8 seconds of CD audio (1.4 MB) for a recordings folder of 1 MB on a
+    // file system of its own, so the track is copied there.
+    SmallDisk small(1);
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): a full recordings folder is not tested";
+    settings.mp3Folder = small.path();
+    startRecording(OUT_WAV);
+    feed(tone(8.0));
+    const QString name = endRecording();
+    EXPECT_TRUE(session.outcomeText.contains(
+        QStringLiteral("Could not save recording %1: No space left on device").arg(small.file(name))))
+        << session.outcomeText.toStdString();
+    EXPECT_NEAR(soxSeconds(temp.file(name)), 8.0, 0.001);
+    EXPECT_TRUE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no partial copy is left";
 }
 
 TEST_F(TrackDeliveryTest, WavFileEndsBeforeItsSizeLimitWithoutLosingAudio)

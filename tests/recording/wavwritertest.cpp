@@ -222,9 +222,11 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
         EXPECT_TRUE(prompter.prompts().isEmpty());
     }
     {
+        // A header the file refuses for good (past the file size limit).
         ScriptedPrompter prompter;
         WavWriter writer(prompter);
-        EXPECT_FALSE(writer.open(QStringLiteral("/dev/full"), blocks.front(), true));
+        FileSizeLimit limit(10);
+        EXPECT_FALSE(writer.open(dir.file(QStringLiteral("limited.wav")), blocks.front(), true));
         ASSERT_EQ(prompter.prompts().size(), 1);
         EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Can not write WAV header."));
         EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
