@@ -33,7 +33,7 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core = std::make_unique<AppCore>(m_programFolder, m_clock, m_log, m_registry, prompter);
     m_core->setConfigureSettings(std::move(configure));
     m_core->setShowEditor(m_showEditor);
-    m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log); });
+    m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log, QCoreApplication::applicationFilePath()); });
     m_core->openRun();
 
     checkMp3Encoder(prompter);

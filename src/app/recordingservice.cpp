@@ -61,7 +61,15 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
     // saved before the next recording could overwrite it.
     recoverUnfinishedRecordings(settings, log, clock);
     connect(m_controller.get(), &RecordingController::statusLine, this, &RecordingService::statusLine);
-    core.ticker().onEveryTick([this] { m_controller->supervisionTick(); });
+    core.ticker().onEveryTick([this, &log] {
+        // A Show that began while the computer slept is recorded from now,
+        // not from the next tenth tick.
+        if (m_resumeWatch.check()) {
+            log.logLine(QStringLiteral("The computer woke up or its clock was set: looking for a due Show now."));
+            m_controller->lookForDueShowNow();
+        }
+        m_controller->supervisionTick();
+    });
 }
 
 RecordingService::~RecordingService() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/resumewatch.h"
 #include "platform/mpdlibrary.h"
 #include "postprocess/cdwriter.h"
 #include "postprocess/converters.h"
@@ -65,6 +66,7 @@ private:
     TrackDelivery m_delivery;
     std::unique_ptr<BlockProcessor> m_blocks;
     std::unique_ptr<RecordingController> m_controller;
+    ResumeWatch m_resumeWatch;
 };
 
 } // namespace skywell

@@ -9,13 +9,33 @@
 
 namespace skywell
 {
+namespace
+{
 
-std::unique_ptr<WakeTimer> WakeTimerFd::create(ActivityLog &log)
+QString cannotWakeText(int error, const QString &executable)
+{
+    // Alarm timers need CAP_WAKE_ALARM, which an ordinary user lacks unless
+    // the program file carries it.
+    if (error == EPERM) {
+        return QStringLiteral("Skywell cannot wake this computer from sleep for a Show: it lacks the permission to "
+                              "set a wake-up alarm. Shows are recorded only while the computer is awake. To allow "
+                              "it, run as root: setcap cap_wake_alarm+ep %1")
+            .arg(executable);
+    }
+    return QStringLiteral("Skywell cannot wake this computer from sleep for a Show: the system offers no wake-up "
+                          "alarm (%1). Shows are recorded only while the computer is awake.")
+        .arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+std::unique_ptr<WakeTimer> WakeTimerFd::create(ActivityLog &log, const QString &executable)
 {
     const int fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         log.logLine(QStringLiteral("CreateWaitableTimer failed"), QString::fromLocal8Bit(std::strerror(error)));
+        log.logLine(cannotWakeText(error, executable));
         return nullptr;
     }
     return std::unique_ptr<WakeTimer>(new WakeTimerFd(fd));

@@ -2,6 +2,8 @@
 
 #include "shows/waketimer.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace skywell
@@ -14,9 +16,12 @@ class ActivityLog;
 class WakeTimerFd final : public WakeTimer
 {
 public:
-    // The timer, or null (after logging "CreateWaitableTimer failed") when
-    // the system does not allow one; recording while awake still works.
-    static std::unique_ptr<WakeTimer> create(ActivityLog &log);
+    // The timer, or null when the system does not allow one: then the log
+    // gets "CreateWaitableTimer failed" and a plain line saying that the
+    // computer will not be woken for a Show and, when a permission is
+    // missing, how to give it to the program at executable. Recording while
+    // awake still works.
+    static std::unique_ptr<WakeTimer> create(ActivityLog &log, const QString &executable);
 
     ~WakeTimerFd() override;
     WakeTimerFd(const WakeTimerFd &) = delete;

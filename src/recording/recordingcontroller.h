@@ -98,6 +98,9 @@ public:
     bool endRecording(bool abort, bool save);
     // The one-second tick.
     void supervisionTick();
+    // Looks for a due Show at once, not at the next tenth tick (after the
+    // computer woke up); nothing while a recording runs.
+    void lookForDueShowNow();
     // Tuning has the stream playing: capture starts, unless the
     // notification belongs to a recording that is no longer running.
     void captureCanStart(std::uint64_t recordingId);

@@ -103,6 +103,12 @@ void RecordingController::retune()
     });
 }
 
+void RecordingController::lookForDueShowNow()
+{
+    if (!recording() && !m_pendingEnd)
+        lookForDueShow(m_clock.now());
+}
+
 void RecordingController::lookForDueShow(std::int64_t now)
 {
     // The source test uses the sound card: a recording waits for it.

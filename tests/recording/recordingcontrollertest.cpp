@@ -195,6 +195,22 @@ TEST_F(RecordingControllerTest, DueShowIsPickedUpBetween30And20SecondsAheadAndRe
     EXPECT_EQ(reloaded[0].startTime, shows[0].startTime);
 }
 
+TEST_F(RecordingControllerTest, AfterAWakeUpAShowThatBeganInItsSleepIsRecordedFromNow)
+{
+    const std::int64_t start = clock.now() + 600;
+    addShow("Night Jazz", start, 60);
+    controller->supervisionTick();
+    // Asleep through the start; the first tick after waking is not a tenth.
+    clock.set(start + 20 * 60);
+    controller->lookForDueShowNow();
+    ASSERT_EQ(tuning.tunes.size(), 1u);
+    EXPECT_TRUE(controller->recording());
+    EXPECT_EQ(controller->startTime(), clock.now());
+    // Once it records, another wake-up starts nothing more.
+    controller->lookForDueShowNow();
+    EXPECT_EQ(tuning.tunes.size(), 1u);
+}
+
 TEST_F(RecordingControllerTest, ManualRecordingsEndAtTheirEndTimePlus30Seconds)
 {
     // Quick Record for 2 minutes (end now + 2 × 60 − 20) and Record Now
