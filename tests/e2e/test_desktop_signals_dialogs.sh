@@ -42,7 +42,7 @@ kill -TERM "$SKYWELL_PID"
 ended_cleanly "SIGTERM while the first start's settings sheet is open"
 
 # Running: the sheet opened with the "Settings" button, then two SIGTERMs.
-mkdir -p "${SKYWELL_HOME}Recordings"
+mkdir -p "${SKYWELL_HOME}Recordings" "$XDG_CONFIG_HOME/Skywell"
 printf '[Skywell%%205]\nFirst%%20Time=0\n' >"$XDG_CONFIG_HOME/Skywell/skywell.ini"
 printf '[General]\nAddShowHint=1\n' >"$XDG_CONFIG_HOME/Skywell/Skywell5.ini"
 start_desktop
