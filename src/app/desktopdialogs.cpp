@@ -10,7 +10,8 @@
 #include "ui/showeditor.h"
 #include "ui/sourcetestdialog.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 
 namespace skywell
 {
@@ -28,8 +29,21 @@ void DesktopDialogs::setWindow(QWidget *window, std::function<void(const QString
     m_openHelp = std::move(openHelp);
 }
 
+void DesktopDialogs::endWithoutAsking()
+{
+    m_ending = true;
+    // Queued: a dialog whose exec() is still starting its loop would not
+    // see a reject made now.
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QDialog *>(widget); dialog && dialog->isVisible())
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+    }
+}
+
 bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
 {
+    if (m_ending)
+        return false;
     // The source test and the CD writer exist only once the program has
     // started; the sheet may open before (first start, missing folder).
     SettingsSheetContext context{
@@ -55,7 +69,7 @@ AppCore::ConfigureSettings DesktopDialogs::configureSettings()
 
 void DesktopDialogs::finishFirstStart()
 {
-    if (!m_firstStart || !m_run.sourceTest())
+    if (!m_firstStart || !m_run.sourceTest() || m_ending)
         return;
     m_firstStart = false;
     SourceTestDialog dialog(*m_run.sourceTest(), m_window);

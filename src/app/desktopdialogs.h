@@ -41,6 +41,11 @@ public:
 
     // The "Settings" button: the full sheet on the running settings.
     bool runSettings();
+
+    // The program is to end (SIGTERM, a quit request): the settings sheet
+    // and the first start's source test no longer open, and every dialog
+    // open now is cancelled (its nested loop would hold the quit).
+    void endWithoutAsking();
     // The editor on show (Add Show's new Show, or a copy to edit).
     bool editShow(Show &show);
     AddShowChoice chooseHowToAddShow();
@@ -55,6 +60,7 @@ private:
     std::function<void(const QString &)> m_setHelpAnchor;
     std::function<void()> m_openHelp;
     bool m_firstStart = false;
+    bool m_ending = false;
 };
 
 } // namespace skywell

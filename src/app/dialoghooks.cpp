@@ -75,6 +75,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
     };
     dialogs.urlFinder = [&run, &prompter, parent] {
         UrlFinderDeps deps;
+        deps.prompter = &prompter;
         deps.openInBrowser = [](const QString &address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
         if (Tuning *tuning = run.tuning())
             deps.queryBrowserWindow = [tuning] { return tuning->queryBrowserWindow(); };

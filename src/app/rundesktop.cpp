@@ -46,8 +46,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // boxes, so that the start-up ends and the main loop can quit.
     QtPrompter prompter;
     SplashScreen *splash = nullptr;
-    QObject::connect(&requests, &RequestGate::quitWhileStarting, [&prompter, &splash] {
+    DesktopDialogs *startUpDialogs = nullptr;
+    QObject::connect(&requests, &RequestGate::quitWhileStarting, [&prompter, &splash, &startUpDialogs] {
         prompter.stopAsking();
+        if (startUpDialogs)
+            startUpDialogs->endWithoutAsking();
         if (splash)
             splash->reject();
     });
@@ -66,6 +69,9 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The settings sheet opens on a first start and for a missing folder;
     // imports (the command line's too) open the Show editor.
     DesktopDialogs setUp(run, registry, prompter);
+    startUpDialogs = &setUp;
+    if (requests.quitHeld())
+        setUp.endWithoutAsking();
     run.setShowEditor(setUp.showEditorStep());
     run.start(prompter, commandLine, setUp.configureSettings());
     AppCore &core = run.core();
@@ -127,7 +133,14 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
                 [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
         },
         Qt::QueuedConnection);
-    QObject::connect(&requests, &RequestGate::terminationReady, &window, &MainWindow::closeWithoutAsking);
+    // SIGTERM and SIGINT end the program as Exit does, also while a box or
+    // a dialog is open: those are cancelled first. A repeated signal does
+    // the same again (a dialog opened since is cancelled too).
+    QObject::connect(&requests, &RequestGate::terminationReady, &window, [&prompter, &setUp, &window] {
+        prompter.stopAsking();
+        setUp.endWithoutAsking();
+        window.closeWithoutAsking();
+    });
     QObject::connect(&window, &MainWindow::exitPosition, [&registry](int left, int top) {
         registry.regWriteInt(QStringLiteral("SavedLeft"), left, kSkywellKey);
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);

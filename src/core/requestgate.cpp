@@ -54,10 +54,14 @@ void RequestGate::open()
 void RequestGate::drain()
 {
     m_drainQueued = false;
-    while (!m_held.isEmpty() && !m_quitDelivered) {
+    while (!m_held.isEmpty()) {
         const Request request = m_held.takeFirst();
-        // Once the program is quitting, later requests have nothing to act on.
-        m_quitDelivered = isQuit(request);
+        // Once the program is quitting, later requests have nothing to act
+        // on, but a repeated termination signal is still handed on: the
+        // first may be held up by something the second can end.
+        if (m_quitDelivered && request.message != 0)
+            continue;
+        m_quitDelivered = m_quitDelivered || isQuit(request);
         if (request.message == 0)
             Q_EMIT terminationReady(request.code);
         else if (request.message < 0)
@@ -65,8 +69,6 @@ void RequestGate::drain()
         else
             Q_EMIT messageReady(request.message, request.code, request.text);
     }
-    if (m_quitDelivered)
-        m_held.clear();
 }
 
 } // namespace skywell

@@ -47,7 +47,26 @@ inline const QString tuneInBrowser = QStringLiteral("Tune In Browser");
 inline const QString optimizeVolume = QStringLiteral("Optimize Volume");
 inline const QString useProxy = QStringLiteral("Uses Proxy");
 inline const QString firstTime = QStringLiteral("First Time");
+// The dial-up commands, command lines split like a shell's words and run
+// without a shell (e.g. "pon" and "poff"); empty: nothing is run.
+inline const QString dialCommand = QStringLiteral("Dial Command");
+inline const QString hangUpCommand = QStringLiteral("Hang Up Command");
 } // namespace SettingNames
+
+// The music library's server (a Music Player Daemon), among the per-user
+// values (kSkywellKey): no host, no library.
+namespace MusicLibrarySettingNames
+{
+inline const QString host = QStringLiteral("MusicLibraryHost");
+inline const QString port = QStringLiteral("MusicLibraryPort");
+inline const QString password = QStringLiteral("MusicLibraryPassword");
+// The library's music folder on this computer, and the folder inside it
+// that receives Skywell's recordings.
+inline const QString folder = QStringLiteral("MusicLibraryFolder");
+inline const QString subfolder = QStringLiteral("MusicLibrarySubfolder");
+inline constexpr int defaultPort = 6600;
+inline const QString defaultSubfolder = QStringLiteral("Skywell");
+} // namespace MusicLibrarySettingNames
 
 // The defaults of a first start for the given program folder.
 Settings defaultSettings(const QString &programFolder);

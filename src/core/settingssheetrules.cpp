@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace skywell
 {
@@ -69,38 +70,46 @@ std::optional<QString> folderProblem(const QString &folder, const QString &capti
 
 std::optional<QString> fileNameFormatProblem(const QString &format)
 {
-    // strftime codes Skywell's time text knows; "%%" followed by "s" is the
-    // name and "%%%%" a percent sign. Anything else after a percent sign
-    // would be a code with no value behind it once the time is filled in.
-    static const QString timeCodes = QStringLiteral("aAbBcdHIjmMpSUwWxXyYzZ");
+    // The conversions the C library's strftime fills in, each optionally
+    // after the "#" flag (no leading zero), a GNU padding flag, or the E or O
+    // modifier. "n" and "t" would put a line break or a tab into names
+    // (and so into playlists).
+    static const QString timeCodes = QStringLiteral("aAbBcCdDeFgGhHIjklmMpPrRsSTuUVwWxXyYzZ");
+    static const QString flags = QStringLiteral("#-_0^");
+    if (format.trimmed().isEmpty())
+        return kFileNameFormatText;
     int names = 0;
     for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format[i].category() == QChar::Other_Control)
+            return kFileNameFormatText;
         if (format[i] != QLatin1Char('%'))
             continue;
-        if (i + 1 >= format.size())
-            return kFileNameFormatText;
-        QChar next = format[i + 1];
-        if (next == QLatin1Char('%')) {
-            if (i + 2 < format.size() && format[i + 2] == QLatin1Char('s')) {
+        const auto at = [&format](qsizetype k) { return k < format.size() ? format[k] : QChar(); };
+        if (at(i + 1) == QLatin1Char('%')) {
+            // "%%" is a "%" once the time is filled in: followed by "s" the
+            // name goes there, followed by "%%" it is a percent sign.
+            if (at(i + 2) == QLatin1Char('s')) {
                 ++names;
                 i += 2;
                 continue;
             }
-            // "%%%%" is a percent sign in the file name.
-            if (format.mid(i, 4) == QStringLiteral("%%%%")) {
+            if (at(i + 2) == QLatin1Char('%') && at(i + 3) == QLatin1Char('%')) {
                 i += 3;
                 continue;
             }
             return kFileNameFormatText;
         }
-        qsizetype at = i + 1;
-        if (next == QLatin1Char('#') && at + 1 < format.size())
-            next = format[++at];
-        if (!timeCodes.contains(next))
+        qsizetype k = i + 1;
+        if (flags.contains(at(k)) && !at(k).isNull())
+            ++k;
+        if (at(k) == QLatin1Char('E') || at(k) == QLatin1Char('O'))
+            ++k;
+        if (at(k).isNull() || !timeCodes.contains(at(k)))
             return kFileNameFormatText;
-        i = at;
+        i = k;
     }
-    return names == 1 ? std::nullopt : std::optional<QString>(kFileNameFormatText);
+    // A second "%s" would stay in the name as it is.
+    return names <= 1 ? std::nullopt : std::optional<QString>(kFileNameFormatText);
 }
 
 std::optional<QString> proxyPortProblem(const QString &port)
@@ -112,6 +121,114 @@ std::optional<QString> proxyPortProblem(const QString &port)
     if (!ok || value < 1 || value > 65535)
         return kProxyPortText;
     return std::nullopt;
+}
+
+SheetExtras loadSheetExtras(const Registry &registry)
+{
+    namespace L = MusicLibrarySettingNames;
+    SheetExtras extras;
+    extras.dialCommand = registry.regReadString(SettingNames::dialCommand, kProfileKey);
+    extras.hangUpCommand = registry.regReadString(SettingNames::hangUpCommand, kProfileKey);
+    extras.libraryHost = registry.regReadString(L::host, kSkywellKey);
+    if (const auto port = registry.readIntValue(L::port, kSkywellKey))
+        extras.libraryPort = QString::number(*port);
+    extras.libraryPassword = registry.regReadString(L::password, kSkywellKey);
+    extras.libraryFolder = registry.regReadString(L::folder, kSkywellKey);
+    extras.librarySubfolder = registry.regReadString(L::subfolder, kSkywellKey);
+    return extras;
+}
+
+SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &pages, unsigned shownPages)
+{
+    SheetExtras out = original;
+    if (shownPages & kConnectionsPage) {
+        out.dialCommand = pages.dialCommand.trimmed();
+        out.hangUpCommand = pages.hangUpCommand.trimmed();
+    }
+    if (shownPages & kOtherPage) {
+        out.libraryHost = pages.libraryHost.trimmed();
+        out.libraryPort = pages.libraryPort.trimmed();
+        out.libraryPassword = pages.libraryPassword;
+        out.libraryFolder = pages.libraryFolder.trimmed();
+        out.librarySubfolder = pages.librarySubfolder.trimmed();
+    }
+    return out;
+}
+
+bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, Registry &registry)
+{
+    namespace L = MusicLibrarySettingNames;
+    Registry::Values profile;
+    if (accepted.dialCommand != original.dialCommand)
+        profile.append({SettingNames::dialCommand, accepted.dialCommand});
+    if (accepted.hangUpCommand != original.hangUpCommand)
+        profile.append({SettingNames::hangUpCommand, accepted.hangUpCommand});
+    Registry::Values library;
+    const auto text = [&library](const QString &name, const QString &was, const QString &now) {
+        if (now != was)
+            library.append({name, now});
+    };
+    text(L::host, original.libraryHost, accepted.libraryHost);
+    text(L::password, original.libraryPassword, accepted.libraryPassword);
+    text(L::folder, original.libraryFolder, accepted.libraryFolder);
+    text(L::subfolder, original.librarySubfolder, accepted.librarySubfolder);
+    if (accepted.libraryPort != original.libraryPort) {
+        const int port = accepted.libraryPort.isEmpty() ? L::defaultPort : accepted.libraryPort.toInt();
+        library.append({L::port, port});
+    }
+    return (profile.isEmpty() || registry.writeValues(profile, kProfileKey)) &&
+           (library.isEmpty() || registry.writeValues(library, kSkywellKey));
+}
+
+namespace
+{
+// The first word of a command line as a shell splits it: blanks end it,
+// single and double quotes and backslashes quote.
+QString firstShellWord(const QString &line)
+{
+    QString word;
+    QChar quote;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quote.isNull() && c.isSpace())
+            break;
+        if (c == quote) {
+            quote = QChar();
+        } else if (quote.isNull() && (c == QLatin1Char('\'') || c == QLatin1Char('"'))) {
+            quote = c;
+        } else if (c == QLatin1Char('\\') && quote != QLatin1Char('\'') && i + 1 < line.size()) {
+            word += line[++i];
+        } else {
+            word += c;
+        }
+    }
+    return word;
+}
+} // namespace
+
+std::optional<QString> commandProblem(const QString &command, bool required)
+{
+    const QString line = command.trimmed();
+    if (line.isEmpty())
+        return required ? std::optional<QString>(kNoDialCommandText) : std::nullopt;
+    const QString program = firstShellWord(line);
+    const QString path = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    const QFileInfo info(path);
+    if (program.isEmpty() || path.isEmpty() || !info.isFile() || !info.isExecutable())
+        return kCommandNotFoundText.arg(program, line);
+    return std::nullopt;
+}
+
+std::optional<QString> libraryPortProblem(const QString &port)
+{
+    return proxyPortProblem(port);
+}
+
+std::optional<QString> libraryFolderProblem(const QString &folder)
+{
+    if (folder.trimmed().isEmpty() || QDir::isAbsolutePath(folder.trimmed()))
+        return std::nullopt;
+    return kLibraryFolderText;
 }
 
 CaptureDeviceList captureDeviceList(const QStringList &devices, const QString &soundCard)

@@ -35,8 +35,12 @@ inline constexpr int kMaxRetuneSeconds = 180;
 // or written (the message says which and why). Creates a missing folder.
 std::optional<QString> folderProblem(const QString &folder, const QString &caption);
 
-// The file-naming format: "%%s" (where the name goes) exactly once, date
-// and time codes, "%%%%" for a percent sign, and no other "%" code.
+// The file-naming format as the output naming uses it: date and time codes
+// (strftime, with the "#" flag) are filled in first, then "%%s", at most
+// once, takes the Show's name and "%%%%" gives a percent sign. Refused: an
+// empty pattern, a code the time formatting does not know, one that puts a
+// line break or tab into names, and any "%" left over that is neither of
+// those two (it would stay in every file name as it is).
 std::optional<QString> fileNameFormatProblem(const QString &format);
 
 // The proxy port box: empty, or a port 1-65535.
@@ -58,6 +62,34 @@ class AutostartEntry;
 class Prompter;
 class Registry;
 
+// What the sheet edits beside Settings, under the value names that the
+// tuning (dial-up commands, in the profile) and the music library (its
+// server, among the per-user values) read each time they act.
+struct SheetExtras {
+    QString dialCommand;
+    QString hangUpCommand;
+    QString libraryHost;
+    QString libraryPort; // as typed; empty: the library's usual port
+    QString libraryPassword;
+    QString libraryFolder;    // empty: the user's music folder
+    QString librarySubfolder; // empty: "Skywell"
+    bool operator==(const SheetExtras &) const = default;
+};
+SheetExtras loadSheetExtras(const Registry &registry);
+// As settingsFromPages: pages never shown hand back what they were given.
+SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &pages, unsigned shownPages);
+// Writes the values that differ from original; false when they could not
+// be saved (the registry has said why).
+bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, Registry &registry);
+
+// A dial-up command box: empty is allowed only when required is false;
+// otherwise the line must name a program that can be run.
+std::optional<QString> commandProblem(const QString &command, bool required);
+// The music library boxes: a port 1-65535 (or empty) and a music folder
+// given as a full path (or empty).
+std::optional<QString> libraryPortProblem(const QString &port);
+std::optional<QString> libraryFolderProblem(const QString &folder);
+
 // Accepting the sheet (OK or Finish): settings becomes accepted, is saved
 // ("First Time" = 0) and the autostart entry follows startOnBoot. An
 // autostart entry that cannot be changed shows "Registry Error" and
@@ -68,8 +100,15 @@ bool saveAcceptedSettings(Settings &settings, const Settings &accepted, Registry
 inline const QString kEmptyFolderText = QStringLiteral("Please enter a folder for %1.");
 inline const QString kBadFolderText = QStringLiteral("The folder %1 cannot be used for %2: %3");
 inline const QString kFileNameFormatText =
-    QStringLiteral("The file naming format must hold \"%%s\" exactly once, where the show's name goes, and no "
-                   "other \"%%\" code except the date and time codes.");
+    QStringLiteral("The file naming format may hold date and time codes (such as %b, %#d, %Y, %H), \"%%s\" once "
+                   "where the show's name goes, and \"%%%%\" for a percent sign, but no other \"%\" code.");
 inline const QString kProxyPortText = QStringLiteral("Please enter a port between 1 and 65535.");
+inline const QString kNoDialCommandText =
+    QStringLiteral("Please enter the command that dials your connection (for example \"pon\"), or untick "
+                   "\"Connect via default Dial-up connection\".");
+inline const QString kCommandNotFoundText =
+    QStringLiteral("The program \"%1\" of the command \"%2\" was not found or cannot be run.");
+inline const QString kLibraryFolderText =
+    QStringLiteral("Please enter the music library's folder as a full path starting with \"/\", or leave it empty.");
 
 } // namespace skywell

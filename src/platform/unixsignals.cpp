@@ -1,6 +1,7 @@
 #include "platform/unixsignals.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,8 +22,11 @@ extern "C" void forwardSignal(int signalNumber)
 
 UnixSignalWatcher::UnixSignalWatcher(QObject *parent) : QObject(parent)
 {
+    // The writing end never blocks: a flood of signals while the main loop
+    // is busy must not stop the thread the handler interrupted.
     if (g_signalSockets[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
         return;
+    ::fcntl(g_signalSockets[0], F_SETFL, ::fcntl(g_signalSockets[0], F_GETFL) | O_NONBLOCK);
     m_notifier = std::make_unique<QSocketNotifier>(g_signalSockets[1], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &UnixSignalWatcher::readSignal);
 
@@ -37,8 +41,10 @@ UnixSignalWatcher::UnixSignalWatcher(QObject *parent) : QObject(parent)
 
 UnixSignalWatcher::~UnixSignalWatcher()
 {
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
+    // The program is ending already: a signal that comes now (a second
+    // SIGTERM) has nothing more to end and must not cut the last steps
+    // short, so the handler stays; nobody reads its bytes any more.
+    m_notifier.reset();
 }
 
 void UnixSignalWatcher::readSignal()

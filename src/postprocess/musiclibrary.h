@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings.h"
+
 #include <QString>
 
 namespace skywell
@@ -23,17 +25,6 @@ public:
 };
 
 // Where the music library is configured, under "Software\Skywell5".
-namespace MusicLibraryNames
-{
-inline const QString host = QStringLiteral("MusicLibraryHost");
-inline const QString port = QStringLiteral("MusicLibraryPort");
-inline const QString password = QStringLiteral("MusicLibraryPassword");
-// The library's music folder on this computer, and the folder inside it
-// that receives Skywell's recordings.
-inline const QString folder = QStringLiteral("MusicLibraryFolder");
-inline const QString subfolder = QStringLiteral("MusicLibrarySubfolder");
-inline constexpr int defaultPort = 6600;
-inline const QString defaultSubfolder = QStringLiteral("Skywell");
-} // namespace MusicLibraryNames
+namespace MusicLibraryNames = MusicLibrarySettingNames;
 
 } // namespace skywell

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings.h"
+
 #include <QString>
 
 namespace skywell
@@ -20,8 +22,8 @@ inline const QString type = QStringLiteral("TunerType");
 // "poff". Empty: nothing is run.
 namespace DialupValueNames
 {
-inline const QString dialCommand = QStringLiteral("Dial Command");
-inline const QString hangUpCommand = QStringLiteral("Hang Up Command");
+using SettingNames::dialCommand;
+using SettingNames::hangUpCommand;
 } // namespace DialupValueNames
 
 // "TunerType": 3 for a 'R' player letter, 2 for 'W', 1 for any other.

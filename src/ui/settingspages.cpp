@@ -156,9 +156,22 @@ ConnectionsPage::ConnectionsPage(QWidget *parent) : SettingsPage(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(wrappedLabel(QStringLiteral("Set up your Internet connections on this screen. "), this));
     m_dialup = new QCheckBox(QStringLiteral("Connect via default Dial-up connection"), this);
+    m_dialup->setObjectName(QStringLiteral("useDialup"));
     layout->addWidget(m_dialup);
     layout->addWidget(
         wrappedLabel(QStringLiteral("(Leave this unchecked if you connect via a LAN, DSL or Cable Modem.)"), this));
+    // The commands that open and close the dial-up connection (run without
+    // a shell), e.g. "pon" and "poff".
+    auto *dialForm = new QFormLayout;
+    m_dialCommand = new QLineEdit(this);
+    m_dialCommand->setObjectName(QStringLiteral("dialCommand"));
+    m_dialCommand->setPlaceholderText(QStringLiteral("pon"));
+    m_hangUpCommand = new QLineEdit(this);
+    m_hangUpCommand->setObjectName(QStringLiteral("hangUpCommand"));
+    m_hangUpCommand->setPlaceholderText(QStringLiteral("poff"));
+    dialForm->addRow(QStringLiteral("Dial command:"), m_dialCommand);
+    dialForm->addRow(QStringLiteral("Hang-up command:"), m_hangUpCommand);
+    layout->addLayout(dialForm);
     // Dial-up is started by the tuning step when it is needed; the button
     // has nothing of its own to do.
     auto *testDialup = new QPushButton(QStringLiteral("Test Dial-up Connection"), this);
@@ -179,6 +192,25 @@ ConnectionsPage::ConnectionsPage(QWidget *parent) : SettingsPage(parent)
     layout->addLayout(form);
     layout->addStretch(1);
     connect(m_proxy, &QCheckBox::toggled, this, &ConnectionsPage::enableProxyBoxes);
+    connect(m_dialup, &QCheckBox::toggled, this, &ConnectionsPage::enableDialupBoxes);
+}
+
+void ConnectionsPage::enableDialupBoxes()
+{
+    m_dialCommand->setEnabled(m_dialup->isChecked());
+    m_hangUpCommand->setEnabled(m_dialup->isChecked());
+}
+
+void ConnectionsPage::fillExtras(const SheetExtras &extras)
+{
+    m_dialCommand->setText(extras.dialCommand);
+    m_hangUpCommand->setText(extras.hangUpCommand);
+}
+
+void ConnectionsPage::readExtras(SheetExtras &extras) const
+{
+    extras.dialCommand = m_dialCommand->text().trimmed();
+    extras.hangUpCommand = m_hangUpCommand->text().trimmed();
 }
 
 void ConnectionsPage::enableProxyBoxes()
@@ -194,6 +226,7 @@ void ConnectionsPage::fill(const Settings &settings)
     m_proxyAddress->setText(settings.proxyAddress);
     m_proxyPort->setText(settings.proxyPort);
     enableProxyBoxes();
+    enableDialupBoxes();
 }
 
 void ConnectionsPage::read(Settings &settings) const
@@ -206,7 +239,17 @@ void ConnectionsPage::read(Settings &settings) const
 
 std::optional<QString> ConnectionsPage::problem()
 {
-    // An unused proxy's boxes keep whatever they hold.
+    // Unused dial-up and proxy boxes keep whatever they hold.
+    if (m_dialup->isChecked()) {
+        if (auto problem = commandProblem(m_dialCommand->text(), true)) {
+            focusOn(m_dialCommand);
+            return problem;
+        }
+        if (auto problem = commandProblem(m_hangUpCommand->text(), false)) {
+            focusOn(m_hangUpCommand);
+            return problem;
+        }
+    }
     if (!m_proxy->isChecked())
         return std::nullopt;
     if (auto problem = proxyPortProblem(m_proxyPort->text())) {
@@ -289,6 +332,28 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
     burnerRow->addWidget(burner);
     burnerRow->addStretch(1);
     layout->addLayout(burnerRow);
+    // The music library recordings are added to: a Music Player Daemon.
+    layout->addWidget(wrappedLabel(QStringLiteral("Music library (Music Player Daemon; leave the server empty "
+                                                  "if you have none):"),
+                                   this));
+    auto *library = new QFormLayout;
+    const auto libraryBox = [this, library](const QString &label, const QString &name, const QString &hint) {
+        auto *box = new QLineEdit(this);
+        box->setObjectName(name);
+        box->setPlaceholderText(hint);
+        library->addRow(label, box);
+        return box;
+    };
+    m_libraryHost = libraryBox(QStringLiteral("Server:"), QStringLiteral("libraryHost"), QStringLiteral("localhost"));
+    m_libraryPort = libraryBox(QStringLiteral("Port:"), QStringLiteral("libraryPort"),
+                               QString::number(MusicLibrarySettingNames::defaultPort));
+    m_libraryPassword = libraryBox(QStringLiteral("Password:"), QStringLiteral("libraryPassword"), QString());
+    m_libraryPassword->setEchoMode(QLineEdit::Password);
+    m_libraryFolder = libraryBox(QStringLiteral("Music folder:"), QStringLiteral("libraryFolder"),
+                                 QStringLiteral("the music folder of your home"));
+    m_librarySubfolder = libraryBox(QStringLiteral("Recordings go to its folder:"), QStringLiteral("librarySubfolder"),
+                                    MusicLibrarySettingNames::defaultSubfolder);
+    layout->addLayout(library);
     layout->addStretch(1);
     connect(whatsThis, &QPushButton::clicked, this, [&services] {
         if (services.openFileNamesHelp)
@@ -312,10 +377,36 @@ void OtherPage::read(Settings &settings) const
     settings.startOnBoot = m_startOnBoot->isChecked() ? 1 : 0;
 }
 
+void OtherPage::fillExtras(const SheetExtras &extras)
+{
+    m_libraryHost->setText(extras.libraryHost);
+    m_libraryPort->setText(extras.libraryPort);
+    m_libraryPassword->setText(extras.libraryPassword);
+    m_libraryFolder->setText(extras.libraryFolder);
+    m_librarySubfolder->setText(extras.librarySubfolder);
+}
+
+void OtherPage::readExtras(SheetExtras &extras) const
+{
+    extras.libraryHost = m_libraryHost->text().trimmed();
+    extras.libraryPort = m_libraryPort->text().trimmed();
+    extras.libraryPassword = m_libraryPassword->text();
+    extras.libraryFolder = m_libraryFolder->text().trimmed();
+    extras.librarySubfolder = m_librarySubfolder->text().trimmed();
+}
+
 std::optional<QString> OtherPage::problem()
 {
     if (auto problem = fileNameFormatProblem(m_format->text())) {
         focusOn(m_format);
+        return problem;
+    }
+    if (auto problem = libraryPortProblem(m_libraryPort->text())) {
+        focusOn(m_libraryPort);
+        return problem;
+    }
+    if (auto problem = libraryFolderProblem(m_libraryFolder->text())) {
+        focusOn(m_libraryFolder);
         return problem;
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings.h"
+#include "core/settingssheetrules.h"
 
 #include <QString>
 #include <QWidget>
@@ -36,6 +37,9 @@ public:
     using QWidget::QWidget;
     virtual void fill(const Settings &settings) = 0;
     virtual void read(Settings &settings) const = 0;
+    // The values kept beside Settings, for the pages that edit some.
+    virtual void fillExtras(const SheetExtras &) {}
+    virtual void readExtras(SheetExtras &) const {}
     // The message for the first wrong box (which then takes the focus).
     virtual std::optional<QString> problem() { return std::nullopt; }
     // Runs once, when the page is first shown.
@@ -79,12 +83,17 @@ public:
     explicit ConnectionsPage(QWidget *parent = nullptr);
     void fill(const Settings &settings) override;
     void read(Settings &settings) const override;
+    void fillExtras(const SheetExtras &extras) override;
+    void readExtras(SheetExtras &extras) const override;
     std::optional<QString> problem() override;
 
 private:
     void enableProxyBoxes();
+    void enableDialupBoxes();
 
     QCheckBox *m_dialup;
+    QLineEdit *m_dialCommand;
+    QLineEdit *m_hangUpCommand;
     QCheckBox *m_proxy;
     QLineEdit *m_proxyAddress;
     QLineEdit *m_proxyPort;
@@ -113,11 +122,18 @@ public:
     OtherPage(const SettingsSheetServices &services, QWidget *parent = nullptr);
     void fill(const Settings &settings) override;
     void read(Settings &settings) const override;
+    void fillExtras(const SheetExtras &extras) override;
+    void readExtras(SheetExtras &extras) const override;
     std::optional<QString> problem() override;
 
 private:
     QLineEdit *m_format;
     QCheckBox *m_startOnBoot;
+    QLineEdit *m_libraryHost;
+    QLineEdit *m_libraryPort;
+    QLineEdit *m_libraryPassword;
+    QLineEdit *m_libraryFolder;
+    QLineEdit *m_librarySubfolder;
 };
 
 } // namespace skywell

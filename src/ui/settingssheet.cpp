@@ -68,6 +68,8 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
     auto *connections = new ConnectionsPage;
     folders->fill(settings);
     connections->fill(settings);
+    const SheetExtras extras = loadSheetExtras(context.registry);
+    connections->fillExtras(extras);
     wizard.addPage(new WizardStep(folders, QStringLiteral("Folders"), context.prompter));
     wizard.addPage(new WizardStep(connections, QStringLiteral("Connections"), context.prompter));
     setAnchor(context, QStringLiteral("settings_folders"));
@@ -83,7 +85,11 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
         folders->read(pages);
         connections->read(pages);
         const Settings accepted = settingsFromPages(settings, pages, kFoldersPage | kConnectionsPage);
-        if (saveAcceptedSettings(settings, accepted, context.registry, context.autostart, context.prompter))
+        SheetExtras extraPages = extras;
+        connections->readExtras(extraPages);
+        const SheetExtras acceptedExtras = extrasFromPages(extras, extraPages, kConnectionsPage);
+        if (saveAcceptedSettings(settings, accepted, context.registry, context.autostart, context.prompter) &&
+            saveSheetExtras(extras, acceptedExtras, context.registry))
             return true;
         wizard.restart();
         wizard.next();
@@ -93,7 +99,8 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
 } // namespace
 
 SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent)
-    : QDialog(parent), m_original(settings), m_context(context), m_tabs(new QTabWidget(this))
+    : QDialog(parent), m_original(settings), m_extras(loadSheetExtras(context.registry)), m_context(context),
+      m_tabs(new QTabWidget(this))
 {
     setWindowTitle(kSettingsSheetTitle);
     m_pages = {new FoldersPage, new TuningPage, new ConnectionsPage, new SoundMixerPage(context.services),
@@ -102,6 +109,7 @@ SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &con
                               QStringLiteral("Sound Mixer"), QStringLiteral("Other")};
     for (int i = 0; i < m_pages.size(); ++i) {
         m_pages[i]->fill(settings);
+        m_pages[i]->fillExtras(m_extras);
         m_tabs->addTab(m_pages[i], titles[i]);
     }
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -160,15 +168,22 @@ void SettingsSheet::accept()
         }
     }
     Settings pages = m_original;
+    SheetExtras extraPages = m_extras;
     for (int i = 0; i < m_pages.size(); ++i) {
-        if (m_shown & kPageBits[i])
+        if (m_shown & kPageBits[i]) {
             m_pages[i]->read(pages);
+            m_pages[i]->readExtras(extraPages);
+        }
     }
     Settings settings = m_original;
     const Settings accepted = settingsFromPages(m_original, pages, m_shown);
+    const SheetExtras acceptedExtras = extrasFromPages(m_extras, extraPages, m_shown);
     if (!saveAcceptedSettings(settings, accepted, m_context.registry, m_context.autostart, m_context.prompter))
         return;
     m_original = settings;
+    if (!saveSheetExtras(m_extras, acceptedExtras, m_context.registry))
+        return;
+    m_extras = acceptedExtras;
     QDialog::accept();
 }
 

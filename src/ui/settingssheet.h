@@ -48,6 +48,7 @@ private:
     bool checkPage(int index);
 
     Settings m_original;
+    SheetExtras m_extras;
     SettingsSheetContext &m_context;
     QTabWidget *m_tabs;
     QList<SettingsPage *> m_pages;

@@ -1,5 +1,7 @@
 #include "ui/urlfinder.h"
 
+#include "core/prompter.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,7 +72,9 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     layout->addLayout(row, 3, 0, 1, 5);
 #ifdef SKYWELL_WITH_WEBENGINE
     resize(900, 700);
-    if (!m_deps.startPage.isEmpty())
+    if (m_deps.startPage.isEmpty())
+        m_browser->showStartPage();
+    else
         m_browser->load(m_deps.startPage);
 #else
     resize(640, 220);
@@ -79,8 +83,7 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     connect(goTop, &QPushButton::clicked, this, [this] { go(m_address->text()); });
     connect(m_address, &QLineEdit::returnPressed, this, [this] { go(m_address->text()); });
     connect(addTop, &QPushButton::clicked, this, [this] { addShow(m_address->text()); });
-    connect(popupButton, &QPushButton::clicked, this,
-            [this] { m_popup->setText(m_deps.queryBrowserWindow ? m_deps.queryBrowserWindow() : QString()); });
+    connect(popupButton, &QPushButton::clicked, this, &UrlFinder::getPopupAddress);
     connect(goBottom, &QPushButton::clicked, this, [this] { go(m_popup->text()); });
     connect(addBottom, &QPushButton::clicked, this, [this] { addShow(m_popup->text()); });
     connect(help, &QPushButton::clicked, this, [this] {
@@ -105,8 +108,26 @@ void UrlFinder::go(const QString &address)
 #endif
 }
 
+void UrlFinder::getPopupAddress()
+{
+    // The pop-up or stream the finder's own pages opened last; else what
+    // the desktop's browser says of its window.
+    QString address;
+#ifdef SKYWELL_WITH_WEBENGINE
+    address = m_browser->lastFoundAddress();
+#endif
+    if (address.isEmpty() && m_deps.queryBrowserWindow)
+        address = m_deps.queryBrowserWindow();
+    m_popup->setText(address);
+}
+
 void UrlFinder::addShow(const QString &address)
 {
+    if (address.trimmed().isEmpty()) {
+        if (m_deps.prompter)
+            m_deps.prompter->error(kNoAddressText);
+        return;
+    }
     m_chosen = address.trimmed();
     accept();
 }

@@ -8,16 +8,20 @@ class QLineEdit;
 
 namespace skywell
 {
+class Prompter;
 class UrlFinderBrowser;
-}
+} // namespace skywell
 
 namespace skywell
 {
 
 // What the URL Finder calls.
 struct UrlFinderDeps {
-    // The page it starts on; empty when no web site is configured.
+    // The page it starts on; empty: a page of its own that tells how to
+    // find a stream's address.
     QString startPage;
+    // Says what is missing when Add Show has no address.
+    Prompter *prompter = nullptr;
     // Opens an address in the desktop's web browser (no embedded browser
     // in this build).
     std::function<void(const QString &address)> openInBrowser;
@@ -40,9 +44,14 @@ public:
     // "Close".
     std::optional<QString> chosen() const { return m_chosen; }
 
+    inline static const QString kNoAddressText =
+        QStringLiteral("There is no address to add as a Show. Type the station's stream or web page address "
+                       "into \"URL:\", or fill it with \"Get Popup URL:\", then choose \"Add Show\" again.");
+
 private:
     void go(const QString &address);
     void addShow(const QString &address);
+    void getPopupAddress();
 
     UrlFinderDeps m_deps;
     QLineEdit *m_address = nullptr;

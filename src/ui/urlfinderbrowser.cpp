@@ -10,8 +10,62 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
+#include <functional>
+
 namespace skywell
 {
+
+namespace
+{
+
+const char kStartPage[] = R"(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>How to find a stream address</title>
+<style>body{font-family:sans-serif;margin:1.5em;line-height:1.4}</style></head>
+<body><h2>How to find a station's stream address</h2>
+<ol>
+<li>Type the address of the station's web page into <b>URL:</b> above and choose <b>Go</b>.</li>
+<li>Start the station's player on its page. The streams the page asks for appear in the list below the page:
+double-click one to add it as a Show.</li>
+<li>A player that opens in a pop-up window opens here instead. <b>Get Popup URL:</b> fills in the address of
+that pop-up, or of the stream a page asked for last.</li>
+<li><b>Add Show</b> starts a new Show with the address beside it.</li>
+</ol></body></html>)";
+
+// The finder's pages: a pop-up window a page opens (a station's player)
+// is shown in the finder's own view instead, and its address is kept.
+class FinderPage final : public QWebEnginePage
+{
+public:
+    FinderPage(QWebEngineProfile *profile, QObject *parent, std::function<void(const QUrl &)> popupOpened)
+        : QWebEnginePage(profile, parent), m_popupOpened(std::move(popupOpened))
+    {
+    }
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType) override
+    {
+        // A page only to learn where the pop-up goes.
+        auto *popup = new QWebEnginePage(profile(), this);
+        connect(popup, &QWebEnginePage::urlChanged, this, [this, popup](const QUrl &url) {
+            if (url.isEmpty() || popup->property("seen").toBool())
+                return;
+            popup->setProperty("seen", true);
+            popup->deleteLater();
+            m_popupOpened(url);
+        });
+        return popup;
+    }
+
+private:
+    std::function<void(const QUrl &)> m_popupOpened;
+};
+
+bool isOwnPage(const QUrl &url)
+{
+    return url.scheme() == QStringLiteral("data") || url.scheme() == QStringLiteral("about");
+}
+
+} // namespace
 
 void StreamRequestWatcher::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
@@ -30,7 +84,10 @@ UrlFinderBrowser::UrlFinderBrowser(QWidget *parent) : QWidget(parent)
     auto *watcher = new StreamRequestWatcher(m_profile);
     m_profile->setUrlRequestInterceptor(watcher);
     m_view = new QWebEngineView(this);
-    m_view->setPage(new QWebEnginePage(m_profile, m_view));
+    m_view->setPage(new FinderPage(m_profile, m_view, [this](const QUrl &url) {
+        m_lastFound = url.toString();
+        m_view->setUrl(url);
+    }));
     layout->addWidget(m_view, 1);
     layout->addWidget(new QLabel(QStringLiteral("Streams this page asked for (double-click to add as a Show):")));
     m_streams = new QListWidget(this);
@@ -40,7 +97,7 @@ UrlFinderBrowser::UrlFinderBrowser(QWidget *parent) : QWidget(parent)
 
     connect(watcher, &StreamRequestWatcher::requested, this, &UrlFinderBrowser::consider);
     connect(m_view, &QWebEngineView::urlChanged, this,
-            [this](const QUrl &url) { Q_EMIT addressChanged(url.toString()); });
+            [this](const QUrl &url) { Q_EMIT addressChanged(isOwnPage(url) ? QString() : url.toString()); });
     connect(m_streams, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { Q_EMIT streamChosen(item->text()); });
 }
@@ -54,6 +111,11 @@ UrlFinderBrowser::~UrlFinderBrowser()
 void UrlFinderBrowser::load(const QString &address)
 {
     m_view->setUrl(QUrl::fromUserInput(address));
+}
+
+void UrlFinderBrowser::showStartPage()
+{
+    m_view->setHtml(QString::fromUtf8(kStartPage));
 }
 
 void UrlFinderBrowser::back()
@@ -89,6 +151,7 @@ void UrlFinderBrowser::consider(const QString &address)
 
 void UrlFinderBrowser::addStream(const QString &address)
 {
+    m_lastFound = address;
     m_streams->addItem(address);
 }
 

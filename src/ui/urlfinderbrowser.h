@@ -36,7 +36,12 @@ public:
     ~UrlFinderBrowser() override;
 
     void load(const QString &address);
+    // A page of its own that tells how to find a stream's address.
+    void showStartPage();
     void back();
+    // The address of the pop-up window or of the stream that the pages
+    // asked for last; empty when none.
+    QString lastFoundAddress() const { return m_lastFound; }
 
 Q_SIGNALS:
     // A navigation ended on this address.
@@ -53,6 +58,7 @@ private:
     QListWidget *m_streams = nullptr;
     QNetworkAccessManager m_network;
     QSet<QString> m_seen;
+    QString m_lastFound;
 };
 
 } // namespace skywell

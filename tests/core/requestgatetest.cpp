@@ -40,12 +40,16 @@ TEST(RequestGate, HoldsRequestsUntilOpenedThenHandsThemOnInOrder)
     EXPECT_TRUE(r.handed.isEmpty()) << "nothing reaches the handlers before the main loop runs";
 
     r.gate.open();
-    // After the quit there is nothing left to act on.
+    // After the quit there is nothing left to act on ...
     EXPECT_EQ(r.handed,
               QStringList({QStringLiteral("1033/513"), QStringLiteral("1042/906"), QStringLiteral("signal 15")}));
     r.gate.postMessage(1033, 513);
     spinUntil([] { return false; }, 50);
     EXPECT_EQ(r.handed.size(), 3);
+    // ... but a repeated termination signal is not swallowed.
+    r.gate.postTermination(15);
+    ASSERT_TRUE(spinUntil([&] { return r.handed.size() == 4; }, 2000));
+    EXPECT_EQ(r.handed.last(), QStringLiteral("signal 15"));
 }
 
 // Once open, a request is handed on from the event loop, never from inside

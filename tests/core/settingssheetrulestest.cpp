@@ -1,5 +1,7 @@
 #include "core/settingssheetrules.h"
 #include "core/autostart.h"
+#include "core/clock.h"
+#include "shows/outputnaming.h"
 #include "support/tempenv.h"
 
 #include <QFile>
@@ -24,13 +26,54 @@ TEST(SettingsSheetRules, NumberBoxes)
     EXPECT_FALSE(integerProblem(QStringLiteral("0"), 0, 180));
 }
 
-TEST(SettingsSheetRules, FileNamingFormatHoldsTheNameOnce)
+// The check takes exactly the patterns the output naming turns into clean
+// names: the table says which, and every name made from an accepted
+// pattern has no "%" code, tab or line break left and holds the Show's
+// name where the pattern asks for it.
+TEST(SettingsSheetRules, FileNamingFormatTakesWhatTheNamingMakesCleanNames)
 {
-    for (const char *good : {"%%s %b %#d", "%Y-%m-%d %%s", "%%s", "100%%%% %%s"})
-        EXPECT_FALSE(fileNameFormatProblem(QString::fromLatin1(good))) << good;
-    // "%% " would leave "% " once the time is filled in: a code with a flag.
-    for (const char *bad : {"", "%b", "%%s%%s", "%%s %n", "%%s %", "%%s %%d", "%s", "%%s %#", "100%% %%s"})
-        EXPECT_TRUE(fileNameFormatProblem(QString::fromLatin1(bad))) << bad;
+    const std::pair<const char *, bool> cases[] = {
+        {"%%s %b %#d", true},
+        {"%b %#d", true}, // no name: the names are the date alone
+        {"%Y-%m-%d", true},
+        {"%Y-%m-%d %%s", true},
+        {"%%s %e %B %H:%M", true},
+        {"%%s %F %T %D %R %r", true},
+        {"%%s %a %A %j %U %W %V %G %g %u %w %C %y %h", true},
+        {"%%s %#I %p %P %k %l %S %s %z %Z %c %x %X", true},
+        {"%%s %-d %_H %0e %^a %Ey %Od", true},
+        {"100%%%% %%s", true},
+        {"", false},
+        {"   ", false},
+        {"%%s%%s", false},
+        {"%%s %n", false},
+        {"%%s %t", false},
+        {"%%s %", false},
+        {"%%s %%d", false},
+        {"%%s %#", false},
+        {"100%% %%s", false},
+        {"%%s %Q", false},
+        {"%%s %5Y", false},
+        {"%%s %E", false},
+    };
+    RecordingNaming naming;
+    naming.recordingName = QStringLiteral("Morning Show");
+    naming.mp3Folder = QStringLiteral("/rec/");
+    const ManualClock clock(1765227900); // Mon Dec 8 2025, 21:05 UTC
+    for (const auto &[pattern, accepted] : cases) {
+        const QString format = QString::fromLatin1(pattern);
+        EXPECT_EQ(!fileNameFormatProblem(format), accepted) << pattern;
+        if (!accepted || format.trimmed().isEmpty())
+            continue;
+        naming.fileNameFormat = format;
+        const QString name = outputFileName(naming, QStringLiteral("mp3"), 0, clock);
+        const QString percent = format.contains(QStringLiteral("%%%%")) ? QStringLiteral("100%") : QString();
+        EXPECT_FALSE(QString(name).remove(percent).contains(QLatin1Char('%')))
+            << pattern << " gives " << name.toStdString();
+        EXPECT_FALSE(name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\t'))) << pattern;
+        EXPECT_EQ(name.contains(naming.recordingName), format.contains(QStringLiteral("%%s"))) << pattern;
+        EXPECT_TRUE(name.endsWith(QStringLiteral(" - 01.mp3"))) << pattern;
+    }
 }
 
 TEST(SettingsSheetRules, ProxyPortAnyLength)

@@ -1,8 +1,14 @@
 #include "ui/settingssheet.h"
+#include "core/activitylog.h"
 #include "core/autostart.h"
+#include "core/clock.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "platform/mpdlibrary.h"
+#include "tuning/connectionstate.h"
+#include "tuning/desktopwindows.h"
+#include "tuning/tuning.h"
 #include "ui/settingssheetservices.h"
 
 #include <QApplication>
@@ -88,6 +94,7 @@ private Q_SLOTS:
     void firstStartRunsTheTwoPageWizard();
     void fileNamingFormatNeedsOneName();
     void buttonsSayWhatIsMissing();
+    void dialUpAndMusicLibraryBoxesTakeEffect();
     void browsePutsThePickedFolderIntoTheBox();
 };
 
@@ -340,16 +347,93 @@ void SettingsSheetTest::fileNamingFormatNeedsOneName()
     sheet.show();
     sheet.tabs()->setCurrentIndex(4);
     auto *format = child<QLineEdit>(sheet, "fileNameFormat");
-    for (const char *bad : {"%b %#d", "%%s %%s", "%%s %n", "%%s 100%", "%%s %%d"}) {
+    for (const char *bad : {"%%s %Q", "%%s %%s", "%%s %n", "%%s 100%", "%%s %%d"}) {
         format->setText(QString::fromLatin1(bad));
         clickOk(sheet);
         QVERIFY2(sheet.isVisible(), bad);
     }
     QCOMPARE(s.prompter.count(ScriptedPrompter::Kind::Error), 5);
-    format->setText(QStringLiteral("%Y-%m-%d %%s"));
+    // A pattern without the name is the date alone.
+    format->setText(QStringLiteral("%Y-%m-%d %H.%M"));
     clickOk(sheet);
     QVERIFY(!sheet.isVisible());
-    QCOMPARE(sheet.savedSettings().fileNameFormat, QStringLiteral("%Y-%m-%d %%s"));
+    QCOMPARE(sheet.savedSettings().fileNameFormat, QStringLiteral("%Y-%m-%d %H.%M"));
+}
+
+namespace
+{
+class Online final : public ConnectionState
+{
+public:
+    bool isOnline() const override { return true; }
+};
+class NoWindows final : public DesktopWindows
+{
+public:
+    std::vector<DesktopWindow> topLevelWindows() override { return {}; }
+    void closeAndWait(std::uint64_t) override {}
+    void requestClose(std::uint64_t) override {}
+};
+} // namespace
+
+// The dial-up commands and the music library's server typed into the sheet
+// are what the tuning runs and the library connects to (the real mpd that
+// test.sh starts).
+void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
+{
+    const QString mpdHost = qEnvironmentVariable("SKYWELL_TEST_MPD_HOST");
+    const int mpdPort = qEnvironmentVariableIntValue("SKYWELL_TEST_MPD_PORT");
+    QVERIFY2(!mpdHost.isEmpty() && mpdPort != 0,
+             "SKYWELL_TEST_MPD_HOST/PORT are not set: run the tests through ./test.sh, which starts mpd");
+    SheetSetup s;
+    const QString script = s.dir.filePath(QStringLiteral("my poff"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\ntouch \"$1\"\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString hungUp = s.dir.filePath(QStringLiteral("hung-up"));
+
+    SettingsSheet sheet(s.settings, s.context);
+    sheet.show();
+    sheet.tabs()->setCurrentIndex(2);
+    child<QCheckBox>(sheet, "useDialup")->setChecked(true);
+    auto *dial = child<QLineEdit>(sheet, "dialCommand");
+    const QList<QPair<QString, QString>> refused = {
+        {QString(), kNoDialCommandText},
+        {QStringLiteral("/nonexistent/pon"),
+         kCommandNotFoundText.arg(QStringLiteral("/nonexistent/pon"), QStringLiteral("/nonexistent/pon"))}};
+    for (const auto &[command, message] : refused) {
+        dial->setText(command);
+        clickOk(sheet);
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(s.prompter.prompts().last().text, message);
+    }
+    dial->setText(QStringLiteral("true"));
+    child<QLineEdit>(sheet, "hangUpCommand")->setText(QStringLiteral("'%1' \"%2\"").arg(script, hungUp));
+
+    sheet.tabs()->setCurrentIndex(4);
+    child<QLineEdit>(sheet, "libraryHost")->setText(mpdHost);
+    auto *port = child<QLineEdit>(sheet, "libraryPort");
+    port->setText(QStringLiteral("0"));
+    clickOk(sheet);
+    QVERIFY(sheet.isVisible());
+    QCOMPARE(s.prompter.prompts().last().text, kProxyPortText);
+    port->setText(QString::number(mpdPort));
+    clickOk(sheet);
+    QVERIFY(!sheet.isVisible());
+
+    const Settings saved = sheet.savedSettings();
+    QCOMPARE(saved.useDialup, 1);
+    ManualClock clock{1700000000};
+    ActivityLog log(s.dir.filePath(QStringLiteral("home/")), clock);
+    Online online;
+    NoWindows windows;
+    Tuning tuning(s.registry, log, s.prompter, saved, online, windows, QStringLiteral("/nonexistent/tuner"));
+    tuning.hangUp();
+    QVERIFY(QFile::exists(hungUp));
+    MpdLibrary library(s.registry, log);
+    QVERIFY(library.isMusicLibraryInstalled());
 }
 
 void SettingsSheetTest::buttonsSayWhatIsMissing()

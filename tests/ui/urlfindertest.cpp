@@ -2,6 +2,7 @@
 // browser, the two address fields feed Add Show, Close adds nothing; and
 // the rules that tell a stream's address from a page's.
 #include "ui/urlfinder.h"
+#include "core/scriptedprompter.h"
 #include "tuning/streamaddressrules.h"
 
 #include <QApplication>
@@ -10,6 +11,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#ifdef SKYWELL_WITH_WEBENGINE
+#include <QWebEngineView>
+#endif
 
 using namespace skywell;
 
@@ -19,10 +23,12 @@ namespace
 struct Rig {
     QStringList opened;
     QString popupAnswer;
-    UrlFinderDeps deps()
+    ScriptedPrompter prompter;
+    UrlFinderDeps deps(const QString &startPage = QStringLiteral("http://127.0.0.1:8/user/URL_Finder.htm"))
     {
         UrlFinderDeps deps;
-        deps.startPage = QStringLiteral("http://127.0.0.1:8/user/URL_Finder.htm");
+        deps.startPage = startPage;
+        deps.prompter = &prompter;
         deps.openInBrowser = [this](const QString &address) { opened << address; };
         deps.queryBrowserWindow = [this] { return popupAnswer; };
         return deps;
@@ -53,6 +59,9 @@ private Q_SLOTS:
     void closeAfterBrowsingAddsNothing();
     void popupAddressIsEmptyWithoutAnAnswer();
     void streamAddressesAreToldFromPages();
+#ifdef SKYWELL_WITH_WEBENGINE
+    void startsOnItsOwnPageAndGetsPopupAndStreamAddresses();
+#endif
 };
 
 void UrlFinderTest::goOpensAndAddShowHandsTheAddressOver()
@@ -75,14 +84,18 @@ void UrlFinderTest::goOpensAndAddShowHandsTheAddressOver()
     QVERIFY(!finder.isVisible());
     QCOMPARE(finder.chosen(), std::optional<QString>(QStringLiteral("http://radio.example/player")));
 
-    // Add Show with nothing typed still adds a Show, with no address.
+    // Add Show with nothing typed says what is missing and adds nothing.
     QTimer::singleShot(0, [] {
         auto *open = QApplication::activeModalWidget();
         QVERIFY(open);
         child<QLineEdit>(*open, "address")->clear();
         child<QPushButton>(*open, "addTop")->click();
+        QVERIFY(open->isVisible());
+        buttonWithText(*open, QStringLiteral("Close"))->click();
     });
-    QCOMPARE(runUrlFinder(nullptr, rig.deps()), std::optional<QString>(QString()));
+    QVERIFY(!runUrlFinder(nullptr, rig.deps()));
+    QCOMPARE(rig.prompter.prompts().size(), 1);
+    QCOMPARE(rig.prompter.prompts().first().text, UrlFinder::kNoAddressText);
 }
 
 void UrlFinderTest::closeAfterBrowsingAddsNothing()
@@ -112,7 +125,8 @@ void UrlFinderTest::popupAddressIsEmptyWithoutAnAnswer()
     buttonWithText(finder, QStringLiteral("Get Popup URL:"))->click();
     QVERIFY(child<QLineEdit>(finder, "popup")->text().isEmpty());
     child<QPushButton>(finder, "addBottom")->click();
-    QCOMPARE(finder.chosen(), std::optional<QString>(QString()));
+    QVERIFY(!finder.chosen());
+    QCOMPARE(rig.prompter.prompts().size(), 1);
 }
 
 void UrlFinderTest::streamAddressesAreToldFromPages()
@@ -142,6 +156,35 @@ void UrlFinderTest::streamAddressesAreToldFromPages()
     for (const char *type : {"text/html", "application/json", "", "image/png", "video/mp4"})
         QVERIFY2(!isAudioContentType(type), type);
 }
+
+#ifdef SKYWELL_WITH_WEBENGINE
+void UrlFinderTest::startsOnItsOwnPageAndGetsPopupAndStreamAddresses()
+{
+    Rig rig;
+    UrlFinder finder(rig.deps(QString()));
+    finder.show();
+    auto *view = finder.findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("How to find a stream address"), 60000);
+    QVERIFY(child<QLineEdit>(finder, "address")->text().isEmpty());
+
+    // A page that asks for a stream, then one that opens a pop-up player.
+    const QString stream = QStringLiteral("http://127.0.0.1:9/live.mp3");
+    const QString player = QStringLiteral("http://127.0.0.1:9/player.html");
+    auto *popupButton = buttonWithText(finder, QStringLiteral("Get Popup URL:"));
+    auto *popup = child<QLineEdit>(finder, "popup");
+    child<QLineEdit>(finder, "address")->setText(QStringLiteral("data:text/html,<img src='%1'>").arg(stream));
+    child<QPushButton>(finder, "goTop")->click();
+    QTRY_VERIFY_WITH_TIMEOUT((popupButton->click(), popup->text() == stream), 60000);
+    child<QLineEdit>(finder, "address")
+        ->setText(QStringLiteral("data:text/html,<script>window.open('%1')</script>").arg(player));
+    child<QPushButton>(finder, "goTop")->click();
+    QTRY_VERIFY_WITH_TIMEOUT((popupButton->click(), popup->text() == player), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLineEdit>(finder, "address")->text(), player, 60000);
+    child<QPushButton>(finder, "addBottom")->click();
+    QCOMPARE(finder.chosen(), std::optional<QString>(player));
+}
+#endif
 
 int main(int argc, char **argv)
 {
