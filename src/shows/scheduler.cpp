@@ -153,6 +153,14 @@ bool Scheduler::checkConflicts(const ShowList &shows)
     return false;
 }
 
+Show *findShowBySerial(ShowList &shows, std::int16_t serial)
+{
+    for (Show &show : shows)
+        if (show.serial == serial)
+            return &show;
+    return nullptr;
+}
+
 bool isDueAt(const Show &show, std::int64_t t)
 {
     return !show.isUnscheduled() && show.startTime <= t && t <= show.endTime && show.lastRecorded < show.startTime;

@@ -50,6 +50,11 @@ private:
     WakeTimer *m_wakeTimer = nullptr;
 };
 
+// The Show with that serial: a Show's identity while the program runs,
+// carried by every copy, so it survives edits, moves and sorting, and
+// tells apart Shows of the same name. Null when the Show was deleted.
+Show *findShowBySerial(ShowList &shows, std::int16_t serial);
+
 // The Show is scheduled, has startTime <= t <= endTime and has not been
 // recorded at this occurrence.
 bool isDueAt(const Show &show, std::int64_t t);

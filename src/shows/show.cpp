@@ -20,14 +20,6 @@ std::int16_t peekNextSerial()
     return static_cast<std::int16_t>(g_nextSerial.load());
 }
 
-Show *findShowBySerial(ShowList &shows, std::int16_t serial)
-{
-    for (Show &show : shows)
-        if (show.serial == serial)
-            return &show;
-    return nullptr;
-}
-
 Show::Show()
 {
     std::memset(static_cast<void *>(this), 0, sizeof(Show));

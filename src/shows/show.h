@@ -127,11 +127,6 @@ using ShowList = std::vector<Show>;
 // The serial the next Show will take (a process-wide counter from 1).
 std::int16_t peekNextSerial();
 
-// The Show with that serial: a Show's identity while the program runs,
-// carried by every copy, so it survives edits, moves and sorting, and
-// tells apart Shows of the same name. Null when the Show was deleted.
-Show *findShowBySerial(ShowList &shows, std::int16_t serial);
-
 // The bytes of a text field up to its NUL or its end, whichever comes first.
 QByteArray fieldBytes(const char *field, std::size_t size);
 template <std::size_t N> QByteArray fieldBytes(const char (&field)[N])
