@@ -24,7 +24,8 @@ show_record "Rest Show" "http://127.0.0.1:$STATION_PORT/stream.mp3" $((0x1000 | 
 
 start_headless
 wait_for_log "Capture started:" 60
-sleep $((start + 40 - $(date +%s)))
+wait_s=$((start + 40 - $(date +%s)))
+[ "$wait_s" -gt 0 ] && sleep "$wait_s"
 kill -TERM "$SKYWELL_PID"
 wait_gone "$SKYWELL_PID" 10
 first=$(ls "$RECORDINGS" | grep -E '^Rest Show .*\.mp3$') || fail "nothing saved at SIGTERM: $(ls "$RECORDINGS")"

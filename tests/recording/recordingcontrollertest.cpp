@@ -662,7 +662,8 @@ TEST_F(RecordingControllerTest, ShowsKeptOutByARecordingSaySoOnceAndRecordTheRes
         const Show &show = shows[i + 1];
         EXPECT_EQ(show.lastRecorded, 0) << cases[i].name;
         EXPECT_EQ(fieldText(show.lastStatus), QStringLiteral("Last Recording was NOT OK: ") + reason) << cases[i].name;
-        EXPECT_EQ(countInLog(QStringLiteral("Start Recording ") + cases[i].name), cases[i].recordedAfter ? 1 : 0)
+        EXPECT_EQ(countInLog(QStringLiteral("Start Recording ") + QLatin1String(cases[i].name)),
+                  cases[i].recordedAfter ? 1 : 0)
             << cases[i].name;
     }
     EXPECT_EQ(countInLog(QStringLiteral("Recording the rest of Overlapping")), 1);
