@@ -105,6 +105,9 @@ void AppRun::quitAfterRecording(std::function<void()> quit)
         quit();
         return;
     }
+    // A scheduled Show stopped by the quit stays due: a start within its
+    // time records the rest.
+    m_recordings->controller().setQuitting();
     m_recordings->stopRecordingThen(std::move(quit));
 }
 

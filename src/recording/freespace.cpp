@@ -81,6 +81,14 @@ QString freeSpaceProblem(const Settings &settings, std::uint32_t flags, std::int
     const bool shared = recordings && temporary && recordings->fileSystem == temporary->fileSystem;
 
     QStringList problems;
+    // Nothing can be saved into a folder that is not there.
+    const auto missing = [](const QString &folder) {
+        return QStringLiteral("The folder %1 is missing or cannot be opened.").arg(folder);
+    };
+    if (!temporary && !(flags & OPT_DIRECT_DOWNLOAD) && settings.tempFolder != settings.mp3Folder)
+        problems << missing(settings.tempFolder);
+    if (!recordings)
+        problems << missing(settings.mp3Folder);
     if (temporary && !shared && temporary->availableBytes < withMargin(track))
         problems << shortage(settings.tempFolder, withMargin(track), temporary->availableBytes);
     if (recordings && recordings->availableBytes < withMargin(whole))

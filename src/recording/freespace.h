@@ -33,9 +33,9 @@ std::uint64_t recordingBytesPerSecond(std::uint32_t flags);
 // (splitEverySeconds shortens it; 0 = the whole recording in one track),
 // the recordings folder all of them; each needs 10 % and 20 MB more. On
 // one file system tracks move by renaming, so the whole recording is
-// counted there once. Empty when there is room (or a folder cannot be
-// asked), else the reason, e.g. "Not enough free space in /x/ for this
-// recording: about 700 MB needed, 500 MB free."
+// counted there once. Empty when there is room, else the reason, e.g.
+// "Not enough free space in /x/ for this recording: about 700 MB needed,
+// 500 MB free." A folder that cannot be asked is named as missing.
 QString freeSpaceProblem(const Settings &settings, std::uint32_t flags, std::int64_t seconds,
                          std::int64_t splitEverySeconds = 0, const FreeSpaceQuery &query = systemFreeSpace);
 

@@ -3,6 +3,7 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
+#include "core/folders.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
 #include "recording/recordingsession.h"
@@ -39,6 +40,7 @@ RecordingRequest requestFromShow(const Show &show)
     r.splitMinutes = show.splitMinutes;
     r.tunerKind = show.tunerKind;
     std::copy(std::begin(show.splitAtMinute), std::end(show.splitAtMinute), r.splitAtMinute.begin());
+    r.showSerial = show.serial;
     return r;
 }
 
@@ -89,6 +91,15 @@ void RecordingController::startRecording(const RecordingRequest &request)
     m_splitAtMinute = request.splitAtMinute;
     m_discardLastTrack = request.discardLastTrack;
     m_freeSpaceProblem.clear();
+    m_showSerial = request.showSerial;
+    // A folder deleted while Skywell runs is made again: without it the
+    // recording could save nothing.
+    for (const QString &folder : {m_settings.tempFolder, m_settings.mp3Folder}) {
+        if (folder.isEmpty() || folderExists(folder))
+            continue;
+        m_log.logLine(createFolder(folder) ? QStringLiteral("Created folder") : QStringLiteral("Cannot create folder"),
+                      folder);
+    }
 
     if (request.flags & OPT_DIRECT_DOWNLOAD) {
         startDownload(request);
@@ -209,7 +220,7 @@ bool RecordingController::endRecording(bool abort, bool save)
         s.addOutcome(kNoSoundHeard);
 
     const std::int64_t now = m_clock.now();
-    recordOutcome(m_shows, s.name, s.outcomeText, m_startTime + m_settings.connectLeadSeconds, now, m_clock);
+    storeOutcome(s.outcomeText, now);
     m_endTime = 0;
     if (s.trackNumber > 1) {
         const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
@@ -232,6 +243,29 @@ bool RecordingController::endRecording(bool abort, bool save)
     rescheduleAndSave();
     Q_EMIT recordingEnded();
     return true;
+}
+
+void RecordingController::storeOutcome(const QString &errorText, std::int64_t now)
+{
+    Show *show = m_showSerial ? findShowBySerial(m_shows, *m_showSerial) : nullptr;
+    if (!show)
+        return;
+    // Stopped by the end of the program (a reboot, a service restart)
+    // within the Show's time: the occurrence stays due, so that the next
+    // start records the rest.
+    if (m_quitting && !m_direct && !(m_session.flags & SHOW_MANUAL) && now < m_endTime) {
+        QString reason = QStringLiteral("Skywell stopped at %1, before the show's end; the rest is recorded if "
+                                        "Skywell runs again by %2.")
+                             .arg(clockText(now), clockText(m_endTime));
+        if (!errorText.isEmpty())
+            reason += QLatin1Char(' ') + errorText;
+        recordUnfinished(*show, reason);
+        m_log.logLine(
+            QStringLiteral("Recording stopped before the show's end; the rest is recorded at the next start:"),
+            m_session.name);
+        return;
+    }
+    recordOutcome(*show, errorText, m_startTime + m_settings.connectLeadSeconds, now, m_clock);
 }
 
 void RecordingController::finishCapture(bool abort, bool save)

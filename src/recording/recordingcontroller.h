@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
+#include <utility>
 
 namespace skywell
 {
@@ -38,6 +40,9 @@ struct RecordingRequest {
     std::array<std::uint8_t, 8> splitAtMinute{255, 255, 255, 255, 255, 255, 255, 255};
     // The last track of a recording with more than one is not saved.
     bool discardLastTrack = false;
+    // The Show recorded (its serial), which takes the outcome; none for
+    // Quick Record.
+    std::optional<std::int16_t> showSerial;
 };
 
 // A direct download's file extension: the text after the address's last
@@ -89,6 +94,9 @@ public:
     // There is no sound server: every recording is taken straight from its
     // stream, whatever source it names.
     void setStreamOnly(bool streamOnly) { m_streamOnly = streamOnly; }
+    // The program is ending: a scheduled recording stopped now, before its
+    // Show's end, leaves the rest of the Show to the next start.
+    void setQuitting() { m_quitting = true; }
 
     void startRecording(const RecordingRequest &request);
     // Ends the recording in progress. abort: nothing is saved; save: the
@@ -136,7 +144,12 @@ private:
     void finishCapture(bool abort, bool save);
     void retune();
     void splitAtMinutes(std::int64_t now);
+    // Every tenth tick: starts the due Show when nothing records, else
+    // notes the Shows the recording keeps out.
     void lookForDueShow(std::int64_t now);
+    void noteShowsKeptOut(std::int64_t t);
+    // Stores the outcome in the Show recorded (if it is still there).
+    void storeOutcome(const QString &errorText, std::int64_t now);
     void muteOn();
     void muteOff();
     void rescheduleAndSave();
@@ -172,6 +185,11 @@ private:
     // A direct download is the recording in progress.
     bool m_direct = false;
     bool m_streamOnly = false;
+    bool m_quitting = false;
+    // The serial of the Show being recorded; none for Quick Record.
+    std::optional<std::int16_t> m_showSerial;
+    // Occurrences (serial, start) already told they were kept out.
+    std::set<std::pair<std::int16_t, std::int32_t>> m_keptOut;
     // The muted recording plays into Skywell's own sink.
     bool m_muteSinkOpen = false;
     // Said before the recording started, added once capture has started.

@@ -60,7 +60,7 @@ void RecordingController::downloadFinished(std::uint64_t id, const DirectDownloa
     s.setOutcome(problem);
     m_log.logLine(problem.isEmpty() ? QStringLiteral("Download finished:") : QStringLiteral("Download failed:"),
                   problem.isEmpty() ? QStringLiteral("%1 bytes").arg(result.bytes) : problem);
-    recordOutcome(m_shows, s.name, problem, m_startTime + m_settings.connectLeadSeconds, m_clock.now(), m_clock);
+    storeOutcome(problem, m_clock.now());
     rescheduleAndSave();
     Q_EMIT showListChanged();
     // A download the user started ends with its transfer; a scheduled one

@@ -9,6 +9,7 @@
 #include "recording/recordingsession.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
+#include "shows/showstore.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -35,6 +36,8 @@ void RecordingController::supervisionTick()
         return;
     }
 
+    if (m_ticks % 10 == 0)
+        lookForDueShow(now);
     const std::int64_t elapsed = now - m_startTime;
     if (m_direct) {
         if (now > m_endTime + kEndGraceSeconds)
@@ -111,19 +114,49 @@ void RecordingController::lookForDueShowNow()
 
 void RecordingController::lookForDueShow(std::int64_t now)
 {
+    const std::int64_t t = now + m_settings.connectLeadSeconds;
+    if (recording()) {
+        noteShowsKeptOut(t);
+        return;
+    }
+    m_keptOut.clear();
     // The source test uses the sound card: a recording waits for it.
     if (m_sourceTestRunning && m_sourceTestRunning())
         return;
-    const std::int64_t t = now + m_settings.connectLeadSeconds;
     m_session.lastAudioTime = t;
     const Show *show = findDueShow(m_shows, t);
     if (!show)
         return;
+    // After a restart, a stop or another Show's recording within its time.
+    if (now > show->startTime)
+        m_log.logLine(QStringLiteral("Recording the rest of %1: it began at %2")
+                          .arg(fieldText(show->name), clockText(show->startTime)));
     RecordingRequest request = requestFromShow(*show);
     request.discardLastTrack = false;
     startRecording(request);
     Q_EMIT showListChanged();
     Q_EMIT recordButtonText(kStopRecordingText);
+}
+
+void RecordingController::noteShowsKeptOut(std::int64_t t)
+{
+    // One recording at a time: a Show due now is not started, and says why
+    // once per occurrence. It stays due, so it records the rest of its
+    // time if the recording ends before it does.
+    bool changed = false;
+    for (Show &show : m_shows) {
+        if (!isDueAt(show, t) || (m_showSerial && *m_showSerial == show.serial) ||
+            !m_keptOut.insert({show.serial, show.startTime}).second)
+            continue;
+        const QString reason = QStringLiteral("Not recorded: %1 was recording").arg(m_session.name);
+        m_log.logLine(fieldText(show.name) + QStringLiteral(" is due."), reason);
+        recordUnfinished(show, reason);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    m_store.save(m_shows);
+    Q_EMIT showListChanged();
 }
 
 } // namespace skywell

@@ -153,12 +153,23 @@ bool Scheduler::checkConflicts(const ShowList &shows)
     return false;
 }
 
+Show *findShowBySerial(ShowList &shows, std::int16_t serial)
+{
+    for (Show &show : shows)
+        if (show.serial == serial)
+            return &show;
+    return nullptr;
+}
+
+bool isDueAt(const Show &show, std::int64_t t)
+{
+    return !show.isUnscheduled() && show.startTime <= t && t <= show.endTime && show.lastRecorded < show.startTime;
+}
+
 Show *findDueShow(ShowList &shows, std::int64_t t)
 {
     for (Show &show : shows) {
-        if (show.isUnscheduled())
-            continue;
-        if (show.startTime <= t && t <= show.endTime && show.lastRecorded < show.startTime)
+        if (isDueAt(show, t))
             return &show;
     }
     return nullptr;
@@ -169,20 +180,22 @@ const Show *findDueShow(const ShowList &shows, std::int64_t t)
     return findDueShow(const_cast<ShowList &>(shows), t);
 }
 
-void recordOutcome(ShowList &shows, const QString &showName, const QString &errorText, std::int64_t recordedStart,
-                   std::int64_t stopTime, const Clock &clock)
+void recordOutcome(Show &show, const QString &errorText, std::int64_t recordedStart, std::int64_t stopTime,
+                   const Clock &clock)
 {
-    const QByteArray key = showName.toUtf8();
-    for (Show &show : shows) {
-        if (fieldBytes(show.name) != key)
-            continue;
-        show.lastRecorded = toStoredTime(recordedStart);
-        const QString status = errorText.isEmpty() ? QStringLiteral("Last Recording was OK: ") +
-                                                         nextRecordingText(recordedStart, stopTime, true, clock)
-                                                   : QStringLiteral("Last Recording was NOT OK: ") + errorText;
-        setField(show.lastStatus, status.toUtf8());
+    show.lastRecorded = toStoredTime(recordedStart);
+    if (!errorText.isEmpty()) {
+        recordUnfinished(show, errorText);
         return;
     }
+    const QString status =
+        QStringLiteral("Last Recording was OK: ") + nextRecordingText(recordedStart, stopTime, true, clock);
+    setField(show.lastStatus, status.toUtf8());
+}
+
+void recordUnfinished(Show &show, const QString &reason)
+{
+    setField(show.lastStatus, (QStringLiteral("Last Recording was NOT OK: ") + reason).toUtf8());
 }
 
 QString nextRecordingText(std::int64_t start, std::int64_t end, bool repeating, const Clock &clock)

@@ -50,15 +50,27 @@ private:
     WakeTimer *m_wakeTimer = nullptr;
 };
 
-// The first Show, in list order, that is scheduled, has startTime <= t <=
-// endTime and has not been recorded at this occurrence; null when none.
+// The Show with that serial: a Show's identity while the program runs,
+// carried by every copy, so it survives edits, moves and sorting, and
+// tells apart Shows of the same name. Null when the Show was deleted.
+Show *findShowBySerial(ShowList &shows, std::int16_t serial);
+
+// The Show is scheduled, has startTime <= t <= endTime and has not been
+// recorded at this occurrence.
+bool isDueAt(const Show &show, std::int64_t t);
+
+// The first Show, in list order, that is due at t; null when none.
 Show *findDueShow(ShowList &shows, std::int64_t t);
 const Show *findDueShow(const ShowList &shows, std::int64_t t);
 
-// Stores the outcome of a finished recording in the first Show named
-// exactly showName (UTF-8 bytes, case-sensitive); nothing when none is.
-void recordOutcome(ShowList &shows, const QString &showName, const QString &errorText, std::int64_t recordedStart,
-                   std::int64_t stopTime, const Clock &clock);
+// Stores the outcome of a finished recording in the Show it was made of,
+// which counts as recorded at this occurrence from then on.
+void recordOutcome(Show &show, const QString &errorText, std::int64_t recordedStart, std::int64_t stopTime,
+                   const Clock &clock);
+
+// Stores a "NOT OK" outcome without marking the occurrence recorded, so
+// that the due-Show search still finds the rest of it.
+void recordUnfinished(Show &show, const QString &reason);
 
 // "Mon Dec 6 9:05 PM - 10:00 PM", with " (1x)" when not repeating. The
 // time shown is the wall-clock time the Show has today, when a

@@ -132,9 +132,10 @@ TEST_F(FreeSpaceTest, ListeningDownloadingAndUnknownFoldersAskForLittleOrNothing
     place(settings.mp3Folder, withMargin(16000 * 3600) - 1, 2);
     EXPECT_FALSE(problem(OPT_DIRECT_DOWNLOAD | OUT_MP3_FM, 3600).isEmpty());
 
-    // A folder that cannot be asked is no reason to warn.
+    // A folder that cannot be asked is named: nothing could be saved there.
     space.clear();
-    EXPECT_EQ(problem(OUT_WAV, 3600), QString());
+    EXPECT_EQ(problem(OUT_WAV, 3600), QStringLiteral("The folder /temp/ is missing or cannot be opened. The folder "
+                                                     "/recordings/ is missing or cannot be opened."));
     EXPECT_EQ(asked, (QStringList{QStringLiteral("/recordings/"), QStringLiteral("/recordings/"),
                                   QStringLiteral("/recordings/"), QStringLiteral("/temp/")}));
 }

@@ -6,6 +6,7 @@
 
 #include "core/registry.h"
 #include "mixer/memoryprivatesink.h"
+#include "recording/freespace.h"
 #include "recording/recordingcontroller.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
@@ -603,4 +604,145 @@ TEST_F(RecordingControllerTest, WithoutASoundServerSoundCardShowsAreRecordedFrom
     tickUntil(clock.now() + 20);
     EXPECT_TRUE(controller->downloading());
     EXPECT_EQ(streamDevice.starts.size(), 1);
+}
+
+TEST_F(RecordingControllerTest, OutcomeGoesToTheShowRecordedWhateverItsNameOrPlace)
+{
+    // While the second of two Shows named alike records, the list is left
+    // alone, the two change places (a move or a sort), or the Show is edited.
+    enum class Change { None, Swap, Rename };
+    for (const Change change : {Change::None, Change::Swap, Change::Rename}) {
+        shows.clear();
+        addShow("Twin", clock.now() + 7200, 10);
+        addShow("Twin", clock.now() + 40, 2);
+        const std::int16_t recorded = shows[1].serial;
+        tickUntil(clock.now() + 20);
+        streamPlays();
+        feed(tone(12.0));
+        if (change == Change::Swap)
+            std::swap(shows[0], shows[1]);
+        if (change == Change::Rename) {
+            Show edited = shows[1];
+            setField(edited.name, QByteArray("Twin, edited"));
+            shows[1] = edited;
+        }
+        tickUntil(findShowBySerial(shows, recorded)->endTime + 31);
+        ASSERT_FALSE(controller->recording());
+        for (const Show &show : shows) {
+            const bool isRecorded = show.serial == recorded;
+            EXPECT_EQ(fieldText(show.lastStatus).startsWith(QStringLiteral("Last Recording was OK")), isRecorded)
+                << int(change) << " " << qPrintable(fieldText(show.lastStatus));
+            EXPECT_EQ(show.lastRecorded != 0, isRecorded) << int(change);
+        }
+    }
+
+    // A Quick Record under the same name belongs to no Show.
+    for (Show &show : shows)
+        setField(show.lastStatus, QByteArray());
+    RecordingRequest quick;
+    quick.name = QStringLiteral("Twin");
+    quick.flags = OUT_WAV | SHOW_MANUAL;
+    quick.endTime = clock.now() + 60;
+    controller->startRecording(quick);
+    feed(tone(12.0));
+    controller->endRecording(false, true);
+    for (const Show &show : shows)
+        EXPECT_EQ(fieldText(show.lastStatus), QString());
+}
+
+TEST_F(RecordingControllerTest, ShowsKeptOutByARecordingSaySoOnceAndRecordTheRestAfterIt)
+{
+    const std::int64_t start = clock.now() + 100;
+    addShow("Evening News", start, 60);
+    // Inside its window; overlapping its end by less than 30 s; overlapping
+    // it by ten minutes, then recorded for the rest of its time.
+    const struct {
+        const char *name;
+        std::int64_t start, end;
+        bool recordedAfter;
+    } cases[] = {{"Inside", start + 900, start + 2700, false},
+                 {"At The End", start + 3590, start + 3615, false},
+                 {"Overlapping", start + 3000, start + 6600, true}};
+    for (const auto &c : cases) {
+        Show &show = addShow(c.name, c.start, 1);
+        show.endTime = std::int32_t(c.end);
+    }
+    tickUntil(start - 10);
+    streamPlays();
+    feed(tone(12.0));
+    tickUntil(start + 3700);
+
+    const QString reason = QStringLiteral("Not recorded: Evening News was recording");
+    EXPECT_EQ(countInLog(reason), 3) << "once for each Show kept out";
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Show &show = shows[i + 1];
+        EXPECT_EQ(show.lastRecorded, 0) << cases[i].name;
+        EXPECT_EQ(fieldText(show.lastStatus), QStringLiteral("Last Recording was NOT OK: ") + reason) << cases[i].name;
+        EXPECT_EQ(countInLog(QStringLiteral("Start Recording ") + QLatin1String(cases[i].name)),
+                  cases[i].recordedAfter ? 1 : 0)
+            << cases[i].name;
+    }
+    EXPECT_EQ(countInLog(QStringLiteral("Recording the rest of Overlapping")), 1);
+    // Kept in the Show file too.
+    ShowList reloaded;
+    store.load(reloaded);
+    ASSERT_EQ(reloaded.size(), shows.size());
+    EXPECT_EQ(fieldText(reloaded[1].lastStatus), fieldText(shows[1].lastStatus));
+}
+
+TEST_F(RecordingControllerTest, AShowStoppedByTheProgramsEndStaysDueForTheRest)
+{
+    addShow("Long Show", clock.now() + 40, 10);
+    tickUntil(clock.now() + 20);
+    streamPlays();
+    feed(tone(12.0));
+    tickUntil(clock.now() + 60);
+    controller->setQuitting();
+    controller->endRecording(false, true);
+    EXPECT_EQ(recordings().size(), 1u) << "what was recorded is saved";
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK: Skywell stopped at")))
+        << qPrintable(lastStatus());
+
+    // The next start, a few seconds later, records the rest.
+    ShowList reloaded;
+    store.load(reloaded);
+    shows = reloaded;
+    controller = std::make_unique<RecordingController>(session, *processor, shows, *scheduler, store, settings, clock,
+                                                       log, tuning, download);
+    tickUntil(clock.now() + 10);
+    EXPECT_TRUE(controller->recording());
+    EXPECT_EQ(countInLog(QStringLiteral("Recording the rest of Long Show")), 1);
+}
+
+TEST_F(RecordingControllerTest, MissingFoldersAreMadeAgainOrNamedInTheOutcome)
+{
+    controller->setSafety(
+        {[this](std::uint32_t flags, std::int64_t seconds) { return freeSpaceProblem(settings, flags, seconds); },
+         {},
+         {}});
+    QFile blocker(program.file(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    // Deleted while Skywell runs: made again and recorded into. A folder
+    // that cannot be made: the outcome names it.
+    const struct {
+        QString recordings;
+        bool saved;
+    } cases[] = {{folder.path(), true}, {program.file(QStringLiteral("blocker/recordings/")), false}};
+    for (const auto &c : cases) {
+        settings.mp3Folder = c.recordings;
+        QDir(temp.path()).removeRecursively();
+        QDir(folder.path()).removeRecursively();
+        shows.clear();
+        addShow("Folders", clock.now() + 40, 1);
+        tickUntil(clock.now() + 20);
+        streamPlays();
+        feed(tone(12.0));
+        tickUntil(shows[0].endTime + 31);
+        ASSERT_FALSE(controller->recording());
+        EXPECT_EQ(recordings().size(), c.saved ? 1 : 0) << qPrintable(c.recordings);
+        EXPECT_EQ(lastStatus().contains(QStringLiteral("The folder %1 is missing").arg(c.recordings)), !c.saved)
+            << qPrintable(lastStatus());
+        EXPECT_EQ(lastStatus().startsWith(QStringLiteral("Last Recording was OK")), c.saved)
+            << qPrintable(lastStatus());
+    }
 }

@@ -52,7 +52,7 @@ TEST_P(SchedulerTest, RunningShowStaysUntilRecordedThenMovesOn)
     EXPECT_EQ(shows[0].startTime, wednesday9);
     EXPECT_EQ(findDueShow(shows, clock.now() + 30), &shows[0]);
 
-    recordOutcome(shows, QStringLiteral("Morning"), QString(), wednesday9 + 2, clock.now() + 1800, clock);
+    recordOutcome(shows[0], QString(), wednesday9 + 2, clock.now() + 1800, clock);
     EXPECT_EQ(shows[0].lastRecorded, wednesday9 + 2);
     EXPECT_EQ(findDueShow(shows, clock.now() + 30), nullptr) << "recorded at this occurrence";
     scheduler.reschedule(shows);
@@ -138,24 +138,27 @@ TEST_P(SchedulerTest, GarbageTimesStayInRange)
     nextRecordingText(INT32_MIN, INT32_MAX, true, clock);
 }
 
-TEST_P(SchedulerTest, OutcomeIsStoredInTheFirstShowOfThatName)
+TEST_P(SchedulerTest, OutcomeTextsAndAnUnfinishedOccurrenceStaysDue)
 {
-    clock.set(localTime(2026, 12, 9, 12));
-    ShowList shows{makeShow("Twin", OUT_MP3_FM, 0, 0), makeShow("Twin", OUT_MP3_FM, 0, 0)};
     const std::int64_t start = localTime(2026, 12, 9, 9, 5);
-    recordOutcome(shows, QStringLiteral("Twin"), QString(), start, localTime(2026, 12, 9, 10), clock);
-    EXPECT_EQ(fieldText(shows[0].lastStatus), QStringLiteral("Last Recording was OK: Wed Dec 9 9:05 AM - 10:00 AM"));
-    EXPECT_EQ(shows[0].lastRecorded, start);
-    EXPECT_EQ(shows[1].lastRecorded, 0);
+    clock.set(start + 600);
+    ShowList shows{makeShow("Twin", SHOW_REPEATING | SHOW_DAYS | OUT_MP3_FM, start, start + 3300)};
+    Show &show = shows[0];
 
-    recordOutcome(shows, QStringLiteral("Twin"), QStringLiteral("No audio"), start, start, clock);
-    EXPECT_EQ(fieldText(shows[0].lastStatus), QStringLiteral("Last Recording was NOT OK: No audio"));
+    // Stopped before its end: NOT OK, and the rest of it still due.
+    recordUnfinished(show, QStringLiteral("Stopped early"));
+    EXPECT_EQ(fieldText(show.lastStatus), QStringLiteral("Last Recording was NOT OK: Stopped early"));
+    EXPECT_EQ(findDueShow(shows, clock.now() + 30), &show);
+    scheduler.reschedule(shows);
+    EXPECT_EQ(show.startTime, start) << "not moved past the occurrence";
 
-    recordOutcome(shows, QStringLiteral("twin"), QStringLiteral("x"), 1, 1, clock);
-    EXPECT_EQ(shows[0].lastRecorded, start) << "names compare case-sensitively";
+    recordOutcome(show, QString(), start, localTime(2026, 12, 9, 10), clock);
+    EXPECT_EQ(fieldText(show.lastStatus), QStringLiteral("Last Recording was OK: Wed Dec 9 9:05 AM - 10:00 AM"));
+    EXPECT_EQ(show.lastRecorded, start);
+    EXPECT_EQ(findDueShow(shows, clock.now() + 30), nullptr);
 
-    recordOutcome(shows, QStringLiteral("Twin"), QString(300, QChar(0x20ac)), start, start, clock);
-    EXPECT_EQ(fieldBytes(shows[0].lastStatus).size(), 255 - (255 - 27) % 3) << "cut to 255 bytes on a character";
+    recordOutcome(show, QString(300, QChar(0x20ac)), start, start, clock);
+    EXPECT_EQ(fieldBytes(show.lastStatus).size(), 255 - (255 - 27) % 3) << "cut to 255 bytes on a character";
 }
 
 TEST_P(SchedulerTest, ConflictOfTwoOverlappingShows)
