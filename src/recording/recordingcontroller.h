@@ -40,10 +40,6 @@ struct RecordingRequest {
     bool discardLastTrack = false;
 };
 
-// A direct download's file extension: the text after the address's last
-// '.', or "mp3" when it has none.
-QString downloadExtension(const QString &url);
-
 // The request a due Show makes.
 RecordingRequest requestFromShow(const Show &show);
 
@@ -129,6 +125,8 @@ Q_SIGNALS:
 private:
     void startDownload(const RecordingRequest &request);
     void downloadFinished(std::uint64_t id, const DirectDownloadResult &result);
+    // The tick of a direct download: its end time and elapsed time.
+    void downloadTick(std::int64_t now);
     void endDownload();
     void finishCapture(bool abort, bool save);
     void retune();
@@ -177,9 +175,12 @@ private:
     QString m_requestedSource;
     // The track the recovery mark names.
     std::int32_t m_markedTrack = 0;
-    // The direct download was stopped at its end time.
+    // The direct download was stopped by the user, or at its end time as
+    // a live stream.
     bool m_downloadStopped = false;
+    bool m_liveStopped = false;
     QString m_downloadUrl;
+    QString m_downloadPath;
     // An end asked for while a split was under way.
     struct EndRequest {
         bool abort = false;
