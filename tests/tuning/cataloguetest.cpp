@@ -1,5 +1,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settings.h"
 #include "shows/localtime.h"
 #include "shows/show.h"
 #include "support/tempenv.h"
