@@ -60,16 +60,18 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         const Settings &settings = run.core().settings();
         const QString folder = run.core().programFolder();
         const DownloadSetup setup{makeCurlTransfer, &prompter, {}, proxyText(settings)};
-        auto update = std::make_shared<CatalogueUpdate>(setup, prompter, registry, folder, settings.tempFolder);
+        // Lives as long as the dialog: closing it ends an update under way.
+        CatalogueUpdate update(setup, prompter, registry, folder);
         PickDialogDeps deps;
         deps.prompter = &prompter;
-        deps.offerUpdate = [update] { update->offerIfDue(clock.now()); };
-        deps.updateCatalogue = [update] { update->run(clock.now()); };
+        deps.catalogue = &update;
         // The directory is searched on a worker thread: no messages from
         // there, the dialog shows the answer's error itself.
         DownloadSetup quiet = setup;
         quiet.prompter = nullptr;
-        auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, settings.tempFolder);
+        // Its answers are kept in the program folder; so are its temporary
+        // files, which would otherwise land among the recordings.
+        auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, folder);
         deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
         return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
     };

@@ -5,6 +5,7 @@
 #include "platform/curltransfer.h"
 
 #include <QTimer>
+#include <QUrl>
 
 namespace skywell
 {
@@ -68,6 +69,9 @@ void WebDirectDownload::start(const QString &url, const QString &path,
     request.path = path;
     request.address = url;
     request.userAgent = QByteArrayLiteral("Skywell/") + QByteArray(kVersionText);
+    // An address without an audio file's name: the answer's type names it.
+    request.extensionFromType =
+        !QUrl(url).path().endsWith(QLatin1Char('.') + downloadExtension(url), Qt::CaseInsensitive);
     if (!m_download->start(request))
         QTimer::singleShot(0, m_download.get(), [this] { report(); });
 }
@@ -79,7 +83,7 @@ void WebDirectDownload::report()
     const DownloadResult result = m_download->result();
     auto done = std::move(m_done);
     m_done = nullptr;
-    done({result.bytes, result.ok(), downloadEndText(result)});
+    done({result.bytes, result.complete(), downloadEndText(result), result.path, result.liveStream});
 }
 
 void WebDirectDownload::stop()
@@ -91,6 +95,11 @@ void WebDirectDownload::stop()
 bool WebDirectDownload::running() const
 {
     return m_download && m_download->isRunning();
+}
+
+bool WebDirectDownload::liveStream() const
+{
+    return m_download && m_download->liveStream();
 }
 
 } // namespace skywell

@@ -25,6 +25,7 @@ public:
                std::function<void(const DirectDownloadResult &)> done) override;
     void stop() override;
     bool running() const override;
+    bool liveStream() const override;
 
 private:
     void report();

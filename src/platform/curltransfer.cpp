@@ -22,7 +22,11 @@ struct ListDeleter {
 
 // What the callbacks see of one run.
 struct RunState {
+    CURL *easy = nullptr;
     const TransferSink *sink = nullptr;
+    const TransferResponseSink *response = nullptr;
+    bool responseSent = false;
+    bool icy = false; // the latest answer carries icy-* lines
     const std::atomic<bool> *abort = nullptr;
     std::size_t headerBytes = 0;
     bool sinkRefused = false;
@@ -35,6 +39,20 @@ std::size_t onBody(char *data, std::size_t size, std::size_t count, void *user)
     const std::size_t bytes = size * count;
     if (state->abort->load())
         return 0;
+    if (!state->responseSent) {
+        state->responseSent = true;
+        if (*state->response) {
+            TransferResponse response;
+            curl_off_t length = -1;
+            if (curl_easy_getinfo(state->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
+                response.contentLength = length;
+            const char *type = nullptr;
+            if (curl_easy_getinfo(state->easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+                response.contentType = QByteArray(type).split(';').first().trimmed().toLower();
+            response.icy = state->icy;
+            (*state->response)(response);
+        }
+    }
     if (!(*state->sink)(data, bytes)) {
         state->sinkRefused = true;
         return 0; // any other count than bytes ends the transfer
@@ -42,10 +60,15 @@ std::size_t onBody(char *data, std::size_t size, std::size_t count, void *user)
     return bytes;
 }
 
-std::size_t onHeader(char *, std::size_t size, std::size_t count, void *user)
+std::size_t onHeader(char *data, std::size_t size, std::size_t count, void *user)
 {
     auto *state = static_cast<RunState *>(user);
     const std::size_t bytes = size * count;
+    // A status line begins the next answer (after a redirect).
+    if (bytes >= 5 && (qstrnicmp(data, "HTTP/", 5) == 0 || qstrnicmp(data, "ICY ", 4) == 0))
+        state->icy = false;
+    else if (bytes >= 4 && qstrnicmp(data, "icy-", 4) == 0)
+        state->icy = true;
     state->headerBytes += bytes;
     if (state->headerBytes > CurlTransfer::kMaxHeaderBytes) {
         state->headersTooLong = true;
@@ -80,7 +103,8 @@ void initCurlOnce()
 
 } // namespace
 
-TransferOutcome CurlTransfer::run(const TransferRequest &request, const TransferSink &sink)
+TransferOutcome CurlTransfer::run(const TransferRequest &request, const TransferSink &sink,
+                                  const TransferResponseSink &response)
 {
     initCurlOnce();
     if (m_abort.load())
@@ -100,7 +124,9 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
         return {TransferEnd::OpenFailed, 0, QStringLiteral("libcurl could not start a transfer")};
 
     RunState state;
+    state.easy = easy.get();
     state.sink = &sink;
+    state.response = &response;
     state.abort = &m_abort;
     char errorText[CURL_ERROR_SIZE] = {};
     CURL *h = easy.get();
@@ -123,6 +149,10 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
         curl_easy_setopt(h, CURLOPT_PROXY, request.proxy.constData());
     if (headers)
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    if (request.minBytesPerSecond > 0 && request.slowSeconds > 0) {
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, request.minBytesPerSecond);
+        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, request.slowSeconds);
+    }
 
     if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
         return {TransferEnd::OpenFailed, 0, QStringLiteral("libcurl could not start a transfer")};
@@ -174,6 +204,8 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
         outcome.detail = QStringLiteral("response headers too long");
     if (code == CURLE_HTTP_RETURNED_ERROR)
         outcome.end = TransferEnd::HttpError;
+    else if (code == CURLE_OPERATION_TIMEDOUT)
+        outcome.end = TransferEnd::TooSlow;
     else if (isOpenFailure(code) && status == 0)
         outcome.end = TransferEnd::OpenFailed;
     else

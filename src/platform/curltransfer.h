@@ -12,8 +12,8 @@ namespace skywell
 // thread wakes the transfer at once instead of at its next timeout. The
 // curl handles live and die inside run(), on the worker thread alone.
 // Follows up to 10 redirects, speaks http and https only, reads the body
-// in blocks of kDownloadBlockBytes, and gives up on response headers
-// longer than kMaxHeaderBytes.
+// in blocks of kDownloadBlockBytes, gives up on response headers longer
+// than kMaxHeaderBytes and, when asked, on a transfer below a minimum rate.
 class CurlTransfer final : public HttpTransfer
 {
 public:
@@ -24,7 +24,8 @@ public:
 
     // May run again after it returned; once aborted, every run returns
     // Aborted at once.
-    TransferOutcome run(const TransferRequest &request, const TransferSink &sink) override;
+    TransferOutcome run(const TransferRequest &request, const TransferSink &sink,
+                        const TransferResponseSink &response) override;
     void abort() override;
 
 private:

@@ -45,10 +45,6 @@ struct RecordingRequest {
     std::optional<std::int16_t> showSerial;
 };
 
-// A direct download's file extension: the text after the address's last
-// '.', or "mp3" when it has none.
-QString downloadExtension(const QString &url);
-
 // The request a due Show makes.
 RecordingRequest requestFromShow(const Show &show);
 
@@ -140,6 +136,8 @@ Q_SIGNALS:
 private:
     void startDownload(const RecordingRequest &request);
     void downloadFinished(std::uint64_t id, const DirectDownloadResult &result);
+    // The tick of a direct download: its end time and elapsed time.
+    void downloadTick(std::int64_t now);
     void endDownload();
     void finishCapture(bool abort, bool save);
     void retune();
@@ -198,9 +196,12 @@ private:
     QString m_requestedSource;
     // The track the recovery mark names.
     std::int32_t m_markedTrack = 0;
-    // The direct download was stopped at its end time.
+    // The direct download was stopped by the user, or at its end time as
+    // a live stream.
     bool m_downloadStopped = false;
+    bool m_liveStopped = false;
     QString m_downloadUrl;
+    QString m_downloadPath;
     // An end asked for while a split was under way.
     struct EndRequest {
         bool abort = false;

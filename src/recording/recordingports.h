@@ -42,11 +42,14 @@ public:
 };
 
 // How a direct download ended: the bytes saved and whether the transfer
-// completed; reason says why not.
+// completed; reason says why not. path is the file written when its
+// extension came from the answer (empty: the one asked for).
 struct DirectDownloadResult {
     std::int64_t bytes = 0;
     bool complete = false;
     QString reason;
+    QString path;
+    bool liveStream = false;
 };
 
 // What the controller needs from the web download: fetching an address
@@ -63,6 +66,9 @@ public:
     // Stops a transfer that still runs (a live stream never ends by itself).
     virtual void stop() = 0;
     virtual bool running() const = 0;
+    // The running transfer is a station's live stream (no length, icy-*
+    // headers, an audio type), which never ends by itself.
+    virtual bool liveStream() const { return false; }
 };
 
 } // namespace skywell

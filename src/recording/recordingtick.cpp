@@ -40,10 +40,7 @@ void RecordingController::supervisionTick()
         lookForDueShow(now);
     const std::int64_t elapsed = now - m_startTime;
     if (m_direct) {
-        if (now > m_endTime + kEndGraceSeconds)
-            endRecording(false, true);
-        else
-            Q_EMIT elapsedTime(elapsedText(elapsed));
+        downloadTick(now);
         return;
     }
     // A split being delivered: neither split nor end until it is over.

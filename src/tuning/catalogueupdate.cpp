@@ -36,31 +36,139 @@ void storeCatalogueUpdateDay(Registry &registry, std::int64_t now)
     registry.regWriteString(kCatalogueUpdateDayValue, QString::number(catalogueDayNumber(now)), kSkywellKey);
 }
 
-CatalogueUpdate::CatalogueUpdate(DownloadSetup setup, Prompter &prompter, Registry &registry, QString programFolder,
-                                 QString tempFolder)
-    : m_setup(std::move(setup)), m_prompter(prompter), m_registry(registry), m_programFolder(std::move(programFolder)),
-      m_tempFolder(std::move(tempFolder))
+bool isCatalogueList(const QString &path)
 {
+    CatalogueReader reader(path);
+    QByteArray line;
+    int entries = 0;
+    while (reader.next(&line)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        if (line.contains('\0'))
+            return false;
+        const QList<QByteArray> fields = line.split('|');
+        // Empty fields between separators count as none.
+        QList<QByteArray> present;
+        for (const QByteArray &field : fields)
+            if (!field.isEmpty())
+                present.append(field);
+        if (present.size() < 2 || !present[1].contains("://"))
+            return false;
+        ++entries;
+    }
+    return entries > 0;
+}
+
+CatalogueUpdate::CatalogueUpdate(DownloadSetup setup, Prompter &prompter, Registry &registry, QString programFolder,
+                                 QObject *parent)
+    : QObject(parent), m_setup(std::move(setup)), m_prompter(prompter), m_registry(registry),
+      m_programFolder(std::move(programFolder))
+{
+}
+
+CatalogueUpdate::~CatalogueUpdate() = default;
+
+bool CatalogueUpdate::hasAddress() const
+{
+    return !m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed().isEmpty();
+}
+
+void CatalogueUpdate::setAddress(const QString &address)
+{
+    m_registry.regWriteString(kCatalogueAddressSetting, address.trimmed(), kProfileKey);
 }
 
 bool CatalogueUpdate::offerIfDue(std::int64_t now)
 {
-    bool updated = false;
+    // Without a server there is nothing to offer; the offer comes once
+    // one is set.
+    if (!hasAddress() || isRunning())
+        return false;
+    bool started = false;
     if (catalogueUpdateDue(m_registry, now) && m_prompter.question(kCatalogueUpdateQuestion))
-        updated = run(now);
+        started = start(now);
     storeCatalogueUpdateDay(m_registry, now);
-    return updated;
+    return started;
 }
 
-bool CatalogueUpdate::fetch(const QString &base, const QString &path, const QString &file, QString *downloaded)
+bool CatalogueUpdate::start(std::int64_t now)
+{
+    if (isRunning())
+        return false;
+    m_base = m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed();
+    while (m_base.endsWith(QLatin1Char('/')))
+        m_base.chop(1);
+    if (m_base.isEmpty()) {
+        m_prompter.information(kNoCatalogueAddressText);
+        return false;
+    }
+    m_now = now;
+    if (!fetch(kStationListPath, CatalogueMode::Station)) {
+        m_prompter.error(kCatalogueUpdateError, kCaption);
+        // Reported from the main loop, as a transfer's end would be.
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+bool CatalogueUpdate::fetch(const QString &path, CatalogueMode mode)
 {
     DownloadRequest request;
-    request.address = base + path;
-    request.path = m_tempFolder + file;
+    request.address = m_base + path;
+    // Beside the list it may replace, under a hidden name: the folder for
+    // temporary files is the recordings folder unless the user chose
+    // another.
+    request.path = m_programFolder + QLatin1Char('.') + catalogueFileName(mode) + QStringLiteral(".download");
     request.maxBytes = kMaxListBytes;
-    *downloaded = request.path;
-    const DownloadResult result = downloadToFile(m_setup, request);
-    return result.complete() && result.bytes > 0;
+    m_download = std::make_unique<Download>(m_setup);
+    connect(m_download.get(), &Download::finished, this, [this, mode] {
+        QMetaObject::invokeMethod(
+            this, [this, mode] { listArrived(mode); }, Qt::QueuedConnection);
+    });
+    if (m_download->start(request))
+        return true;
+    m_download.reset();
+    return false;
+}
+
+void CatalogueUpdate::listArrived(CatalogueMode mode)
+{
+    if (!m_download)
+        return;
+    const DownloadResult result = m_download->result();
+    m_download.reset();
+    const QString downloaded = result.path;
+    const bool usable = result.complete() && result.bytes > 0 && isCatalogueList(downloaded);
+    const QString file = catalogueFileName(mode);
+    if (mode == CatalogueMode::Station) {
+        if (!usable) {
+            QFile::remove(downloaded);
+            m_prompter.error(kCatalogueUpdateError, kCaption);
+            end(false);
+            return;
+        }
+        const bool replaced = replace(downloaded, file);
+        QFile::remove(downloaded);
+        if (!replaced) {
+            end(false);
+            return;
+        }
+        if (!fetch(kShowListPath, CatalogueMode::Show))
+            end(true);
+        return;
+    }
+    if (usable && replace(downloaded, file))
+        m_prompter.information(kCatalogueUpdatedText);
+    QFile::remove(downloaded);
+    end(true);
+}
+
+void CatalogueUpdate::end(bool updated)
+{
+    if (updated)
+        storeCatalogueUpdateDay(m_registry, m_now);
+    Q_EMIT finished(updated);
 }
 
 bool CatalogueUpdate::replace(const QString &downloaded, const QString &file)
@@ -90,25 +198,6 @@ bool CatalogueUpdate::replace(const QString &downloaded, const QString &file)
         return true;
     m_prompter.error(kCatalogueSaveError.arg(target, problem), kCaption);
     return false;
-}
-
-bool CatalogueUpdate::run(std::int64_t now)
-{
-    QString base = m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed();
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    QString downloaded;
-    if (base.isEmpty() || !fetch(base, kStationListPath, catalogueFileName(CatalogueMode::Station), &downloaded)) {
-        m_prompter.error(kCatalogueUpdateError, kCaption);
-        return false;
-    }
-    if (!replace(downloaded, catalogueFileName(CatalogueMode::Station)))
-        return false;
-    if (fetch(base, kShowListPath, catalogueFileName(CatalogueMode::Show), &downloaded) &&
-        replace(downloaded, catalogueFileName(CatalogueMode::Show)))
-        m_prompter.information(kCatalogueUpdatedText);
-    storeCatalogueUpdateDay(m_registry, now);
-    return true;
 }
 
 } // namespace skywell

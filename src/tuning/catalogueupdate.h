@@ -1,10 +1,14 @@
 #pragma once
 
+#include "tuning/catalogueline.h"
 #include "tuning/download.h"
+
+#include <QObject>
 
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 namespace skywell
 {
@@ -13,7 +17,7 @@ class Prompter;
 class Registry;
 
 // The base address of the catalogue server, a profile value; empty by
-// default, and an update then fails at once with the update error.
+// default, and then no update is offered and asking for one says so.
 inline const QString kCatalogueAddressSetting = QStringLiteral("Catalogue Address");
 // The day of the last update or offer (per user, "Software\Skywell5").
 inline const QString kCatalogueUpdateDayValue = QStringLiteral("DBUpdateTimeStamp");
@@ -29,39 +33,60 @@ std::int64_t catalogueDayNumber(std::int64_t now);
 bool catalogueUpdateDue(const Registry &registry, std::int64_t now);
 void storeCatalogueUpdateDay(Registry &registry, std::int64_t now);
 
-// Replaces both catalogues from the catalogue server. Each list is
-// downloaded into the temporary-files folder and replaces the program
-// folder's copy only when it arrived complete; the replacement is
-// written beside it and renamed into place, so a list is never half
-// written.
-class CatalogueUpdate final
+// True when the file is a catalogue: at least one entry, and every line
+// a name and an address ("name|scheme://..."), no NUL bytes. An error
+// page or a list cut off in the middle of its first field is not.
+bool isCatalogueList(const QString &path);
+
+// Replaces both catalogues from the catalogue server, beside the main
+// loop: each list is downloaded under a hidden name in the program folder
+// and replaces the program folder's copy only when it arrived complete and
+// reads as a catalogue; the replacement is written beside it and renamed
+// into place, so a list is never half written. finished() follows every
+// start() that returned true.
+class CatalogueUpdate final : public QObject
 {
+    Q_OBJECT
 public:
     CatalogueUpdate(DownloadSetup setup, Prompter &prompter, Registry &registry, QString programFolder,
-                    QString tempFolder);
+                    QObject *parent = nullptr);
+    ~CatalogueUpdate() override;
 
-    // The pick dialog's opening step: when an update is due, asks
-    // kCatalogueUpdateQuestion and updates on Yes; always stores today.
-    // True when the lists were updated.
+    // A catalogue server is set ("Catalogue Address").
+    bool hasAddress() const;
+    void setAddress(const QString &address);
+
+    // The pick dialog's opening step: when a server is set and an update
+    // is due, asks kCatalogueUpdateQuestion, starts the update on Yes and
+    // stores today. True when an update started.
     bool offerIfDue(std::int64_t now);
 
-    // Downloads and replaces the station list, then the show list, with
-    // the messages of the update. True when the station list was
-    // replaced.
-    bool run(std::int64_t now);
+    // Starts downloading the station list, then the show list. False when
+    // it cannot start: no server is set (kNoCatalogueAddressText) or an
+    // update runs already.
+    bool start(std::int64_t now);
+    bool isRunning() const { return m_download != nullptr; }
 
     // Largest list accepted.
     static constexpr qint64 kMaxListBytes = 64 * 1024 * 1024;
 
+Q_SIGNALS:
+    // The update has ended; updated: the station list was replaced.
+    void finished(bool updated);
+
 private:
-    bool fetch(const QString &base, const QString &path, const QString &file, QString *downloaded);
+    bool fetch(const QString &path, CatalogueMode mode);
+    void listArrived(CatalogueMode mode);
     bool replace(const QString &downloaded, const QString &file);
+    void end(bool updated);
 
     DownloadSetup m_setup;
     Prompter &m_prompter;
     Registry &m_registry;
     QString m_programFolder;
-    QString m_tempFolder;
+    QString m_base;
+    std::int64_t m_now = 0;
+    std::unique_ptr<Download> m_download;
 };
 
 inline const QString kCatalogueUpdateQuestion =
@@ -76,5 +101,7 @@ inline const QString kCatalogueUpdatedText =
 // A list arrived but cannot be stored: %1 the file, %2 the reason.
 inline const QString kCatalogueSaveError =
     QStringLiteral("Error: Unable to save the list of shows and stations as %1.\n\n%2");
+inline const QString kNoCatalogueAddressText =
+    QStringLiteral("No address is set for the list of shows and stations, so it cannot be updated from the web.");
 
 } // namespace skywell

@@ -5,6 +5,8 @@
 #include "core/settings.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -76,7 +78,9 @@ bool Download::start(const DownloadRequest &request)
 {
     Q_ASSERT(!m_running && !m_worker.joinable());
     m_request = request;
+    m_path = request.path;
     m_result = DownloadResult();
+    m_result.path = request.path;
     if (m_setup.isOnline && !m_setup.isOnline()) {
         m_result.end = DownloadEnd::Offline;
         return false;
@@ -111,13 +115,16 @@ void Download::runWorker()
     request.proxy = m_setup.proxy;
     request.userAgent = m_request.userAgent;
     request.headers = credentialHeaders(m_request.user, m_request.password);
+    request.minBytesPerSecond = m_setup.minBytesPerSecond;
+    request.slowSeconds = m_setup.slowSeconds;
     const TransferSink sink = [this](const char *data, std::size_t bytes) { return writeBlock(data, bytes); };
+    const TransferResponseSink response = [this](const TransferResponse &answer) { takeResponse(answer); };
 
-    TransferOutcome outcome = m_transfer->run(request, sink);
+    TransferOutcome outcome = m_transfer->run(request, sink, response);
     if (outcome.end == TransferEnd::OpenFailed) {
         // One more try, as the address may answer the second time.
         qCDebug(lcDownload).noquote() << outcome.detail;
-        outcome = m_transfer->run(request, sink);
+        outcome = m_transfer->run(request, sink, response);
     }
     if (outcome.end != TransferEnd::Complete && !outcome.detail.isEmpty())
         qCDebug(lcDownload).noquote() << outcome.detail;
@@ -129,6 +136,26 @@ void Download::runWorker()
     m_doneSignal.notify_all();
     // Wakes the owner's event loop; dropped when the object is gone.
     QMetaObject::invokeMethod(this, &Download::finishRun, Qt::QueuedConnection);
+}
+
+void Download::takeResponse(const TransferResponse &response)
+{
+    const bool audioType = response.contentType.startsWith("audio/") || response.contentType == "application/ogg";
+    m_liveStream = response.icy && response.contentLength < 0 && audioType;
+    if (!m_request.extensionFromType || m_bytes.load() > 0)
+        return;
+    const QString extension = audioExtensionForType(response.contentType);
+    const QFileInfo info(m_path);
+    if (extension.isEmpty() || info.suffix() == extension)
+        return;
+    const QString renamed = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.') + extension;
+    // link() never replaces a file that is there already.
+    const QByteArray from = QFile::encodeName(m_path);
+    const QByteArray to = QFile::encodeName(renamed);
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        m_path = renamed;
+    }
 }
 
 bool Download::writeBlock(const char *data, std::size_t bytes)
@@ -213,6 +240,8 @@ void Download::finishRun()
     m_result.bytes = m_bytes.load();
     m_result.httpStatus = m_outcome.httpStatus;
     m_result.detail = m_outcome.detail;
+    m_result.path = m_path;
+    m_result.liveStream = m_liveStream.load();
     if (m_writeFailed) {
         m_result.end = DownloadEnd::WriteFailed;
         if (m_setup.prompter)
@@ -235,10 +264,16 @@ void Download::finishRun()
             // An error page is not the file that was asked for.
             m_result.end = DownloadEnd::HttpError;
             m_result.bytes = 0;
-            QFile::remove(m_request.path);
+            QFile::remove(m_path);
             break;
         case TransferEnd::OpenFailed:
             m_result.end = DownloadEnd::OpenFailed;
+            break;
+        case TransferEnd::TooSlow:
+            m_result.end = DownloadEnd::Stalled;
+            m_result.detail = QStringLiteral("fewer than %1 bytes a second for %2 seconds")
+                                  .arg(m_setup.minBytesPerSecond)
+                                  .arg(m_setup.slowSeconds);
             break;
         case TransferEnd::Aborted:
         case TransferEnd::Failed:
@@ -246,7 +281,52 @@ void Download::finishRun()
             break;
         }
     }
+    // A download that brought nothing leaves no empty file behind.
+    if (m_result.bytes == 0 && m_result.end != DownloadEnd::Complete)
+        QFile::remove(m_path);
     Q_EMIT finished(m_result.bytes, m_result.ok());
+}
+
+QString audioExtensionForType(const QByteArray &contentType)
+{
+    static const QList<std::pair<QByteArray, QString>> kTypes = {
+        {"audio/mpeg", QStringLiteral("mp3")},     {"audio/mp3", QStringLiteral("mp3")},
+        {"audio/x-mpeg", QStringLiteral("mp3")},   {"audio/aac", QStringLiteral("aac")},
+        {"audio/aacp", QStringLiteral("aac")},     {"audio/x-aac", QStringLiteral("aac")},
+        {"audio/mp4", QStringLiteral("m4a")},      {"audio/x-m4a", QStringLiteral("m4a")},
+        {"audio/ogg", QStringLiteral("ogg")},      {"application/ogg", QStringLiteral("ogg")},
+        {"audio/opus", QStringLiteral("opus")},    {"audio/flac", QStringLiteral("flac")},
+        {"audio/x-flac", QStringLiteral("flac")},  {"audio/wav", QStringLiteral("wav")},
+        {"audio/x-wav", QStringLiteral("wav")},    {"audio/wave", QStringLiteral("wav")},
+        {"audio/x-ms-wma", QStringLiteral("wma")}, {"audio/webm", QStringLiteral("webm")},
+    };
+    const QByteArray type = contentType.split(';').first().trimmed().toLower();
+    for (const auto &[name, extension] : kTypes)
+        if (type == name)
+            return extension;
+    return {};
+}
+
+bool isAudioExtension(const QString &extension)
+{
+    static const QStringList kExtensions = {
+        QStringLiteral("mp3"),  QStringLiteral("mp2"), QStringLiteral("ogg"),  QStringLiteral("oga"),
+        QStringLiteral("opus"), QStringLiteral("aac"), QStringLiteral("m4a"),  QStringLiteral("m4b"),
+        QStringLiteral("flac"), QStringLiteral("wav"), QStringLiteral("wma"),  QStringLiteral("webm"),
+        QStringLiteral("spx"),  QStringLiteral("aif"), QStringLiteral("aiff"),
+    };
+    return kExtensions.contains(extension.toLower());
+}
+
+QString downloadExtension(const QString &address, const QByteArray &contentType)
+{
+    const QString path = QUrl(address).path();
+    const QString segment = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = segment.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0 && isAudioExtension(segment.mid(dot + 1)))
+        return segment.mid(dot + 1).toLower();
+    const QString fromType = audioExtensionForType(contentType);
+    return fromType.isEmpty() ? QStringLiteral("mp3") : fromType;
 }
 
 DownloadResult downloadToFile(const DownloadSetup &setup, const DownloadRequest &request)

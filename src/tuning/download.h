@@ -35,16 +35,21 @@ struct DownloadRequest {
     // Ends the download as TooLarge past this many bytes; 0 = no limit
     // (a live stream runs until stop()).
     qint64 maxBytes = 0;
+    // The file takes the extension the answer's Content-Type names (see
+    // audioExtensionForType), when it names one and that name is free.
+    bool extensionFromType = false;
 };
 
 enum class DownloadEnd {
     Complete,         // the server sent the whole body
     Stopped,          // stop() ended it; the bytes so far are on disk
-    Stalled,          // no new block for stallLimit + 1 supervision intervals; bytes so far kept
+    Stalled,          // no new block for stallLimit + 1 supervision intervals, or below the
+                      // minimum rate for too long; bytes so far kept
     TooLarge,         // more than maxBytes came
     HttpError,        // status 400 or above: no file is left
-    OpenFailed,       // the address could not be opened twice in a row; the file stays empty
-    TransferFailed,   // broke off (short body, reset, endless headers, redirect loop); bytes so far kept
+    OpenFailed,       // the address could not be opened twice in a row; no file is left
+    TransferFailed,   // broke off (short body, reset, endless headers, redirect loop); bytes so far
+                      // kept, no file when there were none
     WriteFailed,      // the file could not be written ("Error Writing Web File")
     CannotCreateFile, // "Cannot create file"
     Offline,          // no network: no file is touched
@@ -54,7 +59,9 @@ struct DownloadResult {
     qint64 bytes = 0; // bytes written to the file
     DownloadEnd end = DownloadEnd::OpenFailed;
     long httpStatus = 0;
-    QString detail; // the transfer's own words on a failure
+    QString detail;          // the transfer's own words on a failure
+    QString path;            // the file written (its extension may come from the answer)
+    bool liveStream = false; // see Download::liveStream()
 
     bool complete() const { return end == DownloadEnd::Complete; }
     // Ended as the caller wanted: complete, or stopped by the caller.
@@ -71,6 +78,11 @@ struct DownloadSetup {
     // intervals in a row is given up (70 to 80 seconds by default).
     int stallIntervalMs = 10000;
     int stallLimit = 6;
+    // A transfer that brings fewer than minBytesPerSecond for slowSeconds
+    // in a row is given up too: a trickle of a byte now and then is no
+    // progress. 0: no minimum.
+    long minBytesPerSecond = 512;
+    long slowSeconds = 60;
 };
 
 // "http://address:port", "http://address" without a port, or empty when
@@ -109,6 +121,10 @@ public:
 
     bool isRunning() const { return m_running; }
     qint64 bytesSoFar() const { return m_bytes.load(); }
+    // The answer is a radio station's live stream: icy-* headers, an
+    // audio type and no length. Such a body never ends by itself; any
+    // other runs to its end.
+    bool liveStream() const { return m_liveStream.load(); }
 
     // Blocks until the transfer ends, supervising it meanwhile, and
     // returns the result (at once when it has ended already).
@@ -123,6 +139,7 @@ Q_SIGNALS:
 
 private:
     void runWorker();
+    void takeResponse(const TransferResponse &response);
     bool writeBlock(const char *data, std::size_t bytes);
     void superviseOnce();
     void finishRun();
@@ -140,6 +157,8 @@ private:
     std::atomic<qint64> m_blocks{0};
     std::atomic<bool> m_writeFailed{false};
     std::atomic<bool> m_tooLarge{false};
+    std::atomic<bool> m_liveStream{false};
+    QString m_path;            // the file's name now; changed only by the worker before the first block
     TransferOutcome m_outcome; // read only after the worker ended
     std::mutex m_doneMutex;
     std::condition_variable m_doneSignal;
@@ -152,6 +171,16 @@ private:
     bool m_stopped = false;
     bool m_stalled = false;
 };
+
+// The file extension (without dot) for an audio Content-Type, or empty
+// when the type names none Skywell knows.
+QString audioExtensionForType(const QByteArray &contentType);
+// True for the extensions of the audio files a Show may download.
+bool isAudioExtension(const QString &extension);
+// A download's file extension: the known audio extension of the
+// address's last path segment (query and fragment left out), else the
+// one the Content-Type names, else "mp3".
+QString downloadExtension(const QString &address, const QByteArray &contentType = QByteArray());
 
 // Downloads an address into a file and returns when it has ended (the
 // blocking form of Download).

@@ -20,6 +20,19 @@ struct TransferRequest {
     QByteArray userAgent;
     // Extra request header lines without their line end.
     QList<QByteArray> headers;
+    // The transfer gives up when it brings fewer than minBytesPerSecond
+    // for slowSeconds in a row (a trickle holds it no longer than
+    // silence would). 0: no minimum.
+    long minBytesPerSecond = 0;
+    long slowSeconds = 0;
+};
+
+// What the answer's headers say about the body, known before its first
+// block.
+struct TransferResponse {
+    qint64 contentLength = -1; // -1: not given
+    QByteArray contentType;    // lower case, without parameters
+    bool icy = false;          // icy-* header lines (a radio station)
 };
 
 enum class TransferEnd {
@@ -28,6 +41,7 @@ enum class TransferEnd {
     HttpError,  // the server answered with a status of 400 or above
     OpenFailed, // no answer: no connection, unknown host, refused
     Failed,     // the transfer broke off after it began (short body, reset, bad headers, redirect loop)
+    TooSlow,    // fewer than the minimum bytes per second for too long
 };
 
 struct TransferOutcome {
@@ -40,6 +54,9 @@ struct TransferOutcome {
 // Receives each block of the body as it arrives (at most kDownloadBlockBytes).
 // Returns false to end the transfer.
 using TransferSink = std::function<bool(const char *data, std::size_t bytes)>;
+// Called once per run on the worker thread when the final answer's
+// headers are in (before the body's first block).
+using TransferResponseSink = std::function<void(const TransferResponse &)>;
 
 // One HTTP transfer, run on the download worker thread. Implemented on
 // libcurl in src/platform/curltransfer.
@@ -50,7 +67,8 @@ public:
 
     // Runs the request to its end on the calling thread, handing the body
     // to sink block by block, and says how it ended. Called once.
-    virtual TransferOutcome run(const TransferRequest &request, const TransferSink &sink) = 0;
+    virtual TransferOutcome run(const TransferRequest &request, const TransferSink &sink,
+                                const TransferResponseSink &response = {}) = 0;
 
     // Callable from any thread, also before or after run(): makes run()
     // return soon with Aborted. Frees nothing; run() cleans up itself.

@@ -2,12 +2,14 @@
 
 #include "core/prompter.h"
 #include "tuning/cataloguemodel.h"
+#include "tuning/catalogueupdate.h"
 #include "tuning/stationsearchrules.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,7 +31,9 @@ PickDialog::PickDialog(CatalogueModel &model, QWidget *parent) : PickDialog(mode
 PickDialog::PickDialog(CatalogueModel &model, PickDialogDeps deps, std::int64_t now, QWidget *parent)
     : QDialog(parent), m_model(model), m_deps(std::move(deps)), m_now(now)
 {
-    if (m_deps.offerUpdate) {
+    if (m_deps.catalogue) {
+        m_deps.catalogue->offerIfDue(now);
+    } else if (m_deps.offerUpdate) {
         m_deps.offerUpdate();
         m_model.reload();
     }
@@ -48,7 +52,9 @@ PickDialog::PickDialog(CatalogueModel &model, PickDialogDeps deps, std::int64_t 
     m_list = new QListWidget(this);
     m_list->setUniformItemSizes(true);
     layout->addWidget(m_list);
-    if (m_deps.updateCatalogue) {
+    if (m_deps.catalogue) {
+        addCatalogueUpdate(layout);
+    } else if (m_deps.updateCatalogue) {
         auto *update = new QPushButton(QStringLiteral("Get Updated List from the Web"), this);
         layout->addWidget(update);
         connect(update, &QPushButton::clicked, this, [this] {
@@ -80,6 +86,35 @@ PickDialog::~PickDialog()
     // A search still under way finishes before the dialog it reports to goes.
     if (m_searchThread)
         m_searchThread->wait();
+}
+
+void PickDialog::addCatalogueUpdate(QLayout *layout)
+{
+    CatalogueUpdate *catalogue = m_deps.catalogue;
+    auto *update = new QPushButton(QStringLiteral("Get Updated List from the Web"), this);
+    layout->addWidget(update);
+    // The lists download beside the dialog; the program goes on meanwhile.
+    connect(catalogue, &CatalogueUpdate::finished, this, [this, update] {
+        update->setEnabled(true);
+        m_model.reload();
+        fillList();
+    });
+    connect(update, &QPushButton::clicked, this, [this, catalogue, update] {
+        if (!catalogue->hasAddress()) {
+            bool ok = false;
+            const QString address =
+                QInputDialog::getText(this, kCaption, QStringLiteral("Address of the catalogue server:"),
+                                      QLineEdit::Normal, QStringLiteral("https://"), &ok)
+                    .trimmed();
+            if (!ok || address.isEmpty() || address == QStringLiteral("https://"))
+                return;
+            catalogue->setAddress(address);
+        }
+        if (catalogue->start(m_now))
+            update->setEnabled(false);
+    });
+    if (catalogue->isRunning())
+        update->setEnabled(false);
 }
 
 void PickDialog::fillList()

@@ -18,6 +18,7 @@ namespace skywell
 {
 
 class CatalogueModel;
+class CatalogueUpdate;
 class Prompter;
 
 // What the pick dialog calls beyond the catalogue; each may be left empty.
@@ -27,6 +28,11 @@ struct PickDialogDeps {
     std::function<void()> offerUpdate;
     // "Get Updated List from the Web".
     std::function<void()> updateCatalogue;
+    // The update from the catalogue server, run beside the dialog: offered
+    // on opening when a server is set, asked for by the button (which asks
+    // for the server's address when none is set); the list is refilled
+    // when it ends. Takes the place of offerUpdate and updateCatalogue.
+    CatalogueUpdate *catalogue = nullptr;
     // Searches the station directory; runs on a worker thread, so it must
     // not touch the dialog. Station mode offers the search only when set.
     std::function<DirectoryAnswer(const StationQuery &)> searchStations;
@@ -59,6 +65,7 @@ public:
 private:
     void fillList();
     void find();
+    void addCatalogueUpdate(QLayout *layout);
     void addStationSearch(QLayout *layout);
     void startSearch();
     void showStations(const DirectoryAnswer &answer);

@@ -82,6 +82,7 @@ public:
         finish(QByteArray("partial live stream"), false);
     }
     bool running() const override { return isRunning; }
+    bool liveStream() const override { return live; }
     // The transfer ends having saved body (nothing at all for a null one).
     void finish(const QByteArray &body, bool complete)
     {
@@ -91,13 +92,14 @@ public:
             file.write(body);
         }
         isRunning = false;
-        done({body.size(), complete, complete ? QString() : QStringLiteral("HTTP 404")});
+        done({body.size(), complete, complete || stops > 0 ? QString() : QStringLiteral("HTTP 404"), path, live});
     }
 
     QString url;
     QString path;
     std::function<void(const DirectDownloadResult &)> done;
     bool isRunning = false;
+    bool live = false;
     int stops = 0;
 };
 
@@ -445,15 +447,45 @@ TEST_F(RecordingControllerTest, DirectDownloadsAreSavedUnderUniqueNamesAndRecord
     EXPECT_EQ(QFile(firstPath).size(), 12);
 }
 
-TEST_F(RecordingControllerTest, LiveStreamDownloadIsStoppedAtItsEndAndAManualOneEndsWithItsTransfer)
+TEST_F(RecordingControllerTest, AFileDownloadRunsToItsEndAndOnlyALiveStreamIsStoppedAtTheShowsEnd)
 {
-    Show &show = addShow("Live", clock.now() + 40, 2, OPT_DIRECT_DOWNLOAD);
-    setField(show.url, QByteArray("http://127.0.0.1:8/live"));
+    // A file still arriving at the end time + 30 s goes on to its end.
+    Show &show = addShow("Podcast", clock.now() + 40, 1, OPT_DIRECT_DOWNLOAD);
+    setField(show.url, QByteArray("http://127.0.0.1:8/long.mp3"));
     const std::int64_t end = show.endTime;
-    tickUntil(end + 31);
+    tickUntil(end + 200);
+    EXPECT_EQ(download.stops, 0);
+    EXPECT_TRUE(controller->recording());
+    download.finish(QByteArray(4000, 'p'), true);
+    EXPECT_FALSE(controller->recording()) << "ended with its transfer, past its end time";
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+
+    // A live stream is stopped there, and its outcome says so.
+    shows.clear();
+    Show &live = addShow("Live", clock.now() + 40, 2, OPT_DIRECT_DOWNLOAD);
+    setField(live.url, QByteArray("http://127.0.0.1:8/live"));
+    const std::int64_t liveEnd = live.endTime;
+    tickUntil(clock.now() + 20);
+    download.live = true;
+    tickUntil(liveEnd + 31);
     EXPECT_EQ(download.stops, 1);
     EXPECT_FALSE(controller->recording());
-    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was OK"))) << qPrintable(lastStatus());
+    EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK: ")));
+    EXPECT_TRUE(lastStatus().contains(QStringLiteral("Live stream stopped at the Show's end")))
+        << qPrintable(lastStatus());
+    EXPECT_TRUE(lastStatus().contains(QStringLiteral("\"Internet Stream\""))) << qPrintable(lastStatus());
+
+    // A live stream that closes long before the Show's end ended early.
+    shows.clear();
+    Show &early = addShow("Early", clock.now() + 40, 2, OPT_DIRECT_DOWNLOAD);
+    setField(early.url, QByteArray("http://127.0.0.1:8/live"));
+    const std::int64_t earlyEnd = early.endTime;
+    tickUntil(clock.now() + 30);
+    download.finish(QByteArray(160000, 'l'), true);
+    EXPECT_TRUE(lastStatus().contains(QStringLiteral("ended early"))) << qPrintable(lastStatus());
+    tickUntil(earlyEnd + 31);
+    EXPECT_FALSE(controller->recording());
+    download.live = false;
 
     RecordingRequest request;
     request.name = QStringLiteral("Grab");
@@ -539,18 +571,19 @@ TEST_F(RecordingControllerTest, MutedRecordingRecordsItsOwnSinkOrLeavesTheSoundO
     EXPECT_EQ(countInLog(QStringLiteral("Sound left on while recording:")), 1);
 }
 
-TEST_F(RecordingControllerTest, DirectDownloadTakesItsExtensionFromTheAddress)
+TEST_F(RecordingControllerTest, ASignedDownloadAddressKeepsTheShowsNameAndAShortExtension)
 {
-    EXPECT_EQ(downloadExtension(QStringLiteral("http://127.0.0.1:8/show.m4a")), QStringLiteral("m4a"));
-    EXPECT_EQ(downloadExtension(QStringLiteral("http://localhost/stream")), QStringLiteral("mp3"));
-    // The last '.' in the host name: the rest is made safe for a file name.
     RecordingRequest request;
-    request.name = QStringLiteral("Host");
-    request.url = QStringLiteral("http://radio.example.com/live");
+    request.name = QStringLiteral("Morning Edition");
+    request.url = QStringLiteral("https://s3.example.com/b/01.mp3?X-Amz-Credential=a.b&X-Amz-Signature=") +
+                  QString(400, QLatin1Char('f'));
     request.flags = OPT_DIRECT_DOWNLOAD | SHOW_MANUAL;
     request.endTime = clock.now() + 60;
     controller->startRecording(request);
-    EXPECT_TRUE(download.path.endsWith(QStringLiteral(" - 01.com-live"))) << qPrintable(download.path);
+    const QString name = QFileInfo(download.path).fileName();
+    EXPECT_TRUE(name.startsWith(QStringLiteral("Morning Edition"))) << qPrintable(name);
+    EXPECT_TRUE(name.endsWith(QStringLiteral(" - 01.mp3"))) << qPrintable(name);
+    EXPECT_LE(name.toUtf8().size(), 255);
     EXPECT_EQ(QFileInfo(download.path).path() + QLatin1Char('/'), folder.path()) << "no folder from the address";
 }
 

@@ -1,5 +1,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settings.h"
 #include "shows/localtime.h"
 #include "shows/show.h"
 #include "support/tempenv.h"
@@ -171,10 +172,16 @@ TEST_F(CatalogueTest, TheUpdateIsOfferedAfterMoreThanSevenDays)
     TempFolder machine;
     Registry registry(user.path(), machine.path());
     ScriptedPrompter prompter;
-    CatalogueUpdate update(DownloadSetup(), prompter, registry, folder.path(), folder.path());
+    CatalogueUpdate update(DownloadSetup(), prompter, registry, folder.path());
     const std::int64_t today = catalogueDayNumber(now);
     // 134774 days lie between 1 January 1601 and 1 January 1970.
     EXPECT_EQ(today, (localTime(2027, 1, 12) - localTime(1970, 1, 1)) / 86400 + 134774);
+
+    // Without a catalogue server nothing is offered, however old the lists.
+    EXPECT_FALSE(update.offerIfDue(now));
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Question), 0);
+    EXPECT_TRUE(catalogueUpdateDue(registry, now));
+    registry.regWriteString(kCatalogueAddressSetting, QStringLiteral("http://127.0.0.1:9/"), kProfileKey);
 
     registry.regWriteString(kCatalogueUpdateDayValue, QString::number(today - 7), kSkywellKey);
     EXPECT_FALSE(update.offerIfDue(now));

@@ -3,12 +3,15 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "platform/curltransfer.h"
+#include "support/eventloop.h"
 #include "support/tempenv.h"
 #include "tuning/cataloguemodel.h"
 #include "tuning/downloadtestserver.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -40,14 +43,25 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    CatalogueUpdate update(const QString &programFolder = QString())
+    DownloadSetup setup()
     {
         DownloadSetup setup;
         setup.transfers = makeCurlTransfer;
         setup.prompter = &prompter;
         setup.stallIntervalMs = 100;
-        return CatalogueUpdate(setup, prompter, registry, programFolder.isEmpty() ? program.path() : programFolder,
-                               temp.path());
+        return setup;
+    }
+    // Runs an update to its end on the event loop; its finished() value,
+    // or false when it did not start.
+    bool run(const QString &programFolder = QString(), DownloadSetup s = {})
+    {
+        CatalogueUpdate update(s.transfers ? s : setup(), prompter, registry,
+                               programFolder.isEmpty() ? program.path() : programFolder);
+        QSignalSpy finished(&update, &CatalogueUpdate::finished);
+        if (!update.start(now))
+            return false;
+        EXPECT_TRUE(test::spinUntil([&] { return !finished.isEmpty(); }, 30000));
+        return !finished.isEmpty() && finished[0][0].toBool();
     }
     QByteArray programFile(const char *name) { return test::readAll(program.file(QString::fromLatin1(name))); }
 
@@ -67,7 +81,7 @@ TEST_F(CatalogueUpdateTest, AnUpdateReplacesBothListsAndTheListShowsThem)
 {
     server.serve("/user/dump_radio_stations_50.php", kNewStations, 200, "text/plain");
     server.serve("/user/dump_shows_50.php", kNewShows, 200, "text/plain");
-    EXPECT_TRUE(update().run(now));
+    EXPECT_TRUE(run());
     EXPECT_EQ(programFile("stations.txt"), kNewStations);
     EXPECT_EQ(programFile("shows.txt"), kNewShows);
     ASSERT_EQ(prompter.prompts().size(), 1);
@@ -82,19 +96,23 @@ TEST_F(CatalogueUpdateTest, AnUpdateReplacesBothListsAndTheListShowsThem)
 
 TEST_F(CatalogueUpdateTest, AFailingStationListReplacesNothing)
 {
-    // An error page, a stalled transfer, a short body: none is a list.
+    // An error page, a short body, a page that is no list: none replaces
+    // the catalogue.
     server.serve("/user/dump_radio_stations_50.php", "<html>Server Error</html>", 500, "text/html");
     server.serve("/user/dump_shows_50.php", kNewShows);
-    EXPECT_FALSE(update().run(now));
+    EXPECT_FALSE(run());
     server.route("/user/dump_radio_stations_50.php",
                  [](DownloadTestServer::Connection &c, const DownloadTestServer::Request &) {
                      c.send(DownloadTestServer::statusLine(200) + "Content-Length: 5000\r\n\r\nHalf|a list\n");
                  });
-    EXPECT_FALSE(update().run(now));
+    EXPECT_FALSE(run());
+    // A page sent as a success is no list either.
+    server.serve("/user/dump_radio_stations_50.php", "<html>Down for maintenance</html>\n", 200, "text/html");
+    EXPECT_FALSE(run());
 
     EXPECT_EQ(programFile("stations.txt"), kOldStations);
     EXPECT_EQ(programFile("shows.txt"), kOldShows);
-    ASSERT_EQ(prompter.prompts().size(), 2);
+    ASSERT_EQ(prompter.prompts().size(), 3);
     for (const auto &prompt : prompter.prompts()) {
         EXPECT_EQ(prompt.kind, ScriptedPrompter::Kind::Error);
         EXPECT_EQ(prompt.caption, QStringLiteral("Skywell"));
@@ -107,30 +125,61 @@ TEST_F(CatalogueUpdateTest, AFailingStationListReplacesNothing)
 TEST_F(CatalogueUpdateTest, AFailingShowListKeepsTheNewStationsQuietly)
 {
     server.serve("/user/dump_radio_stations_50.php", kNewStations);
-    EXPECT_TRUE(update().run(now));
+    EXPECT_TRUE(run());
     EXPECT_EQ(programFile("stations.txt"), kNewStations);
     EXPECT_EQ(programFile("shows.txt"), kOldShows);
     EXPECT_TRUE(prompter.prompts().isEmpty());
 }
 
-TEST_F(CatalogueUpdateTest, WithoutAServerAddressTheUpdateFailsAtOnce)
+TEST_F(CatalogueUpdateTest, WithoutAServerAddressTheUpdateSaysSoAtOnce)
 {
     registry.regWriteString(kCatalogueAddressSetting, QString(), kProfileKey);
-    EXPECT_FALSE(update().run(now));
+    EXPECT_FALSE(run());
     ASSERT_EQ(prompter.prompts().size(), 1);
-    EXPECT_EQ(prompter.prompts()[0].text, kCatalogueUpdateError);
+    EXPECT_EQ(prompter.prompts()[0].text, kNoCatalogueAddressText);
     EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(CatalogueUpdateTest, ATricklingServerNeitherHoldsTheProgramNorReplacesTheList)
+{
+    // A whole list without a length, one byte every 300 ms: never idle
+    // long enough to count as stalled, far below the minimum rate.
+    server.route("/user/dump_radio_stations_50.php",
+                 [](DownloadTestServer::Connection &c, const DownloadTestServer::Request &) {
+                     if (!c.send(DownloadTestServer::statusLine(200) + "Content-Type: text/plain\r\n\r\n"))
+                         return;
+                     for (const char byte : kNewStations)
+                         if (!c.pause(300) || !c.send(QByteArray(1, byte)))
+                             return;
+                 });
+    DownloadSetup s = setup();
+    s.stallIntervalMs = 1000;
+    s.minBytesPerSecond = 100;
+    s.slowSeconds = 2;
+    CatalogueUpdate update(s, prompter, registry, program.path());
+    QSignalSpy finished(&update, &CatalogueUpdate::finished);
+    int ticksWhileUpdating = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileUpdating += update.isRunning() ? 1 : 0; });
+    tick.start(50);
+    ASSERT_TRUE(update.start(now));
+    ASSERT_TRUE(test::spinUntil([&] { return !finished.isEmpty(); }, 30000));
+    EXPECT_FALSE(finished[0][0].toBool());
+    EXPECT_GT(ticksWhileUpdating, 0) << "the main loop ran on during the download";
+    EXPECT_EQ(programFile("stations.txt"), kOldStations);
+    EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Error), 1);
+    EXPECT_EQ(QDir(program.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary list is left";
 }
 
 TEST_F(CatalogueUpdateTest, AListThatCannotBeStoredIsAnErrorNotASuccess)
 {
     server.serve("/user/dump_radio_stations_50.php", kNewStations);
     server.serve("/user/dump_shows_50.php", kNewShows);
-    // A program "folder" that is a file: nothing can be written in it,
+    // A folder where the station list should be: it cannot be replaced,
     // also for root.
-    const QString blocked = program.file(QStringLiteral("blocked"));
-    write(blocked, "a file");
-    EXPECT_FALSE(update(blocked + QLatin1Char('/')).run(now));
+    TempFolder blocked;
+    ASSERT_TRUE(QDir().mkpath(blocked.file(QStringLiteral("stations.txt"))));
+    EXPECT_FALSE(run(blocked.path()));
     ASSERT_EQ(prompter.prompts().size(), 1);
     EXPECT_EQ(prompter.prompts()[0].kind, ScriptedPrompter::Kind::Error);
     EXPECT_TRUE(prompter.prompts()[0].text.startsWith(

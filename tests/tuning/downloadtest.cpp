@@ -113,6 +113,58 @@ TEST_F(DownloadTest, AServerThatStopsSendingIsGivenUpKeepingTheBytesSoFar)
     EXPECT_EQ(silent.bytes, 0);
 }
 
+TEST_F(DownloadTest, ATrickleBelowTheMinimumRateIsGivenUp)
+{
+    // A byte every 200 ms: a new block in every supervision interval, but
+    // far below 100 bytes a second.
+    server.route("/trickle", [](DownloadTestServer::Connection &c, const DownloadTestServer::Request &) {
+        c.send(DownloadTestServer::statusLine(200) + "Content-Length: 100\r\n\r\n");
+        for (int i = 0; i < 100 && c.pause(200) && c.send("t"); ++i) {
+        }
+    });
+    DownloadSetup s = setup(300);
+    s.minBytesPerSecond = 100;
+    s.slowSeconds = 2;
+    const DownloadResult result = downloadToFile(s, request(QStringLiteral("/trickle")));
+    EXPECT_EQ(result.end, DownloadEnd::Stalled);
+    EXPECT_GT(result.bytes, 0);
+    EXPECT_LT(result.bytes, 100);
+    EXPECT_EQ(fileBytes().size(), result.bytes) << "the bytes so far are kept";
+}
+
+TEST_F(DownloadTest, ADownloadIsNamedFromThePathsLastSegmentOrItsType)
+{
+    const QByteArray signature = "X-Amz-Signature=" + QByteArray(300, 'f');
+    const struct {
+        const char *address;
+        QByteArray type;
+        const char *extension;
+    } cases[] = {
+        {"http://cdn.example.com/ep/01.mp3", "", "mp3"},
+        {"https://cdn.example.com/show.M4A?X-Amz-Date=20260101T000000Z&X-Amz-Signature=abc.def", "", "m4a"},
+        {"http://cdn.example.com/a.b/episode.ogg#t=10.5", "audio/mpeg", "ogg"},
+        {"http://radio.example.com/live", "", "mp3"},
+        {"http://stream.example.net:8000/1-19025-live", "audio/aacp", "aac"},
+        {"http://cdn.example.com/get.php?id=3.mp3", "audio/ogg; charset=x", "ogg"},
+        {"http://cdn.example.com/episode.html", "text/html", "mp3"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(downloadExtension(QString::fromLatin1(c.address), c.type), QString::fromLatin1(c.extension))
+            << c.address;
+    EXPECT_EQ(downloadExtension(QStringLiteral("https://s3.example.com/p/ep.mp3?") + QString::fromLatin1(signature)),
+              QStringLiteral("mp3"));
+
+    // Without an audio name in the address the answer's type names the file.
+    server.serve("/feed/latest", QByteArray(2000, 'o'), 200, "audio/ogg");
+    DownloadRequest r = request(QStringLiteral("/feed/latest"), QStringLiteral("Show - 01.mp3"));
+    r.extensionFromType = true;
+    const DownloadResult result = downloadToFile(setup(), r);
+    EXPECT_EQ(result.end, DownloadEnd::Complete);
+    EXPECT_EQ(result.path, folder.file(QStringLiteral("Show - 01.ogg")));
+    EXPECT_EQ(fileBytes(QStringLiteral("Show - 01.ogg")).size(), 2000);
+    EXPECT_FALSE(fileExists(QStringLiteral("Show - 01.mp3")));
+}
+
 TEST_F(DownloadTest, ASlowButMovingTransferRunsToItsEnd)
 {
     // A block every 100 ms for 1.5 s, supervised every 60 ms: each
@@ -211,7 +263,7 @@ TEST_F(DownloadTest, OfflineOrUncreatableFilesEndAtOnce)
     EXPECT_EQ(prompter.prompts()[0].text, r.path);
 }
 
-TEST_F(DownloadTest, AnAddressNobodyAnswersGivesZeroAndAnEmptyFile)
+TEST_F(DownloadTest, AnAddressNobodyAnswersGivesZeroAndLeavesNoFile)
 {
     quint16 closedPort = 0;
     {
@@ -223,8 +275,7 @@ TEST_F(DownloadTest, AnAddressNobodyAnswersGivesZeroAndAnEmptyFile)
     const DownloadResult result = downloadToFile(setup(), r);
     EXPECT_EQ(result.end, DownloadEnd::OpenFailed);
     EXPECT_EQ(result.bytes, 0);
-    EXPECT_TRUE(fileExists());
-    EXPECT_EQ(fileBytes().size(), 0);
+    EXPECT_FALSE(fileExists()) << "a failed download leaves no empty file";
 }
 
 TEST_F(DownloadTest, ALiveStreamRunsUntilStoppedWithoutBlockingTheCaller)
@@ -266,6 +317,7 @@ TEST_F(DownloadTest, HostileServersEndTheDownloadWithoutHangingOrGrowing)
 
     const DownloadResult loop = downloadToFile(setup(), request(QStringLiteral("/loop")));
     EXPECT_EQ(loop.end, DownloadEnd::TransferFailed);
+    EXPECT_FALSE(fileExists());
     EXPECT_LE(server.requests().size(), 13) << "redirects are followed a bounded number of times";
 
     const DownloadResult liar = downloadToFile(setup(), request(QStringLiteral("/liar")));
