@@ -62,6 +62,9 @@ struct ControllerSafety {
     // after a crash; cleared when it ends.
     std::function<void(const RecordingSession &, std::int64_t startTime)> markRecording;
     std::function<void()> clearMark;
+    // A recording of an interrupted one's name and day goes on with its
+    // track numbers, names and playlist (fills the session when it does).
+    std::function<void(RecordingSession &)> continueSeries;
 };
 
 // Carries one recording from its start to its end: fills the recording
@@ -177,6 +180,7 @@ private:
     QString m_requestedSource;
     // The track the recovery mark names.
     std::int32_t m_markedTrack = 0;
+    QString m_markedTitle;
     // The direct download was stopped at its end time.
     bool m_downloadStopped = false;
     QString m_downloadUrl;
