@@ -137,7 +137,7 @@ std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder, 
     marker.startTime = *start;
     // Added later: a marker without them is still whole. One of another
     // type is not a marker of ours.
-    const auto text = [&json](const char *key, QString &into) {
+    const auto textField = [&json](const char *key, QString &into) {
         const QJsonValue value = json.value(QLatin1String(key));
         if (value.isString())
             into = value.toString();
@@ -148,8 +148,8 @@ std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder, 
     if (!series.isUndefined() && !seriesIndex)
         return std::nullopt;
     marker.seriesIndex = std::int32_t(seriesIndex.value_or(0));
-    if (!text("title", marker.stationTitle) || !text("playlist", marker.playlistText) ||
-        !text("playlistFile", marker.playlistFile) || !text("seriesName", marker.seriesName))
+    if (!textField("title", marker.stationTitle) || !textField("playlist", marker.playlistText) ||
+        !textField("playlistFile", marker.playlistFile) || !textField("seriesName", marker.seriesName))
         return std::nullopt;
     return marker;
 }

@@ -12,6 +12,7 @@
 #include "recording/trackdelivery.h"
 #include "shows/outputnaming.h"
 #include "shows/recordsources.h"
+#include "shows/show.h"
 
 namespace skywell
 {
