@@ -54,9 +54,10 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
              return freeSpaceProblem(settings, flags, seconds, m_session.splitEverySeconds);
          },
          [&settings](const RecordingSession &s, std::int64_t startTime) {
-             RecordingMarker::write(settings.tempFolder, {s.name, s.flags, s.trackNumber, startTime});
+             RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime));
          },
-         [&settings] { RecordingMarker::clear(settings.tempFolder); }});
+         [&settings] { RecordingMarker::clear(settings.tempFolder); },
+         [&settings, &log, &clock](RecordingSession &s) { continueInterruptedSeries(settings, s, log, clock); }});
     // What a recording cut short by a crash or a power cut left behind is
     // saved before the next recording could overwrite it.
     recoverUnfinishedRecordings(settings, log, clock);

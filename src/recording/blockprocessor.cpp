@@ -7,6 +7,7 @@
 #include "recording/recordingsession.h"
 #include "recording/silencerules.h"
 #include "recording/streamtable.h"
+#include "shows/recordsources.h"
 #include "shows/show.h"
 
 namespace skywell
@@ -81,6 +82,10 @@ void BlockProcessor::processBlock(CaptureBlock &block)
 
     if (block.stationTitle())
         followStationTitle(block);
+    // Data from a stream is audio, however quiet: only a sound card's
+    // silence tells that the player lost its stream.
+    if (s.recordSource == kInternetStream)
+        s.lastAudioTime = m_clock.now();
 
     const std::uint32_t sampleBytes = block.sampleBytes();
     const std::int64_t duration = static_cast<std::int64_t>(std::uint64_t(sampleBytes) * 1000 / format.avgBytesPerSec);
@@ -124,6 +129,12 @@ void BlockProcessor::followStationTitle(const CaptureBlock &block)
     }
     if (title == s.stationTitle || !(s.flags & OPT_TITLE_SPLIT))
         return;
+    // A piece too short to stand alone is not cut off: it carries on under
+    // the newer title, joining the track that follows.
+    if (s.trackMs < kMinTitleTrackMs) {
+        s.stationTitle = title;
+        return;
+    }
     // The block under the new title opens the new track, named after it.
     m_log.logLine(QStringLiteral("The station's title changed:"), title);
     startNextTrack();

@@ -81,6 +81,9 @@ public:
     // A block, a split or a track's delivery is being processed (and the
     // event loop may be running inside it, for a tool or a message).
     bool isBusy() const { return m_busy > 0; }
+    // The recording ends with a title-split piece shorter than a track may
+    // be, after a saved track: the piece is added to that track.
+    bool lastPieceJoinsPreviousTrack() const;
     // The last finishRecording gave the track's number back (the track was
     // too short, or capture never started).
     bool trackNumberGivenBack() const { return m_trackNumberGivenBack; }
@@ -106,13 +109,16 @@ private:
         bool save = false;
     };
     void writeToStream(CaptureBlock &block, bool afterLimitSplit);
-    // The first free name of the current track in the recordings folder.
-    QString trackFileName() const;
+    // The first free name of the current track in the recordings folder,
+    // in the recording's series of names.
+    QString trackFileName();
     void startNextTrack();
     // Closes every stream and delivers the track as fileName (relative to
     // the recordings folder); outside a split also the end of the recording.
     void endTrack(const QString &fileName, bool abort, bool save);
     void runWaitingWork();
+    // Adds the ended piece's best stream to the last saved track.
+    bool joinPreviousTrack();
     // A station title on the block: the track's title, or a new track.
     void followStationTitle(const CaptureBlock &block);
 
@@ -142,6 +148,9 @@ private:
     std::optional<FinishRequest> m_finishRequested;
 };
 
+// A title change cuts no track shorter than this: the track carries on
+// under the newer title.
+inline constexpr std::int64_t kMinTitleTrackMs = 10000;
 // Minimum accepted blocks for a track to be saved (more than this).
 inline constexpr int kMinAcceptedBlocks = 10;
 // A block of this many sample bytes or fewer never opens a new stream.

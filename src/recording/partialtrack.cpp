@@ -2,6 +2,7 @@
 
 #include "core/fdwrite.h"
 #include "core/regularfile.h"
+#include "recording/mp3writer.h"
 #include "recording/pcmframes.h"
 #include "recording/wavwriter.h"
 
@@ -121,6 +122,7 @@ PartialTrack completeWav(int fd, const std::vector<std::uint8_t> &head, std::uin
         return track;
 
     std::uint16_t blockAlign = 0;
+    std::uint32_t byteRate = 0;
     std::uint64_t at = 12;
     while (at + 8 <= head.size()) {
         const std::uint32_t chunkBytes = getU32(head.data() + at + 4);
@@ -128,6 +130,7 @@ PartialTrack completeWav(int fd, const std::vector<std::uint8_t> &head, std::uin
             if (chunkBytes < 16 || at + 8 + 16 > head.size() || getU16(head.data() + at + 8) != WaveFormat::kPcm)
                 return track;
             blockAlign = std::max<std::uint16_t>(getU16(head.data() + at + 20), 1);
+            byteRate = getU32(head.data() + at + 16);
         } else if (std::memcmp(head.data() + at, "data", 4) == 0) {
             if (blockAlign == 0)
                 return track;
@@ -140,6 +143,7 @@ PartialTrack completeWav(int fd, const std::vector<std::uint8_t> &head, std::uin
                 data -= blockAlign;
             track.kind = data == 0 ? PartialTrackKind::Empty : PartialTrackKind::Wav;
             track.audioBytes = data;
+            track.seconds = byteRate > 0 ? double(data) / byteRate : 0;
             if (data == 0)
                 return track;
             std::uint8_t sizes[4];
@@ -203,6 +207,12 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std:
 
     // Walks the frames to the last whole one. A stream that stops making
     // sense before the end (a finished file's tag, say) is kept whole.
+    // Samples per frame and rate, from the first frame's header.
+    const int version = (head[1] >> 3) & 3;
+    static constexpr std::uint32_t kRates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    const std::uint32_t rate = kRates[version == 3 ? 2 : version == 2 ? 1 : 0][(head[2] >> 2) & 3];
+    const double frameSeconds = double(version == 3 ? 1152 : 576) / rate;
+    std::uint64_t frames = 0;
     std::uint64_t at = start;
     std::vector<std::uint8_t> buffer;
     std::uint64_t bufferStart = 0;
@@ -218,12 +228,17 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std:
         const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
         if (!bytes) {
             track.audioBytes = size - start - skipped;
+            track.seconds = double(frames) * frameSeconds;
             return track;
         }
         if (at + *bytes > size)
             break;
         at += *bytes;
+        ++frames;
     }
+    if (skipped > 0 && frames > 0)
+        --frames;
+    track.seconds = double(frames) * frameSeconds;
     track.audioBytes = at > start + skipped ? at - start - skipped : 0;
     if (track.audioBytes == 0) {
         track.kind = PartialTrackKind::Empty;
@@ -274,6 +289,193 @@ PartialTrack completePartialTrack(const QString &path)
              ::fsync(fd) != 0)
         track.problem = systemErrorText(errno);
     return track;
+}
+
+bool tagCompletedMp3(const QString &path, const TagFields &tags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const Fd file(fd);
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const std::vector<std::uint8_t> head = readAt(fd, 0, std::size_t(Mp3Writer::kTagRoom));
+    const bool emptyRoom = id3v2Bytes(head) == std::uint64_t(Mp3Writer::kTagRoom) &&
+                           head.size() == std::size_t(Mp3Writer::kTagRoom) &&
+                           std::all_of(head.begin() + 10, head.end(), [](std::uint8_t b) { return b == 0; });
+    int error = 0;
+    if (emptyRoom) {
+        const QByteArray tag = id3v2Tag(tags, Mp3Writer::kTagRoom);
+        error = writeFully(fd, tag.constData(), std::size_t(tag.size()), 0);
+    }
+    const QByteArray tail = id3v1Tag(tags.title, tags.artist, tags.album, tags.trackNumber);
+    if (error == 0 && !tail.isEmpty())
+        error = writeFully(fd, tail.constData(), std::size_t(tail.size()), std::uint64_t(info.st_size));
+    return error == 0 && ::fsync(fd) == 0;
+}
+
+namespace
+{
+
+// Where a finished track's audio frames lie: after its ID3v2 tag and Info
+// frame, before its ID3v1 tag. info is the Info frame's offset (0: none).
+struct Mp3Layout {
+    std::uint64_t info = 0;
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
+
+std::optional<Mp3Layout> mp3Layout(int fd, std::uint64_t size)
+{
+    Mp3Layout layout;
+    layout.begin = id3v2Bytes(readAt(fd, 0, 10));
+    const std::vector<std::uint8_t> head = readAt(fd, layout.begin, kHeadBytes);
+    if (head.size() < 4)
+        return std::nullopt;
+    const auto first = mp3FrameBytes(head.data());
+    if (!first)
+        return std::nullopt;
+    if (isInfoFrame(head, *first)) {
+        layout.info = layout.begin;
+        layout.begin += *first;
+    }
+    layout.end = size;
+    const std::vector<std::uint8_t> tail = size >= 128 ? readAt(fd, size - 128, 3) : std::vector<std::uint8_t>{};
+    if (tail.size() == 3 && std::memcmp(tail.data(), "TAG", 3) == 0)
+        layout.end -= 128;
+    return layout.end >= layout.begin ? std::optional(layout) : std::nullopt;
+}
+
+bool copyRange(int from, std::uint64_t begin, std::uint64_t end, int to, std::uint64_t at)
+{
+    while (begin < end) {
+        const std::vector<std::uint8_t> data =
+            readAt(from, begin, std::size_t(std::min<std::uint64_t>(end - begin, kReadBytes)));
+        if (data.empty() || writeFully(to, data.data(), data.size(), at) != 0)
+            return false;
+        begin += data.size();
+        at += data.size();
+    }
+    return true;
+}
+
+// Adds frames and bytes to the counts of the Info frame at offset info.
+void growInfoFrame(int fd, std::uint64_t info, std::uint32_t frames, std::uint32_t bytes)
+{
+    std::vector<std::uint8_t> frame = readAt(fd, info, 2048);
+    for (const char *tag : {"Info", "Xing"}) {
+        const auto at = std::search(frame.begin(), frame.end(), tag, tag + 4);
+        if (at == frame.end() || frame.end() - at < 16)
+            continue;
+        std::uint8_t *p = &*at + 4;
+        const std::uint32_t flags = std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+        std::uint8_t *field = p + 4;
+        const auto add = [](std::uint8_t *f, std::uint32_t n) {
+            std::uint32_t v = std::uint32_t(f[0]) << 24 | f[1] << 16 | f[2] << 8 | f[3];
+            v += n;
+            f[0] = std::uint8_t(v >> 24);
+            f[1] = std::uint8_t(v >> 16);
+            f[2] = std::uint8_t(v >> 8);
+            f[3] = std::uint8_t(v);
+        };
+        if (flags & 1) {
+            add(field, frames);
+            field += 4;
+        }
+        if (flags & 2)
+            add(field, bytes);
+        writeFully(fd, frame.data(), std::size_t(field + 4 - frame.data()), info);
+        return;
+    }
+}
+
+std::uint32_t countFrames(int fd, std::uint64_t begin, std::uint64_t end)
+{
+    std::uint32_t frames = 0;
+    std::vector<std::uint8_t> buffer;
+    std::uint64_t bufferStart = 0;
+    for (std::uint64_t at = begin; at + 4 <= end; ++frames) {
+        if (at + 4 > bufferStart + buffer.size()) {
+            bufferStart = at;
+            buffer = readAt(fd, at, kReadBytes);
+            if (buffer.size() < 4)
+                break;
+        }
+        const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
+        if (!bytes)
+            break;
+        at += *bytes;
+    }
+    return frames;
+}
+
+bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
+{
+    const auto source = mp3Layout(from, fromSize);
+    const auto target = mp3Layout(to, toSize);
+    if (!source || !target)
+        return false;
+    const std::vector<std::uint8_t> tag =
+        target->end < toSize ? readAt(to, target->end, 128) : std::vector<std::uint8_t>{};
+    const std::uint64_t bytes = source->end - source->begin;
+    if (!copyRange(from, source->begin, source->end, to, target->end) ||
+        (!tag.empty() && writeFully(to, tag.data(), tag.size(), target->end + bytes) != 0)) {
+        // The track stays as it was.
+        if (::ftruncate(to, off_t(toSize)) == 0 && !tag.empty())
+            writeFully(to, tag.data(), tag.size(), target->end);
+        return false;
+    }
+    if (target->info > 0)
+        growInfoFrame(to, target->info, countFrames(from, source->begin, source->end), std::uint32_t(bytes));
+    return true;
+}
+
+// Our WAV files: a 44-byte header, then the samples.
+bool appendWav(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
+{
+    const std::vector<std::uint8_t> a = readAt(from, 0, WavWriter::kHeaderBytes);
+    const std::vector<std::uint8_t> b = readAt(to, 0, WavWriter::kHeaderBytes);
+    if (a.size() < WavWriter::kHeaderBytes || b.size() < WavWriter::kHeaderBytes ||
+        std::memcmp(a.data() + 20, b.data() + 20, 16) != 0 || std::memcmp(b.data() + 36, "data", 4) != 0)
+        return false;
+    const std::uint64_t added = std::min<std::uint64_t>(getU32(a.data() + 40), fromSize - WavWriter::kHeaderBytes);
+    const std::uint64_t data = std::uint64_t(getU32(b.data() + 40)) + added;
+    if (data > WavWriter::kMaxDataBytes || toSize != WavWriter::kHeaderBytes + getU32(b.data() + 40))
+        return false;
+    if (!copyRange(from, WavWriter::kHeaderBytes, WavWriter::kHeaderBytes + added, to, toSize)) {
+        (void)::ftruncate(to, off_t(toSize));
+        return false;
+    }
+    std::uint8_t sizes[4];
+    putU32(sizes, std::uint32_t(data + 36));
+    writeFully(to, sizes, 4, 4);
+    putU32(sizes, std::uint32_t(data));
+    return writeFully(to, sizes, 4, 40) == 0;
+}
+
+} // namespace
+
+bool appendTrackAudio(const QString &from, const QString &to)
+{
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const Fd source(in);
+    const int out = ::open(QFile::encodeName(to).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (out < 0)
+        return false;
+    const Fd target(out);
+    struct stat a {
+    }, b{};
+    if (::fstat(in, &a) != 0 || ::fstat(out, &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode))
+        return false;
+    const std::vector<std::uint8_t> head = readAt(out, 0, 4);
+    const bool wav = head.size() == 4 && std::memcmp(head.data(), "RIFF", 4) == 0;
+    const bool ok = wav ? appendWav(in, std::uint64_t(a.st_size), out, std::uint64_t(b.st_size))
+                        : appendMp3(in, std::uint64_t(a.st_size), out, std::uint64_t(b.st_size));
+    return ok && ::fsync(out) == 0;
 }
 
 } // namespace skywell

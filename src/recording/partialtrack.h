@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recording/id3tag.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -18,6 +20,8 @@ struct PartialTrack {
     PartialTrackKind kind = PartialTrackKind::Unknown;
     // Sample bytes (WAV) or whole frames' bytes (MP3) the file now holds.
     std::uint64_t audioBytes = 0;
+    // How long the audio plays.
+    double seconds = 0;
     // Why the file could not be read or completed; empty when it was.
     QString problem;
 };
@@ -29,5 +33,18 @@ struct PartialTrack {
 // file is touched (never through a symbolic link), and a file of any other
 // kind is left exactly as it was.
 PartialTrack completePartialTrack(const QString &path);
+
+// Gives a completed MP3 track the tags its writer would have given it at
+// close: the ID3v2 tag in the room our writer left at the file's start
+// (only when that room holds nothing but padding) and the ID3v1 tag at its
+// end. False when the file could not be written.
+bool tagCompletedMp3(const QString &path, const TagFields &tags);
+
+// Appends the audio of the finished track file from to the finished track
+// file to, of the same kind and format (our writers' files): MP3 frames go
+// before to's ID3v1 tag and its Info header counts them; WAV samples go
+// after its samples and its sizes grow. False, with to as it was, when
+// they do not fit together.
+bool appendTrackAudio(const QString &from, const QString &to);
 
 } // namespace skywell

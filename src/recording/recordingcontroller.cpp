@@ -82,6 +82,8 @@ void RecordingController::startRecording(const RecordingRequest &request)
     s.trackNumber = 1;
     s.savedFiles.clear();
     s.playlistText.clear();
+    s.seriesIndex = 0;
+    s.playlistFile.clear();
     // The report is this recording's from the start, whatever happens
     // before capture.
     s.outcomeText.clear();
@@ -105,6 +107,8 @@ void RecordingController::startRecording(const RecordingRequest &request)
         startDownload(request);
         return;
     }
+    if (m_safety.continueSeries)
+        m_safety.continueSeries(s);
 
     m_log.logLine(QStringLiteral("Start Recording"), s.name);
     s.recording = true;
@@ -180,6 +184,7 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     if (!m_freeSpaceProblem.isEmpty())
         s.addOutcome(m_freeSpaceProblem);
     m_markedTrack = s.trackNumber;
+    m_markedTitle = s.stationTitle;
     if (m_safety.markRecording)
         m_safety.markRecording(s, m_startTime);
     Q_EMIT statusLine(QStringLiteral("Recording ") + s.name);
@@ -224,7 +229,7 @@ bool RecordingController::endRecording(bool abort, bool save)
     m_endTime = 0;
     if (s.trackNumber > 1) {
         const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
-        const QString playlist = writePlaylist(naming, s.playlistText, m_clock);
+        const QString playlist = writePlaylist(naming, s.playlistText, m_clock, s.playlistFile);
         if (!playlist.isEmpty())
             m_log.logLine(QStringLiteral("Writing playlist"), playlist);
     }
@@ -272,7 +277,8 @@ void RecordingController::finishCapture(bool abort, bool save)
 {
     RecordingSession &s = m_session;
     Q_EMIT statusLine(QStringLiteral("Saving Recording"));
-    const bool tooShort = s.trackMs < kMinSavedTrackMs;
+    // A title-split recording's short last piece joins the track before it.
+    const bool tooShort = s.trackMs < kMinSavedTrackMs && !m_blocks.lastPieceJoinsPreviousTrack();
     if (tooShort) {
         save = false;
         m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));

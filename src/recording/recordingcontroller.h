@@ -63,6 +63,9 @@ struct ControllerSafety {
     // after a crash; cleared when it ends.
     std::function<void(const RecordingSession &, std::int64_t startTime)> markRecording;
     std::function<void()> clearMark;
+    // A recording of an interrupted one's name and day goes on with its
+    // track numbers, names and playlist (fills the session when it does).
+    std::function<void(RecordingSession &)> continueSeries;
 };
 
 // Carries one recording from its start to its end: fills the recording
@@ -196,6 +199,7 @@ private:
     QString m_requestedSource;
     // The track the recovery mark names.
     std::int32_t m_markedTrack = 0;
+    QString m_markedTitle;
     // The direct download was stopped by the user, or at its end time as
     // a live stream.
     bool m_downloadStopped = false;

@@ -2,6 +2,7 @@
 
 #include "core/fdwrite.h"
 #include "core/regularfile.h"
+#include "recording/recordingsession.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -19,12 +20,14 @@ namespace skywell
 {
 
 const QString RecordingMarker::kFileName = QStringLiteral("skywell-recording.json");
+const QString RecordingMarker::kResumeFileName = QStringLiteral("skywell-resume.json");
 
 namespace
 {
 
-// A marker is a few hundred bytes; anything much larger is not one.
-constexpr qint64 kMaxMarkerBytes = 64 * 1024;
+// A marker is a few hundred bytes and the playlist of a long recording's
+// tracks; anything much larger is not one.
+constexpr qint64 kMaxMarkerBytes = 4 * 1024 * 1024;
 
 void syncFolder(const QString &folder)
 {
@@ -48,16 +51,36 @@ std::optional<std::int64_t> wholeNumber(const QJsonValue &value, std::int64_t lo
 
 } // namespace
 
-bool RecordingMarker::write(const QString &tempFolder, const RecordingMarker &marker)
+RecordingMarker RecordingMarker::of(const RecordingSession &s, std::int64_t startTime)
+{
+    RecordingMarker marker{s.name, s.flags, s.trackNumber, startTime};
+    marker.stationTitle = s.stationTitle;
+    marker.playlistText = s.playlistText;
+    marker.seriesIndex = s.seriesIndex;
+    marker.playlistFile = s.playlistFile;
+    return marker;
+}
+
+bool RecordingMarker::write(const QString &tempFolder, const RecordingMarker &marker, const QString &fileName)
 {
     QJsonObject json;
     json.insert(QStringLiteral("name"), marker.name);
     json.insert(QStringLiteral("flags"), double(marker.flags));
     json.insert(QStringLiteral("track"), marker.trackNumber);
     json.insert(QStringLiteral("start"), double(marker.startTime));
+    if (!marker.stationTitle.isEmpty())
+        json.insert(QStringLiteral("title"), marker.stationTitle);
+    if (!marker.playlistText.isEmpty())
+        json.insert(QStringLiteral("playlist"), marker.playlistText);
+    if (marker.seriesIndex != 0)
+        json.insert(QStringLiteral("series"), marker.seriesIndex);
+    if (!marker.playlistFile.isEmpty())
+        json.insert(QStringLiteral("playlistFile"), marker.playlistFile);
+    if (!marker.seriesName.isEmpty())
+        json.insert(QStringLiteral("seriesName"), marker.seriesName);
     const QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n';
 
-    const QByteArray path = QFile::encodeName(tempFolder + kFileName);
+    const QByteArray path = QFile::encodeName(tempFolder + fileName);
     const QByteArray part = path + ".part";
     const int fd = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -75,18 +98,18 @@ bool RecordingMarker::write(const QString &tempFolder, const RecordingMarker &ma
     return false;
 }
 
-bool RecordingMarker::clear(const QString &tempFolder)
+bool RecordingMarker::clear(const QString &tempFolder, const QString &fileName)
 {
-    const QByteArray path = QFile::encodeName(tempFolder + kFileName);
+    const QByteArray path = QFile::encodeName(tempFolder + fileName);
     if (::unlink(path.constData()) != 0 && errno != ENOENT)
         return false;
     syncFolder(tempFolder);
     return true;
 }
 
-std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder)
+std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder, const QString &fileName)
 {
-    const QString path = tempFolder + kFileName;
+    const QString path = tempFolder + fileName;
     struct stat link {
     };
     // Only a file of our own, not a link planted in its place.
@@ -112,6 +135,22 @@ std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder)
     marker.flags = std::uint32_t(*flags);
     marker.trackNumber = std::int32_t(*track);
     marker.startTime = *start;
+    // Added later: a marker without them is still whole. One of another
+    // type is not a marker of ours.
+    const auto textField = [&json](const char *key, QString &into) {
+        const QJsonValue value = json.value(QLatin1String(key));
+        if (value.isString())
+            into = value.toString();
+        return value.isUndefined() || value.isString();
+    };
+    const QJsonValue series = json.value(QStringLiteral("series"));
+    const auto seriesIndex = wholeNumber(series, 0, std::numeric_limits<std::int32_t>::max());
+    if (!series.isUndefined() && !seriesIndex)
+        return std::nullopt;
+    marker.seriesIndex = std::int32_t(seriesIndex.value_or(0));
+    if (!textField("title", marker.stationTitle) || !textField("playlist", marker.playlistText) ||
+        !textField("playlistFile", marker.playlistFile) || !textField("seriesName", marker.seriesName))
+        return std::nullopt;
     return marker;
 }
 

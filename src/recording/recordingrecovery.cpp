@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/textcut.h"
 #include "core/timetext.h"
+#include "recording/id3tag.h"
 #include "recording/partialtrack.h"
 #include "recording/recordingmarker.h"
 #include "recording/recordingsession.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -253,6 +255,69 @@ std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
 
 } // namespace
 
+namespace
+{
+
+// The tags the track's writer would have given it.
+TagFields recoveredTags(const RecordingMarker &marker, const QString &fileName)
+{
+    TagFields tags{QFileInfo(fileName).completeBaseName(), kTagArtist, marker.name, marker.trackNumber,
+                   marker.startTime};
+    const StationTitleParts station = splitStationTitle(marker.stationTitle);
+    if (!station.title.isEmpty())
+        tags.title = station.title;
+    if (!station.artist.isEmpty())
+        tags.artist = station.artist;
+    return tags;
+}
+
+// The playlist text with the track added, as a delivered track is added.
+QString withPlaylistLine(QString text, const QString &path, const QString &stationTitle, double seconds)
+{
+    const QString separator = QStringLiteral("\r\n");
+    const QString header = QStringLiteral("#EXTM3U");
+    const QString title = cleanTagText(stationTitle);
+    if (!title.isEmpty() && !text.startsWith(header + separator))
+        text.prepend(header + separator);
+    if (!text.isEmpty() && !text.endsWith(separator))
+        text += separator;
+    if (!title.isEmpty())
+        text += QStringLiteral("#EXTINF:%1,%2").arg(qRound64(seconds)).arg(title) + separator;
+    return text + path;
+}
+
+// Tracks the playlist text lists.
+int playlistEntries(const QString &text)
+{
+    int entries = 0;
+    for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        if (!line.startsWith(QLatin1Char('#')))
+            ++entries;
+    return entries;
+}
+
+// The series of the marker's recording goes on: its playlist is written
+// (or rewritten) with what was recovered, and the next recording of the
+// same name on the same day is told where to go on.
+void keepSeries(const Settings &settings, ActivityLog &log, RecordingMarker marker, std::int64_t when)
+{
+    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, marker.name, marker.flags,
+                                 marker.trackNumber};
+    const ManualClock at(when);
+    if (playlistEntries(marker.playlistText) > 1) {
+        const QString playlist = writePlaylist(naming, marker.playlistText, at, marker.playlistFile);
+        if (!playlist.isEmpty()) {
+            log.logLine(QStringLiteral("Writing playlist"), playlist);
+            marker.playlistFile = playlist;
+        }
+    }
+    marker.seriesName = outputFileName(naming, QStringLiteral("m3u"), -1, at);
+    marker.stationTitle.clear();
+    RecordingMarker::write(settings.tempFolder, marker, RecordingMarker::kResumeFileName);
+}
+
+} // namespace
+
 QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &log, const Clock &clock)
 {
     const std::optional<RecordingMarker> marker = RecordingMarker::read(settings.tempFolder);
@@ -266,11 +331,15 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
             log.logLine(QStringLiteral("Removed temporary recording file without audio:"), leftover.path);
     }
     // The stream with the most audio is the one the track would have
-    // delivered: it gets the name without a number.
+    // delivered: it gets the track's own name.
     std::stable_sort(leftovers.begin(), leftovers.end(),
                      [](const Leftover &a, const Leftover &b) { return a.track.audioBytes > b.track.audioBytes; });
 
     QStringList recovered;
+    // The marker's track, once it is recovered: the series goes on after it.
+    std::optional<RecordingMarker> series = marker;
+    bool trackRecovered = false;
+    std::int64_t seriesTime = marker ? std::min(marker->startTime, clock.now()) : 0;
     for (const Leftover &leftover : leftovers) {
         const PartialTrack &track = leftover.track;
         if (track.kind != PartialTrackKind::Wav && track.kind != PartialTrackKind::Mp3)
@@ -283,11 +352,15 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
         const std::int64_t when = std::min(leftover.modified, clock.now());
         const QString extension = QLatin1Char('.') + extensionOf(track);
         const bool ofMarker = marker && leftover.modified + kMarkerSlackSeconds >= marker->startTime;
+        // The best stream of the marker's track is the track itself.
+        const bool theTrack = ofMarker && !trackRecovered;
         QString stem;
+        QString trackName;
         if (ofMarker) {
             const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, marker->name, marker->flags,
                                          marker->trackNumber};
             const ManualClock at(when);
+            trackName = outputFileName(naming, extensionOf(track), marker->seriesIndex, at);
             stem = outputFileName(naming, extensionOf(track), 0, at);
             stem.chop(extension.size());
             stem += QStringLiteral(" (recovered)");
@@ -297,7 +370,15 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
                        .arg(QLatin1Char(leftover.name.letter))
                        .arg(leftover.name.slot);
         }
-        const auto nameFor = [&](int number) { return fitName(stem, numberText(number) + extension); };
+        // The track's own name when it is free; otherwise, and for the
+        // other streams, the stem with " (recovered)" and a number.
+        const int shift = theTrack ? 1 : 0;
+        const auto nameFor = [&](int number) {
+            return theTrack && number == 1 ? trackName : fitName(stem, numberText(number - shift) + extension);
+        };
+        if (theTrack && track.kind == PartialTrackKind::Mp3 && track.problem.isEmpty() &&
+            !tagCompletedMp3(leftover.path, recoveredTags(*marker, trackName)))
+            log.logLine(QStringLiteral("Could not tag the recovered recording:"), leftover.path);
 
         int error = 0;
         QString path = moveInto(leftover.path, settings.mp3Folder, nameFor, error);
@@ -317,9 +398,38 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
         }
         log.logLine(QStringLiteral("Recovered unfinished recording:"), path);
         recovered << path;
+        if (theTrack) {
+            trackRecovered = true;
+            seriesTime = when;
+            series->playlistText = withPlaylistLine(series->playlistText, path, marker->stationTitle, track.seconds);
+            ++series->trackNumber;
+        }
     }
     RecordingMarker::clear(settings.tempFolder);
+    if (series)
+        keepSeries(settings, log, *series, seriesTime);
     return recovered;
+}
+
+bool continueInterruptedSeries(const Settings &settings, RecordingSession &session, ActivityLog &log,
+                               const Clock &clock)
+{
+    const std::optional<RecordingMarker> resume =
+        RecordingMarker::read(settings.tempFolder, RecordingMarker::kResumeFileName);
+    if (!resume || resume->name != session.name)
+        return false;
+    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags, 1};
+    // Only the same day's recording goes on; an older series is done.
+    RecordingMarker::clear(settings.tempFolder, RecordingMarker::kResumeFileName);
+    if (outputFileName(naming, QStringLiteral("m3u"), -1, clock) != resume->seriesName)
+        return false;
+    session.trackNumber = resume->trackNumber;
+    session.playlistText = resume->playlistText;
+    session.seriesIndex = resume->seriesIndex;
+    session.playlistFile = resume->playlistFile;
+    log.logLine(QStringLiteral("Continuing the interrupted recording at track %1:").arg(resume->trackNumber),
+                session.name);
+    return true;
 }
 
 } // namespace skywell

@@ -8,6 +8,7 @@ namespace skywell
 
 class ActivityLog;
 class Clock;
+struct RecordingSession;
 struct Settings;
 
 // Saves what a recording that never finished (the program killed, the
@@ -19,13 +20,24 @@ struct Settings;
 // exactly our name, not held open for writing by a running program) is
 // completed by its content (partialtrack.h); one without audio is
 // removed. The others move into the recordings folder, copied first when
-// it is on another file system: with a recording marker (recordingmarker.h)
-// under the track's usual name with " (recovered)" before the extension,
-// else as "Recovered recording <date> <time> <letter><slot>.<wav|mp3>".
-// When the recordings folder cannot take a file, it is renamed under that
-// name in the temporary folder instead. Nothing is ever replaced; every
-// file gets a log line. Returns the paths of the recovered files and
-// removes the marker.
+// it is on another file system. With a recording marker
+// (recordingmarker.h) the stream with the most audio is the track: it gets
+// the track's own name, number and tags and joins the recording's
+// playlist (written then); other streams, or a track whose name is taken,
+// get the track's usual name with " (recovered)" before the extension.
+// Without a marker a file is named "Recovered recording <date> <time>
+// <letter><slot>.<wav|mp3>". When the recordings folder cannot take a
+// file, it is renamed under that name in the temporary folder instead.
+// Nothing is ever replaced; every file gets a log line. Returns the paths
+// of the recovered files, removes the marker and leaves word for the next
+// recording of the same name where its series goes on.
 QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &log, const Clock &clock);
+
+// A recording of the same name on the same day as one that was
+// interrupted continues it: the session takes the next track number, the
+// series of names and the playlist. False (and the session unchanged)
+// for any other recording.
+bool continueInterruptedSeries(const Settings &settings, RecordingSession &session, ActivityLog &log,
+                               const Clock &clock);
 
 } // namespace skywell

@@ -41,6 +41,14 @@ QString unsavedAudioText(std::int64_t lostMs, std::int64_t from, int error)
     return text;
 }
 
+void RecordingSession::reportUnsavedAudio()
+{
+    if (unsavedMs <= 0)
+        return;
+    addOutcome(QStringLiteral("%1 seconds of audio were not saved: pieces too short to keep as tracks")
+                   .arg((unsavedMs + 999) / 1000));
+}
+
 QString tempFileName(int slotIndex, char letter)
 {
     return QStringLiteral("skywell-%1%2.wav").arg(QLatin1Char(letter)).arg(slotIndex + 1);

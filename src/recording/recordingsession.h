@@ -72,10 +72,21 @@ struct RecordingSession {
     // kept over splits).
     bool soundHeard = false;
     QString outcomeText;
+    // Milliseconds of audio left out of every track (pieces too short to
+    // keep at a split), since capture started.
+    std::int64_t unsavedMs = 0;
+    // The series of track names: 0 for "Name - 01", 2 for "Name(2) - 01"
+    // and so on; every track of a recording keeps its first track's.
+    int seriesIndex = 0;
+    // The playlist file this recording's playlist replaces (an interrupted
+    // recording's, continued); empty: a new one.
+    QString playlistFile;
     // Saved tracks meant for the CD or the music library.
     QStringList savedFiles;
     // Tracks delivered since the recording's capture started.
     int savedTracks = 0;
+    // The last of them in the recordings folder; empty: none.
+    QString lastTrackPath;
     // Every saved track, joined by "\r\n" (the playlist).
     QString playlistText;
     int streamCount = 0;
@@ -84,6 +95,8 @@ struct RecordingSession {
     // Sets the problem report; past its length it keeps the whole lines that
     // fit (a single overlong line is cut at a whole character).
     void setOutcome(const QString &text);
+    // Adds the audio left out of the tracks to the report, when there was any.
+    void reportUnsavedAudio();
     // Adds a problem on a line of its own; a line that no longer fits is
     // left out whole (the log has it).
     void addOutcome(const QString &text);

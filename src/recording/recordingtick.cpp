@@ -58,8 +58,10 @@ void RecordingController::supervisionTick()
     if (s.capturing && !m_noRetune && !m_tuningAddress.isEmpty() && now > s.lastAudioTime &&
         now - s.lastAudioTime > m_settings.retuneSeconds)
         retune();
-    if (s.capturing && s.trackNumber != m_markedTrack && m_safety.markRecording) {
+    // The mark follows the track and the title it will be named after.
+    if (s.capturing && (s.trackNumber != m_markedTrack || s.stationTitle != m_markedTitle) && m_safety.markRecording) {
         m_markedTrack = s.trackNumber;
+        m_markedTitle = s.stationTitle;
         m_safety.markRecording(s, m_startTime);
     }
     Q_EMIT elapsedTime(elapsedText(elapsed));

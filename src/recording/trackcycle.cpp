@@ -6,11 +6,13 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "recording/capturequeue.h"
+#include "recording/partialtrack.h"
 #include "recording/recordingsession.h"
 #include "recording/streamtable.h"
 #include "recording/trackdelivery.h"
 #include "shows/outputnaming.h"
 #include "shows/recordsources.h"
+#include "shows/show.h"
 
 namespace skywell
 {
@@ -46,7 +48,9 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     if (!s.splitting) {
         s.outcomeText.clear();
         s.savedTracks = 0;
+        s.lastTrackPath.clear();
         s.soundHeard = false;
+        s.unsavedMs = 0;
         m_stationTitleNow.clear();
     }
     // A new track is named after what the station plays now.
@@ -101,11 +105,14 @@ void BlockProcessor::splitTrack()
     startNextTrack();
 }
 
-QString BlockProcessor::trackFileName() const
+QString BlockProcessor::trackFileName()
 {
-    const RecordingSession &s = m_session;
+    RecordingSession &s = m_session;
     const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
-    return uniqueOutputFile(naming, m_clock).name;
+    // The tracks of one recording stay in one series of names.
+    const OutputFilePath file = uniqueOutputFile(naming, trackExtension(s.flags), s.seriesIndex, m_clock);
+    s.seriesIndex = file.index;
+    return file.name;
 }
 
 void BlockProcessor::startNextTrack()
@@ -145,11 +152,34 @@ QString BlockProcessor::finishRecording(bool abort, bool save)
     return name;
 }
 
+bool BlockProcessor::lastPieceJoinsPreviousTrack() const
+{
+    const RecordingSession &s = m_session;
+    return (s.flags & OPT_TITLE_SPLIT) && !(s.flags & OUT_CUSTOM) && s.capturing && !s.splitting &&
+           s.trackMs < kMinTitleTrackMs && !s.lastTrackPath.isEmpty();
+}
+
+bool BlockProcessor::joinPreviousTrack()
+{
+    RecordingSession &s = m_session;
+    if (s.acceptedBlocks == 0)
+        return true;
+    const int best = bestStream(s);
+    const StreamSlot &slot = s.streams.at(static_cast<std::size_t>(best));
+    if (!appendTrackAudio(m_settings.tempFolder + tempFileName(best, slot.letter), s.lastTrackPath))
+        return false;
+    m_log.logLine(QStringLiteral("The last piece joins the track before it:"), s.lastTrackPath);
+    return true;
+}
+
 void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 {
     RecordingSession &s = m_session;
     if (!s.splitting)
         m_trackNumberGivenBack = false;
+    // A title-split recording's short last piece is added to the track
+    // before it rather than thrown away (or kept on its own when it cannot be).
+    const bool joins = !abort && save && lastPieceJoinsPreviousTrack();
     if (!s.splitting) {
         if (!s.capturing) {
             --s.trackNumber;
@@ -164,11 +194,19 @@ void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
         BusyScope busy(*this);
         m_files.closeAll(s, TrackDelivery::outputPrefix(fileName), s.name, s.trackNumber);
 
-        if (s.acceptedBlocks <= kMinAcceptedBlocks) {
+        if (joins && joinPreviousTrack()) {
+            --s.trackNumber;
+            m_trackNumberGivenBack = true;
+        } else if (joins && s.acceptedBlocks > 0) {
+            if (m_delivery.saveTrack(s, bestStream(s), fileName))
+                ++s.savedTracks;
+        } else if (s.acceptedBlocks <= kMinAcceptedBlocks) {
             --s.trackNumber;
             if (!s.splitting)
                 m_trackNumberGivenBack = true;
             m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
+            if (s.splitting)
+                s.unsavedMs += s.trackMs;
             // Only a recording that got nowhere points at the address: a
             // short piece after earlier tracks (a split, the end of the
             // show) is no problem of the show.
@@ -187,8 +225,10 @@ void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
         }
         if (abort)
             s.setOutcome(QStringLiteral("Recording Aborted"));
-        if (!s.splitting && !abort)
+        if (!s.splitting && !abort) {
+            s.reportUnsavedAudio();
             m_delivery.finishRecording(s);
+        }
         m_delivery.deleteTemporaryFiles(s);
         s.trackMs = 0;
     }

@@ -89,6 +89,7 @@ bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QSt
     if (session.flags & (OUT_AUDIO_CD | OPT_ITUNES | OUT_MP3_CD))
         session.savedFiles << destination;
     addToPlaylist(session, destination);
+    session.lastTrackPath = destination;
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace skywell
 {
@@ -86,25 +87,45 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
     return QString::fromUtf8(cutUtf8(head, room > 0 ? room : 0) + end);
 }
 
+QString trackExtension(std::uint32_t flags)
+{
+    return (flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
+}
+
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock)
 {
-    const QString extension = (naming.flags & (OUT_WAV | OUT_AUDIO_CD)) ? QStringLiteral("wav") : QStringLiteral("mp3");
-    return uniqueOutputFile(naming, extension, clock);
+    return uniqueOutputFile(naming, trackExtension(naming.flags), clock);
 }
 
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock)
 {
-    QString name = outputFileName(naming, extension, 0, clock);
-    // Numbers go on as far as they must: a recording never replaces one.
-    for (int index = 2; index < kMaxNameIndex && QFileInfo::exists(naming.mp3Folder + name); ++index)
-        name = outputFileName(naming, extension, index, clock);
-    return {name, naming.mp3Folder + name};
+    return uniqueOutputFile(naming, extension, 0, clock);
 }
 
-QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock)
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, int firstIndex,
+                                const Clock &clock)
+{
+    int index = firstIndex >= 2 && firstIndex < kMaxNameIndex ? firstIndex : 0;
+    QString name = outputFileName(naming, extension, index, clock);
+    // Numbers go on as far as they must: a recording never replaces one.
+    while (index + 1 < kMaxNameIndex && QFileInfo::exists(naming.mp3Folder + name)) {
+        index = index == 0 ? 2 : index + 1;
+        name = outputFileName(naming, extension, index, clock);
+    }
+    return {name, naming.mp3Folder + name, index};
+}
+
+QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock,
+                      const QString &replacePath)
 {
     if (playlistText.isEmpty())
         return {};
+    if (!replacePath.isEmpty()) {
+        QSaveFile file(replacePath);
+        if (file.open(QIODevice::WriteOnly) && file.write(playlistText.toUtf8()) >= 0 && file.commit())
+            return replacePath;
+        return {};
+    }
     // The first name not taken: an earlier recording's playlist of the same
     // day stays as it is.
     for (int index = 1; index < kMaxNameIndex; ++index) {

@@ -33,6 +33,8 @@ QString outputFileName(const RecordingNaming &naming, const QString &extension, 
 struct OutputFilePath {
     QString name;
     QString path;
+    // The outputFileName index of the name: 0, or 2, 3 ...
+    int index = 0;
 };
 
 // Where the numbering of taken names gives up.
@@ -43,14 +45,24 @@ inline constexpr int kMaxNameIndex = 1000000;
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const Clock &clock);
 // The same with the given extension (a direct download's).
 OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, const Clock &clock);
+// The first free track name from index firstIndex on (0, 2, 3 ...): the
+// later tracks of a recording stay in the series of its first.
+OutputFilePath uniqueOutputFile(const RecordingNaming &naming, const QString &extension, int firstIndex,
+                                const Clock &clock);
+// The extension of a recording's track files: "wav" for WAV and audio-CD
+// output, else "mp3".
+QString trackExtension(std::uint32_t flags);
 
 // Writes the playlist (full paths joined by "\r\n", in the extended form
 // with "#EXTM3U" and "#EXTINF" lines when tracks have station titles) as
 // outputFileName("m3u", -1) in the recordings folder, or under the next
-// free number when a playlist of that name exists. Nothing when the
-// text is empty; a file that cannot be written is ignored. Returns the
-// path written, empty when none.
-QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock);
+// free number when a playlist of that name exists. With a replacePath
+// (the playlist of the same recording, begun before an interruption) that
+// file is replaced instead, whole. Nothing when the text is empty; a file
+// that cannot be written is ignored. Returns the path written, empty when
+// none.
+QString writePlaylist(const RecordingNaming &naming, const QString &playlistText, const Clock &clock,
+                      const QString &replacePath = QString());
 
 // Replaces the characters a file name must not hold by "-".
 QString replaceForbiddenCharacters(QString name);

@@ -596,9 +596,9 @@ TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
     const auto programme = [] {
         // A title, the same title again (a reopening), a cleared title,
         // then two new ones.
-        return titled(QStringLiteral("Band - First Song"), tone(3.0)) +
+        return titled(QStringLiteral("Band - First Song"), tone(8.0)) +
                titled(QStringLiteral("Band - First Song"), tone(1.0)) + titled(QString(), tone(1.0)) +
-               titled(QStringLiteral("Second Song"), tone(2.5)) + titled(QStringLiteral("Third - Song"), tone(2.0));
+               titled(QStringLiteral("Second Song"), tone(11.0)) + titled(QStringLiteral("Third - Song"), tone(10.5));
     };
     startRecording(OUT_MP3_FM | OPT_TITLE_SPLIT);
     feed(programme());
@@ -606,7 +606,7 @@ TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
     QStringList files = recordings();
     ASSERT_EQ(files.size(), 3) << files.join(QLatin1Char(',')).toStdString();
     // Each track holds its title's audio and is tagged with it.
-    const double lengths[] = {5.0, 2.5, 2.0};
+    const double lengths[] = {10.0, 11.0, 10.5};
     const char *const tags[] = {"TAG:title=First Song\nTAG:artist=Band", "TAG:title=Second Song\nTAG:artist=0_Skywell",
                                 "TAG:title=Song\nTAG:artist=Third"};
     for (int i = 0; i < 3; ++i) {
@@ -625,5 +625,70 @@ TEST_F(BlockProcessorTest, TitleChangesStartNewTracksOnlyWhenAskedFor)
     endRecording();
     files = recordings();
     ASSERT_EQ(files.size(), 1);
-    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 9.5, 0.001);
+    EXPECT_NEAR(soxSeconds(folder.file(files[0])), 31.5, 0.001);
+}
+
+// A title change never throws audio away: a piece shorter than a track may
+// be carries on under the newer title, and a short last piece is added to
+// the track before it.
+TEST_F(BlockProcessorTest, TitleSplitPiecesTooShortForATrackJoinTheirNeighbours)
+{
+    struct Piece {
+        const char *title;
+        double seconds;
+    };
+    struct Case {
+        const char *what;
+        std::uint32_t output;
+        std::vector<Piece> pieces;
+        std::vector<double> lengths;
+        std::vector<const char *> titles;
+    };
+    std::vector<Piece> storm;
+    for (int i = 0; i < 250; ++i)
+        storm.push_back({i % 2 ? "Storm - Odd" : "Storm - Even", 0.1});
+    const std::vector<Case> cases = {
+        {"short first piece",
+         OUT_MP3_FM,
+         {{"A - Jingle", 3}, {"B - Song", 12}, {"C - Song", 11}},
+         {15, 11},
+         {"B", "C"}},
+        {"short last piece", OUT_MP3_FM, {{"A - Song", 12}, {"B - Song", 11}, {"C - Jingle", 4}}, {12, 15}, {"A", "B"}},
+        {"short last piece, WAV", OUT_WAV, {{"A - Song", 12}, {"B - Song", 11}, {"C - Jingle", 4}}, {12, 15}, {}},
+        {"a title every tenth of a second", OUT_WAV, storm, {10, 15}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString &name : recordings())
+            QFile::remove(folder.file(name));
+        startRecording(c.output | OPT_TITLE_SPLIT);
+        std::vector<CaptureBlock> blocks;
+        for (const Piece &piece : c.pieces)
+            blocks = blocks + titled(QString::fromUtf8(piece.title), tone(piece.seconds));
+        feed(blocks);
+        endRecording();
+
+        const QStringList files = recordings();
+        ASSERT_EQ(files.size(), qsizetype(c.lengths.size())) << files.join(QLatin1Char(',')).toStdString();
+        for (std::size_t i = 0; i < c.lengths.size(); ++i) {
+            const QString path = folder.file(files[qsizetype(i)]);
+            EXPECT_TRUE(path.endsWith(QStringLiteral(" - %1.%2")
+                                          .arg(i + 1, 2, 10, QLatin1Char('0'))
+                                          .arg(c.output == OUT_WAV ? QStringLiteral("wav") : QStringLiteral("mp3"))))
+                << path.toStdString();
+            if (c.output == OUT_WAV) {
+                EXPECT_NEAR(soxSeconds(path), c.lengths[i], 0.001);
+                continue;
+            }
+            EXPECT_NEAR(decodedMp3Seconds(path), c.lengths[i], 0.1);
+            // What a player shows as the length (the Info header's count).
+            EXPECT_NEAR(ffprobe(path, QStringLiteral("format=duration")).section(QLatin1Char('='), 1).toDouble(),
+                        c.lengths[i], 0.1);
+            EXPECT_TRUE(ffprobe(path, QStringLiteral("format_tags=title")).contains(QStringLiteral("title=Song")));
+            EXPECT_TRUE(ffprobe(path, QStringLiteral("format_tags=artist"))
+                            .contains(QStringLiteral("artist=") + QLatin1String(c.titles[i])));
+        }
+        EXPECT_EQ(countInLog(QStringLiteral("Not enough data to save")), 0);
+        EXPECT_TRUE(session.outcomeText.isEmpty()) << session.outcomeText.toStdString();
+    }
 }

@@ -609,6 +609,12 @@ TEST_F(RecordingControllerTest, StreamSourceRecordsWithoutAPlayerAndReopensInste
     EXPECT_EQ(streamDevice.starts.size(), 2);
     EXPECT_TRUE(tuning.tunes.empty());
     EXPECT_EQ(tuning.closes, 0);
+    // A quiet passage is still the stream playing: no reopening.
+    for (int second = 0; second < 150; ++second) {
+        feed(silence(1));
+        tickUntil(clock.now() + 1);
+    }
+    EXPECT_EQ(streamDevice.starts.size(), 2);
     feed(tone(12.0));
     tickUntil(shows[0].endTime + 31);
     EXPECT_FALSE(controller->recording());

@@ -50,6 +50,7 @@ void RecordingFixture::startRecording(std::uint32_t flags, const QString &name)
     session.trackNumber = 1;
     session.savedFiles.clear();
     session.playlistText.clear();
+    session.seriesIndex = 0;
     session.recordSource = QStringLiteral("Monitor of Test Card");
     session.deadAirOn = flags & OPT_DEAD_AIR;
     session.compressSpeech = flags & OPT_COMPRESS_SPEECH;

@@ -29,6 +29,26 @@ TEST(RecordingMarkerTest, KeepsTheLatestTrackOfTheRecordingUntilCleared)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{RecordingMarker::kFileName})
         << "no half-written file left beside it";
 
+    // The station's title, the playlist so far and the series of names
+    // are kept too; a marker of an older Skywell without them still reads.
+    RecordingMarker full{name, OUT_MP3_FM, 4, 1765000000};
+    full.stationTitle = QStringLiteral("Mira – Łódź \"nocą\"");
+    full.playlistText = QStringLiteral("#EXTM3U\r\n#EXTINF:20,A\r\n/r/a - 01.mp3\r\n/r/a - 02.mp3");
+    full.seriesIndex = 2;
+    ASSERT_TRUE(RecordingMarker::write(folder.path(), full));
+    const auto read = RecordingMarker::read(folder.path());
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->stationTitle, full.stationTitle);
+    EXPECT_EQ(read->playlistText, full.playlistText);
+    EXPECT_EQ(read->seriesIndex, 2);
+    {
+        QFile old(folder.file(RecordingMarker::kFileName));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write(R"({"name":"Show","flags":1024,"track":2,"start":1765000000})");
+    }
+    ASSERT_TRUE(RecordingMarker::read(folder.path()));
+    EXPECT_TRUE(RecordingMarker::read(folder.path())->stationTitle.isEmpty());
+
     EXPECT_TRUE(RecordingMarker::clear(folder.path()));
     EXPECT_FALSE(RecordingMarker::read(folder.path()));
     EXPECT_TRUE(RecordingMarker::clear(folder.path()));
@@ -52,7 +72,9 @@ TEST(RecordingMarkerTest, AnythingButAWholeMarkerReadsAsNone)
         R"({"name":"Show","flags":1024,"track":2.5,"start":1765000000})",
         R"({"name":"Show","flags":1024,"track":2})",
         R"({"name":"Show","flags":1024,"track":2,"start":"soon"})",
-        good + QByteArray(70000, ' '),
+        R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"title":7})",
+        R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"series":-2})",
+        good + QByteArray(5 * 1024 * 1024, ' '),
     };
     for (const QByteArray &text : bad) {
         QFile file(path);

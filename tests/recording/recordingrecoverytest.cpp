@@ -132,12 +132,12 @@ protected:
     }
     QStringList trackFilesInTemp() const
     {
-        return QDir(temp.path()).entryList({QStringLiteral("skywell-*")}, QDir::AllEntries | QDir::System);
+        return QDir(temp.path()).entryList({QStringLiteral("skywell-*.wav")}, QDir::AllEntries | QDir::System);
     }
     // The track's usual name on the day of the clock, as the user sees it.
     QString usualName(int track, const QString &extension) const
     {
-        return QStringLiteral("Morning Show %1 - %2 (recovered).%3")
+        return QStringLiteral("Morning Show %1 - %2.%3")
             .arg(localText(clock.now(), QStringLiteral("MMM d")))
             .arg(track, 2, 10, QLatin1Char('0'))
             .arg(extension);
@@ -216,7 +216,7 @@ TEST_F(RecoveryTest, StreamsOfOneTrackAreAllKeptTheLargestUnderThePlainName)
     const QStringList recovered = recover();
 
     const QString larger = folder.file(usualName(2, QStringLiteral("wav")));
-    const QString smaller = QString(larger).replace(QStringLiteral("(recovered)"), QStringLiteral("(recovered) (2)"));
+    const QString smaller = QString(larger).replace(QStringLiteral(".wav"), QStringLiteral(" (recovered).wav"));
     ASSERT_EQ(recovered, (QStringList{larger, smaller}));
     EXPECT_NEAR(soxSeconds(larger), 2.0, 0.01);
     EXPECT_NEAR(soxSeconds(smaller), 1.0, 0.05);
@@ -344,7 +344,7 @@ TEST_F(RecoveryTest, FromAnotherFileSystemTheTrackIsCopiedWhole)
     ASSERT_EQ(recover(), QStringList{expected});
     QString complaints;
     EXPECT_NEAR(decodedMp3Seconds(expected, &complaints), 3.0, 0.15);
-    EXPECT_TRUE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files | QDir::Hidden), QStringList{RecordingMarker::kResumeFileName});
     EXPECT_EQ(recordings(), QStringList{QFileInfo(expected).fileName()}) << "no copy left half-way";
 }
 
@@ -365,4 +365,56 @@ TEST_F(RecoveryTest, ACopyThatDoesNotFitCostsNothingOfTheTrack)
     EXPECT_NEAR(soxSeconds(kept), 8.0, 0.01);
     EXPECT_TRUE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "the partial copy is removed";
     EXPECT_TRUE(trackFilesInTemp().isEmpty());
+}
+
+TEST_F(RecoveryTest, TrackOfAKilledRecordingKeepsNumberTagsAndPlaylistAndTheSeriesGoesOn)
+{
+    // Two tracks saved, the third under way with the station's title.
+    const QString day = localText(clock.now(), QStringLiteral("MMM d"));
+    const QString first = folder.file(QStringLiteral("Morning Show %1 - 01.mp3").arg(day));
+    const QString second = folder.file(QStringLiteral("Morning Show %1 - 02.mp3").arg(day));
+    RecordingMarker marker{QStringLiteral("Morning Show"), OUT_MP3_FM | OPT_TITLE_SPLIT, 3, clock.now() - 600};
+    marker.stationTitle = QStringLiteral("The Beacons - Harbour Lights");
+    marker.playlistText = QStringLiteral("#EXTM3U\r\n#EXTINF:20,One\r\n%1\r\n#EXTINF:20,Two\r\n%2").arg(first, second);
+    ASSERT_TRUE(RecordingMarker::write(settings.tempFolder, marker));
+    record(OUT_MP3_FM, 4.0);
+    crash();
+    setModified(temp.file(QStringLiteral("skywell-a1.wav")), clock.now());
+
+    const QString third = folder.file(usualName(3, QStringLiteral("mp3")));
+    ASSERT_EQ(recover(), QStringList{third});
+    QString tags;
+    ASSERT_TRUE(runTool(QStringLiteral("ffprobe"),
+                        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                         QStringLiteral("format_tags=title,artist,album,track"), QStringLiteral("-of"),
+                         QStringLiteral("default=nw=1"), third},
+                        &tags));
+    for (const char *expected :
+         {"TAG:title=Harbour Lights", "TAG:artist=The Beacons", "TAG:album=Morning Show", "TAG:track=3"})
+        EXPECT_TRUE(tags.contains(QLatin1String(expected))) << expected << "\n" << tags.toStdString();
+    QString complaints;
+    EXPECT_NEAR(decodedMp3Seconds(third, &complaints), 4.0, 0.15);
+
+    // The playlist of the recording lists the recovered track after the others.
+    const QString playlist = folder.file(QStringLiteral("Morning Show %1.m3u").arg(day));
+    const QStringList lines = QString::fromUtf8(readAll(playlist)).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.mid(lines.size() - 2),
+              (QStringList{QStringLiteral("#EXTINF:4,The Beacons - Harbour Lights"), third}));
+    EXPECT_TRUE(lines.contains(first) && lines.contains(second));
+
+    // Another Show's recording starts a series of its own; the same Show's
+    // goes on with track 4 and the same playlist.
+    session.name = QStringLiteral("Evening Show");
+    session.trackNumber = 1;
+    EXPECT_FALSE(continueInterruptedSeries(settings, session, log, clock));
+    EXPECT_EQ(session.trackNumber, 1);
+    session.name = QStringLiteral("Morning Show");
+    ASSERT_TRUE(continueInterruptedSeries(settings, session, log, clock));
+    EXPECT_EQ(session.trackNumber, 4);
+    EXPECT_EQ(session.playlistFile, playlist);
+    EXPECT_TRUE(session.playlistText.endsWith(third));
+    // Once only.
+    session.trackNumber = 1;
+    EXPECT_FALSE(continueInterruptedSeries(settings, session, log, clock));
 }
