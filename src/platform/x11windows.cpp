@@ -261,7 +261,6 @@ std::vector<DesktopWindow> X11Windows::managedWindows()
     return windows;
 }
 
-
 void X11Windows::closeAndWait(std::uint64_t id)
 {
     Connection x(m_display);

@@ -114,8 +114,7 @@ std::optional<EditorPage::Problem> SummaryPage::problem()
     return Problem{kTestFileWarningText, kTestFileWarningCaption};
 }
 
-ShowTuningPage::ShowTuningPage(QWidget *parent)
-    : EditorPage(parent), m_url(new QLineEdit(this))
+ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new QLineEdit(this))
 {
     // No player choice here: the tuner plays every stream itself, so a
     // choice between players would change nothing. The Show keeps the one
