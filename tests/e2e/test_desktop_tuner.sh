@@ -38,7 +38,8 @@ show_record "Tray Show" "$url" $((0x1000 | 0x7f | 0x400)) "$start" $((start + 60
 SKYWELL_PID=$!
 E2E_PIDS+=("$SKYWELL_PID")
 iconic=""
-for ((i = 0; i < 900 && -z $iconic; i++)); do
+for ((i = 0; i < 900; i++)); do
+  [ -z "$iconic" ] || break
   [ -z "$(shown_tuners)" ] || fail "the tuner opened on the screen while Skywell was in the tray"
   for w in $(xdotool search --classname '^skywell-tuner$' 2>/dev/null); do
     xprop -id "$w" WM_STATE 2>/dev/null | grep -q "window state: Iconic" && iconic=$w
@@ -61,17 +62,20 @@ show_record "Desk Show" "$url" $((0x2000 | 0x400)) 0 0 0 0 1 0 >"$DAT"
 SKYWELL_PID=$!
 E2E_PIDS+=("$SKYWELL_PID")
 main=""
-for ((i = 0; i < 150 && -z $main; i++)); do
+for ((i = 0; i < 150; i++)); do
+  [ -z "$main" ] || break
   main=$(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null | head -n 1) || true
   sleep 0.1
 done
 [ -n "$main" ] || fail "no main window"
 sleep 1
 # The Show's row, then Record Now (the window's fixed layout).
-xdotool mousemove --window "$main" 250 121 click 1
+xdotool mousemove --window "$main" 250 128 click 1
+xdotool windowfocus --sync "$main" key Home
 xdotool mousemove --window "$main" 75 213 click 1
 tuner=""
-for ((i = 0; i < 900 && -z $tuner; i++)); do
+for ((i = 0; i < 900; i++)); do
+  [ -z "$tuner" ] || break
   tuner=$(xdotool search --onlyvisible --name '^Skywell Tuner - Evening News$' 2>/dev/null | head -n 1) || true
   sleep 0.1
 done
@@ -80,7 +84,8 @@ pgrep -P "$SKYWELL_PID" -x skywell-tuner >/dev/null || fail "the tuner is not Sk
 xdotool mousemove --window "$main" 75 213 click 1
 # The question whether to save: answered with its default (No).
 box=""
-for ((i = 0; i < 100 && -z $box; i++)); do
+for ((i = 0; i < 100; i++)); do
+  [ -z "$box" ] || break
   box=$(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null | grep -vx "$main" | head -n 1) || true
   sleep 0.1
 done
