@@ -125,7 +125,7 @@ int main(int argc, char *argv[])
                       registry.regReadInt(TunerValueNames::top, kSkywellKey),
                       registry.regReadInt(TunerValueNames::right, kSkywellKey));
         if (minimized)
-            window->showMinimized();
+            window->showMinimizedFromStart();
         else
             window->show();
     }
