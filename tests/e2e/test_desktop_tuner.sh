@@ -57,10 +57,13 @@ show_record "Desk Show" "$url" $((0x2000 | 0x400)) 0 0 0 0 1 0 >"$DAT"
 "$SKYWELL_BIN" </dev/null >>"$E2E_DIR/gui.txt" 2>&1 &
 SKYWELL_PID=$!
 E2E_PIDS+=("$SKYWELL_PID")
+wait_for_log_count "Load Program" 2 30
 main=""
 for ((i = 0; i < 150; i++)); do
   [ -z "$main" ] || break
-  main=$(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null | head -n 1) || true
+  for w in $(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null); do
+    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 594x475" && main=$w
+  done
   sleep 0.1
 done
 [ -n "$main" ] || fail "no main window"
