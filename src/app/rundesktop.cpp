@@ -13,6 +13,8 @@
 #include "platform/x11windowfollow.h"
 #include "platform/x11windows.h"
 #include "shows/showlistcommands.h"
+#include "tuning/playerwindows.h"
+#include "tuning/startedplayers.h"
 #include "tuning/tuning.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
@@ -27,15 +29,39 @@ namespace skywell
 namespace
 {
 
-// The "Skywell Tuner" window, asked to close when a manual recording is
-// stopped.
-void closeTunerWindow()
+// The tuner's windows, known by class or by the process Skywell started,
+// since the tuner adds the stream's title to its own.
+X11WindowFollow::Match tunerWindows(AppRun &run)
+{
+    return [&run](const DesktopWindow &window) {
+        Tuning *tuning = run.tuning();
+        return isTunerWindow(window, tuning ? tuning->startedPlayers().runningPlayerIds() : QList<qint64>());
+    };
+}
+
+// The tuner's windows, asked to close when a manual recording is stopped
+// (the tuners Skywell started are ended by the recording itself).
+void closeTunerWindows(const X11WindowFollow::Match &matches)
 {
     X11Windows windows;
     for (const DesktopWindow &window : windows.topLevelWindows()) {
-        if (window.title == QStringLiteral("Skywell Tuner"))
+        if (matches(window))
             windows.requestClose(window.id);
     }
+}
+
+// The tuner opens under the main window's normal rectangle, or minimised
+// while the window is hidden in the tray or minimised: an unattended
+// recording then never puts a window in front of the user's work.
+TunerPlacement tunerPlacementBeside(const QWidget &window)
+{
+    const QRect normal = window.normalGeometry().isValid() ? window.normalGeometry() : window.frameGeometry();
+    TunerPlacement placement;
+    placement.left = normal.left();
+    placement.right = normal.right() + 1;
+    placement.bottom = normal.bottom() + 1;
+    placement.minimized = window.isMinimized() || !window.isVisible();
+    return placement;
 }
 
 } // namespace
@@ -86,8 +112,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     context.session = recordings ? &recordings->session() : nullptr;
     if (tuning)
         context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
-    context.closeTuner = closeTunerWindow;
-    X11WindowFollow tunerWindow(QStringLiteral("Skywell Tuner"));
+    context.closeTuner = [matches = tunerWindows(run)] { closeTunerWindows(matches); };
+    X11WindowFollow tunerWindow(tunerWindows(run));
     context.showTuner = [&tunerWindow](bool shown) { shown ? tunerWindow.show() : tunerWindow.minimize(); };
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
@@ -112,8 +138,10 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         QObject::connect(recordings, &RecordingService::recordingIcon, &window, &MainWindow::setRecordingIcon);
         QObject::connect(recordings, &RecordingService::statusLine, &window, &MainWindow::setStatus);
     }
-    if (tuning)
+    if (tuning) {
         QObject::connect(tuning, &Tuning::statusChanged, &window, &MainWindow::setStatus);
+        tuning->setPlacementSource([&window] { return tunerPlacementBeside(window); });
+    }
 
     // A second start's requests; an import changes the list behind the view.
     QObject::connect(&requests, &RequestGate::messageReady, &window,

@@ -2,6 +2,8 @@
 
 #include "platform/x11windows.h"
 
+#include <algorithm>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -33,23 +35,22 @@ template <typename Work> void withDisplay(const QByteArray &name, Work work)
 
 } // namespace
 
-X11WindowFollow::X11WindowFollow(QString title, QByteArray display)
-    : m_title(std::move(title)), m_display(std::move(display))
+X11WindowFollow::X11WindowFollow(Match matches, QByteArray display)
+    : m_matches(std::move(matches)), m_display(std::move(display))
 {
 }
 
 void X11WindowFollow::minimize()
 {
-    X11Windows windows(m_display);
     std::vector<std::uint64_t> found;
-    for (const DesktopWindow &window : windows.topLevelWindows()) {
-        if (window.title == m_title)
+    for (const DesktopWindow &window : X11Windows(m_display).topLevelWindows()) {
+        if (m_matches(window))
             found.push_back(window.id);
     }
     if (found.empty())
         return;
     withDisplay(m_display, [&found](Display *display) {
-        for (std::uint64_t id : found)
+        for (const std::uint64_t id : found)
             XIconifyWindow(display, static_cast<Window>(id), DefaultScreen(display));
     });
     m_minimized = std::move(found);
@@ -57,13 +58,18 @@ void X11WindowFollow::minimize()
 
 void X11WindowFollow::show()
 {
-    if (m_minimized.empty())
+    std::vector<std::uint64_t> found = std::move(m_minimized);
+    m_minimized.clear();
+    for (const DesktopWindow &window : X11Windows(m_display).managedWindows()) {
+        if (m_matches(window) && std::find(found.begin(), found.end(), window.id) == found.end())
+            found.push_back(window.id);
+    }
+    if (found.empty())
         return;
-    withDisplay(m_display, [this](Display *display) {
-        for (std::uint64_t id : m_minimized)
+    withDisplay(m_display, [&found](Display *display) {
+        for (const std::uint64_t id : found)
             XMapRaised(display, static_cast<Window>(id));
     });
-    m_minimized.clear();
 }
 
 } // namespace skywell

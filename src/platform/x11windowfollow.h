@@ -1,29 +1,34 @@
 #pragma once
 
+#include "tuning/desktopwindows.h"
+
 #include <QByteArray>
-#include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace skywell
 {
 
-// Minimises the visible top-level windows of one title with the main
-// window and shows them again when it comes back (the "Skywell Tuner"
-// window follows the main window). Without an X display it does nothing.
+// Minimises the windows that one test picks (the tuner's) with the main
+// window and shows them again when it comes back: those it minimised, and
+// any other minimised one a window manager holds (a tuner that started
+// minimised). Without an X display (no display, or a Wayland session where
+// the tuner draws through Wayland) it does nothing.
 class X11WindowFollow final
 {
 public:
-    explicit X11WindowFollow(QString title, QByteArray display = QByteArray());
+    using Match = std::function<bool(const DesktopWindow &)>;
+    explicit X11WindowFollow(Match matches, QByteArray display = QByteArray());
 
-    // Asks the window manager to minimise the windows and remembers them.
+    // Asks the window manager to minimise the windows.
     void minimize();
-    // Maps and raises the windows minimised before.
+    // Maps and raises the windows.
     void show();
 
 private:
-    QString m_title;
+    Match m_matches;
     QByteArray m_display;
     std::vector<std::uint64_t> m_minimized;
 };

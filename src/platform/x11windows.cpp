@@ -111,17 +111,44 @@ QString windowTitle(const Connection &x, Window window)
     return title;
 }
 
-QString windowClass(const Connection &x, Window window)
+// WM_CLASS: the class and the instance name.
+void readClass(const Connection &x, Window window, DesktopWindow &out)
 {
     XClassHint hint{};
     if (!XGetClassHint(x.get(), window, &hint))
-        return QString();
-    const QString result = QString::fromUtf8(hint.res_class ? hint.res_class : "");
+        return;
+    out.windowClass = QString::fromUtf8(hint.res_class ? hint.res_class : "");
+    out.instanceName = QString::fromUtf8(hint.res_name ? hint.res_name : "");
     if (hint.res_name)
         XFree(hint.res_name);
     if (hint.res_class)
         XFree(hint.res_class);
-    return result;
+}
+
+qint64 processIdOf(const Connection &x, Window window)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(x.get(), window, x.atom("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                           &after, &data) != Success)
+        return 0;
+    std::unique_ptr<unsigned char, XFreeDeleter> owner(data);
+    if (type != XA_CARDINAL || format != 32 || items != 1 || !data)
+        return 0;
+    // Format 32 arrives as longs.
+    return static_cast<qint64>(*reinterpret_cast<const unsigned long *>(data));
+}
+
+DesktopWindow describe(const Connection &x, Window window)
+{
+    DesktopWindow out;
+    out.id = static_cast<std::uint64_t>(window);
+    out.title = windowTitle(x, window);
+    readClass(x, window, out);
+    out.processId = processIdOf(x, window);
+    return out;
 }
 
 std::vector<Window> children(const Connection &x, Window window)
@@ -215,7 +242,21 @@ std::vector<DesktopWindow> X11Windows::topLevelWindows()
         Window window = clientWindow(x, *it, wmState, 0);
         if (!window)
             window = *it;
-        windows.push_back({static_cast<std::uint64_t>(window), windowTitle(x, window), windowClass(x, window)});
+        windows.push_back(describe(x, window));
+    }
+    return windows;
+}
+
+std::vector<DesktopWindow> X11Windows::managedWindows()
+{
+    std::vector<DesktopWindow> windows;
+    Connection x(m_display);
+    if (!x.get())
+        return windows;
+    const Atom wmState = x.atom("WM_STATE");
+    for (const Window top : children(x, DefaultRootWindow(x.get()))) {
+        if (const Window window = clientWindow(x, top, wmState, 0))
+            windows.push_back(describe(x, window));
     }
     return windows;
 }

@@ -21,6 +21,11 @@ public:
     void closeAndWait(std::uint64_t id) override;
     void requestClose(std::uint64_t id) override;
 
+    // Every application window a window manager looks after, minimised
+    // ones included (those that carry WM_STATE; none without a window
+    // manager).
+    std::vector<DesktopWindow> managedWindows();
+
 private:
     QByteArray m_display;
     std::chrono::milliseconds m_closeWait;

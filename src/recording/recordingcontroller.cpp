@@ -208,9 +208,14 @@ bool RecordingController::endRecording(bool abort, bool save)
     m_pendingEnd.reset();
     m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
-    // A recording from the stream started no player: the user's own stay.
-    if (!(s.flags & SHOW_MANUAL) && !fromStream())
-        m_tuning.closePlayers();
+    // A recording from the stream started no player. A manual recording
+    // leaves the user's own players but ends the ones Skywell started.
+    if (!fromStream()) {
+        if (s.flags & SHOW_MANUAL)
+            m_tuning.endStartedPlayers();
+        else
+            m_tuning.closePlayers();
+    }
 
     const bool wasCapturing = s.capturing;
     if (s.flags & OUT_NONE) {

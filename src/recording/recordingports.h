@@ -29,6 +29,9 @@ public:
     // Closes the windows of known players (and ends the players Skywell
     // started itself).
     virtual void closePlayers() = 0;
+    // Ends the players Skywell started itself, whatever their windows say;
+    // the user's own players stay.
+    virtual void endStartedPlayers() = 0;
     // Process ids of the players Skywell started, for moving their sound.
     virtual QList<qint64> playerProcessIds() const = 0;
     // The machine has a network connection.

@@ -13,6 +13,10 @@ struct DesktopWindow {
     std::uint64_t id = 0;
     QString title;
     QString windowClass;
+    // The instance half of the class hint (the program's name for Qt).
+    QString instanceName;
+    // The process that drew it (_NET_WM_PID), 0 when it does not say.
+    qint64 processId = 0;
 };
 
 // The desktop's top-level windows. Without a window system (no display,

@@ -1,6 +1,7 @@
 #include "tuning/playerwindows.h"
 
 #include "tuning/desktopwindows.h"
+#include "tuning/tuningvalues.h"
 
 namespace skywell
 {
@@ -32,6 +33,14 @@ bool isPlayerTitle(const QString &title)
             return true;
     }
     return false;
+}
+
+bool isTunerWindow(const DesktopWindow &window, const QList<qint64> &tunerProcesses)
+{
+    if (window.processId > 0 && tunerProcesses.contains(window.processId))
+        return true;
+    return window.instanceName == kTunerProgramName ||
+           window.windowClass.compare(kTunerProgramName, Qt::CaseInsensitive) == 0;
 }
 
 int closePlayerWindows(DesktopWindows &windows)

@@ -62,9 +62,11 @@ QString StartedPlayers::start(const QString &program, const QStringList &argumen
     }
     entry->tree.setLeader(static_cast<pid_t>(process.processId()));
     if (kind == Kind::BrowserOpener) {
-        connect(&process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
-            Q_EMIT browserOpenerFinished(status == QProcess::NormalExit ? exitCode : -1);
-        });
+        connect(&process, &QProcess::finished, this,
+                [this, tree = &entry->tree](int exitCode, QProcess::ExitStatus status) {
+                    Q_EMIT browserOpenerFinished(status == QProcess::NormalExit ? exitCode : -1,
+                                                 !tree->alive().empty());
+                });
     } else {
         // A player that ends by itself (its window closed) takes what it
         // left running along at once, while its process ids still mean it.
@@ -121,6 +123,18 @@ QList<qint64> StartedPlayers::runningPlayerIds() const
     for (const auto &entry : m_entries) {
         if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
             ids << entry->process->processId();
+    }
+    return ids;
+}
+
+QList<qint64> StartedPlayers::soundProcessIds() const
+{
+    QList<qint64> ids = runningPlayerIds();
+    for (const auto &entry : m_entries) {
+        if (entry->kind != Kind::BrowserOpener)
+            continue;
+        for (const pid_t pid : entry->tree.alive())
+            ids << pid;
     }
     return ids;
 }

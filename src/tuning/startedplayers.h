@@ -47,10 +47,17 @@ public:
     int runningPlayers() const;
     // Their process ids.
     QList<qint64> runningPlayerIds() const;
+    // The processes that may play what tuning opened: the players, and
+    // what the browser openers left running (a browser they started). A
+    // browser that already ran took the address over and is not among
+    // them.
+    QList<qint64> soundProcessIds() const;
 
 Q_SIGNALS:
-    // A browser opener ended by itself with this exit code (-1: crashed).
-    void browserOpenerFinished(int exitCode);
+    // A browser opener ended by itself with this exit code (-1: crashed);
+    // leftRunning: a process it started (a browser) still runs. When none
+    // does, an address it opened went to a browser that already ran.
+    void browserOpenerFinished(int exitCode, bool leftRunning);
 
 private:
     struct Entry;

@@ -20,7 +20,7 @@ StreamOpener::StreamOpener(Registry &registry, ActivityLog &log, Prompter &promp
     : QObject(parent), m_registry(registry), m_log(log), m_prompter(prompter), m_players(players),
       m_tunerProgram(std::move(tunerProgram))
 {
-    connect(&m_players, &StartedPlayers::browserOpenerFinished, this, [this](int exitCode) {
+    connect(&m_players, &StartedPlayers::browserOpenerFinished, this, [this](int exitCode, bool) {
         if (exitCode == kNoHandlerExitCode)
             m_prompter.error(kNoBrowserText, kCaption);
     });
@@ -81,7 +81,8 @@ void StreamOpener::openInBrowser(const QString &address)
 
 void StreamOpener::startTuner(const QString &address, char playerLetter)
 {
-    const TunerPlacement placement = m_placement ? m_placement() : TunerPlacement{};
+    // With no window to open beside (headless), the tuner opens minimised.
+    const TunerPlacement placement = m_placement ? m_placement() : TunerPlacement{0, 0, 0, true};
     // One write, in the order the tool expects them; the tool never sees
     // half of a new set.
     m_registry.writeValues({{TunerValueNames::top, placement.bottom},

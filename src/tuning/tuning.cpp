@@ -41,6 +41,14 @@ Tuning::Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const S
       m_opener(std::make_unique<StreamOpener>(registry, log, prompter, *m_players, std::move(tunerProgram)))
 {
     connect(m_opener.get(), &StreamOpener::statusChanged, this, &Tuning::statusChanged);
+    connect(m_players.get(), &StartedPlayers::browserOpenerFinished, this, [this](int exitCode, bool leftRunning) {
+        // Muting moves the streams of the processes Skywell started; a
+        // browser that ran before plays the address among the user's pages.
+        if (exitCode == 0 && !leftRunning && !m_playbackSink.isEmpty())
+            m_log.logLine(QStringLiteral("Sound left on while recording:"),
+                          QStringLiteral("the address opened in a browser that was already running, whose sound "
+                                         "cannot be told apart from its other pages"));
+    });
 }
 
 Tuning::~Tuning()

@@ -43,9 +43,14 @@ void TuningPort::closePlayers()
     m_tuning.closePlayers();
 }
 
+void TuningPort::endStartedPlayers()
+{
+    m_tuning.endStartedPlayers();
+}
+
 QList<qint64> TuningPort::playerProcessIds() const
 {
-    return m_tuning.startedPlayers().runningPlayerIds();
+    return m_tuning.startedPlayers().soundProcessIds();
 }
 
 bool TuningPort::isOnline()

@@ -22,6 +22,7 @@ public:
                 const QString &pulseSink) override;
     void recordingStopped(std::uint64_t recordingId) override;
     void closePlayers() override;
+    void endStartedPlayers() override;
     QList<qint64> playerProcessIds() const override;
     bool isOnline() override;
     bool wasOnlineBeforeDial() const override;

@@ -27,6 +27,8 @@ using SettingNames::hangUpCommand;
 } // namespace DialupValueNames
 
 // "TunerType": 3 for a 'R' player letter, 2 for 'W', 1 for any other.
+// Written with the other values as before; the tuner plays every stream
+// itself and has no player to choose, so it does not read it.
 inline int tunerTypeOf(char playerLetter)
 {
     return playerLetter == 'R' ? 3 : playerLetter == 'W' ? 2 : 1;

@@ -114,19 +114,12 @@ std::optional<EditorPage::Problem> SummaryPage::problem()
     return Problem{kTestFileWarningText, kTestFileWarningCaption};
 }
 
-ShowTuningPage::ShowTuningPage(QWidget *parent)
-    : EditorPage(parent), m_player(new QComboBox(this)), m_url(new QLineEdit(this))
+ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new QLineEdit(this))
 {
+    // No player choice here: the tuner plays every stream itself, so a
+    // choice between players would change nothing. The Show keeps the one
+    // it has.
     auto *layout = new QVBoxLayout(this);
-    auto *row = new QHBoxLayout;
-    auto *label = new QLabel(QStringLiteral("Tune With: "), this);
-    label->setBuddy(m_player);
-    m_player->setObjectName(QStringLiteral("player"));
-    m_player->addItems({QStringLiteral("Default"), QStringLiteral("Windows Media"), QStringLiteral("Real")});
-    row->addWidget(label);
-    row->addWidget(m_player);
-    row->addStretch(1);
-    layout->addLayout(row);
     auto *urlLabel = new QLabel(QStringLiteral("Enter a URL that plays the audio feed, if necessary:"), this);
     urlLabel->setBuddy(m_url);
     m_url->setObjectName(QStringLiteral("url"));
@@ -138,13 +131,11 @@ ShowTuningPage::ShowTuningPage(QWidget *parent)
 
 void ShowTuningPage::fill(const ShowEditorValues &values)
 {
-    m_player->setCurrentIndex(std::clamp(values.player, 0, 2));
     m_url->setText(values.url);
 }
 
 void ShowTuningPage::read(ShowEditorValues &values) const
 {
-    values.player = m_player->currentIndex();
     values.url = m_url->text();
 }
 

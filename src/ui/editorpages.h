@@ -67,7 +67,6 @@ public:
     void read(ShowEditorValues &values) const override;
 
 private:
-    QComboBox *m_player;
     QLineEdit *m_url;
 };
 

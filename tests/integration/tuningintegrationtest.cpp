@@ -13,18 +13,21 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "platform/processtree.h"
+#include "platform/pulseprivatesink.h"
 #include "platform/x11windows.h"
 #include "shows/show.h"
 #include "tuning/connectionstate.h"
 #include "tuning/playerwindows.h"
 #include "tuning/startedplayers.h"
 #include "tuning/tuning.h"
+#include "tuning/tuningport.h"
 
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <unistd.h>
 
@@ -206,6 +209,40 @@ TEST_F(TuningIntegration, WithoutADisplayTheTunerPlaysWindowlessAndEndsWithTheRe
     EXPECT_EQ(tuning->startedPlayers().runningPlayers(), 0);
     EXPECT_LT(recordedLevel(station->sink, 1000), 0.001);
     qputenv("DISPLAY", display);
+}
+
+// Muting while the stream plays in the browser: the browser the opener
+// started (here the tuner, windowless, on the station's sink, which stands
+// for the speakers; the opener returns at once, as xdg-open does) has its
+// sound moved to the muted sink.
+TEST_F(TuningIntegration, MutingMovesTheSoundOfTheBrowserTheOpenerStarted)
+{
+    const QString opener = program.path() + QStringLiteral("/opener.sh");
+    QFile script(opener);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nenv -u DISPLAY PULSE_SINK=%1 '%2' \"$1\" </dev/null >/dev/null 2>&1 &\n")
+                     .arg(station->sink, qEnvironmentVariable("SKYWELL_TUNER"))
+                     .toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    PulsePrivateSink muted;
+    ASSERT_TRUE(muted.open()) << qPrintable(muted.errorText());
+    settings.tuneInBrowser = 1;
+    auto tuning = make();
+    tuning->setBrowserOpener(opener);
+    tuning->tuneNow(station->url(QStringLiteral("stream.mp3")), 'U', kAddressTyped, muted.sinkName());
+    EXPECT_TRUE(test::spinUntil([&] { return recordedLevel(station->sink, 1000) > 0.1; }, 15000));
+
+    ShowList shows;
+    TuningPort port(*tuning, shows);
+    const QList<qint64> players = port.playerProcessIds();
+    const StreamMove move = muted.moveStreamsOf(players);
+    EXPECT_GE(move.moved, 1) << qPrintable(move.problem);
+    EXPECT_TRUE(test::spinUntil([&] { return recordedLevel(station->sink, 500) < 0.001; }, 5000));
+    EXPECT_GT(recordedLevel(muted.sinkName(), 1000), 0.1);
+    for (const qint64 pid : players)
+        ::kill(pid_t(pid), SIGTERM);
+    muted.close();
 }
 
 } // namespace

@@ -51,6 +51,7 @@ public:
     }
     void recordingStopped(std::uint64_t id) override { stopped.push_back(id); }
     void closePlayers() override { ++closes; }
+    void endStartedPlayers() override {}
     QList<qint64> playerProcessIds() const override { return players; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return onlineBefore; }

@@ -17,7 +17,11 @@ class FakeWindows final : public DesktopWindows
 public:
     void add(std::uint64_t id, const QString &title, const QString &windowClass = QString())
     {
-        windows.push_back({id, title, windowClass});
+        DesktopWindow window;
+        window.id = id;
+        window.title = title;
+        window.windowClass = windowClass;
+        windows.push_back(window);
     }
     std::vector<DesktopWindow> topLevelWindows() override
     {

@@ -117,6 +117,7 @@ private Q_SLOTS:
     void timesGoToTheirNextOccurrence();
     void onceInThePastKeepsItsDate();
     void directDownloadRecordsOneMinute();
+    void tuningPageOffersNoPlayerChoiceAndKeepsTheShows();
     void streamSourceOffersTheTitleOption();
     void outputKindFromLastQuality();
     void splitMinutesOutsideTheHourAreUnused();
@@ -218,6 +219,22 @@ void ShowEditorTest::directDownloadRecordsOneMinute()
     QVERIFY(show.flags & OPT_DIRECT_DOWNLOAD);
     QCOMPARE(s.registry.regReadString(QStringLiteral("LastRecordSource"), kSkywellKey),
              QStringLiteral("Direct Download"));
+}
+
+// The tuner plays every stream itself: a choice of player would act on
+// nothing, so the page has none and the Show keeps its letter.
+void ShowEditorTest::tuningPageOffersNoPlayerChoiceAndKeepsTheShows()
+{
+    EditorSetup s;
+    Show show;
+    show.tunerKind = 'W';
+    int choices = -1;
+    QVERIFY(runEditor(s, show, [&choices](QDialog &editor) {
+        showPage(editor, 1);
+        choices = int(editor.findChild<QTabWidget *>()->currentWidget()->findChildren<QComboBox *>().size());
+    }));
+    QCOMPARE(choices, 0);
+    QCOMPARE(show.tunerKind, 'W');
 }
 
 void ShowEditorTest::streamSourceOffersTheTitleOption()

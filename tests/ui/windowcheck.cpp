@@ -8,6 +8,7 @@
 #include "windowrig.h"
 
 #include "platform/x11windowfollow.h"
+#include "tuning/playerwindows.h"
 #include "ui/desktoptray.h"
 #include "ui/showlistview.h"
 
@@ -166,7 +167,8 @@ int tunerFollows()
     const Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
 
     QWidget tuner;
-    tuner.setWindowTitle(QStringLiteral("Skywell Tuner"));
+    // The tuner names the station's title after its own.
+    tuner.setWindowTitle(QStringLiteral("Skywell Tuner - Morning Jazz"));
     tuner.resize(200, 80);
     tuner.show();
     if (!QTest::qWaitForWindowExposed(&tuner))
@@ -174,7 +176,8 @@ int tunerFollows()
     const auto tunerId = static_cast<Window>(tuner.winId());
 
     WindowRig rig;
-    X11WindowFollow follow(QStringLiteral("Skywell Tuner"));
+    X11WindowFollow follow(
+        [](const DesktopWindow &window) { return isTunerWindow(window, {QCoreApplication::applicationPid()}); });
     WindowContext context{rig.prompter, rig.registry, rig.commands, rig.programFolder()};
     context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
     MainWindow window(context);

@@ -51,6 +51,7 @@ public:
     }
     void recordingStopped(std::uint64_t) override {}
     void closePlayers() override {}
+    void endStartedPlayers() override {}
     QList<qint64> playerProcessIds() const override { return {}; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return true; }

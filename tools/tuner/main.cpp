@@ -3,7 +3,7 @@
 //
 //   skywell-tuner                 play "TunerURL" (window from "TunerLeft",
 //                                 "TunerTop", "TunerRight")
-//   skywell-tuner --minimized     the same, the window minimised
+//   skywell-tuner --minimized     the same, the window not shown
 //   skywell-tuner URL             play URL instead
 //
 // Without a display it plays with no window and writes its status to the
@@ -124,9 +124,10 @@ int main(int argc, char *argv[])
         window->place(registry.regReadInt(TunerValueNames::left, kSkywellKey),
                       registry.regReadInt(TunerValueNames::top, kSkywellKey),
                       registry.regReadInt(TunerValueNames::right, kSkywellKey));
-        if (minimized)
-            window->showMinimized();
-        else
+        // Started minimised (Skywell is in the tray, or headless), the
+        // window stays unmapped: a window manager may map a window shown
+        // minimised in front of the user's work first.
+        if (!minimized)
             window->show();
     }
 #else
