@@ -27,8 +27,7 @@ awk "BEGIN{exit !($seconds > 35 && $seconds < 47)}" || fail "saved $seconds s, e
 tuner_of_this_test && fail "the tuner outlived the program"
 pass "SIGTERM saved $seconds s as $file"
 
-# kill -9: the next start finds and saves what was captured. (The Show
-# above counts as recorded now; another one is due.)
+# kill -9: the next start finds and saves what was captured.
 rm -f "$RECORDINGS$file"
 start=$(($(date +%s) + 15))
 show_record "Next Show" "http://127.0.0.1:$STATION_PORT/stream.mp3" $((0x1000 | 0x7f | 0x400)) "$start" \
@@ -41,7 +40,11 @@ wait_gone "$SKYWELL_PID" 5
 kill_tuners_of_this_test
 start_headless
 wait_for_log "Recovered" 30
-recovered=$(ls "$RECORDINGS" | grep -F '(recovered)') || fail "nothing recovered: $(ls "$RECORDINGS")"
+# The recovered track keeps its own name and number.
+recovered=$(grep -oE 'Recovered unfinished recording: .*\.mp3' "${SKYWELL_HOME}log.txt" | head -1) ||
+  fail "nothing recovered: $(ls "$RECORDINGS")"
+recovered=${recovered##*/}
+[[ $recovered == "Next Show "*" - 01.mp3" ]] || fail "recovered as $recovered"
 seconds=$(mp3_seconds "$RECORDINGS$recovered")
 awk "BEGIN{exit !($seconds > 15)}" || fail "recovered only $seconds s"
 level=$(rms_level "$RECORDINGS$recovered")

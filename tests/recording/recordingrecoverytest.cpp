@@ -8,6 +8,7 @@
 #include "recording/recordingmarker.h"
 #include "recording/wavfile.h"
 #include "shows/show.h"
+#include "support/smalldisk.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QRegularExpression>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,33 +78,6 @@ QString localText(std::int64_t seconds, const QString &format)
 }
 
 const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
-
-// A file system of its own, of the given megabytes, while it lives; where
-// mounting is not permitted, mounted() is false.
-class ScopedTmpfs
-{
-public:
-    explicit ScopedTmpfs(int megabytes)
-    {
-        const QByteArray options = "size=" + QByteArray::number(megabytes) + "m";
-        m_mounted =
-            ::mount("tmpfs", QFile::encodeName(m_folder.path()).constData(), "tmpfs", 0, options.constData()) == 0;
-    }
-    ~ScopedTmpfs()
-    {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_folder.path()).constData(), MNT_DETACH);
-    }
-    ScopedTmpfs(const ScopedTmpfs &) = delete;
-    ScopedTmpfs &operator=(const ScopedTmpfs &) = delete;
-    bool mounted() const { return m_mounted; }
-    QString path() const { return m_folder.path(); }
-    QString file(const QString &name) const { return m_folder.file(name); }
-
-private:
-    TempFolder m_folder;
-    bool m_mounted = false;
-};
 
 } // namespace
 
@@ -330,7 +303,7 @@ TEST_F(RecoveryTest, WithoutARecordingsFolderTheFileGetsItsRecoveredNameInTheTem
 
 TEST_F(RecoveryTest, FromAnotherFileSystemTheTrackIsCopiedWhole)
 {
-    ScopedTmpfs other(16);
+    SmallDisk other(16);
     if (!other.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (needs root): the copy between file systems is not tested";
     settings.tempFolder = other.path();
@@ -351,7 +324,7 @@ TEST_F(RecoveryTest, FromAnotherFileSystemTheTrackIsCopiedWhole)
 TEST_F(RecoveryTest, ACopyThatDoesNotFitCostsNothingOfTheTrack)
 {
     // 8 seconds of CD audio (1.4 MB) for a recordings folder with 1 MB.
-    ScopedTmpfs small(1);
+    SmallDisk small(1);
     if (!small.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (needs root): a full recordings folder is not tested";
     settings.mp3Folder = small.path();

@@ -4,6 +4,7 @@
 // window system are played by the test.
 #include "support/eventloop.h"
 #include "support/tempenv.h"
+#include "support/tuningstubs.h"
 
 #include "core/activitylog.h"
 #include "core/clock.h"
@@ -33,20 +34,6 @@ namespace
 {
 
 using test::TempFolder;
-
-class FixedConnection final : public ConnectionState
-{
-public:
-    bool isOnline() const override { return true; }
-};
-
-class NoWindows final : public DesktopWindows
-{
-public:
-    std::vector<DesktopWindow> topLevelWindows() override { return {}; }
-    void closeAndWait(std::uint64_t) override {}
-    void requestClose(std::uint64_t) override {}
-};
 
 // True while the process exists and is not a zombie.
 bool running(pid_t pid)
@@ -113,8 +100,8 @@ protected:
     ScriptedPrompter prompter;
     Registry registry;
     Settings settings;
-    FixedConnection connection;
-    NoWindows windows;
+    test::AlwaysOnline connection;
+    test::NoDesktopWindows windows;
     QStringList statuses;
     QList<quint64> notified;
 };

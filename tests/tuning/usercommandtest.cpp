@@ -1,5 +1,6 @@
 // The dial-up commands: run from the settings store, no shell, bounded.
 #include "support/tempenv.h"
+#include "support/tuningstubs.h"
 
 #include "core/activitylog.h"
 #include "core/clock.h"
@@ -58,19 +59,6 @@ TEST_F(UserCommandTest, RunsWithQuotedArgumentsAndReportsFailures)
     EXPECT_LT(timer.elapsed(), 5000);
 }
 
-class Online final : public ConnectionState
-{
-public:
-    bool isOnline() const override { return true; }
-};
-class NoWindows final : public DesktopWindows
-{
-public:
-    std::vector<DesktopWindow> topLevelWindows() override { return {}; }
-    void closeAndWait(std::uint64_t) override {}
-    void requestClose(std::uint64_t) override {}
-};
-
 TEST_F(UserCommandTest, HangUpRunsTheConfiguredCommandAndNothingWithoutOne)
 {
     TempFolder program, config;
@@ -79,8 +67,8 @@ TEST_F(UserCommandTest, HangUpRunsTheConfiguredCommandAndNothingWithoutOne)
     ScriptedPrompter prompter;
     Registry registry(config.path(), config.path() + QStringLiteral("machine"), &prompter);
     Settings settings;
-    Online online;
-    NoWindows windows;
+    test::AlwaysOnline online;
+    test::NoDesktopWindows windows;
     Tuning tuning(registry, log, prompter, settings, online, windows, QStringLiteral("/nonexistent/tuner"));
 
     tuning.hangUp();

@@ -6,6 +6,7 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "platform/mpdlibrary.h"
+#include "support/tuningstubs.h"
 #include "tuning/connectionstate.h"
 #include "tuning/desktopwindows.h"
 #include "tuning/tuning.h"
@@ -360,22 +361,6 @@ void SettingsSheetTest::fileNamingFormatNeedsOneName()
     QCOMPARE(sheet.savedSettings().fileNameFormat, QStringLiteral("%Y-%m-%d %H.%M"));
 }
 
-namespace
-{
-class Online final : public ConnectionState
-{
-public:
-    bool isOnline() const override { return true; }
-};
-class NoWindows final : public DesktopWindows
-{
-public:
-    std::vector<DesktopWindow> topLevelWindows() override { return {}; }
-    void closeAndWait(std::uint64_t) override {}
-    void requestClose(std::uint64_t) override {}
-};
-} // namespace
-
 // The dial-up commands and the music library's server typed into the sheet
 // are what the tuning runs and the library connects to (the real mpd that
 // test.sh starts).
@@ -427,8 +412,8 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
     QCOMPARE(saved.useDialup, 1);
     ManualClock clock{1700000000};
     ActivityLog log(s.dir.filePath(QStringLiteral("home/")), clock);
-    Online online;
-    NoWindows windows;
+    test::AlwaysOnline online;
+    test::NoDesktopWindows windows;
     Tuning tuning(s.registry, log, s.prompter, saved, online, windows, QStringLiteral("/nonexistent/tuner"));
     tuning.hangUp();
     QVERIFY(QFile::exists(hungUp));
