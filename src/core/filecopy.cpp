@@ -1,41 +1,19 @@
 #include "core/filecopy.h"
 
 #include "core/fdwrite.h"
+#include "core/uniquefd.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace skywell
 {
 
-namespace
-{
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    // Closes now; the error number of the close, 0 when it went well.
-    int close() { return ::close(std::exchange(m_fd, -1)) == 0 ? 0 : errno; }
-
-private:
-    int m_fd;
-};
-
-int copyContents(int from, int to)
+int copyFileContents(int from, int to)
 {
     std::vector<char> buffer(256 * 1024);
     for (;;) {
@@ -51,20 +29,18 @@ int copyContents(int from, int to)
     }
 }
 
-} // namespace
-
 int copyFileReplacing(const QString &source, const QString &destination)
 {
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(destination);
     const QByteArray part = to + ".part";
-    Descriptor in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+    UniqueFd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0)
         return errno;
-    Descriptor out(::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    UniqueFd out(::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (out.get() < 0)
         return errno;
-    int error = copyContents(in.get(), out.get());
+    int error = copyFileContents(in.get(), out.get());
     // On disk before the rename: a power cut never leaves the old file
     // replaced by an empty one.
     if (error == 0 && ::fdatasync(out.get()) != 0)

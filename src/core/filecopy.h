@@ -12,4 +12,8 @@ namespace skywell
 // failed (ENOSPC when the destination's disk is full).
 int copyFileReplacing(const QString &source, const QString &destination);
 
+// Copies what is left to read of from to the current position of to.
+// Returns 0, or the error number of the read or write that failed.
+int copyFileContents(int from, int to);
+
 } // namespace skywell

@@ -2,6 +2,7 @@
 
 #include "core/fdwrite.h"
 #include "core/regularfile.h"
+#include "core/uniquefd.h"
 #include "recording/mp3writer.h"
 #include "recording/pcmframes.h"
 #include "recording/wavwriter.h"
@@ -28,23 +29,6 @@ namespace
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kReadBytes = 1 << 20;
 
-class Fd final
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Reads up to bytes from offset; what the file has there.
 std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t bytes)
 {
@@ -62,6 +46,20 @@ std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t bytes
     return data;
 }
 
+// The sample rate of a frame header that mp3FrameBytes accepts.
+std::uint32_t mp3FrameRate(const std::uint8_t *h)
+{
+    static constexpr std::uint32_t rates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    const int version = (h[1] >> 3) & 3;
+    return rates[version == 3 ? 2 : version == 2 ? 1 : 0][(h[2] >> 2) & 3];
+}
+
+// The seconds of sound one frame of that header holds.
+double mp3FrameSeconds(const std::uint8_t *h)
+{
+    return double(((h[1] >> 3) & 3) == 3 ? 1152 : 576) / mp3FrameRate(h);
+}
+
 // The length of the MPEG audio layer III frame whose header starts at h,
 // or nothing when h holds no such header.
 std::optional<std::uint32_t> mp3FrameBytes(const std::uint8_t *h)
@@ -70,7 +68,6 @@ std::optional<std::uint32_t> mp3FrameBytes(const std::uint8_t *h)
         return std::nullopt;
     static constexpr std::uint32_t v1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
     static constexpr std::uint32_t v2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    static constexpr std::uint32_t rates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
     const int version = (h[1] >> 3) & 3; // 0: 2.5, 2: 2, 3: 1
     const int bitrateIndex = h[2] >> 4;
     const int rateIndex = (h[2] >> 2) & 3;
@@ -78,7 +75,7 @@ std::optional<std::uint32_t> mp3FrameBytes(const std::uint8_t *h)
     if (version == 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
         return std::nullopt;
     const bool mpeg1 = version == 3;
-    const std::uint32_t rate = rates[mpeg1 ? 2 : version == 2 ? 1 : 0][rateIndex];
+    const std::uint32_t rate = mp3FrameRate(h);
     const std::uint32_t kbits = (mpeg1 ? v1 : v2)[bitrateIndex];
     const std::uint32_t padding = (h[2] >> 1) & 1;
     return (mpeg1 ? 144000 : 72000) * kbits / rate + padding;
@@ -183,6 +180,42 @@ std::uint64_t id3v2Bytes(const std::vector<std::uint8_t> &head)
     return 10 + bytes + ((head[5] & 0x10) ? 10 : 0);
 }
 
+// The whole frames from begin up to size, as far as they make sense.
+struct Mp3FrameWalk {
+    std::uint64_t frames = 0;
+    std::uint64_t end = 0; // just past the last whole frame
+    bool unreadable = false;
+    bool unrecognised = false; // bytes that are no frame came before size
+};
+
+Mp3FrameWalk walkMp3Frames(int fd, std::uint64_t begin, std::uint64_t size)
+{
+    Mp3FrameWalk walk;
+    walk.end = begin;
+    std::vector<std::uint8_t> buffer;
+    std::uint64_t bufferStart = 0;
+    while (walk.end + 4 <= size) {
+        if (walk.end + 4 > bufferStart + buffer.size()) {
+            bufferStart = walk.end;
+            buffer = readAt(fd, walk.end, kReadBytes);
+            if (buffer.size() < 4) {
+                walk.unreadable = true;
+                return walk;
+            }
+        }
+        const auto bytes = mp3FrameBytes(buffer.data() + (walk.end - bufferStart));
+        if (!bytes) {
+            walk.unrecognised = true;
+            return walk;
+        }
+        if (walk.end + *bytes > size)
+            break;
+        walk.end += *bytes;
+        ++walk.frames;
+    }
+    return walk;
+}
+
 PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std::uint64_t size)
 {
     PartialTrack track;
@@ -207,38 +240,21 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std:
 
     // Walks the frames to the last whole one. A stream that stops making
     // sense before the end (a finished file's tag, say) is kept whole.
-    // Samples per frame and rate, from the first frame's header.
-    const int version = (head[1] >> 3) & 3;
-    static constexpr std::uint32_t kRates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-    const std::uint32_t rate = kRates[version == 3 ? 2 : version == 2 ? 1 : 0][(head[2] >> 2) & 3];
-    const double frameSeconds = double(version == 3 ? 1152 : 576) / rate;
-    std::uint64_t frames = 0;
-    std::uint64_t at = start;
-    std::vector<std::uint8_t> buffer;
-    std::uint64_t bufferStart = 0;
-    while (at + 4 <= size) {
-        if (at + 4 > bufferStart + buffer.size()) {
-            bufferStart = at;
-            buffer = readAt(fd, at, kReadBytes);
-            if (buffer.size() < 4) {
-                track.problem = systemErrorText(EIO);
-                return track;
-            }
-        }
-        const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
-        if (!bytes) {
-            track.audioBytes = size - start - skipped;
-            track.seconds = double(frames) * frameSeconds;
-            return track;
-        }
-        if (at + *bytes > size)
-            break;
-        at += *bytes;
-        ++frames;
+    const double frameSeconds = mp3FrameSeconds(head.data());
+    const Mp3FrameWalk walk = walkMp3Frames(fd, start, size);
+    if (walk.unreadable) {
+        track.problem = systemErrorText(EIO);
+        return track;
     }
-    if (skipped > 0 && frames > 0)
-        --frames;
+    if (walk.unrecognised) {
+        track.audioBytes = size - start - skipped;
+        track.seconds = double(walk.frames) * frameSeconds;
+        return track;
+    }
+    // The Info frame holds no sound.
+    const std::uint64_t frames = skipped > 0 && walk.frames > 0 ? walk.frames - 1 : walk.frames;
     track.seconds = double(frames) * frameSeconds;
+    const std::uint64_t at = walk.end;
     track.audioBytes = at > start + skipped ? at - start - skipped : 0;
     if (track.audioBytes == 0) {
         track.kind = PartialTrackKind::Empty;
@@ -264,7 +280,7 @@ PartialTrack completePartialTrack(const QString &path)
         track.problem = systemErrorText(errno);
         return track;
     }
-    const Fd file(fd);
+    const UniqueFd file(fd);
     struct stat info {
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
@@ -296,7 +312,7 @@ bool tagCompletedMp3(const QString &path, const TagFields &tags)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const Fd file(fd);
+    const UniqueFd file(fd);
     struct stat info {
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
@@ -391,26 +407,6 @@ void growInfoFrame(int fd, std::uint64_t info, std::uint32_t frames, std::uint32
     }
 }
 
-std::uint32_t countFrames(int fd, std::uint64_t begin, std::uint64_t end)
-{
-    std::uint32_t frames = 0;
-    std::vector<std::uint8_t> buffer;
-    std::uint64_t bufferStart = 0;
-    for (std::uint64_t at = begin; at + 4 <= end; ++frames) {
-        if (at + 4 > bufferStart + buffer.size()) {
-            bufferStart = at;
-            buffer = readAt(fd, at, kReadBytes);
-            if (buffer.size() < 4)
-                break;
-        }
-        const auto bytes = mp3FrameBytes(buffer.data() + (at - bufferStart));
-        if (!bytes)
-            break;
-        at += *bytes;
-    }
-    return frames;
-}
-
 bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
 {
     const auto source = mp3Layout(from, fromSize);
@@ -428,7 +424,8 @@ bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
         return false;
     }
     if (target->info > 0)
-        growInfoFrame(to, target->info, countFrames(from, source->begin, source->end), std::uint32_t(bytes));
+        growInfoFrame(to, target->info, std::uint32_t(walkMp3Frames(from, source->begin, source->end).frames),
+                      std::uint32_t(bytes));
     return true;
 }
 
@@ -462,11 +459,11 @@ bool appendTrackAudio(const QString &from, const QString &to)
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (in < 0)
         return false;
-    const Fd source(in);
+    const UniqueFd source(in);
     const int out = ::open(QFile::encodeName(to).constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (out < 0)
         return false;
-    const Fd target(out);
+    const UniqueFd target(out);
     struct stat a {
     }, b{};
     if (::fstat(in, &a) != 0 || ::fstat(out, &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode))

@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/fdwrite.h"
+#include "core/filecopy.h"
 #include "core/regularfile.h"
 #include "core/settings.h"
 #include "core/textcut.h"
@@ -136,20 +136,7 @@ QString copyInto(const QString &from, const QString &folder, int &error)
     };
     if (::fstat(in, &info) == 0)
         ::fchmod(out, info.st_mode & 0777);
-    std::vector<char> buffer(1 << 20);
-    error = 0;
-    for (;;) {
-        const ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            error = errno;
-        if (n <= 0)
-            break;
-        error = writeFully(out, buffer.data(), std::size_t(n));
-        if (error != 0)
-            break;
-    }
+    error = copyFileContents(in, out);
     if (error == 0 && ::fsync(out) != 0)
         error = errno;
     if (::close(out) != 0 && error == 0)
