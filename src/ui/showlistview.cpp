@@ -24,7 +24,12 @@ ShowListView::ShowListView(QWidget *parent) : QTreeWidget(parent)
 
 void ShowListView::fill(const ShowList &shows, const std::function<QString(const Show &)> &rowText)
 {
-    const int selected = selectedRow();
+    // The selection belongs to a Show, not to a row: it follows the Show
+    // through sorting and moves, and goes when the Show goes.
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    const QVariant selectedShow = selected.isEmpty() ? QVariant() : selected.first()->data(0, kSerialRole);
+    const QTreeWidgetItem *current = currentItem();
+    const QVariant currentShow = current ? current->data(0, kSerialRole) : QVariant();
     setUpdatesEnabled(false);
     while (topLevelItemCount() > int(shows.size()))
         delete takeTopLevelItem(topLevelItemCount() - 1);
@@ -34,12 +39,21 @@ void ShowListView::fill(const ShowList &shows, const std::function<QString(const
     addTopLevelItems(added);
     for (int row = 0; row < int(shows.size()); ++row) {
         QTreeWidgetItem *item = topLevelItem(row);
-        item->setText(0, fieldText(shows[std::size_t(row)].name));
-        item->setText(1, rowText(shows[std::size_t(row)]));
+        const Show &show = shows[std::size_t(row)];
+        item->setText(0, fieldText(show.name));
+        item->setText(1, rowText(show));
+        item->setData(0, kSerialRole, int(show.serial));
+    }
+    clearSelection();
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        const QVariant serial = item->data(0, kSerialRole);
+        if (serial == currentShow)
+            setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        if (serial == selectedShow)
+            item->setSelected(true);
     }
     setUpdatesEnabled(true);
-    if (selected >= topLevelItemCount())
-        clearSelection();
 }
 
 int ShowListView::selectedRow() const

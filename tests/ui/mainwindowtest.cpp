@@ -6,6 +6,7 @@
 #include "recording/manualrecording.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
+#include "ui/qtprompter.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -13,6 +14,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -57,6 +59,7 @@ private Q_SLOTS:
     void plainChooserUntilTheChooserIsConnected();
     void plainPickDialogListsTheCatalogue();
     void recordNowStartsAndStopsThroughTheController();
+    void enterOnTheStopQuestionKeepsTheRecording();
     void listenOnlyRecordingStopsWithoutAQuestion();
     void tuningToAnotherShowLeavesTheRecordingsAddress();
     void recordingStartedMeanwhileIsNotOverridden();
@@ -321,6 +324,7 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
 
     // Stop: the question, answered No, discards the track.
     rig.prompter.clear();
+    rig.prompter.queueAnswer(false);
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 1);
     QCOMPARE(rig.prompter.prompts().front().text, QStringLiteral("Would you like to save the current recording?"));
@@ -329,6 +333,41 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Ready"));
     QVERIFY(!rowText(window, 1).startsWith(QStringLiteral("RECORDING")));
     QVERIFY(QDir(rig.settings.mp3Folder).entryList(QDir::Files).isEmpty());
+}
+
+void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
+{
+    // The desktop's own question box: Enter saves, Escape saves, only a
+    // click on No discards.
+    for (const bool clickNo : {false, true}) {
+        WindowRig rig;
+        rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+        QtPrompter prompter;
+        WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+        context.controller = rig.controller.get();
+        context.session = &rig.session;
+        MainWindow window(context);
+        rig.controller->startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
+        rig.controller->captureCanStart(rig.tuning.lastId);
+        for (int i = 0; i < 120; ++i)
+            rig.feedTone(0.5);
+        rig.clock.advance(65);
+        rig.controller->supervisionTick();
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            asked = box->text();
+            if (clickNo)
+                QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        click(window, MainWindow::RecordNow);
+        QCOMPARE(asked, kSaveRecordingQuestion);
+        QVERIFY(!rig.controller->recording());
+        QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), clickNo ? 0 : 1);
+    }
 }
 
 void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
@@ -398,7 +437,10 @@ class HintWhileDuePrompter final : public Prompter
 public:
     explicit HintWhileDuePrompter(ScriptedPrompter &inner) : m_inner(inner) {}
     void information(const QString &text, const QString &caption) override { m_inner.information(text, caption); }
-    bool question(const QString &text, const QString &caption) override { return m_inner.question(text, caption); }
+    bool question(const QString &text, const QString &caption, DefaultAnswer preset) override
+    {
+        return m_inner.question(text, caption, preset);
+    }
     void error(const QString &text, const QString &caption) override { m_inner.error(text, caption); }
     void fatal(const QString &text) override { m_inner.fatal(text); }
     bool hint(const QString &text) override
