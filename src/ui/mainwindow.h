@@ -141,8 +141,9 @@ private:
     ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
     void setRecordButton(bool stop);
     void refreshShowList();
-    // The selected row with a Show behind it, or -1 after the message.
-    int selectedShow(const QString &noneText);
+    // The selected row with a Show behind it, or -1 after the message
+    // (noneText and how to go on with the button).
+    int selectedShow(const QString &noneText, const QString &button);
     void addShow(const QString &address = QString());
     void editShow();
     void deleteShow();
