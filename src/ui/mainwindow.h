@@ -137,6 +137,9 @@ protected:
 
 private:
     void buildControls();
+    // Tab order, the Show list's keys and the shortcuts Ctrl+N, Ctrl+R,
+    // Ctrl+Q and F1.
+    void setUpKeyboard();
     void connectController();
     ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
     void setRecordButton(bool stop);

@@ -1,6 +1,8 @@
 #include "ui/showlistview.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyle>
 
 namespace skywell
 {
@@ -19,6 +21,7 @@ ShowListView::ShowListView(QWidget *parent) : QTreeWidget(parent)
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &ShowListView::sortRequested);
+    connect(header(), &QHeaderView::sectionResized, this, &ShowListView::updateToolTips);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Q_EMIT rowDoubleClicked(); });
 }
 
@@ -54,6 +57,44 @@ void ShowListView::fill(const ShowList &shows, const std::function<QString(const
             item->setSelected(true);
     }
     setUpdatesEnabled(true);
+    updateToolTips();
+}
+
+void ShowListView::updateToolTips()
+{
+    // The cell's text margins, as the style draws them.
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+    const QFontMetrics metrics(font());
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = topLevelItem(row);
+        for (int column = 0; column < columnCount(); ++column) {
+            const QString text = item->text(column);
+            const bool cut = metrics.horizontalAdvance(text) > columnWidth(column) - margin;
+            item->setToolTip(column, cut ? text : QString());
+        }
+    }
+}
+
+void ShowListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Delete:
+            Q_EMIT deleteRequested();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (selectedRow() >= 0)
+                Q_EMIT rowDoubleClicked();
+            return;
+        case Qt::Key_F2:
+            Q_EMIT editRequested();
+            return;
+        default:
+            break;
+        }
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 int ShowListView::selectedRow() const

@@ -10,7 +10,10 @@ namespace skywell
 {
 
 // The Show list's two columns, one row per Show in list order. Sorting is
-// the list's business: a header click only asks for it.
+// the list's business: a header click only asks for it. Delete asks to
+// delete the selected Show, Enter does what a double click does and F2
+// asks to edit; a text cut off in its column carries the whole text as
+// its tooltip.
 class ShowListView final : public QTreeWidget
 {
     Q_OBJECT
@@ -30,6 +33,14 @@ public:
 Q_SIGNALS:
     void sortRequested(int column);
     void rowDoubleClicked();
+    void deleteRequested();
+    void editRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void updateToolTips();
 };
 
 } // namespace skywell

@@ -65,6 +65,8 @@ private Q_SLOTS:
     void recordingStartedMeanwhileIsNotOverridden();
     void recordNowChecksAgainAfterItsHint();
     void levelMeterAndElapsedTimeFollowTheRecording();
+    void keyboardReachesTheCommands();
+    void longMixedNameShowsWholeInItsTooltips();
     void asksBeforeQuitting();
     void exitTellsOfAScheduledRecordingThatKeptNothing();
     void savedPosition();
@@ -517,6 +519,105 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     QCOMPARE(window.levelMeter()->value(), 0);
     QVERIFY(!rig.window->tray()->recording());
     QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+}
+
+void MainWindowTest::keyboardReachesTheCommands()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Jazz"), rig.clock.now() + 9000, OUT_WAV));
+    QStringList edited;
+    int chooserOpened = 0;
+    rig.dialogs.editShow = [&](Show &show, bool) {
+        edited << fieldText(show.name);
+        return false;
+    };
+    rig.dialogs.chooseHowToAddShow = [&] {
+        ++chooserOpened;
+        return std::optional<int>();
+    };
+    MainWindow &window = rig.open();
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ShowListView *list = window.showList();
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    // Tab follows the layout: the list lies between the buttons beside it
+    // and the row below; the title bar's buttons lead to Add Show.
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.button(MainWindow::QuickRecord));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), window.button(MainWindow::MoveShowDown));
+    window.button(MainWindow::Exit)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ImageButton *add = window.button(MainWindow::AddShow);
+    QCOMPARE(QApplication::focusWidget(), add);
+    // The focused button shows it; Enter presses it.
+    const QImage focused = add->grab().toImage();
+    QTest::keyClick(add, Qt::Key_Return);
+    QCOMPARE(chooserOpened, 1);
+    list->setFocus();
+    QVERIFY(add->grab().toImage() != focused);
+
+    // The list: F2 and Enter edit the selected Show, Delete deletes it.
+    list->selectRow(1);
+    QTest::keyClick(list, Qt::Key_F2);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(edited, (QStringList{QStringLiteral("Jazz"), QStringLiteral("Jazz")}));
+    rig.prompter.queueAnswer(true);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("Morning")});
+
+    // The window's shortcuts.
+    QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(chooserOpened, 2);
+    list->selectRow(0);
+    QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(rig.controller->recording());
+    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    rig.prompter.queueAnswer(false);
+    QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(!rig.controller->recording());
+    rig.prompter.clear();
+    click(window, MainWindow::Help);
+    const QList<ScriptedPrompter::Prompt> byButton = rig.prompter.prompts();
+    rig.prompter.clear();
+    QTest::keyClick(list, Qt::Key_F1);
+    QCOMPARE(rig.prompter.prompts().size(), byButton.size());
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(rig.prompter.prompts().last().text, kQuitQuestion);
+    QVERIFY(window.isVisible()); // answered No
+}
+
+void MainWindowTest::longMixedNameShowsWholeInItsTooltips()
+{
+    // 32 characters: emoji, Arabic and Hebrew between Latin words.
+    const QString name = QStringLiteral("News 📻 نشرة الأخبار 🌙 חדשות ערב!");
+    QCOMPARE(name.toUcs4().size(), 32);
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(name, rig.clock.now() + 7200, OUT_WAV));
+    rig.store.save(rig.shows);
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTreeWidgetItem *row = window.showList()->topLevelItem(0);
+    QCOMPARE(row->text(0), name);
+    QCOMPARE(rig.namesOnDisk(), QStringList{name});
+    window.showList()->setColumnWidth(0, 60);
+    QCOMPARE(row->toolTip(0), name);
+    window.showList()->setColumnWidth(0, 180);
+
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording ") + name);
+    window.statusLine()->resize(120, 16);
+    QCOMPARE(window.statusLine()->toolTip(), QStringLiteral("Manually recording ") + name);
+    QVERIFY(!window.grab().isNull());
+    window.statusLine()->resize(370, 16);
+    window.statusLine()->setStatus(QString());
+    QCOMPARE(window.statusLine()->toolTip(), QString()); // "Ready" fits
 }
 
 void MainWindowTest::asksBeforeQuitting()
