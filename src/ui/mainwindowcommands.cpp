@@ -118,7 +118,8 @@ void MainWindow::deleteShow()
 
 void MainWindow::moveShow(int delta)
 {
-    const int row = selectedShow(kSelectToMoveText, delta < 0 ? QStringLiteral("Move Show Up") : QStringLiteral("Move Show Down"));
+    const int row =
+        selectedShow(kSelectToMoveText, delta < 0 ? QStringLiteral("Move Show Up") : QStringLiteral("Move Show Down"));
     if (row < 0)
         return;
     const int moved = delta < 0 ? m_context.commands.moveUp(row) : m_context.commands.moveDown(row);

@@ -13,9 +13,9 @@ void MainWindow::setUpKeyboard()
 {
     // Tab walks the window as it reads: the title bar, the buttons beside
     // the list, the list, the row below.
-    const int order[] = {About,          Help,       Minimize,   Exit,         AddShow,    EditShow,
-                         DeleteShow,     RecordNow,  TuneToShow, ViewRecordings, MoveShowUp, MoveShowDown,
-                         -1,             QuickRecord, Settings,  ViewRecordLog, UrlFinder};
+    const int order[] = {About,      Help,        Minimize,   Exit,           AddShow,    EditShow,
+                         DeleteShow, RecordNow,   TuneToShow, ViewRecordings, MoveShowUp, MoveShowDown,
+                         -1,         QuickRecord, Settings,   ViewRecordLog,  UrlFinder};
     QWidget *previous = nullptr;
     for (const int id : order) {
         QWidget *next = id < 0 ? static_cast<QWidget *>(m_list) : button(id);

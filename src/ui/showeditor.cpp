@@ -88,8 +88,8 @@ void ShowEditor::refreshSummary()
     ShowEditorValues current = m_values;
     for (EditorPage *page : m_pages)
         page->read(current);
-    static_cast<SummaryPage *>(m_pages[0])->setSummary(
-        editorSummary(current, m_show, m_context.clock.now(), m_context.clock));
+    static_cast<SummaryPage *>(m_pages[0])
+        ->setSummary(editorSummary(current, m_show, m_context.clock.now(), m_context.clock));
 }
 
 void ShowEditor::accept()

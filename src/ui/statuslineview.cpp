@@ -45,9 +45,9 @@ void StatusLineView::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), Qt::white);
     painter.setPen(QColor(20, 30, 50));
     const QRect area = textRect();
-    const QString text = toolTip().isEmpty()
-                             ? drawnText()
-                             : fontMetrics().elidedText(QStringLiteral("Status: ") + m_text, Qt::ElideRight, area.width());
+    const QString text = toolTip().isEmpty() ? drawnText()
+                                             : fontMetrics().elidedText(QStringLiteral("Status: ") + m_text,
+                                                                        Qt::ElideRight, area.width());
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 

@@ -1,8 +1,8 @@
 #include "app/appcore.h"
 
 #include "core/registry.h"
-#include "shows/fakewaketimer.h"
 #include "shows/editoraccept.h"
+#include "shows/fakewaketimer.h"
 #include "shows/localtime.h"
 #include "shows/showfile.h"
 #include "shows/showtesthelpers.h"

@@ -191,7 +191,8 @@ void MainWindowTest::sortingRebuildsTheListOrder()
     rig.prompter.queueAnswer(true);
     click(window, MainWindow::DeleteShow);
     QCOMPARE(rig.prompter.prompts().last().text, QStringLiteral("OK to delete the Show \"Alpha\"?"));
-    QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("Nodays"), QStringLiteral("Zulu"), QStringLiteral("beta")}));
+    QCOMPARE(rig.namesOnDisk(),
+             (QStringList{QStringLiteral("Nodays"), QStringLiteral("Zulu"), QStringLiteral("beta")}));
     QCOMPARE(window.showList()->selectedRow(), -1);
 }
 

@@ -165,9 +165,11 @@ void ShowEditorTest::newShowProposesTheComingHourAndSummarisesIt()
     }));
     QCOMPARE(start, QTime(11, 0));
     QCOMPARE(end, QTime(12, 0));
-    QVERIFY2(summaries[0].contains(QStringLiteral("Days= Mon Tue Wed Thu Fri \n  Next = Wed Dec 9 11:00 AM - 12:00 PM\n")),
-             qPrintable(summaries[0]));
-    QVERIFY2(summaries[1].contains(QStringLiteral("Next = Thu Dec 10 11:00 AM - 12:00 PM\n")), qPrintable(summaries[1]));
+    QVERIFY2(
+        summaries[0].contains(QStringLiteral("Days= Mon Tue Wed Thu Fri \n  Next = Wed Dec 9 11:00 AM - 12:00 PM\n")),
+        qPrintable(summaries[0]));
+    QVERIFY2(summaries[1].contains(QStringLiteral("Next = Thu Dec 10 11:00 AM - 12:00 PM\n")),
+             qPrintable(summaries[1]));
     QVERIFY2(summaries[2].contains(QStringLiteral("Next = Unscheduled\n")), qPrintable(summaries[2]));
     QCOMPARE(show.startTime, localTime(2026, 12, 9, 11));
     QCOMPARE(show.endTime, localTime(2026, 12, 9, 12));
