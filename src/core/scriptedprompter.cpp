@@ -15,10 +15,10 @@ void ScriptedPrompter::record(Kind kind, const QString &caption, const QString &
         m_log->logLine(caption + QLatin1Char(':'), text);
 }
 
-bool ScriptedPrompter::nextAnswer()
+bool ScriptedPrompter::nextAnswer(bool fallback)
 {
     std::lock_guard lock(m_mutex);
-    return m_answers.isEmpty() ? false : m_answers.takeFirst();
+    return m_answers.isEmpty() ? fallback : m_answers.takeFirst();
 }
 
 void ScriptedPrompter::information(const QString &text, const QString &caption)
@@ -26,10 +26,10 @@ void ScriptedPrompter::information(const QString &text, const QString &caption)
     record(Kind::Information, caption, text);
 }
 
-bool ScriptedPrompter::question(const QString &text, const QString &caption)
+bool ScriptedPrompter::question(const QString &text, const QString &caption, DefaultAnswer preset)
 {
     record(Kind::Question, caption, text);
-    const bool yes = nextAnswer();
+    const bool yes = nextAnswer(preset == DefaultAnswer::Yes);
     if (m_log)
         m_log->logLine(caption + QLatin1Char(':'),
                        yes ? QStringLiteral("answered Yes") : QStringLiteral("answered No"));

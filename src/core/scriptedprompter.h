@@ -12,7 +12,7 @@ namespace skywell
 class ActivityLog;
 
 // A Prompter without a display: it records every prompt, answers questions
-// from a script (No when the script is empty: the safe answer) and, when
+// from a script (the question's default answer when the script is empty) and, when
 // given a log, writes each prompt there. Used by --headless and by tests.
 class ScriptedPrompter final : public Prompter
 {
@@ -27,7 +27,8 @@ public:
     explicit ScriptedPrompter(ActivityLog *log = nullptr) : m_log(log) {}
 
     void information(const QString &text, const QString &caption = kCaption) override;
-    bool question(const QString &text, const QString &caption = kCaption) override;
+    bool question(const QString &text, const QString &caption = kCaption,
+                  DefaultAnswer preset = DefaultAnswer::No) override;
     void error(const QString &text, const QString &caption = kErrorCaption) override;
     void fatal(const QString &text) override;
     bool hint(const QString &text) override;
@@ -42,7 +43,7 @@ public:
 
 private:
     void record(Kind kind, const QString &caption, const QString &text);
-    bool nextAnswer();
+    bool nextAnswer(bool fallback = false);
 
     ActivityLog *m_log;
     mutable std::mutex m_mutex;

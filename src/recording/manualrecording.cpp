@@ -23,7 +23,8 @@ void stopRecordingFromButton(RecordingController &controller, const RecordingSes
         controller.endRecording(true, false);
         return;
     }
-    if (prompter.question(kSaveRecordingQuestion))
+    // Enter keeps the recording; throwing it away takes a click on No.
+    if (prompter.question(kSaveRecordingQuestion, kCaption, DefaultAnswer::Yes))
         controller.endRecording(false, true);
     else
         controller.endRecording(true, false);

@@ -18,7 +18,7 @@ RecordingRequest recordNowRequest(const Show &show, std::int64_t now);
 
 // The Stop Recording button. A listen-only recording ends without a
 // question and keeps nothing; any other asks whether to save the current
-// recording (No discards the track being recorded).
+// recording, Yes by default (No discards the track being recorded).
 void stopRecordingFromButton(RecordingController &controller, const RecordingSession &session, Prompter &prompter);
 
 inline constexpr std::int64_t kManualRecordingSeconds = 18000;

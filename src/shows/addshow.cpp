@@ -16,6 +16,14 @@ bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store,
     }
     shows.push_back(show);
     scheduler.reschedule(shows);
+    // A new repeating Show begins with an occurrence still to come: one
+    // already under way (or about to be tuned to) counts as passed, so
+    // adding a Show never starts a recording by itself.
+    Show &added = shows.back();
+    if (added.isRepeating() && added.startTime < scheduler.firstStartAhead()) {
+        added.lastRecorded = added.startTime;
+        scheduler.reschedule(shows);
+    }
     const bool saved = store.save(shows);
     scheduler.checkConflicts(shows);
     showHintOnce(kTuneHintName, kTuneHintText, registry, prompter);

@@ -14,7 +14,7 @@ class ShowStore;
 
 // Adds a confirmed new Show to the list: a repeating Show is first moved
 // back one week so that rescheduling walks it forward onto its first
-// matching weekday; then append, reschedule, save, conflict check and the
+// matching weekday, past an occurrence already under way; then append, reschedule, save, conflict check and the
 // "TuneHint" hint. Returns whether the list was saved; the Show stays in
 // the list either way.
 bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, Registry &registry,

@@ -39,11 +39,16 @@ Scheduler::Scheduler(const Clock &clock, const Settings &settings, Registry &reg
 {
 }
 
+std::int64_t Scheduler::firstStartAhead() const
+{
+    return m_clock.now() + m_settings.connectLeadSeconds + 5;
+}
+
 std::int32_t Scheduler::reschedule(ShowList &shows, std::int32_t shift)
 {
     const std::int64_t now = m_clock.now();
     const std::int64_t lead = m_settings.connectLeadSeconds;
-    const std::int64_t threshold = now + lead + 5;
+    const std::int64_t threshold = firstStartAhead();
     bool haveCandidate = false;
     std::int64_t candidate = 0;
 

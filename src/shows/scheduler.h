@@ -32,6 +32,10 @@ public:
     // earliest coming start, 0 when there is none. Does not save.
     std::int32_t reschedule(ShowList &shows, std::int32_t shift = 0);
 
+    // The earliest start that is still ahead: a Show starting before it is
+    // tuned to at once.
+    std::int64_t firstStartAhead() const;
+
     // Compares the daylight-saving state with the value "TZ" and moves all
     // scheduled Shows by an hour when it changed, so they keep their
     // wall-clock time.

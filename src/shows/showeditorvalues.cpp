@@ -54,15 +54,29 @@ int outputIndexOf(std::uint32_t flags, const Registry &registry)
 
 } // namespace
 
+std::int64_t nextFullHour(std::int64_t now)
+{
+    std::tm at = localCalendar(now);
+    at.tm_hour += 1;
+    at.tm_min = 0;
+    at.tm_sec = 0;
+    at.tm_isdst = -1;
+    const std::int64_t hour = static_cast<std::int64_t>(std::mktime(&at));
+    // Where the clock is put back, the wall-clock hour may come out behind.
+    return hour > now ? hour : now + 3600 - now % 3600;
+}
+
 ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Registry &registry, const Clock &clock)
 {
     ShowEditorValues v;
     v.name = fieldText(show.name);
     v.status = fieldText(show.lastStatus);
 
-    const std::int64_t nextMinute = now + 60 - now % 60;
-    v.start = timeOfDayToday(show.startTime != 0 ? show.startTime : nextMinute, now);
-    v.end = timeOfDayToday(show.endTime != 0 ? show.endTime : nextMinute + 3600, now);
+    // A Show without times is proposed for the coming full hour, so that
+    // OK never makes it due at once.
+    const std::int64_t firstStart = nextFullHour(now);
+    v.start = timeOfDayToday(show.startTime != 0 ? show.startTime : firstStart, now);
+    v.end = timeOfDayToday(show.endTime != 0 ? show.endTime : firstStart + 3600, now);
 
     v.days = show.flags & SHOW_DAYS;
     v.scheduleKind = (show.flags & SHOW_UNSCHEDULED) ? 2 : (show.flags & SHOW_REPEATING) ? 1 : 0;
@@ -77,13 +91,11 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
     for (std::size_t i = 0; i < v.splitAt.size(); ++i)
         v.splitAt[i] = show.splitAtMinute[i];
 
-    Show withSource = show;
     v.recordSource = recordSourceName(show);
     if (v.recordSource.isEmpty())
         v.recordSource = registry.regReadString(kLastRecordSource, kSkywellKey);
     if (v.recordSource.isEmpty())
         v.recordSource = registry.regReadString(kBestRecordSource, kSkywellKey);
-    setRecordSourceName(withSource, v.recordSource);
     v.noRetune = show.flags & OPT_NO_RETUNE;
     v.mute = show.flags & OPT_MUTE;
     v.titleSplit = show.flags & OPT_TITLE_SPLIT;
@@ -95,19 +107,15 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
     v.addToLibrary = show.flags & OPT_ITUNES;
     v.compressSpeech = show.flags & OPT_COMPRESS_SPEECH;
 
-    v.summary = showSummary(withSource, clock);
+    v.summary = editorSummary(v, show, now, clock);
     return v;
 }
 
-bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, Registry &registry, Prompter &prompter)
+std::optional<Show> showFromEditorValues(const ShowEditorValues &v, const Show &show, std::int64_t now)
 {
-    // The one refusal comes first, so a refused Show is left as it was.
     Show out = show;
-    if (!setRecordSourceName(out, v.recordSource)) {
-        prompter.error(kSourceTooLongText.arg(v.recordSource).arg(kMaxRecordSourceBytes));
-        return false;
-    }
-    registry.regWriteString(kLastRecordSource, v.recordSource, kSkywellKey);
+    if (!setRecordSourceName(out, v.recordSource))
+        return std::nullopt;
 
     std::uint32_t flags = 0;
     if (v.noRetune)
@@ -137,7 +145,6 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
     setFieldText(out.name, v.name);
 
     const int index = v.outputIndex >= 0 && v.outputIndex < int(kOutputKindFlags.size()) ? v.outputIndex : 0;
-    registry.regWriteInt(kLastQuality, index, kSkywellKey);
     flags |= kOutputKindFlags[std::size_t(index)];
     if (v.addToLibrary)
         flags |= OPT_ITUNES;
@@ -190,15 +197,51 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
     out.startTime = toStoredTime(start);
     out.endTime = toStoredTime(end);
     out.onceDate = toStoredTime(onceDate);
-    show = out;
+    return out;
+}
 
-    if ((flags & OUT_AUDIO_CD) && end - start > 4440)
+bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, Registry &registry, Prompter &prompter)
+{
+    // The one refusal comes first, so a refused Show is left as it was.
+    const std::optional<Show> out = showFromEditorValues(v, show, now);
+    if (!out) {
+        prompter.error(kSourceTooLongText.arg(v.recordSource).arg(kMaxRecordSourceBytes));
+        return false;
+    }
+    registry.regWriteString(kLastRecordSource, v.recordSource, kSkywellKey);
+    registry.regWriteInt(kLastQuality, outputIndexOf(out->flags, registry), kSkywellKey);
+    show = *out;
+
+    const std::int64_t start = show.startTime;
+    const std::int64_t end = show.endTime;
+    if ((show.flags & OUT_AUDIO_CD) && end - start > 4440)
         prompter.information(QStringLiteral("Warning: Please make sure your CD will hold more than 74 minutes of "
                                             "audio.\n\nYou may have recording errors otherwise."));
     if (end - start > 21600)
         prompter.information(QStringLiteral(
             "Warning: You have asked to record for more than 6 hours. Please make sure this is correct."));
     return true;
+}
+
+QString editorSummary(const ShowEditorValues &v, const Show &show, std::int64_t now, const Clock &clock)
+{
+    ShowEditorValues kept = v;
+    if (Show probe = show; !setRecordSourceName(probe, kept.recordSource))
+        kept.recordSource = recordSourceName(show);
+    Show out = showFromEditorValues(kept, show, now).value_or(show);
+    // A repeating Show is listed on its first ticked weekday, as adding or
+    // saving it reschedules it.
+    if (out.isRepeating()) {
+        for (int step = 0; step < 7 && !(out.flags & dayBitOfWeekday(localCalendar(out.startTime).tm_wday)); ++step) {
+            out.startTime = toStoredTime(std::int64_t{out.startTime} + kDaySeconds);
+            out.endTime = toStoredTime(std::int64_t{out.endTime} + kDaySeconds);
+        }
+    }
+    if (out.isUnscheduled()) {
+        out.startTime = 0;
+        out.onceDate = 0;
+    }
+    return showSummary(out, clock);
 }
 
 std::uint8_t splitMinuteFromText(const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shows/show.h"
+
 #include <QString>
 
 #include <array>
@@ -12,7 +14,6 @@ namespace skywell
 class Clock;
 class Prompter;
 class Registry;
-struct Show;
 
 // The values of the Show editor's five pages. The editor fills its
 // controls from them and hands them back; openShowEditor and
@@ -59,6 +60,18 @@ inline constexpr std::uint8_t kUnusedSplitMinute = 255;
 // Opening: the Show's values with the defaults for what it leaves empty
 // (next whole minute, the last output kind and recording source chosen).
 ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Registry &registry, const Clock &clock);
+
+// The time a Show without times is proposed for: the coming full hour of
+// the local clock, always after now.
+std::int64_t nextFullHour(std::int64_t now);
+
+// The Show that OK turns the values into (no registry, no messages);
+// nothing when its recording source cannot be kept.
+std::optional<Show> showFromEditorValues(const ShowEditorValues &values, const Show &show, std::int64_t now);
+
+// The Summary page's text for the values as they stand: the Show that OK
+// would save, a repeating one on its first ticked weekday.
+QString editorSummary(const ShowEditorValues &values, const Show &show, std::int64_t now, const Clock &clock);
 
 // Closing with OK: the values written into show, its times put on their
 // next occurrence, "LastRecordSource" and "LastQuality" remembered, and

@@ -51,6 +51,11 @@ void applyPick(Show &show, const PickResult &pick, CatalogueMode mode)
         show.flags = (show.flags & ~SHOW_DAYS) | pick.flags;
 }
 
+QString nothingSelectedText(const QString &text, const QString &button)
+{
+    return QStringLiteral("%1.\n\nClick a Show in the list, then click \"%2\" again.").arg(text, button);
+}
+
 ShowListCommands::ShowListCommands(ShowList &shows, Scheduler &scheduler, ShowStore &store, Registry &registry,
                                    Prompter &prompter, const Clock &clock)
     : m_shows(shows), m_scheduler(scheduler), m_store(store), m_registry(registry), m_prompter(prompter), m_clock(clock)

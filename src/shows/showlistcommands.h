@@ -70,6 +70,10 @@ private:
 };
 
 inline const QString kUnscheduledText = QStringLiteral("Unscheduled");
+// What a command without a selected Show says: the words above, then how
+// to go on (the command's button name).
+QString nothingSelectedText(const QString &text, const QString &button);
+
 inline const QString kSelectToEditText = QStringLiteral("Select an item to edit");
 inline const QString kSelectToDeleteText = QStringLiteral("Select an item to delete");
 inline const QString kSelectToRecordText = QStringLiteral("Select a show to record");
@@ -77,7 +81,7 @@ inline const QString kSelectToListenText = QStringLiteral("Select a program to l
 inline const QString kSelectToMoveText = QStringLiteral("Please select an item to move up or down");
 inline const QString kInvalidIndexText = QStringLiteral("Invalid Index");
 inline const QString kPlainErrorCaption = QStringLiteral("Error");
-inline const QString kDeleteQuestion = QStringLiteral("OK to delete this show?");
+inline const QString kDeleteQuestion = QStringLiteral("OK to delete the Show \"%1\"?");
 inline const QString kDeleteCaption = QStringLiteral("Delete Show");
 
 } // namespace skywell

@@ -85,7 +85,11 @@ void SummaryPage::fill(const ShowEditorValues &values)
 {
     m_name->setText(values.name);
     m_status->setText(values.status);
-    QString summary = values.summary;
+    setSummary(values.summary);
+}
+
+void SummaryPage::setSummary(QString summary)
+{
     m_summary->setText(summary.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 

@@ -50,6 +50,7 @@ public:
     void read(ShowEditorValues &values) const override;
     std::optional<Problem> problem() override;
     void firstShown() override;
+    void setSummary(QString summary);
 
 private:
     const ShowEditorContext &m_context;

@@ -9,6 +9,7 @@ namespace skywell
 
 // A button drawn from a pair of pictures, the pressed one while it is
 // held down. Its text stays its accessible name and what tests click.
+// With the keyboard focus it shows a frame; Space, Enter and Return press it.
 class ImageButton final : public QAbstractButton
 {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     ButtonFaces m_faces;

@@ -33,6 +33,7 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
     m_tray = new DesktopTray(this);
     connect(m_tray, &DesktopTray::restoreRequested, this, &MainWindow::restore);
     buildControls();
+    setUpKeyboard();
     connectController();
     refreshShowList();
 }

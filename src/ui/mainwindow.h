@@ -137,12 +137,16 @@ protected:
 
 private:
     void buildControls();
+    // Tab order, the Show list's keys and the shortcuts Ctrl+N, Ctrl+R,
+    // Ctrl+Q and F1.
+    void setUpKeyboard();
     void connectController();
     ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
     void setRecordButton(bool stop);
     void refreshShowList();
-    // The selected row with a Show behind it, or -1 after the message.
-    int selectedShow(const QString &noneText);
+    // The selected row with a Show behind it, or -1 after the message
+    // (noneText and how to go on with the button).
+    int selectedShow(const QString &noneText, const QString &button);
     void addShow(const QString &address = QString());
     void editShow();
     void deleteShow();

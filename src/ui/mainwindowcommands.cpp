@@ -30,11 +30,12 @@ constexpr int kTuneWaitMs = 5000;
 
 } // namespace
 
-int MainWindow::selectedShow(const QString &noneText)
+int MainWindow::selectedShow(const QString &noneText, const QString &button)
 {
     const int row = m_list->selectedRow();
     if (row < 0) {
-        m_context.prompter.error(noneText);
+        // Nothing went wrong: the user is told how to go on.
+        m_context.prompter.information(nothingSelectedText(noneText, button));
         return -1;
     }
     if (!m_context.commands.validIndex(row)) {
@@ -93,7 +94,7 @@ void MainWindow::addShow(const QString &address)
 
 void MainWindow::editShow()
 {
-    const int row = selectedShow(kSelectToEditText);
+    const int row = selectedShow(kSelectToEditText, QStringLiteral("Edit Show"));
     if (row < 0)
         return;
     Show edited = m_context.commands.shows()[std::size_t(row)];
@@ -105,8 +106,11 @@ void MainWindow::editShow()
 
 void MainWindow::deleteShow()
 {
-    const int row = selectedShow(kSelectToDeleteText);
-    if (row < 0 || !m_context.prompter.question(kDeleteQuestion, kDeleteCaption))
+    const int row = selectedShow(kSelectToDeleteText, QStringLiteral("Delete Show"));
+    if (row < 0)
+        return;
+    const QString name = fieldText(m_context.commands.shows()[std::size_t(row)].name);
+    if (!m_context.prompter.question(kDeleteQuestion.arg(name), kDeleteCaption))
         return;
     m_context.commands.remove(row);
     refreshShowList();
@@ -114,7 +118,8 @@ void MainWindow::deleteShow()
 
 void MainWindow::moveShow(int delta)
 {
-    const int row = selectedShow(kSelectToMoveText);
+    const int row =
+        selectedShow(kSelectToMoveText, delta < 0 ? QStringLiteral("Move Show Up") : QStringLiteral("Move Show Down"));
     if (row < 0)
         return;
     const int moved = delta < 0 ? m_context.commands.moveUp(row) : m_context.commands.moveDown(row);
@@ -125,7 +130,7 @@ void MainWindow::moveShow(int delta)
 
 void MainWindow::tuneToShow()
 {
-    const int row = selectedShow(kSelectToListenText);
+    const int row = selectedShow(kSelectToListenText, QStringLiteral("Tune to Show"));
     if (row < 0)
         return;
     // The player plays the Show on its own; a recording in progress keeps
@@ -161,7 +166,7 @@ void MainWindow::recordNow()
         refreshShowList();
         return;
     }
-    const int row = selectedShow(kSelectToRecordText);
+    const int row = selectedShow(kSelectToRecordText, kRecordNowText);
     if (row < 0)
         return;
     showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);

@@ -4,6 +4,7 @@
 #include "tuning/cataloguemodel.h"
 #include "tuning/catalogueupdate.h"
 #include "tuning/stationsearchrules.h"
+#include "ui/searchfield.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -41,7 +42,7 @@ PickDialog::PickDialog(CatalogueModel &model, PickDialogDeps deps, std::int64_t 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("Select a show from the list below, or choose \"Find\" to perform a search.")));
-    m_findText = new QLineEdit(this);
+    m_findText = new SearchField(this);
     m_findText->setObjectName(QStringLiteral("findText"));
     m_findText->setMaxLength(kSearchTextLength);
     auto *findButton = new QPushButton(QStringLiteral("Find"), this);
@@ -76,6 +77,7 @@ PickDialog::PickDialog(CatalogueModel &model, PickDialogDeps deps, std::int64_t 
         accept();
     });
     connect(findButton, &QPushButton::clicked, this, &PickDialog::find);
+    connect(m_findText, &QLineEdit::returnPressed, this, &PickDialog::find);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     fillList();
@@ -143,7 +145,7 @@ void PickDialog::addStationSearch(QLayout *layout)
     auto *row = new QHBoxLayout;
     const auto edit = [group, row](const QString &label, const QString &name) {
         row->addWidget(new QLabel(label, group));
-        auto *field = new QLineEdit(group);
+        auto *field = new SearchField(group);
         field->setObjectName(name);
         row->addWidget(field);
         return field;

@@ -34,11 +34,19 @@ void QtPrompter::information(const QString &text, const QString &caption)
     run(box);
 }
 
-bool QtPrompter::question(const QString &text, const QString &caption)
+bool QtPrompter::question(const QString &text, const QString &caption, DefaultAnswer preset)
 {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::No);
-    return run(box) == QMessageBox::Yes;
+    const bool yesByDefault = preset == DefaultAnswer::Yes;
+    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
+    // Where Yes is what loses nothing, only a click on No says otherwise:
+    // Escape and closing the box keep the default too.
+    if (yesByDefault)
+        box.setEscapeButton(QMessageBox::Yes);
+    const int answer = run(box);
+    if (m_stopped || (answer != QMessageBox::Yes && answer != QMessageBox::No))
+        return yesByDefault;
+    return answer == QMessageBox::Yes;
 }
 
 void QtPrompter::error(const QString &text, const QString &caption)

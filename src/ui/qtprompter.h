@@ -16,13 +16,14 @@ public:
     void setParent(QWidget *parent) { m_parent = parent; }
 
     void information(const QString &text, const QString &caption = kCaption) override;
-    bool question(const QString &text, const QString &caption = kCaption) override;
+    bool question(const QString &text, const QString &caption = kCaption,
+                  DefaultAnswer preset = DefaultAnswer::No) override;
     void error(const QString &text, const QString &caption = kErrorCaption) override;
     void fatal(const QString &text) override;
     bool hint(const QString &text) override;
 
     // The program is quitting: closes the box shown now and gives every
-    // later question its safe answer (No, OK, hint not ticked) unshown.
+    // later question its default answer (OK, hint not ticked) unshown.
     void stopAsking();
 
 private:

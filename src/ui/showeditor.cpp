@@ -19,9 +19,12 @@ namespace
 const char *const kPageAnchors[] = {"", "tuning", "schedule", "output", "recording"};
 } // namespace
 
-ShowEditor::ShowEditor(const ShowEditorValues &values, ShowEditorContext &context, QWidget *parent)
-    : QDialog(parent), m_values(values), m_context(context), m_tabs(new QTabWidget(this))
+ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent)
+    : QDialog(parent), m_show(show),
+      m_values(openShowEditor(show, context.clock.now(), context.registry, context.clock)), m_context(context),
+      m_tabs(new QTabWidget(this))
 {
+    const ShowEditorValues &values = m_values;
     setWindowTitle(kShowEditorTitle);
     m_pages = {new SummaryPage(context), new ShowTuningPage, new SchedulePage, new OutputPage(context),
                new RecordingPage(context)};
@@ -70,12 +73,23 @@ void ShowEditor::pageChanged(int index)
         return;
     }
     m_current = index;
+    if (index == 0)
+        refreshSummary();
     if (!m_shown[index]) {
         m_shown[index] = true;
         if (index > 0 && m_context.setHelpAnchor)
             m_context.setHelpAnchor(QString::fromLatin1(kPageAnchors[index]));
         m_pages[index]->firstShown();
     }
+}
+
+void ShowEditor::refreshSummary()
+{
+    ShowEditorValues current = m_values;
+    for (EditorPage *page : m_pages)
+        page->read(current);
+    static_cast<SummaryPage *>(m_pages[0])
+        ->setSummary(editorSummary(current, m_show, m_context.clock.now(), m_context.clock));
 }
 
 void ShowEditor::accept()
@@ -103,8 +117,7 @@ void ShowEditor::accept()
 
 bool editShow(QWidget *parent, Show &show, ShowEditorContext &context)
 {
-    const std::int64_t opened = context.clock.now();
-    ShowEditor editor(openShowEditor(show, opened, context.registry, context.clock), context, parent);
+    ShowEditor editor(show, context, parent);
     for (;;) {
         if (editor.exec() != QDialog::Accepted)
             return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/mixer.h"
+#include "shows/show.h"
 #include "shows/showeditorvalues.h"
 #include "shows/showimport.h"
 
@@ -19,7 +20,6 @@ class EditorPage;
 class Prompter;
 class Registry;
 struct Settings;
-struct Show;
 
 // What the Show editor needs around it.
 struct ShowEditorContext {
@@ -43,12 +43,13 @@ struct ShowEditorContext {
 };
 
 // "Scheduled Show Settings": the five pages of one Show as tabs, OK and
-// Cancel. values() holds what OK handed back.
+// Cancel. values() holds what OK handed back. The Summary page says what
+// OK would save, as the pages stand whenever it is shown.
 class ShowEditor final : public QDialog
 {
     Q_OBJECT
 public:
-    ShowEditor(const ShowEditorValues &values, ShowEditorContext &context, QWidget *parent = nullptr);
+    ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent = nullptr);
 
     QTabWidget *tabs() const { return m_tabs; }
     const ShowEditorValues &values() const { return m_values; }
@@ -57,7 +58,9 @@ public:
 private:
     void pageChanged(int index);
     bool checkPage(int index);
+    void refreshSummary();
 
+    Show m_show;
     ShowEditorValues m_values;
     ShowEditorContext &m_context;
     QTabWidget *m_tabs;

@@ -13,7 +13,25 @@ StatusLineView::StatusLineView(QWidget *parent) : QWidget(parent)
 void StatusLineView::setStatus(const QString &text)
 {
     m_text = text.isEmpty() ? QStringLiteral("Ready") : text;
+    updateToolTip();
     update();
+}
+
+QRect StatusLineView::textRect() const
+{
+    return rect().adjusted(3, 0, 0, 0);
+}
+
+void StatusLineView::updateToolTip()
+{
+    const QString shown = QStringLiteral("Status: ") + m_text;
+    setToolTip(fontMetrics().horizontalAdvance(shown) > textRect().width() ? m_text : QString());
+}
+
+void StatusLineView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateToolTip();
 }
 
 QString StatusLineView::drawnText() const
@@ -26,7 +44,11 @@ void StatusLineView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     painter.setPen(QColor(20, 30, 50));
-    painter.drawText(rect().adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, drawnText());
+    const QRect area = textRect();
+    const QString text = toolTip().isEmpty() ? drawnText()
+                                             : fontMetrics().elidedText(QStringLiteral("Status: ") + m_text,
+                                                                        Qt::ElideRight, area.width());
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
 } // namespace skywell

@@ -6,7 +6,8 @@ namespace skywell
 {
 
 // "Status: <text>" on white, left-aligned from the top; trailing blanks
-// cover what remains of a longer previous text.
+// cover what remains of a longer previous text. A text too long for the
+// line ends in "…" and the whole of it is the tooltip.
 class StatusLineView final : public QWidget
 {
     Q_OBJECT
@@ -19,8 +20,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QRect textRect() const;
+    void updateToolTip();
+
     QString m_text = QStringLiteral("Ready");
 };
 

@@ -1,8 +1,8 @@
 #include "app/appcore.h"
 
 #include "core/registry.h"
-#include "shows/fakewaketimer.h"
 #include "shows/editoraccept.h"
+#include "shows/fakewaketimer.h"
 #include "shows/localtime.h"
 #include "shows/showfile.h"
 #include "shows/showtesthelpers.h"
@@ -220,12 +220,12 @@ TEST(EditorAccept, TimesOfDayGoToTheirNextOccurrence)
     EXPECT_EQ(future.startTime, localTime(2030, 5, 1, 23) + 3600);
     EXPECT_EQ(future.endTime, localTime(2030, 5, 2, 1) + 3600);
 
-    // A new Show proposes the next whole minute for an hour.
+    // A new Show proposes the next full hour for an hour.
     Show fresh;
     fresh.flags = OUT_MP3_FM;
     acceptShowUnchanged(fresh, localTime(2026, 12, 9, 10, 17, 30), registry, prompter);
-    EXPECT_EQ(fresh.startTime, localTime(2026, 12, 9, 10, 18));
-    EXPECT_EQ(fresh.endTime, localTime(2026, 12, 9, 11, 18));
+    EXPECT_EQ(fresh.startTime, localTime(2026, 12, 9, 11));
+    EXPECT_EQ(fresh.endTime, localTime(2026, 12, 9, 12));
     EXPECT_EQ(fresh.onceDate, localTime(2026, 12, 9));
 
     // Direct Download: a minute long; long audio CDs are warned about.

@@ -76,6 +76,26 @@ TEST_F(EditorRules, ImportsAcceptTheSameWayAsTheEditor)
     EXPECT_EQ(registry.regReadInt(QStringLiteral("LastQuality"), kSkywellKey), 1) << "FM, the new Show's kind";
 }
 
+TEST_F(EditorRules, NewShowIsProposedForTheComingHourAndSummarisedAsSaved)
+{
+    // Opened at 10:17:30 or on the hour itself: the next full hour, for an hour.
+    for (const std::int64_t opened : {at(2026, 12, 9, 10, 17) + 30, at(2026, 12, 9, 10)}) {
+        const ShowEditorValues v = openShowEditor(Show(), opened, registry, clock);
+        EXPECT_EQ(v.start, at(2026, 12, 9, 11));
+        EXPECT_EQ(v.end, at(2026, 12, 9, 12));
+    }
+
+    // The Summary says what OK saves (a Wednesday at 14:00: the weekday
+    // Show begins at 15:00 today), and follows the pages.
+    ShowEditorValues v = openShowEditor(Show(), clock.now(), registry, clock);
+    EXPECT_TRUE(v.summary.contains(QStringLiteral("Days= Mon Tue Wed Thu Fri"))) << qPrintable(v.summary);
+    EXPECT_TRUE(v.summary.contains(QStringLiteral("Next = Wed Dec 9 3:00 PM - 4:00 PM\r\n"))) << qPrintable(v.summary);
+    v.days = SHOW_SAT;
+    EXPECT_TRUE(editorSummary(v, Show(), clock.now(), clock).contains(QStringLiteral("Next = Sat Dec 12 3:00 PM")));
+    v.scheduleKind = 2;
+    EXPECT_TRUE(editorSummary(v, Show(), clock.now(), clock).contains(QStringLiteral("Next = Unscheduled")));
+}
+
 TEST_F(EditorRules, TitleOptionIsKeptOnlyForTheStreamSource)
 {
     Show show;

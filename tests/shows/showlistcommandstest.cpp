@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
+#include "shows/showeditorvalues.h"
 #include "shows/showfile.h"
 #include "shows/showstore.h"
 #include "support/tempenv.h"
@@ -99,6 +100,27 @@ TEST_F(ShowListCommandsTest, EditedRepeatingShowLandsOnItsComingOccurrence)
     loadShows(onDisk, folder.path());
     ASSERT_EQ(onDisk.size(), 1u);
     EXPECT_EQ(onDisk[0].startTime, laterToday);
+}
+
+TEST_F(ShowListCommandsTest, NewShowNeverStartsAtOnce)
+{
+    // The editor opened a little before the full hour it proposes and was
+    // closed with OK once that hour had begun: the Show waits for its next day.
+    const std::int64_t hour = nextFullHour(clock.now());
+    for (const std::int64_t ok : {hour - 10, hour + 30, hour + 1800}) {
+        shows.clear();
+        clock.set(hour - 20);
+        Show fresh;
+        fresh.flags |= SHOW_DAYS;
+        const ShowEditorValues values = openShowEditor(fresh, clock.now(), registry, clock);
+        clock.set(ok);
+        ASSERT_TRUE(acceptShowEditor(values, fresh, clock.now(), registry, prompter));
+        commands.add(fresh);
+        ASSERT_EQ(shows.size(), 1u);
+        EXPECT_EQ(findDueShow(shows, clock.now() + settings.connectLeadSeconds), nullptr) << ok - hour;
+        EXPECT_GT(shows[0].startTime, clock.now() + settings.connectLeadSeconds);
+        EXPECT_EQ((shows[0].startTime - hour) % kDaySeconds, 0) << "on the picked time of day";
+    }
 }
 
 TEST_F(ShowListCommandsTest, MovesStopAtTheEndsAndSaveOnlyWhatMoved)

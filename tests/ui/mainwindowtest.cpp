@@ -6,6 +6,7 @@
 #include "recording/manualrecording.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
+#include "ui/qtprompter.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -13,6 +14,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -57,11 +59,14 @@ private Q_SLOTS:
     void plainChooserUntilTheChooserIsConnected();
     void plainPickDialogListsTheCatalogue();
     void recordNowStartsAndStopsThroughTheController();
+    void enterOnTheStopQuestionKeepsTheRecording();
     void listenOnlyRecordingStopsWithoutAQuestion();
     void tuningToAnotherShowLeavesTheRecordingsAddress();
     void recordingStartedMeanwhileIsNotOverridden();
     void recordNowChecksAgainAfterItsHint();
     void levelMeterAndElapsedTimeFollowTheRecording();
+    void keyboardReachesTheCommands();
+    void longMixedNameShowsWholeInItsTooltips();
     void asksBeforeQuitting();
     void exitTellsOfAScheduledRecordingThatKeptNothing();
     void savedPosition();
@@ -163,17 +168,32 @@ void MainWindowTest::sortingRebuildsTheListOrder()
     QCOMPARE(rowText(window, 0), QStringLiteral("Unscheduled"));
     QCOMPARE(rowText(window, 3), QStringLiteral("Unscheduled"));
 
+    // The selected Show stays selected through every sort, and Delete
+    // acts on it.
+    window.showList()->selectRow(2); // Alpha
     QHeaderView *header = window.showList()->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(1) + 20, 5));
     QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("Zulu"), QStringLiteral("Alpha"), QStringLiteral("beta"),
                                              QStringLiteral("Nodays")}));
     QCOMPARE(namesInView(window), rig.namesOnDisk());
+    QCOMPARE(window.showList()->selectedRow(), 1);
+    QCOMPARE(window.showList()->currentItem()->text(0), QStringLiteral("Alpha"));
 
     // By name: byte order, so capitals before small letters.
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(0) + 20, 5));
     QCOMPARE(rig.namesOnDisk(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Nodays"), QStringLiteral("Zulu"),
                                              QStringLiteral("beta")}));
     QCOMPARE(namesInView(window), rig.namesOnDisk());
+    QCOMPARE(window.showList()->selectedRow(), 0);
+    window.command(MainWindow::RefreshShowList);
+    QCOMPARE(window.showList()->selectedRow(), 0);
+    rig.prompter.clear();
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::DeleteShow);
+    QCOMPARE(rig.prompter.prompts().last().text, QStringLiteral("OK to delete the Show \"Alpha\"?"));
+    QCOMPARE(rig.namesOnDisk(),
+             (QStringList{QStringLiteral("Nodays"), QStringLiteral("Zulu"), QStringLiteral("beta")}));
+    QCOMPARE(window.showList()->selectedRow(), -1);
 }
 
 void MainWindowTest::commandsWithoutSelectionSaySo()
@@ -195,8 +215,10 @@ void MainWindowTest::commandsWithoutSelectionSaySo()
         rig.prompter.clear();
         click(window, id);
         QCOMPARE(rig.prompter.prompts().size(), 1);
-        QCOMPARE(rig.prompter.prompts().front().text, text);
-        QCOMPARE(rig.prompter.prompts().front().caption, QStringLiteral("Skywell Error"));
+        QCOMPARE(rig.prompter.prompts().front().kind, Kind::Information);
+        QVERIFY2(rig.prompter.prompts().front().text.startsWith(text + QStringLiteral(".\n\nClick a Show in the list")),
+                 qPrintable(rig.prompter.prompts().front().text));
+        QCOMPARE(rig.prompter.prompts().front().caption, QStringLiteral("Skywell"));
     }
     QVERIFY(!rig.controller->recording());
     QVERIFY(rig.tuned.isEmpty());
@@ -321,6 +343,7 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
 
     // Stop: the question, answered No, discards the track.
     rig.prompter.clear();
+    rig.prompter.queueAnswer(false);
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 1);
     QCOMPARE(rig.prompter.prompts().front().text, QStringLiteral("Would you like to save the current recording?"));
@@ -329,6 +352,41 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Ready"));
     QVERIFY(!rowText(window, 1).startsWith(QStringLiteral("RECORDING")));
     QVERIFY(QDir(rig.settings.mp3Folder).entryList(QDir::Files).isEmpty());
+}
+
+void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
+{
+    // The desktop's own question box: Enter saves, Escape saves, only a
+    // click on No discards.
+    for (const bool clickNo : {false, true}) {
+        WindowRig rig;
+        rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+        QtPrompter prompter;
+        WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+        context.controller = rig.controller.get();
+        context.session = &rig.session;
+        MainWindow window(context);
+        rig.controller->startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
+        rig.controller->captureCanStart(rig.tuning.lastId);
+        for (int i = 0; i < 120; ++i)
+            rig.feedTone(0.5);
+        rig.clock.advance(65);
+        rig.controller->supervisionTick();
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            asked = box->text();
+            if (clickNo)
+                QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        click(window, MainWindow::RecordNow);
+        QCOMPARE(asked, kSaveRecordingQuestion);
+        QVERIFY(!rig.controller->recording());
+        QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), clickNo ? 0 : 1);
+    }
 }
 
 void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
@@ -398,7 +456,10 @@ class HintWhileDuePrompter final : public Prompter
 public:
     explicit HintWhileDuePrompter(ScriptedPrompter &inner) : m_inner(inner) {}
     void information(const QString &text, const QString &caption) override { m_inner.information(text, caption); }
-    bool question(const QString &text, const QString &caption) override { return m_inner.question(text, caption); }
+    bool question(const QString &text, const QString &caption, DefaultAnswer preset) override
+    {
+        return m_inner.question(text, caption, preset);
+    }
     void error(const QString &text, const QString &caption) override { m_inner.error(text, caption); }
     void fatal(const QString &text) override { m_inner.fatal(text); }
     bool hint(const QString &text) override
@@ -459,6 +520,105 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     QCOMPARE(window.levelMeter()->value(), 0);
     QVERIFY(!rig.window->tray()->recording());
     QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+}
+
+void MainWindowTest::keyboardReachesTheCommands()
+{
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Jazz"), rig.clock.now() + 9000, OUT_WAV));
+    QStringList edited;
+    int chooserOpened = 0;
+    rig.dialogs.editShow = [&](Show &show, bool) {
+        edited << fieldText(show.name);
+        return false;
+    };
+    rig.dialogs.chooseHowToAddShow = [&] {
+        ++chooserOpened;
+        return std::optional<int>();
+    };
+    MainWindow &window = rig.open();
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ShowListView *list = window.showList();
+    QCOMPARE(QApplication::focusWidget(), list);
+
+    // Tab follows the layout: the list lies between the buttons beside it
+    // and the row below; the title bar's buttons lead to Add Show.
+    QTest::keyClick(list, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), window.button(MainWindow::QuickRecord));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), window.button(MainWindow::MoveShowDown));
+    window.button(MainWindow::Exit)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ImageButton *add = window.button(MainWindow::AddShow);
+    QCOMPARE(QApplication::focusWidget(), add);
+    // The focused button shows it; Enter presses it.
+    const QImage focused = add->grab().toImage();
+    QTest::keyClick(add, Qt::Key_Return);
+    QCOMPARE(chooserOpened, 1);
+    list->setFocus();
+    QVERIFY(add->grab().toImage() != focused);
+
+    // The list: F2 and Enter edit the selected Show, Delete deletes it.
+    list->selectRow(1);
+    QTest::keyClick(list, Qt::Key_F2);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(edited, (QStringList{QStringLiteral("Jazz"), QStringLiteral("Jazz")}));
+    rig.prompter.queueAnswer(true);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(rig.namesOnDisk(), QStringList{QStringLiteral("Morning")});
+
+    // The window's shortcuts.
+    QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(chooserOpened, 2);
+    list->selectRow(0);
+    QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(rig.controller->recording());
+    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    rig.prompter.queueAnswer(false);
+    QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(!rig.controller->recording());
+    rig.prompter.clear();
+    click(window, MainWindow::Help);
+    const QList<ScriptedPrompter::Prompt> byButton = rig.prompter.prompts();
+    rig.prompter.clear();
+    QTest::keyClick(list, Qt::Key_F1);
+    QCOMPARE(rig.prompter.prompts().size(), byButton.size());
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(rig.prompter.prompts().last().text, kQuitQuestion);
+    QVERIFY(window.isVisible()); // answered No
+}
+
+void MainWindowTest::longMixedNameShowsWholeInItsTooltips()
+{
+    // 32 characters: emoji, Arabic and Hebrew between Latin words.
+    const QString name = QStringLiteral("News 📻 نشرة الأخبار 🌙 חדשות ערב!");
+    QCOMPARE(name.toUcs4().size(), 32);
+    WindowRig rig;
+    rig.shows.push_back(rig.makeShow(name, rig.clock.now() + 7200, OUT_WAV));
+    rig.store.save(rig.shows);
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTreeWidgetItem *row = window.showList()->topLevelItem(0);
+    QCOMPARE(row->text(0), name);
+    QCOMPARE(rig.namesOnDisk(), QStringList{name});
+    window.showList()->setColumnWidth(0, 60);
+    QCOMPARE(row->toolTip(0), name);
+    window.showList()->setColumnWidth(0, 180);
+
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording ") + name);
+    window.statusLine()->resize(120, 16);
+    QCOMPARE(window.statusLine()->toolTip(), QStringLiteral("Manually recording ") + name);
+    QVERIFY(!window.grab().isNull());
+    window.statusLine()->resize(370, 16);
+    window.statusLine()->setStatus(QString());
+    QCOMPARE(window.statusLine()->toolTip(), QString()); // "Ready" fits
 }
 
 void MainWindowTest::asksBeforeQuitting()

@@ -101,6 +101,13 @@ void PickDialogTest::findSelectsAndOkPicks()
     QCOMPARE(prompter.prompts().first().text, QStringLiteral("Search string not found."));
     QCOMPARE(list->currentRow(), 0);
     saveScreenshot(dialog, QStringLiteral("pickdialog.png"));
+    // Enter in the box searches; the dialog stays open.
+    auto *findText = dialog.findChild<QLineEdit *>(QStringLiteral("findText"));
+    findText->setText(QStringLiteral("talk"));
+    QTest::keyClick(findText, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Talk Hour"));
+    list->setCurrentRow(0);
 
     button(dialog, QStringLiteral("OK"))->click();
     QCOMPARE(dialog.result().name, QStringLiteral("Morning Jazz"));
@@ -170,10 +177,13 @@ void PickDialogTest::stationSearchFillsANewShow()
     QTimer::singleShot(100, [&] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
-        dialog->findChild<QLineEdit *>(QStringLiteral("stationTag"))->setText(QStringLiteral("jazz"));
-        button(*dialog, QStringLiteral("Search"))->click();
+        // Enter in a search box searches and keeps the dialog open.
+        auto *tag = dialog->findChild<QLineEdit *>(QStringLiteral("stationTag"));
+        tag->setText(QStringLiteral("jazz"));
+        QTest::keyClick(tag, Qt::Key_Return);
         auto *stations = dialog->findChild<QTreeWidget *>(QStringLiteral("stations"));
         QTRY_COMPARE(stations->topLevelItemCount(), 4);
+        QVERIFY(dialog->isVisible());
         QVERIFY(server.requests().first().target.contains("tag=jazz"));
         QTreeWidgetItem *moscow = stations->topLevelItem(1);
         QCOMPARE(moscow->text(0), QStringLiteral("Джаз FM Москва"));

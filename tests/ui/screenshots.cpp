@@ -126,7 +126,7 @@ void Screenshots::showEditor()
     show.silenceMs = 2500;
     show.splitAtMinute[0] = 0;
     show.splitAtMinute[1] = 30;
-    ShowEditor editor(openShowEditor(show, clock.now(), m_registry, clock), context);
+    ShowEditor editor(show, context);
     editor.show();
     const char *names[] = {"summary", "tuning", "schedule", "output", "recording"};
     for (int i = 0; i < editor.tabs()->count(); ++i) {

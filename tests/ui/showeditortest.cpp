@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -113,7 +114,7 @@ class ShowEditorTest : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void newShowProposesTheNextWholeMinute();
+    void newShowProposesTheComingHourAndSummarisesIt();
     void timesGoToTheirNextOccurrence();
     void onceInThePastKeepsItsDate();
     void directDownloadRecordsOneMinute();
@@ -137,29 +138,41 @@ void ShowEditorTest::initTestCase()
     tzset();
 }
 
-void ShowEditorTest::newShowProposesTheNextWholeMinute()
+void ShowEditorTest::newShowProposesTheComingHourAndSummarisesIt()
 {
+    // Wednesday 10:17:30: the weekday Show is proposed for 11:00 to 12:00,
+    // and the Summary says so; it follows the Schedule page.
     EditorSetup s;
     s.clock.set(localTime(2026, 12, 9, 10, 17, 30));
     Show show;
-    show.startTime = show.endTime = 0;
     QTime start, end;
+    QStringList summaries;
     QVERIFY(runEditor(s, show, [&](QDialog &editor) {
         QCOMPARE(editor.windowTitle(), QStringLiteral("Scheduled Show Settings"));
+        summaries << child<QLabel>(editor, QStringLiteral("summary"))->text();
+        showPage(editor, 2);
         start = child<QTimeEdit>(editor, QStringLiteral("startTime"))->time();
         end = child<QTimeEdit>(editor, QStringLiteral("endTime"))->time();
+        child<QCheckBox>(editor, QStringLiteral("Wed"))->setChecked(false);
+        showPage(editor, 0);
+        summaries << child<QLabel>(editor, QStringLiteral("summary"))->text();
+        showPage(editor, 2);
+        editor.findChild<QTabWidget *>()->currentWidget()->findChildren<QRadioButton *>().at(2)->click();
+        showPage(editor, 0);
+        summaries << child<QLabel>(editor, QStringLiteral("summary"))->text();
+        showPage(editor, 2);
+        editor.findChild<QTabWidget *>()->currentWidget()->findChildren<QRadioButton *>().at(1)->click();
     }));
-    QCOMPARE(start, QTime(10, 18));
-    QCOMPARE(end, QTime(11, 18));
-    QCOMPARE(show.startTime, localTime(2026, 12, 9, 10, 18));
-    QCOMPARE(show.endTime, localTime(2026, 12, 9, 11, 18));
-
-    // At a whole minute the next one is proposed.
-    EditorSetup exact;
-    exact.clock.set(localTime(2026, 12, 9, 10, 18));
-    Show fresh;
-    QVERIFY(runEditor(exact, fresh, [](QDialog &) {}));
-    QCOMPARE(fresh.startTime, localTime(2026, 12, 9, 10, 19));
+    QCOMPARE(start, QTime(11, 0));
+    QCOMPARE(end, QTime(12, 0));
+    QVERIFY2(
+        summaries[0].contains(QStringLiteral("Days= Mon Tue Wed Thu Fri \n  Next = Wed Dec 9 11:00 AM - 12:00 PM\n")),
+        qPrintable(summaries[0]));
+    QVERIFY2(summaries[1].contains(QStringLiteral("Next = Thu Dec 10 11:00 AM - 12:00 PM\n")),
+             qPrintable(summaries[1]));
+    QVERIFY2(summaries[2].contains(QStringLiteral("Next = Unscheduled\n")), qPrintable(summaries[2]));
+    QCOMPARE(show.startTime, localTime(2026, 12, 9, 11));
+    QCOMPARE(show.endTime, localTime(2026, 12, 9, 12));
 }
 
 void ShowEditorTest::timesGoToTheirNextOccurrence()
