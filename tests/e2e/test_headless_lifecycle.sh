@@ -12,7 +12,7 @@ grep -q "MP3%20Folder=${SKYWELL_HOME}Recordings/" "$XDG_CONFIG_HOME/Skywell/skyw
 
 # The first lines of the run: the empty line, the system report, ... the version.
 head -c 2 "$log" | od -c | grep -q '\\r  \\n' || fail "the run does not open with an empty line"
-sed -n 2p "$log" | grep -q "Windows OS = .*Linux" || fail "no system report on line 2"
+sed -n 2p "$log" | grep -q "[AP]M OS = .*Linux" || fail "no system report on line 2"
 size_before=$(stat -c %s "$log")
 
 # A second start without arguments hands over and ends at once.
