@@ -17,7 +17,7 @@ grep -qx 'Exec=skywell %f' "$entry" || fail "the menu entry does not start skywe
 grep -qx 'Icon=skywell' "$entry" || fail "the menu entry names another icon"
 [ -f "$icon" ] || fail "no scalable icon"
 grep -q '<svg' "$icon" || fail "the icon is not an SVG picture"
-# The user guide beside it, found by the installed program (no source tree).
+# The user guide, where the installed program looks for it.
 guide=$prefix/share/doc/skywell/user-guide.html
 [ -f "$guide" ] || fail "no user guide installed"
 grep -q 'id="main_window"' "$guide" || fail "the installed guide has no main window section"
