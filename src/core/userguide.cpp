@@ -9,27 +9,13 @@ namespace skywell
 QStringList userGuideAnchors()
 {
     namespace S = GuideSection;
-    return {S::mainWindow,
-            S::firstStart,
-            S::nothingRecorded,
-            S::quickRecord,
-            S::recordings,
-            S::urlFinder,
-            S::sourceTest,
-            S::pickShow,
-            S::about,
-            S::fileNames,
+    return {S::mainWindow, S::firstStart, S::nothingRecorded, S::quickRecord, S::recordings, S::urlFinder,
+            S::sourceTest, S::pickShow, S::about, S::fileNames,
             // The Show editor opens at "tuning" and each page sets its own.
-            QStringLiteral("tuning"),
-            QStringLiteral("schedule"),
-            QStringLiteral("output"),
-            QStringLiteral("recording"),
+            QStringLiteral("tuning"), QStringLiteral("schedule"), QStringLiteral("output"), QStringLiteral("recording"),
             // The settings sheet opens at "configuring", then its pages.
-            QStringLiteral("configuring"),
-            QStringLiteral("settings_folders"),
-            QStringLiteral("settings_tuning"),
-            QStringLiteral("settings_connections"),
-            QStringLiteral("settings_soundmixer"),
+            QStringLiteral("configuring"), QStringLiteral("settings_folders"), QStringLiteral("settings_tuning"),
+            QStringLiteral("settings_connections"), QStringLiteral("settings_soundmixer"),
             QStringLiteral("settings_other")};
 }
 

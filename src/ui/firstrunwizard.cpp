@@ -48,8 +48,8 @@ FirstRunWizard::FirstRunWizard(Settings &settings, FirstRunContext &context, QWi
     folders->setTitle(QStringLiteral("Where your recordings go"));
     folders->setSubTitle(QStringLiteral("Welcome to Skywell. Two folders, then you are ready."));
     auto *grid = new QGridLayout(folders);
-    m_recordings = folderRow(folders, grid, 0, QStringLiteral("Save recordings to this &folder:"),
-                             offered.recordingsFolder);
+    m_recordings =
+        folderRow(folders, grid, 0, QStringLiteral("Save recordings to this &folder:"), offered.recordingsFolder);
     m_temp = folderRow(folders, grid, 1, QStringLiteral("&Temporary files while recording (a few GB free):"),
                        offered.tempFolder);
     auto *note = new QLabel(QStringLiteral("Missing folders are created when you go on."), folders);

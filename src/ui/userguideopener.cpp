@@ -47,17 +47,16 @@ void UserGuideOpener::open(const QString &anchor)
         report(process->errorString(), guide);
         Q_EMIT opened(false);
     });
-    connect(process, &QProcess::finished, this,
-            [this, process, guide](int exitCode, QProcess::ExitStatus status) {
-                process->deleteLater();
-                const bool started = status == QProcess::NormalExit && exitCode == 0;
-                if (!started) {
-                    report(exitCode == 3 ? QStringLiteral("no web browser is set up on this desktop")
-                                         : QStringLiteral("xdg-open ended with status %1").arg(exitCode),
-                           guide);
-                }
-                Q_EMIT opened(started);
-            });
+    connect(process, &QProcess::finished, this, [this, process, guide](int exitCode, QProcess::ExitStatus status) {
+        process->deleteLater();
+        const bool started = status == QProcess::NormalExit && exitCode == 0;
+        if (!started) {
+            report(exitCode == 3 ? QStringLiteral("no web browser is set up on this desktop")
+                                 : QStringLiteral("xdg-open ended with status %1").arg(exitCode),
+                   guide);
+        }
+        Q_EMIT opened(started);
+    });
     process->start();
 }
 

@@ -28,7 +28,8 @@ TEST(FirstRunSetup, TakesUsableSeparateFoldersAndCreatesThem)
          QStringLiteral("The folder Music/Skywell cannot be used for recordings: it is not a full path")},
         // A folder that cannot be created: a file lies on its way.
         {root.file(QStringLiteral("plain/Skywell")), root.file(QStringLiteral("cache")),
-         QStringLiteral("The folder %1 cannot be used for recordings: ").arg(root.file(QStringLiteral("plain/Skywell")))},
+         QStringLiteral("The folder %1 cannot be used for recordings: ")
+             .arg(root.file(QStringLiteral("plain/Skywell")))},
         {root.file(QStringLiteral("music")), root.file(QStringLiteral("music/")), kSameFolderText},
         {root.file(QStringLiteral("music")), root.file(QStringLiteral("link")), kSameFolderText},
     };

@@ -7,6 +7,7 @@
 #include "core/userguide.h"
 #include "ui/firstrunwizard.h"
 #include "ui/userguideopener.h"
+#include "windowrig.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void wizardChoicesLandInTheSettings();
     void guideHasASectionForEveryAnchor();
     void helpOpensTheSectionOrSaysWhereTheGuideIs();
+    void windowHelpAndTheAddShowHint();
 };
 
 void FirstRunTest::wizardChoicesLandInTheSettings()
@@ -80,9 +82,9 @@ void FirstRunTest::wizardChoicesLandInTheSettings()
     const QString user = dir.filePath(QStringLiteral("user"));
     ScriptedPrompter prompter;
     Registry registry(user, dir.filePath(QStringLiteral("machine")));
-    FirstRunContext context{registry, prompter,
-                            AutostartEntry(user, dir.filePath(QStringLiteral("machine")),
-                                           QStringLiteral("/usr/bin/skywell"))};
+    FirstRunContext context{
+        registry, prompter,
+        AutostartEntry(user, dir.filePath(QStringLiteral("machine")), QStringLiteral("/usr/bin/skywell"))};
     Settings settings;
     settings.mp3Folder = dir.filePath(QStringLiteral("Music/Skywell/"));
     settings.tempFolder = dir.filePath(QStringLiteral("cache/skywell/"));
@@ -184,6 +186,27 @@ void FirstRunTest::helpOpensTheSectionOrSaysWhereTheGuideIs()
         }
     }
     qputenv("PATH", oldPath);
+}
+
+void FirstRunTest::windowHelpAndTheAddShowHint()
+{
+    test::WindowRig rig;
+    QStringList anchors;
+    rig.dialogs.openHelp = [&anchors](const QString &anchor) { anchors << anchor; };
+    MainWindow &window = rig.open();
+    window.command(MainWindow::Help);
+    rig.prompter.queueAnswer(true); // "learn how to do this now?"
+    window.command(MainWindow::NothingRecorded);
+    QCOMPARE(anchors, (QStringList{GuideSection::mainWindow, GuideSection::nothingRecorded}));
+    QVERIFY2(rig.prompter.count(ScriptedPrompter::Kind::Information) == 0, "no word of a web site");
+
+    // The Add Show hint only while there is no Show to record.
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Evening News"), rig.clock.now() + 3600, 0));
+    window.command(MainWindow::AddShowHint);
+    QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 0);
+    rig.shows.clear();
+    window.command(MainWindow::AddShowHint);
+    QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 1);
 }
 
 QTEST_MAIN(FirstRunTest)
