@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace skywell
 {
@@ -45,6 +46,29 @@ QUrl userGuideUrl(const QString &guideFile, const QString &anchor)
     if (!anchor.isEmpty())
         url.setFragment(anchor);
     return url;
+}
+
+QString writeSectionPage(const QString &guideFile, const QString &anchor, const QString &folder)
+{
+    QString name;
+    for (const QChar c : anchor) {
+        if (c.isLetterOrNumber() || c == u'_')
+            name += c;
+    }
+    if (name.isEmpty() || name != anchor || !QDir().mkpath(folder))
+        return QString();
+    const QString target = userGuideUrl(guideFile, anchor).toString(QUrl::FullyEncoded).toHtmlEscaped();
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".html"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+                              "<meta http-equiv=\"refresh\" content=\"0; url=%1\">"
+                              "<title>Skywell User Guide</title></head>\n"
+                              "<body><p><a href=\"%1\">Skywell User Guide</a></p></body></html>\n")
+                   .arg(target)
+                   .toUtf8());
+    return file.commit() ? path : QString();
 }
 
 } // namespace skywell

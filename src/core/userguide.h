@@ -41,6 +41,13 @@ QString findUserGuide(const QString &executableFolder);
 // The guide's file:// address, at the anchor when one is given.
 QUrl userGuideUrl(const QString &guideFile, const QString &anchor);
 
+// A small page in folder (created when missing) that forwards the browser
+// to the guide's section: xdg-open on a desktop without its own opener
+// drops the "#anchor" of a file address, the page keeps it. Returns the
+// page's path, or "" when it cannot be written (then open the address with
+// the anchor instead).
+QString writeSectionPage(const QString &guideFile, const QString &anchor, const QString &folder);
+
 inline const QString kNoUserGuideText =
     QStringLiteral("The user guide is not installed. Skywell looked for it here:\n\n%1");
 inline const QString kNoBrowserText =

@@ -23,7 +23,13 @@ void UserGuideOpener::open(const QString &anchor)
         Q_EMIT opened(false);
         return;
     }
-    const QUrl url = userGuideUrl(guide, anchor);
+    QUrl url = userGuideUrl(guide, anchor);
+    if (!anchor.isEmpty()) {
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        const QString page = writeSectionPage(guide, anchor, cache + QStringLiteral("/skywell/guide"));
+        if (!page.isEmpty())
+            url = QUrl::fromLocalFile(page);
+    }
     const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (xdgOpen.isEmpty()) {
         // Qt's own search (a portal, $BROWSER, known browsers).

@@ -9,7 +9,8 @@ namespace skywell
 class Prompter;
 
 // Opens the installed user guide at a section in the desktop's web browser
-// (xdg-open with the file:// address and its #anchor). Never waits: a
+// (xdg-open on a page in the user's cache that forwards to the guide's
+// #anchor). Never waits: a
 // browser that cannot be started, or a desktop without one, is reported
 // when xdg-open ends, with the guide's path so the user can open it by hand.
 class UserGuideOpener final : public QObject

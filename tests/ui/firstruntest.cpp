@@ -154,6 +154,7 @@ void FirstRunTest::helpOpensTheSectionOrSaysWhereTheGuideIs()
     QTemporaryDir bin;
     const QString opened = bin.filePath(QStringLiteral("opened.txt"));
     const QByteArray oldPath = qgetenv("PATH");
+    qputenv("XDG_CACHE_HOME", bin.filePath(QStringLiteral("cache")).toUtf8());
     struct Case {
         const char *name;
         QByteArray script; // empty: no xdg-open on the PATH
@@ -177,9 +178,12 @@ void FirstRunTest::helpOpensTheSectionOrSaysWhereTheGuideIs()
         QCOMPARE(done.first().first().toBool(), c.started);
         if (c.started) {
             QCOMPARE(prompter.prompts().size(), 0);
+            // The browser gets a page that forwards to the guide's section
+            // (xdg-open drops the "#anchor" of a file address).
             const QUrl url(readText(opened));
-            QCOMPARE(url.toLocalFile(), guide);
-            QCOMPARE(url.fragment(), QStringLiteral("settings_folders"));
+            QVERIFY(url.isLocalFile());
+            const QString target = userGuideUrl(guide, QStringLiteral("settings_folders")).toString();
+            QVERIFY2(readText(url.toLocalFile()).contains(QStringLiteral("url=") + target), qPrintable(target));
         } else {
             QCOMPARE(prompter.count(ScriptedPrompter::Kind::Information), 1);
             QVERIFY2(prompter.prompts().first().text.contains(guide), c.name);
