@@ -6,6 +6,9 @@ rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
 # A fresh user: not even the default folders exist yet.
 rm -r "$E2E_DIR/music" "$XDG_CACHE_HOME"
+# The Add Show hint, which would wait for a click after the wizard, is off.
+mkdir -p "$XDG_CONFIG_HOME/Skywell"
+printf '[General]\nAddShowHint=1\n' >"$XDG_CONFIG_HOME/Skywell/Skywell5.ini"
 
 "$SKYWELL_BIN" </dev/null >>"$E2E_DIR/gui.txt" 2>&1 &
 SKYWELL_PID=$!
