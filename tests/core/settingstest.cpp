@@ -114,7 +114,7 @@ TEST_F(SettingsTest, SavedInTheProfileSectionWithTheExactNames)
     EXPECT_TRUE(text.startsWith("[Skywell%205]")) << text.constData();
     for (const char *name :
          {"MP3%20Folder=", "Temp%20Folder=", "Sound%20Card=", "Format%20String=", "Proxy%20Address=", "Proxy%20Port=",
-          "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0", "Start%20on%20Boot=1",
+          "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0", "Start%20on%20Boot=0",
           "Tune%20In%20Browser=0", "Optimize%20Volume=1", "Uses%20Proxy=0", "First%20Time=0"})
         EXPECT_TRUE(text.contains(name)) << name;
 }
