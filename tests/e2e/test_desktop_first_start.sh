@@ -16,7 +16,8 @@ E2E_PIDS+=("$SKYWELL_PID")
 
 # The first window after the splash that waits for the user is the wizard.
 wizard=
-for ((i = 0; i < 300 && -z $wizard; i++)); do
+for ((i = 0; i < 300; i++)); do
+  [ -n "$wizard" ] && break
   for w in $(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name . 2>/dev/null); do
     name=$(xdotool getwindowname "$w" 2>/dev/null) || continue
     geometry=$(xdotool getwindowgeometry "$w" 2>/dev/null) || continue
