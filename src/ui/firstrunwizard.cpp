@@ -59,6 +59,7 @@ FirstRunWizard::FirstRunWizard(Settings &settings, FirstRunContext &context, QWi
 
     auto *starting = new QWizardPage(this);
     starting->setTitle(QStringLiteral("Starting and testing"));
+    starting->setSubTitle(QStringLiteral("Both can be changed later in Settings."));
     auto *column = new QVBoxLayout(starting);
     m_startAtLogin = new QCheckBox(QStringLiteral("Start Skywell when I &log in"), starting);
     m_startAtLogin->setChecked(offered.startAtLogin);

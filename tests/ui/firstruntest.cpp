@@ -96,6 +96,9 @@ void FirstRunTest::wizardChoicesLandInTheSettings()
     QCOMPARE(wizard.recordingsBox()->text(), settings.mp3Folder);
     QVERIFY2(!wizard.startAtLoginBox()->isChecked(), "starting at login is off until ticked");
     QVERIFY(wizard.sourceTestBox()->isChecked());
+    const QString shots = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots/");
+    QDir().mkpath(shots);
+    QVERIFY(wizard.grab().save(shots + QStringLiteral("first-start-folders.png")));
 
     // One folder for both is refused, and the wizard stays on its page.
     wizard.tempBox()->setText(wizard.recordingsBox()->text());
@@ -109,6 +112,7 @@ void FirstRunTest::wizardChoicesLandInTheSettings()
     wizard.button(QWizard::NextButton)->click();
     QVERIFY(wizard.currentId() != wizard.startId());
     QVERIFY(QDir(settings.mp3Folder).exists());
+    QVERIFY(wizard.grab().save(shots + QStringLiteral("first-start-options.png")));
     wizard.startAtLoginBox()->setChecked(true);
     wizard.sourceTestBox()->setChecked(false);
     wizard.button(QWizard::FinishButton)->click();
