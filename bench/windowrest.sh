@@ -6,9 +6,10 @@ work=$(mktemp -d /tmp/skywell-windowbench.XXXXXX)
 trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
 export SKYWELL_HOME=$work/home/ XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export XDG_RUNTIME_DIR=$work/runtime SKYWELL_MACHINE_CONFIG=$work/machine
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Skywell" "${SKYWELL_HOME}Recordings"
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Skywell" "${SKYWELL_HOME}Recordings" "$work/temp"
 chmod 700 "$XDG_RUNTIME_DIR"
-printf '[Skywell%%205]\nFirst%%20Time=0\n' > "$XDG_CONFIG_HOME/Skywell/skywell.ini"
+printf '[Skywell%%205]\nFirst%%20Time=0\nMP3%%20Folder=%s\nTemp%%20Folder=%s\n' "${SKYWELL_HOME}Recordings/" \
+  "$work/temp/" > "$XDG_CONFIG_HOME/Skywell/skywell.ini"
 printf '[General]\nAddShowHint=1\n' > "$XDG_CONFIG_HOME/Skywell/Skywell5.ini"
 
 ms() { date +%s%3N; }

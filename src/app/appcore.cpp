@@ -46,22 +46,33 @@ void AppCore::loadAndConfigureSettings()
         return;
     // First start. "First Time" is stored only once the settings are
     // accepted, so a cancelled configuration comes back next time.
+    // The first-start wizard greets the user itself: no box before it.
     if (m_configure) {
-        m_prompter.information(kConfigureOnceText);
-        if (m_configure(m_settings, true))
+        if (m_configure(m_settings, true)) {
             saveSettings(m_settings, m_registry);
+            return;
+        }
+        // Cancelled: this run works with the defaults (their folders are
+        // made without asking again) and the next start asks again.
+        createDefaultFolders();
         return;
     }
     // Without a desktop nobody can answer the first-time dialogs: take the
     // defaults and create their folders.
-    for (const QString &folder : {m_settings.mp3Folder, m_settings.tempFolder}) {
-        if (!folderExists(folder) && createFolder(folder))
-            m_log.logLine(QStringLiteral("Created folder"), folder);
-    }
+    createDefaultFolders();
     if (saveSettings(m_settings, m_registry))
         m_log.logLine(QStringLiteral("First start without a desktop: default settings saved."));
     else
         m_log.logLine(QStringLiteral("First start without a desktop: default settings in use, not saved."));
+}
+
+void AppCore::createDefaultFolders()
+{
+    for (const QString &folder : {m_settings.mp3Folder, m_settings.tempFolder}) {
+        // One that cannot be made is reported by the folder check after.
+        if (!folderExists(folder) && createFolder(folder))
+            m_log.logLine(QStringLiteral("Created folder"), folder);
+    }
 }
 
 void AppCore::ensureFolder(const QString &folder, const QString &missingText)

@@ -83,6 +83,7 @@ Q_SIGNALS:
 private:
     void loadAndConfigureSettings();
     void ensureFolder(const QString &folder, const QString &missingText);
+    void createDefaultFolders();
     void startScheduling();
 
     QString m_programFolder;
@@ -102,8 +103,6 @@ private:
     bool m_started = false;
 };
 
-inline const QString kConfigureOnceText =
-    QStringLiteral("You need to configure Skywell once before using it. Click OK to continue.");
 inline const QString kMp3FolderMissingText =
     QStringLiteral("The folder for MP3 files no longer exists.  Please choose a new folder in Settings.");
 inline const QString kTempFolderMissingText =

@@ -4,7 +4,9 @@
 #include "app/recordingservice.h"
 #include "core/autostart.h"
 #include "core/registry.h"
+#include "core/userguide.h"
 #include "tuning/catalogueupdate.h"
+#include "ui/firstrunwizard.h"
 #include "ui/settingssheet.h"
 #include "ui/settingssheetservices.h"
 #include "ui/showeditor.h"
@@ -56,14 +58,27 @@ bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
             m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed()),
         m_setHelpAnchor,
         m_openHelp};
+    if (m_openGuideAt)
+        context.services.openFileNamesHelp = [open = m_openGuideAt] { open(GuideSection::fileNames); };
     return runSettingsSheet(m_window, settings, firstTime, context);
 }
 
 AppCore::ConfigureSettings DesktopDialogs::configureSettings()
 {
     return [this](Settings &settings, bool firstTime) {
-        m_firstStart = m_firstStart || firstTime;
-        return runSheet(settings, firstTime);
+        if (!firstTime)
+            return runSheet(settings, false);
+        if (m_ending)
+            return false;
+        // One wizard asks the first start's questions.
+        FirstRunContext context{m_registry, m_prompter,
+                                AutostartEntry(m_registry.userRoot(), Registry::defaultMachineRoot(),
+                                               QCoreApplication::applicationFilePath())};
+        if (m_openGuideAt)
+            context.openHelp = [open = m_openGuideAt] { open(GuideSection::firstStart); };
+        const std::optional<FirstRunChoices> choices = runFirstRunWizard(m_window, settings, context);
+        m_firstStart = choices && choices->runSourceTest;
+        return choices.has_value();
     };
 }
 

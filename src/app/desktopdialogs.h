@@ -29,6 +29,9 @@ public:
     // how its help opens (the dialogs' "Help" button; none when empty).
     void setWindow(QWidget *window, std::function<void(const QString &anchor)> setHelpAnchor = {},
                    std::function<void()> openHelp = {});
+    // The user guide at a given section (the file-name format's "What's
+    // This?").
+    void setUserGuide(std::function<void(const QString &anchor)> openAt) { m_openGuideAt = std::move(openAt); }
 
     // For AppRun::start: first start and missing folders open the sheet.
     AppCore::ConfigureSettings configureSettings();
@@ -59,6 +62,7 @@ private:
     QWidget *m_window = nullptr;
     std::function<void(const QString &)> m_setHelpAnchor;
     std::function<void()> m_openHelp;
+    std::function<void(const QString &)> m_openGuideAt;
     bool m_firstStart = false;
     bool m_ending = false;
 };

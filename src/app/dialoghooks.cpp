@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "core/prompter.h"
 #include "core/settings.h"
+#include "core/userguide.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "platform/curltransfer.h"
@@ -37,7 +38,9 @@ QWidget *dialogParent(QWidget *parent)
 
 void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Prompter &prompter, QWidget *parent)
 {
-    dialogs.quickRecord = [&run, &registry, &prompter, parent]() -> std::optional<RecordingRequest> {
+    // The dialogs' Help buttons: the guide opener set before this call.
+    const std::function<void(const QString &)> help = dialogs.openHelp;
+    dialogs.quickRecord = [&run, &registry, &prompter, parent, help]() -> std::optional<RecordingRequest> {
         static const SystemClock clock;
         QuickRecordDeps deps{registry, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
         if (Mixer *mixer = run.mixer()) {
@@ -50,8 +53,9 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
             deps.setupCdBurner = [recordings] { recordings->cdWriter().setupCDBurner(); };
             deps.musicLibraryInstalled = [recordings] { return recordings->musicLibrary().isMusicLibraryInstalled(); };
         }
-        deps.help = [&prompter] {
-            prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php#quick")));
+        deps.help = [help] {
+            if (help)
+                help(GuideSection::quickRecord);
         };
         return runQuickRecord(dialogParent(parent), std::move(deps));
     };
@@ -75,13 +79,16 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
         return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
     };
-    dialogs.urlFinder = [&run, &prompter, parent] {
+    dialogs.urlFinder = [&run, &prompter, parent, help] {
         UrlFinderDeps deps;
         deps.prompter = &prompter;
         deps.openInBrowser = [](const QString &address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
         if (Tuning *tuning = run.tuning())
             deps.queryBrowserWindow = [tuning] { return tuning->queryBrowserWindow(); };
-        deps.help = [&prompter] { prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php"))); };
+        deps.help = [help] {
+            if (help)
+                help(GuideSection::urlFinder);
+        };
         return runUrlFinder(dialogParent(parent), std::move(deps));
     };
     dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };

@@ -19,6 +19,7 @@
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
 #include "ui/splashscreen.h"
+#include "ui/userguideopener.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -96,6 +97,12 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // imports (the command line's too) open the Show editor.
     DesktopDialogs setUp(run, registry, prompter);
     startUpDialogs = &setUp;
+    // The user guide installed with the program, in the desktop's browser;
+    // the Show editor and the settings sheet open it at the section of the
+    // page shown last.
+    UserGuideOpener guide(prompter, QCoreApplication::applicationDirPath());
+    QString helpAnchor;
+    setUp.setUserGuide([&guide](const QString &anchor) { guide.open(anchor); });
     if (requests.quitHeld())
         setUp.endWithoutAsking();
     run.setShowEditor(setUp.showEditorStep());
@@ -118,6 +125,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;
+    dialogs.openHelp = [&guide](const QString &anchor) { guide.open(anchor); };
     // Quick Record, the recordings browser, the catalogue and station
     // picks, the URL Finder and About.
     connectDialogs(dialogs, run, registry, prompter);
@@ -131,7 +139,9 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         core.setShowEditor([edit = dialogs.editShow](Show &show) { return edit(show, true); });
     MainWindow window(context, dialogs, programFolder + QStringLiteral("skin"));
     prompter.setParent(&window);
-    setUp.setWindow(&window);
+    setUp.setWindow(
+        &window, [&helpAnchor](const QString &anchor) { helpAnchor = anchor; },
+        [&guide, &helpAnchor] { guide.open(helpAnchor); });
 
     if (recordings) {
         QObject::connect(recordings, &RecordingService::levelMeter, &window, &MainWindow::setLevel);

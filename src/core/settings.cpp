@@ -1,5 +1,6 @@
 #include "core/settings.h"
 
+#include "core/defaultfolders.h"
 #include "core/folders.h"
 #include "core/registry.h"
 
@@ -9,8 +10,14 @@ namespace skywell
 Settings defaultSettings(const QString &programFolder)
 {
     Settings s;
-    s.mp3Folder = withTrailingSeparator(programFolder + QStringLiteral("Recordings"));
-    s.tempFolder = s.mp3Folder;
+    // The desktop's music folder for recordings, the user's cache for the
+    // temporary files: never one folder, so that a crash leaves no
+    // half-written files among the recordings.
+    const FolderEnvironment environment = folderEnvironment(programFolder);
+    s.mp3Folder = defaultRecordingsFolder(environment);
+    s.tempFolder = defaultTempFolder(environment);
+    // Starting with the desktop session is asked for, not assumed.
+    s.startOnBoot = 0;
     s.soundCard = QStringLiteral("Default Device");
     s.fileNameFormat = QStringLiteral("%%s %b %#d");
     return s;

@@ -20,7 +20,7 @@ struct Settings {
     std::int32_t connectLeadSeconds = 30;
     std::int32_t retuneSeconds = 60;
     std::int32_t useDialup = 0;
-    std::int32_t startOnBoot = 1;
+    std::int32_t startOnBoot = 0;
     std::int32_t tuneInBrowser = 0;
     std::int32_t optimizeVolume = 1;
     std::int32_t useProxy = 0;
@@ -68,7 +68,9 @@ inline constexpr int defaultPort = 6600;
 inline const QString defaultSubfolder = QStringLiteral("Skywell");
 } // namespace MusicLibrarySettingNames
 
-// The defaults of a first start for the given program folder.
+// The defaults of a first start: recordings in the desktop's music folder
+// (~/Music/Skywell/), temporary files in ~/.cache/skywell/, not started at
+// login; the program folder serves only when there is no home.
 Settings defaultSettings(const QString &programFolder);
 
 // Fills settings from the profile (missing values take their defaults).

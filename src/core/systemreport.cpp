@@ -49,7 +49,7 @@ QString systemDescription()
 
 void writeSystemReport(ActivityLog &log)
 {
-    log.logLine(QStringLiteral("Windows OS ="), systemDescription());
+    log.logLine(QStringLiteral("OS ="), systemDescription());
 }
 
 } // namespace skywell

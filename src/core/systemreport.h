@@ -15,7 +15,7 @@ QString osReleaseName(const QString &osReleaseText);
 // /usr/lib/os-release) and the kernel's name and release.
 QString systemDescription();
 
-// Appends the one-line system report ("Windows OS =" and the description).
+// Appends the one-line system report ("OS =" and the description).
 void writeSystemReport(ActivityLog &log);
 
 } // namespace skywell

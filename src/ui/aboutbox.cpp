@@ -28,6 +28,8 @@ QString aboutText()
         "<li>libmpdclient: BSD 3-clause</li>"
         "<li>GLib: LGPL 2.1</li>"
         "<li>Xlib: MIT</li>"
+        "<li>FFmpeg (libavformat, libavcodec, libswresample, libavutil), recording straight from the stream: "
+        "LGPL 2.1 or later; GPL 2 or later as Debian builds it</li>"
         "<li>libmpv, in Skywell Tuner: GPL 2 or later (as Debian builds it)</li>"
         "</ul><p>Station directory data: radio-browser.info community, public domain.</p>");
 }

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 #include "core/hint.h"
 #include "core/prompter.h"
+#include "core/userguide.h"
 #include "core/version.h"
 #include "recording/recordingsession.h"
 #include "shows/showlistcommands.h"
@@ -228,10 +229,12 @@ void MainWindow::command(int id)
         QDesktopServices::openUrl(QUrl::fromLocalFile(m_context.programFolder + QStringLiteral("log.txt")));
         break;
     case Help:
-        m_context.prompter.information(kNoWebSiteText.arg(QStringLiteral("/user_guide_500.php")));
+        openHelp(GuideSection::mainWindow);
         break;
     case AddShowHint:
-        showHintOnce(kAddShowHintName, kAddShowHintText, m_context.registry, m_context.prompter);
+        // Only while there is no Show yet: it says where to begin.
+        if (m_context.commands.shows().empty())
+            showHintOnce(kAddShowHintName, kAddShowHintText, m_context.registry, m_context.prompter);
         break;
     case NothingRecorded:
         showNothingRecorded();

@@ -65,6 +65,8 @@ struct WindowDialogs {
     // The URL Finder: an address to add as a Show, empty when none.
     std::function<std::optional<QString>()> urlFinder;
     std::function<void()> about;
+    // The user guide at a section (GuideSection); "" for its top.
+    std::function<void(const QString &anchor)> openHelp;
 };
 
 // The program's only top-level window: a fixed 594 x 475 frameless window
@@ -159,6 +161,7 @@ private:
     void stopOnRequest();
     void exitButton();
     void minimize();
+    void openHelp(const QString &anchor);
     bool editShowOrAccept(Show &show, bool isNew);
     // The Add Show choice in a plain list, until the chooser is connected.
     std::optional<int> chooseHowToAddPlainly();
@@ -188,7 +191,5 @@ inline const QString kNothingRecordedQuestion = QStringLiteral(
     "It appears that nothing was recorded.  You may need to adjust some settings on your PC to ensure success next "
     "time.\n\nWould you like to learn how to do this now?");
 inline const QString kNotAvailableYetText = QStringLiteral("%1 is not available yet.");
-inline const QString kNoWebSiteText =
-    QStringLiteral("No web site address is configured, so the page %1 cannot be opened.");
 
 } // namespace skywell

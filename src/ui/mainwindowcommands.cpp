@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/hint.h"
 #include "core/prompter.h"
+#include "core/userguide.h"
 #include "recording/manualrecording.h"
 #include "recording/recordingsession.h"
 #include "shows/editoraccept.h"
@@ -244,7 +245,15 @@ void MainWindow::stopOnRequest()
 void MainWindow::showNothingRecorded()
 {
     if (m_context.prompter.question(kNothingRecordedQuestion, kErrorCaption))
-        m_context.prompter.information(kNoWebSiteText.arg(QStringLiteral("/faq50_recording.php#general")));
+        openHelp(GuideSection::nothingRecorded);
+}
+
+void MainWindow::openHelp(const QString &anchor)
+{
+    if (m_dialogs.openHelp)
+        m_dialogs.openHelp(anchor);
+    else
+        m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("The user guide")));
 }
 
 void MainWindow::exitButton()

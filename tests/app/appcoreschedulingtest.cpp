@@ -64,6 +64,10 @@ protected:
     ScopedEnv tz{"TZ", "America/New_York"};
     TempFolder folder;
     TempFolder configFolder;
+    // A first start makes the default folders: in a home of the test's own.
+    ScopedEnv home{"HOME", configFolder.path().toUtf8()};
+    ScopedEnv configHome{"XDG_CONFIG_HOME", configFolder.file(QStringLiteral(".config")).toUtf8()};
+    ScopedEnv cacheHome{"XDG_CACHE_HOME", configFolder.file(QStringLiteral(".cache")).toUtf8()};
     ManualClock clock{0};
     ActivityLog log{folder.path(), clock};
     Registry registry{configFolder.path() + QStringLiteral("user"), configFolder.path() + QStringLiteral("machine")};

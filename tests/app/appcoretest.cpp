@@ -23,6 +23,11 @@ class AppCoreTest : public ::testing::Test
 protected:
     ScopedEnv tz{"TZ", "UTC"};
     TempFolder program;
+    // The user's home: the default folders go to its Music and .cache.
+    TempFolder home;
+    ScopedEnv homeEnv{"HOME", home.path().toUtf8()};
+    ScopedEnv configEnv{"XDG_CONFIG_HOME", home.file(QStringLiteral(".config")).toUtf8()};
+    ScopedEnv cacheEnv{"XDG_CACHE_HOME", home.file(QStringLiteral(".cache")).toUtf8()};
     TempFolder config;
     ManualClock clock{1102367107};
     ActivityLog log{program.path(), clock};
@@ -39,11 +44,13 @@ TEST_F(AppCoreTest, HeadlessFirstStartTakesDefaultsAndCreatesFolders)
     core.openRun();
     core.start();
     core.shutdown();
-    EXPECT_TRUE(QDir(program.file(QStringLiteral("Recordings"))).exists());
-    EXPECT_EQ(core.settings().mp3Folder, program.file(QStringLiteral("Recordings/")));
+    const QString recordings = home.file(QStringLiteral("Music/Skywell/"));
+    EXPECT_TRUE(QDir(recordings).exists());
+    EXPECT_TRUE(QDir(home.file(QStringLiteral(".cache/skywell"))).exists());
+    EXPECT_EQ(core.settings().mp3Folder, recordings);
     const QByteArray text = logText();
-    EXPECT_TRUE(text.startsWith("\r\nMon Dec 6 9:05:07 PM Windows OS = ")) << text.constData();
-    EXPECT_TRUE(text.contains("Created folder " + program.file(QStringLiteral("Recordings/")).toUtf8()));
+    EXPECT_TRUE(text.startsWith("\r\nMon Dec 6 9:05:07 PM OS = ")) << text.constData();
+    EXPECT_TRUE(text.contains("Created folder " + recordings.toUtf8()));
     EXPECT_TRUE(text.endsWith("Mon Dec 6 9:05:07 PM Load Program.  Current Version 5.02\r\n"));
     EXPECT_EQ(prompter.prompts().size(), 0) << "nobody is there to answer";
 
@@ -67,7 +74,7 @@ TEST_F(AppCoreTest, HeadlessRecreatesAMissingFolderAndLogsIt)
     EXPECT_EQ(prompter.prompts().size(), 0);
 }
 
-TEST_F(AppCoreTest, DesktopFirstStartAsksToConfigureAndSavesOnlyWhenAccepted)
+TEST_F(AppCoreTest, DesktopFirstStartAsksOnceAndSavesOnlyWhenAccepted)
 {
     QList<bool> calls;
     AppCore core(program.path(), clock, log, registry, prompter);
@@ -77,11 +84,11 @@ TEST_F(AppCoreTest, DesktopFirstStartAsksToConfigureAndSavesOnlyWhenAccepted)
         return false; // cancelled
     });
     core.start();
-    ASSERT_GE(prompter.prompts().size(), 1);
-    EXPECT_EQ(prompter.prompts().front().text,
-              QStringLiteral("You need to configure Skywell once before using it. Click OK to continue."));
-    EXPECT_EQ(calls, (QList<bool>{true, false, false})) << "first start, then once for each missing folder";
-    EXPECT_EQ(prompter.prompts().size(), 3);
+    // Cancelled: the defaults serve this run, their folders made without
+    // a box or a second sheet.
+    EXPECT_EQ(calls, (QList<bool>{true}));
+    EXPECT_EQ(prompter.prompts().size(), 0);
+    EXPECT_TRUE(QDir(home.file(QStringLiteral("Music/Skywell"))).exists());
     Settings stored;
     EXPECT_FALSE(loadSettings(stored, registry, program.path())) << "cancelled: the first start comes back";
 }

@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "core/defaultfolders.h"
 #include "core/registry.h"
 #include "support/tempenv.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace skywell;
+using skywell::test::ScopedEnv;
 using skywell::test::TempFolder;
 
 namespace
@@ -20,16 +22,25 @@ protected:
     TempFolder user;
     TempFolder machine;
     Registry registry{user.path(), machine.path()};
+    // The desktop's folders: music from user-dirs.dirs, the cache from the
+    // environment.
+    ScopedEnv home{"HOME", "/home/ann"};
+    ScopedEnv config{"XDG_CONFIG_HOME", user.path().toUtf8()};
+    ScopedEnv cache{"XDG_CACHE_HOME", "/home/ann/.cache"};
 };
 } // namespace
 
 TEST_F(SettingsTest, FirstStartTakesTheDefaults)
 {
+    QFile dirs(user.file(QStringLiteral("user-dirs.dirs")));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_MUSIC_DIR=\"$HOME/Musik\"\n");
+    dirs.close();
     Settings s;
     s.connectLeadSeconds = 99;
     EXPECT_FALSE(loadSettings(s, registry, kProgram));
-    EXPECT_EQ(s.mp3Folder, QStringLiteral("/opt/skywell/Recordings/"));
-    EXPECT_EQ(s.tempFolder, QStringLiteral("/opt/skywell/Recordings/"));
+    EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/ann/Musik/Skywell/"));
+    EXPECT_EQ(s.tempFolder, QStringLiteral("/home/ann/.cache/skywell/"));
     EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
     EXPECT_EQ(s.fileNameFormat, QStringLiteral("%%s %b %#d"));
     EXPECT_EQ(s.proxyAddress, QString());
@@ -37,7 +48,7 @@ TEST_F(SettingsTest, FirstStartTakesTheDefaults)
     EXPECT_EQ(s.connectLeadSeconds, 30);
     EXPECT_EQ(s.retuneSeconds, 60);
     EXPECT_EQ(s.useDialup, 0);
-    EXPECT_EQ(s.startOnBoot, 1);
+    EXPECT_EQ(s.startOnBoot, 0) << "starting at login is asked for, off by default";
     EXPECT_EQ(s.tuneInBrowser, 0);
     EXPECT_EQ(s.optimizeVolume, 1);
     EXPECT_EQ(s.useProxy, 0);
@@ -57,7 +68,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
     s.connectLeadSeconds = 45;
     s.retuneSeconds = 120;
     s.useDialup = 1;
-    s.startOnBoot = 0;
+    s.startOnBoot = 1;
     s.tuneInBrowser = 1;
     s.optimizeVolume = 0;
     s.useProxy = 1;
@@ -74,7 +85,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
     EXPECT_EQ(back.connectLeadSeconds, 45);
     EXPECT_EQ(back.retuneSeconds, 120);
     EXPECT_EQ(back.useDialup, 1);
-    EXPECT_EQ(back.startOnBoot, 0);
+    EXPECT_EQ(back.startOnBoot, 1);
     EXPECT_EQ(back.tuneInBrowser, 1);
     EXPECT_EQ(back.optimizeVolume, 0);
     EXPECT_EQ(back.useProxy, 1);
@@ -103,7 +114,7 @@ TEST_F(SettingsTest, SavedInTheProfileSectionWithTheExactNames)
     EXPECT_TRUE(text.startsWith("[Skywell%205]")) << text.constData();
     for (const char *name :
          {"MP3%20Folder=", "Temp%20Folder=", "Sound%20Card=", "Format%20String=", "Proxy%20Address=", "Proxy%20Port=",
-          "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0", "Start%20on%20Boot=1",
+          "Connection%20Time=30", "Retune%20Time=60", "Dialup%20Connection=0", "Start%20on%20Boot=0",
           "Tune%20In%20Browser=0", "Optimize%20Volume=1", "Uses%20Proxy=0", "First%20Time=0"})
         EXPECT_TRUE(text.contains(name)) << name;
 }
@@ -120,7 +131,7 @@ TEST_F(SettingsTest, BadValuesReadAsDefaults)
     EXPECT_FALSE(loadSettings(s, registry, kProgram)) << "an unreadable First Time counts as a first start";
     EXPECT_EQ(s.connectLeadSeconds, 30);
     EXPECT_EQ(s.retuneSeconds, 60);
-    EXPECT_EQ(s.mp3Folder, QStringLiteral("/opt/skywell/Recordings/"));
+    EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/ann/Music/Skywell/"));
 }
 
 TEST_F(SettingsTest, UnreadableProfileReadsAsDefaults)
@@ -130,4 +141,27 @@ TEST_F(SettingsTest, UnreadableProfileReadsAsDefaults)
     Settings s;
     EXPECT_FALSE(loadSettings(s, registry, kProgram));
     EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
+}
+
+TEST(DefaultFolders, FollowTheDesktopAndNeverShareAFolder)
+{
+    struct Case {
+        const char *music, *cache, *home, *recordings, *temp;
+    };
+    const Case cases[] = {
+        {"/home/ann/Music", "/home/ann/.cache", "/home/ann", "/home/ann/Music/Skywell/", "/home/ann/.cache/skywell/"},
+        {"", "", "/home/ann", "/home/ann/Music/Skywell/", "/home/ann/.cache/skywell/"},
+        {"/data/Musik/", "relative/cache", "/home/ann", "/data/Musik/Skywell/", "/home/ann/.cache/skywell/"},
+        // No home: the program folder serves.
+        {"", "", "", "/opt/skywell/Recordings/", "/opt/skywell/Temp/"},
+        // The music folder as the cache: still two folders.
+        {"/srv", "/srv", "/home/ann", "/srv/Skywell/", "/srv/skywell/"},
+        {"/", "/", "/home/ann", "/home/ann/Music/Skywell/", "/home/ann/.cache/skywell/"},
+    };
+    for (const Case &c : cases) {
+        const FolderEnvironment environment{QString::fromUtf8(c.music), QString::fromUtf8(c.cache),
+                                            QString::fromUtf8(c.home), QStringLiteral("/opt/skywell/")};
+        EXPECT_EQ(defaultRecordingsFolder(environment), QString::fromUtf8(c.recordings)) << c.music;
+        EXPECT_EQ(defaultTempFolder(environment), QString::fromUtf8(c.temp)) << c.cache;
+    }
 }

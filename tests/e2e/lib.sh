@@ -8,7 +8,13 @@ export XDG_CONFIG_HOME=$E2E_DIR/config
 export XDG_DATA_HOME=$E2E_DIR/data
 export XDG_RUNTIME_DIR=$E2E_DIR/runtime
 export SKYWELL_MACHINE_CONFIG=$E2E_DIR/machine
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export XDG_CACHE_HOME=$E2E_DIR/cache
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+# The desktop's music folder, where a first start puts its recordings, and
+# the default folders made (as after a first start) so that no start-up
+# box asks for them.
+printf 'XDG_MUSIC_DIR="%s/music"\n' "$E2E_DIR" >"$XDG_CONFIG_HOME/user-dirs.dirs"
+mkdir -p "$E2E_DIR/music/Skywell" "$XDG_CACHE_HOME/skywell"
 E2E_PIDS=()
 
 e2e_cleanup() {

@@ -2,7 +2,7 @@
 # program's settings, and reading back what was recorded. Sourced after
 # lib.sh, showfile_lib.sh and tuner_lib.sh (the station and the test's own
 # sink, which the tuner Skywell starts plays into through PULSE_SINK).
-RECORDINGS=${SKYWELL_HOME}Recordings/
+RECORDINGS=${E2E_DIR}/music/Skywell/
 DAT=${SKYWELL_HOME}Skywell5.dat
 # Every Show records the test's own sink; no split at set minutes.
 export SHOW_SOURCE=$TEST_SINK.monitor

@@ -17,6 +17,10 @@ grep -qx 'Exec=skywell %f' "$entry" || fail "the menu entry does not start skywe
 grep -qx 'Icon=skywell' "$entry" || fail "the menu entry names another icon"
 [ -f "$icon" ] || fail "no scalable icon"
 grep -q '<svg' "$icon" || fail "the icon is not an SVG picture"
+# The user guide, where the installed program looks for it.
+guide=$prefix/share/doc/skywell/user-guide.html
+[ -f "$guide" ] || fail "no user guide installed"
+grep -q 'id="main_window"' "$guide" || fail "the installed guide has no main window section"
 # The installed program starts and ends (headless: no display needed).
 SKYWELL_BIN=$prefix/bin/skywell
 start_headless

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# SIGTERM ends the desktop program cleanly while a start-up box or the
-# settings sheet waits for the user, and a second SIGTERM is not lost.
+# SIGTERM ends the desktop program cleanly while the first-start wizard or
+# the settings sheet waits for the user, and a second SIGTERM is not lost.
 rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; }
 rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
@@ -24,22 +24,13 @@ wait_for_window() {
 
 first_time() { grep -s 'First%20Time' "$XDG_CONFIG_HOME/Skywell/skywell.ini" || true; }
 
-# First start: the "configure once" box (after the three-second splash).
+# First start: the first-start wizard (after the three-second splash).
 start_desktop
 sleep 4
-wait_for_window Skywell >/dev/null
+wait_for_window "Skywell Setup" >/dev/null
 kill -TERM "$SKYWELL_PID"
-ended_cleanly "SIGTERM while the first start's box is open"
+ended_cleanly "SIGTERM while the first start's wizard is open"
 [ "$(first_time)" != "First%20Time=0" ] || fail "a cancelled first start was stored as configured"
-
-# First start: the box answered, the settings sheet open.
-start_desktop
-sleep 4
-box=$(wait_for_window Skywell)
-xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
-wait_for_window "Skywell Settings" >/dev/null
-kill -TERM "$SKYWELL_PID"
-ended_cleanly "SIGTERM while the first start's settings sheet is open"
 
 # Running: the sheet opened with the "Settings" button, then two SIGTERMs.
 mkdir -p "${SKYWELL_HOME}Recordings" "$XDG_CONFIG_HOME/Skywell"

@@ -3,16 +3,20 @@
 # runs, and a second run that is no longer a first start.
 source "$(dirname "$0")/lib.sh"
 
+rm -r "$E2E_DIR/music" "$XDG_CACHE_HOME"
 start_headless
 wait_for_log "Load Program.  Current Version 5.02"
 log=${SKYWELL_HOME}log.txt
-[ -d "${SKYWELL_HOME}Recordings" ] || fail "default recordings folder not created"
+# Recordings in the desktop's music folder, temporary files in the cache.
+[ -d "$E2E_DIR/music/Skywell" ] || fail "default recordings folder not created"
+[ -d "$XDG_CACHE_HOME/skywell" ] || fail "default temporary folder not created"
 grep -q "First%20Time=0" "$XDG_CONFIG_HOME/Skywell/skywell.ini" || fail "settings not saved on first start"
-grep -q "MP3%20Folder=${SKYWELL_HOME}Recordings/" "$XDG_CONFIG_HOME/Skywell/skywell.ini" || fail "default folder not stored"
+grep -q "MP3%20Folder=$E2E_DIR/music/Skywell/" "$XDG_CONFIG_HOME/Skywell/skywell.ini" || fail "default folder not stored"
+grep -q "Temp%20Folder=$XDG_CACHE_HOME/skywell/" "$XDG_CONFIG_HOME/Skywell/skywell.ini" || fail "default temporary folder not stored"
 
 # The first lines of the run: the empty line, the system report, ... the version.
 head -c 2 "$log" | od -c | grep -q '\\r  \\n' || fail "the run does not open with an empty line"
-sed -n 2p "$log" | grep -q "Windows OS = .*Linux" || fail "no system report on line 2"
+sed -n 2p "$log" | grep -q "[AP]M OS = .*Linux" || fail "no system report on line 2"
 size_before=$(stat -c %s "$log")
 
 # A second start without arguments hands over and ends at once.

@@ -40,7 +40,8 @@ void AboutBoxTest::aboutShowsVersionCreditsAndLicences()
     QCOMPARE(box.windowTitle(), QStringLiteral("About Skywell"));
     QCOMPARE(box.findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("Skywell 5.02"));
     const QString text = box.findChild<QTextBrowser *>()->toPlainText();
-    for (const char *library : {"Qt 6: LGPL 3", "LAME", "SoundTouch", "libpulse", "libcurl", "libmpdclient"})
+    for (const char *library :
+         {"Qt 6: LGPL 3", "LAME", "SoundTouch", "libpulse", "libcurl", "libmpdclient", "FFmpeg", "libmpv"})
         QVERIFY2(text.contains(QString::fromLatin1(library)), library);
     box.show();
     QVERIFY(box.grab().save(screenshotPath(QStringLiteral("about.png"))));

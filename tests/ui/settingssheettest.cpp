@@ -43,7 +43,13 @@ struct SheetSetup {
     SettingsSheetContext context{registry, prompter,
                                  AutostartEntry(user, machine, QStringLiteral("/opt/sky well/skywell")),
                                  SettingsSheetServices{}, [this](const QString &anchor) { anchors.append(anchor); }};
-    Settings settings = defaultSettings(dir.filePath(QStringLiteral("home/")));
+    Settings settings = [this] {
+        // The defaults, with folders and start at login of this test's own.
+        Settings d = defaultSettings(dir.filePath(QStringLiteral("home/")));
+        d.mp3Folder = d.tempFolder = dir.filePath(QStringLiteral("home/Recordings/"));
+        d.startOnBoot = 1;
+        return d;
+    }();
 
     QString userEntry() const { return user + QStringLiteral("/autostart/skywell.desktop"); }
     QString machineEntry() const { return machine + QStringLiteral("/autostart/skywell.desktop"); }
@@ -330,7 +336,7 @@ void SettingsSheetTest::firstStartRunsTheTwoPageWizard()
     Settings loaded;
     QVERIFY(loadSettings(loaded, s.registry, s.dir.path())); // "First Time" = 0
     QCOMPARE(loaded.mp3Folder, settings.mp3Folder);
-    QVERIFY(QFile::exists(s.userEntry())); // startOnBoot defaults to 1
+    QVERIFY(QFile::exists(s.userEntry())); // startOnBoot is 1 here
 
     // Cancel: nothing stored, the first start comes back.
     SheetSetup cancelled;
