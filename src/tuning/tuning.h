@@ -67,8 +67,8 @@ public:
     void recordingStopped(std::uint64_t recordingId);
 
     // Plays an address now; it becomes the tuning address.
-    void tuneNow(const QString &address, char playerLetter, char addressOrigin,
-                 const QString &playbackSink = QString(), const QString &stationName = QString());
+    void tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink = QString(),
+                 const QString &stationName = QString());
     // "Tune to Show": plays the Show's address with its player letter.
     void tuneNow(const Show &show);
     // A retune: plays the tuning address again, with the player letter and

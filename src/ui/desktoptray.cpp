@@ -124,8 +124,8 @@ void DesktopTray::setMenuState(const QString &selectedShow, bool recording)
 {
     m_recordNow->setText(selectedShow.isEmpty() || recording
                              ? QStringLiteral("Record Now")
-                             : QStringLiteral("Record Now: ") + QString(selectedShow).replace(QLatin1Char('&'),
-                                                                                             QStringLiteral("&&")));
+                             : QStringLiteral("Record Now: ") +
+                                   QString(selectedShow).replace(QLatin1Char('&'), QStringLiteral("&&")));
     m_recordNow->setEnabled(!selectedShow.isEmpty() && !recording);
     m_stop->setEnabled(recording);
 }

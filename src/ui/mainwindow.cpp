@@ -196,8 +196,7 @@ void MainWindow::updateTrayMenu()
 {
     const int row = m_list->selectedRow();
     const ShowList &shows = m_context.commands.shows();
-    const QString selected =
-        row >= 0 && row < int(shows.size()) ? fieldText(shows[std::size_t(row)].name) : QString();
+    const QString selected = row >= 0 && row < int(shows.size()) ? fieldText(shows[std::size_t(row)].name) : QString();
     m_tray->setMenuState(selected, isRecording());
 }
 

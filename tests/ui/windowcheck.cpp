@@ -16,10 +16,10 @@
 #include "ui/showlistview.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
