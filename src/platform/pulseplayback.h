@@ -7,7 +7,9 @@ namespace skywell
 
 // Whether one of the processes, or a process they started, has a playback
 // stream on the sound server (PulseAudio or PipeWire): the player plays.
-// False too when the server cannot be asked.
-bool playsOnSoundServer(const QList<qint64> &processIds);
+// True too when none of them runs any more (an opener that handed the
+// address to a browser already running): there is nothing left to wait
+// for. False when the server cannot be asked.
+bool playerPlaysOrEnded(const QList<qint64> &processIds);
 
 } // namespace skywell
