@@ -317,14 +317,15 @@ void MainWindow::moveToSavedPosition(int left, int top)
 
 void MainWindow::restore()
 {
-    const bool wasHidden = !isVisible() || isMinimized();
+    // Hidden by the Minimize button: no state change brings the tuner back.
+    const bool hiddenInTray = !isVisible() && !isMinimized();
     // The state is made normal before the window is mapped, so that the
     // window manager never sees it ask to start iconified.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
-    if (wasHidden && m_context.showTuner)
+    if (hiddenInTray && m_context.showTuner)
         m_context.showTuner(true);
 }
 
