@@ -8,6 +8,7 @@
 #include "mixer/sourcetest.h"
 #include "mixer/testsound.h"
 #include "platform/pulseconnection.h"
+#include "platform/pulseplayback.h"
 #include "platform/waketimerfd.h"
 #include "recording/mp3encoder.h"
 #include "tuning/tuning.h"
@@ -71,6 +72,7 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     Settings &settings = m_core->settings();
     m_tuning = std::make_unique<Tuning>(m_registry, m_log, prompter, settings, m_connection, m_windows,
                                         Tuning::defaultTunerProgram());
+    m_tuning->setPlaybackProbe(playerPlaysOrEnded);
     m_tuningPort = std::make_unique<TuningPort>(*m_tuning, m_core->shows());
     m_download = std::make_unique<WebDirectDownload>(settings, prompter, [this] { return m_tuning->isOnline(); });
     m_recordings = std::make_unique<RecordingService>(*m_core, m_capture, *m_mixer, m_clock, m_log, prompter,

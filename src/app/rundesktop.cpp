@@ -187,7 +187,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     window.command(MainWindow::RefreshShowList);
     window.setStatus(QString());
     if (commandLine.quiet) {
-        window.showMinimized();
+        window.minimize();
     } else {
         window.show();
         window.command(MainWindow::AddShowHint);

@@ -157,8 +157,11 @@ void RecordingController::startRecording(const RecordingRequest &request)
         return;
     }
     Q_EMIT statusLine(QStringLiteral("Tuning to ") + s.name);
-    m_tuning.tuneTo(m_tuningAddress, m_playerLetter, m_recordingId,
-                    m_muteSinkOpen ? m_muteSink->sinkName() : QString());
+    // A recording asked for now (Record Now) captures as soon as the stream
+    // plays; a scheduled one was started early, for the player to be ready
+    // by the Show's start.
+    m_tuning.tuneTo(m_tuningAddress, m_playerLetter, m_recordingId, m_muteSinkOpen ? m_muteSink->sinkName() : QString(),
+                    (s.flags & SHOW_MANUAL) != 0);
 }
 
 void RecordingController::captureCanStart(std::uint64_t recordingId)

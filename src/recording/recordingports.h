@@ -17,12 +17,13 @@ public:
     virtual ~StreamTuning() = default;
 
     // Starts playing the address (with the Show's player letter) on the
-    // tuning worker. When it plays and the connect-ahead time has passed,
-    // the controller's captureCanStart(recordingId) is called on this
-    // thread. pulseSink, when not empty, is the sound server sink a player
-    // Skywell starts plays into.
-    virtual void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId,
-                        const QString &pulseSink) = 0;
+    // tuning worker. When it plays and the connect-ahead time has passed
+    // (with captureWhenPlaying: as soon as the player plays), the
+    // controller's captureCanStart(recordingId) is called on this thread.
+    // pulseSink, when not empty, is the sound server sink a player Skywell
+    // starts plays into.
+    virtual void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink,
+                        bool captureWhenPlaying = false) = 0;
     // The recording ended: its tuning worker, if still waiting, neither
     // tunes nor reports.
     virtual void recordingStopped(std::uint64_t recordingId) = 0;

@@ -26,7 +26,8 @@ StreamOpener::StreamOpener(Registry &registry, ActivityLog &log, Prompter &promp
     });
 }
 
-void StreamOpener::open(const QString &address, char playerLetter, char addressOrigin, bool tuneInBrowser)
+void StreamOpener::open(const QString &address, char playerLetter, char addressOrigin, bool tuneInBrowser,
+                        const QString &stationName)
 {
     if (address.isEmpty())
         return;
@@ -45,7 +46,7 @@ void StreamOpener::open(const QString &address, char playerLetter, char addressO
     if (tuneInBrowser)
         openInBrowser(address);
     else
-        startTuner(address, playerLetter);
+        startTuner(address, playerLetter, stationName);
 }
 
 void StreamOpener::refuse(const QString &problem, const QString &address)
@@ -79,7 +80,7 @@ void StreamOpener::openInBrowser(const QString &address)
     m_prompter.error(kNoBrowserText, kCaption);
 }
 
-void StreamOpener::startTuner(const QString &address, char playerLetter)
+void StreamOpener::startTuner(const QString &address, char playerLetter, const QString &stationName)
 {
     // With no window to open beside (headless), the tuner opens minimised.
     const TunerPlacement placement = m_placement ? m_placement() : TunerPlacement{0, 0, 0, true};
@@ -94,6 +95,8 @@ void StreamOpener::startTuner(const QString &address, char playerLetter)
     QStringList arguments;
     if (placement.minimized)
         arguments << kTunerMinimizedArgument;
+    if (!stationName.isEmpty())
+        arguments << kTunerStationArgument + stationName;
     const QString reason = m_players.start(m_tunerProgram, arguments, StartedPlayers::Kind::Player);
     if (reason.isEmpty())
         return;

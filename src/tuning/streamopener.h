@@ -31,8 +31,10 @@ public:
     void setBrowserOpener(const QString &program) { m_browserOpener = program; }
 
     // Plays the address; an empty one does nothing. Failures are logged and
-    // shown; none reaches the caller.
-    void open(const QString &address, char playerLetter, char addressOrigin, bool tuneInBrowser);
+    // shown; none reaches the caller. stationName (the Show's name) is what
+    // the tuner shows while the stream names nothing itself.
+    void open(const QString &address, char playerLetter, char addressOrigin, bool tuneInBrowser,
+              const QString &stationName = QString());
 
 Q_SIGNALS:
     void statusChanged(const QString &text);
@@ -40,7 +42,7 @@ Q_SIGNALS:
 private:
     void runCommandLine(const QString &address);
     void openInBrowser(const QString &address);
-    void startTuner(const QString &address, char playerLetter);
+    void startTuner(const QString &address, char playerLetter, const QString &stationName);
     void refuse(const QString &problem, const QString &address);
 
     Registry &m_registry;

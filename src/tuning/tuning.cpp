@@ -108,10 +108,36 @@ void Tuning::startWorker(TuningJob job)
             this, [this, text] { Q_EMIT statusChanged(text); }, Qt::QueuedConnection);
     };
     hooks.log = [this](const QString &message, const QString &detail) { m_log.logLine(message, detail); };
-    hooks.tune = [this, job] {
+    // The players this worker's tune started, once it has run on the
+    // user-interface thread (which alone knows them).
+    struct Started {
+        bool tuned = false;
+        QList<qint64> processIds;
+    };
+    auto started = std::make_shared<Started>();
+    hooks.tune = [this, job, started] {
         QMetaObject::invokeMethod(
-            this, [this, job] { tuneNow(job.address, job.playerLetter, job.addressOrigin, job.playbackSink); },
+            this,
+            [this, job, started] {
+                tuneNow(job.address, job.playerLetter, job.addressOrigin, job.playbackSink, job.name);
+                const QList<qint64> ids = m_players->soundProcessIds();
+                std::lock_guard lock(m_mutex);
+                started->processIds = ids;
+                started->tuned = true;
+            },
             Qt::QueuedConnection);
+    };
+    hooks.playing = [this, started] {
+        QList<qint64> ids;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!started->tuned)
+                return false;
+            ids = started->processIds;
+        }
+        // A player that handed the address on (a browser that already ran)
+        // or none known: nothing to watch, capture starts now.
+        return ids.isEmpty() || !m_playbackProbe || m_playbackProbe(ids);
     };
     hooks.captureCanStart = [this, id = job.recordingId] {
         QMetaObject::invokeMethod(
@@ -197,15 +223,16 @@ void Tuning::joinFinishedWorkers()
 
 void Tuning::tuneNow(const Show &show)
 {
-    tuneNow(fieldText(show.url), show.tunerKind, show.addressOrigin);
+    tuneNow(fieldText(show.url), show.tunerKind, show.addressOrigin, QString(), fieldText(show.name));
 }
 
 void Tuning::retune()
 {
-    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink);
+    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink, m_stationName);
 }
 
-void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink)
+void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink,
+                     const QString &stationName)
 {
     if (address.isEmpty())
         return;
@@ -213,10 +240,11 @@ void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrig
     m_playerLetter = playerLetter;
     m_addressOrigin = addressOrigin;
     m_playbackSink = playbackSink;
+    m_stationName = stationName;
     // Every start says where it plays: a sink of an earlier recording may
     // be gone.
     m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), playbackSink);
-    m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0);
+    m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0, stationName);
 }
 
 void Tuning::closePlayers()
@@ -238,6 +266,11 @@ bool Tuning::isOnline() const
 void Tuning::setPlacementSource(std::function<TunerPlacement()> source)
 {
     m_opener->setPlacementSource(std::move(source));
+}
+
+void Tuning::setPlaybackProbe(std::function<bool(const QList<qint64> &)> probe)
+{
+    m_playbackProbe = std::move(probe);
 }
 
 void Tuning::setBrowserOpener(const QString &program)

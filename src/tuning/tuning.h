@@ -3,6 +3,7 @@
 #include "tuning/tuningvalues.h"
 #include "tuning/tuningworker.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -66,8 +67,8 @@ public:
     void recordingStopped(std::uint64_t recordingId);
 
     // Plays an address now; it becomes the tuning address.
-    void tuneNow(const QString &address, char playerLetter, char addressOrigin,
-                 const QString &playbackSink = QString());
+    void tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink = QString(),
+                 const QString &stationName = QString());
     // "Tune to Show": plays the Show's address with its player letter.
     void tuneNow(const Show &show);
     // A retune: plays the tuning address again, with the player letter and
@@ -95,6 +96,9 @@ public:
     QString tuningAddress() const { return m_tuningAddress; }
 
     void setPlacementSource(std::function<TunerPlacement()> source);
+    // Tells whether any of the processes (or their children) plays sound;
+    // called on the workers. Set once, before any recording starts.
+    void setPlaybackProbe(std::function<bool(const QList<qint64> &processIds)> probe);
     void setBrowserOpener(const QString &program);
 
     StartedPlayers &startedPlayers() { return *m_players; }
@@ -124,7 +128,9 @@ private:
     char m_playerLetter = 'U';
     char m_addressOrigin = 0;
     QString m_playbackSink;
+    QString m_stationName;
     std::atomic<bool> m_wasOnlineBeforeDial{false};
+    std::function<bool(const QList<qint64> &)> m_playbackProbe;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

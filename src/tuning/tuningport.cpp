@@ -21,15 +21,25 @@ char TuningPort::addressOrigin(const QString &address) const
     return origin;
 }
 
-void TuningPort::tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink)
+void TuningPort::tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink,
+                        bool captureWhenPlaying)
 {
     TuningJob job;
     job.recordingId = recordingId;
     job.address = address;
     job.playerLetter = playerLetter;
     job.addressOrigin = addressOrigin(address);
+    // The tuner names the station by the Show that has this address.
+    const QByteArray bytes = address.toUtf8();
+    for (const Show &show : m_shows) {
+        if (fieldBytes(show.url) == bytes) {
+            job.name = fieldText(show.name);
+            break;
+        }
+    }
     job.playbackSink = pulseSink;
     job.reportStatus = false;
+    job.captureWhenPlaying = captureWhenPlaying;
     m_tuning.startWorker(std::move(job));
 }
 

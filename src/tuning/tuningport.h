@@ -18,8 +18,8 @@ public:
     // catalogue or the station directory is never run as a program.
     TuningPort(Tuning &tuning, const ShowList &shows);
 
-    void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId,
-                const QString &pulseSink) override;
+    void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink,
+                bool captureWhenPlaying) override;
     void recordingStopped(std::uint64_t recordingId) override;
     void closePlayers() override;
     void endStartedPlayers() override;

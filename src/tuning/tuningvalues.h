@@ -45,5 +45,7 @@ struct TunerPlacement {
 inline const QString kTunerProgramName = QStringLiteral("skywell-tuner");
 // The argument that tells the tuner to start minimised like the main window.
 inline const QString kTunerMinimizedArgument = QStringLiteral("--minimized");
+// "--station=NAME": the Show's name, shown while the stream names nothing.
+inline const QString kTunerStationArgument = QStringLiteral("--station=");
 
 } // namespace skywell

@@ -2,6 +2,8 @@
 
 #include "shows/show.h"
 
+#include <algorithm>
+
 namespace skywell
 {
 
@@ -30,8 +32,15 @@ void runTuningWorker(const TuningJob &job, const TuningWorkerHooks &hooks)
         if (job.reportStatus)
             hooks.status(QStringLiteral("Tuning to %1").arg(job.name));
         hooks.tune();
-        if (!hooks.wait(std::chrono::seconds(std::max(0, job.connectLeadSeconds))))
+        const std::chrono::milliseconds lead = std::chrono::seconds(std::max(0, job.connectLeadSeconds));
+        if (job.captureWhenPlaying && hooks.playing) {
+            for (std::chrono::milliseconds waited{0}; waited < lead && !hooks.playing(); waited += kPlayingCheckPause) {
+                if (!hooks.wait(kPlayingCheckPause))
+                    return;
+            }
+        } else if (!hooks.wait(lead)) {
             return;
+        }
     }
     // A recording stopped meanwhile gets no capture.
     if (!hooks.wait(std::chrono::milliseconds(0)))

@@ -28,6 +28,9 @@ struct TuningJob {
     // Whether the worker sets the status line (a caller that shows its own
     // statuses turns it off).
     bool reportStatus = true;
+    // Capture starts as soon as the player plays, within the connect-ahead
+    // time at most, instead of after the whole of it.
+    bool captureWhenPlaying = false;
 };
 
 // The worker's view of the world. Every call comes from the worker thread;
@@ -45,11 +48,15 @@ struct TuningWorkerHooks {
     // Plays the job's address (the tuneTo of the user-interface thread).
     std::function<void()> tune;
     std::function<void()> captureCanStart;
+    // Whether the player started by tune() plays; true too when that cannot
+    // be told (then capture starts at once and nothing is lost).
+    std::function<bool()> playing;
 };
 
 inline constexpr int kLanChecks = 30;
 inline constexpr std::chrono::milliseconds kLanCheckPause{2000};
 inline constexpr std::chrono::milliseconds kDialWait{15000};
+inline constexpr std::chrono::milliseconds kPlayingCheckPause{250};
 
 // One run of the tuning worker: connect (LAN wait or dial-up), tune, wait
 // the connect-ahead time, then tell that capture can start. A stopped

@@ -1,17 +1,30 @@
 #pragma once
 
+#include "shows/show.h"
+
 #include <QObject>
 #include <QRect>
+#include <QString>
 
+class QAction;
+class QMenu;
 class QSystemTrayIcon;
 
 namespace skywell
 {
 
-// The notification-area icon: tip "Skywell", the idle or the recording
-// picture, and a left click that asks for the window. Where the desktop
-// has no notification area, available() is false and the window
-// minimises the ordinary way.
+class Clock;
+
+// The icon's tip: "Skywell", then what is recording and which Show is next.
+QString trayToolTip(const ShowList &shows, const QString &recordingName, const Clock &clock);
+// The notice when a recording has ended: "Saved 3 tracks of Evening News",
+// or why nothing (or not everything) was saved.
+QString recordingEndedNotice(const QString &name, int savedTracks, const QString &outcome);
+
+// The notification-area icon: its tip, the idle or the recording picture,
+// a left click that asks for the window, a menu of the main commands and
+// desktop notifications. Where the desktop has no notification area,
+// available() is false and the window minimises the ordinary way.
 class DesktopTray final : public QObject
 {
     Q_OBJECT
@@ -25,12 +38,31 @@ public:
     void hide();
     // Where the icon sits on the screen; empty when it is not docked.
     QRect geometry() const;
+    void setToolTip(const QString &text);
+    QString toolTip() const;
+    // What the menu offers now: Record Now for the Show named (none: not
+    // offered), Stop Recording while recording.
+    void setMenuState(const QString &selectedShow, bool recording);
+    QMenu *menu() const { return m_menu; }
+    // A desktop notification (a freedesktop notification where a server
+    // runs, else the tray's own balloon). False, with the reason, when the
+    // desktop can show none.
+    bool notify(const QString &text, QString *whyNot = nullptr);
 
 Q_SIGNALS:
     void restoreRequested();
+    void recordNowRequested();
+    void stopRecordingRequested();
+    void quickRecordRequested();
+    void exitRequested();
+    // The menu is about to open: its state should be brought up to date.
+    void menuAboutToShow();
 
 private:
     QSystemTrayIcon *m_icon;
+    QMenu *m_menu;
+    QAction *m_recordNow;
+    QAction *m_stop;
     bool m_recording = false;
 };
 

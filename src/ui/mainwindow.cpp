@@ -1,5 +1,6 @@
 #include "ui/mainwindow.h"
 
+#include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/hint.h"
 #include "core/prompter.h"
@@ -33,6 +34,17 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
     setFixedSize(kWindowWidth, kWindowHeight);
     m_tray = new DesktopTray(this);
     connect(m_tray, &DesktopTray::restoreRequested, this, &MainWindow::restore);
+    connect(m_tray, &DesktopTray::menuAboutToShow, this, &MainWindow::updateTrayMenu);
+    connect(m_tray, &DesktopTray::recordNowRequested, this, [this] {
+        if (!isRecording())
+            command(RecordNow);
+    });
+    connect(m_tray, &DesktopTray::stopRecordingRequested, this, [this] {
+        if (isRecording())
+            command(RecordNow);
+    });
+    connect(m_tray, &DesktopTray::quickRecordRequested, this, [this] { command(QuickRecord); });
+    connect(m_tray, &DesktopTray::exitRequested, this, [this] { command(Exit); });
     buildControls();
     setUpKeyboard();
     connectController();
@@ -120,7 +132,9 @@ void MainWindow::connectController()
     connect(controller, &RecordingController::elapsedTime, m_elapsed, &QLabel::setText);
     connect(controller, &RecordingController::recordingEnded, this, [this] {
         setRecordButton(false);
+        m_elapsed->clear();
         refreshShowList();
+        notifyRecordingEnded();
     });
 }
 
@@ -172,6 +186,32 @@ void MainWindow::refreshShowList()
     const Clock &clock = m_context.commands.clock();
     m_list->fill(m_context.commands.shows(), [&](const Show &show) { return showRowText(show, name, end, clock); });
     m_status->update();
+    m_tray->setToolTip(trayToolTip(m_context.commands.shows(), name, clock));
+}
+
+bool MainWindow::isRecording() const
+{
+    return m_context.controller && m_context.controller->recording();
+}
+
+void MainWindow::updateTrayMenu()
+{
+    const int row = m_list->selectedRow();
+    const ShowList &shows = m_context.commands.shows();
+    const QString selected = row >= 0 && row < int(shows.size()) ? fieldText(shows[std::size_t(row)].name) : QString();
+    m_tray->setMenuState(selected, isRecording());
+}
+
+void MainWindow::notifyRecordingEnded()
+{
+    const RecordingSession *session = m_context.session;
+    // A listen-only recording saves nothing and has nothing to report.
+    if (!session || (session->flags & OUT_NONE))
+        return;
+    const QString text = recordingEndedNotice(session->name, session->savedTracks, session->outcomeText);
+    QString whyNot;
+    if (!m_tray->notify(text, &whyNot) && m_context.log)
+        m_context.log->logLine(QStringLiteral("No desktop notification (%1):").arg(whyNot), text);
 }
 
 void MainWindow::sortByColumn(int column)
@@ -258,7 +298,17 @@ void MainWindow::command(int id)
 
 void MainWindow::minimize()
 {
-    showMinimized();
+    // With a notification area the window goes straight to it. Asking the
+    // window manager to iconify it first would leave the iconic start-up
+    // hint on the window, and a later restore could race with it: the
+    // window manager would map the window iconified again.
+    if (!m_tray->available()) {
+        showMinimized();
+        return;
+    }
+    if (m_context.showTuner)
+        m_context.showTuner(false);
+    hide();
 }
 
 void MainWindow::moveToSavedPosition(int left, int top)
@@ -271,9 +321,16 @@ void MainWindow::moveToSavedPosition(int left, int top)
 
 void MainWindow::restore()
 {
-    showNormal();
+    // Hidden by the Minimize button: no state change brings the tuner back.
+    const bool hiddenInTray = !isVisible() && !isMinimized();
+    // The state is made normal before the window is mapped, so that the
+    // window manager never sees it ask to start iconified.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
+    if (hiddenInTray && m_context.showTuner)
+        m_context.showTuner(true);
 }
 
 void MainWindow::closeWithoutAsking()

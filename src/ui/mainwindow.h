@@ -107,7 +107,11 @@ public:
     };
     void command(int id);
 
+    // Shows the window normally, on top and active (from the tray too).
     void restore();
+    // The Minimize button: to the notification area when there is one,
+    // else an ordinary minimised window.
+    void minimize();
     void closeWithoutAsking();
     // Code 907: the saved position; 0, 0 keeps the left and puts the top at 30.
     void moveToSavedPosition(int left, int top);
@@ -160,12 +164,16 @@ private:
     void urlFinder();
     void stopOnRequest();
     void exitButton();
-    void minimize();
     void openHelp(const QString &anchor);
     bool editShowOrAccept(Show &show, bool isNew);
     // The Add Show choice in a plain list, until the chooser is connected.
     std::optional<int> chooseHowToAddPlainly();
     bool alreadyRecording();
+    bool isRecording() const;
+    // The tray menu's Record Now names the selected Show.
+    void updateTrayMenu();
+    // A desktop notification of what the recording just ended saved.
+    void notifyRecordingEnded();
     void showNothingRecorded();
 
     WindowContext m_context;

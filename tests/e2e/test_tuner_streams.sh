@@ -50,6 +50,22 @@ wait_for_sound 30
 stop_tuner
 pass "plays again when the station comes back"
 
+# A stream that names nothing itself (a plain file over HTTP, no ICY): the
+# "Playing:" line names the station by the Show's name Skywell hands over.
+python3 -c '
+import functools, http.server, os, sys
+handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+open(sys.argv[2] + ".tmp", "w").write(str(server.server_address[1]))
+os.rename(sys.argv[2] + ".tmp", sys.argv[2])
+server.serve_forever()' "$STATION_DIR" "$E2E_DIR/plainport" </dev/null >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+for ((i = 0; i < 100; i++)); do [ -s "$E2E_DIR/plainport" ] && break; sleep 0.1; done
+start_tuner "http://127.0.0.1:$(cat "$E2E_DIR/plainport")/tone.mp3" "--station=Evening 📻 News"
+wait_for_tuner "Playing: Evening 📻 News" 10
+stop_tuner
+pass "the station's name on the Playing line of a stream without a title"
+
 rm -f "$XDG_CONFIG_HOME/Skywell/Skywell5.ini"
 status=0
 env -u DISPLAY "$TUNER_BIN" </dev/null >"$E2E_DIR/empty.txt" 2>&1 || status=$?

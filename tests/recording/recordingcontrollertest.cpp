@@ -44,7 +44,7 @@ public:
         char letter;
         std::uint64_t id;
     };
-    void tuneTo(const QString &address, char letter, std::uint64_t id, const QString &sink) override
+    void tuneTo(const QString &address, char letter, std::uint64_t id, const QString &sink, bool) override
     {
         tunes.push_back({address, letter, id});
         sinks.push_back(sink);

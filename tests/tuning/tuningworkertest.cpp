@@ -59,6 +59,29 @@ TEST(TuningWorker, OnlineLanTunesWaitsTheLeadAndNotifies)
     EXPECT_EQ(r.waits.front(), milliseconds(30000));
 }
 
+// Record Now: capture starts once the player plays, and no later than the
+// connect-ahead time when it never says so.
+TEST(TuningWorker, CaptureWhenPlayingStartsAsSoonAsThePlayerPlays)
+{
+    for (const int playsAfterChecks : {3, -1}) {
+        Recorder r;
+        int checks = 0;
+        TuningWorkerHooks hooks = r.hooks();
+        hooks.playing = [&] { return playsAfterChecks >= 0 && ++checks > playsAfterChecks; };
+        TuningJob j = job(QStringLiteral("http://radio.example/live"));
+        j.captureWhenPlaying = true;
+        runTuningWorker(j, hooks);
+        milliseconds waited{0};
+        for (const milliseconds w : r.waits)
+            waited += w;
+        EXPECT_EQ(r.events.back(), QStringLiteral("904")) << playsAfterChecks;
+        if (playsAfterChecks >= 0)
+            EXPECT_LE(waited, milliseconds(1000));
+        else
+            EXPECT_EQ(waited, milliseconds(30000));
+    }
+}
+
 TEST(TuningWorker, QuickRecordAndListenOnlyStartAtOnce)
 {
     Recorder r;

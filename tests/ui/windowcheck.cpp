@@ -2,8 +2,11 @@
 // desktop end-to-end tests:
 //   windowcheck screenshot FILE   three Shows, one recording, saved as FILE
 //   windowcheck tray              minimise to the notification icon, restore
-//                                 by a click on it, the recording icon
-//   windowcheck notray            minimise and restore without a tray
+//                                 by a click on it, the recording icon, the
+//                                 icon's tip and menu, the notification at
+//                                 the end of a recording
+//   windowcheck notray            minimise and restore without a tray; the
+//                                 notification left to the log
 //   windowcheck tuner             the "Skywell Tuner" window follows
 #include "windowrig.h"
 
@@ -14,6 +17,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
@@ -69,6 +75,43 @@ void startRecording(WindowRig &rig)
     rig.controller->supervisionTick();
 }
 
+// 32 characters: Latin, emoji and right-to-left text.
+const QString kAwkwardName = QStringLiteral(u"Evening \U0001F4FB News \u0623\u062E\u0628\u0627\u0631 "
+                                            u"\u0627\u0644\u0645\u0633\u0627\u0621 \U0001F399 Hi");
+
+// Records the selected Show for eleven seconds of tone and ends it as Stop
+// Recording with Yes does: one track is saved.
+void recordOneTrack(WindowRig &rig, int row)
+{
+    rig.window->showList()->selectRow(row);
+    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
+    rig.window->command(MainWindow::RecordNow);
+    rig.controller->captureCanStart(rig.tuning.lastId);
+    for (int i = 0; i < 110; ++i)
+        rig.feedTone(0.8);
+    rig.controller->endRecording(false, true);
+}
+
+QString logText(const WindowRig &rig)
+{
+    QFile file(rig.programFolder() + QStringLiteral("log.txt"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The text of the balloon the tray shows, when one is up.
+QString shownBalloonText()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible() || QLatin1String(widget->metaObject()->className()) != QLatin1String("QBalloonTip"))
+            continue;
+        QString text;
+        for (const QLabel *label : widget->findChildren<QLabel *>())
+            text += label->text() + QLatin1Char('\n');
+        return text;
+    }
+    return QString();
+}
+
 QImage grabScreenRect(const QRect &rect)
 {
     return QGuiApplication::primaryScreen()->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height()).toImage();
@@ -97,6 +140,8 @@ int tray()
 {
     WindowRig rig;
     addShows(rig);
+    rig.shows.push_back(rig.makeShow(kAwkwardName, rig.clock.now() + 300, OUT_MP3_FM));
+    rig.scheduler.reschedule(rig.shows);
     MainWindow &window = rig.open();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
@@ -127,6 +172,46 @@ int tray()
             return recording != idle;
         }))
         return failed("the icon looks the same while recording");
+
+    // The tip names what records and what is next, the name whole.
+    const QString tip = window.tray()->toolTip();
+    if (!tip.contains(QStringLiteral("Recording: ") + QChar(0x2068) + QStringLiteral("Classical Evening")) ||
+        !tip.contains(QStringLiteral("Next: ") + QChar(0x2068) + kAwkwardName + QChar(0x2069)))
+        return failed(qPrintable(QStringLiteral("the tip does not say what records and what is next: ") + tip));
+    rig.controller->endRecording(false, true);
+
+    // The menu of the icon, opened by a right click on it.
+    rig.window->showList()->selectRow(3);
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(icon.center().x()),
+                       QString::number(icon.center().y()), QStringLiteral("click"), QStringLiteral("3")});
+    QMenu *menu = window.tray()->menu();
+    if (!waitFor([&] { return menu->isVisible(); }))
+        return failed("a right click on the icon did not open its menu");
+    QStringList entries;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            entries << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    }
+    const QStringList expected{QStringLiteral("Show Skywell"), QStringLiteral("Record Now: ") + kAwkwardName,
+                               QStringLiteral("Stop Recording (off)"), QStringLiteral("Quick Record"),
+                               QStringLiteral("Exit")};
+    if (entries != expected)
+        return failed(qPrintable(QStringLiteral("the menu holds ") + entries.join(QStringLiteral(" | "))));
+    menu->hide();
+
+    // The end of a recording is told by a notification naming the Show.
+    recordOneTrack(rig, 3);
+    QString balloon;
+    if (!waitFor([&] {
+            balloon = shownBalloonText();
+            return !balloon.isEmpty();
+        }))
+        return failed("no notification when the recording ended");
+    if (!balloon.contains(QStringLiteral("Saved 1 track of ") + QChar(0x2068) + kAwkwardName + QChar(0x2069)))
+        return failed(qPrintable(QStringLiteral("the notification says: ") + balloon));
+    if (!window.elapsedArea()->text().trimmed().isEmpty())
+        return failed("the elapsed time stayed after the recording ended");
     std::printf("tray icon %dx%d at %d,%d\n", icon.width(), icon.height(), icon.x(), icon.y());
     return 0;
 }
@@ -147,6 +232,13 @@ int noTray()
     window.restore();
     if (!waitFor([&] { return window.isVisible() && !window.isMinimized(); }))
         return failed("the minimised window was not restored");
+    // No notification area: the end of a recording is told in the log.
+    rig.shows.push_back(rig.makeShow(kAwkwardName, rig.clock.now() + 300, OUT_MP3_FM));
+    window.command(MainWindow::RefreshShowList);
+    recordOneTrack(rig, 0);
+    if (!logText(rig).contains(QStringLiteral("No desktop notification (the desktop has no notification area): Saved "
+                                              "1 track of ")))
+        return failed("without a tray the end of a recording left no word in the log");
     return 0;
 }
 

@@ -44,7 +44,7 @@ public:
 class RigTuning final : public StreamTuning
 {
 public:
-    void tuneTo(const QString &address, char, std::uint64_t id, const QString &) override
+    void tuneTo(const QString &address, char, std::uint64_t id, const QString &, bool) override
     {
         addresses << address;
         lastId = id;

@@ -5,6 +5,8 @@
 //                                 "TunerTop", "TunerRight")
 //   skywell-tuner --minimized     the same, the window not shown
 //   skywell-tuner URL             play URL instead
+//   --station=NAME                the station's name, shown while the
+//                                 stream gives no title
 //
 // Without a display it plays with no window and writes its status to the
 // error output. It ends on a window-close request, SIGTERM or SIGINT.
@@ -71,9 +73,12 @@ int main(int argc, char *argv[])
 
     bool minimized = false;
     QString address;
+    QString station;
     for (const QString &argument : app->arguments().mid(1)) {
         if (argument == kTunerMinimizedArgument)
             minimized = true;
+        else if (argument.startsWith(kTunerStationArgument))
+            station = argument.mid(kTunerStationArgument.size());
         else
             address = argument;
     }
@@ -100,6 +105,7 @@ int main(int argc, char *argv[])
         address = playableAddress(address);
 
     StreamPlayer player;
+    player.setStationName(station);
     if (const QString problem = player.initialize(); !problem.isEmpty()) {
         report(QStringLiteral("cannot play: %1").arg(problem));
         if (log)

@@ -119,7 +119,7 @@ void StreamPlayer::loadAddress()
     const QByteArray address = m_address.toUtf8();
     const char *command[] = {"loadfile", address.constData(), "replace", nullptr};
     mpv_command_async(m_mpv, 0, command);
-    setStatus(QStringLiteral("Connecting to %1").arg(m_address));
+    setStatus(QStringLiteral("Connecting to %1").arg(m_stationName.isEmpty() ? m_address : m_stationName));
 }
 
 void StreamPlayer::scheduleRetry(const QString &reason)
@@ -156,7 +156,7 @@ void StreamPlayer::handleEvent(const mpv_event &event)
             m_playing = true;
             m_retryDelaySeconds = 0;
             m_lastFailure.clear();
-            setStatus(m_title.isEmpty() ? QStringLiteral("Playing") : QStringLiteral("Playing: %1").arg(m_title));
+            setStatus(playingText());
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -179,7 +179,7 @@ void StreamPlayer::handleEvent(const mpv_event &event)
                 m_title = text;
                 Q_EMIT streamTitleChanged(m_title);
                 if (m_playing)
-                    setStatus(QStringLiteral("Playing: %1").arg(m_title));
+                    setStatus(playingText());
             }
         } else if (event.reply_userdata == kIdle && property->format == MPV_FORMAT_FLAG && property->data) {
             if (*static_cast<int *>(property->data) && !m_stopped && !m_address.isEmpty() && m_loaded)
@@ -188,7 +188,7 @@ void StreamPlayer::handleEvent(const mpv_event &event)
             if (*static_cast<int *>(property->data) && m_playing)
                 setStatus(QStringLiteral("Waiting for the stream"));
             else if (m_playing)
-                setStatus(m_title.isEmpty() ? QStringLiteral("Playing") : QStringLiteral("Playing: %1").arg(m_title));
+                setStatus(playingText());
         }
         break;
     }
@@ -202,6 +202,13 @@ void StreamPlayer::handleEvent(const mpv_event &event)
     default:
         break;
     }
+}
+
+QString StreamPlayer::playingText() const
+{
+    // The stream's own title, else the station as the Show names it.
+    const QString name = m_title.isEmpty() ? m_stationName : m_title;
+    return name.isEmpty() ? QStringLiteral("Playing") : QStringLiteral("Playing: %1").arg(name);
 }
 
 void StreamPlayer::setStatus(const QString &text)

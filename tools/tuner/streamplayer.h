@@ -35,6 +35,8 @@ public:
 
     QString streamTitle() const { return m_title; }
     QString address() const { return m_address; }
+    // The station's name (the Show's), shown while the stream gives none.
+    void setStationName(const QString &name) { m_stationName = name; }
 
     // Seconds before a connection or a silent server is given up.
     static constexpr int kNetworkTimeoutSeconds = 10;
@@ -51,10 +53,12 @@ private:
     void loadAddress();
     void scheduleRetry(const QString &reason);
     void setStatus(const QString &text);
+    QString playingText() const;
 
     mpv_handle *m_mpv = nullptr;
     QString m_address;
     QString m_title;
+    QString m_stationName;
     QString m_lastFailure;
     // Why the last entry ended, for the status when nothing is left.
     QString m_lastEnd;
