@@ -8,6 +8,7 @@
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "platform/curltransfer.h"
+#include "platform/desktopopener.h"
 #include "tuning/catalogueupdate.h"
 #include "tuning/stationdirectory.h"
 #include "tuning/tuning.h"
@@ -87,7 +88,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
     dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };
     dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
         RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
-        deps.openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        deps.openFile = openWithDesktop;
         if (RecordingService *recordings = run.recordings()) {
             deps.decodeMp3 = [recordings](const QString &mp3, const QString &wav) {
                 return recordings->converters().decodeMP3ToCDWav(mp3, wav);
