@@ -17,6 +17,7 @@
 #include "ui/pickdialog.h"
 #include "ui/quickrecorddialog.h"
 #include "ui/recordingsbrowser.h"
+#include "ui/sourcetestdialog.h"
 #include "ui/urlfinder.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
             deps.sourceNameAt = [mixer](int index) { return mixer->comboSourceAt(index); };
         }
         if (RecordingSourceTest *test = run.sourceTest())
-            deps.testSource = [test, &run] { test->run(run.core().settings().soundCard, true); };
+            deps.testSource = [test, &run] { runSourceTestWaiting(*test, run.core().settings().soundCard, true); };
         if (RecordingService *recordings = run.recordings()) {
             deps.setupCdBurner = [recordings] { recordings->cdWriter().setupCDBurner(); };
             deps.musicLibraryInstalled = [recordings] { return recordings->musicLibrary().isMusicLibraryInstalled(); };

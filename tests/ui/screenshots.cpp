@@ -10,7 +10,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "core/sleeper.h"
 #include "mixer/memorymixer.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
@@ -84,9 +83,6 @@ struct SilentCapture final : SourceTestCapture {
 };
 struct SilentPlayer final : SoundPlayer {
     bool playToEnd(const QString &, QString *) override { return true; }
-};
-struct NoSleep final : Sleeper {
-    void sleepFor(std::chrono::milliseconds) override {}
 };
 
 } // namespace
@@ -279,8 +275,7 @@ void Screenshots::sourceTest()
     Mixer mixer(backend, log, m_registry, settings);
     SilentCapture capture;
     SilentPlayer player;
-    NoSleep sleeper;
-    RecordingSourceTest test(mixer, capture, player, sleeper, m_prompter, m_registry, log,
+    RecordingSourceTest test(mixer, capture, player, m_prompter, m_registry, log,
                              m_dir.path() + QStringLiteral("/zoom.wav"));
     SourceTestDialog dialog(test);
     dialog.show();
