@@ -67,7 +67,7 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     // the test that needs it.
     const QString testSound = testSoundPath(m_programFolder);
     ensureTestSound(testSound);
-    m_sourceTest = std::make_unique<RecordingSourceTest>(*m_mixer, m_sourceTestCapture, m_speakers, m_sleeper, prompter,
+    m_sourceTest = std::make_unique<RecordingSourceTest>(*m_mixer, m_sourceTestCapture, m_speakers, prompter,
                                                          m_registry, m_log, testSound);
     Settings &settings = m_core->settings();
     m_tuning = std::make_unique<Tuning>(m_registry, m_log, prompter, settings, m_connection, m_windows,

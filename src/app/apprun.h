@@ -92,7 +92,6 @@ private:
     PulseMixer m_mixerBackend{m_sourceChoice};
     std::unique_ptr<AppCore> m_core;
     std::unique_ptr<Mixer> m_mixer;
-    ThreadSleeper m_sleeper;
     PulseSoundPlayer m_speakers;
     QueueSourceTestCapture m_sourceTestCapture{m_capture};
     std::unique_ptr<RecordingSourceTest> m_sourceTest;

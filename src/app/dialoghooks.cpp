@@ -9,6 +9,7 @@
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "platform/curltransfer.h"
+#include "platform/desktopopener.h"
 #include "tuning/catalogueupdate.h"
 #include "tuning/stationdirectory.h"
 #include "tuning/tuning.h"
@@ -17,6 +18,7 @@
 #include "ui/pickdialog.h"
 #include "ui/quickrecorddialog.h"
 #include "ui/recordingsbrowser.h"
+#include "ui/sourcetestdialog.h"
 #include "ui/urlfinder.h"
 
 #include <QApplication>
@@ -48,7 +50,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
             deps.sourceNameAt = [mixer](int index) { return mixer->comboSourceAt(index); };
         }
         if (RecordingSourceTest *test = run.sourceTest())
-            deps.testSource = [test, &run] { test->run(run.core().settings().soundCard, true); };
+            deps.testSource = [test, &run] { runSourceTestWaiting(*test, run.core().settings().soundCard, true); };
         if (RecordingService *recordings = run.recordings()) {
             deps.setupCdBurner = [recordings] { recordings->cdWriter().setupCDBurner(); };
             deps.musicLibraryInstalled = [recordings] { return recordings->musicLibrary().isMusicLibraryInstalled(); };
@@ -94,7 +96,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
     dialogs.about = [parent] { runAboutBox(dialogParent(parent)); };
     dialogs.viewRecordings = [&run, &prompter, parent](const QString &filter) {
         RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
-        deps.openFile = [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        deps.openFile = openWithDesktop;
         if (RecordingService *recordings = run.recordings()) {
             deps.decodeMp3 = [recordings](const QString &mp3, const QString &wav) {
                 return recordings->converters().decodeMP3ToCDWav(mp3, wav);

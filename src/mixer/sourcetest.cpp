@@ -3,7 +3,6 @@
 #include "core/activitylog.h"
 #include "core/prompter.h"
 #include "core/registry.h"
-#include "core/sleeper.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetestcapture.h"
@@ -11,7 +10,11 @@
 #include "recording/blocklevel.h"
 #include "recording/captureblock.h"
 
+#include <QThread>
+#include <QTimer>
+
 #include <algorithm>
+#include <memory>
 
 namespace skywell
 {
@@ -42,18 +45,24 @@ constexpr std::chrono::milliseconds kSettle{50};
 } // namespace
 
 RecordingSourceTest::RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player,
-                                         Sleeper &sleeper, Prompter &prompter, Registry &registry, ActivityLog &log,
-                                         QString testSound)
-    : m_mixer(mixer), m_capture(capture), m_player(player), m_sleeper(sleeper), m_prompter(prompter),
-      m_registry(registry), m_log(log), m_testSound(std::move(testSound))
+                                         Prompter &prompter, Registry &registry, ActivityLog &log, QString testSound)
+    : m_mixer(mixer), m_capture(capture), m_player(player), m_prompter(prompter), m_registry(registry), m_log(log),
+      m_testSound(std::move(testSound))
 {
 }
 
-SourceTestResult RecordingSourceTest::run(const QString &card, bool ask)
+RecordingSourceTest::~RecordingSourceTest()
+{
+    // The player's own time limit ends the sound that is playing.
+    if (m_playing) {
+        m_playing->wait();
+        delete m_playing;
+    }
+}
+
+std::optional<SourceTestResult> RecordingSourceTest::start(const QString &card, bool ask)
 {
     SourceTestResult result;
-    // The wait for captured blocks runs the event loop, where the test's
-    // own button may be pressed again.
     if (m_running) {
         result.outcome = SourceTestResult::Outcome::Busy;
         return result;
@@ -70,13 +79,99 @@ SourceTestResult RecordingSourceTest::run(const QString &card, bool ask)
         return result;
     }
 
-    QString playError;
-    testSources(card, result, playError);
-    m_running = false;
+    m_card = card;
+    m_result = SourceTestResult{};
+    m_playError.clear();
+    m_mixer.listRecordingSources(card);
+    QString writeError;
+    if (!ensureTestSound(m_testSound, &writeError))
+        m_log.logLine(QStringLiteral("Cannot write the test sound "), m_testSound + QStringLiteral(": ") + writeError);
+    m_active = true;
+    m_index = 0;
+    // Even a card without sources ends after start() has returned.
+    QMetaObject::invokeMethod(this, &RecordingSourceTest::trySource, Qt::QueuedConnection);
+    return std::nullopt;
+}
 
-    if (!playError.isEmpty()) {
+void RecordingSourceTest::trySource()
+{
+    const int count = m_mixer.sourceCount();
+    if (m_index >= count) {
+        finish();
+        return;
+    }
+    const QString name = m_mixer.sourceNameAt(m_index);
+    if (m_progress)
+        m_progress(m_index, count, name);
+    m_soundDetected = false;
+    m_log.logLine(QStringLiteral("Testing "), name);
+    m_mixer.selectRecordingSource(name);
+    m_capture.start(m_card);
+    // Capture runs a little before and after the sound.
+    QTimer::singleShot(kSettle, this, &RecordingSourceTest::playSound);
+}
+
+void RecordingSourceTest::playSound()
+{
+    // The player returns only when the sound has been played: off the
+    // window's thread, so the windows keep answering meanwhile.
+    auto outcome = std::make_shared<std::pair<bool, QString>>(false, QString());
+    m_playing =
+        QThread::create([this, outcome] { outcome->first = m_player.playToEnd(m_testSound, &outcome->second); });
+    connect(m_playing, &QThread::finished, this, [this, outcome] {
+        m_playing->deleteLater();
+        m_playing = nullptr;
+        soundPlayed(outcome->first, outcome->second);
+    });
+    m_playing->start();
+}
+
+void RecordingSourceTest::soundPlayed(bool played, const QString &error)
+{
+    m_played = played;
+    if (!played)
+        m_playError = error.isEmpty() ? QStringLiteral("unknown error") : error;
+    QTimer::singleShot(kSettle, this, [this] {
+        m_capture.stop();
+        // The blocks captured were handed to the event loop before stop()
+        // returned; a call queued now comes after them.
+        QMetaObject::invokeMethod(this, &RecordingSourceTest::measure, Qt::QueuedConnection);
+    });
+}
+
+void RecordingSourceTest::measure()
+{
+    m_capture.deliverCapturedBlocks();
+    if (!m_played) {
+        // Without the sound nothing can be heard on any source: say so
+        // rather than blame the sources.
+        m_log.logLine(QStringLiteral("Test sound could not be played: "), m_playError);
+        finish();
+        return;
+    }
+    if (m_soundDetected) {
+        const QString name = m_mixer.sourceNameAt(m_index);
+        if (m_mixer.isStereo(m_index)) {
+            if (m_result.best.isEmpty()) {
+                m_result.best = name;
+                m_registry.regWriteString(QStringLiteral("BestRecordSource"), m_result.best, kSkywellKey);
+            }
+            appendName(m_result.heardStereo, name);
+        } else {
+            appendName(m_result.heardMono, name);
+        }
+    }
+    ++m_index;
+    trySource();
+}
+
+void RecordingSourceTest::finish()
+{
+    m_active = false;
+    SourceTestResult &result = m_result;
+    if (!m_playError.isEmpty()) {
         result.outcome = SourceTestResult::Outcome::SoundNotPlayed;
-        result.message = kSoundNotPlayed.arg(m_testSound, playError);
+        result.message = kSoundNotPlayed.arg(m_testSound, m_playError);
     } else {
         result.outcome = SourceTestResult::Outcome::Tested;
         const bool stereo = !result.heardStereo.isEmpty();
@@ -88,55 +183,12 @@ SourceTestResult RecordingSourceTest::run(const QString &card, bool ask)
         else if (mono)
             result.message = kMonoOnly.arg(result.heardMono);
         else
-            result.message = kNothingHeard.arg(card);
+            result.message = kNothingHeard.arg(m_card);
     }
+    Q_EMIT finished(result);
+    // Still running while the result is shown: no second test meanwhile.
     m_prompter.information(result.message, kSourceTestCaption);
-    return result;
-}
-
-void RecordingSourceTest::testSources(const QString &card, SourceTestResult &result, QString &playError)
-{
-    m_mixer.listRecordingSources(card);
-    QString writeError;
-    if (!ensureTestSound(m_testSound, &writeError))
-        m_log.logLine(QStringLiteral("Cannot write the test sound "), m_testSound + QStringLiteral(": ") + writeError);
-
-    m_active = true;
-    const int count = m_mixer.sourceCount();
-    for (int i = 0; i < count; ++i) {
-        const QString name = m_mixer.sourceNameAt(i);
-        if (m_progress)
-            m_progress(i, count, name);
-        m_soundDetected = false;
-        m_log.logLine(QStringLiteral("Testing "), name);
-        m_mixer.selectRecordingSource(name);
-        m_capture.start(card);
-        m_sleeper.sleepFor(kSettle);
-        QString error;
-        const bool played = m_player.playToEnd(m_testSound, &error);
-        m_sleeper.sleepFor(kSettle);
-        m_capture.stop();
-        m_capture.deliverCapturedBlocks();
-        if (!played) {
-            // Without the sound nothing can be heard on any source: say so
-            // rather than blame the sources.
-            playError = error.isEmpty() ? QStringLiteral("unknown error") : error;
-            m_log.logLine(QStringLiteral("Test sound could not be played: "), playError);
-            break;
-        }
-        if (!m_soundDetected)
-            continue;
-        if (m_mixer.isStereo(i)) {
-            if (result.best.isEmpty()) {
-                result.best = name;
-                m_registry.regWriteString(QStringLiteral("BestRecordSource"), result.best, kSkywellKey);
-            }
-            appendName(result.heardStereo, name);
-        } else {
-            appendName(result.heardMono, name);
-        }
-    }
-    m_active = false;
+    m_running = false;
 }
 
 void RecordingSourceTest::appendName(QString &list, const QString &name)

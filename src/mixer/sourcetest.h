@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
+
+class QThread;
 
 namespace skywell
 {
@@ -11,7 +15,6 @@ class CaptureBlock;
 class Mixer;
 class Prompter;
 class Registry;
-class Sleeper;
 class SoundPlayer;
 class SourceTestCapture;
 
@@ -37,16 +40,21 @@ struct SourceTestResult {
 // The recording-source test: selects each recording source of a sound
 // card in turn, captures while the test sound plays, and finds the sources
 // on which the captured audio moved. The first stereo one becomes
-// "BestRecordSource". The test's dialog only starts it and shows progress.
-class RecordingSourceTest final
+// "BestRecordSource". It runs beside the event loop, never inside it: the
+// sound plays on a thread of its own and the pauses are timers, so the
+// windows stay usable and the captured blocks reach the test by the
+// ordinary event loop. The test's dialog only starts it and shows progress.
+class RecordingSourceTest final : public QObject
 {
+    Q_OBJECT
 public:
     static constexpr int kMaxListLength = 511;
     // A block counts as sound when its samples span more than this.
     static constexpr int kSoundSpan = 2048;
 
-    RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player, Sleeper &sleeper,
-                        Prompter &prompter, Registry &registry, ActivityLog &log, QString testSound);
+    RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player, Prompter &prompter,
+                        Registry &registry, ActivityLog &log, QString testSound);
+    ~RecordingSourceTest() override;
 
     // Tells whether a recording runs; the test refuses to start then.
     void setRecordingCheck(std::function<bool()> recordingRuns) { m_recordingRuns = std::move(recordingRuns); }
@@ -54,9 +62,12 @@ public:
     using Progress = std::function<void(int index, int count, const QString &source)>;
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
-    // Runs the test on card (a capture device, or "Default Device"), asking
-    // first when ask is set, and shows the result.
-    SourceTestResult run(const QString &card, bool ask);
+    // Starts the test on card (a capture device, or "Default Device"),
+    // asking first when ask is set. Nothing when it started: finished
+    // follows when every source has been tried, and the result is shown
+    // right after it. The outcome at once when it
+    // did not start (declined, refused, or already running).
+    std::optional<SourceTestResult> start(const QString &card, bool ask);
 
     // True while sources are being tried: captured blocks then belong to
     // the test, and no recording may start.
@@ -72,14 +83,20 @@ public:
     // block too short to have such a window.
     static int peakToPeak(const CaptureBlock &block);
 
+Q_SIGNALS:
+    void finished(const skywell::SourceTestResult &result);
+
 private:
-    void testSources(const QString &card, SourceTestResult &result, QString &playError);
+    void trySource();
+    void playSound();
+    void soundPlayed(bool played, const QString &error);
+    void measure();
+    void finish();
     static void appendName(QString &list, const QString &name);
 
     Mixer &m_mixer;
     SourceTestCapture &m_capture;
     SoundPlayer &m_player;
-    Sleeper &m_sleeper;
     Prompter &m_prompter;
     Registry &m_registry;
     ActivityLog &m_log;
@@ -89,6 +106,13 @@ private:
     bool m_running = false;
     bool m_active = false;
     bool m_soundDetected = false;
+    // The run under way.
+    QString m_card;
+    int m_index = 0;
+    bool m_played = false;
+    QString m_playError;
+    SourceTestResult m_result;
+    QThread *m_playing = nullptr;
 };
 
 // The test's dialog: caption, texts and its button (the other is "Done").

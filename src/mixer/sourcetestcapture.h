@@ -14,14 +14,15 @@ public:
     virtual ~SourceTestCapture() = default;
     virtual void start(const QString &card) = 0;
     virtual void stop() = 0;
-    // Hands every block captured so far to the block handler, which gives
-    // them to the source test while it runs.
+    // Called once capture has stopped and the events waiting then have run:
+    // hands any block captured so far that has not yet reached the block
+    // handler (which gives them to the source test while it runs).
     virtual void deliverCapturedBlocks() = 0;
 };
 
 // The program's capture queue; its blocks reach the handler registered
-// with the queue through the event loop, so delivering them means running
-// the events that are waiting.
+// with the queue through the event loop, so by the time the test asks they
+// have all been delivered.
 class QueueSourceTestCapture final : public SourceTestCapture
 {
 public:

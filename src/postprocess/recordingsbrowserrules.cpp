@@ -1,10 +1,17 @@
 #include "postprocess/recordingsbrowserrules.h"
 
+#include "core/regularfile.h"
+#include "postprocess/recordingdetails.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 
 namespace skywell
 {
@@ -15,20 +22,68 @@ bool recordingListed(const QString &fileName, const QString &filter)
     return audio && (filter == kAllRecordings || fileName.contains(filter));
 }
 
-QStringList listRecordings(const QString &folder, const QString &filter)
+RecordingScan scanRecordings(const QString &folder, const QString &filter)
 {
-    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    QStringList listed;
-    listed.reserve(entries.size());
-    for (const QString &name : entries) {
-        if (recordingListed(name, filter))
-            listed << name;
+    RecordingScan scan;
+    const QDir dir(folder);
+    // Tried rather than asked: the listing itself reports no errors.
+    DIR *opened = ::opendir(QFile::encodeName(folder).constData());
+    if (!opened) {
+        scan.problem = QStringLiteral("The recordings folder %1 cannot be read: %2.")
+                           .arg(QDir::toNativeSeparators(folder), systemErrorText(errno));
+        return scan;
     }
-    std::sort(listed.begin(), listed.end(), [](const QString &a, const QString &b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
+    ::closedir(opened);
+    // Regular files only: a named pipe would never answer the read.
+    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    for (const QFileInfo &info : files) {
+        if (!recordingListed(info.fileName(), filter))
+            continue;
+        RecordingEntry entry{info.fileName(), info.lastModified(), -1, {}, {}};
+        const RecordingDetails details = readRecordingDetails(info.filePath());
+        entry.seconds = details.seconds;
+        entry.problem = details.problem;
+        entry.title = details.title.isEmpty() ? info.completeBaseName() : details.title;
+        if (entry.title.isEmpty())
+            entry.title = info.fileName();
+        scan.entries << entry;
+    }
+    std::sort(scan.entries.begin(), scan.entries.end(), [](const RecordingEntry &a, const RecordingEntry &b) {
+        if (a.modified != b.modified)
+            return a.modified > b.modified;
+        return a.name < b.name;
     });
-    return listed;
+    return scan;
+}
+
+QString recordingLengthText(const RecordingEntry &entry)
+{
+    if (!entry.problem.isEmpty())
+        return QStringLiteral("unreadable");
+    if (entry.seconds < 0)
+        return {};
+    const qint64 total = qRound64(entry.seconds);
+    const QString seconds = QStringLiteral("%1").arg(total % 60, 2, 10, QLatin1Char('0'));
+    if (total < 3600)
+        return QStringLiteral("%1:%2").arg(total / 60).arg(seconds);
+    return QStringLiteral("%1:%2:%3").arg(total / 3600).arg((total / 60) % 60, 2, 10, QLatin1Char('0')).arg(seconds);
+}
+
+QString moveToTrash(const QString &path)
+{
+    // Without a Trash folder in the data home, QFile would make "files"
+    // and "info" in the working folder and call that the Trash.
+    const QString trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    if (!QFileInfo(trash).isDir()) {
+        if (!QDir().mkpath(trash))
+            return QStringLiteral("there is no Trash: the folder %1 cannot be made").arg(trash);
+        QFile::setPermissions(trash, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QFile file(path);
+    if (!file.moveToTrash())
+        return file.errorString();
+    return {};
 }
 
 QString currentlyShowingText(const QString &filter)

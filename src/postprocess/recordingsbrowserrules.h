@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -13,9 +15,32 @@ inline const QString kAllRecordings = QStringLiteral(".");
 // (case-sensitive) and ".wav" or ".mp3" anywhere.
 bool recordingListed(const QString &fileName, const QString &filter);
 
-// The listed file names of folder, sorted alphabetically; empty when the
-// folder is missing or unreadable.
-QStringList listRecordings(const QString &folder, const QString &filter);
+// One listed recording: its file name in the folder, when it was last
+// written, and what its head says (length, title, or why it is unreadable).
+struct RecordingEntry {
+    QString name;
+    QDateTime modified;
+    double seconds = -1; // negative: not known
+    QString title;       // the title tag, else the name without its extension
+    QString problem;     // why the file cannot be read; empty when it can
+};
+
+// What the recordings folder holds: the listed files, newest first (by
+// name where two were written at the same time), or why the folder could
+// not be read. Reads each file's head, so it runs off the window's thread.
+struct RecordingScan {
+    QList<RecordingEntry> entries;
+    QString problem;
+};
+RecordingScan scanRecordings(const QString &folder, const QString &filter);
+
+// A length as the list shows it: "m:ss", or "h:mm:ss" from an hour on;
+// "unreadable" for a file that cannot be read, empty when not known.
+QString recordingLengthText(const RecordingEntry &entry);
+
+// Moves the file at path to the desktop's Trash. Empty when it went there,
+// else why it stays where it is.
+QString moveToTrash(const QString &path);
 
 // The label above the list: "Currently Showing: ALL SHOWS" or the Show.
 QString currentlyShowingText(const QString &filter);

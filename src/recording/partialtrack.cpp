@@ -3,6 +3,7 @@
 #include "core/fdwrite.h"
 #include "core/regularfile.h"
 #include "core/uniquefd.h"
+#include "postprocess/mp3header.h"
 #include "recording/mp3writer.h"
 #include "recording/pcmframes.h"
 #include "recording/wavwriter.h"
@@ -44,41 +45,6 @@ std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t bytes
     }
     data.resize(got);
     return data;
-}
-
-// The sample rate of a frame header that mp3FrameBytes accepts.
-std::uint32_t mp3FrameRate(const std::uint8_t *h)
-{
-    static constexpr std::uint32_t rates[3][3] = {{11025, 12000, 8000}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-    const int version = (h[1] >> 3) & 3;
-    return rates[version == 3 ? 2 : version == 2 ? 1 : 0][(h[2] >> 2) & 3];
-}
-
-// The seconds of sound one frame of that header holds.
-double mp3FrameSeconds(const std::uint8_t *h)
-{
-    return double(((h[1] >> 3) & 3) == 3 ? 1152 : 576) / mp3FrameRate(h);
-}
-
-// The length of the MPEG audio layer III frame whose header starts at h,
-// or nothing when h holds no such header.
-std::optional<std::uint32_t> mp3FrameBytes(const std::uint8_t *h)
-{
-    if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || ((h[1] >> 1) & 3) != 1)
-        return std::nullopt;
-    static constexpr std::uint32_t v1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    static constexpr std::uint32_t v2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    const int version = (h[1] >> 3) & 3; // 0: 2.5, 2: 2, 3: 1
-    const int bitrateIndex = h[2] >> 4;
-    const int rateIndex = (h[2] >> 2) & 3;
-    // Free format (index 0) has no length of its own; our encoder never makes it.
-    if (version == 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
-        return std::nullopt;
-    const bool mpeg1 = version == 3;
-    const std::uint32_t rate = mp3FrameRate(h);
-    const std::uint32_t kbits = (mpeg1 ? v1 : v2)[bitrateIndex];
-    const std::uint32_t padding = (h[2] >> 1) & 1;
-    return (mpeg1 ? 144000 : 72000) * kbits / rate + padding;
 }
 
 // The first frame the encoder writes only holds room for the Info header

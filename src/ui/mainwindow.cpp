@@ -58,6 +58,7 @@ ImageButton *MainWindow::addButton(int id, const QString &text, QRect geometry, 
     auto *button = new ImageButton(text, m_skin.button(text, geometry.size(), glyph, devicePixelRatioF()), this);
     button->setGeometry(geometry);
     button->setToolTip(tip);
+    m_glyphs[id] = glyph;
     connect(button, &QAbstractButton::clicked, this, [this, id] { command(id); });
     m_buttons[id] = button;
     return button;
@@ -69,7 +70,8 @@ void MainWindow::buildControls()
     m_status = new StatusLineView(this);
     m_status->setGeometry(200, 65, 370, 16);
     m_list = new ShowListView(this);
-    m_list->setGeometry(139, 93, 440, 219);
+    // Down to just above the level meter, no empty band between them.
+    m_list->setGeometry(139, 93, 440, 254);
     QFont listFont = m_list->font();
     listFont.setPixelSize(13);
     m_list->setFont(listFont);
@@ -104,6 +106,8 @@ void MainWindow::buildControls()
     addButton(Minimize, QStringLiteral("Minimize"), {544, 3, 23, 23}, ButtonGlyph::Minimize,
               QStringLiteral("Minimize"));
     addButton(Exit, QStringLiteral("Exit"), {566, 3, 23, 23}, ButtonGlyph::Exit, QStringLiteral("Exit Skywell"));
+
+    matchButtonCaptions();
 
     m_meter = new QProgressBar(this);
     m_meter->setGeometry(302, 365, 246, 20);
@@ -147,6 +151,16 @@ ImageButton *MainWindow::button(int id) const
 {
     const auto found = m_buttons.find(id);
     return found == m_buttons.end() ? nullptr : found->second;
+}
+
+void MainWindow::matchButtonCaptions()
+{
+    QList<ButtonCaption> captions{{kStopRecordingText, m_buttons.at(RecordNow)->size(), ButtonGlyph::Stop}};
+    for (const auto &[id, button] : m_buttons)
+        captions.append({button->text(), button->size(), m_glyphs.at(id)});
+    m_skin.fitCaptions(captions);
+    for (const auto &[id, button] : m_buttons)
+        button->setFaces(m_skin.button(button->text(), button->size(), m_glyphs.at(id), devicePixelRatioF()));
 }
 
 void MainWindow::setRecordButton(bool stop)

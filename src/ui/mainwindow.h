@@ -149,6 +149,8 @@ private:
     void connectController();
     ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
     void setRecordButton(bool stop);
+    // One caption size for every button of the window.
+    void matchButtonCaptions();
     void refreshShowList();
     // The selected row with a Show behind it, or -1 after the message
     // (noneText and how to go on with the button).
@@ -186,6 +188,7 @@ private:
     QLabel *m_elapsed = nullptr;
     DesktopTray *m_tray = nullptr;
     std::map<int, ImageButton *> m_buttons;
+    std::map<int, ButtonGlyph> m_glyphs;
     bool m_stopFace = false;
     bool m_closing = false;
     bool m_dragging = false;

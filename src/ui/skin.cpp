@@ -66,7 +66,47 @@ void drawGlyph(QPainter &p, ButtonGlyph glyph, const QRectF &r, const QColor &co
     }
 }
 
+constexpr int kLargestCaption = 13;
+constexpr int kSmallestCaption = 8;
+
+QFont captionFont(int pixels)
+{
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// Where a caption goes on a button of size: the whole face, or beside the
+// record dot or stop square.
+QRectF captionRect(QSize size, ButtonGlyph glyph)
+{
+    const QRectF r = QRectF(QPointF(0, 0), QSizeF(size)).adjusted(1.5, 1.5, -1.5, -1.5);
+    return glyph == ButtonGlyph::Text ? r : r.adjusted(20, 0, 0, 0);
+}
+
+bool captionFits(const QString &text, QSize size, ButtonGlyph glyph, int pixels)
+{
+    return QFontMetricsF(captionFont(pixels)).horizontalAdvance(text) <= captionRect(size, glyph).width() - 6;
+}
+
+bool captioned(ButtonGlyph glyph)
+{
+    return glyph == ButtonGlyph::Text || glyph == ButtonGlyph::Record || glyph == ButtonGlyph::Stop;
+}
+
 } // namespace
+
+void Skin::fitCaptions(const QList<ButtonCaption> &captions)
+{
+    int pixels = kLargestCaption;
+    for (const ButtonCaption &caption : captions) {
+        while (captioned(caption.glyph) && pixels > kSmallestCaption &&
+               !captionFits(caption.text, caption.size, caption.glyph, pixels))
+            --pixels;
+    }
+    m_captionPixels = pixels;
+}
 
 Skin::Skin(QString folder)
 {
@@ -124,9 +164,12 @@ QPixmap Skin::background(qreal scale) const
     QLinearGradient body(0, 0, 0, kWindowHeight);
     body.setColorAt(0, kNavy);
     body.setColorAt(1, QColor(10, 24, 48));
-    p.setPen(Qt::NoPen);
-    p.setBrush(body);
-    p.drawRoundedRect(QRectF(0.5, 0.5, kWindowWidth - 1, kWindowHeight - 1), 10, 10);
+    // Square to the window's edges: a frameless window is not see-through,
+    // so rounded corners would show the desktop palette's light colour.
+    p.fillRect(QRectF(0, 0, kWindowWidth, kWindowHeight), body);
+    p.setPen(QPen(QColor(74, 144, 226, 90), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, kWindowWidth - 1, kWindowHeight - 1));
 
     // Title: a small wave mark and the name.
     p.setPen(QPen(kSky, 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -155,7 +198,7 @@ QPixmap Skin::background(qreal scale) const
     p.setPen(Qt::NoPen);
     p.setBrush(kPanel);
     p.drawRoundedRect(QRectF(194, 60, 390, 26), 6, 6);
-    p.drawRoundedRect(QRectF(134, 89, 450, 228), 8, 8);
+    p.drawRoundedRect(QRectF(134, 89, 450, 263), 8, 8);
     p.drawRoundedRect(QRectF(296, 360, 258, 30), 6, 6);
     p.setBrush(QColor(255, 255, 255, 18));
     p.drawRoundedRect(QRectF(8, 84, 134, 252), 8, 8);
@@ -194,8 +237,8 @@ ButtonFaces Skin::button(const QString &text, QSize size, ButtonGlyph glyph, qre
             p.drawRoundedRect(r, 7, 7);
         const QPointF offset = pressed ? QPointF(0.5, 1) : QPointF();
         const QRectF inner = r.translated(offset);
-        if (glyph == ButtonGlyph::Text || glyph == ButtonGlyph::Record || glyph == ButtonGlyph::Stop) {
-            QRectF textRect = inner;
+        if (captioned(glyph)) {
+            const QRectF textRect = captionRect(size, glyph).translated(offset);
             if (glyph != ButtonGlyph::Text) {
                 // The record dot or the stop square before the caption.
                 const QRectF mark(inner.left() + 8, inner.center().y() - 5, 10, 10);
@@ -205,17 +248,15 @@ ButtonFaces Skin::button(const QString &text, QSize size, ButtonGlyph glyph, qre
                     p.drawEllipse(mark);
                 else
                     p.drawRect(mark.adjusted(1, 1, -1, -1));
-                textRect.setLeft(mark.right() + 2);
             }
-            // The largest size up to 13 pixels at which the caption fits.
-            QFont font = p.font();
-            font.setBold(true);
-            for (int px = 13; px >= 8; --px) {
-                font.setPixelSize(px);
-                if (QFontMetricsF(font).horizontalAdvance(text) <= textRect.width() - 6)
-                    break;
+            int pixels = m_captionPixels;
+            if (pixels == 0) {
+                for (pixels = kLargestCaption; pixels > kSmallestCaption; --pixels) {
+                    if (captionFits(text, size, glyph, pixels))
+                        break;
+                }
             }
-            p.setFont(font);
+            p.setFont(captionFont(pixels));
             p.setPen(Qt::white);
             p.drawText(textRect, Qt::AlignCenter, text);
         } else {

@@ -7,7 +7,6 @@ namespace skywell
 
 StatusLineView::StatusLineView(QWidget *parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void StatusLineView::setStatus(const QString &text)
@@ -41,8 +40,9 @@ QString StatusLineView::drawnText() const
 
 void StatusLineView::paintEvent(QPaintEvent *)
 {
+    // No fill of its own: the skin's panel behind shows through, so the
+    // box is one colour up to its frame.
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
     painter.setPen(QColor(20, 30, 50));
     const QRect area = textRect();
     const QString text = toolTip().isEmpty() ? drawnText()

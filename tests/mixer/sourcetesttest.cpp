@@ -4,7 +4,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "core/sleeper.h"
 #include "mixer/memorymixer.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
@@ -12,6 +11,7 @@
 #include "mixer/testsound.h"
 #include "recording/captureblock.h"
 #include "recording/wavfile.h"
+#include "support/sourcetestrun.h"
 #include "support/tempenv.h"
 
 #include <QFile>
@@ -90,15 +90,6 @@ struct RigPlayer final : SoundPlayer {
     }
 };
 
-struct RigSleeper final : Sleeper {
-    Rig &rig;
-    explicit RigSleeper(Rig &r) : rig(r) {}
-    void sleepFor(std::chrono::milliseconds time) override
-    {
-        rig.events << QStringLiteral("sleep %1").arg(time.count());
-    }
-};
-
 MixerLine line(const char *name, int channels)
 {
     return {QString::fromLatin1(name), channels, false};
@@ -116,8 +107,7 @@ struct SourceTestFixture : ::testing::Test {
     Rig rig;
     RigCapture capture{rig};
     RigPlayer player{rig};
-    RigSleeper sleeper{rig};
-    RecordingSourceTest test{mixer, capture, player, sleeper, prompter, registry, log, testSoundPath(dir.path())};
+    RecordingSourceTest test{mixer, capture, player, prompter, registry, log, testSoundPath(dir.path())};
 
     SourceTestFixture()
     {
@@ -149,7 +139,7 @@ TEST_F(SourceTestFixture, StereoAndMonoHeardRecommendsTheFirstStereoSource)
     QStringList progress;
     test.setProgress(
         [&](int i, int n, const QString &s) { progress << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(s); });
-    const SourceTestResult result = test.run(kDefaultDevice, false);
+    const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
 
     EXPECT_EQ(result.outcome, SourceTestResult::Outcome::Tested);
     EXPECT_EQ(lastMessage(), QStringLiteral("The best recording source is: Stereo Mix, What U Hear\nYou can also use "
@@ -160,14 +150,10 @@ TEST_F(SourceTestFixture, StereoAndMonoHeardRecommendsTheFirstStereoSource)
     EXPECT_EQ(best(), QStringLiteral("Stereo Mix"));
     EXPECT_EQ(progress, QStringList({QStringLiteral("0/4 Microphone"), QStringLiteral("1/4 Line In"),
                                      QStringLiteral("2/4 Stereo Mix"), QStringLiteral("3/4 What U Hear")}));
-    // Each source: capture runs 50 ms before and after the whole sound,
-    // and the blocks are measured after capture stopped.
-    const QStringList perSource = {QStringLiteral("start Default Device"),
-                                   QStringLiteral("sleep 50"),
-                                   QStringLiteral("play zoom.wav"),
-                                   QStringLiteral("sleep 50"),
-                                   QStringLiteral("stop"),
-                                   QStringLiteral("deliver")};
+    // Each source: capture runs around the whole sound, and the blocks are
+    // measured after capture stopped.
+    const QStringList perSource = {QStringLiteral("start Default Device"), QStringLiteral("play zoom.wav"),
+                                   QStringLiteral("stop"), QStringLiteral("deliver")};
     ASSERT_EQ(rig.events.size(), 4 * perSource.size());
     EXPECT_EQ(rig.events.mid(0, perSource.size()), perSource);
     for (const char *name : {"Microphone", "Line In", "Stereo Mix", "What U Hear"})
@@ -180,20 +166,20 @@ TEST_F(SourceTestFixture, StereoAndMonoHeardRecommendsTheFirstStereoSource)
 TEST_F(SourceTestFixture, MessageFollowsWhatWasHeard)
 {
     rig.hearing = {QStringLiteral("Line In"), QStringLiteral("What U Hear")};
-    test.run(kDefaultDevice, false);
+    runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_EQ(lastMessage(), QStringLiteral("Use one of these stereo recording sources: Line In, What U Hear\n\nYour "
                                             "default recording source for scheduled recordings is set to Line In."));
     EXPECT_EQ(best(), QStringLiteral("Line In"));
 
     // Only mono heard: the earlier best source stays.
     rig.hearing = {QStringLiteral("Microphone")};
-    test.run(kDefaultDevice, false);
+    runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_EQ(lastMessage(), QStringLiteral("Use one of these recording sources (mono only): Microphone"));
     EXPECT_EQ(best(), QStringLiteral("Line In"));
 
     // Nothing heard: the card is named.
     rig.hearing.clear();
-    const SourceTestResult result = test.run(QStringLiteral("Card A"), false);
+    const SourceTestResult result = runSourceTestToEnd(test, QStringLiteral("Card A"), false);
     EXPECT_TRUE(result.heardStereo.isEmpty() && result.heardMono.isEmpty() && result.best.isEmpty());
     EXPECT_EQ(lastMessage(), QStringLiteral("No sound was detected on any available recording source for this "
                                             "sound card: Card A.\n\nYou should update your sound card driver."));
@@ -201,7 +187,7 @@ TEST_F(SourceTestFixture, MessageFollowsWhatWasHeard)
     // A card without sources tests nothing and says the same.
     setSources({});
     rig.events.clear();
-    test.run(kDefaultDevice, false);
+    runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_TRUE(rig.events.isEmpty());
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("sound card: Default Device.")));
 }
@@ -210,7 +196,7 @@ TEST_F(SourceTestFixture, NoToTheQuestionOrARunningRecordingChangesNothing)
 {
     rig.hearing = {QStringLiteral("Stereo Mix")};
     prompter.queueAnswer(false);
-    EXPECT_EQ(test.run(kDefaultDevice, true).outcome, SourceTestResult::Outcome::Declined);
+    EXPECT_EQ(runSourceTestToEnd(test, kDefaultDevice, true).outcome, SourceTestResult::Outcome::Declined);
     EXPECT_EQ(prompter.prompts().size(), 1);
     EXPECT_EQ(prompter.prompts().first().caption, QStringLiteral("Skywell"));
     EXPECT_TRUE(prompter.prompts().first().text.endsWith(QStringLiteral(
@@ -222,28 +208,28 @@ TEST_F(SourceTestFixture, NoToTheQuestionOrARunningRecordingChangesNothing)
     // While a recording runs the test would take its capture: refused.
     bool recording = true;
     test.setRecordingCheck([&] { return recording; });
-    EXPECT_EQ(test.run(kDefaultDevice, true).outcome, SourceTestResult::Outcome::Refused);
+    EXPECT_EQ(runSourceTestToEnd(test, kDefaultDevice, true).outcome, SourceTestResult::Outcome::Refused);
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("stop the recording first")));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Question), 1); // not asked again
     EXPECT_TRUE(rig.events.isEmpty());
 
     recording = false;
     prompter.queueAnswer(true);
-    EXPECT_EQ(test.run(kDefaultDevice, true).outcome, SourceTestResult::Outcome::Tested);
+    EXPECT_EQ(runSourceTestToEnd(test, kDefaultDevice, true).outcome, SourceTestResult::Outcome::Tested);
     EXPECT_EQ(best(), QStringLiteral("Stereo Mix"));
 }
 
-// Delivering blocks runs the event loop, where the test's button can be
-// pressed again: the second run must not start inside the first.
+// The test runs beside the event loop, where its button can be pressed
+// again: a second run must not start inside the first.
 TEST_F(SourceTestFixture, AskedAgainWhileRunningIsBusy)
 {
     rig.hearing = {QStringLiteral("Stereo Mix")};
     QList<SourceTestResult::Outcome> inner;
     rig.onDeliver = [&] {
         EXPECT_TRUE(test.active());
-        inner << test.run(kDefaultDevice, false).outcome;
+        inner << test.start(kDefaultDevice, false).value_or(SourceTestResult{}).outcome;
     };
-    EXPECT_EQ(test.run(kDefaultDevice, false).outcome, SourceTestResult::Outcome::Tested);
+    EXPECT_EQ(runSourceTestToEnd(test, kDefaultDevice, false).outcome, SourceTestResult::Outcome::Tested);
     EXPECT_EQ(inner, QList<SourceTestResult::Outcome>(4, SourceTestResult::Outcome::Busy));
     EXPECT_EQ(prompter.prompts().size(), 1);
 }
@@ -254,7 +240,7 @@ TEST_F(SourceTestFixture, SoundThatCannotBePlayedIsReported)
 {
     registry.regWriteString(QStringLiteral("BestRecordSource"), QStringLiteral("Old"), kSkywellKey);
     rig.failPlay = true;
-    const SourceTestResult result = test.run(kDefaultDevice, false);
+    const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_EQ(result.outcome, SourceTestResult::Outcome::SoundNotPlayed);
     EXPECT_EQ(rig.events.count(QStringLiteral("stop")), 1);
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("could not be played: Connection refused")));
@@ -277,7 +263,7 @@ TEST_F(SourceTestFixture, LongListsLeaveOutWholeNames)
     }
     rig.hearing.remove(lines.first().name);
     setSources(lines);
-    const SourceTestResult result = test.run(kDefaultDevice, false);
+    const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_LE(result.heardStereo.size(), RecordingSourceTest::kMaxListLength);
     const QStringList names = result.heardStereo.split(QStringLiteral(", "));
     EXPECT_EQ(names.size(), 7); // 7 * 70 + 6 * 2 = 502; an eighth would not fit

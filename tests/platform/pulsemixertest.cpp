@@ -4,7 +4,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "core/sleeper.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "mixer/sourcetestcapture.h"
@@ -16,6 +15,7 @@
 #include "recording/audiofixtures.h"
 #include "recording/capturequeue.h"
 #include "support/eventloop.h"
+#include "support/sourcetestrun.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
@@ -224,10 +224,9 @@ TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
     PulseCaptureDevice device(choice);
     CaptureQueue queue(device);
     ScriptedPrompter prompter;
-    ThreadSleeper sleeper;
     PulseSoundPlayer speakers;
     QueueSourceTestCapture capture(queue);
-    RecordingSourceTest test(mixer, capture, speakers, sleeper, prompter, registry, log, testSoundPath(dir.path()));
+    RecordingSourceTest test(mixer, capture, speakers, prompter, registry, log, testSoundPath(dir.path()));
     queue.init([&] {
         CaptureBlock *block = nullptr;
         while (queue.takeBlock(block)) {
@@ -235,7 +234,7 @@ TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
             queue.release(block);
         }
     });
-    const SourceTestResult result = test.run(kDefaultDevice, false);
+    const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
     queue.shutdown();
     if (!previous.isEmpty())
         pactl({QStringLiteral("set-default-sink"), previous});

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void savedPosition();
     void dragsByItsBackground();
     void damagedSkinFallsBackToTheBuiltInOne();
+    void skinIsOneSurface();
 };
 
 void MainWindowTest::layoutFollowsTheFixedGeometry()
@@ -84,7 +85,7 @@ void MainWindowTest::layoutFollowsTheFixedGeometry()
     QCOMPARE(window.button(MainWindow::RecordNow)->toolTip(),
              QStringLiteral("Start or stop recording the selected show"));
     QCOMPARE(window.button(MainWindow::Exit)->geometry(), QRect(566, 3, 23, 23));
-    QCOMPARE(window.showList()->geometry(), QRect(139, 93, 440, 219));
+    QCOMPARE(window.showList()->geometry(), QRect(139, 93, 440, 254));
     QCOMPARE(window.showList()->headerItem()->text(1), QStringLiteral("Next Recording"));
     QCOMPARE(window.showList()->columnWidth(0), 180);
     QCOMPARE(window.levelMeter()->maximum(), 65535);
@@ -703,6 +704,24 @@ void MainWindowTest::dragsByItsBackground()
     // After the release the mouse moves on its own.
     QTest::mouseMove(&window, QPoint(100, 100));
     QCOMPARE(window.pos(), start + QPoint(40, 20));
+}
+
+void MainWindowTest::skinIsOneSurface()
+{
+    WindowRig rig;
+    MainWindow &window = rig.open();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage shown = window.grab().toImage();
+    // The corners are the window's own dark colour, not the desktop's light one.
+    for (const QPoint corner : {QPoint(1, 1), QPoint(592, 1), QPoint(1, 473), QPoint(592, 473)})
+        QVERIFY2(qGray(shown.pixel(corner)) < 80, qPrintable(QString::number(qGray(shown.pixel(corner)))));
+    // The status box is filled as its frame, the panel around it.
+    const QRect status = window.statusLine()->geometry();
+    QCOMPARE(shown.pixel(status.right() - 2, status.center().y()),
+             shown.pixel(status.right() + 3, status.center().y()));
+    // The list reaches down to the level meter's panel.
+    QVERIFY(window.levelMeter()->geometry().top() - window.showList()->geometry().bottom() < 24);
 }
 
 void MainWindowTest::damagedSkinFallsBackToTheBuiltInOne()

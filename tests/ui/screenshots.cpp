@@ -1,24 +1,47 @@
-// Takes a picture of every page of the settings sheet, the first-start
-// wizard, the Show editor and the Add Show chooser on a real X server, so
-// anyone can look at them: PNG files in the folder named by
+// Takes a picture of every window on a real X server, so anyone can look
+// at them: the main window, every page of the settings sheet and the Show
+// editor, the first-start wizard, the Add Show chooser, Quick Record, the
+// recordings browser, the URL Finder, Pick a Show, About and the question
+// that ends a manual recording. PNG files in the folder named by
 // SKYWELL_SCREENSHOT_DIR.
+#include "windowrig.h"
+
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "mixer/memorymixer.h"
+#include "mixer/mixer.h"
+#include "mixer/soundplayer.h"
+#include "mixer/sourcetest.h"
+#include "mixer/sourcetestcapture.h"
+#include "postprocess/recordingsbrowserrules.h"
+#include "recording/manualrecording.h"
 #include "shows/show.h"
+#include "tuning/cataloguemodel.h"
+#include "ui/aboutbox.h"
 #include "ui/addshowchooser.h"
+#include "ui/pickdialog.h"
+#include "ui/qtprompter.h"
+#include "ui/quickrecorddialog.h"
+#include "ui/recordingsbrowser.h"
 #include "ui/settingssheet.h"
 #include "ui/showeditor.h"
+#include "ui/sourcetestdialog.h"
+#include "ui/urlfinder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QWizard>
 #include <QtTest>
+
+#include <unistd.h>
 
 using namespace skywell;
 
@@ -52,6 +75,16 @@ void shoot(QWidget &window, const QString &name)
     QVERIFY(image.save(shotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
+// The source test's dialog needs a test to start; this one hears nothing.
+struct SilentCapture final : SourceTestCapture {
+    void start(const QString &) override {}
+    void stop() override {}
+    void deliverCapturedBlocks() override {}
+};
+struct SilentPlayer final : SoundPlayer {
+    bool playToEnd(const QString &, QString *) override { return true; }
+};
+
 } // namespace
 
 class Screenshots : public QObject
@@ -62,6 +95,13 @@ private Q_SLOTS:
     void firstStartWizard();
     void showEditor();
     void addShowChooser();
+    void mainWindow();
+    void quickRecord();
+    void recordingsBrowser();
+    void smallDialogs();
+    void saveRecordingQuestion();
+    void sourceTest();
+    void urlFinder();
 
 private:
     QTemporaryDir m_dir;
@@ -141,6 +181,105 @@ void Screenshots::addShowChooser()
     AddShowChooser chooser;
     chooser.show();
     shoot(chooser, QStringLiteral("addshow"));
+}
+
+void Screenshots::mainWindow()
+{
+    test::WindowRig rig;
+    const std::int64_t now = rig.clock.now();
+    rig.shows.push_back(
+        rig.makeShow(QStringLiteral("Morning Jazz Hour"), now + 3600 * 20, OUT_MP3_FM | 0x1f | SHOW_REPEATING));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("World News Tonight"), now + 7200, OUT_MP3_FM));
+    rig.shows.push_back(rig.makeShow(QStringLiteral("Classical Evening"), now + 600, OUT_MP3_FM));
+    rig.scheduler.reschedule(rig.shows);
+    MainWindow &window = rig.open();
+    window.show();
+    shoot(window, QStringLiteral("mainwindow"));
+}
+
+void Screenshots::quickRecord()
+{
+    SystemClock clock;
+    QuickRecordDeps deps{m_registry, m_prompter, clock, m_dir.path() + QLatin1Char('/'), {}, {}, {}, {}, {}, {}};
+    deps.fillSources = [](const QString &) {
+        return SourceCombo{{QStringLiteral("Built-in Audio Analog Stereo (monitor)")}, 0};
+    };
+    QuickRecordDialog dialog(deps);
+    dialog.show();
+    shoot(dialog, QStringLiteral("quickrecord"));
+}
+
+void Screenshots::recordingsBrowser()
+{
+    const QString folder = m_dir.path() + QStringLiteral("/recordings/");
+    QDir().mkpath(folder);
+    for (const QString &name :
+         {QStringLiteral("Morning Jazz Hour Dec 7.wav"), QStringLiteral("World News Dec 8.wav")}) {
+        QCOMPARE(QProcess::execute(QStringLiteral("sox"),
+                                   {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("8000"), folder + name,
+                                    QStringLiteral("synth"), QStringLiteral("75"), QStringLiteral("sine"),
+                                    QStringLiteral("440")}),
+                 0);
+    }
+    QFile(folder + QStringLiteral("Evening News Dec 9.mp3")).open(QIODevice::WriteOnly);
+    RecordingsBrowser browser(RecordingsBrowserDeps{m_prompter, folder, m_dir.path() + QLatin1Char('/'), {}, {}, {}},
+                              kAllRecordings);
+    QSignalSpy listed(&browser, &RecordingsBrowser::listed);
+    QVERIFY(listed.wait(20000));
+    browser.show();
+    shoot(browser, QStringLiteral("recordingsbrowser"));
+}
+
+void Screenshots::smallDialogs()
+{
+    CatalogueModel model(CatalogueMode::Show, m_dir.path() + QLatin1Char('/'));
+    PickDialog pick(model, PickDialogDeps{}, QDateTime::currentSecsSinceEpoch());
+    pick.show();
+    shoot(pick, QStringLiteral("pickshow"));
+    pick.close();
+
+    AboutBox about;
+    about.show();
+    shoot(about, QStringLiteral("about"));
+}
+
+void Screenshots::saveRecordingQuestion()
+{
+    QTimer::singleShot(0, [] {
+        QWidget *box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        shoot(*box, QStringLiteral("saverecording"));
+        box->close();
+    });
+    QtPrompter prompter;
+    prompter.question(kSaveRecordingQuestion);
+}
+
+void Screenshots::urlFinder()
+{
+    // An embedded web view's sandbox refuses root; these pictures need none.
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+    UrlFinder finder(UrlFinderDeps{});
+    finder.show();
+    shoot(finder, QStringLiteral("urlfinder"));
+}
+
+void Screenshots::sourceTest()
+{
+    ManualClock clock(1700000000);
+    ActivityLog log(m_dir.path() + QLatin1Char('/'), clock);
+    Settings settings;
+    settings.soundCard = kDefaultDevice;
+    MemoryMixer backend;
+    Mixer mixer(backend, log, m_registry, settings);
+    SilentCapture capture;
+    SilentPlayer player;
+    RecordingSourceTest test(mixer, capture, player, m_prompter, m_registry, log,
+                             m_dir.path() + QStringLiteral("/zoom.wav"));
+    SourceTestDialog dialog(test);
+    dialog.show();
+    shoot(dialog, QStringLiteral("sourcetest"));
 }
 
 QTEST_MAIN(Screenshots)
