@@ -23,6 +23,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <memory>
+
 namespace skywell
 {
 
@@ -80,11 +82,14 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         if (splash)
             splash->reject();
     });
+    // The splash stays for its moment beside the starting program; it never
+    // holds the main window back or keeps its input.
+    std::unique_ptr<SplashScreen> shownSplash;
     if (commandLine.importPath.isEmpty() && !requests.quitHeld()) {
-        SplashScreen shown;
-        splash = &shown;
-        shown.exec();
-        splash = nullptr;
+        shownSplash = std::make_unique<SplashScreen>();
+        shownSplash->setModal(false);
+        shownSplash->show();
+        splash = shownSplash.get();
     }
     QApplication::setWindowIcon(Skin::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
