@@ -18,8 +18,10 @@ CHECK_BIN=$SKYWELL_BUILD_DIR/tests/ui/urlfindercheck
 [ -x "$FINDER_BIN" ] || fail "no skywell-urlfinder in $SKYWELL_BUILD_DIR"
 [ -x "$CHECK_BIN" ] || fail "no urlfindercheck in $SKYWELL_BUILD_DIR/tests/ui"
 
-ldd "$SKYWELL_BIN" | grep -i webengine && fail "skywell links a web engine"
-ldd "$FINDER_BIN" | grep -qi webengine || fail "skywell-urlfinder links no web engine"
+libraries=$(ldd "$SKYWELL_BIN")
+grep -i webengine <<<"$libraries" && fail "skywell links a web engine"
+libraries=$(ldd "$FINDER_BIN")
+grep -qi webengine <<<"$libraries" || fail "skywell-urlfinder links no web engine"
 pass "skywell links no web engine"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" </dev/null >/dev/null 2>&1 &
@@ -63,11 +65,11 @@ wait_for_log "Stream opened: $url" 60
 # The URL Finder button (the window's fixed layout).
 finder=""
 for ((i = 0; i < 600; i++)); do
-  finder=$(pgrep -P "$SKYWELL_PID" -x skywell-urlfinder) && break
+  finder=$(pgrep -P "$SKYWELL_PID" -f skywell-urlfinder) && break
   ((i % 50 == 0)) && xdotool mousemove --window "$main" 491 428 click 1
   sleep 0.1
 done
-[ -n "$finder" ] || fail "the URL Finder started no browser"
+[ -n "$finder" ] || fail "the URL Finder started no browser; windows: $(for w in $(xdotool search --onlyvisible --pid "$SKYWELL_PID" 2>/dev/null); do xdotool getwindowname "$w"; done)"
 for ((i = 0; i < 600; i++)); do
   xdotool search --onlyvisible --pid "$finder" --name 'Skywell URL Finder - Browser' >/dev/null 2>&1 && break
   sleep 0.1

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "shows/showlistcommands.h"
 #include "tuning/downloadtestserver.h"
+#include "ui/addshowchooser.h"
 #include "ui/mainwindow.h"
 #include "ui/showeditor.h"
 
@@ -127,7 +128,13 @@ int main(int argc, char *argv[])
     context.log = &run.log();
     WindowDialogs dialogs;
     connectDialogs(dialogs, run, registry, prompter);
+    // The program's own chooser and Show editor.
+    MainWindow *parent = nullptr;
+    dialogs.chooseHowToAddShow = [&parent]() -> std::optional<int> { return int(chooseHowToAddShow(parent)); };
+    ShowEditorContext editorContext{registry, prompter, clock, core.settings(), programFolder};
+    dialogs.editShow = [&parent, &editorContext](Show &show, bool) { return editShow(parent, show, editorContext); };
     MainWindow window(context, dialogs);
+    parent = &window;
     window.show();
 
     Steps steps{server.url(QStringLiteral("/station.html")), server.url(QStringLiteral("/listen.pls"))};
