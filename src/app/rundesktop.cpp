@@ -82,8 +82,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         if (splash)
             splash->reject();
     });
-    // The splash stays for its moment beside the starting program; it never
-    // holds the main window back or keeps its input.
+    // The splash shows while the program starts; it never holds the main
+    // window back, and gives way to it (a quiet start leaves it its time).
     std::unique_ptr<SplashScreen> shownSplash;
     if (commandLine.importPath.isEmpty() && !requests.quitHeld()) {
         shownSplash = std::make_unique<SplashScreen>();
@@ -185,6 +185,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         window.showMinimized();
     } else {
         window.show();
+        if (shownSplash)
+            shownSplash->accept();
         window.command(MainWindow::AddShowHint);
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
