@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build/bench) and runs them. Prints one
 # "name: value" line per figure. Needs Debian's lame and ffmpeg for the
-# references.
+# references; the window figures come from bench/window.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,4 +15,7 @@ mkdir -p "$work"
 build/bench/bench/skywell_writerbench "$work" "$@"
 build/bench/bench/skywell_downloadbench "$work"
 build/bench/bench/skywell_streambench "$work" "$@"
-exec build/bench/bench/skywell_blockbench "$work" "$@"
+build/bench/bench/skywell_blockbench "$work" "$@"
+# The program itself at rest, with and without its window, and how soon
+# its window takes input.
+exec bench/window.sh

@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QUrl>
 
 namespace skywell
@@ -84,6 +85,8 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
     dialogs.urlFinder = [&run, &prompter, parent, help] {
         UrlFinderDeps deps;
         deps.prompter = &prompter;
+        // Installed beside skywell, as it is built beside it.
+        deps.browserProgram = QDir(QCoreApplication::applicationDirPath()).filePath(kUrlFinderProgramName);
         deps.openInBrowser = [](const QString &address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
         if (Tuning *tuning = run.tuning())
             deps.queryBrowserWindow = [tuning] { return tuning->queryBrowserWindow(); };

@@ -55,7 +55,15 @@ int main(int argc, char *argv[])
     std::unique_ptr<QCoreApplication> app;
 #ifdef SKYWELL_WITH_GUI
     if (withWindow && desktopAvailable()) {
+        // Plain widgets draw without OpenGL; loading GLX would map a
+        // software renderer of tens of MB for nothing. The user's own choice
+        // stands, and the programs we start get the environment we got.
+        const bool chooseGl = !qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION");
+        if (chooseGl)
+            qputenv("QT_XCB_GL_INTEGRATION", "none");
         app = std::make_unique<QApplication>(argc, argv);
+        if (chooseGl)
+            qunsetenv("QT_XCB_GL_INTEGRATION");
         canShowWindow = true;
     }
 #endif

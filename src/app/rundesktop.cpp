@@ -24,6 +24,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <memory>
+
 namespace skywell
 {
 
@@ -81,11 +83,14 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         if (splash)
             splash->reject();
     });
+    // The splash shows while the program starts; it never holds the main
+    // window back, and gives way to it (a quiet start leaves it its time).
+    std::unique_ptr<SplashScreen> shownSplash;
     if (commandLine.importPath.isEmpty() && !requests.quitHeld()) {
-        SplashScreen shown;
-        splash = &shown;
-        shown.exec();
-        splash = nullptr;
+        shownSplash = std::make_unique<SplashScreen>();
+        shownSplash->setModal(false);
+        shownSplash->show();
+        splash = shownSplash.get();
     }
     QApplication::setWindowIcon(Skin::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
@@ -190,6 +195,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         window.minimize();
     } else {
         window.show();
+        if (shownSplash)
+            shownSplash->accept();
         window.command(MainWindow::AddShowHint);
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),

@@ -1,15 +1,8 @@
 #include "platform/streamdecoder.h"
 
+#include "platform/ffmpeglibraries.h"
 #include "platform/streamplaylist.h"
 #include "recording/icymetadata.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
 
 #include <QStringList>
 
@@ -35,7 +28,7 @@ constexpr int kMaxBadPackets = 200;
 QString errorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    ffmpeg().av_strerror(code, text, sizeof text);
     return cleanStationText(text);
 }
 
@@ -44,7 +37,7 @@ QString errorText(int code)
 void quietLibraries()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] { ffmpeg().av_log_set_level(AV_LOG_QUIET); });
 }
 
 bool isLocal(const QString &url)
@@ -54,14 +47,14 @@ bool isLocal(const QString &url)
 
 // FFmpeg's free functions take the pointer's address and clear it.
 template <auto Free> struct FreeWith {
-    template <typename T> void operator()(T *p) const { Free(&p); }
+    template <typename T> void operator()(T *p) const { (ffmpeg().*Free)(&p); }
 };
-using FormatCloser = FreeWith<avformat_close_input>;
-using CodecFreer = FreeWith<avcodec_free_context>;
-using SwrFreer = FreeWith<swr_free>;
-using PacketFreer = FreeWith<av_packet_free>;
-using FrameFreer = FreeWith<av_frame_free>;
-using AvioCloser = FreeWith<avio_closep>;
+using FormatCloser = FreeWith<&FFmpeg::avformat_close_input>;
+using CodecFreer = FreeWith<&FFmpeg::avcodec_free_context>;
+using SwrFreer = FreeWith<&FFmpeg::swr_free>;
+using PacketFreer = FreeWith<&FFmpeg::av_packet_free>;
+using FrameFreer = FreeWith<&FFmpeg::av_frame_free>;
+using AvioCloser = FreeWith<&FFmpeg::avio_closep>;
 
 // What a decoder was opened for; when the stream's parameters change (a
 // new Ogg link, another codec) the decoder is opened again.
@@ -89,13 +82,16 @@ struct ConverterShape {
 } // namespace
 
 struct StreamDecoder::Impl {
+    // Before anything of FFmpeg's is made.
+    QString loadError;
+    bool loaded = loadFFmpeg(loadError);
     std::function<bool()> interrupted;
     std::chrono::milliseconds timeout;
     std::unique_ptr<AVFormatContext, FormatCloser> format;
     std::unique_ptr<AVCodecContext, CodecFreer> codec;
     std::unique_ptr<SwrContext, SwrFreer> swr;
-    std::unique_ptr<AVPacket, PacketFreer> packet{av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
+    std::unique_ptr<AVPacket, PacketFreer> packet{loaded ? ffmpeg().av_packet_alloc() : nullptr};
+    std::unique_ptr<AVFrame, FrameFreer> frame{loaded ? ffmpeg().av_frame_alloc() : nullptr};
     int streamIndex = -1;
     CodecShape shape;
     ConverterShape converter;
@@ -114,7 +110,11 @@ struct StreamDecoder::Impl {
     std::optional<QString> newTitle;
     std::optional<QString> note;
 
-    ~Impl() { av_channel_layout_uninit(&converter.layout); }
+    ~Impl()
+    {
+        if (loaded)
+            ffmpeg().av_channel_layout_uninit(&converter.layout);
+    }
 
     // Bytes that trickle in without ever making a packet (a probe of
     // endless garbage) would keep each single wait within the timeout:
@@ -143,19 +143,19 @@ struct StreamDecoder::Impl {
         const std::string micros = std::to_string(std::chrono::microseconds(timeout).count());
         // No data for this long ends a connect or a read (a server that
         // takes the connection and sends nothing).
-        av_dict_set(&opts, "rw_timeout", micros.c_str(), 0);
-        av_dict_set(&opts, "timeout", micros.c_str(), 0);
-        av_dict_set(&opts, "icy", icy ? "1" : "0", 0);
-        av_dict_set(&opts, "user_agent", "Skywell/5", 0);
+        ffmpeg().av_dict_set(&opts, "rw_timeout", micros.c_str(), 0);
+        ffmpeg().av_dict_set(&opts, "timeout", micros.c_str(), 0);
+        ffmpeg().av_dict_set(&opts, "icy", icy ? "1" : "0", 0);
+        ffmpeg().av_dict_set(&opts, "user_agent", "Skywell/5", 0);
         // A stream from the network never makes FFmpeg read local files.
-        av_dict_set(&opts, "protocol_whitelist", isLocal(url) ? "file,crypto" : "http,https,tls,tcp,crypto,httpproxy",
-                    0);
+        ffmpeg().av_dict_set(&opts, "protocol_whitelist",
+                             isLocal(url) ? "file,crypto" : "http,https,tls,tcp,crypto,httpproxy", 0);
         return opts;
     }
 
     int openInput(const QString &url)
     {
-        AVFormatContext *raw = avformat_alloc_context();
+        AVFormatContext *raw = ffmpeg().avformat_alloc_context();
         if (!raw)
             return AVERROR(ENOMEM);
         raw->interrupt_callback = interruptCb();
@@ -165,15 +165,15 @@ struct StreamDecoder::Impl {
         // stream's own pace (8 s at 128 kbit/s) before it decides; 16 KB
         // decides as well and costs a reopening about a second.
         if (!isLocal(url))
-            av_dict_set(&opts, "formatprobesize", "16384", 0);
-        int r = avformat_open_input(&raw, url.toUtf8().constData(), nullptr, &opts);
-        av_dict_free(&opts);
+            ffmpeg().av_dict_set(&opts, "formatprobesize", "16384", 0);
+        int r = ffmpeg().avformat_open_input(&raw, url.toUtf8().constData(), nullptr, &opts);
+        ffmpeg().av_dict_free(&opts);
         if (r < 0)
             return r; // the library freed the context
         format.reset(raw);
-        if ((r = avformat_find_stream_info(raw, nullptr)) < 0)
+        if ((r = ffmpeg().avformat_find_stream_info(raw, nullptr)) < 0)
             return r;
-        streamIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        streamIndex = ffmpeg().av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
         if (streamIndex < 0)
             return streamIndex;
         for (unsigned i = 0; i < raw->nb_streams; ++i)
@@ -188,19 +188,19 @@ struct StreamDecoder::Impl {
         AVIOContext *raw = nullptr;
         AVDictionary *opts = options(url, false);
         const AVIOInterruptCB cb = interruptCb();
-        const int r = avio_open2(&raw, url.toUtf8().constData(), AVIO_FLAG_READ, &cb, &opts);
-        av_dict_free(&opts);
+        const int r = ffmpeg().avio_open2(&raw, url.toUtf8().constData(), AVIO_FLAG_READ, &cb, &opts);
+        ffmpeg().av_dict_free(&opts);
         if (r < 0) {
             reason = reasonFor(r);
             return false;
         }
         std::unique_ptr<AVIOContext, AvioCloser> pb(raw);
         std::uint8_t *value = nullptr;
-        if (av_opt_get(raw, "mime_type", AV_OPT_SEARCH_CHILDREN, &value) >= 0 && value)
+        if (ffmpeg().av_opt_get(raw, "mime_type", AV_OPT_SEARCH_CHILDREN, &value) >= 0 && value)
             mime = reinterpret_cast<const char *>(value);
-        av_free(value);
+        ffmpeg().av_free(value);
         content.resize(kMaxPlaylistBytes);
-        const int got = avio_read(raw, reinterpret_cast<unsigned char *>(content.data()), kMaxPlaylistBytes);
+        const int got = ffmpeg().avio_read(raw, reinterpret_cast<unsigned char *>(content.data()), kMaxPlaylistBytes);
         content.resize(qMax(0, got));
         return true;
     }
@@ -208,16 +208,17 @@ struct StreamDecoder::Impl {
     bool openDecoder(QString &reason)
     {
         const AVStream *st = format->streams[streamIndex];
-        const AVCodec *decoder = avcodec_find_decoder(st->codecpar->codec_id);
+        const AVCodec *decoder = ffmpeg().avcodec_find_decoder(st->codecpar->codec_id);
         if (!decoder) {
-            reason = QStringLiteral("no decoder for %1").arg(QLatin1String(avcodec_get_name(st->codecpar->codec_id)));
+            reason = QStringLiteral("no decoder for %1")
+                         .arg(QLatin1String(ffmpeg().avcodec_get_name(st->codecpar->codec_id)));
             return false;
         }
-        codec.reset(avcodec_alloc_context3(decoder));
-        int r = codec ? avcodec_parameters_to_context(codec.get(), st->codecpar) : AVERROR(ENOMEM);
+        codec.reset(ffmpeg().avcodec_alloc_context3(decoder));
+        int r = codec ? ffmpeg().avcodec_parameters_to_context(codec.get(), st->codecpar) : AVERROR(ENOMEM);
         if (r >= 0) {
             codec->pkt_timebase = st->time_base;
-            r = avcodec_open2(codec.get(), decoder, nullptr);
+            r = ffmpeg().avcodec_open2(codec.get(), decoder, nullptr);
         }
         if (r < 0) {
             codec.reset();
@@ -313,7 +314,7 @@ struct StreamDecoder::Impl {
         AVFormatContext *f = format.get();
         if (icyPossible && f->pb) {
             std::uint8_t *value = nullptr;
-            const int r = av_opt_get(f->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &value);
+            const int r = ffmpeg().av_opt_get(f->pb, "icy_metadata_packet", AV_OPT_SEARCH_CHILDREN, &value);
             if (r == AVERROR_OPTION_NOT_FOUND)
                 icyPossible = false; // not HTTP: no need to ask again
             if (r >= 0 && value && *value) {
@@ -324,7 +325,7 @@ struct StreamDecoder::Impl {
                         icyTitles.emplace_back(readFrom, *t);
                 }
             }
-            av_free(value);
+            ffmpeg().av_free(value);
         }
         AVStream *st = f->streams[streamIndex];
         if (!atOpen && !(f->event_flags & AVFMT_EVENT_FLAG_METADATA_UPDATED) &&
@@ -333,8 +334,8 @@ struct StreamDecoder::Impl {
         f->event_flags &= ~AVFMT_EVENT_FLAG_METADATA_UPDATED;
         st->event_flags &= ~AVSTREAM_EVENT_FLAG_METADATA_UPDATED;
         for (AVDictionary *tags : {st->metadata, f->metadata}) {
-            const AVDictionaryEntry *t = av_dict_get(tags, "title", nullptr, 0);
-            const AVDictionaryEntry *a = av_dict_get(tags, "artist", nullptr, 0);
+            const AVDictionaryEntry *t = ffmpeg().av_dict_get(tags, "title", nullptr, 0);
+            const AVDictionaryEntry *a = ffmpeg().av_dict_get(tags, "artist", nullptr, 0);
             if (!t && !a)
                 continue;
             const QString combined =
@@ -356,50 +357,50 @@ struct StreamDecoder::Impl {
     bool makeConverter(const AVFrame *f, int outRate)
     {
         AVChannelLayout in{};
-        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || av_channel_layout_check(&f->ch_layout) == 0)
-            av_channel_layout_default(&in, f->ch_layout.nb_channels);
-        else if (av_channel_layout_copy(&in, &f->ch_layout) < 0)
+        if (f->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || ffmpeg().av_channel_layout_check(&f->ch_layout) == 0)
+            ffmpeg().av_channel_layout_default(&in, f->ch_layout.nb_channels);
+        else if (ffmpeg().av_channel_layout_copy(&in, &f->ch_layout) < 0)
             return false;
-        std::unique_ptr<AVChannelLayout, void (*)(AVChannelLayout *)> inOwner(&in, av_channel_layout_uninit);
+        std::unique_ptr<AVChannelLayout, void (*)(AVChannelLayout *)> inOwner(&in, ffmpeg().av_channel_layout_uninit);
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
         SwrContext *s = nullptr;
-        if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format), f->sample_rate,
-                                0, nullptr) < 0)
+        if (ffmpeg().swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, outRate, &in, AVSampleFormat(f->format),
+                                         f->sample_rate, 0, nullptr) < 0)
             return false;
         std::unique_ptr<SwrContext, SwrFreer> made(s);
         // Mono goes to both sides at full level (the library's default
         // would lower it by 3 dB).
         const double mono[2] = {1.0, 1.0};
-        if (in.nb_channels == 1 && swr_set_matrix(s, mono, 1) < 0)
+        if (in.nb_channels == 1 && ffmpeg().swr_set_matrix(s, mono, 1) < 0)
             return false;
-        if (swr_init(s) < 0)
+        if (ffmpeg().swr_init(s) < 0)
             return false;
         swr = std::move(made);
         converter.format = f->format;
         converter.rate = f->sample_rate;
         converter.outRate = outRate;
-        av_channel_layout_uninit(&converter.layout);
-        return av_channel_layout_copy(&converter.layout, &f->ch_layout) >= 0;
+        ffmpeg().av_channel_layout_uninit(&converter.layout);
+        return ffmpeg().av_channel_layout_copy(&converter.layout, &f->ch_layout) >= 0;
     }
 
     bool convert(int outRate, std::vector<std::int16_t> &out)
     {
         const AVFrame *f = frame.get();
         if (!swr || f->format != converter.format || f->sample_rate != converter.rate || outRate != converter.outRate ||
-            av_channel_layout_compare(&f->ch_layout, &converter.layout) != 0) {
+            ffmpeg().av_channel_layout_compare(&f->ch_layout, &converter.layout) != 0) {
             if (!makeConverter(f, outRate)) {
                 swr.reset();
                 return false;
             }
         }
-        const int room = swr_get_out_samples(swr.get(), f->nb_samples);
+        const int room = ffmpeg().swr_get_out_samples(swr.get(), f->nb_samples);
         if (room < 0)
             return false;
         const std::size_t before = out.size();
         out.resize(before + std::size_t(room) * 2);
         auto *target = reinterpret_cast<std::uint8_t *>(out.data() + before);
-        const int made =
-            swr_convert(swr.get(), &target, room, const_cast<const std::uint8_t **>(f->extended_data), f->nb_samples);
+        const int made = ffmpeg().swr_convert(swr.get(), &target, room,
+                                              const_cast<const std::uint8_t **>(f->extended_data), f->nb_samples);
         out.resize(before + std::size_t(qMax(0, made)) * 2);
         return made >= 0;
     }
@@ -410,9 +411,9 @@ struct StreamDecoder::Impl {
     {
         int r = sent;
         bool good = sent >= 0;
-        while (good && (r = avcodec_receive_frame(codec.get(), frame.get())) == 0) {
+        while (good && (r = ffmpeg().avcodec_receive_frame(codec.get(), frame.get())) == 0) {
             good = convert(outRate, out);
-            av_frame_unref(frame.get());
+            ffmpeg().av_frame_unref(frame.get());
         }
         if (good && (r == AVERROR(EAGAIN) || r == AVERROR_EOF)) {
             badPackets = 0;
@@ -428,7 +429,8 @@ struct StreamDecoder::Impl {
 StreamDecoder::StreamDecoder(std::function<bool()> interrupted, std::chrono::milliseconds timeout)
     : d(std::make_unique<Impl>())
 {
-    quietLibraries();
+    if (d->loaded)
+        quietLibraries();
     d->interrupted = std::move(interrupted);
     d->timeout = timeout;
 }
@@ -437,6 +439,10 @@ StreamDecoder::~StreamDecoder() = default;
 
 bool StreamDecoder::open(const QString &address, QString &reason)
 {
+    if (!d->loaded) {
+        reason = d->loadError;
+        return false;
+    }
     d->failedEntries.clear();
     d->entriesTried = 0;
     d->startDeadline();
@@ -450,7 +456,7 @@ QStringList StreamDecoder::takeFailedEntries()
 
 QString StreamDecoder::codecName() const
 {
-    return d->codec ? QString::fromLatin1(avcodec_get_name(d->codec->codec_id)) : QString();
+    return d->codec ? QString::fromLatin1(ffmpeg().avcodec_get_name(d->codec->codec_id)) : QString();
 }
 
 int StreamDecoder::sampleRate() const
@@ -472,10 +478,10 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
     AVPacket *packet = d->packet.get();
     const std::int64_t readFrom = d->format->pb ? d->format->pb->pos : -1;
     d->startDeadline();
-    const int r = av_read_frame(d->format.get(), packet);
+    const int r = ffmpeg().av_read_frame(d->format.get(), packet);
     if (r == AVERROR_EOF) {
         // What the decoder still holds, then the end.
-        d->receive(outRate, out, avcodec_send_packet(d->codec.get(), nullptr), reason);
+        d->receive(outRate, out, ffmpeg().avcodec_send_packet(d->codec.get(), nullptr), reason);
         reason = QStringLiteral("the stream ended");
         return Status::Ended;
     }
@@ -483,7 +489,7 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         reason = d->reasonFor(r);
         return Status::Failed;
     }
-    std::unique_ptr<AVPacket, void (*)(AVPacket *)> unref(packet, av_packet_unref);
+    std::unique_ptr<AVPacket, void (*)(AVPacket *)> unref(packet, ffmpeg().av_packet_unref);
     d->checkTitles(false, readFrom);
     if (packet->stream_index != d->streamIndex)
         return Status::Audio;
@@ -495,14 +501,14 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         // every song) is not worth a line.
         if (now.id != d->shape.id || now.rate != d->shape.rate || now.channels != d->shape.channels)
             d->note = QStringLiteral("Stream format changed: %1, %2 Hz, %3 channels")
-                          .arg(QLatin1String(avcodec_get_name(now.id)))
+                          .arg(QLatin1String(ffmpeg().avcodec_get_name(now.id)))
                           .arg(now.rate)
                           .arg(now.channels);
         if (!d->openDecoder(reason))
             return Status::Failed;
     }
-    return d->receive(outRate, out, avcodec_send_packet(d->codec.get(), packet), reason) ? Status::Audio
-                                                                                         : Status::Failed;
+    return d->receive(outRate, out, ffmpeg().avcodec_send_packet(d->codec.get(), packet), reason) ? Status::Audio
+                                                                                                  : Status::Failed;
 }
 
 std::optional<QString> StreamDecoder::takeTitle()

@@ -8,9 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#ifdef SKYWELL_WITH_WEBENGINE
-#include "ui/urlfinderbrowser.h"
-#endif
+#include "ui/urlfinderbrowserprocess.h"
 
 namespace skywell
 {
@@ -32,23 +30,20 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     layout->addWidget(goTop, 0, 3);
     layout->addWidget(addTop, 0, 4);
 
-#ifdef SKYWELL_WITH_WEBENGINE
-    m_browser = new UrlFinderBrowser(this);
-    layout->addWidget(m_browser, 1, 0, 1, 5);
-    layout->setRowStretch(1, 1);
-    connect(back, &QPushButton::clicked, m_browser, &UrlFinderBrowser::back);
-    connect(m_browser, &UrlFinderBrowser::addressChanged, m_address, &QLineEdit::setText);
-    connect(m_browser, &UrlFinderBrowser::streamChosen, this, &UrlFinder::addShow);
-#else
-    // Going back belongs to the browser the pages open in.
-    back->setEnabled(false);
-    auto *note = new QLabel(QStringLiteral("Pages open in your web browser. Copy the address of the station's "
-                                           "stream or player into URL: above and choose Add Show."),
-                            this);
-    note->setWordWrap(true);
-    note->setMinimumHeight(80);
-    layout->addWidget(note, 1, 0, 1, 5);
-#endif
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("browserNote"));
+    m_note->setWordWrap(true);
+    m_note->setMinimumHeight(80);
+    layout->addWidget(m_note, 1, 0, 1, 5);
+    if (!m_deps.browserProgram.isEmpty()) {
+        m_browser = new UrlFinderBrowserProcess(m_deps.browserProgram, this);
+        connect(back, &QPushButton::clicked, m_browser, &UrlFinderBrowserProcess::back);
+        connect(m_browser, &UrlFinderBrowserProcess::addressChanged, m_address, &QLineEdit::setText);
+        connect(m_browser, &UrlFinderBrowserProcess::streamChosen, this, &UrlFinder::addShow);
+        connect(m_browser, &UrlFinderBrowserProcess::stateChanged, this, &UrlFinder::showBrowserState);
+        m_browser->start(m_deps.startPage);
+    }
+    showBrowserState();
 
     auto *popupButton = new QPushButton(QStringLiteral("Get Popup URL:"), this);
     m_popup = new QLineEdit(this);
@@ -70,15 +65,8 @@ UrlFinder::UrlFinder(UrlFinderDeps deps, QWidget *parent) : QDialog(parent), m_d
     row->addWidget(help);
     row->addWidget(close);
     layout->addLayout(row, 3, 0, 1, 5);
-#ifdef SKYWELL_WITH_WEBENGINE
-    resize(900, 700);
-    if (m_deps.startPage.isEmpty())
-        m_browser->showStartPage();
-    else
-        m_browser->load(m_deps.startPage);
-#else
     resize(640, 220);
-#endif
+    m_address->setFocus();
 
     connect(goTop, &QPushButton::clicked, this, [this] { go(m_address->text()); });
     connect(m_address, &QLineEdit::returnPressed, this, [this] { go(m_address->text()); });
@@ -100,12 +88,31 @@ void UrlFinder::go(const QString &address)
 {
     if (address.trimmed().isEmpty())
         return;
-#ifdef SKYWELL_WITH_WEBENGINE
-    m_browser->load(address.trimmed());
-#else
-    if (m_deps.openInBrowser)
+    if (m_browser && m_browser->state() != UrlFinderBrowserProcess::State::Missing)
+        m_browser->load(address.trimmed());
+    else if (m_deps.openInBrowser)
         m_deps.openInBrowser(address.trimmed());
-#endif
+}
+
+void UrlFinder::showBrowserState()
+{
+    using State = UrlFinderBrowserProcess::State;
+    const State state = m_browser ? m_browser->state() : State::Missing;
+    switch (state) {
+    case State::NotStarted:
+    case State::Running:
+        m_note->setText(kBrowserOpenText);
+        break;
+    case State::Missing:
+        m_note->setText(kBrowserMissingText);
+        break;
+    case State::Closed:
+        m_note->setText(kBrowserClosedText);
+        break;
+    case State::EndedBadly:
+        m_note->setText(kBrowserEndedText);
+        break;
+    }
 }
 
 void UrlFinder::getPopupAddress()
@@ -113,9 +120,8 @@ void UrlFinder::getPopupAddress()
     // The pop-up or stream the finder's own pages opened last; else what
     // the desktop's browser says of its window.
     QString address;
-#ifdef SKYWELL_WITH_WEBENGINE
-    address = m_browser->lastFoundAddress();
-#endif
+    if (m_browser)
+        address = m_browser->lastFoundAddress();
     if (address.isEmpty() && m_deps.queryBrowserWindow)
         address = m_deps.queryBrowserWindow();
     m_popup->setText(address);

@@ -23,9 +23,10 @@ const char kStartPage[] = R"(<!DOCTYPE html>
 <style>body{font-family:sans-serif;margin:1.5em;line-height:1.4}</style></head>
 <body><h2>How to find a station's stream address</h2>
 <ol>
-<li>Type the address of the station's web page into <b>URL:</b> above and choose <b>Go</b>.</li>
-<li>Start the station's player on its page. The streams the page asks for appear in the list below the page:
-double-click one to add it as a Show.</li>
+<li>Type the address of the station's web page into <b>URL:</b> in the Skywell URL Finder window and choose
+<b>Go</b>.</li>
+<li>Start the station's player on its page. The streams the page asks for or links to appear in the list
+below the page: double-click one to add it as a Show.</li>
 <li>A player that opens in a pop-up window opens here instead. <b>Get Popup URL:</b> fills in the address of
 that pop-up, or of the stream a page asked for last.</li>
 <li><b>Add Show</b> starts a new Show with the address beside it.</li>
@@ -86,6 +87,7 @@ UrlFinderBrowser::UrlFinderBrowser(QWidget *parent) : QWidget(parent)
     m_view = new QWebEngineView(this);
     m_view->setPage(new FinderPage(m_profile, m_view, [this](const QUrl &url) {
         m_lastFound = url.toString();
+        Q_EMIT found(m_lastFound);
         m_view->setUrl(url);
     }));
     layout->addWidget(m_view, 1);
@@ -98,8 +100,9 @@ UrlFinderBrowser::UrlFinderBrowser(QWidget *parent) : QWidget(parent)
     connect(watcher, &StreamRequestWatcher::requested, this, &UrlFinderBrowser::consider);
     connect(m_view, &QWebEngineView::urlChanged, this,
             [this](const QUrl &url) { Q_EMIT addressChanged(isOwnPage(url) ? QString() : url.toString()); });
-    connect(m_streams, &QListWidget::itemDoubleClicked, this,
+    connect(m_streams, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { Q_EMIT streamChosen(item->text()); });
+    connect(m_view, &QWebEngineView::loadFinished, this, &UrlFinderBrowser::considerLinks);
 }
 
 UrlFinderBrowser::~UrlFinderBrowser()
@@ -149,10 +152,31 @@ void UrlFinderBrowser::consider(const QString &address)
     });
 }
 
+void UrlFinderBrowser::considerLinks()
+{
+    // Streams a page only links to count too; by their address alone, so
+    // that a page of many links sends no burst of requests.
+    m_view->page()->runJavaScript(
+        QStringLiteral("Array.from(document.links, function (a) { return a.href; })"), [this](const QVariant &links) {
+            for (const QVariant &link : links.toList()) {
+                const QString address = link.toString();
+                const StreamAddressKind kind = streamAddressKind(address);
+                if ((kind == StreamAddressKind::Playlist || kind == StreamAddressKind::AudioFile) &&
+                    !m_seen.contains(address)) {
+                    m_seen.insert(address);
+                    addStream(address);
+                }
+            }
+        });
+}
+
 void UrlFinderBrowser::addStream(const QString &address)
 {
     m_lastFound = address;
     m_streams->addItem(address);
+    if (!m_streams->currentItem())
+        m_streams->setCurrentRow(0);
+    Q_EMIT found(address);
 }
 
 } // namespace skywell

@@ -25,9 +25,10 @@ Q_SIGNALS:
     void requested(const QString &address);
 };
 
-// The URL Finder's embedded browser and, below it, the audio streams the
-// pages it shows have asked for: playlists and audio files by their
-// address, anything else by the type a HEAD request reports.
+// The URL Finder's browser window (the skywell-urlfinder program) and,
+// below the page, the audio streams the pages it shows have asked for or
+// link to: playlists and audio files by their address, anything else a
+// page asked for by the type a HEAD request reports.
 class UrlFinderBrowser final : public QWidget
 {
     Q_OBJECT
@@ -46,11 +47,14 @@ public:
 Q_SIGNALS:
     // A navigation ended on this address.
     void addressChanged(const QString &address);
-    // The user double-clicked a found stream.
+    // A stream or pop-up was found; lastFoundAddress() is now this.
+    void found(const QString &address);
+    // The user double-clicked a found stream (or pressed Enter on it).
     void streamChosen(const QString &address);
 
 private:
     void consider(const QString &address);
+    void considerLinks();
     void addStream(const QString &address);
 
     QWebEngineProfile *m_profile = nullptr;

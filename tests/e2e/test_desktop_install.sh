@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 prefix=$E2E_DIR/prefix
 cmake --install "$SKYWELL_BUILD_DIR" --prefix "$prefix" >"$E2E_DIR/install.txt" 2>&1 \
   || { cat "$E2E_DIR/install.txt" >&2; fail "cmake --install failed"; }
-for program in skywell skywell-tuner skywell-cdwrite; do
+for program in skywell skywell-tuner skywell-cdwrite skywell-urlfinder; do
   [ -x "$prefix/bin/$program" ] || fail "$program not installed"
 done
 entry=$prefix/share/applications/skywell.desktop

@@ -1,18 +1,18 @@
-// The URL Finder's embedded browser on a page served from 127.0.0.1 whose
-// player asks for a playlist and for a stream known only by its type:
-// both are listed, and a double click adds the stream as a Show. Then,
-// with nothing listening, the browser's error page shows and the finder
-// still works.
+// The URL Finder's browser window (skywell-urlfinder's) on a page served
+// from 127.0.0.1 whose player asks for a playlist and for a stream known
+// only by its type, and which links to another stream: all three are
+// listed, and a double click chooses one. A pop-up player the page opens
+// is found too. With nothing listening, the browser's error page shows and
+// the address still reaches the finder.
 #include "tuning/downloadtestserver.h"
-#include "ui/urlfinder.h"
+#include "ui/urlfinderbrowser.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
+#include <QWebEngineView>
 
 using namespace skywell;
 using skywell::test::DownloadTestServer;
@@ -21,57 +21,73 @@ class UrlFinderWebCheck : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void listsTheStreamsAPageRequests();
-    void unreachablePageLeavesTheFinderUsable();
+    void listsTheStreamsAPageRequestsOrLinks();
+    void startsOnItsOwnPageAndFindsPopups();
+    void unreachablePageStillReportsItsAddress();
 };
 
-void UrlFinderWebCheck::listsTheStreamsAPageRequests()
+void UrlFinderWebCheck::listsTheStreamsAPageRequestsOrLinks()
 {
     DownloadTestServer server;
     server.serve("/player.html",
                  "<html><body><h1>Test Radio</h1><audio src=\"/live\" preload=\"auto\" controls></audio>"
+                 "<a href=\"/about.html\">About</a> <a href=\"/hq.pls\">High quality</a>"
                  "<script>fetch('/radio.m3u');</script></body></html>",
                  200, "text/html");
     server.serve("/radio.m3u", "http://127.0.0.1/live\n", 200, "audio/x-mpegurl");
     server.serve("/live", QByteArray(4096, '\0'), 200, "audio/mpeg");
-    server.serve("/style.css", "h1{}", 200, "text/css");
-    UrlFinderDeps deps;
-    deps.startPage = server.url(QStringLiteral("/player.html"));
-    UrlFinder finder(deps);
-    finder.show();
-    auto *streams = finder.findChild<QListWidget *>(QStringLiteral("streams"));
+    UrlFinderBrowser browser;
+    QSignalSpy addresses(&browser, &UrlFinderBrowser::addressChanged);
+    QSignalSpy chosen(&browser, &UrlFinderBrowser::streamChosen);
+    browser.load(server.url(QStringLiteral("/player.html")));
+    browser.resize(900, 700);
+    browser.show();
+    auto *streams = browser.findChild<QListWidget *>(QStringLiteral("streams"));
     QVERIFY(streams);
-    QTRY_COMPARE_WITH_TIMEOUT(streams->count(), 2, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(streams->count(), 3, 30000);
     QStringList found;
     for (int row = 0; row < streams->count(); ++row)
         found << streams->item(row)->text();
     found.sort();
-    QCOMPARE(found, (QStringList{server.url(QStringLiteral("/live")), server.url(QStringLiteral("/radio.m3u"))}));
-    QCOMPARE(finder.findChild<QLineEdit *>(QStringLiteral("address"))->text(), deps.startPage);
+    QCOMPARE(found, (QStringList{server.url(QStringLiteral("/hq.pls")), server.url(QStringLiteral("/live")),
+                                 server.url(QStringLiteral("/radio.m3u"))}));
+    QVERIFY(!addresses.isEmpty());
+    QCOMPARE(addresses.last().first().toString(), server.url(QStringLiteral("/player.html")));
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/dialog-screenshots");
     QDir().mkpath(folder);
-    QVERIFY(finder.grab().save(folder + QStringLiteral("/urlfinder-browser.png")));
+    QVERIFY(browser.grab().save(folder + QStringLiteral("/urlfinder-browser.png")));
 
     QListWidgetItem *live = streams->findItems(server.url(QStringLiteral("/live")), Qt::MatchExactly).first();
     const QPoint at = streams->visualItemRect(live).center();
     QTest::mouseClick(streams->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(streams->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(finder.chosen(), std::optional<QString>(server.url(QStringLiteral("/live"))));
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first().first().toString(), server.url(QStringLiteral("/live")));
 }
 
-void UrlFinderWebCheck::unreachablePageLeavesTheFinderUsable()
+void UrlFinderWebCheck::startsOnItsOwnPageAndFindsPopups()
 {
-    UrlFinderDeps deps;
-    deps.startPage = QStringLiteral("http://127.0.0.1:9/nothing.html");
-    UrlFinder finder(deps);
-    finder.show();
+    UrlFinderBrowser browser;
+    QSignalSpy found(&browser, &UrlFinderBrowser::found);
+    browser.showStartPage();
+    browser.show();
+    auto *view = browser.findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("How to find a stream address"), 60000);
+    const QString player = QStringLiteral("http://127.0.0.1:9/player.html");
+    browser.load(QStringLiteral("data:text/html,<script>window.open('%1')</script>").arg(player));
+    QTRY_COMPARE_WITH_TIMEOUT(browser.lastFoundAddress(), player, 60000);
+    QCOMPARE(found.last().first().toString(), player);
+}
+
+void UrlFinderWebCheck::unreachablePageStillReportsItsAddress()
+{
+    UrlFinderBrowser browser;
+    QSignalSpy addresses(&browser, &UrlFinderBrowser::addressChanged);
+    browser.load(QStringLiteral("http://127.0.0.1:9/nothing.html"));
+    browser.show();
     QTRY_VERIFY_WITH_TIMEOUT(
-        finder.findChild<QLineEdit *>(QStringLiteral("address"))->text().contains(QStringLiteral("127.0.0.1:9")),
-        30000);
-    QTest::qWait(500);
-    finder.findChild<QLineEdit *>(QStringLiteral("address"))->setText(QStringLiteral("http://typed.example/a.pls"));
-    finder.findChild<QPushButton *>(QStringLiteral("addTop"))->click();
-    QCOMPARE(finder.chosen(), std::optional<QString>(QStringLiteral("http://typed.example/a.pls")));
+        !addresses.isEmpty() && addresses.last().first().toString().contains(QStringLiteral("127.0.0.1:9")), 30000);
 }
 
 int main(int argc, char **argv)
