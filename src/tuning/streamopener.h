@@ -53,9 +53,9 @@ private:
 };
 
 inline const QString kNoBrowserText = QStringLiteral(
-    "An error was detected when tuning.  This is likely caused by your Internet Explorer not set as the default "
-    "browser. You can fix this as follows:\n\n1) Open IE, and choose Tools, Internet Options, Programs.\n2) Ensure "
-    "\"Internet Explorer should check to see whether it is the default browser\" is checked.");
+    "An error was detected when tuning: no program is set to open this address. Choose a default web browser "
+    "and media player in your desktop's settings (or with \"xdg-settings set default-web-browser\"), then tune "
+    "again.");
 inline const QString kCannotOpenApplicationText = QStringLiteral("Cannot open application for tuning");
 
 } // namespace skywell

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "mixer/mixer.h"
 #include "shows/show.h"
+#include "shows/tunewith.h"
 #include "ui/numberedit.h"
 #include "ui/showeditor.h"
 
@@ -114,12 +115,20 @@ std::optional<EditorPage::Problem> SummaryPage::problem()
     return Problem{kTestFileWarningText, kTestFileWarningCaption};
 }
 
-ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new QLineEdit(this))
+ShowTuningPage::ShowTuningPage(QWidget *parent)
+    : EditorPage(parent), m_tuneWith(new QComboBox(this)), m_url(new QLineEdit(this))
 {
-    // No player choice here: the tuner plays every stream itself, so a
-    // choice between players would change nothing. The Show keeps the one
-    // it has.
     auto *layout = new QVBoxLayout(this);
+    auto *tuneWithRow = new QHBoxLayout;
+    auto *tuneWithLabel = new QLabel(QStringLiteral("Tune With: "), this);
+    tuneWithLabel->setBuddy(m_tuneWith);
+    m_tuneWith->setObjectName(QStringLiteral("tuneWith"));
+    for (const TuneWith choice : {TuneWith::SkywellTuner, TuneWith::DesktopPlayer, TuneWith::Command})
+        m_tuneWith->addItem(tuneWithText(choice));
+    tuneWithRow->addWidget(tuneWithLabel);
+    tuneWithRow->addWidget(m_tuneWith);
+    tuneWithRow->addStretch(1);
+    layout->addLayout(tuneWithRow);
     auto *urlLabel = new QLabel(QStringLiteral("Enter a URL that plays the audio feed, if necessary:"), this);
     urlLabel->setBuddy(m_url);
     m_url->setObjectName(QStringLiteral("url"));
@@ -131,11 +140,13 @@ ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new 
 
 void ShowTuningPage::fill(const ShowEditorValues &values)
 {
+    m_tuneWith->setCurrentIndex(values.player);
     m_url->setText(values.url);
 }
 
 void ShowTuningPage::read(ShowEditorValues &values) const
 {
+    values.player = m_tuneWith->currentIndex();
     values.url = m_url->text();
 }
 
@@ -236,7 +247,7 @@ OutputPage::OutputPage(const ShowEditorContext &context, QWidget *parent)
         m_kind->addButton(button, i);
         layout->addWidget(button);
     }
-    m_library = new QCheckBox(QStringLiteral("Add to iTunes Library"), this);
+    m_library = new QCheckBox(QStringLiteral("Add to the music library (MPD)"), this);
     m_library->setObjectName(QStringLiteral("addToLibrary"));
     m_library->hide();
     m_compress = new QCheckBox(QStringLiteral("Compress Speech"), this);

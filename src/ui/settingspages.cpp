@@ -80,7 +80,7 @@ FoldersPage::FoldersPage(QWidget *parent) : SettingsPage(parent)
         wrappedLabel(QStringLiteral("On this screen, tell Skywell where you want certain files to be saved."), this));
     m_mp3Folder = addFolderRow(layout, QStringLiteral("Save MP3 or WAV output files to this folder:"),
                                QStringLiteral("mp3Folder"), this);
-    m_tempFolder = addFolderRow(layout, QStringLiteral("Temporary files folder (recommend 2Gb available)"),
+    m_tempFolder = addFolderRow(layout, QStringLiteral("Temporary files folder (recommend 2 GB available)"),
                                 QStringLiteral("tempFolder"), this);
     layout->addStretch(1);
 }
@@ -263,7 +263,7 @@ SoundMixerPage::SoundMixerPage(const SettingsSheetServices &services, QWidget *p
     : SettingsPage(parent), m_services(services)
 {
     auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("Sound Card Driver To Use:"), this);
+    auto *label = new QLabel(QStringLiteral("Sound device to record from:"), this);
     m_devices = new QComboBox(this);
     m_devices->setObjectName(QStringLiteral("soundCard"));
     label->setBuddy(m_devices);
@@ -271,7 +271,7 @@ SoundMixerPage::SoundMixerPage(const SettingsSheetServices &services, QWidget *p
     layout->addWidget(m_devices);
     m_optimize = new QCheckBox(QStringLiteral("Optimize Mixer Volume for Recording"), this);
     layout->addWidget(m_optimize);
-    auto *mixer = new QPushButton(QStringLiteral("Setup Windows Sound Mixer"), this);
+    auto *mixer = new QPushButton(QStringLiteral("Open Sound Settings"), this);
     mixer->setObjectName(QStringLiteral("soundMixer"));
     auto *test = new QPushButton(QStringLiteral("Test Recording Sources"), this);
     test->setObjectName(QStringLiteral("testSources"));
@@ -324,7 +324,7 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
     row->addWidget(whatsThis);
     layout->addWidget(label);
     layout->addLayout(row);
-    m_startOnBoot = new QCheckBox(QStringLiteral("Start Skywell when Windows starts"), this);
+    m_startOnBoot = new QCheckBox(QStringLiteral("Start Skywell when I log in"), this);
     m_startOnBoot->setObjectName(QStringLiteral("startOnBoot"));
     layout->addWidget(m_startOnBoot);
     auto *burner = new QPushButton(QStringLiteral("Setup CD Burner"), this);

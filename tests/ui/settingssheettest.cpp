@@ -297,7 +297,7 @@ void SettingsSheetTest::unwritableAutostartChangesNothing()
     clickOk(sheet);
     QVERIFY(sheet.isVisible());
     QCOMPARE(s.prompter.count(ScriptedPrompter::Kind::Error), 1);
-    QVERIFY(s.prompter.prompts().last().text.startsWith(QStringLiteral("Registry Error: settings cannot be saved to ") +
+    QVERIFY(s.prompter.prompts().last().text.startsWith(QStringLiteral("Settings Error: settings cannot be saved to ") +
                                                         s.userEntry() + QStringLiteral(": ")));
     Settings loaded;
     QVERIFY(!loadSettings(loaded, s.registry, s.dir.path())); // still a first start
