@@ -3,6 +3,8 @@
 #include "core/activitylog.h"
 #include "core/prompter.h"
 #include "core/registry.h"
+#include "shows/tunewith.h"
+#include "tuning/desktopplayer.h"
 #include "tuning/startedplayers.h"
 #include "tuning/tuningaddress.h"
 
@@ -42,10 +44,68 @@ void StreamOpener::open(const QString &address, char playerLetter, char addressO
         refuse(problem, address);
         return;
     }
-    if (tuneInBrowser)
+    if (tuneInBrowser) {
         openInBrowser(address);
+        return;
+    }
+    switch (tuneWithOf(playerLetter)) {
+    case TuneWith::DesktopPlayer:
+        startDesktopPlayer(playableAddress(address));
+        return;
+    case TuneWith::Command:
+        startPlayerCommand(playableAddress(address));
+        return;
+    case TuneWith::SkywellTuner:
+        break;
+    }
+    startTuner(address, playerLetter);
+}
+
+void StreamOpener::startDesktopPlayer(const QString &address)
+{
+    const ProgramCommand command = desktopPlayerCommand(address);
+    if (command.program.isEmpty()) {
+        m_log.logLine(QStringLiteral("No media player for tuning:"), command.error);
+        m_prompter.error(command.error, kErrorCaption);
+        Q_EMIT statusChanged(QStringLiteral("Cannot tune: no media player is set"));
+        return;
+    }
+    startPlayer(command, QStringLiteral("The media player could not be started"));
+}
+
+void StreamOpener::startPlayerCommand(const QString &address)
+{
+    const QString line = m_registry.regReadString(SettingNames::playerCommand, kProfileKey).trimmed();
+    if (line.isEmpty()) {
+        m_log.logLine(QStringLiteral("No player command for tuning"), address);
+        m_prompter.error(kNoPlayerCommandText, kErrorCaption);
+        Q_EMIT statusChanged(QStringLiteral("Cannot tune: no player command is set"));
+        return;
+    }
+    ProgramCommand command = splitCommandLine(line);
+    if (!command.error.isEmpty()) {
+        m_log.logLine(QStringLiteral("The player command cannot be run"), line + QStringLiteral(": ") + command.error);
+        m_prompter.error(kCannotOpenApplicationText, kErrorCaption);
+        Q_EMIT statusChanged(QStringLiteral("Ready"));
+        return;
+    }
+    // The address goes where "%u" stands, else last; never through a shell.
+    const qsizetype at = command.arguments.indexOf(QStringLiteral("%u"));
+    if (at >= 0)
+        command.arguments[at] = address;
     else
-        startTuner(address, playerLetter);
+        command.arguments << address;
+    startPlayer(command, QStringLiteral("The player command could not be started"));
+}
+
+void StreamOpener::startPlayer(const ProgramCommand &command, const QString &what)
+{
+    const QString reason = m_players.start(command.program, command.arguments, StartedPlayers::Kind::Player);
+    if (reason.isEmpty())
+        return;
+    m_log.logLine(what, command.program + QStringLiteral(": ") + reason);
+    m_prompter.error(kCannotOpenApplicationText, kErrorCaption);
+    Q_EMIT statusChanged(what);
 }
 
 void StreamOpener::refuse(const QString &problem, const QString &address)

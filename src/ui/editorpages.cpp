@@ -318,8 +318,8 @@ RecordingPage::RecordingPage(const ShowEditorContext &context, QWidget *parent)
     layout->addWidget(m_noRetune);
     layout->addWidget(m_titleSplit);
     // Only a stream Skywell decodes itself has titles to follow.
-    connect(m_sources, &QComboBox::currentTextChanged, this,
-            [this](const QString &source) { m_titleSplit->setVisible(source == kInternetStream); });
+    connect(m_sources, &QComboBox::currentIndexChanged, this,
+            [this] { m_titleSplit->setVisible(m_sources->currentData().toString() == kInternetStream); });
     auto *grid = new QGridLayout;
     m_deadAir =
         addTickedNumber(grid, 0, QStringLiteral("Eliminate Dead Air after "), QStringLiteral("seconds of silence."),
@@ -374,7 +374,8 @@ void RecordingPage::firstShown()
     if (combo.items.isEmpty() && !m_source.isEmpty())
         combo = SourceCombo{{m_source}, 0};
     m_sources->clear();
-    m_sources->addItems(combo.items);
+    for (int i = 0; i < combo.items.size(); ++i)
+        m_sources->addItem(combo.label(i), combo.items[i]);
     m_sources->setCurrentIndex(combo.selected);
     for (int i = 0; i < m_splitAt.size(); ++i) {
         const int minute = m_splitAtValues[std::size_t(i)];
@@ -396,7 +397,7 @@ void RecordingPage::read(ShowEditorValues &values) const
     // A page never shown hands back the source and split minutes it was
     // given.
     if (m_sources->count() > 0) {
-        values.recordSource = m_sources->currentText();
+        values.recordSource = m_sources->currentData().toString();
         for (int i = 0; i < m_splitAt.size(); ++i)
             values.splitAt[std::size_t(i)] = splitMinuteFromText(m_splitAt[i]->text());
     }

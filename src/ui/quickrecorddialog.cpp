@@ -150,7 +150,8 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
     m_values = loadQuickRecordValues(m_deps.registry, customScript);
     if (m_deps.fillSources) {
         const SourceCombo combo = m_deps.fillSources(quickRecordWantedSource(m_deps.registry));
-        m_source->addItems(combo.items);
+        for (int i = 0; i < combo.items.size(); ++i)
+            m_source->addItem(combo.label(i), combo.items[i]);
         m_source->setCurrentIndex(combo.selected);
     }
     const bool library = m_deps.musicLibraryInstalled && m_deps.musicLibraryInstalled();
@@ -192,7 +193,7 @@ void QuickRecordDialog::updateEnabled()
 
 QString QuickRecordDialog::selectedSource() const
 {
-    return m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : m_source->currentText();
+    return m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : m_source->currentData().toString();
 }
 
 void QuickRecordDialog::accept()
