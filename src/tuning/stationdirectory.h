@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings.h"
 #include "tuning/download.h"
 #include "tuning/stationdirectoryjson.h"
 

@@ -158,8 +158,8 @@ TEST_F(TrackDeliveryTest, StationTitlesTagTheTracksAndFillThePlaylist)
     const QString plainTitle = QFileInfo(files[2]).completeBaseName();
     const Expected expected[] = {
         {QStringLiteral("Ансамбль"), QStringLiteral("Café – Ωμέγα"), QStringLiteral("Café - ?????"), 2.5},
-        {QStringLiteral("0_Skywell"), QStringLiteral("Jingle \uFFFD"), QStringLiteral("Jingle ?"), 1.5},
-        {QStringLiteral("0_Skywell"), plainTitle, plainTitle.left(30), 1.2},
+        {QStringLiteral("Nachtexpress Ö1"), QStringLiteral("Jingle \uFFFD"), QStringLiteral("Jingle ?"), 1.5},
+        {QStringLiteral("Nachtexpress Ö1"), plainTitle, plainTitle.left(30), 1.2},
     };
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(files[i].toStdString());

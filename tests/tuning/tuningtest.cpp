@@ -170,7 +170,7 @@ TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
                             QStringLiteral("'%1' --no-video %u --quiet").arg(player(QStringLiteral("command"))),
                             kProfileKey);
     auto tuning = make(player(QStringLiteral("tuner")));
-    const QString address = QStringLiteral("radio.example/live?a=1&b=$(touch${IFS}shell)");
+    const QString address = QStringLiteral("radio.example/live?a=1&b=$(touch%20shell)");
     const QString played = QStringLiteral("http://") + address;
 
     // Without a default player the desktop choice says what to do.
