@@ -360,7 +360,7 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
     layout->addLayout(row);
     m_startOnBoot = new QCheckBox(QStringLiteral("Start Skywell when I log in"), this);
     m_startOnBoot->setObjectName(QStringLiteral("startOnBoot"));
-    layout->addWidget(m_startOnBoot);
+    layout->addWidget(m_startOnBoot, 0, Qt::AlignLeft);
     auto *burner = new QPushButton(QStringLiteral("Setup CD Burner"), this);
     auto *burnerRow = new QHBoxLayout;
     burnerRow->addWidget(burner);

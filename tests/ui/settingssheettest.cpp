@@ -412,6 +412,7 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
         clickOk(sheet);
         QVERIFY(sheet.isVisible());
         QCOMPARE(s.prompter.prompts().last().text, message);
+        box->clear();
     }
     host->setText(mpdHost);
     catalogue->setText(QStringLiteral("http://127.0.0.1:9"));
