@@ -82,6 +82,6 @@ private:
 inline const QString kSkywellKey = QStringLiteral("Software\\Skywell5");
 inline const QString kCdWriteKey = QStringLiteral("Software\\Skywell\\CDWriteConfig");
 
-inline const QString kRegistryErrorText = QStringLiteral("Registry Error: settings cannot be saved to %1: %2");
+inline const QString kRegistryErrorText = QStringLiteral("Settings Error: settings cannot be saved to %1: %2");
 
 } // namespace skywell

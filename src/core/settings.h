@@ -51,6 +51,13 @@ inline const QString firstTime = QStringLiteral("First Time");
 // without a shell (e.g. "pon" and "poff"); empty: nothing is run.
 inline const QString dialCommand = QStringLiteral("Dial Command");
 inline const QString hangUpCommand = QStringLiteral("Hang Up Command");
+// The catalogue server's base address (empty: no catalogue updates) and
+// the station directory's (empty: the public directory's servers).
+inline const QString catalogueAddress = QStringLiteral("Catalogue Address");
+inline const QString stationDirectoryAddress = QStringLiteral("Station Directory Address");
+// The player that Shows tuned "with a command" run, a command line split
+// the same way; the address goes where "%u" stands, else last.
+inline const QString playerCommand = QStringLiteral("Player Command");
 } // namespace SettingNames
 
 // The music library's server (a Music Player Daemon), among the per-user

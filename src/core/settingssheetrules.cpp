@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace skywell
 {
@@ -135,12 +136,17 @@ SheetExtras loadSheetExtras(const Registry &registry)
     extras.libraryPassword = registry.regReadString(L::password, kSkywellKey);
     extras.libraryFolder = registry.regReadString(L::folder, kSkywellKey);
     extras.librarySubfolder = registry.regReadString(L::subfolder, kSkywellKey);
+    extras.playerCommand = registry.regReadString(SettingNames::playerCommand, kProfileKey);
+    extras.catalogueAddress = registry.regReadString(SettingNames::catalogueAddress, kProfileKey);
+    extras.directoryAddress = registry.regReadString(SettingNames::stationDirectoryAddress, kProfileKey);
     return extras;
 }
 
 SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &pages, unsigned shownPages)
 {
     SheetExtras out = original;
+    if (shownPages & kTuningPage)
+        out.playerCommand = pages.playerCommand.trimmed();
     if (shownPages & kConnectionsPage) {
         out.dialCommand = pages.dialCommand.trimmed();
         out.hangUpCommand = pages.hangUpCommand.trimmed();
@@ -151,6 +157,8 @@ SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &page
         out.libraryPassword = pages.libraryPassword;
         out.libraryFolder = pages.libraryFolder.trimmed();
         out.librarySubfolder = pages.librarySubfolder.trimmed();
+        out.catalogueAddress = pages.catalogueAddress.trimmed();
+        out.directoryAddress = pages.directoryAddress.trimmed();
     }
     return out;
 }
@@ -163,6 +171,12 @@ bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, R
         profile.append({SettingNames::dialCommand, accepted.dialCommand});
     if (accepted.hangUpCommand != original.hangUpCommand)
         profile.append({SettingNames::hangUpCommand, accepted.hangUpCommand});
+    if (accepted.playerCommand != original.playerCommand)
+        profile.append({SettingNames::playerCommand, accepted.playerCommand});
+    if (accepted.catalogueAddress != original.catalogueAddress)
+        profile.append({SettingNames::catalogueAddress, accepted.catalogueAddress});
+    if (accepted.directoryAddress != original.directoryAddress)
+        profile.append({SettingNames::stationDirectoryAddress, accepted.directoryAddress});
     Registry::Values library;
     const auto text = [&library](const QString &name, const QString &was, const QString &now) {
         if (now != was)
@@ -216,6 +230,38 @@ std::optional<QString> commandProblem(const QString &command, bool required)
     const QFileInfo info(path);
     if (program.isEmpty() || path.isEmpty() || !info.isFile() || !info.isExecutable())
         return kCommandNotFoundText.arg(program, line);
+    return std::nullopt;
+}
+
+bool dialupShown(bool useDialup, const QString &dialCommand)
+{
+    return useDialup || !dialCommand.trimmed().isEmpty();
+}
+
+std::optional<QString> libraryHostProblem(const QString &host)
+{
+    const QString name = host.trimmed();
+    if (name.isEmpty())
+        return std::nullopt;
+    // A name or an address as the server's connection takes it: no scheme,
+    // no path, no port (the port has its own box), no blanks.
+    QUrl url;
+    url.setHost(name, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || name.contains(u':') || name.contains(u'/'))
+        return kLibraryHostText;
+    return std::nullopt;
+}
+
+std::optional<QString> serverAddressProblem(const QString &address, const QString &what)
+{
+    const QString text = address.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QStringLiteral("http") && scheme != QStringLiteral("https")) ||
+        url.host().isEmpty() || text.contains(u' '))
+        return kServerAddressText.arg(what);
     return std::nullopt;
 }
 

@@ -73,6 +73,9 @@ struct SheetExtras {
     QString libraryPassword;
     QString libraryFolder;    // empty: the user's music folder
     QString librarySubfolder; // empty: "Skywell"
+    QString playerCommand;    // for Shows tuned "with a command"
+    QString catalogueAddress; // empty: no catalogue updates
+    QString directoryAddress; // empty: the public station directory
     bool operator==(const SheetExtras &) const = default;
 };
 SheetExtras loadSheetExtras(const Registry &registry);
@@ -85,10 +88,18 @@ bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, R
 // A dial-up command box: empty is allowed only when required is false;
 // otherwise the line must name a program that can be run.
 std::optional<QString> commandProblem(const QString &command, bool required);
-// The music library boxes: a port 1-65535 (or empty) and a music folder
-// given as a full path (or empty).
+// The dial-up boxes are shown while a dial command is given or dial-up is
+// on; a computer without one is not asked about dial-up.
+bool dialupShown(bool useDialup, const QString &dialCommand);
+// The music library boxes: a server name (no blanks, no scheme; empty: no
+// library), a port 1-65535 (or empty) and a music folder given as a full
+// path (or empty).
+std::optional<QString> libraryHostProblem(const QString &host);
 std::optional<QString> libraryPortProblem(const QString &port);
 std::optional<QString> libraryFolderProblem(const QString &folder);
+// A server's base address box (catalogue, station directory): empty, or
+// an http or https address naming a server. what names the box.
+std::optional<QString> serverAddressProblem(const QString &address, const QString &what);
 
 // Accepting the sheet (OK or Finish): settings becomes accepted, is saved
 // ("First Time" = 0) and the autostart entry follows startOnBoot. An
@@ -108,6 +119,12 @@ inline const QString kNoDialCommandText =
                    "\"Connect via default Dial-up connection\".");
 inline const QString kCommandNotFoundText =
     QStringLiteral("The program \"%1\" of the command \"%2\" was not found or cannot be run.");
+inline const QString kLibraryHostText =
+    QStringLiteral("Please enter the music library's server as a host name or address (such as \"localhost\" or "
+                   "\"192.168.1.5\", without \"http://\" or a port), or leave it empty if you have none.");
+inline const QString kServerAddressText =
+    QStringLiteral("Please enter the %1 as an address starting with \"http://\" or \"https://\" and naming a "
+                   "server, or leave it empty.");
 inline const QString kLibraryFolderText =
     QStringLiteral("Please enter the music library's folder as a full path starting with \"/\", or leave it empty.");
 

@@ -35,6 +35,7 @@ void Mixer::logOpenFailure(std::uint32_t error)
 bool Mixer::listRecordingSources(const QString &card)
 {
     m_names.clear();
+    m_labels.clear();
     m_stereo.clear();
     const QString mixerName = card == kDefaultDevice ? QString() : m_backend.mixerOfCaptureDevice(card);
     m_log.logLine(QStringLiteral("Listing devices on "), mixerName);
@@ -50,6 +51,7 @@ bool Mixer::listRecordingSources(const QString &card)
         for (const MixerLine &line : device.sources) {
             if (!m_names.contains(line.name)) {
                 m_names.append(line.name);
+                m_labels.append(line.description.isEmpty() ? line.name : line.description);
                 m_stereo.append(line.channels >= 2);
             }
             if (line.analog && line.channels == 2)
@@ -88,6 +90,14 @@ SourceCombo Mixer::fillSourceCombo(const QString &wanted, bool offerDirectDownlo
     combo.items = QStringList{kInternetStream} + m_names;
     if (offerDirectDownload)
         combo.items.append(kDirectDownload);
+    // Two sources described alike are told apart by their names.
+    combo.labels = QStringList{kInternetStream};
+    for (qsizetype i = 0; i < m_labels.size(); ++i)
+        combo.labels.append(m_labels.count(m_labels[i]) > 1 && m_labels[i] != m_names[i]
+                                ? QStringLiteral("%1 (%2)").arg(m_labels[i], m_names[i])
+                                : m_labels[i]);
+    if (offerDirectDownload)
+        combo.labels.append(kDirectDownload);
 
     QStringList candidates{wanted, m_registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey),
                            m_bestAnalogStereo};

@@ -16,8 +16,16 @@ struct Settings;
 // The items of a "Recording Source" drop-down and the one to select
 // (-1: nothing, for an empty list). Dialogs only show them.
 struct SourceCombo {
-    QStringList items;
+    QStringList items; // the sources' names, as Shows store them
     int selected = -1;
+    // What the list shows for each item (the device's description); an
+    // item without one shows its name.
+    QStringList labels = {};
+    QString label(int index) const
+    {
+        const QString text = labels.value(index);
+        return text.isEmpty() ? items.value(index) : text;
+    }
 };
 
 // Mixer control: the recording sources of the configured sound card, the
@@ -70,6 +78,7 @@ private:
     const Registry &m_registry;
     const Settings &m_settings;
     QStringList m_names;
+    QStringList m_labels;
     QList<bool> m_stereo;
     QString m_bestAnalogStereo;
     struct ChangedVolume {

@@ -16,6 +16,9 @@ struct MixerLine {
     // The line the speakers' signal comes back on (an analog line on a
     // sound card, a monitor on the sound server).
     bool analog = false;
+    // What the user is shown (the sound server's description); empty: the
+    // name.
+    QString description = {};
 };
 
 // A mixer device and the source lines of its recording destination.

@@ -29,7 +29,7 @@ MixerScan PulseMixer::scan()
     for (const PulseDevice &device : groupByDevice(*cards, *sinks, *sources)) {
         MixerDeviceInfo info{device.productName, {}};
         for (const PulseSource &source : device.sources)
-            info.sources.append({source.name, source.channels, isMonitor(source)});
+            info.sources.append({source.name, source.channels, isMonitor(source), source.description});
         result.devices.append(info);
     }
     return result;

@@ -55,7 +55,7 @@ bool Converters::runCustomConversion(const QString &tempFileName, const QString 
     // A missing script is a failure to start, not a run that did nothing.
     const ToolResult result = QFileInfo(script).isFile() ? m_runner.run(run) : ToolResult{};
     if (result.outcome == RunOutcome::NotStarted) {
-        m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
+        m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
                       m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
         m_prompter.error(QStringLiteral("Custom WAV Conversion failed"));
         return false;
@@ -65,7 +65,7 @@ bool Converters::runCustomConversion(const QString &tempFileName, const QString 
         return false;
     }
     if (!result.succeeded()) {
-        m_log.logLine(QStringLiteral("Custom.bat WAV file conversion failed"),
+        m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
                       m_programs.customScriptName + QLatin1Char(' ') + result.describe());
         return false;
     }

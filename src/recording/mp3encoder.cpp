@@ -74,7 +74,7 @@ bool checkMp3Encoder(Prompter &prompter)
 {
     lame_global_flags *probe = lame_init();
     if (!probe) {
-        prompter.fatal(QStringLiteral("Error loading MP3 encoder DLL."));
+        prompter.fatal(QStringLiteral("Error loading the MP3 encoder (libmp3lame)."));
         return false;
     }
     lame_close(probe);
@@ -86,7 +86,7 @@ bool checkMp3Encoder(Prompter &prompter)
                 encoder->flush(out.data(), out.size()) >= 0;
     }
     if (!works)
-        prompter.fatal(QStringLiteral("Unable to get MP3 encoder DLL interfaces."));
+        prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) does not work."));
     return works;
 }
 

@@ -97,7 +97,7 @@ bool Mp3Writer::write(const CaptureBlock &block)
             m_encoder->encode(m_values.data() + at * std::size_t(channels), n, m_outBuffer.data(), m_outBuffer.size());
         if (bytes < 0) {
             abandon();
-            m_prompter.fatal(QStringLiteral("MP3 DLL function beEncodeChunk() failed."));
+            m_prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) failed to encode."));
             return false;
         }
         ok = writeOut(m_outBuffer.data(), std::size_t(bytes)) && ok;
@@ -116,7 +116,7 @@ std::uint32_t Mp3Writer::close(const TagFields &tags)
     if (last < 0) {
         abandon();
         m_file.close();
-        m_prompter.fatal(QStringLiteral("Error MP3 DLL function beExitStream() failed."));
+        m_prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) failed to finish the file."));
         return 0;
     }
     // After a failed write the rest is still written: the audio that did

@@ -248,7 +248,7 @@ namespace
 // The tags the track's writer would have given it.
 TagFields recoveredTags(const RecordingMarker &marker, const QString &fileName)
 {
-    TagFields tags{QFileInfo(fileName).completeBaseName(), kTagArtist, marker.name, marker.trackNumber,
+    TagFields tags{QFileInfo(fileName).completeBaseName(), marker.name, marker.name, marker.trackNumber,
                    marker.startTime};
     const StationTitleParts station = splitStationTitle(marker.stationTitle);
     if (!station.title.isEmpty())

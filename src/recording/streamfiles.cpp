@@ -24,10 +24,11 @@ char nextLetter(char letter)
     return letter >= 'a' + StreamFiles::kOpenAttempts - 1 ? 'a' : static_cast<char>(letter + 1);
 }
 
-// The tag fields of the track's MP3 files.
+// The tag fields of the track's MP3 files: the Show's name is the album,
+// and the artist until the station names one.
 TagFields trackTags(const RecordingSession &session, const QString &title, const QString &album, int trackNumber)
 {
-    TagFields tags{title, kTagArtist, album, trackNumber, session.startTime};
+    TagFields tags{title, album, album, trackNumber, session.startTime};
     // A blank title asks for no tag; the station's title does not undo that.
     if (title == QStringLiteral(" "))
         return tags;

@@ -65,7 +65,4 @@ private:
     std::uint32_t m_wavLimit;
 };
 
-// The artist of every MP3 tag.
-inline const QString kTagArtist = QStringLiteral("0_Skywell");
-
 } // namespace skywell

@@ -169,10 +169,10 @@ void TrackDelivery::burnCd(RecordingSession &session)
 
 void TrackDelivery::addToMusicLibrary(RecordingSession &session)
 {
-    m_log.logLine(QStringLiteral("Adding tracks to iTunes library"));
+    m_log.logLine(QStringLiteral("Adding tracks to the music library (MPD)"));
     if (!m_library || !m_library->openMusicLibrary()) {
-        m_log.logLine(QStringLiteral("Unable to Open iTunes"));
-        session.addOutcome(QStringLiteral("Unable to Open iTunes"));
+        m_log.logLine(QStringLiteral("Unable to reach the music library (MPD)"));
+        session.addOutcome(QStringLiteral("Unable to reach the music library (MPD)"));
         return;
     }
     for (const QString &path : std::as_const(session.savedFiles))

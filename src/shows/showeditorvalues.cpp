@@ -8,8 +8,10 @@
 #include "shows/scheduler.h"
 #include "shows/show.h"
 #include "shows/showsummary.h"
+#include "shows/tunewith.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include <bit>
 #include <cerrno>
@@ -101,7 +103,7 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
     v.titleSplit = show.flags & OPT_TITLE_SPLIT;
 
     v.url = fieldText(show.url);
-    v.player = show.tunerKind == 'R' ? 2 : show.tunerKind == 'W' ? 1 : 0;
+    v.player = int(tuneWithOf(show.tunerKind));
 
     v.outputIndex = outputIndexOf(show.flags, registry);
     v.addToLibrary = show.flags & OPT_ITUNES;
@@ -152,7 +154,7 @@ std::optional<Show> showFromEditorValues(const ShowEditorValues &v, const Show &
         flags |= OPT_COMPRESS_SPEECH;
 
     setFieldText(out.url, v.url);
-    out.tunerKind = v.player == 2 ? 'R' : v.player == 1 ? 'W' : 'U';
+    out.tunerKind = tunerKindOf(TuneWith(std::clamp(v.player, 0, 2)));
 
     std::int64_t start = v.start - 7776000;
     std::int64_t end = v.end - 7776000;

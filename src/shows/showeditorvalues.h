@@ -23,7 +23,7 @@ struct ShowEditorValues {
     QString name;
     QString status;
     QString summary;
-    // Tuning: 0 "Default", 1 "Windows Media", 2 "Real"
+    // Tuning: "Tune With: " as a TuneWith (0 Skywell Tuner, 1 desktop player, 2 command)
     int player = 0;
     QString url;
     // Schedule: start and end are today's date at the picked time of day

@@ -2,6 +2,7 @@
 
 #include "shows/scheduler.h"
 #include "shows/show.h"
+#include "shows/tunewith.h"
 
 namespace skywell
 {
@@ -71,10 +72,7 @@ QString showSummary(const QString &address, std::int64_t onceDate, std::int64_t 
                            : QStringLiteral("  Automatic retuning enabled\r\n");
     text += muteOn ? QStringLiteral("  Mute while recording enabled\r\n")
                    : QStringLiteral("  Mute while recording disabled\r\n");
-    text += QStringLiteral("  Tuning Format: ");
-    text += tunerKind == 'R'   ? QStringLiteral("Real\r\n")
-            : tunerKind == 'W' ? QStringLiteral("Windows Media\r\n")
-                               : QStringLiteral("Other\r\n");
+    text += QStringLiteral("  Tune With: ") + tuneWithText(tuneWithOf(tunerKind)) + QStringLiteral("\r\n");
     return text;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings.h"
 #include "tuning/catalogueline.h"
 #include "tuning/download.h"
 
@@ -18,7 +19,7 @@ class Registry;
 
 // The base address of the catalogue server, a profile value; empty by
 // default, and then no update is offered and asking for one says so.
-inline const QString kCatalogueAddressSetting = QStringLiteral("Catalogue Address");
+inline const QString &kCatalogueAddressSetting = SettingNames::catalogueAddress;
 // The day of the last update or offer (per user, "Software\Skywell5").
 inline const QString kCatalogueUpdateDayValue = QStringLiteral("DBUpdateTimeStamp");
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings.h"
 #include "tuning/download.h"
 #include "tuning/stationdirectoryjson.h"
 
@@ -15,7 +16,7 @@ class Registry;
 
 // The base address of a station directory server, a profile value; empty
 // (the default): the servers of the public directory are looked up.
-inline const QString kStationDirectoryAddressSetting = QStringLiteral("Station Directory Address");
+inline const QString &kStationDirectoryAddressSetting = SettingNames::stationDirectoryAddress;
 // The last stations found, in the program folder, for use offline.
 inline const QString kStationDirectoryCacheFile = QStringLiteral("stationdirectory.json");
 

@@ -3,6 +3,8 @@
 #include "core/activitylog.h"
 #include "core/prompter.h"
 #include "core/registry.h"
+#include "shows/tunewith.h"
+#include "tuning/desktopplayer.h"
 #include "tuning/startedplayers.h"
 #include "tuning/tuningaddress.h"
 
@@ -43,10 +45,66 @@ void StreamOpener::open(const QString &address, char playerLetter, char addressO
         refuse(problem, address);
         return;
     }
-    if (tuneInBrowser)
+    if (tuneInBrowser) {
         openInBrowser(address);
-    else
+        return;
+    }
+    // A Show set to another player that cannot be started is still
+    // recorded: it is tuned with the Skywell Tuner and the log says why.
+    bool started = false;
+    switch (tuneWithOf(playerLetter)) {
+    case TuneWith::DesktopPlayer:
+        started = startDesktopPlayer(playableAddress(address));
+        break;
+    case TuneWith::Command:
+        started = startPlayerCommand(playableAddress(address));
+        break;
+    case TuneWith::SkywellTuner:
+        break;
+    }
+    if (!started)
         startTuner(address, playerLetter, stationName);
+}
+
+bool StreamOpener::startDesktopPlayer(const QString &address)
+{
+    const ProgramCommand command = desktopPlayerCommand(address);
+    if (command.program.isEmpty()) {
+        m_log.logLine(kTuningWithOurTuner, command.error);
+        return false;
+    }
+    return startPlayer(command);
+}
+
+bool StreamOpener::startPlayerCommand(const QString &address)
+{
+    const QString line = m_registry.regReadString(SettingNames::playerCommand, kProfileKey).trimmed();
+    if (line.isEmpty()) {
+        m_log.logLine(kTuningWithOurTuner, kNoPlayerCommandText);
+        return false;
+    }
+    ProgramCommand command = splitCommandLine(line);
+    if (!command.error.isEmpty()) {
+        m_log.logLine(kTuningWithOurTuner, QStringLiteral("the player command cannot be run: ") + line +
+                                               QStringLiteral(": ") + command.error);
+        return false;
+    }
+    // The address goes where "%u" stands, else last; never through a shell.
+    const qsizetype at = command.arguments.indexOf(QStringLiteral("%u"));
+    if (at >= 0)
+        command.arguments[at] = address;
+    else
+        command.arguments << address;
+    return startPlayer(command);
+}
+
+bool StreamOpener::startPlayer(const ProgramCommand &command)
+{
+    const QString reason = m_players.start(command.program, command.arguments, StartedPlayers::Kind::Player);
+    if (reason.isEmpty())
+        return true;
+    m_log.logLine(kTuningWithOurTuner, command.program + QStringLiteral(" could not be started: ") + reason);
+    return false;
 }
 
 void StreamOpener::refuse(const QString &problem, const QString &address)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tuning/tuningaddress.h"
 #include "tuning/tuningvalues.h"
 
 #include <QObject>
@@ -15,10 +16,13 @@ class Prompter;
 class Registry;
 class StartedPlayers;
 
-// Starts an address playing in one of three ways: runs the command line it
-// names, opens it in the desktop's browser (xdg-open), or hands it to the
-// tuner tool through the Tuner values. User-interface thread only: it
-// writes the registry, starts processes and shows messages.
+// Starts an address playing: runs the command line it names, or opens it
+// in the desktop's browser (xdg-open) when the settings say so, or plays
+// it the way the Show's "Tune With" says (its player letter): the tuner
+// tool through the Tuner values, the desktop's media player, or the
+// player command of the settings ("Player Command", the address appended
+// or put where "%u" stands). User-interface thread only: it writes the
+// registry, starts processes and shows messages.
 class StreamOpener final : public QObject
 {
     Q_OBJECT
@@ -43,6 +47,10 @@ private:
     void runCommandLine(const QString &address);
     void openInBrowser(const QString &address);
     void startTuner(const QString &address, char playerLetter, const QString &stationName);
+    // False, with a log line, when the player cannot be started.
+    bool startDesktopPlayer(const QString &address);
+    bool startPlayerCommand(const QString &address);
+    bool startPlayer(const ProgramCommand &command);
     void refuse(const QString &problem, const QString &address);
 
     Registry &m_registry;
@@ -55,9 +63,14 @@ private:
 };
 
 inline const QString kNoBrowserText = QStringLiteral(
-    "An error was detected when tuning.  This is likely caused by your Internet Explorer not set as the default "
-    "browser. You can fix this as follows:\n\n1) Open IE, and choose Tools, Internet Options, Programs.\n2) Ensure "
-    "\"Internet Explorer should check to see whether it is the default browser\" is checked.");
+    "An error was detected when tuning: no program is set to open this address. Choose a default web browser "
+    "and media player in your desktop's settings (or with \"xdg-settings set default-web-browser\"), then tune "
+    "again.");
+inline const QString kNoPlayerCommandText =
+    QStringLiteral("This Show tunes with a command, but no player command is set. Enter one under Settings, "
+                   "Tuning (for example \"mpv --no-video\"), or choose another \"Tune With\" for the Show.");
+// The log line when the Show's own player cannot be started.
+inline const QString kTuningWithOurTuner = QStringLiteral("Tuning with the Skywell Tuner instead:");
 inline const QString kCannotOpenApplicationText = QStringLiteral("Cannot open application for tuning");
 
 } // namespace skywell

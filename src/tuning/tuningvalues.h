@@ -27,8 +27,8 @@ using SettingNames::hangUpCommand;
 } // namespace DialupValueNames
 
 // "TunerType": 3 for a 'R' player letter, 2 for 'W', 1 for any other.
-// Written with the other values as before; the tuner plays every stream
-// itself and has no player to choose, so it does not read it.
+// Only the Skywell Tuner choice (1) reaches the tuner; the other two
+// start their own player (see StreamOpener).
 inline int tunerTypeOf(char playerLetter)
 {
     return playerLetter == 'R' ? 3 : playerLetter == 'W' ? 2 : 1;

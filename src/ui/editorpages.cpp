@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "mixer/mixer.h"
 #include "shows/show.h"
+#include "shows/tunewith.h"
 #include "ui/numberedit.h"
 #include "ui/showeditor.h"
 
@@ -118,12 +119,20 @@ std::optional<EditorPage::Problem> SummaryPage::problem()
     return Problem{kTestFileWarningText, kTestFileWarningCaption};
 }
 
-ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new QLineEdit(this))
+ShowTuningPage::ShowTuningPage(QWidget *parent)
+    : EditorPage(parent), m_tuneWith(new QComboBox(this)), m_url(new QLineEdit(this))
 {
-    // No player choice here: the tuner plays every stream itself, so a
-    // choice between players would change nothing. The Show keeps the one
-    // it has.
     auto *layout = new QVBoxLayout(this);
+    auto *tuneWithRow = new QHBoxLayout;
+    auto *tuneWithLabel = new QLabel(QStringLiteral("Tune With: "), this);
+    tuneWithLabel->setBuddy(m_tuneWith);
+    m_tuneWith->setObjectName(QStringLiteral("tuneWith"));
+    for (const TuneWith choice : {TuneWith::SkywellTuner, TuneWith::DesktopPlayer, TuneWith::Command})
+        m_tuneWith->addItem(tuneWithText(choice));
+    tuneWithRow->addWidget(tuneWithLabel);
+    tuneWithRow->addWidget(m_tuneWith);
+    tuneWithRow->addStretch(1);
+    layout->addLayout(tuneWithRow);
     auto *urlLabel = new QLabel(QStringLiteral("Enter a URL that plays the audio feed, if necessary:"), this);
     urlLabel->setBuddy(m_url);
     m_url->setObjectName(QStringLiteral("url"));
@@ -135,11 +144,13 @@ ShowTuningPage::ShowTuningPage(QWidget *parent) : EditorPage(parent), m_url(new 
 
 void ShowTuningPage::fill(const ShowEditorValues &values)
 {
+    m_tuneWith->setCurrentIndex(values.player);
     m_url->setText(values.url);
 }
 
 void ShowTuningPage::read(ShowEditorValues &values) const
 {
+    values.player = m_tuneWith->currentIndex();
     values.url = m_url->text();
 }
 
@@ -240,7 +251,7 @@ OutputPage::OutputPage(const ShowEditorContext &context, QWidget *parent)
         m_kind->addButton(button, i);
         layout->addWidget(button);
     }
-    m_library = new QCheckBox(QStringLiteral("Add to iTunes Library"), this);
+    m_library = new QCheckBox(QStringLiteral("Add to the music library (MPD)"), this);
     m_library->setObjectName(QStringLiteral("addToLibrary"));
     m_library->hide();
     m_compress = new QCheckBox(QStringLiteral("Compress Speech"), this);
@@ -311,8 +322,8 @@ RecordingPage::RecordingPage(const ShowEditorContext &context, QWidget *parent)
     layout->addWidget(m_noRetune);
     layout->addWidget(m_titleSplit);
     // Only a stream Skywell decodes itself has titles to follow.
-    connect(m_sources, &QComboBox::currentTextChanged, this,
-            [this](const QString &source) { m_titleSplit->setVisible(source == kInternetStream); });
+    connect(m_sources, &QComboBox::currentIndexChanged, this,
+            [this] { m_titleSplit->setVisible(m_sources->currentData().toString() == kInternetStream); });
     auto *grid = new QGridLayout;
     m_deadAir =
         addTickedNumber(grid, 0, QStringLiteral("Eliminate Dead Air after "), QStringLiteral("seconds of silence."),
@@ -367,7 +378,8 @@ void RecordingPage::firstShown()
     if (combo.items.isEmpty() && !m_source.isEmpty())
         combo = SourceCombo{{m_source}, 0};
     m_sources->clear();
-    m_sources->addItems(combo.items);
+    for (int i = 0; i < combo.items.size(); ++i)
+        m_sources->addItem(combo.label(i), combo.items[i]);
     m_sources->setCurrentIndex(combo.selected);
     for (int i = 0; i < m_splitAt.size(); ++i) {
         const int minute = m_splitAtValues[std::size_t(i)];
@@ -389,7 +401,7 @@ void RecordingPage::read(ShowEditorValues &values) const
     // A page never shown hands back the source and split minutes it was
     // given.
     if (m_sources->count() > 0) {
-        values.recordSource = m_sources->currentText();
+        values.recordSource = m_sources->currentData().toString();
         for (int i = 0; i < m_splitAt.size(); ++i)
             values.splitAt[std::size_t(i)] = splitMinuteFromText(m_splitAt[i]->text());
     }

@@ -68,6 +68,7 @@ public:
     void read(ShowEditorValues &values) const override;
 
 private:
+    QComboBox *m_tuneWith;
     QLineEdit *m_url;
 };
 
@@ -135,13 +136,13 @@ private:
     std::array<int, 8> m_splitAtValues{};
 };
 
-inline const QString kOutputKindTexts[8] = {QStringLiteral("MP3 - CD Quality (56 Mb/hr)"),
-                                            QStringLiteral("MP3 - FM Radio Quality (28 Mb/hr)"),
-                                            QStringLiteral("MP3 - AM Radio Quality (7 Mb/hr)"),
+inline const QString kOutputKindTexts[8] = {QStringLiteral("MP3 - CD Quality (56 MB per hour)"),
+                                            QStringLiteral("MP3 - FM Radio Quality (28 MB per hour)"),
+                                            QStringLiteral("MP3 - AM Radio Quality (7 MB per hour)"),
                                             QStringLiteral("WAV file"),
                                             QStringLiteral("Write to Audio CD "),
                                             QStringLiteral("Write to MP3 CD "),
-                                            QStringLiteral("Custom (via custom.bat)"),
+                                            QStringLiteral("Custom (via custom.sh)"),
                                             QStringLiteral("Don't record")};
 
 } // namespace skywell

@@ -23,11 +23,11 @@ namespace skywell
 namespace
 {
 
-const char *const kKindTexts[QuickKindCount] = {"MP3 - CD Quality (56 Mb/hr)",
-                                                "MP3 - FM Radio Quality (28 Mb/hr)",
-                                                "MP3 - AM Radio Quality (7 Mb/hr)",
+const char *const kKindTexts[QuickKindCount] = {"MP3 - CD Quality (56 MB per hour)",
+                                                "MP3 - FM Radio Quality (28 MB per hour)",
+                                                "MP3 - AM Radio Quality (7 MB per hour)",
                                                 "WAV File",
-                                                "Custom (via custom.bat)",
+                                                "Custom (via custom.sh)",
                                                 "Write to Audio CD",
                                                 "Write to MP3 CD"};
 
@@ -118,7 +118,7 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
     m_split = new QCheckBox(QStringLiteral("Split tracks every"), this);
     m_splitMinutes = numberEdit(this, QStringLiteral("splitMinutes"));
     layout->addLayout(optionRow(m_split, m_splitMinutes, QStringLiteral("minutes.")));
-    m_musicLibrary = new QCheckBox(QStringLiteral("Add to iTunes Library"), this);
+    m_musicLibrary = new QCheckBox(QStringLiteral("Add to the music library (MPD)"), this);
     layout->addWidget(m_musicLibrary);
     m_compress = new QCheckBox(QStringLiteral("Compress Speech"), this);
     layout->addWidget(m_compress);
@@ -150,7 +150,8 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
     m_values = loadQuickRecordValues(m_deps.registry, customScript);
     if (m_deps.fillSources) {
         const SourceCombo combo = m_deps.fillSources(quickRecordWantedSource(m_deps.registry));
-        m_source->addItems(combo.items);
+        for (int i = 0; i < combo.items.size(); ++i)
+            m_source->addItem(combo.label(i), combo.items[i]);
         m_source->setCurrentIndex(combo.selected);
     }
     const bool library = m_deps.musicLibraryInstalled && m_deps.musicLibraryInstalled();
@@ -192,7 +193,7 @@ void QuickRecordDialog::updateEnabled()
 
 QString QuickRecordDialog::selectedSource() const
 {
-    return m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : m_source->currentText();
+    return m_deps.sourceNameAt ? m_deps.sourceNameAt(m_source->currentIndex()) : m_source->currentData().toString();
 }
 
 void QuickRecordDialog::accept()

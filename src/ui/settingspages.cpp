@@ -80,7 +80,7 @@ FoldersPage::FoldersPage(QWidget *parent) : SettingsPage(parent)
         wrappedLabel(QStringLiteral("On this screen, tell Skywell where you want certain files to be saved."), this));
     m_mp3Folder = addFolderRow(layout, QStringLiteral("Save MP3 or WAV output files to this folder:"),
                                QStringLiteral("mp3Folder"), this);
-    m_tempFolder = addFolderRow(layout, QStringLiteral("Temporary files folder (recommend 2Gb available)"),
+    m_tempFolder = addFolderRow(layout, QStringLiteral("Temporary files folder (recommend 2 GB available)"),
                                 QStringLiteral("tempFolder"), this);
     layout->addStretch(1);
 }
@@ -121,7 +121,28 @@ TuningPage::TuningPage(QWidget *parent) : SettingsPage(parent)
     m_browser = new QRadioButton(QStringLiteral("Tune by Opening Browser "), this);
     layout->addWidget(m_tuner);
     layout->addWidget(m_browser);
+    // What Shows whose "Tune With" is "a command" run.
+    auto *label = new QLabel(QStringLiteral("Player command (for Shows that tune with a command; the address "
+                                            "goes where %u stands, else at the end):"),
+                             this);
+    label->setWordWrap(true);
+    m_playerCommand = new QLineEdit(this);
+    m_playerCommand->setObjectName(QStringLiteral("playerCommand"));
+    m_playerCommand->setPlaceholderText(QStringLiteral("mpv --no-video"));
+    label->setBuddy(m_playerCommand);
+    layout->addWidget(label);
+    layout->addWidget(m_playerCommand);
     layout->addStretch(1);
+}
+
+void TuningPage::fillExtras(const SheetExtras &extras)
+{
+    m_playerCommand->setText(extras.playerCommand);
+}
+
+void TuningPage::readExtras(SheetExtras &extras) const
+{
+    extras.playerCommand = m_playerCommand->text().trimmed();
 }
 
 void TuningPage::fill(const Settings &settings)
@@ -148,6 +169,10 @@ std::optional<QString> TuningPage::problem()
         focusOn(m_retune);
         return problem;
     }
+    if (auto problem = commandProblem(m_playerCommand->text(), false)) {
+        focusOn(m_playerCommand);
+        return problem;
+    }
     return std::nullopt;
 }
 
@@ -155,30 +180,37 @@ ConnectionsPage::ConnectionsPage(QWidget *parent) : SettingsPage(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(wrappedLabel(QStringLiteral("Set up your Internet connections on this screen. "), this));
-    m_dialup = new QCheckBox(QStringLiteral("Connect via default Dial-up connection"), this);
-    m_dialup->setObjectName(QStringLiteral("useDialup"));
-    layout->addWidget(m_dialup);
-    layout->addWidget(
-        wrappedLabel(QStringLiteral("(Leave this unchecked if you connect via a LAN, DSL or Cable Modem.)"), this));
-    // The commands that open and close the dial-up connection (run without
-    // a shell), e.g. "pon" and "poff".
+    // Dial-up: only the command that dials (run without a shell, e.g.
+    // "pon") is asked for; the rest appears once there is one.
     auto *dialForm = new QFormLayout;
     m_dialCommand = new QLineEdit(this);
     m_dialCommand->setObjectName(QStringLiteral("dialCommand"));
-    m_dialCommand->setPlaceholderText(QStringLiteral("pon"));
-    m_hangUpCommand = new QLineEdit(this);
+    m_dialCommand->setPlaceholderText(QStringLiteral("only for dial-up, e.g. pon"));
+    dialForm->addRow(QStringLiteral("Dial command:"), m_dialCommand);
+    layout->addLayout(dialForm);
+    m_dialupBox = new QWidget(this);
+    m_dialupBox->setObjectName(QStringLiteral("dialupSettings"));
+    auto *dialLayout = new QVBoxLayout(m_dialupBox);
+    dialLayout->setContentsMargins(0, 0, 0, 0);
+    m_dialup = new QCheckBox(QStringLiteral("Connect via default Dial-up connection"), m_dialupBox);
+    m_dialup->setObjectName(QStringLiteral("useDialup"));
+    dialLayout->addWidget(m_dialup);
+    dialLayout->addWidget(wrappedLabel(
+        QStringLiteral("(Leave this unchecked if you connect via a LAN, DSL or Cable Modem.)"), m_dialupBox));
+    auto *hangUpForm = new QFormLayout;
+    m_hangUpCommand = new QLineEdit(m_dialupBox);
     m_hangUpCommand->setObjectName(QStringLiteral("hangUpCommand"));
     m_hangUpCommand->setPlaceholderText(QStringLiteral("poff"));
-    dialForm->addRow(QStringLiteral("Dial command:"), m_dialCommand);
-    dialForm->addRow(QStringLiteral("Hang-up command:"), m_hangUpCommand);
-    layout->addLayout(dialForm);
+    hangUpForm->addRow(QStringLiteral("Hang-up command:"), m_hangUpCommand);
+    dialLayout->addLayout(hangUpForm);
     // Dial-up is started by the tuning step when it is needed; the button
     // has nothing of its own to do.
-    auto *testDialup = new QPushButton(QStringLiteral("Test Dial-up Connection"), this);
+    auto *testDialup = new QPushButton(QStringLiteral("Test Dial-up Connection"), m_dialupBox);
     auto *dialRow = new QHBoxLayout;
     dialRow->addWidget(testDialup);
     dialRow->addStretch(1);
-    layout->addLayout(dialRow);
+    dialLayout->addLayout(dialRow);
+    layout->addWidget(m_dialupBox);
     m_proxy = new QCheckBox(QStringLiteral("Internet Connections use a Proxy Server. "), this);
     layout->addWidget(m_proxy);
     layout->addWidget(wrappedLabel(QStringLiteral("If you're not sure, leave this item UNCHECKED."), this));
@@ -193,11 +225,12 @@ ConnectionsPage::ConnectionsPage(QWidget *parent) : SettingsPage(parent)
     layout->addStretch(1);
     connect(m_proxy, &QCheckBox::toggled, this, &ConnectionsPage::enableProxyBoxes);
     connect(m_dialup, &QCheckBox::toggled, this, &ConnectionsPage::enableDialupBoxes);
+    connect(m_dialCommand, &QLineEdit::textChanged, this, &ConnectionsPage::enableDialupBoxes);
 }
 
 void ConnectionsPage::enableDialupBoxes()
 {
-    m_dialCommand->setEnabled(m_dialup->isChecked());
+    m_dialupBox->setVisible(dialupShown(m_dialup->isChecked(), m_dialCommand->text()));
     m_hangUpCommand->setEnabled(m_dialup->isChecked());
 }
 
@@ -205,6 +238,7 @@ void ConnectionsPage::fillExtras(const SheetExtras &extras)
 {
     m_dialCommand->setText(extras.dialCommand);
     m_hangUpCommand->setText(extras.hangUpCommand);
+    enableDialupBoxes();
 }
 
 void ConnectionsPage::readExtras(SheetExtras &extras) const
@@ -263,7 +297,7 @@ SoundMixerPage::SoundMixerPage(const SettingsSheetServices &services, QWidget *p
     : SettingsPage(parent), m_services(services)
 {
     auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("Sound Card Driver To Use:"), this);
+    auto *label = new QLabel(QStringLiteral("Sound device to record from:"), this);
     m_devices = new QComboBox(this);
     m_devices->setObjectName(QStringLiteral("soundCard"));
     label->setBuddy(m_devices);
@@ -271,7 +305,7 @@ SoundMixerPage::SoundMixerPage(const SettingsSheetServices &services, QWidget *p
     layout->addWidget(m_devices);
     m_optimize = new QCheckBox(QStringLiteral("Optimize Mixer Volume for Recording"), this);
     layout->addWidget(m_optimize);
-    auto *mixer = new QPushButton(QStringLiteral("Setup Windows Sound Mixer"), this);
+    auto *mixer = new QPushButton(QStringLiteral("Open Sound Settings"), this);
     mixer->setObjectName(QStringLiteral("soundMixer"));
     auto *test = new QPushButton(QStringLiteral("Test Recording Sources"), this);
     test->setObjectName(QStringLiteral("testSources"));
@@ -324,9 +358,9 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
     row->addWidget(whatsThis);
     layout->addWidget(label);
     layout->addLayout(row);
-    m_startOnBoot = new QCheckBox(QStringLiteral("Start Skywell when Windows starts"), this);
+    m_startOnBoot = new QCheckBox(QStringLiteral("Start Skywell when I log in"), this);
     m_startOnBoot->setObjectName(QStringLiteral("startOnBoot"));
-    layout->addWidget(m_startOnBoot);
+    layout->addWidget(m_startOnBoot, 0, Qt::AlignLeft);
     auto *burner = new QPushButton(QStringLiteral("Setup CD Burner"), this);
     auto *burnerRow = new QHBoxLayout;
     burnerRow->addWidget(burner);
@@ -337,11 +371,12 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
                                                   "if you have none):"),
                                    this));
     auto *library = new QFormLayout;
-    const auto libraryBox = [this, library](const QString &label, const QString &name, const QString &hint) {
+    QFormLayout *form = library;
+    const auto libraryBox = [this, &form](const QString &label, const QString &name, const QString &hint) {
         auto *box = new QLineEdit(this);
         box->setObjectName(name);
         box->setPlaceholderText(hint);
-        library->addRow(label, box);
+        form->addRow(label, box);
         return box;
     };
     m_libraryHost = libraryBox(QStringLiteral("Server:"), QStringLiteral("libraryHost"), QStringLiteral("localhost"));
@@ -354,6 +389,14 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
     m_librarySubfolder = libraryBox(QStringLiteral("Recordings go to its folder:"), QStringLiteral("librarySubfolder"),
                                     MusicLibrarySettingNames::defaultSubfolder);
     layout->addLayout(library);
+    // Where Add Show's lists of shows and stations come from.
+    layout->addWidget(wrappedLabel(QStringLiteral("Show and station lists:"), this));
+    form = new QFormLayout;
+    m_catalogueAddress = libraryBox(QStringLiteral("Catalogue server:"), QStringLiteral("catalogueAddress"),
+                                    QStringLiteral("none: the catalogue is not updated"));
+    m_directoryAddress = libraryBox(QStringLiteral("Station directory server:"), QStringLiteral("directoryAddress"),
+                                    QStringLiteral("the public radio-browser.info servers"));
+    layout->addLayout(form);
     layout->addStretch(1);
     connect(whatsThis, &QPushButton::clicked, this, [&services] {
         if (services.openFileNamesHelp)
@@ -384,6 +427,8 @@ void OtherPage::fillExtras(const SheetExtras &extras)
     m_libraryPassword->setText(extras.libraryPassword);
     m_libraryFolder->setText(extras.libraryFolder);
     m_librarySubfolder->setText(extras.librarySubfolder);
+    m_catalogueAddress->setText(extras.catalogueAddress);
+    m_directoryAddress->setText(extras.directoryAddress);
 }
 
 void OtherPage::readExtras(SheetExtras &extras) const
@@ -393,6 +438,8 @@ void OtherPage::readExtras(SheetExtras &extras) const
     extras.libraryPassword = m_libraryPassword->text();
     extras.libraryFolder = m_libraryFolder->text().trimmed();
     extras.librarySubfolder = m_librarySubfolder->text().trimmed();
+    extras.catalogueAddress = m_catalogueAddress->text().trimmed();
+    extras.directoryAddress = m_directoryAddress->text().trimmed();
 }
 
 std::optional<QString> OtherPage::problem()
@@ -401,12 +448,24 @@ std::optional<QString> OtherPage::problem()
         focusOn(m_format);
         return problem;
     }
+    if (auto problem = libraryHostProblem(m_libraryHost->text())) {
+        focusOn(m_libraryHost);
+        return problem;
+    }
     if (auto problem = libraryPortProblem(m_libraryPort->text())) {
         focusOn(m_libraryPort);
         return problem;
     }
     if (auto problem = libraryFolderProblem(m_libraryFolder->text())) {
         focusOn(m_libraryFolder);
+        return problem;
+    }
+    if (auto problem = serverAddressProblem(m_catalogueAddress->text(), QStringLiteral("catalogue server"))) {
+        focusOn(m_catalogueAddress);
+        return problem;
+    }
+    if (auto problem = serverAddressProblem(m_directoryAddress->text(), QStringLiteral("station directory server"))) {
+        focusOn(m_directoryAddress);
         return problem;
     }
     return std::nullopt;

@@ -67,6 +67,8 @@ public:
     explicit TuningPage(QWidget *parent = nullptr);
     void fill(const Settings &settings) override;
     void read(Settings &settings) const override;
+    void fillExtras(const SheetExtras &extras) override;
+    void readExtras(SheetExtras &extras) const override;
     std::optional<QString> problem() override;
 
 private:
@@ -74,6 +76,7 @@ private:
     NumberEdit *m_retune;
     QRadioButton *m_tuner;
     QRadioButton *m_browser;
+    QLineEdit *m_playerCommand;
 };
 
 class ConnectionsPage final : public SettingsPage
@@ -91,6 +94,7 @@ private:
     void enableProxyBoxes();
     void enableDialupBoxes();
 
+    QWidget *m_dialupBox;
     QCheckBox *m_dialup;
     QLineEdit *m_dialCommand;
     QLineEdit *m_hangUpCommand;
@@ -134,6 +138,8 @@ private:
     QLineEdit *m_libraryPassword;
     QLineEdit *m_libraryFolder;
     QLineEdit *m_librarySubfolder;
+    QLineEdit *m_catalogueAddress;
+    QLineEdit *m_directoryAddress;
 };
 
 } // namespace skywell

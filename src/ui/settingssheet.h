@@ -59,7 +59,7 @@ private:
 
 // The sheet (firstTime: the two-page wizard, Folders then Connections).
 // On OK or Finish the settings are saved and the autostart entry follows
-// "Start Skywell when Windows starts"; true then. Cancel changes nothing.
+// "Start Skywell when I log in"; true then. Cancel changes nothing.
 bool runSettingsSheet(QWidget *parent, Settings &settings, bool firstTime, SettingsSheetContext &context);
 
 inline const QString kSettingsSheetTitle = QStringLiteral("Skywell Settings");

@@ -15,9 +15,18 @@ namespace skywell
 
 bool startSoundMixerProgram()
 {
-    for (const QString &program : {QStringLiteral("pavucontrol"), QStringLiteral("pavucontrol-qt")}) {
+    // The sound server's own volume control first, then the sound page of
+    // the desktop's settings.
+    const std::pair<QString, QStringList> programs[] = {
+        {QStringLiteral("pavucontrol"), {}},
+        {QStringLiteral("pavucontrol-qt"), {}},
+        {QStringLiteral("gnome-control-center"), {QStringLiteral("sound")}},
+        {QStringLiteral("systemsettings"), {QStringLiteral("kcm_pulseaudio")}},
+        {QStringLiteral("mate-volume-control"), {}},
+    };
+    for (const auto &[program, arguments] : programs) {
         const QString path = QStandardPaths::findExecutable(program);
-        if (!path.isEmpty() && QProcess::startDetached(path, {}))
+        if (!path.isEmpty() && QProcess::startDetached(path, arguments))
             return true;
     }
     return false;

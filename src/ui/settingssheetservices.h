@@ -31,8 +31,8 @@ SettingsSheetServices desktopSheetServices(Prompter &prompter, QStringList captu
 bool startSoundMixerProgram();
 
 inline const QString kNoSoundMixerText =
-    QStringLiteral("No sound mixer program was found. Install \"pavucontrol\" (PulseAudio Volume Control) to set "
-                   "the recording and playback levels.");
+    QStringLiteral("No sound settings program was found. Install \"pavucontrol\" (PulseAudio Volume Control) to "
+                   "set the recording and playback levels.");
 inline const QString kNoSiteAddressText =
     QStringLiteral("No web site address is set for Skywell, so the user guide cannot be opened.");
 inline const QString kNotStartedText =

@@ -112,7 +112,7 @@ TEST_F(RegistryTest, UnwritableKeyShowsRegistryErrorAndGoesOn)
     ASSERT_EQ(prompter.prompts().size(), 1);
     // It says what could not be saved, where, and why.
     EXPECT_EQ(prompter.prompts().front().text,
-              QStringLiteral("Registry Error: settings cannot be saved to %1: %2")
+              QStringLiteral("Settings Error: settings cannot be saved to %1: %2")
                   .arg(user.file(QStringLiteral("Skywell/Skywell5.ini")), QStringLiteral("Not a directory")));
     EXPECT_EQ(prompter.prompts().front().caption, QStringLiteral("Skywell"));
     EXPECT_EQ(registry.regReadInt(QStringLiteral("TZ"), kSkywellKey), 0);

@@ -1,8 +1,11 @@
 #include "core/settingssheetrules.h"
 #include "core/autostart.h"
 #include "core/clock.h"
+#include "core/registry.h"
 #include "shows/outputnaming.h"
 #include "support/tempenv.h"
+#include "tuning/catalogueupdate.h"
+#include "tuning/stationdirectory.h"
 
 #include <QFile>
 
@@ -83,6 +86,50 @@ TEST(SettingsSheetRules, ProxyPortAnyLength)
     EXPECT_FALSE(proxyPortProblem(QStringLiteral("65535")));
     for (const char *bad : {"0", "65536", "-80", "80a", "123456789012345678901234567890"})
         EXPECT_EQ(proxyPortProblem(QString::fromLatin1(bad)), kProxyPortText) << bad;
+}
+
+TEST(SettingsSheetRules, ServerBoxesTakeWhatTheirUsersCanConnectTo)
+{
+    for (const char *good : {"", "localhost", "192.168.1.5", "music.home.arpa"})
+        EXPECT_FALSE(libraryHostProblem(QString::fromLatin1(good))) << good;
+    for (const char *bad : {"http://localhost", "localhost:6600", "my server", "host/path"})
+        EXPECT_EQ(libraryHostProblem(QString::fromLatin1(bad)), kLibraryHostText) << bad;
+    const QString what = QStringLiteral("catalogue server");
+    for (const char *good : {"", "http://127.0.0.1:8080", "https://lists.example.org/skywell/"})
+        EXPECT_FALSE(serverAddressProblem(QString::fromLatin1(good), what)) << good;
+    for (const char *bad : {"lists.example.org", "ftp://lists.example.org", "http://", "http://a b.org"})
+        EXPECT_EQ(serverAddressProblem(QString::fromLatin1(bad), what), kServerAddressText.arg(what)) << bad;
+}
+
+// Dial-up is asked about only on a computer that has a dial command (or
+// still has dial-up on, so that it can be turned off).
+TEST(SettingsSheetRules, DialUpIsShownOnlyWithADialCommand)
+{
+    EXPECT_FALSE(dialupShown(false, QStringLiteral("  ")));
+    EXPECT_TRUE(dialupShown(false, QStringLiteral("pon")));
+    EXPECT_TRUE(dialupShown(true, QString()));
+}
+
+// The boxes of the Tuning and Other pages are saved under the names that
+// tuning, the catalogue update and the station directory read.
+TEST(SettingsSheetRules, PlayerCommandAndServerAddressesAreSavedWhereTheyAreRead)
+{
+    TempFolder config;
+    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
+    const SheetExtras original = loadSheetExtras(registry);
+    SheetExtras pages = original;
+    pages.playerCommand = QStringLiteral(" mpv --no-video ");
+    pages.catalogueAddress = QStringLiteral("http://127.0.0.1:8080");
+    pages.directoryAddress = QStringLiteral("https://directory.example");
+    // Pages never shown hand back what they were given.
+    EXPECT_EQ(extrasFromPages(original, pages, kFoldersPage | kConnectionsPage), original);
+    const SheetExtras accepted = extrasFromPages(original, pages, kTuningPage | kOtherPage);
+    ASSERT_TRUE(saveSheetExtras(original, accepted, registry));
+    EXPECT_EQ(registry.regReadString(SettingNames::playerCommand, kProfileKey), QStringLiteral("mpv --no-video"));
+    EXPECT_EQ(registry.regReadString(kCatalogueAddressSetting, kProfileKey), QStringLiteral("http://127.0.0.1:8080"));
+    EXPECT_EQ(registry.regReadString(kStationDirectoryAddressSetting, kProfileKey),
+              QStringLiteral("https://directory.example"));
+    EXPECT_EQ(loadSheetExtras(registry), accepted);
 }
 
 TEST(SettingsSheetRules, CaptureDevices)

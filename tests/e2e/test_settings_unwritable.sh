@@ -7,12 +7,12 @@ source "$(dirname "$0")/unprivileged_lib.sh"
 log=${SKYWELL_HOME}log.txt
 
 # Checks a first start whose settings folder cannot be written: one
-# "Registry Error" naming the file and REASON, no claim that they were saved.
+# "Settings Error" naming the file and REASON, no claim that they were saved.
 check_unsaved_settings() {
   local reason=$1
   wait_for_log "Load Program" 20
-  [ "$(grep -c "Registry Error" "$log")" -eq 1 ] || fail "expected one Registry Error, got $(grep -c "Registry Error" "$log")"
-  grep -qF "Skywell: Registry Error: settings cannot be saved to $XDG_CONFIG_HOME/Skywell/skywell.ini: $reason" "$log" ||
+  [ "$(grep -c "Settings Error" "$log")" -eq 1 ] || fail "expected one Settings Error, got $(grep -c "Settings Error" "$log")"
+  grep -qF "Skywell: Settings Error: settings cannot be saved to $XDG_CONFIG_HOME/Skywell/skywell.ini: $reason" "$log" ||
     fail "the message does not say what, where and why"
   grep -qF "default settings saved." "$log" && fail "unsaved settings were reported as saved"
   grep -qF "First start without a desktop: default settings in use, not saved." "$log" || fail "no word of the defaults"

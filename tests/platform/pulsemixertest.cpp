@@ -20,6 +20,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -52,6 +55,21 @@ TEST(PulseMixer, ListsSelectsSetsVolumeAndMutes)
     EXPECT_EQ(combo.items,
               QStringList({QStringLiteral("Internet Stream"), sink.monitor(), QStringLiteral("Direct Download")}));
     EXPECT_EQ(combo.selected, 1); // the monitor is the analog stereo line
+    // The list shows the monitor as the sound server describes it; the name
+    // stays what is stored.
+    const QJsonArray sources =
+        QJsonDocument::fromJson(
+            pactl({QStringLiteral("--format=json"), QStringLiteral("list"), QStringLiteral("sources")}).toUtf8())
+            .array();
+    QString description;
+    for (const QJsonValue &source : sources) {
+        if (source[QStringLiteral("name")].toString() == sink.monitor())
+            description = source[QStringLiteral("description")].toString();
+    }
+    ASSERT_FALSE(description.isEmpty());
+    EXPECT_EQ(combo.labels,
+              QStringList({QStringLiteral("Internet Stream"), description, QStringLiteral("Direct Download")}));
+    EXPECT_NE(description, sink.monitor());
     EXPECT_EQ(mixer.bestAnalogStereo(), sink.monitor());
     settings.soundCard = kDefaultDevice;
     mixer.listRecordingSources(kDefaultDevice);

@@ -201,7 +201,7 @@ TEST_F(ConvertersTest, FailedToolsAreFailuresWithTheirErrorInTheLog)
     writeScript(QStringLiteral("echo 'no encoder here' >&2\nexit 4\n"));
     EXPECT_FALSE(converters.runCustomConversion(QStringLiteral("a.wav"), QStringLiteral("a")));
     EXPECT_TRUE(logText().contains(
-        QStringLiteral("Custom.bat WAV file conversion failed custom.sh exited with code 4: no encoder here")))
+        QStringLiteral("custom.sh WAV file conversion failed custom.sh exited with code 4: no encoder here")))
         << qPrintable(logText());
     EXPECT_TRUE(prompter.prompts().isEmpty());
 }
@@ -226,7 +226,7 @@ TEST_F(ConvertersTest, MissingScriptOrToolsGiveTheirFailureMessages)
     EXPECT_EQ(errors, (QStringList{QStringLiteral("Custom WAV Conversion failed"),
                                    QStringLiteral("WAV Converter failed"), QStringLiteral("MP3 decoder failed")}));
     const QString text = logText();
-    EXPECT_TRUE(text.contains(QStringLiteral("Custom.bat WAV file conversion failed")));
+    EXPECT_TRUE(text.contains(QStringLiteral("custom.sh WAV file conversion failed")));
     EXPECT_TRUE(text.contains(QStringLiteral("WAV Converter encoder failed skywell-no-such-sox")));
     EXPECT_TRUE(text.contains(QStringLiteral("MP3 decoder failed skywell-no-such-lame --decode -b 16 -m s")));
 }

@@ -24,7 +24,7 @@ TEST_P(ShowSummary, NewShowDefaults)
                              "  No Split Tracks after time\r\n"
                              "  Automatic retuning enabled\r\n"
                              "  Mute while recording disabled\r\n"
-                             "  Tuning Format: Other\r\n"));
+                             "  Tune With: Skywell Tuner\r\n"));
 }
 
 TEST_P(ShowSummary, ScheduledShowWithEveryOption)
@@ -48,7 +48,7 @@ TEST_P(ShowSummary, ScheduledShowWithEveryOption)
                              "  Split tracks every 1800 seconds\r\n"
                              "  Automatic retuning disabled\r\n"
                              "  Mute while recording enabled\r\n"
-                             "  Tuning Format: Real\r\n"));
+                             "  Tune With: a command\r\n"));
 }
 
 TEST_P(ShowSummary, DetailsOfEachLine)
@@ -62,7 +62,7 @@ TEST_P(ShowSummary, DetailsOfEachLine)
     EXPECT_TRUE(text.contains(QStringLiteral("  No Create New Track after silence option\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("  Next = One Time Recording\r\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("  Output = MP3 AM Quality\r\n")));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("  Tuning Format: Windows Media\r\n")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("  Tune With: the desktop's media player\r\n")));
 
     const struct {
         std::uint32_t flags;

@@ -14,13 +14,16 @@
 #include "platform/processtree.h"
 #include "shows/show.h"
 #include "tuning/connectionstate.h"
+#include "tuning/desktopplayer.h"
 #include "tuning/desktopwindows.h"
 #include "tuning/startedplayers.h"
 #include "tuning/streamopener.h"
 #include "tuning/tuning.h"
 #include "tuning/tuningport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QThread>
 #include <gmock/gmock.h>
@@ -120,7 +123,7 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
     Show show;
     setFieldText(show.name, QStringLiteral("Jazz Hour"));
     setFieldText(show.url, QStringLiteral("http://radio.example/jazz"));
-    show.tunerKind = 'W';
+    show.tunerKind = 'U';
     tuning->tuneTo(show, 41);
     ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty() && exists(QStringLiteral("args")); }, 10000));
     EXPECT_EQ(notified, QList<quint64>{41});
@@ -132,16 +135,81 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
     EXPECT_EQ(values.value(QStringLiteral("TunerLeft")).toInt(), 40);
     EXPECT_EQ(values.value(QStringLiteral("TunerRight")).toInt(), 840);
     EXPECT_EQ(values.value(QStringLiteral("TunerURL")).toString(), QStringLiteral("http://radio.example/jazz"));
-    EXPECT_EQ(values.value(QStringLiteral("TunerType")).toInt(), 2);
+    EXPECT_EQ(values.value(QStringLiteral("TunerType")).toInt(), 1);
     EXPECT_EQ(lines(QStringLiteral("args")), QStringList{QStringLiteral("--minimized")});
 
-    // Each tune rewrites the type: 'R' 3, anything else 1.
-    for (const auto &[letter, type] : {std::pair{'R', 3}, std::pair{'U', 1}, std::pair{'x', 1}}) {
-        tuning->tuneNow(QStringLiteral("http://radio.example/other"), letter, kAddressTyped);
-        EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerType"), kSkywellKey), type);
-    }
+    // Each tune rewrites the values.
+    tuning->tuneNow(QStringLiteral("http://radio.example/other"), 'x', kAddressTyped);
     EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
               QStringLiteral("http://radio.example/other"));
+    EXPECT_EQ(prompter.prompts().size(), 0);
+}
+
+TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
+{
+    // A desktop whose default player for streams is a program of the test,
+    // and a player command with the address in its middle.
+    TempFolder desktop;
+    test::ScopedEnv dataHome("XDG_DATA_HOME", desktop.file(QStringLiteral("data")).toUtf8());
+    test::ScopedEnv dataDirs("XDG_DATA_DIRS", desktop.file(QStringLiteral("none")).toUtf8());
+    test::ScopedEnv configHome("XDG_CONFIG_HOME", desktop.file(QStringLiteral("config")).toUtf8());
+    test::ScopedEnv configDirs("XDG_CONFIG_DIRS", desktop.file(QStringLiteral("none")).toUtf8());
+    const auto write = [](const QString &path, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    const auto player = [this](const QString &name) {
+        return script(name, QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/%1.args\"\n").arg(name));
+    };
+    write(desktop.file(QStringLiteral("data/applications/radio-player.desktop")),
+          "[Desktop Entry]\nType=Application\nName=Radio Player\nExec=\"" + player(QStringLiteral("desktop")).toUtf8() +
+              "\" --play %U\nMimeType=audio/mpeg;\n");
+    registry.regWriteString(SettingNames::playerCommand,
+                            QStringLiteral("'%1' --no-video %u --quiet").arg(player(QStringLiteral("command"))),
+                            kProfileKey);
+    auto tuning = make(player(QStringLiteral("tuner")));
+    const QString address = QStringLiteral("radio.example/live?a=1&b=$(touch%20shell)");
+    const QString played = QStringLiteral("http://") + address;
+
+    // Without a default player, or without a command, the Show is still
+    // played: by the Skywell Tuner, and the log says why.
+    const auto tunesWithOurTuner = [&](char letter) {
+        tuning->tuneNow(address, letter, kAddressTyped);
+        EXPECT_TRUE(test::spinUntil([&] { return exists(QStringLiteral("tuner.args")); }, 10000)) << letter;
+        tuning->endStartedPlayers();
+        QFile::remove(out.file(QStringLiteral("tuner.args")));
+    };
+    tunesWithOurTuner('W');
+    EXPECT_TRUE(logText().contains(kNoDesktopPlayerText)) << logText().toStdString();
+
+    write(desktop.file(QStringLiteral("config/mimeapps.list")),
+          "[Default Applications]\naudio/x-mpegurl=gone.desktop;radio-player.desktop;\n");
+    const struct {
+        char letter;
+        const char *program;
+        QStringList arguments;
+    } cases[] = {
+        {'U', "tuner", {QStringLiteral("--minimized")}},
+        {'W', "desktop", {QStringLiteral("--play"), played}},
+        {'R', "command", {QStringLiteral("--no-video"), played, QStringLiteral("--quiet")}},
+    };
+    for (const auto &c : cases) {
+        const QString started = QString::fromLatin1(c.program) + QStringLiteral(".args");
+        tuning->tuneNow(address, c.letter, kAddressTyped);
+        ASSERT_TRUE(test::spinUntil([&] { return exists(started); }, 10000)) << c.letter;
+        EXPECT_EQ(lines(started), c.arguments) << c.letter;
+        tuning->endStartedPlayers();
+        for (const auto &other : cases)
+            EXPECT_EQ(exists(QString::fromLatin1(other.program) + QStringLiteral(".args")), &other == &c) << c.letter;
+        QFile::remove(out.file(started));
+    }
+    EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerType"), kSkywellKey), 1);
+
+    registry.regWriteString(SettingNames::playerCommand, QString(), kProfileKey);
+    tunesWithOurTuner('R');
+    EXPECT_TRUE(logText().contains(kNoPlayerCommandText));
     EXPECT_EQ(prompter.prompts().size(), 0);
 }
 

@@ -114,7 +114,7 @@ void QuickRecordDialogTest::firstRunOpensWithTheDefaults()
     QCOMPARE(child<QLineEdit>(dialog, "hours")->text(), QStringLiteral("0"));
     QCOMPARE(child<QLineEdit>(dialog, "minutes")->text(), QStringLiteral("5"));
     QVERIFY(kindButton(dialog, QuickMp3Cd)->isChecked());
-    QCOMPARE(kindButton(dialog, QuickMp3Cd)->text(), QStringLiteral("MP3 - CD Quality (56 Mb/hr)"));
+    QCOMPARE(kindButton(dialog, QuickMp3Cd)->text(), QStringLiteral("MP3 - CD Quality (56 MB per hour)"));
     QVERIFY(!kindButton(dialog, QuickCustom)->isEnabled());
     QVERIFY(!box(dialog, QStringLiteral("Eliminate Dead Air after"))->isChecked());
     QCOMPARE(child<QLineEdit>(dialog, "deadAirSeconds")->text(), QStringLiteral("3"));
@@ -125,7 +125,7 @@ void QuickRecordDialogTest::firstRunOpensWithTheDefaults()
     QVERIFY(!box(dialog, QStringLiteral("Save last track"))->isEnabled());
     QVERIFY(!box(dialog, QStringLiteral("Split tracks every"))->isChecked());
     QCOMPARE(child<QLineEdit>(dialog, "splitMinutes")->text(), QStringLiteral("0"));
-    QVERIFY(box(dialog, QStringLiteral("Add to iTunes Library"))->isHidden());
+    QVERIFY(box(dialog, QStringLiteral("Add to the music library (MPD)"))->isHidden());
     // No source used yet: the one the source test found best is wanted.
     QCOMPARE(rig.wanted, kSources[1]);
     QCOMPARE(child<QComboBox>(dialog, "source")->currentText(), kSources[1]);
@@ -155,8 +155,8 @@ void QuickRecordDialogTest::storedValuesOpenCorrected()
     QCOMPARE(child<QLineEdit>(dialog, "deadAirSeconds")->text(), QStringLiteral("3"));
     QVERIFY(child<QLineEdit>(dialog, "deadAirSeconds")->isEnabled());
     QVERIFY(kindButton(dialog, QuickWav)->isChecked());
-    QVERIFY(!box(dialog, QStringLiteral("Add to iTunes Library"))->isHidden());
-    QVERIFY(box(dialog, QStringLiteral("Add to iTunes Library"))->isChecked());
+    QVERIFY(!box(dialog, QStringLiteral("Add to the music library (MPD)"))->isHidden());
+    QVERIFY(box(dialog, QStringLiteral("Add to the music library (MPD)"))->isChecked());
     QVERIFY(box(dialog, QStringLiteral("Save last track"))->isChecked());
     QCOMPARE(rig.wanted, kSources[0]);
 
@@ -165,7 +165,7 @@ void QuickRecordDialogTest::storedValuesOpenCorrected()
     rig.library = false;
     QuickRecordDialog again(rig.deps());
     QCOMPARE(child<QLineEdit>(again, "deadAirSeconds")->text(), QStringLiteral("60"));
-    QVERIFY(!box(again, QStringLiteral("Add to iTunes Library"))->isChecked());
+    QVERIFY(!box(again, QStringLiteral("Add to the music library (MPD)"))->isChecked());
 }
 
 void QuickRecordDialogTest::okRefusesValuesOutOfRange()

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "platform/mpdlibrary.h"
 #include "support/tuningstubs.h"
+#include "tuning/catalogueupdate.h"
 #include "tuning/connectionstate.h"
 #include "tuning/desktopwindows.h"
 #include "tuning/tuning.h"
@@ -303,7 +304,7 @@ void SettingsSheetTest::unwritableAutostartChangesNothing()
     clickOk(sheet);
     QVERIFY(sheet.isVisible());
     QCOMPARE(s.prompter.count(ScriptedPrompter::Kind::Error), 1);
-    QVERIFY(s.prompter.prompts().last().text.startsWith(QStringLiteral("Registry Error: settings cannot be saved to ") +
+    QVERIFY(s.prompter.prompts().last().text.startsWith(QStringLiteral("Settings Error: settings cannot be saved to ") +
                                                         s.userEntry() + QStringLiteral(": ")));
     Settings loaded;
     QVERIFY(!loadSettings(loaded, s.registry, s.dir.path())); // still a first start
@@ -388,8 +389,12 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
     SettingsSheet sheet(s.settings, s.context);
     sheet.show();
     sheet.tabs()->setCurrentIndex(2);
-    child<QCheckBox>(sheet, "useDialup")->setChecked(true);
+    // Dial-up is asked about once there is a command that dials.
     auto *dial = child<QLineEdit>(sheet, "dialCommand");
+    QVERIFY(child<QWidget>(sheet, "dialupSettings")->isHidden());
+    dial->setText(QStringLiteral("pon"));
+    QVERIFY(!child<QWidget>(sheet, "dialupSettings")->isHidden());
+    child<QCheckBox>(sheet, "useDialup")->setChecked(true);
     const QList<QPair<QString, QString>> refused = {
         {QString(), kNoDialCommandText},
         {QStringLiteral("/nonexistent/pon"),
@@ -404,7 +409,19 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
     child<QLineEdit>(sheet, "hangUpCommand")->setText(QStringLiteral("'%1' \"%2\"").arg(script, hungUp));
 
     sheet.tabs()->setCurrentIndex(4);
-    child<QLineEdit>(sheet, "libraryHost")->setText(mpdHost);
+    auto *host = child<QLineEdit>(sheet, "libraryHost");
+    auto *catalogue = child<QLineEdit>(sheet, "catalogueAddress");
+    for (const auto &[box, text, message] : {std::tuple{host, QStringLiteral("http://") + mpdHost, kLibraryHostText},
+                                             std::tuple{catalogue, QStringLiteral("lists.example.org"),
+                                                        kServerAddressText.arg(QStringLiteral("catalogue server"))}}) {
+        box->setText(text);
+        clickOk(sheet);
+        QVERIFY(sheet.isVisible());
+        QCOMPARE(s.prompter.prompts().last().text, message);
+        box->clear();
+    }
+    host->setText(mpdHost);
+    catalogue->setText(QStringLiteral("http://127.0.0.1:9"));
     auto *port = child<QLineEdit>(sheet, "libraryPort");
     port->setText(QStringLiteral("0"));
     clickOk(sheet);
@@ -425,6 +442,7 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
     QVERIFY(QFile::exists(hungUp));
     MpdLibrary library(s.registry, log);
     QVERIFY(library.isMusicLibraryInstalled());
+    QCOMPARE(s.registry.regReadString(kCatalogueAddressSetting, kProfileKey), QStringLiteral("http://127.0.0.1:9"));
 }
 
 void SettingsSheetTest::buttonsSayWhatIsMissing()

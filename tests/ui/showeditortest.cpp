@@ -51,6 +51,7 @@ struct EditorSetup {
     Settings settings;
     QStringList sources{QStringLiteral("alsa_output.pci-0000_00_1f.3.analog-stereo.monitor"), QStringLiteral("Line In"),
                         QStringLiteral("Direct Download")};
+    QStringList labels; // what the list shows; empty: the names
     ShowEditorContext context{registry, prompter, clock, settings, dir.filePath(QStringLiteral("prog/"))};
 
     EditorSetup()
@@ -58,7 +59,7 @@ struct EditorSetup {
         settings.mp3Folder = dir.filePath(QStringLiteral("rec/"));
         QDir().mkpath(settings.mp3Folder);
         context.recordingSources = [this](const QString &wanted) {
-            return SourceCombo{sources, std::max(0, int(sources.indexOf(wanted)))};
+            return SourceCombo{sources, std::max(0, int(sources.indexOf(wanted))), labels};
         };
     }
 };
@@ -118,7 +119,7 @@ private Q_SLOTS:
     void timesGoToTheirNextOccurrence();
     void onceInThePastKeepsItsDate();
     void directDownloadRecordsOneMinute();
-    void tuningPageOffersNoPlayerChoiceAndKeepsTheShows();
+    void tuneWithAndTheSourceListShowWordsAndKeepValues();
     void streamSourceOffersTheTitleOption();
     void outputKindFromLastQuality();
     void splitMinutesOutsideTheHourAreUnused();
@@ -236,18 +237,36 @@ void ShowEditorTest::directDownloadRecordsOneMinute()
 
 // The tuner plays every stream itself: a choice of player would act on
 // nothing, so the page has none and the Show keeps its letter.
-void ShowEditorTest::tuningPageOffersNoPlayerChoiceAndKeepsTheShows()
+// The Tuning page's "Tune With: " list shows the Show's player and stores
+// the one picked; the source list shows descriptions and stores names.
+void ShowEditorTest::tuneWithAndTheSourceListShowWordsAndKeepValues()
 {
     EditorSetup s;
+    s.labels = {QStringLiteral("Monitor of Built-in Audio Analog Stereo"), QStringLiteral("Line In"),
+                QStringLiteral("Direct Download")};
     Show show;
     show.tunerKind = 'W';
-    int choices = -1;
-    QVERIFY(runEditor(s, show, [&choices](QDialog &editor) {
+    QStringList items;
+    QString shown;
+    QString sourceShown;
+    QVERIFY(runEditor(s, show, [&](QDialog &editor) {
         showPage(editor, 1);
-        choices = int(editor.findChild<QTabWidget *>()->currentWidget()->findChildren<QComboBox *>().size());
+        auto *tuneWith = child<QComboBox>(editor, QStringLiteral("tuneWith"));
+        for (int i = 0; i < tuneWith->count(); ++i)
+            items << tuneWith->itemText(i);
+        shown = tuneWith->currentText();
+        tuneWith->setCurrentText(QStringLiteral("a command"));
+        showPage(editor, 4);
+        auto *source = child<QComboBox>(editor, QStringLiteral("recordSource"));
+        source->setCurrentIndex(0);
+        sourceShown = source->currentText();
     }));
-    QCOMPARE(choices, 0);
-    QCOMPARE(show.tunerKind, 'W');
+    QCOMPARE(items, (QStringList{QStringLiteral("Skywell Tuner"), QStringLiteral("the desktop's media player"),
+                                 QStringLiteral("a command")}));
+    QCOMPARE(shown, QStringLiteral("the desktop's media player"));
+    QCOMPARE(show.tunerKind, 'R');
+    QCOMPARE(sourceShown, QStringLiteral("Monitor of Built-in Audio Analog Stereo"));
+    QCOMPARE(recordSourceName(show), QStringLiteral("alsa_output.pci-0000_00_1f.3.analog-stereo.monitor"));
 }
 
 void ShowEditorTest::streamSourceOffersTheTitleOption()
