@@ -23,7 +23,12 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; [ -f "${SKYWELL_HOME}log.txt" ] && { echo "--- log.txt:"; cat "${SKYWELL_HOME}log.txt"; } >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "${SKYWELL_HOME}log.txt" ] && { echo "--- log.txt:"; cat "${SKYWELL_HOME}log.txt"; } >&2
+  [ -s "$E2E_DIR/gui.txt" ] && { echo "--- the program's output:"; tail -n 40 "$E2E_DIR/gui.txt"; } >&2
+  exit 1
+}
 pass() { echo "PASS: $*"; }
 
 # Starts skywell --headless in the background; sets SKYWELL_PID.

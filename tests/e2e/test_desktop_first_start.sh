@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A first start on the desktop asks its questions in one wizard (no box
 # before it), and what is chosen there is what the program then uses.
-rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; }
+rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash "$0" "$@"; }
 rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
 # A fresh user: not even the default folders exist yet.

@@ -10,7 +10,7 @@ printf 'Early Bird|http://127.0.0.1:8000/early.mp3|0500|0600|MTWTF--|*\n' >"$E2E
 mkdir "$E2E_DIR/folder.skw"
 export E2E_DIR
 export E2E_LIB="$(dirname "$0")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash -c '
   set -u
   E2E_PIDS=()
   source "$E2E_LIB/editor_lib.sh"

@@ -57,7 +57,7 @@ ended_cleanly "SIGINT while the error box is open"
 # first; accepting it is tested with the other desktop imports.)
 unset QT_QPA_PLATFORM
 rm -f "${SKYWELL_HOME}Skywell5.dat"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash -c '
   "$SKYWELL_BIN" -quiet </dev/null >>"$E2E_DIR/gui.txt" 2>&1 &
   pid=$!
   for i in $(seq 150); do grep -c "Load Program" "${SKYWELL_HOME}log.txt" | grep -qx '"$((n + 1))"' && break; sleep 0.1; done

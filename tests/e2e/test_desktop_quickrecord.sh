@@ -16,7 +16,7 @@ mkdir -p "$RECORDINGS"
 sox -n -r 44100 -c 2 -b 16 "$E2E_DIR/tone70.wav" synth 72 sine 440 vol 0.5
 paplay -d "$TEST_SINK" "$E2E_DIR/tone70.wav" &
 E2E_PIDS+=("$!")
-xvfb-run -a -s "-screen 0 1024x768x24" "$CHECK_BIN" "Quick Tone" 1 >"$E2E_DIR/check.txt" 2>&1 ||
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" "$CHECK_BIN" "Quick Tone" 1 >"$E2E_DIR/check.txt" 2>&1 ||
   fail "Quick Record did not record: $(cat "$E2E_DIR/check.txt")"
 
 mapfile -t files < <(ls "$RECORDINGS" | grep '\.mp3$')

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SIGTERM ends the desktop program cleanly while the first-start wizard or
 # the settings sheet waits for the user, and a second SIGTERM is not lost.
-rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; }
+rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash "$0" "$@"; }
 rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
 

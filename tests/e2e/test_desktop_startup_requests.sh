@@ -2,7 +2,7 @@
 # Requests that reach the desktop program while it is still starting (the
 # splash, the start-up hint) are not lost: a second start's UNINSTALL and
 # import, and SIGTERM, all take effect, in the order they came.
-rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; }
+rerun_under_xvfb_first() { [ -n "${DISPLAY:-}" ] || exec xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash "$0" "$@"; }
 rerun_under_xvfb_first "$@"
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/instance_lib.sh"
@@ -56,7 +56,8 @@ timeout 5 "$SKYWELL_BIN" UNINSTALL </dev/null
 ended_cleanly "import during the splash"
 
 # While the start-up hint waits for its OK (it follows the program's
-# start line in the log).
+# start line in the log; it shows while the Show list is empty).
+rm -f "${SKYWELL_HOME}Skywell5.dat"
 hint_on
 runs=$(grep -c "Load Program" "${SKYWELL_HOME}log.txt")
 start_desktop

@@ -16,8 +16,8 @@ status=\$?
 kill \$tray
 exit \$status
 SCRIPT
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$E2E_DIR/withtray.sh" || fail "with a tray"
-xvfb-run -a -s "-screen 0 1024x768x24" "$check" notray || fail "without a tray"
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" bash "$E2E_DIR/withtray.sh" || fail "with a tray"
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" "$check" notray || fail "without a tray"
 # The "Skywell Tuner" window is minimised and shown with the main window.
-xvfb-run -a -s "-screen 0 1024x768x24" "$check" tuner || fail "the tuner window does not follow"
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1024x768x24" "$check" tuner || fail "the tuner window does not follow"
 pass "notification icon with and without a tray"

@@ -81,7 +81,8 @@ done
 [ -n "$tuner" ] || fail "no tuner window showing the station's title"
 pgrep -P "$SKYWELL_PID" -x skywell-tuner >/dev/null || fail "the tuner is not Skywell's"
 xdotool mousemove --window "$main" 75 213 click 1
-# The question whether to save: answered with its default (No).
+# The question whether to save: No, deliberately (Save is the default; a
+# few seconds saved would only bring the "nothing recorded" box).
 box=""
 for ((i = 0; i < 100; i++)); do
   [ -z "$box" ] || break
@@ -89,7 +90,7 @@ for ((i = 0; i < 100; i++)); do
   sleep 0.1
 done
 [ -n "$box" ] || fail "no question on Stop Recording"
-xdotool windowfocus --sync "$box" key Return
+xdotool windowfocus --sync "$box" key alt+n
 for ((i = 0; i < 50; i++)); do
   pgrep -P "$SKYWELL_PID" -x skywell-tuner >/dev/null || break
   sleep 0.1

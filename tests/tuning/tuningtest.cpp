@@ -360,8 +360,8 @@ TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAdd
     shows[0].addressOrigin = kAddressFromCatalogue;
     TuningPort port(*tuning, shows);
 
-    port.tuneTo(player, 'U', 12, QString());
-    port.tuneTo(QStringLiteral("http://radio.example/live"), 'U', 13, QStringLiteral("skywell_mute"));
+    port.tuneTo(player, 'U', 12, QString(), false);
+    port.tuneTo(QStringLiteral("http://radio.example/live"), 'U', 13, QStringLiteral("skywell_mute"), false);
     ASSERT_TRUE(test::spinUntil([&] { return notified.size() == 2 && exists(QStringLiteral("sink")); }, 10000));
     // Each request runs on a worker of its own: their notices may come either way round.
     EXPECT_THAT(notified, ::testing::UnorderedElementsAre(12u, 13u));
