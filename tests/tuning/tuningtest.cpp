@@ -136,7 +136,9 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
     EXPECT_EQ(values.value(QStringLiteral("TunerRight")).toInt(), 840);
     EXPECT_EQ(values.value(QStringLiteral("TunerURL")).toString(), QStringLiteral("http://radio.example/jazz"));
     EXPECT_EQ(values.value(QStringLiteral("TunerType")).toInt(), 1);
-    EXPECT_EQ(lines(QStringLiteral("args")), QStringList{QStringLiteral("--minimized")});
+    // The tuner names the station while the stream names nothing itself.
+    EXPECT_EQ(lines(QStringLiteral("args")),
+              (QStringList{QStringLiteral("--minimized"), QStringLiteral("--station=Jazz Hour")}));
 
     // Each tune rewrites the values.
     tuning->tuneNow(QStringLiteral("http://radio.example/other"), 'x', kAddressTyped);
