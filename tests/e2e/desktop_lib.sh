@@ -1,9 +1,10 @@
 # A desktop as users have one: Xvfb, the openbox window manager and a
 # notification area (trayer). Sourced after lib.sh; sets DISPLAY.
+# DESKTOP_SCREEN sets the screen (1024x768x24 unless given).
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 command -v openbox >/dev/null || fail "openbox is not installed"
 command -v trayer >/dev/null || fail "trayer is not installed"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" </dev/null >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1024x768x24}" -nolisten tcp 3>"$E2E_DIR/display" </dev/null >/dev/null 2>&1 &
 E2E_PIDS+=($!)
 for ((i = 0; i < 100; i++)); do [ -s "$E2E_DIR/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$E2E_DIR/display")

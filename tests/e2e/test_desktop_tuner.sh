@@ -9,18 +9,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/tuner_lib.sh"
 source "$(dirname "$0")/recording_lib.sh"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-command -v openbox >/dev/null || fail "openbox is not installed"
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$E2E_DIR/display" </dev/null >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-for ((i = 0; i < 100; i++)); do [ -s "$E2E_DIR/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$E2E_DIR/display")
-openbox </dev/null >"$E2E_DIR/openbox.txt" 2>&1 &
-E2E_PIDS+=($!)
-trayer --edge top --align right --widthtype request --height 32 </dev/null >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-sleep 1
+source "$(dirname "$0")/desktop_lib.sh"
 
 start_station
 write_settings 3 120
@@ -58,15 +47,7 @@ show_record "Desk Show" "$url" $((0x2000 | 0x400)) 0 0 0 0 1 0 >"$DAT"
 SKYWELL_PID=$!
 E2E_PIDS+=("$SKYWELL_PID")
 wait_for_log_count "Load Program" 2 30
-main=""
-for ((i = 0; i < 150; i++)); do
-  [ -z "$main" ] || break
-  for w in $(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null); do
-    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 594x475" && main=$w
-  done
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no main window"
+main=$(wait_for_main_window "$SKYWELL_PID" 15) || fail "no main window"
 sleep 1
 # The Show's row, then Record Now (the window's fixed layout).
 xdotool mousemove --window "$main" 250 128 click 1

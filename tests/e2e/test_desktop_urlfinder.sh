@@ -11,8 +11,6 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/icecast_lib.sh"
 source "$(dirname "$0")/recording_lib.sh"
-unset QT_QPA_PLATFORM
-command -v openbox >/dev/null || fail "openbox is not installed"
 FINDER_BIN=$SKYWELL_BUILD_DIR/skywell-urlfinder
 CHECK_BIN=$SKYWELL_BUILD_DIR/tests/ui/urlfindercheck
 [ -x "$FINDER_BIN" ] || fail "no skywell-urlfinder in $SKYWELL_BUILD_DIR"
@@ -24,13 +22,8 @@ libraries=$(ldd "$FINDER_BIN")
 grep -qi webengine <<<"$libraries" || fail "skywell-urlfinder links no web engine"
 pass "skywell links no web engine"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" </dev/null >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-for ((i = 0; i < 100; i++)); do [ -s "$E2E_DIR/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$E2E_DIR/display")
-openbox </dev/null >"$E2E_DIR/openbox.txt" 2>&1 &
-E2E_PIDS+=($!)
-sleep 1
+DESKTOP_SCREEN=1280x1024x24
+source "$(dirname "$0")/desktop_lib.sh"
 
 # The check finds skywell-urlfinder beside itself, as skywell does.
 mkdir -p "$E2E_DIR/bin" "$RECORDINGS"
@@ -52,15 +45,7 @@ schedule_stream_show "Finder Show" "$url" $((0x1000 | 0x7f | 0x400)) "Internet S
 "$SKYWELL_BIN" </dev/null >"$E2E_DIR/gui.txt" 2>&1 &
 SKYWELL_PID=$!
 E2E_PIDS+=("$SKYWELL_PID")
-main=""
-for ((i = 0; i < 300; i++)); do
-  [ -z "$main" ] || break
-  for w in $(xdotool search --onlyvisible --pid "$SKYWELL_PID" --name '^Skywell$' 2>/dev/null); do
-    xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 594x475" && main=$w
-  done
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no main window"
+main=$(wait_for_main_window "$SKYWELL_PID" 30) || fail "no main window"
 wait_for_log "Stream opened: $url" 60
 # The URL Finder button (the window's fixed layout).
 finder=""
