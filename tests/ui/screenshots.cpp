@@ -21,6 +21,7 @@
 #include "tuning/cataloguemodel.h"
 #include "ui/aboutbox.h"
 #include "ui/addshowchooser.h"
+#include "ui/firstrunwizard.h"
 #include "ui/pickdialog.h"
 #include "ui/qtprompter.h"
 #include "ui/quickrecorddialog.h"
@@ -131,20 +132,15 @@ void Screenshots::settingsSheet()
 void Screenshots::firstStartWizard()
 {
     Settings settings = defaultSettings(QStringLiteral("/home/user/.local/share/Skywell/"));
-    SettingsSheetContext context{m_registry,
-                                 m_prompter,
-                                 AutostartEntry(m_dir.path(), m_dir.path(), QStringLiteral("/usr/bin/skywell")),
-                                 SettingsSheetServices{},
-                                 {}};
-    QTimer::singleShot(0, [] {
-        auto *wizard = qobject_cast<QWizard *>(QApplication::activeModalWidget());
-        QVERIFY(wizard);
-        shoot(*wizard, QStringLiteral("wizard-1-folders"));
-        wizard->next();
-        shoot(*wizard, QStringLiteral("wizard-2-connections"));
-        wizard->reject();
-    });
-    runSettingsSheet(nullptr, settings, true, context);
+    FirstRunContext context{m_registry, m_prompter,
+                            AutostartEntry(m_dir.path(), m_dir.path(), QStringLiteral("/usr/bin/skywell"))};
+    FirstRunWizard wizard(settings, context);
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    shoot(wizard, QStringLiteral("wizard-1-folders"));
+    wizard.next();
+    shoot(wizard, QStringLiteral("wizard-2-start"));
+    wizard.reject();
 }
 
 void Screenshots::showEditor()
