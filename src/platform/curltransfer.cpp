@@ -1,6 +1,6 @@
 #include "platform/curltransfer.h"
 
-#include <curl/curl.h>
+#include "platform/curllibrary.h"
 
 #include <memory>
 
@@ -11,13 +11,13 @@ namespace
 {
 
 struct EasyDeleter {
-    void operator()(CURL *h) const { curl_easy_cleanup(h); }
+    void operator()(CURL *h) const { curl().curl_easy_cleanup(h); }
 };
 struct MultiDeleter {
-    void operator()(CURLM *h) const { curl_multi_cleanup(h); }
+    void operator()(CURLM *h) const { curl().curl_multi_cleanup(h); }
 };
 struct ListDeleter {
-    void operator()(curl_slist *l) const { curl_slist_free_all(l); }
+    void operator()(curl_slist *l) const { curl().curl_slist_free_all(l); }
 };
 
 // What the callbacks see of one run.
@@ -44,10 +44,10 @@ std::size_t onBody(char *data, std::size_t size, std::size_t count, void *user)
         if (*state->response) {
             TransferResponse response;
             curl_off_t length = -1;
-            if (curl_easy_getinfo(state->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
+            if (curl().curl_easy_getinfo(state->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
                 response.contentLength = length;
             const char *type = nullptr;
-            if (curl_easy_getinfo(state->easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+            if (curl().curl_easy_getinfo(state->easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
                 response.contentType = QByteArray(type).split(';').first().trimmed().toLower();
             response.icy = state->icy;
             (*state->response)(response);
@@ -95,31 +95,28 @@ bool isOpenFailure(CURLcode code)
     }
 }
 
-void initCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 } // namespace
 
 TransferOutcome CurlTransfer::run(const TransferRequest &request, const TransferSink &sink,
                                   const TransferResponseSink &response)
 {
-    initCurlOnce();
+    QString loadError;
+    if (!loadCurl(loadError))
+        return {TransferEnd::OpenFailed, 0, loadError};
+    const Curl &api = curl();
     if (m_abort.load())
         return {TransferEnd::Aborted, 0, QString()};
 
     std::unique_ptr<curl_slist, ListDeleter> headers;
     for (const QByteArray &line : request.headers) {
-        curl_slist *next = curl_slist_append(headers.get(), line.constData());
+        curl_slist *next = api.curl_slist_append(headers.get(), line.constData());
         if (!next)
             return {TransferEnd::OpenFailed, 0, QStringLiteral("out of memory")};
         (void)headers.release();
         headers.reset(next);
     }
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    std::unique_ptr<CURL, EasyDeleter> easy(api.curl_easy_init());
+    std::unique_ptr<CURLM, MultiDeleter> multi(api.curl_multi_init());
     if (!easy || !multi)
         return {TransferEnd::OpenFailed, 0, QStringLiteral("libcurl could not start a transfer")};
 
@@ -130,31 +127,31 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
     state.abort = &m_abort;
     char errorText[CURL_ERROR_SIZE] = {};
     CURL *h = easy.get();
-    curl_easy_setopt(h, CURLOPT_URL, request.url.constData());
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, long(kDownloadBlockBytes));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
+    api.curl_easy_setopt(h, CURLOPT_URL, request.url.constData());
+    api.curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    api.curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    api.curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    api.curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api.curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    api.curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    api.curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    api.curl_easy_setopt(h, CURLOPT_BUFFERSIZE, long(kDownloadBlockBytes));
+    api.curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+    api.curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
+    api.curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader);
+    api.curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
     if (!request.userAgent.isEmpty())
-        curl_easy_setopt(h, CURLOPT_USERAGENT, request.userAgent.constData());
+        api.curl_easy_setopt(h, CURLOPT_USERAGENT, request.userAgent.constData());
     if (!request.proxy.isEmpty())
-        curl_easy_setopt(h, CURLOPT_PROXY, request.proxy.constData());
+        api.curl_easy_setopt(h, CURLOPT_PROXY, request.proxy.constData());
     if (headers)
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+        api.curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     if (request.minBytesPerSecond > 0 && request.slowSeconds > 0) {
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, request.minBytesPerSecond);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, request.slowSeconds);
+        api.curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, request.minBytesPerSecond);
+        api.curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, request.slowSeconds);
     }
 
-    if (curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+    if (api.curl_multi_add_handle(multi.get(), h) != CURLM_OK)
         return {TransferEnd::OpenFailed, 0, QStringLiteral("libcurl could not start a transfer")};
     {
         std::lock_guard lock(m_mutex);
@@ -162,9 +159,9 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
     }
     int running = 1;
     while (running && !m_abort.load()) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+        if (api.curl_multi_perform(multi.get(), &running) != CURLM_OK)
             break;
-        if (running && !m_abort.load() && curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK)
+        if (running && !m_abort.load() && api.curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK)
             break;
     }
     {
@@ -175,15 +172,15 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
     bool done = false;
     CURLcode code = CURLE_OK;
     int left = 0;
-    while (CURLMsg *msg = curl_multi_info_read(multi.get(), &left)) {
+    while (CURLMsg *msg = api.curl_multi_info_read(multi.get(), &left)) {
         if (msg->msg == CURLMSG_DONE) {
             done = true;
             code = msg->data.result;
         }
     }
     long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    curl_multi_remove_handle(multi.get(), h);
+    api.curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    api.curl_multi_remove_handle(multi.get(), h);
 
     TransferOutcome outcome;
     outcome.httpStatus = status;
@@ -199,7 +196,7 @@ TransferOutcome CurlTransfer::run(const TransferRequest &request, const Transfer
         outcome.end = TransferEnd::Complete;
         return outcome;
     }
-    outcome.detail = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code));
+    outcome.detail = QString::fromUtf8(errorText[0] ? errorText : api.curl_easy_strerror(code));
     if (state.headersTooLong)
         outcome.detail = QStringLiteral("response headers too long");
     if (code == CURLE_HTTP_RETURNED_ERROR)
@@ -218,7 +215,7 @@ void CurlTransfer::abort()
     m_abort.store(true);
     std::lock_guard lock(m_mutex);
     if (m_multi)
-        curl_multi_wakeup(static_cast<CURLM *>(m_multi));
+        curl().curl_multi_wakeup(static_cast<CURLM *>(m_multi));
 }
 
 std::unique_ptr<HttpTransfer> makeCurlTransfer()

@@ -1,8 +1,7 @@
 #include "platform/ffmpeglibraries.h"
 
-#include <dlfcn.h>
+#include "platform/sharedlibraries.h"
 
-#include <initializer_list>
 #include <mutex>
 
 namespace skywell
@@ -19,30 +18,19 @@ QString g_loadError;
 void loadOnce()
 {
     // The major versions built against: their functions have these types.
-    void *handles[4] = {};
-    int at = 0;
-    for (const char *name :
-         {SKYWELL_SONAME("avutil", LIBAVUTIL_VERSION_MAJOR), SKYWELL_SONAME("swresample", LIBSWRESAMPLE_VERSION_MAJOR),
-          SKYWELL_SONAME("avcodec", LIBAVCODEC_VERSION_MAJOR), SKYWELL_SONAME("avformat", LIBAVFORMAT_VERSION_MAJOR)}) {
-        handles[at] = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
-        if (!handles[at]) {
-            g_loadError = QStringLiteral("FFmpeg's library %1 could not be loaded: %2")
-                              .arg(QString::fromLatin1(name), QString::fromLocal8Bit(::dlerror()));
-            return;
-        }
-        ++at;
+    static SharedLibraries libraries;
+    QString reason;
+    if (!libraries.open({SKYWELL_SONAME("avutil", LIBAVUTIL_VERSION_MAJOR),
+                         SKYWELL_SONAME("swresample", LIBSWRESAMPLE_VERSION_MAJOR),
+                         SKYWELL_SONAME("avcodec", LIBAVCODEC_VERSION_MAJOR),
+                         SKYWELL_SONAME("avformat", LIBAVFORMAT_VERSION_MAJOR)},
+                        reason)) {
+        g_loadError = QStringLiteral("FFmpeg: ") + reason;
+        return;
     }
-    auto find = [&handles](const char *name) -> void * {
-        for (void *handle : handles) {
-            if (void *symbol = ::dlsym(handle, name))
-                return symbol;
-        }
-        return nullptr;
-    };
     FFmpeg loaded;
 #define SKYWELL_FFMPEG_FIND(name)                                                                                      \
-    loaded.name = reinterpret_cast<decltype(loaded.name)>(find(#name));                                                \
-    if (!loaded.name) {                                                                                                \
+    if (!libraries.find(#name, loaded.name)) {                                                                         \
         g_loadError = QStringLiteral("FFmpeg's libraries lack %1").arg(QLatin1String(#name));                          \
         return;                                                                                                        \
     }

@@ -28,6 +28,11 @@ timeout 5 "$SKYWELL_BIN" </dev/null || fail "second start without --headless did
 sleep 0.5
 [ "$(stat -c %s "$log")" = "$size_before" ] || fail "a second start wrote to the log"
 process_gone "$SKYWELL_PID" && fail "the first instance ended after a second start"
+# At rest the program carries no web engine, stream decoder or HTTP client:
+# they are loaded by the first stream or download.
+for library in libQt6WebEngine libavformat libavcodec libcurl; do
+  grep -q "/$library" "/proc/$SKYWELL_PID/maps" && fail "$library is loaded at rest"
+done
 
 # UNINSTALL stops it within 2 seconds.
 start=$(date +%s.%N)
