@@ -56,6 +56,14 @@ public:
     // player left running is heard again, and removes the sink. Does
     // nothing when it is not open.
     virtual void close() = 0;
+    // Plays what the sink receives on the user's default output too (a
+    // loopback), or stops doing so; after open(). A recording that is not
+    // muted is heard this way. False when the server refuses.
+    virtual bool setHeard(bool heard)
+    {
+        (void)heard;
+        return false;
+    }
     // Why the last open() failed.
     virtual QString errorText() const = 0;
 };

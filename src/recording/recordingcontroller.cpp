@@ -174,7 +174,7 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     if (m_muteSinkOpen) {
         // A player Skywell did not start plays where it likes: its streams
         // are moved when they can be found.
-        const StreamMove move = m_muteSink->moveStreamsOf(m_tuning.playerProcessIds());
+        const StreamMove move = m_muteSink->moveStreamsOf(m_tuning.playerProcessIds(m_recordingId));
         if (move.moved == 0) {
             m_log.logLine(QStringLiteral("Sound left on while recording:"),
                           move.problem.isEmpty() ? QStringLiteral("no player's sound could be found") : move.problem);
@@ -215,9 +215,9 @@ bool RecordingController::endRecording(bool abort, bool save)
     // leaves the user's own players but ends the ones Skywell started.
     if (!fromStream()) {
         if (s.flags & SHOW_MANUAL)
-            m_tuning.endStartedPlayers();
+            m_tuning.endStartedPlayers(m_recordingId);
         else
-            m_tuning.closePlayers();
+            m_tuning.closePlayers(m_recordingId);
     }
 
     const bool wasCapturing = s.capturing;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace skywell
 {
@@ -27,14 +28,18 @@ public:
     // The recording ended: its tuning worker, if still waiting, neither
     // tunes nor reports.
     virtual void recordingStopped(std::uint64_t recordingId) = 0;
-    // Closes the windows of known players (and ends the players Skywell
-    // started itself).
-    virtual void closePlayers() = 0;
-    // Ends the players Skywell started itself, whatever their windows say;
-    // the user's own players stay.
-    virtual void endStartedPlayers() = 0;
-    // Process ids of the players Skywell started, for moving their sound.
-    virtual QList<qint64> playerProcessIds() const = 0;
+    // Closes the windows of the recording's players (and ends the players
+    // Skywell started for it). Other recordings' players play on.
+    virtual void closePlayers(std::uint64_t recordingId) = 0;
+    // Ends the players Skywell started for the recording, whatever their
+    // windows say; the user's own players stay.
+    virtual void endStartedPlayers(std::uint64_t recordingId) = 0;
+    // Process ids of the players Skywell started for the recording, for
+    // moving their sound.
+    virtual QList<qint64> playerProcessIds(std::uint64_t recordingId) const = 0;
+    // The player of this letter is a program Skywell starts itself, which
+    // plays into the sink it is given: its recording can run beside others.
+    virtual bool startsOwnPlayer(char playerLetter) const = 0;
     // The machine has a network connection.
     virtual bool isOnline() = 0;
     // Whether the machine was online before tuning dialled.
@@ -73,6 +78,31 @@ public:
     // The running transfer is a station's live stream (no length, icy-*
     // headers, an audio type), which never ends by itself.
     virtual bool liveStream() const { return false; }
+};
+
+class CaptureDevice;
+class PrivateSink;
+
+// Makes the parts each recording has to itself, so that recordings never
+// share a device, a sink or a player.
+class RecordingParts
+{
+public:
+    virtual ~RecordingParts() = default;
+
+    // A capture device that records the named source of the sound server
+    // (a private sink's monitor), whatever source the mixer has selected.
+    virtual std::unique_ptr<CaptureDevice> captureOf(const QString &source) = 0;
+    // A capture device that records the source the user chose (the mixer's
+    // selection on the configured sound card); one at a time.
+    virtual std::unique_ptr<CaptureDevice> chosenSourceCapture() = 0;
+    // A device that opens an address and decodes the stream itself.
+    virtual std::unique_ptr<CaptureDevice> streamDevice() = 0;
+    // A private sink of its own: a player plays into it, the recording
+    // captures its monitor. Null when there is no sound server.
+    virtual std::unique_ptr<PrivateSink> privateSink() = 0;
+    // A web download of its own, for a direct-download recording.
+    virtual std::unique_ptr<DirectDownload> directDownload() = 0;
 };
 
 } // namespace skywell

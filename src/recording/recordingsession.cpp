@@ -49,9 +49,10 @@ void RecordingSession::reportUnsavedAudio()
                    .arg((unsavedMs + 999) / 1000));
 }
 
-QString tempFileName(int slotIndex, char letter)
+QString tempFileName(const QString &fileKey, int slotIndex, char letter)
 {
-    return QStringLiteral("skywell-%1%2.wav").arg(QLatin1Char(letter)).arg(slotIndex + 1);
+    const QString key = fileKey.isEmpty() ? QString() : fileKey + QLatin1Char('-');
+    return QStringLiteral("skywell-%1%2%3.wav").arg(key).arg(QLatin1Char(letter)).arg(slotIndex + 1);
 }
 
 } // namespace skywell

@@ -53,6 +53,9 @@ struct RecordingSession {
     std::int32_t splitEverySeconds = 0;
     bool compressSpeech = false;
     bool muteWhileRecording = false;
+    // Sets this recording's temporary file names and recovery marker apart
+    // from those of the others running beside it ("" : the plain names).
+    QString fileKey;
     // When the recording started (seconds since the epoch); the tags' date.
     std::int64_t startTime = 0;
 
@@ -107,7 +110,8 @@ struct RecordingSession {
 // (an errno; 0 when none is known).
 QString unsavedAudioText(std::int64_t lostMs, std::int64_t from, int error);
 
-// "skywell-a1.wav" for the first slot with letter 'a'.
-QString tempFileName(int slotIndex, char letter);
+// "skywell-a1.wav" for the first slot with letter 'a'; with a file key
+// "skywell-<key>-a1.wav".
+QString tempFileName(const QString &fileKey, int slotIndex, char letter);
 
 } // namespace skywell

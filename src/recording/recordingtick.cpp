@@ -92,7 +92,7 @@ void RecordingController::retune()
     }
     m_log.logLine(
         QStringLiteral("No audio data received in %1 seconds. Retuning to URL.").arg(m_settings.retuneSeconds));
-    m_tuning.closePlayers();
+    m_tuning.closePlayers(m_recordingId);
     // The player gets a second to go before the stream is tuned again; the
     // main loop runs meanwhile.
     const std::uint64_t id = m_recordingId;

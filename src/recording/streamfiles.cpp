@@ -61,7 +61,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
     QString path;
     int error = 0;
     for (int i = 0; i < kOpenAttempts; ++i) {
-        path = m_settings.tempFolder + tempFileName(index, slot.letter);
+        path = m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter);
         errno = 0;
         if (slot.writer->open(path, block)) {
             slot.openFailed = false;
@@ -120,7 +120,7 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
         gap = WriteGap{true, now, 0, writer.lastError()};
         m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
                                      : QStringLiteral("Error writing to WAV file in WriteWAVBlock"),
-                      m_settings.tempFolder + tempFileName(index, slot.letter));
+                      m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter));
     }
     const WaveFormat format = block.format();
     if (format.avgBytesPerSec > 0)

@@ -166,7 +166,7 @@ bool BlockProcessor::joinPreviousTrack()
         return true;
     const int best = bestStream(s);
     const StreamSlot &slot = s.streams.at(static_cast<std::size_t>(best));
-    if (!appendTrackAudio(m_settings.tempFolder + tempFileName(best, slot.letter), s.lastTrackPath))
+    if (!appendTrackAudio(m_settings.tempFolder + tempFileName(s.fileKey, best, slot.letter), s.lastTrackPath))
         return false;
     m_log.logLine(QStringLiteral("The last piece joins the track before it:"), s.lastTrackPath);
     return true;

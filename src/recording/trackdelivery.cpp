@@ -57,7 +57,7 @@ QString TrackDelivery::outputPrefix(const QString &fileName)
 bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QString &fileName)
 {
     const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(bestSlot));
-    const QString tempName = tempFileName(bestSlot, slot.letter);
+    const QString tempName = tempFileName(session.fileKey, bestSlot, slot.letter);
     const QString tempPath = m_settings.tempFolder + tempName;
 
     if (session.flags & OUT_CUSTOM) {
@@ -185,7 +185,7 @@ void TrackDelivery::deleteTemporaryFiles(const RecordingSession &session)
     for (int i = 0; i < session.streamCount; ++i) {
         std::error_code ignored;
         const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(i, slot.letter));
+        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(session.fileKey, i, slot.letter));
         // Only our own file: never something else that took the name.
         if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
             std::filesystem::remove(path, ignored);

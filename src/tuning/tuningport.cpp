@@ -48,19 +48,28 @@ void TuningPort::recordingStopped(std::uint64_t recordingId)
     m_tuning.recordingStopped(recordingId);
 }
 
-void TuningPort::closePlayers()
+void TuningPort::closePlayers(std::uint64_t recordingId)
 {
+    (void)recordingId;
     m_tuning.closePlayers();
 }
 
-void TuningPort::endStartedPlayers()
+void TuningPort::endStartedPlayers(std::uint64_t recordingId)
 {
+    (void)recordingId;
     m_tuning.endStartedPlayers();
 }
 
-QList<qint64> TuningPort::playerProcessIds() const
+QList<qint64> TuningPort::playerProcessIds(std::uint64_t recordingId) const
 {
+    (void)recordingId;
     return m_tuning.startedPlayers().soundProcessIds();
+}
+
+bool TuningPort::startsOwnPlayer(char playerLetter) const
+{
+    (void)playerLetter;
+    return false;
 }
 
 bool TuningPort::isOnline()

@@ -21,9 +21,10 @@ public:
     void tuneTo(const QString &address, char playerLetter, std::uint64_t recordingId, const QString &pulseSink,
                 bool captureWhenPlaying) override;
     void recordingStopped(std::uint64_t recordingId) override;
-    void closePlayers() override;
-    void endStartedPlayers() override;
-    QList<qint64> playerProcessIds() const override;
+    void closePlayers(std::uint64_t recordingId) override;
+    void endStartedPlayers(std::uint64_t recordingId) override;
+    QList<qint64> playerProcessIds(std::uint64_t recordingId) const override;
+    bool startsOwnPlayer(char playerLetter) const override;
     bool isOnline() override;
     bool wasOnlineBeforeDial() const override;
     void dial() override;

@@ -235,7 +235,7 @@ TEST_F(TuningIntegration, MutingMovesTheSoundOfTheBrowserTheOpenerStarted)
 
     ShowList shows;
     TuningPort port(*tuning, shows);
-    const QList<qint64> players = port.playerProcessIds();
+    const QList<qint64> players = port.playerProcessIds(0);
     const StreamMove move = muted.moveStreamsOf(players);
     EXPECT_GE(move.moved, 1) << qPrintable(move.problem);
     EXPECT_TRUE(test::spinUntil([&] { return recordedLevel(station->sink, 500) < 0.001; }, 5000));

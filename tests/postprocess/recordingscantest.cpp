@@ -74,8 +74,9 @@ TEST(RecordingScan, ReadsLengthAndTitleNewestFirst)
         EXPECT_EQ(entry.title, QString::fromUtf8(expected[i].title));
         EXPECT_EQ(recordingLengthText(entry), QString::fromUtf8(expected[i].length));
         EXPECT_TRUE(entry.problem.isEmpty());
-        if (entry.seconds >= 0)
+        if (entry.seconds >= 0) {
             EXPECT_NEAR(entry.seconds, 2.0, 0.1);
+        }
     }
     RecordingEntry hours;
     hours.seconds = 2 * 3600 + 5 * 60 + 7.4;

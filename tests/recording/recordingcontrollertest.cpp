@@ -50,9 +50,10 @@ public:
         sinks.push_back(sink);
     }
     void recordingStopped(std::uint64_t id) override { stopped.push_back(id); }
-    void closePlayers() override { ++closes; }
-    void endStartedPlayers() override {}
-    QList<qint64> playerProcessIds() const override { return players; }
+    void closePlayers(std::uint64_t) override { ++closes; }
+    void endStartedPlayers(std::uint64_t) override {}
+    QList<qint64> playerProcessIds(std::uint64_t) const override { return players; }
+    bool startsOwnPlayer(char) const override { return ownPlayer; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return onlineBefore; }
     void dial() override {}
@@ -65,6 +66,7 @@ public:
     int closes = 0;
     int hangUps = 0;
     bool onlineBefore = true;
+    bool ownPlayer = false;
 };
 
 class FakeDownload final : public DirectDownload

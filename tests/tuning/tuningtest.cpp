@@ -372,11 +372,11 @@ TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAdd
     EXPECT_EQ(lines(QStringLiteral("sink")), QStringList{QStringLiteral("skywell_mute")});
     // The controller shows its own status texts; only the refusal is ours.
     EXPECT_EQ(statuses.size(), 1);
-    const QList<qint64> players = port.playerProcessIds();
+    const QList<qint64> players = port.playerProcessIds(13);
     ASSERT_EQ(players.size(), 1);
     EXPECT_TRUE(running(static_cast<pid_t>(players[0])));
-    port.closePlayers();
-    EXPECT_TRUE(port.playerProcessIds().isEmpty());
+    port.closePlayers(13);
+    EXPECT_TRUE(port.playerProcessIds(13).isEmpty());
 }
 
 } // namespace

@@ -50,9 +50,10 @@ public:
         lastId = id;
     }
     void recordingStopped(std::uint64_t) override {}
-    void closePlayers() override {}
-    void endStartedPlayers() override {}
-    QList<qint64> playerProcessIds() const override { return {}; }
+    void closePlayers(std::uint64_t) override {}
+    void endStartedPlayers(std::uint64_t) override {}
+    QList<qint64> playerProcessIds(std::uint64_t) const override { return {}; }
+    bool startsOwnPlayer(char) const override { return true; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return true; }
     void dial() override {}
