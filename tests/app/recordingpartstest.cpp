@@ -109,7 +109,7 @@ TEST(PulseMixer, RecordingsSideBySideEachRecordTheirOwnSinkAndAreHeardUnlessMute
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(first->open()) << first->errorText().toStdString();
     ASSERT_TRUE(second->open()) << second->errorText().toStdString();
-    ASSERT_NE(first->sinkName(), second->sinkName());
+    ASSERT_NE(first->sinkName().toStdString(), second->sinkName().toStdString());
     // Opening the second left the first in place.
     EXPECT_EQ(modulesWith(QStringLiteral("sink_name=") + first->sinkName()), 1);
 

@@ -163,7 +163,10 @@ TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
         file.write(text);
     };
     const auto player = [this](const QString &name) {
-        return script(name, QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/%1.args\"\n").arg(name));
+        // Written whole before it appears: the test reads it once it exists.
+        return script(name, QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/%1.part\"\n"
+                                           "mv \"$TUNING_TEST_OUT/%1.part\" \"$TUNING_TEST_OUT/%1.args\"\n")
+                                .arg(name));
     };
     write(desktop.file(QStringLiteral("data/applications/radio-player.desktop")),
           "[Desktop Entry]\nType=Application\nName=Radio Player\nExec=\"" + player(QStringLiteral("desktop")).toUtf8() +
