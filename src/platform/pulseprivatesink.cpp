@@ -218,7 +218,7 @@ bool PulsePrivateSink::open()
     m_monitor = sink.monitorSource.isEmpty() ? m_name + QStringLiteral(".monitor") : sink.monitorSource;
     m_error.clear();
     // A sink the server lost (it restarted) is heard again as it was; a
-    // loopback refused leaves the recording silent but whole.
+    // loopback refused leaves the speakers silent and the recording whole.
     if (m_heard)
         loadLoopback(connection);
     return true;

@@ -155,6 +155,12 @@ void Tuning::startWorker(TuningJob job)
 
 void Tuning::recordingStopped(std::uint64_t recordingId)
 {
+    // A retune after the end plays on the default output, for no recording:
+    // the recording's sink goes with it.
+    if (m_tuningRecording == recordingId) {
+        m_tuningRecording = 0;
+        m_playbackSink.clear();
+    }
     {
         std::lock_guard lock(m_mutex);
         for (auto &worker : m_workers) {
