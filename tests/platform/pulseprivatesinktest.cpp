@@ -288,12 +288,25 @@ TEST(PulseMixer, MuteSinkLeavesNoModuleAndClearsThoseOfCrashedRuns)
     ScopedNullSink other(prefix + QString::number(running.processId()));
     // Ours, left when the server could not be reached at close.
     ScopedNullSink leftover(prefix + QString::number(::getpid()));
-    ASSERT_TRUE(crashed.loaded() && other.loaded() && leftover.loaded());
+    // A crashed run's sink of one of its recordings, still heard through a
+    // loopback.
+    ScopedNullSink crashedRecording(prefix + QString::number(endedPid) + QStringLiteral("_2"));
+    ASSERT_TRUE(crashed.loaded() && other.loaded() && leftover.loaded() && crashedRecording.loaded());
+    ASSERT_FALSE(pactl({QStringLiteral("load-module"), QStringLiteral("module-loopback"),
+                        QStringLiteral("source=") + crashedRecording.monitor()})
+                     .isNull());
+    const auto loopbacksOfCrashed = [&] {
+        return pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")})
+            .count(QStringLiteral("source=") + crashedRecording.monitor());
+    };
+    ASSERT_EQ(loopbacksOfCrashed(), 1);
 
     {
         PulsePrivateSink sink;
         ASSERT_TRUE(sink.open()) << sink.errorText().toStdString();
         EXPECT_EQ(modulesFor(crashed.name()), 0);
+        EXPECT_EQ(modulesFor(crashedRecording.name()), 0);
+        EXPECT_EQ(loopbacksOfCrashed(), 0);
         EXPECT_EQ(modulesFor(other.name()), 1);
         EXPECT_EQ(modulesFor(sink.sinkName()), 1);
         EXPECT_TRUE(sink.open());
