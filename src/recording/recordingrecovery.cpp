@@ -227,7 +227,8 @@ QString numberText(int number)
     return number <= 1 ? QString() : QStringLiteral(" (%1)").arg(number);
 }
 
-std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
+// about(leftover, text): the log line's text, naming the file's recording.
+template <typename About> std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log, About about)
 {
     std::vector<Leftover> found;
     const QStringList names =
@@ -243,15 +244,16 @@ std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
         // file another user's recording left in a shared folder.
         if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
             continue;
+        Leftover leftover{path, *name, std::int64_t(info.st_mtim.tv_sec), {}};
         if (openForWriting(path)) {
-            log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), path);
+            log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), about(leftover, path));
             continue;
         }
         // Made read-only by a recovery that could not move it: it is ours
         // to mend now.
         if (!(info.st_mode & S_IWUSR))
             ::chmod(native(path).constData(), info.st_mode | S_IWUSR);
-        found.push_back({path, *name, std::int64_t(info.st_mtim.tv_sec), {}});
+        found.push_back(std::move(leftover));
     }
     return found;
 }
@@ -365,7 +367,7 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
         const Interrupted *recording = recordingOf(leftover);
         return recording ? text + QStringLiteral(" (%1)").arg(recording->marker.name) : text;
     };
-    std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log);
+    std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log, about);
 
     for (Leftover &leftover : leftovers) {
         leftover.track = completePartialTrack(leftover.path);
