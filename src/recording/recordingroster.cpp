@@ -201,7 +201,8 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
         };
     }
     safety.markRecording = [&settings](const RecordingSession &s, std::int64_t startTime) {
-        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime), RecordingMarker::fileNameFor(s.fileKey));
+        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime),
+                               RecordingMarker::fileNameFor(s.fileKey));
     };
     safety.clearMark = [&settings](const RecordingSession &s) {
         RecordingMarker::clear(settings.tempFolder, RecordingMarker::fileNameFor(s.fileKey));
@@ -292,7 +293,9 @@ void RecordingRoster::supervisionTick()
         if (Entry *entry = find(id))
             entry->controller->supervisionTick();
     }
-    if (m_ticks % 10 == 0)
+    // A Show waiting for the chosen source is looked at every second, so
+    // that it starts as soon as the recording before it ends.
+    if (m_ticks % 10 == 0 || m_waitingForSource)
         lookForDueShows(m_context.clock.now());
 }
 
@@ -304,6 +307,7 @@ void RecordingRoster::lookForDueShowNow()
 void RecordingRoster::lookForDueShows(std::int64_t now)
 {
     const std::int64_t t = now + m_context.settings.connectLeadSeconds;
+    m_waitingForSource = false;
     if (!chosenSourceHolder())
         m_keptOut.clear();
     std::vector<std::int16_t> due;
@@ -335,7 +339,11 @@ void RecordingRoster::lookForDueShows(std::int64_t now)
             holder = chosenSourceHolder();
         }
         if (holder) {
-            noteKeptOut(*show, holder->session.name);
+            m_waitingForSource = true;
+            // One that ends by this Show's start hands over then: no word
+            // of being kept out.
+            if (holder->controller->endTime() > show->startTime)
+                noteKeptOut(*show, holder->session.name);
             continue;
         }
         if (std::ssize(running()) >= kMaxRecordingsAtOnce) {

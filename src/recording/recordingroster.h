@@ -164,6 +164,8 @@ private:
     bool m_nothingRecorded = false;
     std::uint64_t m_lastId = 0;
     qint64 m_ticks = 0;
+    // A due Show waits for the chosen source to be given up.
+    bool m_waitingForSource = false;
     std::vector<std::unique_ptr<Entry>> m_entries;
     // Occurrences (serial, start) already told they were kept out.
     std::set<std::pair<std::int16_t, std::int32_t>> m_keptOut;

@@ -825,3 +825,39 @@ TEST_F(RecordingControllerTest, MissingFoldersAreMadeAgainOrNamedInTheOutcome)
             << qPrintable(lastStatus());
     }
 }
+
+TEST_F(RecordingControllerTest, OverlappingShowsAllRecordAndTheChosenSourceIsHandedOverAtTheEnd)
+{
+    // Streams share nothing: three overlapping Shows record side by side,
+    // each to its own end and under its own temporary names.
+    const std::int64_t start = clock.now() + 60;
+    for (const char *name : {"Alpha", "Beta", "Gamma"}) {
+        Show &show = addShow(name, start + 20 * std::int64_t(shows.size()), 2);
+        setRecordSourceName(show, QStringLiteral("Internet Stream"));
+    }
+    tickUntil(start + 40);
+    const std::vector<RunningRecording> running = roster->running();
+    ASSERT_EQ(running.size(), 3u);
+    QStringList keys;
+    for (const RunningRecording &r : running)
+        keys << roster->sessionOf(r.id)->fileKey;
+    keys.removeDuplicates();
+    EXPECT_EQ(keys.size(), 3);
+    tickUntil(shows[2].endTime + 31);
+    EXPECT_FALSE(roster->recording());
+    EXPECT_EQ(countInLog(QStringLiteral("End Recording")), 3);
+    EXPECT_EQ(countInLog(QStringLiteral("was recording")), 0);
+
+    // The source chosen by hand is one: the next Show takes it over as the
+    // one before reaches its end, never half a minute later.
+    shows.clear();
+    const std::int64_t first = clock.now() + 60;
+    addShow("First", first, 2);
+    addShow("Second", first + 120, 2);
+    tickUntil(first + 120);
+    ASSERT_EQ(tuning.tunes.size(), 2u);
+    EXPECT_EQ(countInLog(QStringLiteral("[First] End Recording")), 1);
+    EXPECT_EQ(countInLog(QStringLiteral("was recording")), 0);
+    ASSERT_EQ(roster->running().size(), 1u);
+    EXPECT_EQ(roster->running().front().name, QStringLiteral("Second"));
+}
