@@ -78,7 +78,14 @@ RecordingRoster::Road RecordingRoster::roadOf(const RecordingRequest &request) c
         return Road::Download;
     if (m_streamOnly || request.recordSource == kInternetStream)
         return Road::Stream;
-    if (!request.url.isEmpty() && m_context.tuning.startsOwnPlayer(request.tunerKind))
+    // What a player of Skywell's own plays is recorded from a sound output
+    // of the recording's own, when the Show records what is played (a
+    // monitor); an input chosen by hand (a microphone, a line in) stays the
+    // shared source.
+    const bool recordsPlayback = request.recordSource.isEmpty() ||
+                                 request.recordSource.contains(QStringLiteral("monitor"), Qt::CaseInsensitive) ||
+                                 request.recordSource == QStringLiteral("Default Device");
+    if (!request.url.isEmpty() && recordsPlayback && m_context.tuning.startsOwnPlayer(request.tunerKind))
         return Road::OwnPlayer;
     return Road::ChosenSource;
 }

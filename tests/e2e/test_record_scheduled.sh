@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A weekly Show due in about 40 seconds, MP3 FM, with a 2-minute window, is
 # recorded unattended by skywell --headless: tuned with skywell-tuner from
-# a station on 127.0.0.1, captured from the sink it plays into, and saved
-# under its name with the right length, not silent, its status OK.
+# a station on 127.0.0.1 into a sound output of the recording's own,
+# captured from its monitor, and saved under its name with the right
+# length, not silent, its status OK.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/tuner_lib.sh"
@@ -19,7 +20,7 @@ start_headless
 
 wait_for_log "Start Recording Evening News" 60
 wait_for_log "Tuning to: http://127.0.0.1:$STATION_PORT/stream.mp3" 5
-wait_for_log "Capture started: $TEST_SINK.monitor" 60
+wait_for_log "Capture started: skywell_muted_" 60
 wait_for_log "End Recording" $((end + 30 - $(date +%s) + 30))
 wait_for_log "Writing recording" 30
 wait_for_new_status
