@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/recordingcontroller.h"
+#include "recording/recordingroster.h"
 #include "shows/show.h"
 #include "tuning/catalogueline.h"
 #include "ui/skin.h"
@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -26,18 +27,16 @@ class Registry;
 class ShowListCommands;
 class ShowListView;
 class StatusLineView;
-struct RecordingSession;
 
-// What the window works on. controller and session may be null (no
-// recording back end: Record Now then does nothing).
+// What the window works on. recordings may be null (no recording back
+// end: Record Now then does nothing).
 struct WindowContext {
     Prompter &prompter;
     Registry &registry;
     ShowListCommands &commands;
     QString programFolder;
     ActivityLog *log = nullptr;
-    RecordingController *controller = nullptr;
-    const RecordingSession *session = nullptr;
+    RecordingRoster *recordings = nullptr;
     // Tune to Show: plays the Show's address with its player letter.
     std::function<void(const Show &)> tune;
     // Asks a "Skywell Tuner" window to close, and minimises or shows it
@@ -73,7 +72,9 @@ struct WindowDialogs {
 // painted from the skin, with the Show list, its commands, the status
 // line, the level meter, the elapsed time and the notification icon.
 // The rules of each command live in ShowListCommands and the recording
-// controller; the window asks, shows messages and redraws.
+// roster; the window asks, shows messages and redraws. Several recordings
+// may run: the elapsed time, the level meter and Stop Recording follow the
+// selected Show's (or the first running).
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -170,12 +171,26 @@ private:
     bool editShowOrAccept(Show &show, bool isNew);
     // The Add Show choice in a plain list, until the chooser is connected.
     std::optional<int> chooseHowToAddPlainly();
-    bool alreadyRecording();
-    bool isRecording() const;
-    // The tray menu's Record Now names the selected Show.
+    // Tells the user when the request cannot start beside the recordings
+    // running.
+    bool alreadyRecording(const RecordingRequest &request);
+    std::vector<RunningRecording> running() const;
+    // The serial of the selected Show; none when no Show is selected.
+    std::optional<std::int16_t> selectedSerial() const;
+    // Asks whether to keep the recording (a listen-only one ends at once).
+    void stopRecording(const RunningRecording &recording);
+    // The rows, the status line, the Record Now button, the icon, its tip
+    // and the recording followed, after a recording started or ended.
+    void recordingsChanged();
+    // The Record Now button and the followed recording after the selection
+    // changed.
+    void followSelection();
+    void showRecordingsStatus();
+    // The tray menu's Record Now names the selected Show, its Stop
+    // Recording the recording followed.
     void updateTrayMenu();
-    // A desktop notification of what the recording just ended saved.
-    void notifyRecordingEnded();
+    // A desktop notification of what a recording that ended saved.
+    void notifyRecordingEnded(const EndedRecording &ended);
     void showNothingRecorded();
 
     WindowContext m_context;
@@ -190,6 +205,11 @@ private:
     std::map<int, ImageButton *> m_buttons;
     std::map<int, ButtonGlyph> m_glyphs;
     bool m_stopFace = false;
+    // The recording the meter and the elapsed time show; 0 none.
+    quint64 m_followed = 0;
+    // The last status text and elapsed time of each recording.
+    std::map<quint64, QString> m_statusTexts;
+    std::map<quint64, QString> m_elapsedTexts;
     bool m_closing = false;
     bool m_dragging = false;
     QPoint m_dragStart;

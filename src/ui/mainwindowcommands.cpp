@@ -9,10 +9,11 @@
 #include "core/prompter.h"
 #include "core/userguide.h"
 #include "recording/manualrecording.h"
-#include "recording/recordingsession.h"
 #include "shows/editoraccept.h"
+#include "shows/scheduler.h"
 #include "shows/showlistcommands.h"
 #include "ui/pickdialog.h"
+#include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -146,63 +147,70 @@ void MainWindow::tuneToShow()
     });
 }
 
-bool MainWindow::alreadyRecording()
+bool MainWindow::alreadyRecording(const RecordingRequest &request)
 {
-    if (!m_context.controller || !m_context.controller->recording())
+    if (!m_context.recordings || m_context.recordings->canStart(request))
         return false;
     m_context.prompter.information(kAlreadyRecordingText);
     return true;
 }
 
+void MainWindow::stopRecording(const RunningRecording &recording)
+{
+    RecordingRoster *roster = m_context.recordings;
+    const Show *show =
+        recording.showSerial ? findShowBySerial(m_context.commands.shows(), *recording.showSerial) : nullptr;
+    // Listening only: nothing to save, but the player and capture must end.
+    if (show && (show->flags & OUT_NONE))
+        roster->endRecording(recording.id, true, false);
+    // Enter keeps the recording; throwing it away takes a click on No.
+    else if (m_context.prompter.question(kSaveRecordingQuestion, kCaption, DefaultAnswer::Yes))
+        roster->endRecording(recording.id, false, true);
+    else
+        roster->endRecording(recording.id, true, false);
+    // The tuner windows left belong to no other recording.
+    if (m_context.closeTuner && !roster->recording())
+        m_context.closeTuner();
+    recordingsChanged();
+}
+
 void MainWindow::recordNow()
 {
-    RecordingController *controller = m_context.controller;
-    if (controller && controller->recording()) {
-        if (m_context.session)
-            stopRecordingFromButton(*controller, *m_context.session, m_context.prompter);
-        setRecordButton(false);
-        setStatus(QString());
-        if (m_context.closeTuner)
-            m_context.closeTuner();
-        refreshShowList();
+    RecordingRoster *roster = m_context.recordings;
+    if (const std::optional<RunningRecording> stops = recordingTheButtonStops(running(), selectedSerial())) {
+        stopRecording(*stops);
         return;
     }
     const int row = selectedShow(kSelectToRecordText, kRecordNowText);
     if (row < 0)
         return;
     showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);
-    // A scheduled Show may have started while the hint was open.
-    if (!controller || alreadyRecording())
-        return;
     const Show show = m_context.commands.shows()[std::size_t(row)];
-    controller->startRecording(recordNowRequest(show, m_context.commands.clock().now()));
-    if (!controller->recording())
+    const RecordingRequest request = recordNowRequest(show, m_context.commands.clock().now());
+    // A scheduled Show may have started while the hint was open.
+    if (!roster || alreadyRecording(request) || !roster->startRecording(request))
         return;
-    setRecordButton(true);
-    setStatus(QStringLiteral("Manually recording ") + fieldText(show.name));
-    refreshShowList();
+    if (const std::optional<RunningRecording> started = roster->recordingOfShow(show.serial))
+        m_statusTexts[started->id] = QStringLiteral("Manually recording ") + fieldText(show.name);
+    recordingsChanged();
 }
 
 void MainWindow::quickRecord()
 {
-    if (alreadyRecording())
-        return;
     if (!m_dialogs.quickRecord) {
         m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Quick Record")));
         return;
     }
     const std::optional<RecordingRequest> request = m_dialogs.quickRecord();
-    // A scheduled Show may have started while the dialog was open.
-    if (!request || !m_context.controller || alreadyRecording())
+    // Whether it can run beside the recordings running (a scheduled one
+    // may have started while the dialog was open).
+    if (!request || !m_context.recordings || alreadyRecording(*request))
         return;
-    m_context.controller->startRecording(*request);
-    if (!m_context.controller->recording())
+    if (!m_context.recordings->startRecording(*request))
         return;
-    setRecordButton(true);
-    setStatus(QStringLiteral("Recording ") + request->name);
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Start Quick Record"), request->name);
-    refreshShowList();
+    recordingsChanged();
 }
 
 void MainWindow::viewRecordings()
@@ -238,8 +246,10 @@ void MainWindow::stopOnRequest()
 {
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Recording stopped by user"));
-    if (m_context.controller)
-        m_context.controller->endRecording(true, true);
+    if (m_context.recordings) {
+        for (const RunningRecording &recording : m_context.recordings->running())
+            m_context.recordings->endRecording(recording.id, true, true);
+    }
 }
 
 void MainWindow::showNothingRecorded()
@@ -258,8 +268,8 @@ void MainWindow::openHelp(const QString &anchor)
 
 void MainWindow::exitButton()
 {
-    if (m_context.controller && m_context.controller->nothingRecorded()) {
-        m_context.controller->clearNothingRecorded();
+    if (m_context.recordings && m_context.recordings->nothingRecorded()) {
+        m_context.recordings->clearNothingRecorded();
         showNothingRecorded();
     }
     if (!m_context.prompter.question(kQuitQuestion))

@@ -7,6 +7,7 @@
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
 #include "ui/qtprompter.h"
+#include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -65,6 +66,8 @@ private Q_SLOTS:
     void recordingStartedMeanwhileIsNotOverridden();
     void recordNowChecksAgainAfterItsHint();
     void levelMeterAndElapsedTimeFollowTheRecording();
+    void recordingsSideBySideAreShownAndStoppedOneByOne();
+    void rulesForSeveralRecordings();
     void keyboardReachesTheCommands();
     void longMixedNameShowsWholeInItsTooltips();
     void asksBeforeQuitting();
@@ -521,6 +524,137 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     QCOMPARE(window.levelMeter()->value(), 0);
     QVERIFY(!rig.window->tray()->recording());
     QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+}
+
+void MainWindowTest::recordingsSideBySideAreShownAndStoppedOneByOne()
+{
+    WindowRig rig;
+    rig.registry.regWriteInt(kNotPreferredHintName, 1, kSkywellKey);
+    for (const char *name : {"Alpha", "Beta", "Gamma"})
+        rig.shows.push_back(rig.makeShow(QString::fromLatin1(name), rig.clock.now() + 7200, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    rig.captureStarts(0);
+    // Another Show selected: the button records it beside the first.
+    window.showList()->selectRow(1);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.running().size(), std::size_t(2));
+    rig.captureStarts(1);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    QVERIFY(rowText(window, 0).startsWith(QStringLiteral("RECORDING until ")));
+    QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
+    QVERIFY(!rowText(window, 2).startsWith(QStringLiteral("RECORDING")));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Alpha, Beta"));
+    const QString tip = window.tray()->toolTip();
+    QVERIFY2(tip.contains(QStringLiteral("Alpha")) && tip.contains(QStringLiteral("Beta")), qPrintable(tip));
+
+    // The meter follows the selected Show's recording (Beta), not Alpha's.
+    rig.feedTone(0.9, 0);
+    QVERIFY(window.levelMeter()->value() < 5000);
+    rig.feedTone(0.9, 1);
+    QVERIFY(window.levelMeter()->value() > 25000);
+    window.showList()->selectRow(0);
+    rig.feedTone(0.1, 1);
+    QVERIFY(window.levelMeter()->value() < 5000);
+    rig.feedTone(0.9, 0);
+    QVERIFY(window.levelMeter()->value() > 25000);
+
+    // Enough sound in both for a track that is kept, then Stop with Alpha
+    // selected ends Alpha only.
+    for (int i = 0; i < 120; ++i) {
+        rig.feedTone(0.5, 0);
+        rig.feedTone(0.5, 1);
+    }
+    rig.clock.advance(65);
+    rig.roster.supervisionTick();
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::RecordNow);
+    QTRY_COMPARE(rig.running().size(), std::size_t(1));
+    QCOMPARE(rig.recording().name, QStringLiteral("Beta"));
+    QTRY_COMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+    QVERIFY(!rowText(window, 0).startsWith(QStringLiteral("RECORDING")));
+    QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Beta"));
+    // Alpha's row, no longer recording, offers Record Now; Beta records on
+    // and the meter, with nothing else to follow, shows it.
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+    rig.feedTone(0.9);
+    QVERIFY(window.levelMeter()->value() > 25000);
+}
+
+void MainWindowTest::rulesForSeveralRecordings()
+{
+    WindowRig rig;
+    Show alpha = rig.makeShow(QStringLiteral("Alpha"), rig.clock.now() - 60, OUT_WAV);
+    Show beta = rig.makeShow(QStringLiteral("Beta"), rig.clock.now() + 600, OUT_WAV);
+    Show gamma = rig.makeShow(QStringLiteral("Gamma"), rig.clock.now() + 900, OUT_WAV);
+    alpha.serial = 1;
+    beta.serial = 2;
+    gamma.serial = 3;
+    const ShowList shows{alpha, beta, gamma};
+    auto recordingOf = [](quint64 id, const Show &show, std::int64_t end) {
+        RunningRecording r;
+        r.id = id;
+        r.name = fieldText(show.name);
+        r.showSerial = show.serial;
+        r.endTime = end;
+        return r;
+    };
+    const std::int64_t alphaEnd = rig.clock.now() + 1800;
+    const std::int64_t betaEnd = rig.clock.now() + 3600;
+    RunningRecording quick;
+    quick.id = 9;
+    quick.name = QStringLiteral("Quick");
+    const std::vector<RunningRecording> none;
+    const std::vector<RunningRecording> one{recordingOf(4, alpha, alphaEnd)};
+    const std::vector<RunningRecording> two{recordingOf(4, alpha, alphaEnd), recordingOf(5, beta, betaEnd)};
+
+    // The status line.
+    QCOMPARE(recordingsStatusText(none, {}), QStringLiteral("Ready"));
+    QCOMPARE(recordingsStatusText(one, {}), QStringLiteral("Recording Alpha"));
+    QCOMPARE(recordingsStatusText(one, {{4, QStringLiteral("Tuning to Alpha")}}), QStringLiteral("Tuning to Alpha"));
+    QCOMPARE(recordingsStatusText(two, {{4, QStringLiteral("Tuning to Alpha")}}),
+             QStringLiteral("Recording Alpha, Beta"));
+
+    // Rows: each recorded Show until its recording's end; a Quick Record
+    // named like a Show marks no row.
+    const std::vector<RunningRecording> three{two[0], two[1], quick};
+    QCOMPARE(showRowText(alpha, three, rig.clock), QStringLiteral("RECORDING until ") + clockText(alphaEnd));
+    QCOMPARE(showRowText(beta, three, rig.clock), QStringLiteral("RECORDING until ") + clockText(betaEnd));
+    QCOMPARE(showRowText(gamma, three, rig.clock), nextRecordingColumn(gamma, rig.clock));
+
+    // Which recording the meter follows and the button stops.
+    struct Case {
+        const std::vector<RunningRecording> *running;
+        std::optional<std::int16_t> selected;
+        quint64 followed; // 0: none
+        quint64 stopped;  // 0: the button starts the selected Show
+    };
+    const Case cases[] = {
+        {&none, std::nullopt, 0, 0},
+        {&none, 1, 0, 0},
+        {&one, std::nullopt, 4, 4},
+        {&one, 1, 4, 4},
+        {&one, 2, 4, 0},
+        {&two, 2, 5, 5},
+        {&two, 3, 4, 0},
+        {&two, std::nullopt, 4, 4},
+    };
+    for (const Case &c : cases) {
+        const std::optional<RunningRecording> followed = followedRecording(*c.running, c.selected);
+        const std::optional<RunningRecording> stopped = recordingTheButtonStops(*c.running, c.selected);
+        QCOMPARE(followed ? followed->id : 0, c.followed);
+        QCOMPARE(stopped ? stopped->id : 0, c.stopped);
+    }
+
+    // The tray's tip names every recording; the next Show is one not
+    // being recorded.
+    const QString tip = trayToolTip(shows, two, rig.clock);
+    QVERIFY2(tip.contains(QStringLiteral("Alpha")) && tip.contains(QStringLiteral("Beta")), qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("Next: ") + QChar(0x2068) + QStringLiteral("Gamma")), qPrintable(tip));
+    QVERIFY(!trayToolTip(shows, none, rig.clock).contains(QStringLiteral("Recording")));
 }
 
 void MainWindowTest::keyboardReachesTheCommands()
