@@ -49,7 +49,8 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
     buildControls();
     setUpKeyboard();
     connectController();
-    refreshShowList();
+    // Recordings may already run (a Show due at start-up).
+    recordingsChanged();
 }
 
 MainWindow::~MainWindow() = default;
@@ -151,6 +152,7 @@ void MainWindow::connectController()
     connect(roster, &RecordingRoster::recordingEnded, this, [this](const EndedRecording &ended) {
         m_statusTexts.erase(ended.id);
         m_elapsedTexts.erase(ended.id);
+        recordingsChanged();
         notifyRecordingEnded(ended);
     });
 }

@@ -1,9 +1,10 @@
 // The main window driven as a user drives it, over the real Show list,
-// Show file, scheduler and recording controller.
+// Show file, scheduler and recording roster.
 #include "windowrig.h"
 
 #include "core/hint.h"
 #include "recording/manualrecording.h"
+#include "shows/recordsources.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
 #include "ui/qtprompter.h"
@@ -224,7 +225,7 @@ void MainWindowTest::commandsWithoutSelectionSaySo()
                  qPrintable(rig.prompter.prompts().front().text));
         QCOMPARE(rig.prompter.prompts().front().caption, QStringLiteral("Skywell"));
     }
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QVERIFY(rig.tuned.isEmpty());
     QCOMPARE(rig.namesOnDisk(), QStringList());
 
@@ -334,11 +335,11 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     MainWindow &window = rig.open();
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    QVERIFY(rig.controller->recording());
+    QVERIFY(rig.roster.recording());
     QCOMPARE(rig.tuning.addresses, QStringList{QStringLiteral("http://127.0.0.1:9/Jazz")});
-    QCOMPARE(rig.session.name, QStringLiteral("Jazz"));
-    QVERIFY(rig.session.flags & SHOW_MANUAL);
-    QCOMPARE(rig.controller->endTime(), rig.clock.now() + 18000);
+    QCOMPARE(rig.recording().name, QStringLiteral("Jazz"));
+    QVERIFY(rig.recording().flags & SHOW_MANUAL);
+    QCOMPARE(rig.recording().endTime, rig.clock.now() + 18000);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording Jazz"));
     QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
@@ -351,7 +352,7 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 1);
     QCOMPARE(rig.prompter.prompts().front().text, QStringLiteral("Would you like to save the current recording?"));
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Ready"));
     QVERIFY(!rowText(window, 1).startsWith(QStringLiteral("RECORDING")));
@@ -367,15 +368,14 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
         QtPrompter prompter;
         WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-        context.controller = rig.controller.get();
-        context.session = &rig.session;
+        context.recordings = &rig.roster;
         MainWindow window(context);
-        rig.controller->startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
-        rig.controller->captureCanStart(rig.tuning.lastId);
+        rig.roster.startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
+        rig.captureStarts();
         for (int i = 0; i < 120; ++i)
             rig.feedTone(0.5);
         rig.clock.advance(65);
-        rig.controller->supervisionTick();
+        rig.roster.supervisionTick();
         QString asked;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -388,7 +388,7 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         });
         click(window, MainWindow::RecordNow);
         QCOMPARE(asked, kSaveRecordingQuestion);
-        QVERIFY(!rig.controller->recording());
+        QVERIFY(!rig.roster.recording());
         QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), clickNo ? 0 : 1);
     }
 }
@@ -400,11 +400,11 @@ void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
     MainWindow &window = rig.open();
     window.showList()->selectRow(0);
     click(window, MainWindow::RecordNow);
-    QVERIFY(rig.controller->recording());
+    QVERIFY(rig.roster.recording());
     rig.prompter.clear();
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 0);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
 }
 
@@ -417,14 +417,14 @@ void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
     MainWindow &window = rig.open();
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     window.showList()->selectRow(0);
     click(window, MainWindow::TuneToShow);
     QCOMPARE(rig.tuned, QStringList{QStringLiteral("http://127.0.0.1:9/Morning")});
     // No sound for longer than the retune time: the recording tunes its
     // own station again, not the one listened to.
     rig.clock.advance(rig.settings.connectLeadSeconds + 200);
-    rig.controller->supervisionTick();
+    rig.roster.supervisionTick();
     QTRY_COMPARE(rig.tuning.addresses.size(), 2);
     QCOMPARE(rig.tuning.addresses.last(), QStringLiteral("http://127.0.0.1:9/Jazz"));
 }
@@ -432,25 +432,40 @@ void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
 void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
 {
     WindowRig rig;
+    // Heard through the desktop's player: it needs the chosen source.
     rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.front().tunerKind = 'W';
     // While the Quick Record dialog is open a scheduled Show starts.
-    rig.dialogs.quickRecord = [&rig] {
-        rig.controller->startRecording(requestFromShow(rig.shows.front()));
+    QString source;
+    rig.dialogs.quickRecord = [&rig, &source] {
+        rig.roster.startRecording(requestFromShow(rig.shows.front()));
         RecordingRequest quick;
         quick.name = QStringLiteral("Quick");
+        quick.recordSource = source;
+        if (source == kInternetStream)
+            quick.url = QStringLiteral("http://127.0.0.1:9/quick");
         return std::optional<RecordingRequest>(quick);
     };
     MainWindow &window = rig.open();
     click(window, MainWindow::QuickRecord);
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QCOMPARE(rig.running().size(), std::size_t(1));
+    QCOMPARE(rig.recording().name, QStringLiteral("Morning"));
     QVERIFY(!rig.prompter.prompts().isEmpty());
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
-    // And with a recording running, Quick Record refuses at once.
+    // The chosen source stays taken: refused again.
     rig.prompter.clear();
     click(window, MainWindow::QuickRecord);
     QCOMPARE(rig.prompter.count(Kind::Information), 1);
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QCOMPARE(rig.running().size(), std::size_t(1));
+    // Straight from the stream it records beside the Show.
+    source = kInternetStream;
+    rig.prompter.clear();
+    click(window, MainWindow::QuickRecord);
+    QCOMPARE(rig.prompter.count(Kind::Information), 0);
+    QCOMPARE(rig.running().size(), std::size_t(2));
+    QCOMPARE(rig.recording(1).name, QStringLiteral("Quick"));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Morning, Quick"));
 }
 
 // Answers like the scripted prompter, and lets a scheduled Show start
@@ -483,16 +498,18 @@ void MainWindowTest::recordNowChecksAgainAfterItsHint()
     WindowRig rig;
     rig.shows.push_back(rig.makeShow(QStringLiteral("Scheduled"), rig.clock.now(), OUT_WAV));
     rig.shows.push_back(rig.makeShow(QStringLiteral("Manual"), rig.clock.now() + 7200, OUT_WAV));
+    // Both heard through the desktop's player: one at a time.
+    for (Show &show : rig.shows)
+        show.tunerKind = 'W';
     HintWhileDuePrompter prompter(rig.prompter);
-    prompter.duringHint = [&rig] { rig.controller->startRecording(requestFromShow(rig.shows.front())); };
+    prompter.duringHint = [&rig] { rig.roster.startRecording(requestFromShow(rig.shows.front())); };
     WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-    context.controller = rig.controller.get();
-    context.session = &rig.session;
+    context.recordings = &rig.roster;
     MainWindow window(context);
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    QCOMPARE(rig.session.name, QStringLiteral("Scheduled"));
-    QVERIFY(!(rig.session.flags & SHOW_MANUAL));
+    QCOMPARE(rig.recording().name, QStringLiteral("Scheduled"));
+    QVERIFY(!(rig.recording().flags & SHOW_MANUAL));
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QVERIFY(window.statusLine()->status() != QStringLiteral("Manually recording Manual"));
 }
@@ -504,7 +521,7 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     MainWindow &window = rig.open();
     window.showList()->selectRow(0);
     click(window, MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     QVERIFY(rig.window->tray()->recording());
     rig.feedTone(0.9);
     QVERIFY2(window.levelMeter()->value() > 25000, qPrintable(QString::number(window.levelMeter()->value())));
@@ -515,12 +532,12 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     for (int i = 0; i < 120; ++i)
         rig.feedTone(0.5);
     rig.clock.advance(65);
-    rig.controller->supervisionTick();
+    rig.roster.supervisionTick();
     QCOMPARE(window.elapsedArea()->text(), QStringLiteral("00:01:05"));
 
     rig.prompter.queueAnswer(true);
     click(window, MainWindow::RecordNow);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.levelMeter()->value(), 0);
     QVERIFY(!rig.window->tray()->recording());
     QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
@@ -711,11 +728,11 @@ void MainWindowTest::keyboardReachesTheCommands()
     QCOMPARE(chooserOpened, 2);
     list->selectRow(0);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
-    QVERIFY(rig.controller->recording());
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QVERIFY(rig.roster.recording());
+    QCOMPARE(rig.recording().name, QStringLiteral("Morning"));
     rig.prompter.queueAnswer(false);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     rig.prompter.clear();
     click(window, MainWindow::Help);
     const QList<ScriptedPrompter::Prompt> byButton = rig.prompter.prompts();
@@ -791,13 +808,13 @@ void MainWindowTest::exitTellsOfAScheduledRecordingThatKeptNothing()
     WindowRig rig;
     rig.shows.push_back(rig.makeShow(QStringLiteral("Quiet"), rig.clock.now(), OUT_WAV));
     MainWindow &window = rig.open();
-    rig.controller->startRecording(requestFromShow(rig.shows.front()));
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.roster.startRecording(requestFromShow(rig.shows.front()));
+    rig.captureStarts();
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     rig.clock.advance(1800 + 120);
-    rig.controller->supervisionTick();
-    QVERIFY(!rig.controller->recording());
-    QVERIFY(rig.controller->nothingRecorded());
+    rig.roster.supervisionTick();
+    QVERIFY(!rig.roster.recording());
+    QVERIFY(rig.roster.nothingRecorded());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
 
     rig.prompter.clear();
