@@ -10,7 +10,6 @@
 #include "core/userguide.h"
 #include "recording/manualrecording.h"
 #include "shows/editoraccept.h"
-#include "shows/scheduler.h"
 #include "shows/showlistcommands.h"
 #include "ui/pickdialog.h"
 #include "ui/recordingsoverview.h"
@@ -158,16 +157,7 @@ bool MainWindow::alreadyRecording(const RecordingRequest &request)
 void MainWindow::stopRecording(const RunningRecording &recording)
 {
     RecordingRoster *roster = m_context.recordings;
-    const Show *show =
-        recording.showSerial ? findShowBySerial(m_context.commands.shows(), *recording.showSerial) : nullptr;
-    // Listening only: nothing to save, but the player and capture must end.
-    if (show && (show->flags & OUT_NONE))
-        roster->endRecording(recording.id, true, false);
-    // Enter keeps the recording; throwing it away takes a click on No.
-    else if (m_context.prompter.question(kSaveRecordingQuestion, kCaption, DefaultAnswer::Yes))
-        roster->endRecording(recording.id, false, true);
-    else
-        roster->endRecording(recording.id, true, false);
+    stopRecordingFromButton(*roster, recording, m_context.prompter);
     // The tuner windows left belong to no other recording.
     if (m_context.closeTuner && !roster->recording())
         m_context.closeTuner();

@@ -83,7 +83,7 @@ class RigParts final : public RecordingParts
 public:
     std::unique_ptr<CaptureDevice> captureOf(const QString &) override { return device(); }
     std::unique_ptr<CaptureDevice> chosenSourceCapture() override { return device(); }
-    std::unique_ptr<CaptureDevice> streamDevice() override { return device(); }
+    std::unique_ptr<CaptureDevice> streamDevice(const QString &) override { return device(); }
     std::unique_ptr<PrivateSink> privateSink() override { return std::make_unique<MemoryPrivateSink>(); }
     std::unique_ptr<DirectDownload> directDownload() override { return std::make_unique<RigDownload>(); }
     std::vector<RigCaptureDevice *> devices;
