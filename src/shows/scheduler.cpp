@@ -8,6 +8,7 @@
 #include "core/textcut.h"
 #include "core/timetext.h"
 #include "shows/localtime.h"
+#include "shows/sharedsource.h"
 #include "shows/waketimer.h"
 
 #include <cstring>
@@ -122,7 +123,8 @@ bool Scheduler::checkConflicts(const ShowList &shows)
     std::vector<Row> table(rows);
     for (std::size_t r = 0; r < rows; ++r) {
         const Show &show = shows[r];
-        if (show.flags & SHOW_UNSCHEDULED)
+        // Shows that can be recorded side by side never conflict.
+        if ((show.flags & SHOW_UNSCHEDULED) || !needsChosenSource(show, m_settings.tuneInBrowser != 0))
             continue;
         Row &row = table[r];
         row.slots[row.count++] = {show.startTime, show.endTime};

@@ -42,7 +42,8 @@ public:
     void applyTimeZoneChange(ShowList &shows);
 
     // Shows a message about the first overlap of two Shows (among the
-    // first 50). Changes nothing. Returns true when it reported one.
+    // first 50) that both need the chosen source, which only one recording
+    // at a time can use. Changes nothing. Returns true when it reported one.
     bool checkConflicts(const ShowList &shows);
 
 private:

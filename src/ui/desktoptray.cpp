@@ -1,65 +1,12 @@
 #include "ui/desktoptray.h"
 
-#include "core/clock.h"
-#include "shows/showlistcommands.h"
 #include "ui/skin.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include <limits>
-
 namespace skywell
 {
-
-namespace
-{
-// A name kept apart from the text around it: a right-to-left name does not
-// reorder the words before and after it.
-QString isolated(const QString &name)
-{
-    return QChar(0x2068) + name + QChar(0x2069);
-}
-} // namespace
-
-QString trayToolTip(const ShowList &shows, const QString &recordingName, const Clock &clock)
-{
-    QString tip = QStringLiteral("Skywell");
-    if (!recordingName.isEmpty())
-        tip += QStringLiteral("\nRecording: ") + isolated(recordingName);
-    const Show *next = nullptr;
-    std::int64_t nextStart = std::numeric_limits<std::int64_t>::max();
-    const std::int64_t now = clock.now();
-    for (const Show &show : shows) {
-        if (showsAsUnscheduled(show) || show.endTime <= now || fieldText(show.name) == recordingName)
-            continue;
-        if (show.startTime < nextStart) {
-            nextStart = show.startTime;
-            next = &show;
-        }
-    }
-    if (next)
-        tip += QStringLiteral("\nNext: ") + isolated(fieldText(next->name)) + QStringLiteral(", ") +
-               nextRecordingColumn(*next, clock);
-    else
-        tip += QStringLiteral("\nNo Show scheduled");
-    return tip;
-}
-
-QString recordingEndedNotice(const QString &name, int savedTracks, const QString &outcome)
-{
-    QString text;
-    if (savedTracks > 0)
-        text = QStringLiteral("Saved %1 %2 of %3")
-                   .arg(savedTracks)
-                   .arg(savedTracks == 1 ? QStringLiteral("track") : QStringLiteral("tracks"), isolated(name));
-    else
-        text = QStringLiteral("Nothing of %1 was saved").arg(isolated(name));
-    const QString reason = outcome.trimmed();
-    if (!reason.isEmpty())
-        text += QStringLiteral(": ") + reason;
-    return text;
-}
 
 DesktopTray::DesktopTray(QObject *parent)
     : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_menu(new QMenu), m_recordNow(nullptr), m_stop(nullptr)
@@ -78,7 +25,7 @@ DesktopTray::DesktopTray(QObject *parent)
     m_menu->addSeparator();
     m_menu->addAction(QStringLiteral("Exit"), this, &DesktopTray::exitRequested);
     connect(m_menu, &QMenu::aboutToShow, this, &DesktopTray::menuAboutToShow);
-    setMenuState(QString(), false);
+    setMenuState(QString(), QString());
     m_icon->setContextMenu(m_menu);
     // Shown even without a notification area, so that it docks when one
     // starts later.
@@ -120,14 +67,23 @@ QString DesktopTray::toolTip() const
     return m_icon->toolTip();
 }
 
-void DesktopTray::setMenuState(const QString &selectedShow, bool recording)
+namespace
 {
-    m_recordNow->setText(selectedShow.isEmpty() || recording
-                             ? QStringLiteral("Record Now")
-                             : QStringLiteral("Record Now: ") +
-                                   QString(selectedShow).replace(QLatin1Char('&'), QStringLiteral("&&")));
-    m_recordNow->setEnabled(!selectedShow.isEmpty() && !recording);
-    m_stop->setEnabled(recording);
+// An action's text with a name in it: "&" in the name is no shortcut.
+QString withName(const QString &text, const QString &name)
+{
+    if (name.isEmpty())
+        return text;
+    return text + QStringLiteral(": ") + QString(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+} // namespace
+
+void DesktopTray::setMenuState(const QString &showToRecord, const QString &recordingToStop)
+{
+    m_recordNow->setText(withName(QStringLiteral("Record Now"), showToRecord));
+    m_recordNow->setEnabled(!showToRecord.isEmpty());
+    m_stop->setText(withName(QStringLiteral("Stop Recording"), recordingToStop));
+    m_stop->setEnabled(!recordingToStop.isEmpty());
 }
 
 bool DesktopTray::notify(const QString &text, QString *whyNot)

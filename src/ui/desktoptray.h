@@ -1,7 +1,5 @@
 #pragma once
 
-#include "shows/show.h"
-
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -12,14 +10,6 @@ class QSystemTrayIcon;
 
 namespace skywell
 {
-
-class Clock;
-
-// The icon's tip: "Skywell", then what is recording and which Show is next.
-QString trayToolTip(const ShowList &shows, const QString &recordingName, const Clock &clock);
-// The notice when a recording has ended: "Saved 3 tracks of Evening News",
-// or why nothing (or not everything) was saved.
-QString recordingEndedNotice(const QString &name, int savedTracks, const QString &outcome);
 
 // The notification-area icon: its tip, the idle or the recording picture,
 // a left click that asks for the window, a menu of the main commands and
@@ -40,9 +30,9 @@ public:
     QRect geometry() const;
     void setToolTip(const QString &text);
     QString toolTip() const;
-    // What the menu offers now: Record Now for the Show named (none: not
-    // offered), Stop Recording while recording.
-    void setMenuState(const QString &selectedShow, bool recording);
+    // What the menu offers now: Record Now for the Show named, Stop
+    // Recording for the recording named (none: not offered).
+    void setMenuState(const QString &showToRecord, const QString &recordingToStop);
     QMenu *menu() const { return m_menu; }
     // A desktop notification (a freedesktop notification where a server
     // runs, else the tray's own balloon). False, with the reason, when the

@@ -6,10 +6,10 @@
 #include "core/prompter.h"
 #include "core/userguide.h"
 #include "core/version.h"
-#include "recording/recordingsession.h"
 #include "shows/showlistcommands.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
+#include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -36,19 +36,21 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
     connect(m_tray, &DesktopTray::restoreRequested, this, &MainWindow::restore);
     connect(m_tray, &DesktopTray::menuAboutToShow, this, &MainWindow::updateTrayMenu);
     connect(m_tray, &DesktopTray::recordNowRequested, this, [this] {
-        if (!isRecording())
+        const std::optional<std::int16_t> serial = selectedSerial();
+        if (serial && !(m_context.recordings && m_context.recordings->recordingOfShow(*serial)))
             command(RecordNow);
     });
     connect(m_tray, &DesktopTray::stopRecordingRequested, this, [this] {
-        if (isRecording())
-            command(RecordNow);
+        if (const std::optional<RunningRecording> followed = followedRecording(running(), selectedSerial()))
+            stopRecording(*followed);
     });
     connect(m_tray, &DesktopTray::quickRecordRequested, this, [this] { command(QuickRecord); });
     connect(m_tray, &DesktopTray::exitRequested, this, [this] { command(Exit); });
     buildControls();
     setUpKeyboard();
     connectController();
-    refreshShowList();
+    // Recordings may already run (a Show due at start-up).
+    recordingsChanged();
 }
 
 MainWindow::~MainWindow() = default;
@@ -77,6 +79,7 @@ void MainWindow::buildControls()
     m_list->setFont(listFont);
     connect(m_list, &ShowListView::sortRequested, this, &MainWindow::sortByColumn);
     connect(m_list, &ShowListView::rowDoubleClicked, this, [this] { command(EditShow); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &MainWindow::followSelection);
 
     const auto text = ButtonGlyph::Text;
     addButton(AddShow, QStringLiteral("Add Show"), {14, 88, 122, 35}, text, QStringLiteral("Add a new show to record"));
@@ -130,50 +133,75 @@ void MainWindow::connectController()
         return;
     connect(roster, &RecordingRoster::showListChanged, this, &MainWindow::refreshShowList);
     connect(roster, &RecordingRoster::nothingRecordedNow, this, &MainWindow::showNothingRecorded);
-    connect(roster, &RecordingRoster::statusLine, this, [this](quint64, const QString &text) { setStatus(text); });
+    connect(roster, &RecordingRoster::recordingsChanged, this, &MainWindow::recordingsChanged);
+    connect(roster, &RecordingRoster::statusLine, this, [this](quint64 id, const QString &text) {
+        m_statusTexts[id] = text;
+        // One recording (or one ending) speaks for itself; several are named.
+        if (running().size() <= 1)
+            setStatus(text);
+    });
     connect(roster, &RecordingRoster::elapsedTime, this, [this](quint64 id, const QString &text) {
-        const std::optional<RunningRecording> followed = followedRecording();
-        if (followed && followed->id == id)
+        m_elapsedTexts[id] = text;
+        if (id == m_followed)
             m_elapsed->setText(text);
     });
     connect(roster, &RecordingRoster::levelMeter, this, [this](quint64 id, int peak) {
-        const std::optional<RunningRecording> followed = followedRecording();
-        if (!followed || followed->id == id)
-            setLevel(followed ? peak : 0);
+        if (id == m_followed)
+            setLevel(peak);
     });
-    connect(roster, &RecordingRoster::recordingsChanged, this, &MainWindow::recordingsChanged);
-    connect(roster, &RecordingRoster::recordingEnded, this, &MainWindow::notifyRecordingEnded);
+    connect(roster, &RecordingRoster::recordingEnded, this, [this](const EndedRecording &ended) {
+        m_statusTexts.erase(ended.id);
+        m_elapsedTexts.erase(ended.id);
+        recordingsChanged();
+        notifyRecordingEnded(ended);
+    });
 }
 
-std::optional<RunningRecording> MainWindow::followedRecording() const
+std::vector<RunningRecording> MainWindow::running() const
 {
-    if (!m_context.recordings)
-        return std::nullopt;
-    const std::vector<RunningRecording> running = m_context.recordings->running();
-    if (running.empty())
-        return std::nullopt;
+    return m_context.recordings ? m_context.recordings->running() : std::vector<RunningRecording>{};
+}
+
+std::optional<std::int16_t> MainWindow::selectedSerial() const
+{
     const int row = m_list->selectedRow();
     const ShowList &shows = m_context.commands.shows();
-    if (row >= 0 && row < int(shows.size())) {
-        for (const RunningRecording &r : running) {
-            if (r.showSerial == shows[std::size_t(row)].serial)
-                return r;
-        }
-    }
-    return running.front();
+    if (row < 0 || row >= int(shows.size()))
+        return std::nullopt;
+    return shows[std::size_t(row)].serial;
 }
 
 void MainWindow::recordingsChanged()
 {
-    const bool any = isRecording();
-    setRecordButton(any);
-    setRecordingIcon(any);
-    if (!any) {
-        m_elapsed->clear();
-        setLevel(0);
-        setStatus(QStringLiteral("Ready"));
-    }
+    const std::vector<RunningRecording> list = running();
+    bool capturing = false;
+    for (const RunningRecording &recording : list)
+        capturing = capturing || recording.capturing || recording.downloading;
+    setRecordingIcon(capturing);
+    followSelection();
+    showRecordingsStatus();
     refreshShowList();
+}
+
+void MainWindow::followSelection()
+{
+    const std::vector<RunningRecording> list = running();
+    const std::optional<std::int16_t> selected = selectedSerial();
+    setRecordButton(recordingTheButtonStops(list, selected).has_value());
+    const std::optional<RunningRecording> followed = followedRecording(list, selected);
+    const quint64 id = followed ? followed->id : 0;
+    if (id == m_followed)
+        return;
+    m_followed = id;
+    // The meter shows the next block of the recording now followed.
+    setLevel(0);
+    const auto elapsed = m_elapsedTexts.find(id);
+    m_elapsed->setText(elapsed == m_elapsedTexts.end() ? QString() : elapsed->second);
+}
+
+void MainWindow::showRecordingsStatus()
+{
+    setStatus(recordingsStatusText(running(), m_statusTexts));
 }
 
 QString MainWindow::recordButtonText() const
@@ -227,34 +255,22 @@ void MainWindow::setRecordingIcon(bool recording)
 
 void MainWindow::refreshShowList()
 {
-    const std::vector<RunningRecording> running =
-        m_context.recordings ? m_context.recordings->running() : std::vector<RunningRecording>{};
+    const std::vector<RunningRecording> list = running();
     const Clock &clock = m_context.commands.clock();
-    m_list->fill(m_context.commands.shows(), [&](const Show &show) {
-        for (const RunningRecording &r : running) {
-            if (r.showSerial == show.serial)
-                return showRowText(show, r.name, r.endTime, clock);
-        }
-        return showRowText(show, QString(), 0, clock);
-    });
+    m_list->fill(m_context.commands.shows(), [&](const Show &show) { return showRowText(show, list, clock); });
     m_status->update();
-    QStringList names;
-    for (const RunningRecording &r : running)
-        names << r.name;
-    m_tray->setToolTip(trayToolTip(m_context.commands.shows(), names.join(QStringLiteral(", ")), clock));
-}
-
-bool MainWindow::isRecording() const
-{
-    return m_context.recordings && m_context.recordings->recording();
+    m_tray->setToolTip(trayToolTip(m_context.commands.shows(), list, clock));
 }
 
 void MainWindow::updateTrayMenu()
 {
-    const int row = m_list->selectedRow();
-    const ShowList &shows = m_context.commands.shows();
-    const QString selected = row >= 0 && row < int(shows.size()) ? fieldText(shows[std::size_t(row)].name) : QString();
-    m_tray->setMenuState(selected, isRecording());
+    const std::vector<RunningRecording> list = running();
+    const std::optional<std::int16_t> selected = selectedSerial();
+    const std::optional<RunningRecording> followed = followedRecording(list, selected);
+    QString showToRecord;
+    if (selected && (!followed || followed->showSerial != selected))
+        showToRecord = fieldText(m_context.commands.shows()[std::size_t(m_list->selectedRow())].name);
+    m_tray->setMenuState(showToRecord, followed ? followed->name : QString());
 }
 
 void MainWindow::notifyRecordingEnded(const EndedRecording &ended)

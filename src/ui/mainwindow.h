@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QProgressBar;
@@ -71,7 +72,9 @@ struct WindowDialogs {
 // painted from the skin, with the Show list, its commands, the status
 // line, the level meter, the elapsed time and the notification icon.
 // The rules of each command live in ShowListCommands and the recording
-// controller; the window asks, shows messages and redraws.
+// roster; the window asks, shows messages and redraws. Several recordings
+// may run: the elapsed time, the level meter and Stop Recording follow the
+// selected Show's (or the first running).
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -171,15 +174,23 @@ private:
     // Tells the user when the request cannot start beside the recordings
     // running.
     bool alreadyRecording(const RecordingRequest &request);
-    bool isRecording() const;
-    // The tray menu's Record Now names the selected Show.
-    void updateTrayMenu();
-    // A desktop notification of what the recording just ended saved.
-    void notifyRecordingEnded(const EndedRecording &ended);
-    // The recording the elapsed time, the meter and Stop Recording follow:
-    // the selected Show's, else the only (or first) one running.
-    std::optional<RunningRecording> followedRecording() const;
+    std::vector<RunningRecording> running() const;
+    // The serial of the selected Show; none when no Show is selected.
+    std::optional<std::int16_t> selectedSerial() const;
+    // Asks whether to keep the recording (a listen-only one ends at once).
+    void stopRecording(const RunningRecording &recording);
+    // The rows, the status line, the Record Now button, the icon, its tip
+    // and the recording followed, after a recording started or ended.
     void recordingsChanged();
+    // The Record Now button and the followed recording after the selection
+    // changed.
+    void followSelection();
+    void showRecordingsStatus();
+    // The tray menu's Record Now names the selected Show, its Stop
+    // Recording the recording followed.
+    void updateTrayMenu();
+    // A desktop notification of what a recording that ended saved.
+    void notifyRecordingEnded(const EndedRecording &ended);
     void showNothingRecorded();
 
     WindowContext m_context;
@@ -194,6 +205,11 @@ private:
     std::map<int, ImageButton *> m_buttons;
     std::map<int, ButtonGlyph> m_glyphs;
     bool m_stopFace = false;
+    // The recording the meter and the elapsed time show; 0 none.
+    quint64 m_followed = 0;
+    // The last status text and elapsed time of each recording.
+    std::map<quint64, QString> m_statusTexts;
+    std::map<quint64, QString> m_elapsedTexts;
     bool m_closing = false;
     bool m_dragging = false;
     QPoint m_dragStart;

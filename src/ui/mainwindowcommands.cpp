@@ -9,10 +9,10 @@
 #include "core/prompter.h"
 #include "core/userguide.h"
 #include "recording/manualrecording.h"
-#include "recording/recordingsession.h"
 #include "shows/editoraccept.h"
 #include "shows/showlistcommands.h"
 #include "ui/pickdialog.h"
+#include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -154,19 +154,21 @@ bool MainWindow::alreadyRecording(const RecordingRequest &request)
     return true;
 }
 
+void MainWindow::stopRecording(const RunningRecording &recording)
+{
+    RecordingRoster *roster = m_context.recordings;
+    stopRecordingFromButton(*roster, recording, m_context.prompter);
+    // The tuner windows left belong to no other recording.
+    if (m_context.closeTuner && !roster->recording())
+        m_context.closeTuner();
+    recordingsChanged();
+}
+
 void MainWindow::recordNow()
 {
     RecordingRoster *roster = m_context.recordings;
-    const int selected = m_list->selectedRow();
-    const std::optional<RunningRecording> followed = followedRecording();
-    // Stop Recording stops the selected Show's recording, or the one
-    // running when no Show (or one not recording) is selected.
-    if (roster && followed &&
-        (selected < 0 || followed->showSerial == m_context.commands.shows()[std::size_t(selected)].serial)) {
-        stopRecordingFromButton(*roster, *followed, m_context.prompter);
-        if (m_context.closeTuner && !roster->recording())
-            m_context.closeTuner();
-        recordingsChanged();
+    if (const std::optional<RunningRecording> stops = recordingTheButtonStops(running(), selectedSerial())) {
+        stopRecording(*stops);
         return;
     }
     const int row = selectedShow(kSelectToRecordText, kRecordNowText);
@@ -176,37 +178,29 @@ void MainWindow::recordNow()
     const Show show = m_context.commands.shows()[std::size_t(row)];
     const RecordingRequest request = recordNowRequest(show, m_context.commands.clock().now());
     // A scheduled Show may have started while the hint was open.
-    if (!roster || alreadyRecording(request))
+    if (!roster || alreadyRecording(request) || !roster->startRecording(request))
         return;
-    if (!roster->startRecording(request)) {
-        m_context.prompter.information(kAlreadyRecordingText);
-        return;
-    }
-    setStatus(QStringLiteral("Manually recording ") + fieldText(show.name));
+    if (const std::optional<RunningRecording> started = roster->recordingOfShow(show.serial))
+        m_statusTexts[started->id] = QStringLiteral("Manually recording ") + fieldText(show.name);
     recordingsChanged();
 }
 
 void MainWindow::quickRecord()
 {
-    // Quick Record records the chosen source: one such recording at a time.
-    if (m_context.recordings && m_context.recordings->holdsChosenSource()) {
-        m_context.prompter.information(kAlreadyRecordingText);
-        return;
-    }
     if (!m_dialogs.quickRecord) {
         m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Quick Record")));
         return;
     }
     const std::optional<RecordingRequest> request = m_dialogs.quickRecord();
-    // A scheduled Show may have started while the dialog was open.
+    // Whether it can run beside the recordings running (a scheduled one
+    // may have started while the dialog was open).
     if (!request || !m_context.recordings || alreadyRecording(*request))
         return;
     if (!m_context.recordings->startRecording(*request))
         return;
-    setStatus(QStringLiteral("Recording ") + request->name);
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Start Quick Record"), request->name);
-    refreshShowList();
+    recordingsChanged();
 }
 
 void MainWindow::viewRecordings()
@@ -243,8 +237,8 @@ void MainWindow::stopOnRequest()
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Recording stopped by user"));
     if (m_context.recordings) {
-        for (const RunningRecording &r : m_context.recordings->running())
-            m_context.recordings->endRecording(r.id, true, true);
+        for (const RunningRecording &recording : m_context.recordings->running())
+            m_context.recordings->endRecording(recording.id, true, true);
     }
 }
 

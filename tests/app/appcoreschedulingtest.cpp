@@ -174,6 +174,8 @@ TEST_F(AppCoreScheduling, ImportAddsTheShowAsIfTheEditorsOkWerePressed)
 
 TEST_F(AppCoreScheduling, ImportedShowOverlappingAnotherIsReported)
 {
+    // Tuned in the browser, both are heard through the chosen source.
+    registry.regWriteInt(SettingNames::tuneInBrowser, 1, kProfileKey);
     core.start();
     core.importShow(writeImport("A|http://a|1300|1400|-------|2026-12-11"));
     core.importShow(writeImport("B|http://b|1330|1500|-------|2026-12-11"));

@@ -20,6 +20,9 @@ protected:
     {
         ZoneTest::SetUp();
         settings.connectLeadSeconds = 30;
+        // Shows tuned in the browser are heard through the chosen source:
+        // overlapping ones conflict.
+        settings.tuneInBrowser = 1;
         scheduler.setWakeTimer(&wake);
     }
 
@@ -221,6 +224,40 @@ TEST_P(SchedulerTest, UnscheduledShowsTakeNoPartInConflicts)
     ShowList shows{makeShow("A", SHOW_UNSCHEDULED, nine, nine + 3600),
                    makeShow("B", OUT_MP3_FM, nine + 60, nine + 120)};
     EXPECT_FALSE(scheduler.checkConflicts(shows));
+}
+
+TEST_P(SchedulerTest, OverlapConflictsOnlyWhereBothNeedTheChosenSource)
+{
+    struct Case {
+        const char *source;
+        char player;
+        const char *url;
+        bool inBrowser;
+        bool conflicts;
+    };
+    // The other Show always records the chosen source through the browser.
+    const Case cases[] = {
+        {"Internet Stream", 'W', "http://127.0.0.1/a", false, false},
+        {"Direct Download", 'W', "http://127.0.0.1/a", true, false},
+        {"Line In", 'U', "http://127.0.0.1/a", false, false},
+        {"Line In", 'R', "http://127.0.0.1/a", false, false},
+        {"Line In", 'U', "http://127.0.0.1/a", true, true},
+        {"Line In", 'W', "http://127.0.0.1/a", false, true},
+        {"Line In", 'U', "", false, true},
+    };
+    const std::int64_t nine = localTime(2026, 12, 9, 9);
+    for (const Case &c : cases) {
+        settings.tuneInBrowser = c.inBrowser ? 1 : 0;
+        ShowList shows{makeShow("A", OUT_MP3_FM, nine, nine + 3600), makeShow("B", OUT_MP3_FM, nine + 600, nine + 900)};
+        setField(shows[0].url, QByteArray("http://127.0.0.1/b"));
+        shows[0].tunerKind = 'W';
+        setField(shows[1].recordSource, QByteArray(c.source));
+        setField(shows[1].url, QByteArray(c.url));
+        shows[1].tunerKind = c.player;
+        prompter.clear();
+        EXPECT_EQ(scheduler.checkConflicts(shows), c.conflicts) << c.source << " " << c.player << " " << c.url;
+        EXPECT_EQ(prompter.prompts().size(), c.conflicts ? 1u : 0u);
+    }
 }
 
 TEST_P(SchedulerTest, OnceShowTextAndClockText)

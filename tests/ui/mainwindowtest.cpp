@@ -1,12 +1,14 @@
 // The main window driven as a user drives it, over the real Show list,
-// Show file, scheduler and recording controller.
+// Show file, scheduler and recording roster.
 #include "windowrig.h"
 
 #include "core/hint.h"
 #include "recording/manualrecording.h"
+#include "shows/recordsources.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
 #include "ui/qtprompter.h"
+#include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
@@ -65,6 +67,8 @@ private Q_SLOTS:
     void recordingStartedMeanwhileIsNotOverridden();
     void recordNowChecksAgainAfterItsHint();
     void levelMeterAndElapsedTimeFollowTheRecording();
+    void recordingsSideBySideAreShownAndStoppedOneByOne();
+    void rulesForSeveralRecordings();
     void keyboardReachesTheCommands();
     void longMixedNameShowsWholeInItsTooltips();
     void asksBeforeQuitting();
@@ -221,7 +225,7 @@ void MainWindowTest::commandsWithoutSelectionSaySo()
                  qPrintable(rig.prompter.prompts().front().text));
         QCOMPARE(rig.prompter.prompts().front().caption, QStringLiteral("Skywell"));
     }
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QVERIFY(rig.tuned.isEmpty());
     QCOMPARE(rig.namesOnDisk(), QStringList());
 
@@ -331,11 +335,11 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     MainWindow &window = rig.open();
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    QVERIFY(rig.controller->recording());
+    QVERIFY(rig.roster.recording());
     QCOMPARE(rig.tuning.addresses, QStringList{QStringLiteral("http://127.0.0.1:9/Jazz")});
-    QCOMPARE(rig.live().name, QStringLiteral("Jazz"));
-    QVERIFY(rig.live().flags & SHOW_MANUAL);
-    QCOMPARE(rig.controller->endTime(), rig.clock.now() + 18000);
+    QCOMPARE(rig.recording().name, QStringLiteral("Jazz"));
+    QVERIFY(rig.recording().flags & SHOW_MANUAL);
+    QCOMPARE(rig.recording().endTime, rig.clock.now() + 18000);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording Jazz"));
     QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
@@ -348,7 +352,7 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 1);
     QCOMPARE(rig.prompter.prompts().front().text, QStringLiteral("Would you like to save the current recording?"));
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Ready"));
     QVERIFY(!rowText(window, 1).startsWith(QStringLiteral("RECORDING")));
@@ -364,14 +368,14 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
         QtPrompter prompter;
         WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-        context.recordings = rig.roster.get();
+        context.recordings = &rig.roster;
         MainWindow window(context);
-        rig.controller->startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
-        rig.controller->captureCanStart(rig.tuning.lastId);
+        rig.roster.startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
+        rig.captureStarts();
         for (int i = 0; i < 120; ++i)
             rig.feedTone(0.5);
         rig.clock.advance(65);
-        rig.controller->supervisionTick();
+        rig.roster.supervisionTick();
         QString asked;
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -384,7 +388,7 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         });
         click(window, MainWindow::RecordNow);
         QCOMPARE(asked, kSaveRecordingQuestion);
-        QVERIFY(!rig.controller->recording());
+        QVERIFY(!rig.roster.recording());
         QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), clickNo ? 0 : 1);
     }
 }
@@ -396,11 +400,11 @@ void MainWindowTest::listenOnlyRecordingStopsWithoutAQuestion()
     MainWindow &window = rig.open();
     window.showList()->selectRow(0);
     click(window, MainWindow::RecordNow);
-    QVERIFY(rig.controller->recording());
+    QVERIFY(rig.roster.recording());
     rig.prompter.clear();
     click(window, MainWindow::RecordNow);
     QCOMPARE(rig.prompter.prompts().size(), 0);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
 }
 
@@ -413,14 +417,14 @@ void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
     MainWindow &window = rig.open();
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     window.showList()->selectRow(0);
     click(window, MainWindow::TuneToShow);
     QCOMPARE(rig.tuned, QStringList{QStringLiteral("http://127.0.0.1:9/Morning")});
     // No sound for longer than the retune time: the recording tunes its
     // own station again, not the one listened to.
     rig.clock.advance(rig.settings.connectLeadSeconds + 200);
-    rig.controller->supervisionTick();
+    rig.roster.supervisionTick();
     QTRY_COMPARE(rig.tuning.addresses.size(), 2);
     QCOMPARE(rig.tuning.addresses.last(), QStringLiteral("http://127.0.0.1:9/Jazz"));
 }
@@ -428,25 +432,40 @@ void MainWindowTest::tuningToAnotherShowLeavesTheRecordingsAddress()
 void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
 {
     WindowRig rig;
+    // Heard through the desktop's player: it needs the chosen source.
     rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
+    rig.shows.front().tunerKind = 'W';
     // While the Quick Record dialog is open a scheduled Show starts.
-    rig.dialogs.quickRecord = [&rig] {
-        rig.controller->startRecording(requestFromShow(rig.shows.front()));
+    QString source;
+    rig.dialogs.quickRecord = [&rig, &source] {
+        rig.roster.startRecording(requestFromShow(rig.shows.front()));
         RecordingRequest quick;
         quick.name = QStringLiteral("Quick");
+        quick.recordSource = source;
+        if (source == kInternetStream)
+            quick.url = QStringLiteral("http://127.0.0.1:9/quick");
         return std::optional<RecordingRequest>(quick);
     };
     MainWindow &window = rig.open();
     click(window, MainWindow::QuickRecord);
-    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
+    QCOMPARE(rig.running().size(), std::size_t(1));
+    QCOMPARE(rig.recording().name, QStringLiteral("Morning"));
     QVERIFY(!rig.prompter.prompts().isEmpty());
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
-    // And with a recording running, Quick Record refuses at once.
+    // The chosen source stays taken: refused again.
     rig.prompter.clear();
     click(window, MainWindow::QuickRecord);
     QCOMPARE(rig.prompter.count(Kind::Information), 1);
-    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
+    QCOMPARE(rig.running().size(), std::size_t(1));
+    // Straight from the stream it records beside the Show.
+    source = kInternetStream;
+    rig.prompter.clear();
+    click(window, MainWindow::QuickRecord);
+    QCOMPARE(rig.prompter.count(Kind::Information), 0);
+    QCOMPARE(rig.running().size(), std::size_t(2));
+    QCOMPARE(rig.recording(1).name, QStringLiteral("Quick"));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Morning, Quick"));
 }
 
 // Answers like the scripted prompter, and lets a scheduled Show start
@@ -479,15 +498,18 @@ void MainWindowTest::recordNowChecksAgainAfterItsHint()
     WindowRig rig;
     rig.shows.push_back(rig.makeShow(QStringLiteral("Scheduled"), rig.clock.now(), OUT_WAV));
     rig.shows.push_back(rig.makeShow(QStringLiteral("Manual"), rig.clock.now() + 7200, OUT_WAV));
+    // Both heard through the desktop's player: one at a time.
+    for (Show &show : rig.shows)
+        show.tunerKind = 'W';
     HintWhileDuePrompter prompter(rig.prompter);
-    prompter.duringHint = [&rig] { rig.controller->startRecording(requestFromShow(rig.shows.front())); };
+    prompter.duringHint = [&rig] { rig.roster.startRecording(requestFromShow(rig.shows.front())); };
     WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-    context.recordings = rig.roster.get();
+    context.recordings = &rig.roster;
     MainWindow window(context);
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    QCOMPARE(rig.live().name, QStringLiteral("Scheduled"));
-    QVERIFY(!(rig.live().flags & SHOW_MANUAL));
+    QCOMPARE(rig.recording().name, QStringLiteral("Scheduled"));
+    QVERIFY(!(rig.recording().flags & SHOW_MANUAL));
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QVERIFY(window.statusLine()->status() != QStringLiteral("Manually recording Manual"));
 }
@@ -499,7 +521,7 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     MainWindow &window = rig.open();
     window.showList()->selectRow(0);
     click(window, MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     QVERIFY(rig.window->tray()->recording());
     rig.feedTone(0.9);
     QVERIFY2(window.levelMeter()->value() > 25000, qPrintable(QString::number(window.levelMeter()->value())));
@@ -510,15 +532,146 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
     for (int i = 0; i < 120; ++i)
         rig.feedTone(0.5);
     rig.clock.advance(65);
-    rig.controller->supervisionTick();
+    rig.roster.supervisionTick();
     QCOMPARE(window.elapsedArea()->text(), QStringLiteral("00:01:05"));
 
     rig.prompter.queueAnswer(true);
     click(window, MainWindow::RecordNow);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     QCOMPARE(window.levelMeter()->value(), 0);
     QVERIFY(!rig.window->tray()->recording());
     QCOMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+}
+
+void MainWindowTest::recordingsSideBySideAreShownAndStoppedOneByOne()
+{
+    WindowRig rig;
+    rig.registry.regWriteInt(kNotPreferredHintName, 1, kSkywellKey);
+    for (const char *name : {"Alpha", "Beta", "Gamma"})
+        rig.shows.push_back(rig.makeShow(QString::fromLatin1(name), rig.clock.now() + 7200, OUT_WAV));
+    MainWindow &window = rig.open();
+    window.showList()->selectRow(0);
+    click(window, MainWindow::RecordNow);
+    rig.captureStarts(0);
+    // Another Show selected: the button records it beside the first.
+    window.showList()->selectRow(1);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+    click(window, MainWindow::RecordNow);
+    QCOMPARE(rig.running().size(), std::size_t(2));
+    rig.captureStarts(1);
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
+    QVERIFY(rowText(window, 0).startsWith(QStringLiteral("RECORDING until ")));
+    QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
+    QVERIFY(!rowText(window, 2).startsWith(QStringLiteral("RECORDING")));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Alpha, Beta"));
+    const QString tip = window.tray()->toolTip();
+    QVERIFY2(tip.contains(QStringLiteral("Alpha")) && tip.contains(QStringLiteral("Beta")), qPrintable(tip));
+
+    // The meter follows the selected Show's recording (Beta), not Alpha's.
+    rig.feedTone(0.9, 0);
+    QVERIFY(window.levelMeter()->value() < 5000);
+    rig.feedTone(0.9, 1);
+    QVERIFY(window.levelMeter()->value() > 25000);
+    window.showList()->selectRow(0);
+    rig.feedTone(0.1, 1);
+    QVERIFY(window.levelMeter()->value() < 5000);
+    rig.feedTone(0.9, 0);
+    QVERIFY(window.levelMeter()->value() > 25000);
+
+    // Enough sound in both for a track that is kept, then Stop with Alpha
+    // selected ends Alpha only.
+    for (int i = 0; i < 120; ++i) {
+        rig.feedTone(0.5, 0);
+        rig.feedTone(0.5, 1);
+    }
+    rig.clock.advance(65);
+    rig.roster.supervisionTick();
+    rig.prompter.queueAnswer(true);
+    click(window, MainWindow::RecordNow);
+    QTRY_COMPARE(rig.running().size(), std::size_t(1));
+    QCOMPARE(rig.recording().name, QStringLiteral("Beta"));
+    QTRY_COMPARE(QDir(rig.settings.mp3Folder).entryList(QDir::Files).size(), 1);
+    QVERIFY(!rowText(window, 0).startsWith(QStringLiteral("RECORDING")));
+    QVERIFY(rowText(window, 1).startsWith(QStringLiteral("RECORDING until ")));
+    QCOMPARE(window.statusLine()->status(), QStringLiteral("Recording Beta"));
+    // Alpha's row, no longer recording, offers Record Now; Beta records on
+    // and the meter, with nothing else to follow, shows it.
+    QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
+    rig.feedTone(0.9);
+    QVERIFY(window.levelMeter()->value() > 25000);
+}
+
+void MainWindowTest::rulesForSeveralRecordings()
+{
+    WindowRig rig;
+    Show alpha = rig.makeShow(QStringLiteral("Alpha"), rig.clock.now() - 60, OUT_WAV);
+    Show beta = rig.makeShow(QStringLiteral("Beta"), rig.clock.now() + 600, OUT_WAV);
+    Show gamma = rig.makeShow(QStringLiteral("Gamma"), rig.clock.now() + 900, OUT_WAV);
+    alpha.serial = 1;
+    beta.serial = 2;
+    gamma.serial = 3;
+    const ShowList shows{alpha, beta, gamma};
+    auto recordingOf = [](quint64 id, const Show &show, std::int64_t end) {
+        RunningRecording r;
+        r.id = id;
+        r.name = fieldText(show.name);
+        r.showSerial = show.serial;
+        r.endTime = end;
+        return r;
+    };
+    const std::int64_t alphaEnd = rig.clock.now() + 1800;
+    const std::int64_t betaEnd = rig.clock.now() + 3600;
+    RunningRecording quick;
+    quick.id = 9;
+    quick.name = QStringLiteral("Quick");
+    const std::vector<RunningRecording> none;
+    const std::vector<RunningRecording> one{recordingOf(4, alpha, alphaEnd)};
+    const std::vector<RunningRecording> two{recordingOf(4, alpha, alphaEnd), recordingOf(5, beta, betaEnd)};
+
+    // The status line.
+    QCOMPARE(recordingsStatusText(none, {}), QStringLiteral("Ready"));
+    QCOMPARE(recordingsStatusText(one, {}), QStringLiteral("Recording Alpha"));
+    QCOMPARE(recordingsStatusText(one, {{4, QStringLiteral("Tuning to Alpha")}}), QStringLiteral("Tuning to Alpha"));
+    QCOMPARE(recordingsStatusText(two, {{4, QStringLiteral("Tuning to Alpha")}}),
+             QStringLiteral("Recording Alpha, Beta"));
+
+    // Rows: each recorded Show until its recording's end; a Quick Record
+    // named like a Show marks no row.
+    const std::vector<RunningRecording> three{two[0], two[1], quick};
+    QCOMPARE(showRowText(alpha, three, rig.clock), QStringLiteral("RECORDING until ") + clockText(alphaEnd));
+    QCOMPARE(showRowText(beta, three, rig.clock), QStringLiteral("RECORDING until ") + clockText(betaEnd));
+    QCOMPARE(showRowText(gamma, three, rig.clock), nextRecordingColumn(gamma, rig.clock));
+
+    // Which recording the meter follows and the button stops.
+    struct Case {
+        const std::vector<RunningRecording> *running;
+        std::optional<std::int16_t> selected;
+        quint64 followed; // 0: none
+        quint64 stopped;  // 0: the button starts the selected Show
+    };
+    const Case cases[] = {
+        {&none, std::nullopt, 0, 0},
+        {&none, 1, 0, 0},
+        {&one, std::nullopt, 4, 4},
+        {&one, 1, 4, 4},
+        {&one, 2, 4, 0},
+        {&two, 2, 5, 5},
+        {&two, 3, 4, 0},
+        {&two, std::nullopt, 4, 4},
+    };
+    for (const Case &c : cases) {
+        const std::optional<RunningRecording> followed = followedRecording(*c.running, c.selected);
+        const std::optional<RunningRecording> stopped = recordingTheButtonStops(*c.running, c.selected);
+        QCOMPARE(followed ? followed->id : 0, c.followed);
+        QCOMPARE(stopped ? stopped->id : 0, c.stopped);
+    }
+
+    // The tray's tip names every recording; the next Show is one not
+    // being recorded.
+    const QString tip = trayToolTip(shows, two, rig.clock);
+    QVERIFY2(tip.contains(QStringLiteral("Alpha")) && tip.contains(QStringLiteral("Beta")), qPrintable(tip));
+    QVERIFY2(tip.contains(QStringLiteral("Next: ") + QChar(0x2068) + QStringLiteral("Gamma")), qPrintable(tip));
+    QVERIFY(!trayToolTip(shows, none, rig.clock).contains(QStringLiteral("Recording")));
 }
 
 void MainWindowTest::keyboardReachesTheCommands()
@@ -575,11 +728,11 @@ void MainWindowTest::keyboardReachesTheCommands()
     QCOMPARE(chooserOpened, 2);
     list->selectRow(0);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
-    QVERIFY(rig.controller->recording());
-    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
+    QVERIFY(rig.roster.recording());
+    QCOMPARE(rig.recording().name, QStringLiteral("Morning"));
     rig.prompter.queueAnswer(false);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
-    QVERIFY(!rig.controller->recording());
+    QVERIFY(!rig.roster.recording());
     rig.prompter.clear();
     click(window, MainWindow::Help);
     const QList<ScriptedPrompter::Prompt> byButton = rig.prompter.prompts();
@@ -655,13 +808,13 @@ void MainWindowTest::exitTellsOfAScheduledRecordingThatKeptNothing()
     WindowRig rig;
     rig.shows.push_back(rig.makeShow(QStringLiteral("Quiet"), rig.clock.now(), OUT_WAV));
     MainWindow &window = rig.open();
-    rig.controller->startRecording(requestFromShow(rig.shows.front()));
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.roster.startRecording(requestFromShow(rig.shows.front()));
+    rig.captureStarts();
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     rig.clock.advance(1800 + 120);
-    rig.controller->supervisionTick();
-    QVERIFY(!rig.controller->recording());
-    QVERIFY(rig.controller->nothingRecorded());
+    rig.roster.supervisionTick();
+    QVERIFY(!rig.roster.recording());
+    QVERIFY(rig.roster.nothingRecorded());
     QCOMPARE(window.recordButtonText(), QStringLiteral("Record Now"));
 
     rig.prompter.clear();

@@ -68,11 +68,11 @@ void startRecording(WindowRig &rig)
     rig.window->showList()->selectRow(2);
     rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
     rig.window->command(MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     for (int i = 0; i < 5; ++i)
         rig.feedTone(0.8);
     rig.clock.advance(754);
-    rig.controller->supervisionTick();
+    rig.roster.supervisionTick();
 }
 
 // 32 characters: Latin, emoji and right-to-left text.
@@ -86,10 +86,10 @@ void recordOneTrack(WindowRig &rig, int row)
     rig.window->showList()->selectRow(row);
     rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
     rig.window->command(MainWindow::RecordNow);
-    rig.controller->captureCanStart(rig.tuning.lastId);
+    rig.captureStarts();
     for (int i = 0; i < 110; ++i)
         rig.feedTone(0.8);
-    rig.controller->endRecording(false, true);
+    rig.roster.endRecording(rig.recording().id, false, true);
 }
 
 QString logText(const WindowRig &rig)
@@ -127,7 +127,7 @@ int screenshot(const QString &file)
     if (!QTest::qWaitForWindowExposed(&window))
         return failed("window not exposed");
     startRecording(rig);
-    if (!rig.controller->recording())
+    if (!rig.roster.recording())
         return failed("not recording");
     QTest::qWait(300);
     const QImage shot = grabScreenRect(window.frameGeometry());
@@ -178,7 +178,7 @@ int tray()
     if (!tip.contains(QStringLiteral("Recording: ") + QChar(0x2068) + QStringLiteral("Classical Evening")) ||
         !tip.contains(QStringLiteral("Next: ") + QChar(0x2068) + kAwkwardName + QChar(0x2069)))
         return failed(qPrintable(QStringLiteral("the tip does not say what records and what is next: ") + tip));
-    rig.controller->endRecording(false, true);
+    rig.roster.endRecording(rig.recording().id, false, true);
 
     // The menu of the icon, opened by a right click on it.
     rig.window->showList()->selectRow(3);

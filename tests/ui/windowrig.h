@@ -1,25 +1,22 @@
 #pragma once
 
 // A main window over the real Show list, Show file, scheduler, recording
-// controller and block path, in a temporary program folder; tuning and the
-// direct download are doubles, and the sound card is fed by the test.
+// roster and block paths, in a temporary program folder; tuning, the
+// direct download and each recording's sound are doubles, and the test
+// feeds each recording's capture.
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "recording/blockprocessor.h"
+#include "mixer/memoryprivatesink.h"
 #include "recording/capturedevice.h"
-#include "recording/capturequeue.h"
 #include "recording/recordingroster.h"
-#include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
 #include "shows/scheduler.h"
 #include "shows/showfile.h"
 #include "shows/showlistcommands.h"
 #include "shows/showstore.h"
-#include "support/forwardingparts.h"
-#include "support/onerecording.h"
 #include "ui/mainwindow.h"
 
 #include <QCoreApplication>
@@ -31,17 +28,24 @@
 namespace skywell::test
 {
 
+// A recording's capture: the devices alive, in the order they were made,
+// are listed where the rig finds them.
 class RigCaptureDevice final : public CaptureDevice
 {
 public:
+    explicit RigCaptureDevice(std::vector<RigCaptureDevice *> &alive) : m_alive(alive) { m_alive.push_back(this); }
+    ~RigCaptureDevice() override { std::erase(m_alive, this); }
     QStringList deviceNames() override { return {QStringLiteral("Test Card")}; }
     bool start(const QString &, BlockSink blockSink) override
     {
         sink = std::move(blockSink);
         return true;
     }
-    void stop() override {}
+    void stop() override { sink = {}; }
     BlockSink sink;
+
+private:
+    std::vector<RigCaptureDevice *> &m_alive;
 };
 
 class RigTuning final : public StreamTuning
@@ -56,7 +60,8 @@ public:
     void closePlayers(std::uint64_t) override {}
     void endStartedPlayers(std::uint64_t) override {}
     QList<qint64> playerProcessIds(std::uint64_t) const override { return {}; }
-    bool startsOwnPlayer(char) const override { return true; }
+    // The desktop's media player plays where it always does.
+    bool startsOwnPlayer(char letter) const override { return letter != 'W'; }
     bool isOnline() override { return true; }
     bool wasOnlineBeforeDial() const override { return true; }
     void dial() override {}
@@ -73,6 +78,20 @@ public:
     bool running() const override { return false; }
 };
 
+class RigParts final : public RecordingParts
+{
+public:
+    std::unique_ptr<CaptureDevice> captureOf(const QString &) override { return device(); }
+    std::unique_ptr<CaptureDevice> chosenSourceCapture() override { return device(); }
+    std::unique_ptr<CaptureDevice> streamDevice(const QString &) override { return device(); }
+    std::unique_ptr<PrivateSink> privateSink() override { return std::make_unique<MemoryPrivateSink>(); }
+    std::unique_ptr<DirectDownload> directDownload() override { return std::make_unique<RigDownload>(); }
+    std::vector<RigCaptureDevice *> devices;
+
+private:
+    std::unique_ptr<CaptureDevice> device() { return std::make_unique<RigCaptureDevice>(devices); }
+};
+
 struct WindowRig {
     WindowRig()
     {
@@ -83,23 +102,6 @@ struct WindowRig {
         settings.soundCard = QStringLiteral("Test Card");
         settings.fileNameFormat = QStringLiteral("%%s %b %#d");
         settings.optimizeVolume = 0;
-        RecordingSignals windowSignals{[this](int peak) {
-                                           if (window)
-                                               window->setLevel(peak);
-                                       },
-                                       [this](bool on) {
-                                           if (window)
-                                               window->setRecordingIcon(on);
-                                       },
-                                       {}};
-        (void)windowSignals;
-        roster = std::make_unique<RecordingRoster>(
-            RosterContext{shows, scheduler, store, settings, clock, log, prompter, tuning, parts, delivery});
-        QObject::connect(roster.get(), &RecordingRoster::recordingsChanged, [this] {
-            const std::vector<RunningRecording> running = roster->running();
-            if (!running.empty())
-                current = running.back().id;
-        });
     }
 
     // Builds the window; dialogs may be set before.
@@ -107,7 +109,7 @@ struct WindowRig {
     {
         WindowContext context{prompter, registry, commands, programFolder()};
         context.log = &log;
-        context.recordings = roster.get();
+        context.recordings = &roster;
         context.tune = [this](const Show &show) { tuned << fieldText(show.url); };
         window = std::make_unique<MainWindow>(context, dialogs, skinFolder);
         return *window;
@@ -145,15 +147,30 @@ struct WindowRig {
         return show;
     }
 
-    // One block of a loud tone through the sound card's queue.
-    void feedTone(double amplitude)
+    // The recordings running, in the order they started.
+    std::vector<RunningRecording> running() const { return roster.running(); }
+    RunningRecording recording(int index = 0) const { return running().at(std::size_t(index)); }
+
+    // Tuning has the index-th recording's stream playing: capture starts.
+    void captureStarts(int index = 0) { roster.captureCanStart(recording(index).id); }
+
+    // One block of a tone through the capture of the index-th recording
+    // capturing (in the order capture started), and its block path.
+    void feedTone(double amplitude, int index = 0)
     {
+        std::vector<RigCaptureDevice *> capturing;
+        for (RigCaptureDevice *device : parts.devices) {
+            if (device->sink)
+                capturing.push_back(device);
+        }
         const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
         std::vector<std::int16_t> samples(4410 * 2);
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = std::int16_t(amplitude * 32767 * std::sin(double(i / 2) * 0.06));
-        capture.sink(std::make_unique<CaptureBlock>(format, samples.data(), std::uint32_t(samples.size() * 2)));
-        QCoreApplication::processEvents();
+        capturing.at(std::size_t(index))
+            ->sink(std::make_unique<CaptureBlock>(format, samples.data(), std::uint32_t(samples.size() * 2)));
+        // The queue's "blocks ready" call.
+        QCoreApplication::sendPostedEvents();
     }
 
     QTemporaryDir dir;
@@ -166,23 +183,11 @@ struct WindowRig {
     Scheduler scheduler{clock, settings, registry, log, prompter};
     ShowStore store{programFolder(), log, prompter};
     ShowListCommands commands{shows, scheduler, store, registry, prompter, clock};
-    RigCaptureDevice device;
-    RigCaptureDevice &capture = device;
     TrackDelivery delivery{settings, log, {}, {}, nullptr};
     RigTuning tuning;
-    RigDownload download;
-    ForwardingParts parts{device, device, nullptr, &download};
-    std::unique_ptr<RecordingRoster> roster;
-    std::uint64_t current = 0;
-    OneRecording oneRecording{roster, current};
-    OneRecording *controller = &oneRecording;
-    // The session of the recording running (or the last one).
-    const RecordingSession &live() const
-    {
-        static const RecordingSession none;
-        const RecordingSession *s = roster ? roster->sessionOf(current) : nullptr;
-        return s ? *s : none;
-    }
+    RigParts parts;
+    RecordingRoster roster{
+        RosterContext{shows, scheduler, store, settings, clock, log, prompter, tuning, parts, delivery}};
     WindowDialogs dialogs;
     QStringList tuned;
     std::unique_ptr<MainWindow> window;
