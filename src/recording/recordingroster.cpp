@@ -11,6 +11,7 @@
 #include "recording/recordingsession.h"
 #include "shows/recordsources.h"
 #include "shows/scheduler.h"
+#include "shows/sharedsource.h"
 #include "shows/showstore.h"
 
 #include <QMetaObject>
@@ -82,10 +83,8 @@ RecordingRoster::Road RecordingRoster::roadOf(const RecordingRequest &request) c
     // of the recording's own, when the Show records what is played (a
     // monitor); an input chosen by hand (a microphone, a line in) stays the
     // shared source.
-    const bool recordsPlayback = request.recordSource.isEmpty() ||
-                                 request.recordSource.contains(QStringLiteral("monitor"), Qt::CaseInsensitive) ||
-                                 request.recordSource == QStringLiteral("Default Device");
-    if (!request.url.isEmpty() && recordsPlayback && m_context.tuning.startsOwnPlayer(request.tunerKind))
+    if (!request.url.isEmpty() && recordsPlayback(request.recordSource) &&
+        m_context.tuning.startsOwnPlayer(request.tunerKind))
         return Road::OwnPlayer;
     return Road::ChosenSource;
 }

@@ -14,7 +14,13 @@ bool needsChosenSource(const Show &show, bool tuneInBrowser)
     // The desktop's media player may be a program already running that
     // takes the address into its own window, playing where it always does.
     const bool ownPlayer = !tuneInBrowser && tuneWithOf(show.tunerKind) != TuneWith::DesktopPlayer;
-    return fieldText(show.url).isEmpty() || !ownPlayer;
+    return fieldText(show.url).isEmpty() || !ownPlayer || !recordsPlayback(source);
+}
+
+bool recordsPlayback(const QString &recordSource)
+{
+    return recordSource.isEmpty() || recordSource == QStringLiteral("Default Device") ||
+           recordSource.contains(QStringLiteral("monitor"), Qt::CaseInsensitive);
 }
 
 } // namespace skywell
