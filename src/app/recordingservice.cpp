@@ -26,11 +26,11 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
                  [this](const QString &text) { Q_EMIT statusLine(text); }),
       m_library(registry, log), m_delivery(
                                     core.settings(), log,
-                                    [this](const QString &tempName, const QString &prefix) {
-                                        return m_converters.runCustomConversion(tempName, prefix);
+                                    [this](const QString &tempName, const QString &prefix, auto done) {
+                                        m_converters.runCustomConversion(tempName, prefix, std::move(done));
                                     },
-                                    [this](const QString &list, bool dataCD, QString *result) {
-                                        return m_cdWriter.burnCDFromTracks(list, dataCD, result);
+                                    [this](const QString &list, bool dataCD, auto done) {
+                                        m_cdWriter.burnCD(list, dataCD, std::move(done));
                                     },
                                     &m_library)
 {

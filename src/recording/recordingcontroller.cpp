@@ -55,7 +55,7 @@ RecordingController::RecordingController(RecordingSession &session, BlockProcess
 
 bool RecordingController::recording() const
 {
-    return m_session.recording || m_direct;
+    return m_session.recording || m_direct || m_delivering;
 }
 
 QString RecordingController::elapsedText(std::int64_t elapsed)
@@ -77,7 +77,6 @@ void RecordingController::startRecording(const RecordingRequest &request)
     }
     RecordingSession &s = m_session;
     ++m_recordingId;
-    m_pendingEnd.reset();
     s.name = request.name;
     s.trackNumber = 1;
     s.savedFiles.clear();
@@ -202,13 +201,9 @@ bool RecordingController::endRecording(bool abort, bool save)
         endDownload();
         return true;
     }
-    // Not in the middle of a split's delivery: the first tick after it
-    // ends the recording.
-    if (m_blocks.isBusy() || s.splitting) {
-        m_pendingEnd = EndRequest{abort, save};
+    // Already ending: its tracks are being delivered.
+    if (m_delivering)
         return false;
-    }
-    m_pendingEnd.reset();
     m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
     // A recording from the stream started no player. A manual recording
@@ -232,6 +227,18 @@ bool RecordingController::endRecording(bool abort, bool save)
     if (!abort && wasCapturing && !s.soundHeard && !(s.flags & OUT_NONE))
         s.addOutcome(kNoSoundHeard);
 
+    // The outcome and the playlist once every track is delivered.
+    m_delivering = true;
+    m_blocks.whenDelivered([this, abort] {
+        m_delivering = false;
+        endDelivered(abort);
+    });
+    return !m_delivering;
+}
+
+void RecordingController::endDelivered(bool abort)
+{
+    RecordingSession &s = m_session;
     const std::int64_t now = m_clock.now();
     storeOutcome(s.outcomeText, now);
     m_endTime = 0;
@@ -255,7 +262,6 @@ bool RecordingController::endRecording(bool abort, bool save)
     Q_EMIT statusLine(QStringLiteral("Ready"));
     rescheduleAndSave();
     Q_EMIT recordingEnded();
-    return true;
 }
 
 void RecordingController::storeOutcome(const QString &errorText, std::int64_t now)
@@ -283,24 +289,13 @@ void RecordingController::storeOutcome(const QString &errorText, std::int64_t no
 
 void RecordingController::finishCapture(bool abort, bool save)
 {
-    RecordingSession &s = m_session;
     Q_EMIT statusLine(QStringLiteral("Saving Recording"));
-    // A title-split recording's short last piece joins the track before it.
-    const bool tooShort = s.trackMs < kMinSavedTrackMs && !m_blocks.lastPieceJoinsPreviousTrack();
-    if (tooShort) {
-        save = false;
-        m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));
-        if (!abort) {
-            if (s.flags & SHOW_MANUAL)
-                Q_EMIT nothingRecordedNow();
-            else
-                m_nothingRecorded = true;
-        }
+    if (m_blocks.finishRecording(abort, save).tooShort && !abort) {
+        if (m_session.flags & SHOW_MANUAL)
+            Q_EMIT nothingRecordedNow();
+        else
+            m_nothingRecorded = true;
     }
-    m_blocks.finishRecording(abort, save);
-    // The track's number goes back once, whoever found it unsaved.
-    if (tooShort && !m_blocks.trackNumberGivenBack())
-        --s.trackNumber;
 }
 
 void RecordingController::muteOn()

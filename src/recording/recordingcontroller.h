@@ -143,6 +143,9 @@ private:
     void downloadTick(std::int64_t now);
     void endDownload();
     void finishCapture(bool abort, bool save);
+    // The end of a recording once its tracks are delivered: the outcome,
+    // the playlist, the Show list.
+    void endDelivered(bool abort);
     void retune();
     void splitAtMinutes(std::int64_t now);
     // Every tenth tick: starts the due Show when nothing records, else
@@ -206,16 +209,10 @@ private:
     bool m_liveStopped = false;
     QString m_downloadUrl;
     QString m_downloadPath;
-    // An end asked for while a split was under way.
-    struct EndRequest {
-        bool abort = false;
-        bool save = false;
-    };
-    std::optional<EndRequest> m_pendingEnd;
+    // The recording has ended and its tracks are being delivered.
+    bool m_delivering = false;
 };
 
-// A last track shorter than this is not saved.
-inline constexpr std::int64_t kMinSavedTrackMs = 10000;
 // A recording ends this long after its end time.
 inline constexpr std::int64_t kEndGraceSeconds = 30;
 // A split-at minute acts once within this many seconds.

@@ -23,13 +23,9 @@ void RecordingController::supervisionTick()
     RecordingSession &s = m_session;
     const std::int64_t now = m_clock.now();
 
-    // An end that came during a split is done once the split is over.
-    if (m_pendingEnd && !m_blocks.isBusy() && !s.splitting) {
-        const EndRequest request = *m_pendingEnd;
-        endRecording(request.abort, request.save);
-        Q_EMIT showListChanged();
+    // An ended recording's tracks are still being delivered.
+    if (m_delivering)
         return;
-    }
     if (!recording()) {
         if (m_ticks % 10 == 0)
             lookForDueShow(now);
@@ -41,11 +37,6 @@ void RecordingController::supervisionTick()
     const std::int64_t elapsed = now - m_startTime;
     if (m_direct) {
         downloadTick(now);
-        return;
-    }
-    // A split being delivered: neither split nor end until it is over.
-    if (m_blocks.isBusy() || s.splitting) {
-        Q_EMIT elapsedTime(elapsedText(elapsed));
         return;
     }
     if (s.capturing)
@@ -107,7 +98,7 @@ void RecordingController::retune()
 
 void RecordingController::lookForDueShowNow()
 {
-    if (!recording() && !m_pendingEnd)
+    if (!recording() && !m_delivering)
         lookForDueShow(m_clock.now());
 }
 
