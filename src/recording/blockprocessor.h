@@ -93,6 +93,9 @@ public:
     // be, after a saved track: the piece is added to that track.
     bool lastPieceJoinsPreviousTrack() const;
 
+    // The shortest last track that is kept (kMinSavedTrackMs; tests lower it).
+    void setMinimumTrackMs(std::int64_t ms) { m_minimumTrackMs = ms; }
+
     // When set, every block goes to the handler and nothing else happens
     // (the recording-source test measures with it).
     void setTestBlockHandler(std::function<void(const CaptureBlock &)> handler) { m_testHandler = std::move(handler); }
@@ -127,6 +130,7 @@ private:
     // Where this track's part of the report begins (the report runs on
     // over splits).
     qsizetype m_trackOutcomeStart = 0;
+    std::int64_t m_minimumTrackMs;
     // Makes the names of tracks set aside for delivery unique.
     int m_tracksSetAside = 0;
     DeliveryQueue m_deliveries;

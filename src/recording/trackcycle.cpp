@@ -135,7 +135,7 @@ BlockProcessor::FinishResult BlockProcessor::finishRecording(bool abort, bool sa
     RecordingSession &s = m_session;
     FinishResult result;
     // A title-split recording's short last piece joins the track before it.
-    result.tooShort = s.trackMs < kMinSavedTrackMs && !lastPieceJoinsPreviousTrack();
+    result.tooShort = s.trackMs < m_minimumTrackMs && !lastPieceJoinsPreviousTrack();
     if (result.tooShort) {
         save = false;
         m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));

@@ -90,6 +90,10 @@ QString ffprobe(const QString &path, const QString &entries)
 
 class BlockProcessorTest : public RecordingFixture
 {
+protected:
+    // Short tracks are kept: these tests are about the block path, not the
+    // length a recording's last track needs.
+    BlockProcessorTest() { keepShortTracks(); }
 };
 
 TEST_F(BlockProcessorTest, WavRecordingIsSavedUnderItsNameAndTheTemporaryFileGoes)
