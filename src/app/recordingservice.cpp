@@ -24,15 +24,14 @@ RecordingService::RecordingService(AppCore &core, CaptureQueue &capture, Mixer &
                            [this](const QString &text) { Q_EMIT statusLine(text); }),
       m_cdWriter(core.programFolder(), registry, log, prompter, m_runner,
                  [this](const QString &text) { Q_EMIT statusLine(text); }),
-      m_library(registry, log), m_delivery(
-                                    core.settings(), log,
-                                    [this](const QString &tempName, const QString &prefix, auto done) {
-                                        m_converters.runCustomConversion(tempName, prefix, std::move(done));
-                                    },
-                                    [this](const QString &list, bool dataCD, auto done) {
-                                        m_cdWriter.burnCD(list, dataCD, std::move(done));
-                                    },
-                                    &m_library)
+      m_library(registry, log),
+      m_delivery(
+          core.settings(), log,
+          [this](const QString &tempName, const QString &prefix, auto done) {
+              m_converters.runCustomConversion(tempName, prefix, std::move(done));
+          },
+          [this](const QString &list, bool dataCD, auto done) { m_cdWriter.burnCD(list, dataCD, std::move(done)); },
+          &m_library)
 {
     // The speakers are never muted through the mixer: that would silence
     // what is recorded. A muted recording plays into a sink of its own.

@@ -97,7 +97,8 @@ void CdWriter::burnCD(const QString &fileList, bool dataCD, std::function<void(b
     QString refusal;
     const std::optional<ToolRun> run = prepareRun(arguments, refusal);
     if (!run) {
-        QMetaObject::invokeMethod(&m_jobs, [done, refusal] { done(false, refusal); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_jobs, [done, refusal] { done(false, refusal); }, Qt::QueuedConnection);
         return;
     }
     ToolJob::start(*run, m_runner.pollInterval(), &m_jobs, [this, arguments, done](const ToolResult &result) {

@@ -68,7 +68,8 @@ void Converters::runCustomConversion(const QString &tempFileName, const QString 
     };
     // A missing script is a failure to start, not a run that did nothing.
     if (!QFileInfo(script).isFile()) {
-        QMetaObject::invokeMethod(&m_jobs, [finished] { finished(ToolResult{}); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_jobs, [finished] { finished(ToolResult{}); }, Qt::QueuedConnection);
         return;
     }
     ToolJob::start(run, m_runner.pollInterval(), &m_jobs, std::move(finished));

@@ -14,10 +14,10 @@ namespace skywell
 {
 
 BlockProcessor::BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings,
-                               const Clock &clock, ActivityLog &log, Prompter &prompter, TrackDelivery &delivery,
+                               const Clock &clock, ActivityLog &log, Prompter & /*prompter*/, TrackDelivery &delivery,
                                CaptureSourceCalls mixer, RecordingSignals windowSignals, std::uint32_t wavLimit)
     : m_session(session), m_queue(queue), m_settings(settings), m_clock(clock), m_log(log), m_delivery(delivery),
-      m_files(settings, log, prompter, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals)),
+      m_files(settings, log, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals)),
       m_minimumTrackMs(kMinSavedTrackMs)
 {
 }

@@ -50,6 +50,8 @@ struct RecordingSignals {
 class BlockProcessor final
 {
 public:
+    // The prompter is not used: problems go into the recording's report
+    // and log.
     BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings, const Clock &clock,
                    ActivityLog &log, Prompter &prompter, TrackDelivery &delivery, CaptureSourceCalls mixer = {},
                    RecordingSignals windowSignals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);

@@ -3,7 +3,9 @@
 namespace skywell
 {
 
-DeliveryQueue::DeliveryQueue() : m_alive(std::make_shared<bool>(true)) {}
+DeliveryQueue::DeliveryQueue() : m_alive(std::make_shared<bool>(true))
+{
+}
 
 DeliveryQueue::~DeliveryQueue() = default;
 

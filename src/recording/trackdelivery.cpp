@@ -37,8 +37,7 @@ void addToPlaylist(RecordingSession &session, const EndedTrack &track, const QSt
     if (!session.playlistText.isEmpty() && !session.playlistText.endsWith(separator))
         session.playlistText += separator;
     if (!stationTitle.isEmpty())
-        session.playlistText +=
-            QStringLiteral("#EXTINF:%1,%2").arg(track.trackMs / 1000).arg(stationTitle) + separator;
+        session.playlistText += QStringLiteral("#EXTINF:%1,%2").arg(track.trackMs / 1000).arg(stationTitle) + separator;
     session.playlistText += path;
 }
 
@@ -241,7 +240,8 @@ void TrackDelivery::deleteTemporaryFiles(const RecordingSession &session)
     for (int i = 0; i < session.streamCount; ++i) {
         std::error_code ignored;
         const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(session.fileKey, i, slot.letter));
+        const std::filesystem::path path =
+            fsPath(m_settings.tempFolder + tempFileName(session.fileKey, i, slot.letter));
         // Only our own file: never something else that took the name.
         if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
             std::filesystem::remove(path, ignored);

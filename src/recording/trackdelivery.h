@@ -18,7 +18,8 @@ using CustomConversion =
     std::function<void(const QString &tempFileName, const QString &outputPrefix, std::function<void(bool)> done)>;
 // Burns the "?"-separated file list (CdWriter::burnCD); done gets whether it
 // worked and the CD writer's report.
-using CdBurn = std::function<void(const QString &fileList, bool dataCD, std::function<void(bool, const QString &)> done)>;
+using CdBurn =
+    std::function<void(const QString &fileList, bool dataCD, std::function<void(bool, const QString &)> done)>;
 
 // A track that has ended and waits for its delivery: its best stream's
 // file, set aside under a name of its own in the temporary folder, and

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A user's script that takes 10 s over every track of a Show split every
+# minute and recorded straight from its stream holds nothing up: capture
+# goes on while it runs, and the tracks it was handed add up to what the
+# station sent (icecast's count of the bytes of a 128 kbit/s stream)
+# within a second.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/showfile_lib.sh"
+source "$(dirname "$0")/icecast_lib.sh"
+source "$(dirname "$0")/recording_lib.sh"
+
+start_icecast
+start_source /slow.mp3
+# The script notes when it starts and ends, then copies the track.
+cat >"${SKYWELL_HOME}custom.sh" <<SH
+echo "start \$(date +%s) \$2" >>"$E2E_DIR/script.txt"
+sleep 10
+cp "\$1" "$RECORDINGS\$2.wav"
+echo "end \$(date +%s) \$2" >>"$E2E_DIR/script.txt"
+SH
+# Weekly, custom output, split every minute; 110 s and the 30 s after the
+# end give two whole minutes and a last piece of about 20 s.
+SHOW_SPLIT_MINUTES=1 schedule_stream_show "Slow Script" "$ICECAST_URL/slow.mp3" \
+  $((0x1000 | 0x7f | 0x100000 | 0x400000)) "Internet Stream" 110
+start_headless
+wait_for_log "Start Recording Slow Script" 30
+wait_for_log "Stream opened: $ICECAST_URL/slow.mp3" 30
+wait_for_show_end
+# The last track's script runs after the end.
+for ((i = 0; i < 300; i++)); do
+  [ "$(grep -c '^end ' "$E2E_DIR/script.txt" 2>/dev/null)" -ge 3 ] && break
+  sleep 0.1
+done
+
+mapfile -t tracks < <(ls "$RECORDINGS" | grep -E '^Slow Script .* - 0[0-9]\.wav$')
+[ "${#tracks[@]}" -eq 3 ] || fail "tracks: $(ls "$RECORDINGS"); script: $(cat "$E2E_DIR/script.txt")"
+total=0
+for track in "${tracks[@]}"; do
+  seconds=$(soxi -D "$RECORDINGS$track")
+  total=$(awk "BEGIN{print $total + $seconds}")
+done
+# The first two tracks are the minutes the split asked for.
+for i in 0 1; do
+  seconds=$(soxi -D "$RECORDINGS${tracks[$i]}")
+  awk "BEGIN{exit !($seconds > 59.5 && $seconds < 60.5)}" || fail "track $i is $seconds s long"
+done
+# The station's side: bytes sent to the program (the listener's line is
+# written when it disconnects).
+for ((i = 0; i < 100; i++)); do
+  grep -qF 'GET /slow.mp3' "$ICECAST_DIR/access.log" 2>/dev/null && break
+  sleep 0.1
+done
+sent=$(awk '/GET \/slow.mp3/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]{3}$/ && $(i + 1) ~ /^[0-9]+$/) {s += $(i + 1); break}} END {print s / 16000}' \
+  "$ICECAST_DIR/access.log")
+awk "BEGIN{d = $total - $sent; exit !(d > -1 && d < 1)}" ||
+  fail "the tracks hold $total s, the station sent $sent s: $(cat "$E2E_DIR/script.txt")"
+[ "$(grep -cF "Stream opened:" "${SKYWELL_HOME}log.txt")" -eq 1 ] || fail "the stream was opened more than once"
+status=$(last_status)
+[[ $status == "Last Recording was OK: "* ]] || fail "last status: $status"
+uninstall_and_wait
+pass "three tracks of $total s in all beside a 10 s script each; the station sent $sent s"
