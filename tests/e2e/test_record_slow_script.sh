@@ -50,7 +50,7 @@ for ((i = 0; i < 100; i++)); do
   grep -qF 'GET /slow.mp3' "$ICECAST_DIR/access.log" 2>/dev/null && break
   sleep 0.1
 done
-sent=$(awk '/GET \/slow.mp3/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]{3}$/ && $(i + 1) ~ /^[0-9]+$/) {s += $(i + 1); break}} END {print s / 16000}' \
+sent=$(awk '/GET \/slow.mp3/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9][0-9][0-9]$/ && $(i + 1) ~ /^[0-9]+$/) {s += $(i + 1); break}} END {print s / 16000}' \
   "$ICECAST_DIR/access.log")
 awk "BEGIN{d = $total - $sent; exit !(d > -1 && d < 1)}" ||
   fail "the tracks hold $total s, the station sent $sent s: $(cat "$E2E_DIR/script.txt")"
