@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A user's script that takes 10 s over every track of a Show split every
-# minute and recorded straight from its stream holds nothing up: capture
-# goes on while it runs, and the tracks it was handed add up to what the
-# station sent (icecast's count of the bytes of a 128 kbit/s stream)
-# within a second.
+# minute and recorded straight from its stream holds nothing up: the next
+# track's file grows while it runs, and the tracks it was handed add up to
+# what the station sent (icecast's count of the bytes of a 128 kbit/s
+# stream) within a second.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/icecast_lib.sh"
@@ -11,13 +11,23 @@ source "$(dirname "$0")/recording_lib.sh"
 
 start_icecast
 start_source /slow.mp3
-# The script notes when it starts and ends, then copies the track.
-cat >"${SKYWELL_HOME}custom.sh" <<SH
-echo "start \$(date +%s) \$2" >>"$E2E_DIR/script.txt"
+# The script notes when it starts and ends and how much the files being
+# recorded (every temporary file but the ones set aside for delivery) grew
+# meanwhile, then copies the track.
+cat >"${SKYWELL_HOME}custom.sh" <<'SH'
+recorded() {
+  for f in "$(dirname "$1")"/skywell-*.wav; do
+    case $f in *track*) ;; *) [ -f "$f" ] && stat -c %s "$f" ;; esac
+  done | awk '{s += $1} END {print s + 0}'
+}
+before=$(recorded "$1")
+echo "start $(date +%s) $2" >>"$E2E_DIR/script.txt"
 sleep 10
-cp "\$1" "$RECORDINGS\$2.wav"
-echo "end \$(date +%s) \$2" >>"$E2E_DIR/script.txt"
+echo "grew $(($(recorded "$1") - before)) $2" >>"$E2E_DIR/script.txt"
+cp "$1" "$RECORDINGS$2.wav"
+echo "end $(date +%s) $2" >>"$E2E_DIR/script.txt"
 SH
+sed -i "s|\$E2E_DIR|$E2E_DIR|g; s|\$RECORDINGS|$RECORDINGS|g" "${SKYWELL_HOME}custom.sh"
 # Weekly, custom output, split every minute; 110 s and the 30 s after the
 # end give two whole minutes and a last piece of about 20 s.
 SHOW_SPLIT_MINUTES=1 schedule_stream_show "Slow Script" "$ICECAST_URL/slow.mp3" \
@@ -54,6 +64,12 @@ sent=$(awk '/GET \/slow.mp3/ {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9][0-9][0-
   "$ICECAST_DIR/access.log")
 awk "BEGIN{d = $total - $sent; exit !(d > -1 && d < 1)}" ||
   fail "the tracks hold $total s, the station sent $sent s: $(cat "$E2E_DIR/script.txt")"
+# Capture went on beside the scripts of the splits: at least 8 of their
+# 10 s reached the next track's file (CD audio, 176400 bytes a second).
+for i in 1 2; do
+  grew=$(awk -v n="$i" '/^grew / && ++k == n {print $2}' "$E2E_DIR/script.txt")
+  [ "${grew:-0}" -ge $((8 * 176400)) ] || fail "the recording grew ${grew:-0} bytes while script $i ran: $(cat "$E2E_DIR/script.txt")"
+done
 [ "$(grep -cF "Stream opened:" "${SKYWELL_HOME}log.txt")" -eq 1 ] || fail "the stream was opened more than once"
 status=$(last_status)
 [[ $status == "Last Recording was OK: "* ]] || fail "last status: $status"
