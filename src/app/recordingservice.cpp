@@ -28,15 +28,14 @@ RecordingService::RecordingService(AppCore &core, Mixer &mixer, const Clock &clo
           [this](const QString &text) { Q_EMIT statusLine(text); }),
       m_cdWriter(core.programFolder(), registry, log, prompter, m_runner,
                  [this](const QString &text) { Q_EMIT statusLine(text); }),
-      m_library(registry, log), m_delivery(
-                                    core.settings(), log,
-                                    [this](const QString &tempName, const QString &prefix) {
-                                        return m_converters.runCustomConversion(tempName, prefix);
-                                    },
-                                    [this](const QString &list, bool dataCD, QString *result) {
-                                        return m_cdWriter.burnCDFromTracks(list, dataCD, result);
-                                    },
-                                    &m_library)
+      m_library(registry, log),
+      m_delivery(
+          core.settings(), log,
+          [this](const QString &tempName, const QString &prefix, auto done) {
+              m_converters.runCustomConversion(tempName, prefix, std::move(done));
+          },
+          [this](const QString &list, bool dataCD, auto done) { m_cdWriter.burnCD(list, dataCD, std::move(done)); },
+          &m_library)
 {
     m_roster = std::make_unique<RecordingRoster>(RosterContext{core.shows(), core.scheduler(), core.showStore(),
                                                                core.settings(), clock, log, prompter, tuning, parts,

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "postprocess/processrunner.h"
 #include "postprocess/toolprograms.h"
 
+#include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace skywell
@@ -34,6 +37,11 @@ public:
     // Burns the "?"-separated file list; a data CD gets "?/data" at the end.
     bool burnCDFromTracks(const QString &fileList, bool dataCD, QString *resultOut);
 
+    // Burns as burnCDFromTracks does, beside the event loop: done gets
+    // whether the CD was burned and the text that says why not. A failure
+    // is left to the caller to report.
+    void burnCD(const QString &fileList, bool dataCD, std::function<void(bool, const QString &)> done);
+
     // Opens the helper's set-up and shows its result unless it is "Success".
     bool setupCDBurner();
 
@@ -41,6 +49,11 @@ public:
     static QString defaultHelperPath();
 
 private:
+    // The helper's run, or none when the arguments are refused (refusal
+    // says why).
+    std::optional<ToolRun> prepareRun(const std::optional<QString> &arguments, QString &refusal);
+    // What a run of the helper came to; notStarted is logged here.
+    bool runResult(const std::optional<QString> &arguments, RunOutcome outcome, QString *resultOut);
     void setStatus(const QString &text) const;
 
     QString m_programFolder;
@@ -51,6 +64,8 @@ private:
     StatusLine m_status;
     ToolPrograms m_programs;
     ToolLimits m_limits;
+    // The parent of the burns under way: they end with us.
+    QObject m_jobs;
 };
 
 } // namespace skywell

@@ -5,6 +5,7 @@
 #include "core/prompter.h"
 #include "core/settings.h"
 #include "postprocess/processrunner.h"
+#include "postprocess/tooljob.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,32 +45,34 @@ Converters::Converters(const Settings &settings, QString programFolder, Activity
 {
 }
 
-bool Converters::runCustomConversion(const QString &tempFileName, const QString &outputPrefix)
+void Converters::runCustomConversion(const QString &tempFileName, const QString &outputPrefix,
+                                     std::function<void(bool)> done)
 {
     const QString source = m_settings.tempFolder + tempFileName;
     m_log.logLine(QStringLiteral("Converting WAV using CUSTOM.BAT"), source);
     m_log.logLine(QStringLiteral("Converting to (prefix):"), outputPrefix);
 
     const QString script = m_programFolder + m_programs.customScriptName;
-    ToolRun run{m_programs.shell, {script, pathArgument(source), outputPrefix}, m_limits.customPolls, {}};
+    const ToolRun run{m_programs.shell, {script, pathArgument(source), outputPrefix}, m_limits.customPolls, {}};
+    auto finished = [this, run, done = std::move(done)](const ToolResult &result) {
+        if (result.outcome == RunOutcome::NotStarted) {
+            m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
+                          m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        } else if (result.outcome == RunOutcome::TimedOut) {
+            m_log.logLine(QStringLiteral("Custom conversion automatically terminated after 10 minutes."));
+        } else if (!result.succeeded()) {
+            m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
+                          m_programs.customScriptName + QLatin1Char(' ') + result.describe());
+        }
+        done(result.succeeded());
+    };
     // A missing script is a failure to start, not a run that did nothing.
-    const ToolResult result = QFileInfo(script).isFile() ? m_runner.run(run) : ToolResult{};
-    if (result.outcome == RunOutcome::NotStarted) {
-        m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
-                      m_programs.shell + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
-        m_prompter.error(QStringLiteral("Custom WAV Conversion failed"));
-        return false;
+    if (!QFileInfo(script).isFile()) {
+        QMetaObject::invokeMethod(
+            &m_jobs, [finished] { finished(ToolResult{}); }, Qt::QueuedConnection);
+        return;
     }
-    if (result.outcome == RunOutcome::TimedOut) {
-        m_log.logLine(QStringLiteral("Custom conversion automatically terminated after 10 minutes."));
-        return false;
-    }
-    if (!result.succeeded()) {
-        m_log.logLine(QStringLiteral("custom.sh WAV file conversion failed"),
-                      m_programs.customScriptName + QLatin1Char(' ') + result.describe());
-        return false;
-    }
-    return true;
+    ToolJob::start(run, m_runner.pollInterval(), &m_jobs, std::move(finished));
 }
 
 QString Converters::intermediatePath(const QString &wavPath)

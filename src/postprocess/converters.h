@@ -2,7 +2,10 @@
 
 #include "postprocess/toolprograms.h"
 
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace skywell
 {
@@ -15,7 +18,8 @@ struct ToolResult;
 struct ToolRun;
 
 // The tools that finish audio files: the user's conversion script, the MP3
-// decoder and the CD-format converter. Each run waits for its tool.
+// decoder and the CD-format converter. The script runs beside the event
+// loop and reports when it is done; the CD-format steps wait for their tool.
 class Converters final
 {
 public:
@@ -23,10 +27,10 @@ public:
                ProcessRunner &runner, RecordingInProgress recording, StatusLine status = {}, ToolPrograms programs = {},
                ToolLimits limits = {});
 
-    // Hands tempFolder + tempFileName and the output prefix to custom.sh.
-    // False when the script is missing, cannot start, or was stopped at the
-    // limit.
-    bool runCustomConversion(const QString &tempFileName, const QString &outputPrefix);
+    // Hands tempFolder + tempFileName and the output prefix to custom.sh;
+    // done gets false when the script is missing, cannot start, failed, or
+    // was stopped at the limit (logged; the caller reports it).
+    void runCustomConversion(const QString &tempFileName, const QString &outputPrefix, std::function<void(bool)> done);
 
     // Decodes an MP3 file to an intermediate WAV file and converts that to
     // CD format at wavPath; the intermediate file is removed.
@@ -63,6 +67,8 @@ private:
     StatusLine m_status;
     ToolPrograms m_programs;
     ToolLimits m_limits;
+    // The parent of the script runs under way: they end with us.
+    QObject m_jobs;
 };
 
 } // namespace skywell

@@ -14,50 +14,20 @@ namespace skywell
 {
 
 BlockProcessor::BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings,
-                               const Clock &clock, ActivityLog &log, Prompter &prompter, TrackDelivery &delivery,
+                               const Clock &clock, ActivityLog &log, Prompter & /*prompter*/, TrackDelivery &delivery,
                                CaptureSourceCalls mixer, RecordingSignals windowSignals, std::uint32_t wavLimit)
     : m_session(session), m_queue(queue), m_settings(settings), m_clock(clock), m_log(log), m_delivery(delivery),
-      m_files(settings, log, prompter, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals))
+      m_files(settings, log, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals)),
+      m_minimumTrackMs(kMinSavedTrackMs)
 {
 }
 
 void BlockProcessor::processReadyBlocks()
 {
-    if (m_busy > 0) {
-        m_missedBlocks = true;
-        return;
-    }
-    {
-        BusyScope busy(*this);
-        m_missedBlocks = false;
-        CaptureBlock *block = nullptr;
-        while (m_queue.takeBlock(block)) {
-            processBlock(*block);
-            m_queue.release(block);
-        }
-    }
-    runWaitingWork();
-}
-
-// What was asked for while busy, in order: the blocks that queued up go
-// into the track they belong to, then the split, then the end.
-void BlockProcessor::runWaitingWork()
-{
-    if (m_busy > 0)
-        return;
-    if (m_missedBlocks) {
-        processReadyBlocks();
-        return;
-    }
-    if (m_splitRequested) {
-        m_splitRequested = false;
-        if (!m_finishRequested)
-            startNextTrack();
-    }
-    if (m_finishRequested && m_busy == 0) {
-        const FinishRequest request = *m_finishRequested;
-        m_finishRequested.reset();
-        endTrack(trackFileName(), request.abort, request.save);
+    CaptureBlock *block = nullptr;
+    while (m_queue.takeBlock(block)) {
+        processBlock(*block);
+        m_queue.release(block);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/deliveryqueue.h"
 #include "recording/streamfiles.h"
 
 #include <QString>
@@ -42,14 +43,15 @@ struct RecordingSignals {
 // (splitTrack, finishTrack) through the track delivery. Everything runs on
 // the thread that handles the capture queue's notifications.
 //
-// While a track is delivered (the user's script or the CD writer runs and
-// the event loop is served meanwhile) a blocks-ready notification does not
-// re-enter block processing: the blocks stay queued and are processed
-// when the delivery is over. A split or a finish asked for meanwhile (the
-// controller's timer) waits the same way and runs right after.
+// An ended track's files are closed and its best stream's file set aside at
+// once; its delivery (the user's script, the CD writer, the music library)
+// is a job in the recording's delivery queue, run one after another while
+// capture goes on.
 class BlockProcessor final
 {
 public:
+    // The prompter is not used: problems go into the recording's report
+    // and log.
     BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings, const Clock &clock,
                    ActivityLog &log, Prompter &prompter, TrackDelivery &delivery, CaptureSourceCalls mixer = {},
                    RecordingSignals windowSignals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
@@ -67,58 +69,51 @@ public:
     void processReadyBlocks();
     // Processes one block; 8-bit samples are made signed in place.
     void processBlock(CaptureBlock &block);
-    // Ends the current track, delivers it and starts the next. Does nothing
-    // while capture has not started or a split is under way.
+    // Ends the current track, queues its delivery and starts the next.
+    // Does nothing while capture has not started.
     void splitTrack();
-    // The end of a recording: stops capture, closes every stream and
-    // delivers the last track under the first free track name in the
-    // recordings folder (abort: nothing is delivered; save false: the track
-    // is not kept), then burns the CD and fills the music library as the
-    // flags ask. Returns the name the track was given. Called while
-    // isBusy(), it is done as soon as the work under way has ended, and
-    // returns an empty name.
-    QString finishRecording(bool abort, bool save);
-    // A block, a split or a track's delivery is being processed (and the
-    // event loop may be running inside it, for a tool or a message).
-    bool isBusy() const { return m_busy > 0; }
+
+    struct FinishResult {
+        // The name the last track was given (relative to the recordings
+        // folder).
+        QString fileName;
+        // The last track was too short to keep ("Total time in track less
+        // than 10 seconds").
+        bool tooShort = false;
+    };
+    // The end of a recording: stops capture, closes every stream and queues
+    // the delivery of the last track under the first free track name in the
+    // recordings folder (abort: nothing is delivered; save false or a track
+    // too short: the track is not kept), then the CD and the music library
+    // as the flags ask. A track not kept gives its number back.
+    FinishResult finishRecording(bool abort, bool save);
+    // Calls done (from the event loop) once every delivery queued so far
+    // has finished, the end of the recording's included; at once when none
+    // is pending.
+    void whenDelivered(std::function<void()> done);
     // The recording ends with a title-split piece shorter than a track may
     // be, after a saved track: the piece is added to that track.
     bool lastPieceJoinsPreviousTrack() const;
-    // The last finishRecording gave the track's number back (the track was
-    // too short, or capture never started).
-    bool trackNumberGivenBack() const { return m_trackNumberGivenBack; }
+
+    // The shortest last track that is kept (kMinSavedTrackMs; tests lower it).
+    void setMinimumTrackMs(std::int64_t ms) { m_minimumTrackMs = ms; }
 
     // When set, every block goes to the handler and nothing else happens
     // (the recording-source test measures with it).
     void setTestBlockHandler(std::function<void(const CaptureBlock &)> handler) { m_testHandler = std::move(handler); }
 
 private:
-    class BusyScope
-    {
-    public:
-        explicit BusyScope(BlockProcessor &p) : m_p(p) { ++m_p.m_busy; }
-        ~BusyScope() { --m_p.m_busy; }
-        BusyScope(const BusyScope &) = delete;
-        BusyScope &operator=(const BusyScope &) = delete;
-
-    private:
-        BlockProcessor &m_p;
-    };
-    struct FinishRequest {
-        bool abort = false;
-        bool save = false;
-    };
     void writeToStream(CaptureBlock &block, bool afterLimitSplit);
     // The first free name of the current track in the recordings folder,
     // in the recording's series of names.
     QString trackFileName();
     void startNextTrack();
-    // Closes every stream and delivers the track as fileName (relative to
-    // the recordings folder); outside a split also the end of the recording.
-    void endTrack(const QString &fileName, bool abort, bool save);
-    void runWaitingWork();
-    // Adds the ended piece's best stream to the last saved track.
-    bool joinPreviousTrack();
+    // Closes every stream and queues the delivery of the track as fileName
+    // (relative to the recordings folder); outside a split also the end of
+    // the recording. True when the track's number was given back.
+    bool endTrack(const QString &fileName, bool abort, bool save);
+    // Queues the delivery of the ended track's best stream.
+    void deliverTrack(const QString &fileName, bool joinsLastTrack);
     // A station title on the block: the track's title, or a new track.
     void followStationTitle(const CaptureBlock &block);
 
@@ -137,20 +132,19 @@ private:
     // Where this track's part of the report begins (the report runs on
     // over splits).
     qsizetype m_trackOutcomeStart = 0;
-    // Block processing or a track's end is under way.
-    int m_busy = 0;
-    bool m_missedBlocks = false;
-    bool m_trackNumberGivenBack = false;
+    std::int64_t m_minimumTrackMs;
+    // Makes the names of tracks set aside for delivery unique.
+    int m_tracksSetAside = 0;
+    DeliveryQueue m_deliveries;
     // The station's latest title (a stream source), over splits.
     QString m_stationTitleNow;
-    // Asked for while busy; done when the work under way has ended.
-    bool m_splitRequested = false;
-    std::optional<FinishRequest> m_finishRequested;
 };
 
 // A title change cuts no track shorter than this: the track carries on
 // under the newer title.
 inline constexpr std::int64_t kMinTitleTrackMs = 10000;
+// A last track shorter than this is not saved.
+inline constexpr std::int64_t kMinSavedTrackMs = 10000;
 // Minimum accepted blocks for a track to be saved (more than this).
 inline constexpr int kMinAcceptedBlocks = 10;
 // A block of this many sample bytes or fewer never opens a new stream.

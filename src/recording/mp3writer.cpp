@@ -1,6 +1,5 @@
 #include "recording/mp3writer.h"
 
-#include "core/prompter.h"
 #include "recording/mp3encoder.h"
 #include "recording/pcmframes.h"
 
@@ -10,9 +9,7 @@
 namespace skywell
 {
 
-Mp3Writer::Mp3Writer(Prompter &prompter) : m_prompter(prompter)
-{
-}
+Mp3Writer::Mp3Writer() = default;
 
 Mp3Writer::~Mp3Writer() = default;
 
@@ -22,10 +19,11 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     m_count = 0;
     m_writeFailed = false;
     m_startLost = false;
+    m_errors.clear();
     m_audioStart = 0;
     m_openedAt = QDateTime::currentSecsSinceEpoch();
     if (!m_file.create(path)) {
-        m_prompter.fatal(QStringLiteral("Error opening file for MP3 output file."));
+        m_errors.append(QStringLiteral("Error opening file for MP3 output file."));
         return false;
     }
     m_source = block.format();
@@ -36,7 +34,7 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     if (usable)
         m_encoder = Mp3Encoder::create(mp3ConfigFor(quality, m_source.samplesPerSec, m_source.channels));
     if (!m_encoder) {
-        m_prompter.fatal(QStringLiteral("Error opening MP3 encoding stream."));
+        m_errors.append(QStringLiteral("Error opening MP3 encoding stream."));
         m_file.close();
         return false;
     }
@@ -71,7 +69,7 @@ void Mp3Writer::noteWriteError()
 {
     // One message per file, not one per block of a full disk.
     if (!m_writeFailed)
-        m_prompter.fatal(QStringLiteral("MP3 output file write error."));
+        m_errors.append(QStringLiteral("MP3 output file write error."));
     m_writeFailed = true;
 }
 
@@ -97,7 +95,7 @@ bool Mp3Writer::write(const CaptureBlock &block)
             m_encoder->encode(m_values.data() + at * std::size_t(channels), n, m_outBuffer.data(), m_outBuffer.size());
         if (bytes < 0) {
             abandon();
-            m_prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) failed to encode."));
+            m_errors.append(QStringLiteral("The MP3 encoder (libmp3lame) failed to encode."));
             return false;
         }
         ok = writeOut(m_outBuffer.data(), std::size_t(bytes)) && ok;
@@ -116,7 +114,7 @@ std::uint32_t Mp3Writer::close(const TagFields &tags)
     if (last < 0) {
         abandon();
         m_file.close();
-        m_prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) failed to finish the file."));
+        m_errors.append(QStringLiteral("The MP3 encoder (libmp3lame) failed to finish the file."));
         return 0;
     }
     // After a failed write the rest is still written: the audio that did

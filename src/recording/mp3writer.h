@@ -5,15 +5,16 @@
 #include "recording/outputfile.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace skywell
 {
 
 class Mp3Encoder;
-class Prompter;
 
 // Encodes one stream of capture blocks into an MP3 file as they arrive.
 // The file begins with room for an ID3v2.4 tag (an empty, valid tag at
@@ -21,8 +22,8 @@ class Prompter;
 // place; it ends with an ID3v1.1 tag. At close the first audio frame is
 // replaced by the encoder's Info header, so players show the right
 // duration. Failures
-// return false (or 0) and show a "Fatal Error" through the prompter, once
-// per file for write errors. A failed write loses that block only: later
+// return false (or 0) and leave a text in errors(), once per file for write
+// errors, for the caller to report. A failed write loses that block only: later
 // blocks, the close's last frames, the Info header and the tag are still
 // written. After an encoder failure the writer refuses every later block
 // and the close, without touching the encoder again.
@@ -33,7 +34,7 @@ public:
     // Bytes kept ahead of the audio for the ID3v2 tag.
     static constexpr qsizetype kTagRoom = 4096;
 
-    explicit Mp3Writer(Prompter &prompter);
+    Mp3Writer();
     ~Mp3Writer();
     Mp3Writer(const Mp3Writer &) = delete;
     Mp3Writer &operator=(const Mp3Writer &) = delete;
@@ -51,6 +52,11 @@ public:
     // next open.
     bool hadWriteError() const { return m_writeFailed; }
 
+    // What went wrong since the file was opened, one text a failure.
+    const QStringList &errors() const { return m_errors; }
+    // The texts not taken yet; taking them empties the list.
+    QStringList takeErrors() { return std::exchange(m_errors, {}); }
+
     bool isOpen() const { return m_file.isOpen(); }
     // Encoded bytes written so far.
     std::uint32_t count() const { return m_count; }
@@ -63,7 +69,7 @@ private:
     void noteWriteError();
     void abandon();
 
-    Prompter &m_prompter;
+    QStringList m_errors;
     OutputFile m_file;
     std::unique_ptr<Mp3Encoder> m_encoder;
     std::vector<std::uint8_t> m_outBuffer;

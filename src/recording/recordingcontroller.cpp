@@ -233,7 +233,8 @@ void RecordingController::endRecording(bool abort, bool save)
         s.setOutcome(kNotEnoughSound);
     if (!abort && wasCapturing && !s.soundHeard && !(s.flags & OUT_NONE))
         s.addOutcome(kNoSoundHeard);
-    afterDelivery(abort);
+    // The outcome and the playlist once every track is delivered.
+    m_blocks.whenDelivered([this, abort] { afterDelivery(abort); });
 }
 
 void RecordingController::afterDelivery(bool abort)
@@ -285,24 +286,13 @@ void RecordingController::storeOutcome(const QString &errorText, std::int64_t no
 
 void RecordingController::finishCapture(bool abort, bool save)
 {
-    RecordingSession &s = m_session;
     Q_EMIT statusLine(QStringLiteral("Saving Recording"));
-    // A title-split recording's short last piece joins the track before it.
-    const bool tooShort = s.trackMs < kMinSavedTrackMs && !m_blocks.lastPieceJoinsPreviousTrack();
-    if (tooShort) {
-        save = false;
-        m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));
-        if (!abort) {
-            if (s.flags & SHOW_MANUAL)
-                Q_EMIT nothingRecordedNow();
-            else
-                m_nothingRecorded = true;
-        }
+    if (m_blocks.finishRecording(abort, save).tooShort && !abort) {
+        if (m_session.flags & SHOW_MANUAL)
+            Q_EMIT nothingRecordedNow();
+        else
+            m_nothingRecorded = true;
     }
-    m_blocks.finishRecording(abort, save);
-    // The track's number goes back once, whoever found it unsaved.
-    if (tooShort && !m_blocks.trackNumberGivenBack())
-        --s.trackNumber;
 }
 
 void RecordingController::openSink(bool muted)

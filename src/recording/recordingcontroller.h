@@ -199,8 +199,6 @@ private:
     QString m_downloadPath;
 };
 
-// A last track shorter than this is not saved.
-inline constexpr std::int64_t kMinSavedTrackMs = 10000;
 // A recording ends this long after its end time.
 inline constexpr std::int64_t kEndGraceSeconds = 30;
 // A split-at minute acts once within this many seconds.

@@ -42,8 +42,8 @@ TagFields trackTags(const RecordingSession &session, const QString &title, const
 
 } // namespace
 
-StreamFiles::StreamFiles(const Settings &settings, ActivityLog &log, Prompter &prompter, std::uint32_t wavLimit)
-    : m_settings(settings), m_log(log), m_prompter(prompter), m_wavLimit(wavLimit)
+StreamFiles::StreamFiles(const Settings &settings, ActivityLog &log, std::uint32_t wavLimit)
+    : m_settings(settings), m_log(log), m_wavLimit(wavLimit)
 {
 }
 
@@ -56,7 +56,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
         return false;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
-        slot.writer = std::make_unique<StreamWriter>(m_prompter, mp3QualityForFlags(session.flags), m_wavLimit);
+        slot.writer = std::make_unique<StreamWriter>(mp3QualityForFlags(session.flags), m_wavLimit);
 
     QString path;
     int error = 0;
@@ -69,6 +69,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
             return true;
         }
         error = errno;
+        logWriterErrors(session, index);
         // A half-made file is not left behind.
         const bool made = QFileInfo(path).isFile();
         if (made)
@@ -105,6 +106,7 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
     if (writer.isMp3())
         slot.byteCount += block.sampleBytes();
     const bool ok = writer.write(block);
+    logWriterErrors(session, index);
     const std::uint64_t after = writer.bytesWritten();
     if (after > before)
         slot.byteCount += after - before;
@@ -136,6 +138,13 @@ void StreamFiles::endGap(RecordingSession &session, int index)
     gap = WriteGap{};
 }
 
+void StreamFiles::logWriterErrors(const RecordingSession &session, int index)
+{
+    const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
+    for (const QString &text : slot.writer->takeErrors())
+        m_log.logLine(text, m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter));
+}
+
 void StreamFiles::closeAll(RecordingSession &session, const QString &title, const QString &album, int trackNumber)
 {
     const TagFields tags = trackTags(session, title, album, trackNumber);
@@ -145,6 +154,8 @@ void StreamFiles::closeAll(RecordingSession &session, const QString &title, cons
             endGap(session, i);
         if (slot.writer && slot.writer->isOpen() && !slot.writer->close(tags))
             slot.writeFailed = true;
+        if (slot.writer)
+            logWriterErrors(session, i);
         slot.writer.reset();
     }
 }

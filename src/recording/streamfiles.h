@@ -12,7 +12,6 @@ namespace skywell
 
 class ActivityLog;
 class CaptureBlock;
-class Prompter;
 struct RecordingSession;
 struct Settings;
 
@@ -25,8 +24,7 @@ public:
     // Names tried when a stream's first block arrives ('a' to 'l').
     static constexpr int kOpenAttempts = 12;
 
-    StreamFiles(const Settings &settings, ActivityLog &log, Prompter &prompter,
-                std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
+    StreamFiles(const Settings &settings, ActivityLog &log, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
 
     // Makes sure the slot's file is open. A name that cannot be created
     // moves the letter on ('a' to 'l'); after kOpenAttempts failed names the
@@ -57,11 +55,13 @@ private:
         int error = 0;
     };
     void endGap(RecordingSession &session, int slot);
+    // Logs what the slot's writer found wrong (its effect on the track is
+    // in the report already: a gap, a lost file, a refused format).
+    void logWriterErrors(const RecordingSession &session, int slot);
 
     std::array<WriteGap, RecordingSession::kMaxStreams> m_gaps{};
     const Settings &m_settings;
     ActivityLog &m_log;
-    Prompter &m_prompter;
     std::uint32_t m_wavLimit;
 };
 

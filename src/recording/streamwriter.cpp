@@ -6,12 +6,12 @@
 namespace skywell
 {
 
-StreamWriter::StreamWriter(Prompter &prompter, int mp3Quality, std::uint32_t wavLimit) : m_quality(mp3Quality)
+StreamWriter::StreamWriter(int mp3Quality, std::uint32_t wavLimit) : m_quality(mp3Quality)
 {
     if (mp3Quality >= 0)
-        m_mp3 = std::make_unique<Mp3Writer>(prompter);
+        m_mp3 = std::make_unique<Mp3Writer>();
     else
-        m_wav = std::make_unique<WavWriter>(prompter, wavLimit);
+        m_wav = std::make_unique<WavWriter>(wavLimit);
 }
 
 StreamWriter::~StreamWriter() = default;
@@ -42,6 +42,11 @@ bool StreamWriter::close(const TagFields &tags)
     const std::uint32_t bytes = m_wav->close();
     // 0 after samples were written: the header or the file was lost.
     return !m_wav->hadWriteError() && (bytes > 0 || before == 0);
+}
+
+QStringList StreamWriter::takeErrors()
+{
+    return m_mp3 ? m_mp3->takeErrors() : m_wav->takeErrors();
 }
 
 bool StreamWriter::isOpen() const

@@ -3,6 +3,7 @@
 #include "recording/captureblock.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -10,7 +11,6 @@ namespace skywell
 {
 
 class Mp3Writer;
-class Prompter;
 class WavWriter;
 struct TagFields;
 
@@ -21,7 +21,7 @@ class StreamWriter final
 public:
     // quality 0, 1, 2 for MP3 (mp3QualityForFlags), -1 for WAV. wavLimit
     // lowers the WAV size limit (tests).
-    StreamWriter(Prompter &prompter, int mp3Quality, std::uint32_t wavLimit);
+    StreamWriter(int mp3Quality, std::uint32_t wavLimit);
     ~StreamWriter();
     StreamWriter(const StreamWriter &) = delete;
     StreamWriter &operator=(const StreamWriter &) = delete;
@@ -34,6 +34,9 @@ public:
     // Closes with the tag fields (MP3 only). False when the file is lost or
     // some audio never reached it.
     bool close(const TagFields &tags);
+
+    // What went wrong since the last call, one text a failure.
+    QStringList takeErrors();
 
     bool isOpen() const;
     bool isMp3() const { return m_mp3 != nullptr; }

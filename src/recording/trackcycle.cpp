@@ -6,7 +6,6 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "recording/capturequeue.h"
-#include "recording/partialtrack.h"
 #include "recording/recordingsession.h"
 #include "recording/streamtable.h"
 #include "recording/trackdelivery.h"
@@ -97,11 +96,6 @@ void BlockProcessor::reopenStream()
 
 void BlockProcessor::splitTrack()
 {
-    // Not in the middle of a block's writing or a delivery's tool run.
-    if (m_busy > 0) {
-        m_splitRequested = true;
-        return;
-    }
     startNextTrack();
 }
 
@@ -118,38 +112,44 @@ QString BlockProcessor::trackFileName()
 void BlockProcessor::startNextTrack()
 {
     RecordingSession &s = m_session;
-    // Before capture runs (still tuning) there is no track to end, and a
-    // split already under way is not begun again.
+    // Before capture runs (still tuning) there is no track to end.
     if (!s.capturing || s.splitting)
         return;
-    {
-        BusyScope busy(*this);
-        m_log.logLine(QStringLiteral("Doing split"));
-        s.splitting = true;
-        endTrack(trackFileName(), false, true);
+    m_log.logLine(QStringLiteral("Doing split"));
+    s.splitting = true;
+    endTrack(trackFileName(), false, true);
 
-        s.silenceRunMs = 0;
-        s.trackMs = 0;
-        ++s.trackNumber;
-        const QString label = s.name + QStringLiteral(" - %1").arg(s.trackNumber, 2, 10, QLatin1Char('0'));
-        m_log.logLine(QStringLiteral("Starting new track"), label);
-        if (m_signals.status)
-            m_signals.status(QStringLiteral("Recording ") + label);
-        startCapture(s.recordSource);
-        s.splitting = false;
-    }
-    runWaitingWork();
+    s.silenceRunMs = 0;
+    s.trackMs = 0;
+    ++s.trackNumber;
+    const QString label = s.name + QStringLiteral(" - %1").arg(s.trackNumber, 2, 10, QLatin1Char('0'));
+    m_log.logLine(QStringLiteral("Starting new track"), label);
+    if (m_signals.status)
+        m_signals.status(QStringLiteral("Recording ") + label);
+    startCapture(s.recordSource);
+    s.splitting = false;
 }
 
-QString BlockProcessor::finishRecording(bool abort, bool save)
+BlockProcessor::FinishResult BlockProcessor::finishRecording(bool abort, bool save)
 {
-    if (m_busy > 0) {
-        m_finishRequested = FinishRequest{abort, save};
-        return QString();
+    RecordingSession &s = m_session;
+    FinishResult result;
+    // A title-split recording's short last piece joins the track before it.
+    result.tooShort = s.trackMs < m_minimumTrackMs && !lastPieceJoinsPreviousTrack();
+    if (result.tooShort) {
+        save = false;
+        m_log.logLine(QStringLiteral("Total time in track less than 10 seconds -- track will not be saved."));
     }
-    const QString name = trackFileName();
-    endTrack(name, abort, save);
-    return name;
+    result.fileName = trackFileName();
+    // The track's number goes back once, whatever found it unsaved.
+    if (!endTrack(result.fileName, abort, save) && result.tooShort)
+        --s.trackNumber;
+    return result;
+}
+
+void BlockProcessor::whenDelivered(std::function<void()> done)
+{
+    m_deliveries.whenIdle(std::move(done));
 }
 
 bool BlockProcessor::lastPieceJoinsPreviousTrack() const
@@ -159,80 +159,93 @@ bool BlockProcessor::lastPieceJoinsPreviousTrack() const
            s.trackMs < kMinTitleTrackMs && !s.lastTrackPath.isEmpty();
 }
 
-bool BlockProcessor::joinPreviousTrack()
+void BlockProcessor::deliverTrack(const QString &fileName, bool joinsLastTrack)
 {
     RecordingSession &s = m_session;
-    if (s.acceptedBlocks == 0)
-        return true;
-    const int best = bestStream(s);
-    const StreamSlot &slot = s.streams.at(static_cast<std::size_t>(best));
-    if (!appendTrackAudio(m_settings.tempFolder + tempFileName(s.fileKey, best, slot.letter), s.lastTrackPath))
-        return false;
-    m_log.logLine(QStringLiteral("The last piece joins the track before it:"), s.lastTrackPath);
-    return true;
+    const EndedTrack track = m_delivery.setAside(s, bestStream(s), fileName, ++m_tracksSetAside);
+    m_deliveries.add([this, &s, track, joinsLastTrack](DeliveryQueue::Finished finished) {
+        if (joinsLastTrack && m_delivery.joinLastTrack(s, track)) {
+            finished();
+            return;
+        }
+        // A piece that cannot join the track before it is kept on its own.
+        if (joinsLastTrack)
+            ++s.trackNumber;
+        m_delivery.saveTrack(s, track, [&s, finished](bool saved) {
+            if (saved)
+                ++s.savedTracks;
+            finished();
+        });
+    });
 }
 
-void BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
+bool BlockProcessor::endTrack(const QString &fileName, bool abort, bool save)
 {
     RecordingSession &s = m_session;
-    if (!s.splitting)
-        m_trackNumberGivenBack = false;
+    const bool ending = !s.splitting;
     // A title-split recording's short last piece is added to the track
     // before it rather than thrown away (or kept on its own when it cannot be).
     const bool joins = !abort && save && lastPieceJoinsPreviousTrack();
-    if (!s.splitting) {
+    bool givenBack = false;
+    if (ending) {
         if (!s.capturing) {
             --s.trackNumber;
-            m_trackNumberGivenBack = true;
             if (abort)
                 s.setOutcome(QStringLiteral("Recording Aborted"));
-            return;
+            return true;
         }
         stopCapture();
     }
-    {
-        BusyScope busy(*this);
-        m_files.closeAll(s, TrackDelivery::outputPrefix(fileName), s.name, s.trackNumber);
+    m_files.closeAll(s, TrackDelivery::outputPrefix(fileName), s.name, s.trackNumber);
 
-        if (joins && joinPreviousTrack()) {
-            --s.trackNumber;
-            m_trackNumberGivenBack = true;
-        } else if (joins && s.acceptedBlocks > 0) {
-            if (m_delivery.saveTrack(s, bestStream(s), fileName))
-                ++s.savedTracks;
-        } else if (s.acceptedBlocks <= kMinAcceptedBlocks) {
-            --s.trackNumber;
-            if (!s.splitting)
-                m_trackNumberGivenBack = true;
-            m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
-            if (s.splitting)
-                s.unsavedMs += s.trackMs;
-            // Only a recording that got nowhere points at the address: a
-            // short piece after earlier tracks (a split, the end of the
-            // show) is no problem of the show.
-            if (!s.splitting && s.savedTracks == 0)
-                s.addOutcome(QStringLiteral("Not enough sound data was received.  Please check the URL of this "
-                                            "show before recording again."));
-        } else {
-            const int best = bestStream(s);
-            const QString trackProblems = s.outcomeText.mid(m_trackOutcomeStart).trimmed();
-            if (!trackProblems.isEmpty())
-                m_log.logLine(trackProblems);
-            if (abort)
-                m_log.logLine(QStringLiteral("Recording aborted."));
-            else if (save && m_delivery.saveTrack(s, best, fileName))
-                ++s.savedTracks;
-        }
+    if (joins) {
+        --s.trackNumber;
+        givenBack = true;
+        if (s.acceptedBlocks > 0)
+            deliverTrack(fileName, true);
+    } else if (s.acceptedBlocks <= kMinAcceptedBlocks) {
+        --s.trackNumber;
+        givenBack = ending;
+        m_log.logLine(QStringLiteral("Not enough data to save. Likely tuning error."));
+        if (!ending)
+            s.unsavedMs += s.trackMs;
+        // Only a recording that got nowhere points at the address: a short
+        // piece after earlier tracks (a split, the end of the show) is no
+        // problem of the show. The tracks before it may still be under way.
+        if (ending)
+            m_deliveries.add([&s](DeliveryQueue::Finished finished) {
+                if (s.savedTracks == 0)
+                    s.addOutcome(QStringLiteral("Not enough sound data was received.  Please check the URL of "
+                                                "this show before recording again."));
+                finished();
+            });
+    } else {
+        const QString trackProblems = s.outcomeText.mid(m_trackOutcomeStart).trimmed();
+        if (!trackProblems.isEmpty())
+            m_log.logLine(trackProblems);
         if (abort)
-            s.setOutcome(QStringLiteral("Recording Aborted"));
-        if (!s.splitting && !abort) {
-            s.reportUnsavedAudio();
-            m_delivery.finishRecording(s);
-        }
-        m_delivery.deleteTemporaryFiles(s);
-        s.trackMs = 0;
+            m_log.logLine(QStringLiteral("Recording aborted."));
+        else if (save)
+            deliverTrack(fileName, false);
     }
-    runWaitingWork();
+    if (ending) {
+        // After the tracks before it: the CD holds every saved track, and
+        // the report of an aborted recording is its last word.
+        m_deliveries.add([this, &s, abort](DeliveryQueue::Finished finished) {
+            if (abort) {
+                s.setOutcome(QStringLiteral("Recording Aborted"));
+                finished();
+                return;
+            }
+            s.reportUnsavedAudio();
+            m_delivery.finishRecording(s, finished);
+        });
+    }
+    // The best stream's file has been set aside: the rest go now, and the
+    // next track opens its files under the same names.
+    m_delivery.deleteTemporaryFiles(s);
+    s.trackMs = 0;
+    return givenBack;
 }
 
 } // namespace skywell

@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "postprocess/musiclibrary.h"
 #include "recording/id3tag.h"
+#include "recording/partialtrack.h"
 #include "recording/recordingsession.h"
 #include "shows/show.h"
 
@@ -25,19 +26,18 @@ std::filesystem::path fsPath(const QString &path)
 }
 
 // Adds a delivered track to the session's playlist text.
-void addToPlaylist(RecordingSession &session, const QString &path)
+void addToPlaylist(RecordingSession &session, const EndedTrack &track, const QString &path)
 {
     const QString separator = QStringLiteral("\r\n");
     const QString header = QStringLiteral("#EXTM3U");
-    const QString stationTitle = cleanTagText(session.stationTitle);
+    const QString stationTitle = cleanTagText(track.stationTitle);
     // The extended form, once any track has a title to show.
     if (!stationTitle.isEmpty() && !session.playlistText.startsWith(header + separator))
         session.playlistText.prepend(header + separator);
     if (!session.playlistText.isEmpty() && !session.playlistText.endsWith(separator))
         session.playlistText += separator;
     if (!stationTitle.isEmpty())
-        session.playlistText +=
-            QStringLiteral("#EXTINF:%1,%2").arg(session.trackMs / 1000).arg(stationTitle) + separator;
+        session.playlistText += QStringLiteral("#EXTINF:%1,%2").arg(track.trackMs / 1000).arg(stationTitle) + separator;
     session.playlistText += path;
 }
 
@@ -54,42 +54,91 @@ QString TrackDelivery::outputPrefix(const QString &fileName)
     return QFileInfo(fileName).completeBaseName();
 }
 
-bool TrackDelivery::saveTrack(RecordingSession &session, int bestSlot, const QString &fileName)
+EndedTrack TrackDelivery::setAside(const RecordingSession &session, int bestSlot, const QString &fileName, int serial)
 {
     const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(bestSlot));
-    const QString tempName = tempFileName(session.fileKey, bestSlot, slot.letter);
-    const QString tempPath = m_settings.tempFolder + tempName;
+    EndedTrack track{tempFileName(session.fileKey, bestSlot, slot.letter), fileName, session.stationTitle,
+                     session.trackMs, slot.writeFailed};
+    const QString key = session.fileKey.isEmpty() ? QString() : session.fileKey + QLatin1Char('-');
+    const QString aside = QStringLiteral("skywell-%1track%2.wav").arg(key).arg(serial);
+    std::error_code ec;
+    const std::filesystem::path from = fsPath(m_settings.tempFolder + track.tempName);
+    if (!std::filesystem::is_regular_file(from, ec))
+        return track;
+    std::filesystem::rename(from, fsPath(m_settings.tempFolder + aside), ec);
+    if (ec)
+        m_log.logLine(QStringLiteral("Could not set the track aside for its delivery:"),
+                      track.tempName + QStringLiteral(": ") + QString::fromStdString(ec.message()));
+    else
+        track.tempName = aside;
+    return track;
+}
+
+void TrackDelivery::saveTrack(RecordingSession &session, const EndedTrack &track, std::function<void(bool)> done)
+{
+    const QString tempPath = m_settings.tempFolder + track.tempName;
 
     if (session.flags & OUT_CUSTOM) {
-        if (m_custom && m_custom(tempName, outputPrefix(fileName)))
-            return true;
-        // The script did not finish its work: the recording stays with us.
-        const QString kept = keepTemporaryFile(tempPath, fileName);
-        if (!kept.isEmpty())
-            session.addOutcome(QStringLiteral("Custom WAV Conversion failed. The recording was kept as %1").arg(kept));
-        else
-            session.addOutcome(QStringLiteral("Custom WAV Conversion failed"));
-        return false;
+        if (!m_custom) {
+            customFinished(session, track, false);
+            done(false);
+            return;
+        }
+        m_custom(track.tempName, outputPrefix(track.fileName),
+                 [this, &session, track, done = std::move(done)](bool converted) {
+                     customFinished(session, track, converted);
+                     done(converted);
+                 });
+        return;
     }
 
-    const QString destination = m_settings.mp3Folder + fileName;
+    const QString destination = m_settings.mp3Folder + track.fileName;
     QString error;
     if (!moveIntoPlace(tempPath, destination, error)) {
         m_log.logLine(QStringLiteral("Could not save recording"), destination + QStringLiteral(": ") + error);
-        const QString kept = keepTemporaryFile(tempPath, fileName);
+        const QString kept = keepTemporaryFile(tempPath, track.fileName);
         QString text = QStringLiteral("Could not save recording %1: %2").arg(destination, error);
         if (!kept.isEmpty())
             text += QStringLiteral(". It was kept as %1").arg(kept);
         session.addOutcome(text);
-        return false;
+        done(false);
+        return;
     }
     m_log.logLine(QStringLiteral("Writing recording"), destination);
-    if (slot.writeFailed)
+    if (track.writeFailed)
         session.addOutcome(QStringLiteral("Some audio could not be written to %1").arg(destination));
     if (session.flags & (OUT_AUDIO_CD | OPT_ITUNES | OUT_MP3_CD))
         session.savedFiles << destination;
-    addToPlaylist(session, destination);
+    addToPlaylist(session, track, destination);
     session.lastTrackPath = destination;
+    done(true);
+}
+
+void TrackDelivery::customFinished(RecordingSession &session, const EndedTrack &track, bool converted)
+{
+    const QString tempPath = m_settings.tempFolder + track.tempName;
+    std::error_code ignored;
+    if (converted) {
+        // The script has made what it makes of the file.
+        std::filesystem::remove(fsPath(tempPath), ignored);
+        return;
+    }
+    // The script did not finish its work: the recording stays with us.
+    const QString kept = keepTemporaryFile(tempPath, track.fileName);
+    if (!kept.isEmpty())
+        session.addOutcome(QStringLiteral("Custom WAV Conversion failed. The recording was kept as %1").arg(kept));
+    else
+        session.addOutcome(QStringLiteral("Custom WAV Conversion failed"));
+}
+
+bool TrackDelivery::joinLastTrack(RecordingSession &session, const EndedTrack &track)
+{
+    const QString tempPath = m_settings.tempFolder + track.tempName;
+    if (session.lastTrackPath.isEmpty() || !appendTrackAudio(tempPath, session.lastTrackPath))
+        return false;
+    std::error_code ignored;
+    std::filesystem::remove(fsPath(tempPath), ignored);
+    m_log.logLine(QStringLiteral("The last piece joins the track before it:"), session.lastTrackPath);
     return true;
 }
 
@@ -138,33 +187,39 @@ QString TrackDelivery::keepTemporaryFile(const QString &tempPath, const QString 
     return kept;
 }
 
-void TrackDelivery::finishRecording(RecordingSession &session)
+void TrackDelivery::finishRecording(RecordingSession &session, std::function<void()> done)
 {
-    if (session.trackNumber <= 0)
-        return;
-    if (session.flags & (OUT_AUDIO_CD | OUT_MP3_CD))
-        burnCd(session);
-    if (session.flags & OPT_ITUNES)
-        addToMusicLibrary(session);
-}
-
-void TrackDelivery::burnCd(RecordingSession &session)
-{
-    // Tracks that could not be saved are already in the report; an empty
-    // list would only make the CD writer fail.
-    if (session.savedFiles.isEmpty())
-        return;
-    QString result;
-    const bool dataCD = !(session.flags & OUT_AUDIO_CD);
-    if (m_burn && m_burn(session.savedFiles.join(QLatin1Char('?')), dataCD, &result)) {
-        m_log.logLine(QStringLiteral("CD created successfully"));
+    if (session.trackNumber <= 0) {
+        done();
         return;
     }
-    // A failure without a text from the CD writer is still a failure.
-    if (result.isEmpty())
-        result = QStringLiteral("CD Burner failed");
-    session.addOutcome(result);
-    m_log.logLine(QStringLiteral("Error writing to CD:"), result);
+    auto library = [this, &session, done = std::move(done)] {
+        if (session.flags & OPT_ITUNES)
+            addToMusicLibrary(session);
+        done();
+    };
+    // Tracks that could not be saved are already in the report; an empty
+    // list would only make the CD writer fail.
+    if (!(session.flags & (OUT_AUDIO_CD | OUT_MP3_CD)) || session.savedFiles.isEmpty()) {
+        library();
+        return;
+    }
+    const auto burned = [this, &session, library](bool ok, const QString &text) {
+        if (ok) {
+            m_log.logLine(QStringLiteral("CD created successfully"));
+        } else {
+            // A failure without a text from the CD writer is still a failure.
+            const QString result = text.isEmpty() ? QStringLiteral("CD Burner failed") : text;
+            session.addOutcome(result);
+            m_log.logLine(QStringLiteral("Error writing to CD:"), result);
+        }
+        library();
+    };
+    if (!m_burn) {
+        burned(false, QString());
+        return;
+    }
+    m_burn(session.savedFiles.join(QLatin1Char('?')), !(session.flags & OUT_AUDIO_CD), burned);
 }
 
 void TrackDelivery::addToMusicLibrary(RecordingSession &session)
@@ -185,7 +240,8 @@ void TrackDelivery::deleteTemporaryFiles(const RecordingSession &session)
     for (int i = 0; i < session.streamCount; ++i) {
         std::error_code ignored;
         const StreamSlot &slot = session.streams.at(static_cast<std::size_t>(i));
-        const std::filesystem::path path = fsPath(m_settings.tempFolder + tempFileName(session.fileKey, i, slot.letter));
+        const std::filesystem::path path =
+            fsPath(m_settings.tempFolder + tempFileName(session.fileKey, i, slot.letter));
         // Only our own file: never something else that took the name.
         if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
             std::filesystem::remove(path, ignored);

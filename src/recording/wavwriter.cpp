@@ -1,6 +1,5 @@
 #include "recording/wavwriter.h"
 
-#include "core/prompter.h"
 #include "recording/pcmframes.h"
 #include "recording/rateconverter.h"
 
@@ -48,7 +47,7 @@ std::vector<std::uint8_t> wavHeader(const WaveFormat &format, std::uint32_t data
     return h;
 }
 
-WavWriter::WavWriter(Prompter &prompter, std::uint32_t dataLimit) : m_prompter(prompter), m_requestedLimit(dataLimit)
+WavWriter::WavWriter(std::uint32_t dataLimit) : m_requestedLimit(dataLimit)
 {
 }
 
@@ -61,6 +60,7 @@ bool WavWriter::open(const QString &path, const CaptureBlock &block, bool conver
     m_sourceBytes = 0;
     m_writeFailed = false;
     m_limitReached = false;
+    m_errors.clear();
     m_converter.reset();
     m_source = block.format();
     m_output = m_source;
@@ -96,7 +96,7 @@ bool WavWriter::open(const QString &path, const CaptureBlock &block, bool conver
             m_headerOwed = true;
             return true;
         }
-        m_prompter.fatal(QStringLiteral("Can not write WAV header."));
+        m_errors.append(QStringLiteral("Can not write WAV header."));
         m_file.close();
         return false;
     }
@@ -132,7 +132,7 @@ std::uint64_t WavWriter::bytesLeft() const
 void WavWriter::refuseAtLimit()
 {
     if (!m_limitReached)
-        m_prompter.fatal(QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
+        m_errors.append(QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
     m_limitReached = true;
 }
 
@@ -148,7 +148,7 @@ bool WavWriter::writeSamples(const void *data, std::size_t bytes)
         // One message per file: a full disk would otherwise raise one for
         // every block that follows.
         if (!m_writeFailed)
-            m_prompter.fatal(QStringLiteral("Error in writing to WAV file."));
+            m_errors.append(QStringLiteral("Error in writing to WAV file."));
         m_writeFailed = true;
         return false;
     }
@@ -232,7 +232,7 @@ std::uint32_t WavWriter::close()
         }
         ok = m_file.close() && ok;
         if (!ok) {
-            m_prompter.fatal(QStringLiteral("Could not save WAV file."));
+            m_errors.append(QStringLiteral("Could not save WAV file."));
             m_writeFailed = true;
             result = 0;
         }

@@ -4,22 +4,23 @@
 #include "recording/outputfile.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace skywell
 {
 
-class Prompter;
 class RateConverter;
 
 // Writes one stream of capture blocks into a RIFF/WAVE file with a 44-byte
 // header. With conversion requested, every source format is written as
 // 44100 Hz 16-bit stereo: other rates through a rate converter of this
 // stream's own, mono copied to both channels, 8-bit widened to 16 bits.
-// Failures return false (or 0) and show a "Fatal Error" through the
-// prompter, once per file for write errors; the program goes on. A failed
+// Failures return false (or 0) and leave a text in errors(), once per file
+// for write errors, for the caller to report; the program goes on. A failed
 // write loses that block only: later blocks are still written and the
 // header counts what reached the file.
 //
@@ -41,7 +42,7 @@ public:
 
     // dataLimit lowers the limit (tests use a few megabytes); it is rounded
     // down to whole frames of the output format at open.
-    explicit WavWriter(Prompter &prompter, std::uint32_t dataLimit = kMaxDataBytes);
+    explicit WavWriter(std::uint32_t dataLimit = kMaxDataBytes);
     ~WavWriter();
     WavWriter(const WavWriter &) = delete;
     WavWriter &operator=(const WavWriter &) = delete;
@@ -53,8 +54,12 @@ public:
     bool open(const QString &path, const CaptureBlock &block, bool convert);
     // Writes the block's samples. A block whose sample count claims more
     // bytes than it holds is refused, and so is a block that would take the
-    // file past its size limit ("Fatal Error" once per file).
+    // file past its size limit (one text in errors() per file).
     bool write(const CaptureBlock &block);
+    // What went wrong since the file was opened, one text a failure.
+    const QStringList &errors() const { return m_errors; }
+    // The texts not taken yet; taking them empties the list.
+    QStringList takeErrors() { return std::exchange(m_errors, {}); }
     // Whether writing this block could take the file past its size limit,
     // counting for a converting stream everything the converter will still
     // give out at close. False when no file is open.
@@ -91,7 +96,7 @@ private:
     std::uint64_t projectedBytes(std::uint64_t moreSourceBytes) const;
     void refuseAtLimit();
 
-    Prompter &m_prompter;
+    QStringList m_errors;
     OutputFile m_file;
     std::vector<std::uint8_t> m_workBuffer;
     bool m_convert = false;

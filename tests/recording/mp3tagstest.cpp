@@ -2,7 +2,6 @@
 // any script, cleaned of what a tag must not hold, cut to the tag's room on
 // whole characters, and a file that stays a valid MP3 whether or not its
 // writer ever closed it.
-#include "core/scriptedprompter.h"
 #include "recording/audiofixtures.h"
 #include "recording/id3tag.h"
 #include "recording/mp3writer.h"
@@ -82,18 +81,17 @@ protected:
     QString write(const QString &name, double seconds, const TagFields &fields)
     {
         const QString path = dir.file(name);
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         const auto blocks = toBlocks(kCd, toneSamples(kCd, seconds));
         EXPECT_TRUE(writer.open(path, blocks.front(), 2));
         for (const CaptureBlock &block : blocks)
             EXPECT_TRUE(writer.write(block));
         EXPECT_GT(writer.close(fields), 0u);
-        EXPECT_TRUE(prompter.prompts().isEmpty());
+        EXPECT_TRUE(writer.errors().isEmpty());
         return path;
     }
 
     TempFolder dir;
-    ScriptedPrompter prompter;
 };
 
 } // namespace
@@ -191,7 +189,7 @@ TEST_F(Mp3Tags, FileOfAWriterThatNeverClosedStillDecodes)
     const QString copy = dir.file(QStringLiteral("copy.mp3"));
     const auto blocks = toBlocks(kCd, toneSamples(kCd, 4.0));
     {
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         ASSERT_TRUE(writer.open(path, blocks.front(), 1));
         for (const CaptureBlock &block : blocks)
             EXPECT_TRUE(writer.write(block));

@@ -58,17 +58,18 @@ int frameBytes(const QByteArray &file, qsizetype offset)
     return (mpeg1 ? 144 : 72) * h->bitrate * 1000 / h->sampleRate + padding;
 }
 
-QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, int quality, ScriptedPrompter &prompter,
+QString encode(const TempFolder &dir, const WaveFormat &format, double seconds, int quality,
                const QString &title = QStringLiteral("Track"))
 {
     const QString path = dir.file(QStringLiteral("q%1.mp3").arg(quality));
     const auto blocks = toBlocks(format, toneSamples(format, seconds));
-    Mp3Writer writer(prompter);
+    Mp3Writer writer;
     EXPECT_TRUE(writer.open(path, blocks.front(), quality));
     for (const CaptureBlock &block : blocks)
         EXPECT_TRUE(writer.write(block));
     const std::uint32_t bytes = writer.close({title, QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3});
     EXPECT_GT(bytes, 0u);
+    EXPECT_TRUE(writer.errors().isEmpty());
     return path;
 }
 
@@ -118,9 +119,7 @@ TEST(Mp3Writer, QualitiesDecodeToInputDurationWithExpectedStream)
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "quality " << c.quality << ", " << c.format.samplesPerSec << " Hz "
                                         << c.format.channels << " ch " << c.format.bitsPerSample << " bit");
-        ScriptedPrompter prompter;
-        const QString mp3 = encode(dir, c.format, 10.0, c.quality, prompter);
-        EXPECT_TRUE(prompter.prompts().isEmpty());
+        const QString mp3 = encode(dir, c.format, 10.0, c.quality);
         const QByteArray bytes = readAll(mp3);
         const qsizetype start = audioStart(bytes);
         EXPECT_EQ(start, Mp3Writer::kTagRoom);
@@ -169,11 +168,10 @@ TEST(Mp3Writer, TagFollowsTheLayout)
 TEST(Mp3Writer, FileEndsWithTagUnlessTitleIsBlank)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
-    const QByteArray tagged = readAll(encode(dir, format, 1.0, 2, prompter, QStringLiteral("Morning Show 1")));
+    const QByteArray tagged = readAll(encode(dir, format, 1.0, 2, QStringLiteral("Morning Show 1")));
     EXPECT_EQ(tagged.right(128).left(17), QByteArray("TAGMorning Show 1"));
-    const QByteArray untagged = readAll(encode(dir, format, 1.0, 2, prompter, QStringLiteral(" ")));
+    const QByteArray untagged = readAll(encode(dir, format, 1.0, 2, QStringLiteral(" ")));
     EXPECT_FALSE(untagged.right(128).startsWith("TAG"));
 }
 
@@ -199,8 +197,7 @@ TEST(Mp3Writer, TagTextsReadBackInLatin1)
     const auto blocks = toBlocks(format, toneSamples(format, 0.5));
     for (const Case &c : cases) {
         SCOPED_TRACE(c.title.toStdString());
-        ScriptedPrompter prompter;
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         ASSERT_TRUE(writer.open(path, blocks.front(), 2));
         for (const CaptureBlock &block : blocks)
             EXPECT_TRUE(writer.write(block));
@@ -221,8 +218,7 @@ TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
     const QString path = dir.file(QStringLiteral("gap.mp3"));
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
     const auto blocks = toBlocks(format, toneSamples(format, 6.0));
-    ScriptedPrompter prompter;
-    Mp3Writer writer(prompter);
+    Mp3Writer writer;
     ASSERT_TRUE(writer.open(path, blocks.front(), 2));
     std::size_t next = 0;
     for (; next < blocks.size() / 2; ++next)
@@ -246,8 +242,8 @@ TEST(Mp3Writer, FailedWriteInTheMiddleKeepsTheRecording)
         writer.close({QStringLiteral("Frühstück"), QStringLiteral("0_Skywell"), QStringLiteral("Morning Show"), 3});
     EXPECT_EQ(qint64(bytes), QFileInfo(path).size() - Mp3Writer::kTagRoom - 128);
     EXPECT_TRUE(writer.hadWriteError());
-    ASSERT_EQ(prompter.prompts().size(), 1);
-    EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+    ASSERT_EQ(writer.errors().size(), 1);
+    EXPECT_EQ(writer.errors().front(), QStringLiteral("MP3 output file write error."));
 
     const Mp3Probe probe = probeMp3(path);
     EXPECT_TRUE(probe.ok) << probe.errors.toStdString();
@@ -269,9 +265,9 @@ TEST(Mp3Writer, QualityFollowsOutputKind)
 
 TEST(Mp3Writer, EncoderWorksAtStartUp)
 {
-    ScriptedPrompter prompter;
-    EXPECT_TRUE(checkMp3Encoder(prompter));
-    EXPECT_TRUE(prompter.prompts().isEmpty());
+    ScriptedPrompter encoderPrompter;
+    EXPECT_TRUE(checkMp3Encoder(encoderPrompter));
+    EXPECT_TRUE(encoderPrompter.prompts().isEmpty());
 }
 
 TEST(Mp3Writer, BadInputIsRefusedAndReported)
@@ -280,26 +276,23 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
     const WaveFormat format = WaveFormat::pcm(44100, 2, 16);
     const auto blocks = toBlocks(format, toneSamples(format, 1.0));
     {
-        ScriptedPrompter prompter;
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         EXPECT_FALSE(writer.open(dir.file(QStringLiteral("gone/x.mp3")), blocks.front(), 2));
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening file for MP3 output file."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("Error opening file for MP3 output file."));
         EXPECT_FALSE(writer.write(blocks[0]));
         EXPECT_EQ(writer.close({QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1}), 0u);
     }
     {
         // A format the encoder cannot take.
-        ScriptedPrompter prompter;
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         const CaptureBlock odd(WaveFormat::pcm(44100, 6, 16), nullptr, 0);
         EXPECT_FALSE(writer.open(dir.file(QStringLiteral("odd.mp3")), odd, 2));
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error opening MP3 encoding stream."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("Error opening MP3 encoding stream."));
     }
     {
-        ScriptedPrompter prompter;
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         ASSERT_TRUE(writer.open(dir.file(QStringLiteral("full.mp3")), blocks.front(), 2));
         std::vector<std::uint8_t> bytes(blocks[0].data(), blocks[0].data() + blocks[0].size());
         putU32(bytes.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(blocks[0].capacity() + 2));
@@ -316,20 +309,19 @@ TEST(Mp3Writer, BadInputIsRefusedAndReported)
         // Full to the end: the audio written before is what there is.
         EXPECT_EQ(writer.close({QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1}), written);
         EXPECT_TRUE(writer.hadWriteError());
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("MP3 output file write error."));
     }
     {
         // The folder removed while the track is written.
-        ScriptedPrompter prompter;
-        Mp3Writer writer(prompter);
+        Mp3Writer writer;
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
         ASSERT_TRUE(writer.open(dir.file(QStringLiteral("sub/x.mp3")), blocks.front(), 1));
         EXPECT_TRUE(writer.write(blocks[0]));
         ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
         writer.write(blocks[1]);
         EXPECT_EQ(writer.close({QStringLiteral("t"), QStringLiteral("a"), QStringLiteral("b"), 1}), 0u);
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("MP3 output file write error."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("MP3 output file write error."));
     }
 }

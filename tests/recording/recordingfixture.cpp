@@ -1,8 +1,11 @@
 #include "recording/recordingfixture.h"
 
 #include "shows/show.h"
+#include "support/eventloop.h"
 
 #include <QDir>
+
+#include <memory>
 
 namespace skywell::test
 {
@@ -23,14 +26,18 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
     processor.reset();
     delivery = std::make_unique<TrackDelivery>(
         settings, log,
-        [this](const QString &tempName, const QString &prefix) { return custom && custom(tempName, prefix); },
-        [this](const QString &list, bool dataCD, QString *result) {
+        [this](const QString &tempName, const QString &prefix, std::function<void(bool)> done) {
+            if (laterCustom)
+                laterCustom(tempName, prefix, std::move(done));
+            else
+                done(custom && custom(tempName, prefix));
+        },
+        [this](const QString &list, bool dataCD, std::function<void(bool, const QString &)> done) {
             burns.append({list, dataCD});
             if (realBurn)
-                return realBurn(list, dataCD, result);
-            if (result)
-                *result = burnResult;
-            return burnSucceeds;
+                realBurn(list, dataCD, std::move(done));
+            else
+                done(burnSucceeds, burnResult);
         },
         &library);
     CaptureSourceCalls mixer{
@@ -41,6 +48,7 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
                                    [this](const QString &text) { statuses << text; }};
     processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, prompter, *delivery, mixer,
                                                  windowSignals, wavLimit);
+    processor->setMinimumTrackMs(minimumTrackMs);
 }
 
 void RecordingFixture::startRecording(std::uint32_t flags, const QString &name)
@@ -74,7 +82,16 @@ void RecordingFixture::feedThroughQueue(const std::vector<CaptureBlock> &blocks)
 
 QString RecordingFixture::endRecording(bool abort, bool save)
 {
-    return processor->finishRecording(abort, save);
+    const QString name = processor->finishRecording(abort, save).fileName;
+    EXPECT_TRUE(waitForDeliveries());
+    return name;
+}
+
+bool RecordingFixture::waitForDeliveries(int ms)
+{
+    auto delivered = std::make_shared<bool>(false);
+    processor->whenDelivered([delivered] { *delivered = true; });
+    return spinUntil([delivered] { return *delivered; }, ms);
 }
 
 QStringList RecordingFixture::recordings() const

@@ -54,8 +54,11 @@ protected:
     void feed(std::vector<CaptureBlock> blocks);
     // Queues the blocks and processes them as a blocks-ready notification does.
     void feedThroughQueue(const std::vector<CaptureBlock> &blocks);
-    // Ends the recording as the end time does; returns the last track's name.
+    // Ends the recording as the end time does and waits until its tracks
+    // are delivered; returns the last track's name.
     QString endRecording(bool abort = false, bool save = true);
+    // Serves the event loop until every queued delivery has finished.
+    bool waitForDeliveries(int ms = 30000);
     // Rebuilds the processor (after changing the WAV limit).
     void rebuild(std::uint32_t wavLimit);
 
@@ -85,11 +88,21 @@ protected:
     QList<Burn> burns;
     bool burnSucceeds = true;
     QString burnResult = QStringLiteral("Success");
-    // The custom conversion; none by default.
-    CustomConversion custom;
+    // The custom conversion, done at once; none by default.
+    std::function<bool(const QString &tempName, const QString &prefix)> custom;
+    // A custom conversion that reports later (the real script); used when set.
+    CustomConversion laterCustom;
     // The real CD writer, when a test sets it; otherwise burns are only
     // listed in burns.
     CdBurn realBurn;
+
+    // The shortest last track kept; the block path's own tests keep any.
+    std::int64_t minimumTrackMs = kMinSavedTrackMs;
+    void keepShortTracks()
+    {
+        minimumTrackMs = 0;
+        processor->setMinimumTrackMs(0);
+    }
 
     std::vector<int> levels;
     QList<bool> icons;

@@ -1,5 +1,4 @@
 #include "recording/wavwriter.h"
-#include "core/scriptedprompter.h"
 #include "recording/audiofixtures.h"
 #include "recording/wavfile.h"
 #include "support/tempenv.h"
@@ -25,15 +24,16 @@ struct WriteResult {
 };
 
 WriteResult writeThrough(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples,
-                         ScriptedPrompter &prompter, int blockMs = 100)
+                         int blockMs = 100)
 {
-    WavWriter writer(prompter);
+    WavWriter writer;
     const std::vector<CaptureBlock> blocks = toBlocks(format, samples, blockMs);
     EXPECT_TRUE(writer.open(path, blocks.front(), true));
     for (const CaptureBlock &block : blocks)
         EXPECT_TRUE(writer.write(block));
     WriteResult result;
     result.closed = writer.close();
+    EXPECT_TRUE(writer.errors().isEmpty());
     const auto wav = readWavFile(path);
     EXPECT_TRUE(wav.has_value());
     if (wav)
@@ -92,9 +92,8 @@ TEST(WavWriter, ConvertsEverySourceFormatKeepingDuration)
     for (const WaveFormat &format : formats) {
         SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz " << format.channels << " ch "
                                         << format.bitsPerSample << " bit");
-        ScriptedPrompter prompter;
         const auto samples = toneSamples(format, 5.0);
-        const WriteResult r = writeThrough(dir.file(QStringLiteral("out.wav")), format, samples, prompter);
+        const WriteResult r = writeThrough(dir.file(QStringLiteral("out.wav")), format, samples);
         EXPECT_EQ(r.wav.format, WaveFormat::pcm(44100, 2, 16));
         EXPECT_EQ(r.wav.riffSize, r.wav.dataSize + 36);
         EXPECT_EQ(r.wav.dataSize, std::uint32_t(r.wav.samples.size()));
@@ -102,17 +101,15 @@ TEST(WavWriter, ConvertsEverySourceFormatKeepingDuration)
         EXPECT_NEAR(r.wav.seconds(), 5.0, 0.05);
         EXPECT_GT(channelLevel(r.wav.samples, 0), 5000);
         EXPECT_GT(channelLevel(r.wav.samples, 1), 5000);
-        EXPECT_TRUE(prompter.prompts().isEmpty());
     }
 }
 
 TEST(WavWriter, CdFormatPassesThroughByteForByte)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat cd = WaveFormat::pcm(44100, 2, 16);
     const auto samples = toneSamples(cd, 1.3);
-    const WriteResult r = writeThrough(dir.file(QStringLiteral("cd.wav")), cd, samples, prompter);
+    const WriteResult r = writeThrough(dir.file(QStringLiteral("cd.wav")), cd, samples);
     ASSERT_EQ(r.wav.samples.size(), qsizetype(samples.size()));
     EXPECT_EQ(0, std::memcmp(r.wav.samples.constData(), samples.data(), samples.size()));
 }
@@ -121,10 +118,9 @@ TEST(WavWriter, CdFormatPassesThroughByteForByte)
 TEST(WavWriter, ConversionKeepsStereoChannelsApart)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const auto samples = toneSamples(format, 3.0, 1000.0, true);
-    const WriteResult r = writeThrough(dir.file(QStringLiteral("left.wav")), format, samples, prompter);
+    const WriteResult r = writeThrough(dir.file(QStringLiteral("left.wav")), format, samples);
     EXPECT_GT(channelLevel(r.wav.samples, 0), 5000);
     EXPECT_LT(channelLevel(r.wav.samples, 1), 1.0);
 }
@@ -137,9 +133,8 @@ TEST(WavWriter, LargeAndOddBlocksAreConvertedInPieces)
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     for (int blockMs : {1000, 2500, 249, 250, 251}) {
         SCOPED_TRACE(blockMs);
-        ScriptedPrompter prompter;
         const auto samples = toneSamples(format, 4.0);
-        const WriteResult r = writeThrough(dir.file(QStringLiteral("big.wav")), format, samples, prompter, blockMs);
+        const WriteResult r = writeThrough(dir.file(QStringLiteral("big.wav")), format, samples, blockMs);
         EXPECT_NEAR(r.wav.seconds(), 4.0, 0.04);
     }
 }
@@ -148,13 +143,12 @@ TEST(WavWriter, LargeAndOddBlocksAreConvertedInPieces)
 TEST(WavWriter, TwoConvertingStreamsDoNotMix)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const auto tone = toneSamples(format, 2.0);
     const std::vector<std::uint8_t> silence(tone.size(), 0);
     const auto toneBlocks = toBlocks(format, tone);
     const auto silentBlocks = toBlocks(format, silence);
-    WavWriter a(prompter), b(prompter);
+    WavWriter a, b;
     ASSERT_TRUE(a.open(dir.file(QStringLiteral("a.wav")), toneBlocks.front(), true));
     ASSERT_TRUE(b.open(dir.file(QStringLiteral("b.wav")), silentBlocks.front(), true));
     for (std::size_t i = 0; i < toneBlocks.size(); ++i) {
@@ -172,11 +166,10 @@ TEST(WavWriter, TwoConvertingStreamsDoNotMix)
 TEST(WavWriter, EmptyRecordingIsA44ByteFile)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(22050, 2, 16);
     const CaptureBlock first(format, nullptr, 0);
     for (bool convert : {true, false}) {
-        WavWriter writer(prompter);
+        WavWriter writer;
         const QString path = dir.file(QStringLiteral("empty.wav"));
         ASSERT_TRUE(writer.open(path, first, convert));
         EXPECT_EQ(writer.close(), 0u);
@@ -192,7 +185,6 @@ TEST(WavWriter, EmptyRecordingIsA44ByteFile)
 TEST(WavWriter, RefusesBlockThatClaimsMoreThanItHolds)
 {
     TempFolder dir;
-    ScriptedPrompter prompter;
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const auto samples = toneSamples(format, 0.1);
     std::vector<std::uint8_t> bytes(CaptureBlock::kSampleOffset + samples.size());
@@ -201,7 +193,7 @@ TEST(WavWriter, RefusesBlockThatClaimsMoreThanItHolds)
     putU32(bytes.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(samples.size() + 4000));
     const CaptureBlock lying(std::move(bytes));
     for (bool convert : {true, false}) {
-        WavWriter writer(prompter);
+        WavWriter writer;
         ASSERT_TRUE(writer.open(dir.file(QStringLiteral("x.wav")), lying, convert));
         EXPECT_FALSE(writer.write(lying));
         EXPECT_EQ(writer.close(), 0u);
@@ -216,24 +208,20 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
     const WaveFormat format = WaveFormat::pcm(48000, 2, 16);
     const auto blocks = toBlocks(format, toneSamples(format, 1.0));
     {
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter);
+        WavWriter writer;
         EXPECT_FALSE(writer.open(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true));
-        EXPECT_TRUE(prompter.prompts().isEmpty());
+        EXPECT_TRUE(writer.errors().isEmpty());
     }
     {
         // A header the file refuses for good (past the file size limit).
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter);
+        WavWriter writer;
         FileSizeLimit limit(10);
         EXPECT_FALSE(writer.open(dir.file(QStringLiteral("limited.wav")), blocks.front(), true));
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Can not write WAV header."));
-        EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("Can not write WAV header."));
     }
     {
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter);
+        WavWriter writer;
         ASSERT_TRUE(writer.open(dir.file(QStringLiteral("full.wav")), blocks.front(), true));
         EXPECT_TRUE(writer.write(blocks[0]));
         const int full = ::open("/dev/full", O_WRONLY);
@@ -243,24 +231,20 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
         EXPECT_FALSE(writer.write(blocks[1]));
         EXPECT_FALSE(writer.write(blocks[2]));
         EXPECT_EQ(writer.close(), 0u);
-        QStringList texts;
-        for (const auto &p : prompter.prompts())
-            texts << p.text;
-        EXPECT_EQ(texts, QStringList({QStringLiteral("Error in writing to WAV file."),
-                                      QStringLiteral("Could not save WAV file.")}));
+        EXPECT_EQ(writer.errors(), QStringList({QStringLiteral("Error in writing to WAV file."),
+                                                QStringLiteral("Could not save WAV file.")}));
     }
     {
         // The folder removed while the track is written.
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter);
+        WavWriter writer;
         ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("sub")));
         ASSERT_TRUE(writer.open(dir.file(QStringLiteral("sub/x.wav")), blocks.front(), true));
         EXPECT_TRUE(writer.write(blocks[0]));
         ASSERT_TRUE(QDir(dir.file(QStringLiteral("sub"))).removeRecursively());
         writer.write(blocks[1]);
         EXPECT_EQ(writer.close(), 0u);
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Could not save WAV file."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("Could not save WAV file."));
     }
 }
 
@@ -277,8 +261,7 @@ TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
     for (const bool partly : {false, true}) {
         SCOPED_TRACE(partly ? "part of the block written" : "none of the block written");
         const QString path = dir.file(QStringLiteral("gap.wav"));
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter);
+        WavWriter writer;
         ASSERT_TRUE(writer.open(path, blocks.front(), true));
         const std::size_t lost = blocks.size() / 2;
         for (std::size_t i = 0; i < lost; ++i)
@@ -297,8 +280,8 @@ TEST(WavWriter, FailedWriteInTheMiddleKeepsTheRest)
         const std::uint32_t closed = writer.close();
         EXPECT_EQ(closed, std::uint32_t(blocks.size() - 1) * blockBytes);
         EXPECT_TRUE(writer.hadWriteError());
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().text, QStringLiteral("Error in writing to WAV file."));
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(), QStringLiteral("Error in writing to WAV file."));
 
         const QByteArray file = readAll(path);
         ASSERT_EQ(file.size(), qsizetype(WavWriter::kHeaderBytes + closed));
@@ -357,8 +340,7 @@ TEST(WavWriter, RefusesBlocksPastTheSizeLimit)
         const QString path = dir.file(QStringLiteral("long.wav"));
         // Twice what fits.
         const auto blocks = toBlocks(format, toneSamples(format, 2.0 * limit / 176400.0));
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter, limit);
+        WavWriter writer(limit);
         ASSERT_TRUE(writer.open(path, blocks.front(), true));
         std::size_t written = 0;
         while (written < blocks.size() && !writer.wouldExceedLimit(blocks[written])) {
@@ -373,9 +355,8 @@ TEST(WavWriter, RefusesBlocksPastTheSizeLimit)
         EXPECT_TRUE(writer.reachedLimit());
         EXPECT_TRUE(writer.hadWriteError());
         const std::uint32_t closed = writer.close();
-        ASSERT_EQ(prompter.prompts().size(), 1);
-        EXPECT_EQ(prompter.prompts().front().kind, ScriptedPrompter::Kind::Fatal);
-        EXPECT_EQ(prompter.prompts().front().text,
+        ASSERT_EQ(writer.errors().size(), 1);
+        EXPECT_EQ(writer.errors().front(),
                   QStringLiteral("WAV file size limit reached (4 GB): the rest of this track was not saved."));
 
         // Close to the limit (within a block and the converter's reserve),
@@ -408,8 +389,7 @@ TEST(WavWriter, SplittingBeforeTheLimitLosesNothing)
          {WaveFormat::pcm(44100, 2, 16), WaveFormat::pcm(48000, 2, 16), WaveFormat::pcm(22050, 1, 8)}) {
         SCOPED_TRACE(testing::Message() << format.samplesPerSec << " Hz " << format.channels << " ch");
         const auto blocks = toBlocks(format, toneSamples(format, seconds));
-        ScriptedPrompter prompter;
-        WavWriter writer(prompter, limit);
+        WavWriter writer(limit);
         QStringList files;
         for (const CaptureBlock &block : blocks) {
             if (!writer.isOpen() || writer.wouldExceedLimit(block)) {
@@ -421,7 +401,7 @@ TEST(WavWriter, SplittingBeforeTheLimitLosesNothing)
             ASSERT_TRUE(writer.write(block));
         }
         writer.close();
-        EXPECT_TRUE(prompter.prompts().isEmpty());
+        EXPECT_TRUE(writer.errors().isEmpty());
         EXPECT_GE(files.size(), 3);
         double total = 0;
         for (const QString &path : files) {

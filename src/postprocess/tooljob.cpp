@@ -1,0 +1,139 @@
+#include "postprocess/tooljob.h"
+
+#include <QProcessEnvironment>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
+
+namespace skywell
+{
+
+namespace
+{
+
+// How much of a tool's error output is kept.
+constexpr qsizetype kErrorTailBytes = 4096;
+constexpr std::chrono::milliseconds kKillGrace(2000);
+
+} // namespace
+
+ToolJob::ToolJob(std::chrono::milliseconds pollInterval, QObject *parent)
+    : QObject(parent), m_pollInterval(pollInterval)
+{
+}
+
+ToolJob::~ToolJob()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        // The owner is going (the program ends): the tool goes with it.
+        m_process.disconnect(this);
+        signalGroup(SIGKILL);
+        m_process.waitForFinished(1000);
+    }
+    m_tree.endAll();
+}
+
+void ToolJob::start(const ToolRun &run, std::chrono::milliseconds pollInterval, QObject *parent, Done done)
+{
+    auto *job = new ToolJob(pollInterval, parent);
+    job->begin(run, std::move(done));
+}
+
+void ToolJob::begin(const ToolRun &run, Done done)
+{
+    m_done = std::move(done);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(m_tree.mark()));
+    m_process.setProgram(run.program);
+    m_process.setArguments(run.arguments);
+    m_process.setProcessEnvironment(environment);
+    if (!run.workingFolder.isEmpty())
+        m_process.setWorkingDirectory(run.workingFolder);
+    // Tools run without a console: no input, output discarded; the error
+    // output is kept for the log.
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+
+    connect(&m_process, &QProcess::started, this, [this] {
+        m_tree.setLeader(static_cast<pid_t>(m_process.processId()));
+        m_track.start();
+    });
+    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
+        m_errorTail += m_process.readAllStandardError();
+        if (m_errorTail.size() > kErrorTailBytes)
+            m_errorTail = m_errorTail.right(kErrorTailBytes);
+    });
+    connect(&m_process, &QProcess::finished, this, &ToolJob::processEnded);
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            complete(RunOutcome::NotStarted);
+    });
+    m_track.setInterval(m_pollInterval);
+    connect(&m_track, &QTimer::timeout, this, [this] { m_tree.track(); });
+    m_limit.setSingleShot(true);
+    connect(&m_limit, &QTimer::timeout, this, &ToolJob::limitReached);
+    m_kill.setSingleShot(true);
+    connect(&m_kill, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
+
+    m_limit.start(m_pollInterval * std::max(run.pollLimit, 0));
+    m_process.start();
+}
+
+void ToolJob::signalGroup(int signal) const
+{
+    const qint64 pid = m_process.processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), signal);
+}
+
+void ToolJob::limitReached()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    // Even where the caller goes on without the result, the tool is not
+    // left behind writing into files the caller is about to use or delete.
+    m_timedOut = true;
+    m_tree.track();
+    signalGroup(SIGTERM);
+    m_kill.start(kKillGrace);
+}
+
+void ToolJob::processEnded()
+{
+    // What the tool left running goes too: a child still writing would
+    // change a file the caller goes on with, or run on for days.
+    m_tree.endAll();
+    m_errorTail += m_process.readAllStandardError();
+    if (m_errorTail.size() > kErrorTailBytes)
+        m_errorTail = m_errorTail.right(kErrorTailBytes);
+    complete(m_timedOut ? RunOutcome::TimedOut : RunOutcome::Finished);
+}
+
+void ToolJob::complete(RunOutcome outcome)
+{
+    if (m_completed)
+        return;
+    m_completed = true;
+    m_track.stop();
+    m_limit.stop();
+    m_kill.stop();
+    ToolResult result;
+    result.outcome = outcome;
+    if (outcome == RunOutcome::Finished && m_process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = m_process.exitCode();
+    result.errorOutput = QString::fromLocal8Bit(m_errorTail).trimmed();
+    // Always from the event loop, never from inside start().
+    QMetaObject::invokeMethod(
+        this,
+        [this, result] {
+            Done done = std::move(m_done);
+            deleteLater();
+            if (done)
+                done(result);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace skywell
