@@ -46,12 +46,18 @@ struct TemporaryTrackName {
     QString key;
     char letter = 'a';
     int slot = 1;
+    // An ended track set aside for its delivery ("skywell-<key>-track<N>.wav"):
+    // complete, and never the track the marker names.
+    bool setAside = false;
 };
 
 std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName)
 {
     static const QRegularExpression pattern(
         QStringLiteral("^skywell-(?:([a-z0-9]{1,32})-)?([a-z])([1-9][0-9]?)\\.wav$"));
+    static const QRegularExpression aside(QStringLiteral("^skywell-(?:([a-z0-9]{1,32})-)?track([0-9]{1,9})\\.wav$"));
+    if (const QRegularExpressionMatch match = aside.match(fileName); match.hasMatch())
+        return TemporaryTrackName{match.captured(1), 't', match.captured(2).toInt(), true};
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch())
         return std::nullopt;
@@ -394,7 +400,7 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
         const QString extension = QLatin1Char('.') + extensionOf(track);
         Interrupted *recording = recordingOf(leftover);
         // The best stream of the marker's track is the track itself.
-        const bool theTrack = recording && !recording->trackRecovered;
+        const bool theTrack = recording && !recording->trackRecovered && !leftover.name.setAside;
         QString stem;
         QString trackName;
         if (recording) {
@@ -407,10 +413,11 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
             stem.chop(extension.size());
             stem += QStringLiteral(" (recovered)");
         } else {
-            stem = QStringLiteral("Recovered recording %1 %2%3")
-                       .arg(formatTimeText(QStringLiteral("%Y-%m-%d %H.%M.%S"), when))
-                       .arg(QLatin1Char(leftover.name.letter))
-                       .arg(leftover.name.slot);
+            stem =
+                QStringLiteral("Recovered recording %1 %2%3")
+                    .arg(formatTimeText(QStringLiteral("%Y-%m-%d %H.%M.%S"), when))
+                    .arg(leftover.name.setAside ? QStringLiteral("track") : QString(QLatin1Char(leftover.name.letter)))
+                    .arg(leftover.name.slot);
         }
         // The track's own name when it is free; otherwise, and for the
         // other streams, the stem with " (recovered)" and a number.

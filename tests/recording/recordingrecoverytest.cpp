@@ -542,3 +542,27 @@ TEST_F(SideBySideRecoveryTest, EachShowContinuesOnlyItsOwnSeries)
         EXPECT_EQ(playlists.size(), tracks.size()) << "each series once, with its own playlist";
     }
 }
+
+TEST_F(RecoveryTest, ATrackSetAsideForItsDeliveryIsKeptBesideTheTrackOfTheMarker)
+{
+    // Killed while an ended track waited for its delivery (a slow script)
+    // and the next track was being recorded.
+    writeMarker(OUT_WAV, 2);
+    record(OUT_WAV, 2.0);
+    crash();
+    ASSERT_TRUE(
+        QFile::rename(temp.file(QStringLiteral("skywell-a1.wav")), temp.file(QStringLiteral("skywell-track1.wav"))));
+    record(OUT_WAV, 1.0);
+    crash();
+    for (const QString &name : {QStringLiteral("skywell-a1.wav"), QStringLiteral("skywell-track1.wav")})
+        setModified(temp.file(name), clock.now());
+
+    const QStringList recovered = recover();
+
+    const QString track = folder.file(usualName(2, QStringLiteral("wav")));
+    const QString aside = QString(track).replace(QStringLiteral(".wav"), QStringLiteral(" (recovered).wav"));
+    ASSERT_EQ(recovered, (QStringList{aside, track}));
+    EXPECT_NEAR(soxSeconds(track), 1.0, 0.01) << "the track being recorded keeps the marker's name";
+    EXPECT_NEAR(soxSeconds(aside), 2.0, 0.01);
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+}
