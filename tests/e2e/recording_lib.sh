@@ -74,3 +74,28 @@ wait_for_new_status() {
   done
   fail "the last status of Show $record did not change within $seconds s"
 }
+
+# only_tone FILE HZ OTHER_HZ...: FILE holds the sine of HZ from start to
+# end and none of the others, as tonecheck.py measures it; sets TONE_FIGURES.
+only_tone() {
+  TONE_FIGURES=$(python3 "$(dirname "${BASH_SOURCE[0]}")/tonecheck.py" only "$@" 2>&1) || fail "$TONE_FIGURES"
+}
+
+# track_of NAME: the one MP3 track of the Show NAME in the recordings
+# folder; sets TRACK (its path) and TRACK_SECONDS.
+track_of() {
+  local files
+  mapfile -t files < <(ls "$RECORDINGS" | grep -E "^$1 .*\.mp3\$")
+  [ "${#files[@]}" -eq 1 ] || fail "expected one track of $1: $(ls "$RECORDINGS")"
+  TRACK=$RECORDINGS${files[0]}
+  TRACK_SECONDS=$(mp3_seconds "$TRACK")
+}
+
+# Seconds since 1970 of the first log line that holds both TEXT and NAME
+# (a recording's lines name its Show).
+show_log_time() {
+  local line
+  line=$(grep -F -- "$1" "${SKYWELL_HOME}log.txt" | grep -F -- "$2" | head -n 1)
+  [ -n "$line" ] || return 1
+  date -d "$(echo "$line" | awk '{print $1, $2, $3, $4, $5}')" +%s
+}
