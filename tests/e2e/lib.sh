@@ -87,7 +87,8 @@ ended_cleanly() {
 }
 
 # start_tone_station HZ: a loopback station (streamserver.py) that plays a
-# sine of HZ as a 128 kbit/s MP3 stream; sets TONE_URL to its address.
+# sine of HZ as a 128 kbit/s MP3 stream; sets TONE_URL to its address and
+# TONE_PID to the station's process.
 start_tone_station() {
   local hz=$1 dir=$E2E_DIR/tones i
   mkdir -p "$dir"
@@ -95,6 +96,7 @@ start_tone_station() {
   lame --quiet -t -b 128 --cbr "$dir/$hz.wav" "$dir/$hz.mp3"
   python3 "$(dirname "${BASH_SOURCE[0]}")/streamserver.py" "$dir/$hz.mp3" "$dir/$hz.port" "Tone $hz" \
     </dev/null >>"$dir/server.log" 2>&1 &
+  TONE_PID=$!
   E2E_PIDS+=("$!")
   # Killed at the end without a word from the shell.
   disown "$!"

@@ -99,3 +99,9 @@ show_log_time() {
   [ -n "$line" ] || return 1
   date -d "$(echo "$line" | awk '{print $1, $2, $3, $4, $5}')" +%s
 }
+
+# Sleeps until the time (seconds since 1970) has come.
+sleep_until() {
+  local s=$(($1 - $(date +%s)))
+  [ "$s" -le 0 ] || sleep "$s"
+}

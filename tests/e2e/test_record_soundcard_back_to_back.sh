@@ -23,10 +23,6 @@ speakers_tone() {
     --latency-msec=50 >"$E2E_DIR/speakers.raw" 2>/dev/null || true
   python3 "$(dirname "$0")/tonecheck.py" level "$E2E_DIR/speakers.raw" "$1"
 }
-sleep_until() {
-  local s=$(($1 - $(date +%s)))
-  [ "$s" -le 0 ] || sleep "$s"
-}
 
 start_tone_station 1000
 url_a=$TONE_URL
