@@ -42,6 +42,7 @@ for i in 1 2 3 4 5 6 7 8; do
     -c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 -f mp3 "$work/station$i.mp3"
   python3 tests/e2e/streamserver.py "$work/station$i.mp3" "$work/port$i" "Station $i" </dev/null >/dev/null 2>&1 &
   pids+=("$!")
+  disown "$!"
 done
 for i in 1 2 3 4 5 6 7 8; do
   for _ in $(seq 100); do [ -s "$work/port$i" ] && break; sleep 0.1; done
@@ -49,7 +50,7 @@ for i in 1 2 3 4 5 6 7 8; do
 done
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-count() { grep -cF -- "$1" "$log" 2>/dev/null || true; }
+count() { if [ -f "$log" ]; then grep -cF -- "$1" "$log" || true; else echo 0; fi; }
 wait_count() {
   local end=$((SECONDS + $3))
   until [ "$(count "$1")" -ge "$2" ]; do
@@ -73,6 +74,7 @@ mp3_seconds() {
 # LOST (seconds, the most any track falls short of its capture time).
 run() {
   local n=$1 home=$work/run$1 i pid c0 start
+  rm -rf "$home"
   mkdir -p "$home/home" "$home/config/Skywell" "$home/runtime" "$home/music/Skywell" "$home/cache/skywell"
   chmod 700 "$home/runtime"
   export SKYWELL_HOME=$home/home/ XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data
@@ -89,6 +91,7 @@ run() {
   "$bin" --headless </dev/null >"$home/out.txt" 2>&1 &
   pid=$!
   pids+=("$pid")
+  disown "$pid"
   wait_count "Capture started:" "$n" 60
   c0=$(ticks "$pid")
   wait_count "End Recording" "$n" $((seconds + 120))
