@@ -15,6 +15,9 @@ source "$(dirname "$0")/recording_lib.sh"
 unset PULSE_SINK
 speakers=$(pactl info | sed -n 's/^Default Sink: //p')
 [ -n "$speakers" ] || fail "the sound server has no default sink"
+# Chosen as a user's speakers are: the sinks loaded meanwhile (recordings'
+# own) never take their place.
+pactl set-default-sink "$speakers" || fail "cannot keep $speakers the default sink"
 export SHOW_SOURCE=$speakers.monitor
 
 # Level (0..1) of the sine of HZ in three seconds of what the speakers play.
