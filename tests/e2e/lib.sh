@@ -52,7 +52,7 @@ wait_for_log() {
 wait_for_log_count() {
   local text=$1 count=$2 seconds=${3:-10} i
   for ((i = 0; i < seconds * 10; i++)); do
-    [ "$(grep -cF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null)" -ge "$count" ] && return 0
+    [ "$(cat "${SKYWELL_HOME}log.txt" 2>/dev/null | grep -cF -- "$text")" -ge "$count" ] && return 0
     sleep 0.1
   done
   fail "fewer than $count log lines with '$text' after $seconds s"
