@@ -32,13 +32,24 @@ def samples(path):
 
 
 def tone_rms(block, hz):
-    """RMS level of the sine of hz in block (Goertzel)."""
+    """RMS level of the sine of hz in block: Goertzel over tenths of a
+    second, their powers averaged, so that a jump of the tone's phase (a
+    station's loop, a dropped block) does not cancel it out."""
     coeff = 2 * math.cos(2 * math.pi * hz / RATE)
-    s1 = s2 = 0.0
-    for x in block:
-        s1, s2 = x + coeff * s1 - s2, s1
-    power = s1 * s1 + s2 * s2 - coeff * s1 * s2
-    return math.sqrt(max(power, 0)) * 2 / len(block) / math.sqrt(2)
+    step = RATE // 10
+    powers = []
+    for i in range(0, len(block) - step + 1, step):
+        s1 = s2 = 0.0
+        for x in block[i:i + step]:
+            s1, s2 = x + coeff * s1 - s2, s1
+        power = max(s1 * s1 + s2 * s2 - coeff * s1 * s2, 0)
+        powers.append(power * 2 / step / step)
+    return math.sqrt(sum(powers) / len(powers)) if powers else 0.0
+
+
+def main_tone(block):
+    """The frequency (Hz, in steps of 10) with the most of block's sound."""
+    return max(range(50, RATE // 2, 10), key=lambda hz: tone_rms(block[:RATE], hz))
 
 
 def rms(block):
@@ -58,8 +69,8 @@ def only(path, hz, others):
         if inside:
             least_share = min(least_share, share)
             if own < 0.02 or share < 0.7:
-                sys.exit("%s at %d s: the %d Hz tone is at %.3f of a level of %.3f" %
-                         (path, n * 2, hz, own, total))
+                sys.exit("%s at %d s: the %d Hz tone is at %.3f of a level of %.3f; the main tone is %d Hz" %
+                         (path, n * 2, hz, own, total, main_tone(block)))
         for other in others:
             level = tone_rms(block, other)
             most_other = max(most_other, level / own if own > 0 else level)
