@@ -91,13 +91,19 @@ track_of() {
   TRACK_SECONDS=$(mp3_seconds "$TRACK")
 }
 
-# Seconds since 1970 of the first log line that holds both TEXT and NAME
-# (a recording's lines name its Show).
-show_log_time() {
-  local line
-  line=$(grep -F -- "$1" "${SKYWELL_HOME}log.txt" | grep -F -- "$2" | head -n 1)
-  [ -n "$line" ] || return 1
-  date -d "$(echo "$line" | awk '{print $1, $2, $3, $4, $5}')" +%s
+# whole_track NAME START END: the Show NAME (due from START to END) left
+# one MP3 track covering its window: the search for due Shows runs every
+# ten seconds, five seconds ahead, so a Show may begin up to five seconds
+# late; it records on for 30 s after its end. The track reaches back to the
+# Show's start from the moment it was written. Sets TRACK, TRACK_SECONDS.
+whole_track() {
+  local window=$(($3 - $2)) written
+  track_of "$1"
+  awk "BEGIN{exit !($TRACK_SECONDS >= $window - 6 && $TRACK_SECONDS <= $window + 40)}" ||
+    fail "$1: the track is $TRACK_SECONDS s long, the Show $window s"
+  written=$(log_time "Writing recording $TRACK") || fail "no 'Writing recording $TRACK' line"
+  awk "BEGIN{exit !($written - $TRACK_SECONDS <= $2 + 8)}" ||
+    fail "$1: the track of $TRACK_SECONDS s written at $written began after the Show's start $2"
 }
 
 # Sleeps until the time (seconds since 1970) has come.

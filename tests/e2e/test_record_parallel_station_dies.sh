@@ -25,8 +25,7 @@ process_gone "$SKYWELL_PID" && fail "the program ended"
 # The steady Show: whole, its own tone, OK.
 status=$(last_status 0)
 [[ $status == "Last Recording was OK: "* ]] || fail "last status of Steady: $status"
-track_of Steady
-awk "BEGIN{exit !($TRACK_SECONDS >= 34)}" || fail "Steady's track is only $TRACK_SECONDS s long"
+whole_track Steady "${SHOW_STARTS[0]}" "${SHOW_ENDS[0]}"
 only_tone "$TRACK" 440 1000
 steady="$TRACK_SECONDS s, $TONE_FIGURES"
 

@@ -19,16 +19,7 @@ for i in "${!PARALLEL_NAMES[@]}"; do
   name=${PARALLEL_NAMES[$i]}
   status=$(last_status "$i")
   [[ $status == "Last Recording was OK: "* ]] || fail "last status of $name: $status"
-  track_of "$name"
-  window=$((SHOW_ENDS[i] - SHOW_STARTS[i]))
-  # The search for due Shows runs every ten seconds, five seconds ahead:
-  # a Show may begin up to five seconds late; it ends 30 s after its time.
-  awk "BEGIN{exit !($TRACK_SECONDS >= $window - 6 && $TRACK_SECONDS <= $window + 40)}" ||
-    fail "$name: the track is $TRACK_SECONDS s long, its window $window s"
-  # It reaches back to the Show's start: written when it ended.
-  written=$(log_time "Writing recording $TRACK") || fail "no 'Writing recording $TRACK' line"
-  awk "BEGIN{exit !($written - $TRACK_SECONDS <= ${SHOW_STARTS[$i]} + 8)}" ||
-    fail "$name: the track of $TRACK_SECONDS s written at $written began after the Show's start ${SHOW_STARTS[$i]}"
+  whole_track "$name" "${SHOW_STARTS[$i]}" "${SHOW_ENDS[$i]}"
   only_tone "$TRACK" "${PARALLEL_HZ[$i]}" $(other_tones "$i")
   figures+=("$name: $TRACK_SECONDS s, $TONE_FIGURES")
 done

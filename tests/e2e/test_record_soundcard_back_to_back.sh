@@ -56,15 +56,7 @@ for show in "Alpha 1000 2500 $a_start $b_start 0" "Beta 2500 1000 $b_start $b_en
   read -r name hz other start end record <<<"$show"
   status=$(last_status "$record")
   [[ $status == "Last Recording was OK: "* ]] || fail "last status of $name: $status"
-  track_of "$name"
-  # The search for due Shows runs every ten seconds, five seconds ahead:
-  # a Show may begin up to five seconds late; it ends 30 s after its time.
-  awk "BEGIN{exit !($TRACK_SECONDS >= $end - $start - 6 && $TRACK_SECONDS <= $end - $start + 40)}" ||
-    fail "$name: the track is $TRACK_SECONDS s long, the Show $((end - start)) s"
-  # It reaches back to the Show's start: written when it ended.
-  written=$(log_time "Writing recording $TRACK") || fail "no 'Writing recording $TRACK' line"
-  awk "BEGIN{exit !($written - $TRACK_SECONDS <= $start + 8)}" ||
-    fail "$name: the track of $TRACK_SECONDS s written at $written began after the Show's start $start"
+  whole_track "$name" "$start" "$end"
   only_tone "$TRACK" "$hz" "$other"
   figures+=("$name: $TRACK_SECONDS s, $TONE_FIGURES")
 done
