@@ -1,7 +1,7 @@
 #include "app/apprun.h"
 
+#include "app/programrecordingparts.h"
 #include "app/recordingservice.h"
-#include "app/webdirectdownload.h"
 #include "core/commandline.h"
 #include "core/registry.h"
 #include "mixer/mixer.h"
@@ -38,26 +38,15 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core->openRun();
 
     checkMp3Encoder(prompter);
-    m_streamLogContext = std::make_unique<QObject>();
-    m_streamDevice =
-        std::make_unique<StreamCaptureDevice>([context = m_streamLogContext.get(), this](const QString &line) {
-            QMetaObject::invokeMethod(
-                context, [this, line] { m_log.logLine(line); }, Qt::QueuedConnection);
-        });
-    m_capture.setStreamDevice(m_streamDevice.get());
-    // Captured blocks belong to a running recording-source test, else to
-    // the recording.
+    // Each recording captures through devices of its own; this queue
+    // serves the recording-source test.
     m_capture.init([this] {
-        if (m_sourceTest && m_sourceTest->active()) {
-            CaptureBlock *block = nullptr;
-            while (m_capture.takeBlock(block)) {
+        CaptureBlock *block = nullptr;
+        while (m_capture.takeBlock(block)) {
+            if (m_sourceTest && m_sourceTest->active())
                 m_sourceTest->takeTestBlock(*block);
-                m_capture.release(block);
-            }
-            return;
+            m_capture.release(block);
         }
-        if (m_recordings)
-            m_recordings->blocks().processReadyBlocks();
     });
 
     m_core->start();
@@ -74,16 +63,16 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
                                         Tuning::defaultTunerProgram());
     m_tuning->setPlaybackProbe(playerPlaysOrEnded);
     m_tuningPort = std::make_unique<TuningPort>(*m_tuning, m_core->shows());
-    m_download = std::make_unique<WebDirectDownload>(settings, prompter, [this] { return m_tuning->isOnline(); });
-    m_recordings = std::make_unique<RecordingService>(*m_core, m_capture, *m_mixer, m_clock, m_log, prompter,
-                                                      m_registry, *m_tuningPort, *m_download);
-    RecordingController &controller = m_recordings->controller();
-    controller.setMuteSink(&m_muteSink);
-    QObject::connect(m_tuning.get(), &Tuning::captureCanStart, &controller, &RecordingController::captureCanStart);
+    m_parts = std::make_unique<ProgramRecordingParts>(m_log, settings, prompter, m_sourceChoice,
+                                                      [this] { return m_tuning->isOnline(); });
+    m_recordings = std::make_unique<RecordingService>(*m_core, *m_mixer, m_clock, m_log, prompter, m_registry,
+                                                      *m_tuningPort, *m_parts);
+    RecordingRoster &roster = m_recordings->roster();
+    QObject::connect(m_tuning.get(), &Tuning::captureCanStart, &roster, &RecordingRoster::captureCanStart);
     QObject::connect(m_tuning.get(), &Tuning::statusChanged, m_recordings.get(), &RecordingService::statusLine);
-    // The test and a recording never share the sound card.
-    m_sourceTest->setRecordingCheck([&controller] { return controller.recording(); });
-    controller.setSourceTestRunning([this] { return m_sourceTest->running(); });
+    // The test and a recording of the chosen source never share it.
+    m_sourceTest->setRecordingCheck([&roster] { return roster.holdsChosenSource(); });
+    roster.setSourceTestRunning([this] { return m_sourceTest->running(); });
     if (!commandLine.importPath.isEmpty())
         m_core->importShow(commandLine.importPath);
 }
@@ -95,7 +84,7 @@ void AppRun::recordFromStreamsWithoutSoundServer()
         return;
     m_log.logLine(QStringLiteral("No sound server (PulseAudio or PipeWire) was found: Shows are recorded straight "
                                  "from their streams."));
-    m_recordings->controller().setStreamOnly(true);
+    m_recordings->roster().setStreamOnly(true);
 }
 
 void AppRun::quitAfterRecording(std::function<void()> quit)
@@ -109,7 +98,7 @@ void AppRun::quitAfterRecording(std::function<void()> quit)
     }
     // A scheduled Show stopped by the quit stays due: a start within its
     // time records the rest.
-    m_recordings->controller().setQuitting();
+    m_recordings->roster().setQuitting();
     m_recordings->stopRecordingThen(std::move(quit));
 }
 
@@ -125,7 +114,7 @@ void AppRun::shutdown()
     if (m_tuning)
         m_tuning->endStartedPlayers();
     m_recordings.reset();
-    m_download.reset();
+    m_parts.reset();
     m_tuningPort.reset();
     m_tuning.reset();
     m_capture.shutdown();

@@ -8,10 +8,8 @@
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
 #include "platform/pulsemixer.h"
-#include "platform/pulseprivatesink.h"
 #include "platform/pulsesoundplayer.h"
 #include "platform/routeconnectionstate.h"
-#include "platform/streamcapturedevice.h"
 #include "platform/x11windows.h"
 #include "recording/capturequeue.h"
 
@@ -30,7 +28,7 @@ class RecordingSourceTest;
 class Registry;
 class Tuning;
 class TuningPort;
-class WebDirectDownload;
+class RecordingParts;
 struct CommandLine;
 
 // One run of the program as both front ends share it: the clock and the
@@ -84,10 +82,7 @@ private:
     ActivityLog m_log;
     PulseSourceChoice m_sourceChoice;
     PulseCaptureDevice m_captureDevice{m_sourceChoice};
-    // The stream device's log lines reach the log on the main thread; the
-    // ones still queued when the run ends are dropped with this object.
-    std::unique_ptr<QObject> m_streamLogContext;
-    std::unique_ptr<StreamCaptureDevice> m_streamDevice;
+    // The recording-source test's capture.
     CaptureQueue m_capture{m_captureDevice};
     PulseMixer m_mixerBackend{m_sourceChoice};
     std::unique_ptr<AppCore> m_core;
@@ -97,10 +92,9 @@ private:
     std::unique_ptr<RecordingSourceTest> m_sourceTest;
     RouteConnectionState m_connection;
     X11Windows m_windows;
-    PulsePrivateSink m_muteSink;
     std::unique_ptr<Tuning> m_tuning;
     std::unique_ptr<TuningPort> m_tuningPort;
-    std::unique_ptr<WebDirectDownload> m_download;
+    std::unique_ptr<RecordingParts> m_parts;
     std::unique_ptr<RecordingService> m_recordings;
     ShowEditorStep m_showEditor;
     bool m_quitting = false;

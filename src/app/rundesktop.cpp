@@ -120,8 +120,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
 
     WindowContext context{prompter, registry, commands, programFolder};
     context.log = &run.log();
-    context.controller = recordings ? &recordings->controller() : nullptr;
-    context.session = recordings ? &recordings->session() : nullptr;
+    context.recordings = recordings ? &recordings->roster() : nullptr;
     if (tuning)
         context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
     context.closeTuner = [matches = tunerWindows(run)] { closeTunerWindows(matches); };
@@ -149,8 +148,6 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         [&guide, &helpAnchor] { guide.open(helpAnchor); });
 
     if (recordings) {
-        QObject::connect(recordings, &RecordingService::levelMeter, &window, &MainWindow::setLevel);
-        QObject::connect(recordings, &RecordingService::recordingIcon, &window, &MainWindow::setRecordingIcon);
         QObject::connect(recordings, &RecordingService::statusLine, &window, &MainWindow::setStatus);
     }
     if (tuning) {

@@ -16,6 +16,11 @@ ActivityLog::ActivityLog(const QString &programFolder, const Clock &clock)
 {
 }
 
+ActivityLog::ActivityLog(const ActivityLog &shared, const QString &scope)
+    : m_path(shared.m_path), m_clock(shared.m_clock), m_scope(QLatin1Char('[') + scope + QStringLiteral("]"))
+{
+}
+
 QByteArray ActivityLog::formatLine(std::int64_t now, const QString &message, const QString &detail)
 {
     if (message.isEmpty() && detail.isEmpty())
@@ -33,7 +38,8 @@ QByteArray ActivityLog::formatLine(std::int64_t now, const QString &message, con
 
 void ActivityLog::logLine(const QString &message, const QString &detail)
 {
-    const QByteArray line = formatLine(m_clock.now(), message, detail);
+    const bool scoped = !m_scope.isEmpty() && !(message.isEmpty() && detail.isEmpty());
+    const QByteArray line = formatLine(m_clock.now(), scoped ? m_scope + QLatin1Char(' ') + message : message, detail);
     const QByteArray path = m_path.toLocal8Bit();
     std::lock_guard lock(m_mutex);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);

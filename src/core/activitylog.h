@@ -18,6 +18,9 @@ public:
     static constexpr int kMaxLineBytes = 1024;
 
     ActivityLog(const QString &programFolder, const Clock &clock);
+    // The same log file, each line of it naming what it belongs to
+    // ("[Name] message"): one recording among several.
+    ActivityLog(const ActivityLog &shared, const QString &scope);
 
     // Appends "time message detail\r\n", "time message\r\n", or "\r\n" when
     // both are empty. A message may contain line ends.
@@ -31,6 +34,7 @@ public:
 private:
     QString m_path;
     const Clock &m_clock;
+    QString m_scope;
     std::mutex m_mutex;
 };
 

@@ -1,7 +1,6 @@
 #include "recording/manualrecording.h"
 
 #include "core/prompter.h"
-#include "recording/recordingsession.h"
 
 namespace skywell
 {
@@ -15,19 +14,17 @@ RecordingRequest recordNowRequest(const Show &show, std::int64_t now)
     return request;
 }
 
-void stopRecordingFromButton(RecordingController &controller, const RecordingSession &session, Prompter &prompter)
+void stopRecordingFromButton(RecordingRoster &roster, const RunningRecording &recording, Prompter &prompter)
 {
     // Listening only: nothing to save, but the capture must end, or the
     // program stays "recording" behind a Record Now button for hours.
-    if (session.flags & OUT_NONE) {
-        controller.endRecording(true, false);
+    if (recording.flags & OUT_NONE) {
+        roster.endRecording(recording.id, true, false);
         return;
     }
     // Enter keeps the recording; throwing it away takes a click on No.
-    if (prompter.question(kSaveRecordingQuestion, kCaption, DefaultAnswer::Yes))
-        controller.endRecording(false, true);
-    else
-        controller.endRecording(true, false);
+    const bool keep = prompter.question(kSaveRecordingQuestion, kCaption, DefaultAnswer::Yes);
+    roster.endRecording(recording.id, !keep, keep);
 }
 
 } // namespace skywell

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/recordingcontroller.h"
+#include "recording/recordingroster.h"
 
 #include <QString>
 
@@ -10,7 +10,6 @@ namespace skywell
 {
 
 class Prompter;
-struct RecordingSession;
 
 // Record Now: the Show's request marked manual, ending five hours from now
 // unless the user stops it first.
@@ -19,7 +18,7 @@ RecordingRequest recordNowRequest(const Show &show, std::int64_t now);
 // The Stop Recording button. A listen-only recording ends without a
 // question and keeps nothing; any other asks whether to save the current
 // recording, Yes by default (No discards the track being recorded).
-void stopRecordingFromButton(RecordingController &controller, const RecordingSession &session, Prompter &prompter);
+void stopRecordingFromButton(RecordingRoster &roster, const RunningRecording &recording, Prompter &prompter);
 
 inline constexpr std::int64_t kManualRecordingSeconds = 18000;
 inline const QString kSaveRecordingQuestion = QStringLiteral("Would you like to save the current recording?");

@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "mixer/privatesink.h"
 #include "recording/blockprocessor.h"
 #include "recording/recordingsession.h"
 #include "shows/outputnaming.h"
@@ -44,18 +45,25 @@ RecordingRequest requestFromShow(const Show &show)
     return r;
 }
 
-RecordingController::RecordingController(RecordingSession &session, BlockProcessor &blocks, ShowList &shows,
-                                         Scheduler &scheduler, ShowStore &store, const Settings &settings,
-                                         const Clock &clock, ActivityLog &log, StreamTuning &tuning,
-                                         DirectDownload &download, QObject *parent)
-    : QObject(parent), m_session(session), m_blocks(blocks), m_shows(shows), m_scheduler(scheduler), m_store(store),
-      m_settings(settings), m_clock(clock), m_log(log), m_tuning(tuning), m_download(download)
+RecordingController::RecordingController(std::uint64_t recordingId, RecordingSession &session, BlockProcessor &blocks,
+                                         ShowList &shows, Scheduler &scheduler, ShowStore &store,
+                                         const Settings &settings, const Clock &clock, ActivityLog &log,
+                                         StreamTuning &tuning, DirectDownload *download, PrivateSink *sink,
+                                         QObject *parent)
+    : QObject(parent), m_recordingId(recordingId), m_session(session), m_blocks(blocks), m_shows(shows),
+      m_scheduler(scheduler), m_store(store), m_settings(settings), m_clock(clock), m_log(log), m_tuning(tuning),
+      m_download(download), m_sink(sink)
 {
 }
 
 bool RecordingController::recording() const
 {
-    return m_session.recording || m_direct;
+    return !m_ended && (m_session.recording || m_direct);
+}
+
+bool RecordingController::capturing() const
+{
+    return m_direct || m_session.capturing;
 }
 
 QString RecordingController::elapsedText(std::int64_t elapsed)
@@ -71,13 +79,7 @@ QString RecordingController::elapsedText(std::int64_t elapsed)
 
 void RecordingController::startRecording(const RecordingRequest &request)
 {
-    if (recording()) {
-        m_log.logLine(QStringLiteral("A recording is already running; not started:"), request.name);
-        return;
-    }
     RecordingSession &s = m_session;
-    ++m_recordingId;
-    m_pendingEnd.reset();
     s.name = request.name;
     s.trackNumber = 1;
     s.savedFiles.clear();
@@ -123,7 +125,7 @@ void RecordingController::startRecording(const RecordingRequest &request)
     }
     m_requestedSource = source;
     s.streamAddress = fromStream() ? request.url : QString();
-    if (!m_tuningAddress.isEmpty() && !s.splitting)
+    if (!m_tuningAddress.isEmpty())
         m_log.logLine(fromStream() ? QStringLiteral("Opening the stream:") : QStringLiteral("Tuning to:"),
                       m_tuningAddress);
     m_noRetune = request.flags & OPT_NO_RETUNE;
@@ -134,8 +136,8 @@ void RecordingController::startRecording(const RecordingRequest &request)
     // A stream Skywell decodes itself is never heard: nothing to mute.
     s.muteWhileRecording = (request.flags & OPT_MUTE) && !fromStream();
     s.recordSource = source;
-    if (s.muteWhileRecording)
-        muteOn();
+    if (!fromStream() && (m_ownSink || s.muteWhileRecording))
+        openSink(s.muteWhileRecording);
     const std::int64_t now = m_clock.now();
     m_startTime = now;
     s.startTime = now;
@@ -150,7 +152,6 @@ void RecordingController::startRecording(const RecordingRequest &request)
         if (!m_freeSpaceProblem.isEmpty())
             m_log.logLine(m_freeSpaceProblem);
     }
-    Q_EMIT recordButtonText(kStopRecordingText);
     // Nothing to tune: a stream Skywell opens itself, or no address.
     if (fromStream() || m_tuningAddress.isEmpty()) {
         captureCanStart(m_recordingId);
@@ -160,8 +161,7 @@ void RecordingController::startRecording(const RecordingRequest &request)
     // A recording asked for now (Record Now) captures as soon as the stream
     // plays; a scheduled one was started early, for the player to be ready
     // by the Show's start.
-    m_tuning.tuneTo(m_tuningAddress, m_playerLetter, m_recordingId, m_muteSinkOpen ? m_muteSink->sinkName() : QString(),
-                    (s.flags & SHOW_MANUAL) != 0);
+    m_tuning.tuneTo(m_tuningAddress, m_playerLetter, m_recordingId, sinkName(), (s.flags & SHOW_MANUAL) != 0);
 }
 
 void RecordingController::captureCanStart(std::uint64_t recordingId)
@@ -169,16 +169,16 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     RecordingSession &s = m_session;
     // A late notice of a recording that was stopped, or a retune of one
     // that already captures.
-    if (recordingId != m_recordingId || !s.recording || s.capturing || m_direct)
+    if (recordingId != m_recordingId || m_ended || !s.recording || s.capturing || m_direct)
         return;
-    if (m_muteSinkOpen) {
+    if (m_sinkOpen && !m_ownSink) {
         // A player Skywell did not start plays where it likes: its streams
         // are moved when they can be found.
-        const StreamMove move = m_muteSink->moveStreamsOf(m_tuning.playerProcessIds(m_recordingId));
+        const StreamMove move = m_sink->moveStreamsOf(m_tuning.playerProcessIds(m_recordingId));
         if (move.moved == 0) {
             m_log.logLine(QStringLiteral("Sound left on while recording:"),
                           move.problem.isEmpty() ? QStringLiteral("no player's sound could be found") : move.problem);
-            muteOff();
+            closeSink();
             s.recordSource = m_requestedSource;
         }
     }
@@ -191,24 +191,19 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     if (m_safety.markRecording)
         m_safety.markRecording(s, m_startTime);
     Q_EMIT statusLine(QStringLiteral("Recording ") + s.name);
+    Q_EMIT captureStarted();
 }
 
-bool RecordingController::endRecording(bool abort, bool save)
+void RecordingController::endRecording(bool abort, bool save)
 {
     RecordingSession &s = m_session;
     if (!recording())
-        return true;
+        return;
     if (m_direct) {
         endDownload();
-        return true;
+        return;
     }
-    // Not in the middle of a split's delivery: the first tick after it
-    // ends the recording.
-    if (m_blocks.isBusy() || s.splitting) {
-        m_pendingEnd = EndRequest{abort, save};
-        return false;
-    }
-    m_pendingEnd.reset();
+    m_ended = true;
     m_tuning.recordingStopped(m_recordingId);
     m_log.logLine(QStringLiteral("End Recording"));
     // A recording from the stream started no player. A manual recording
@@ -231,10 +226,14 @@ bool RecordingController::endRecording(bool abort, bool save)
         s.setOutcome(kNotEnoughSound);
     if (!abort && wasCapturing && !s.soundHeard && !(s.flags & OUT_NONE))
         s.addOutcome(kNoSoundHeard);
+    afterDelivery(abort);
+}
 
+void RecordingController::afterDelivery(bool abort)
+{
+    RecordingSession &s = m_session;
     const std::int64_t now = m_clock.now();
     storeOutcome(s.outcomeText, now);
-    m_endTime = 0;
     if (s.trackNumber > 1) {
         const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
         const QString playlist = writePlaylist(naming, s.playlistText, m_clock, s.playlistFile);
@@ -243,19 +242,15 @@ bool RecordingController::endRecording(bool abort, bool save)
     }
     if (!(s.flags & SHOW_MANUAL) && m_settings.useDialup && !m_tuning.wasOnlineBeforeDial() && !abort)
         m_tuning.hangUp();
-    muteOff();
-    if (m_mixer.restoreSourceVolumes)
-        m_mixer.restoreSourceVolumes();
+    closeSink();
+    if (m_safety.restoreSourceVolumes)
+        m_safety.restoreSourceVolumes();
     if (m_safety.clearMark)
-        m_safety.clearMark();
-
-    Q_EMIT showListChanged();
-    Q_EMIT recordButtonText(kRecordNowText);
+        m_safety.clearMark(s);
     s.recording = false;
-    Q_EMIT statusLine(QStringLiteral("Ready"));
     rescheduleAndSave();
-    Q_EMIT recordingEnded();
-    return true;
+    Q_EMIT showListChanged();
+    Q_EMIT finished();
 }
 
 void RecordingController::storeOutcome(const QString &errorText, std::int64_t now)
@@ -303,25 +298,38 @@ void RecordingController::finishCapture(bool abort, bool save)
         --s.trackNumber;
 }
 
-void RecordingController::muteOn()
+void RecordingController::openSink(bool muted)
 {
-    if (!m_muteSink)
+    if (!m_sink)
         return;
-    if (!m_muteSink->open()) {
-        m_log.logLine(QStringLiteral("Sound left on while recording:"), m_muteSink->errorText());
+    if (!m_sink->open()) {
+        m_log.logLine(muted ? QStringLiteral("Sound left on while recording:")
+                            : QStringLiteral("No sound output of its own for this recording:"),
+                      m_sink->errorText());
         return;
     }
-    m_muteSinkOpen = true;
-    m_session.recordSource = m_muteSink->monitorName();
-    m_log.logLine(QStringLiteral("Sound muted while recording: the stream plays into"), m_muteSink->sinkName());
+    m_sinkOpen = true;
+    m_session.recordSource = m_sink->monitorName();
+    if (muted) {
+        m_log.logLine(QStringLiteral("Sound muted while recording: the stream plays into"), m_sink->sinkName());
+        return;
+    }
+    // The recording's own output is heard on the speakers unless muted.
+    if (!m_sink->setHeard(true))
+        m_log.logLine(QStringLiteral("This recording cannot be heard on the speakers:"), m_sink->errorText());
 }
 
-void RecordingController::muteOff()
+void RecordingController::closeSink()
 {
-    if (!m_muteSinkOpen)
+    if (!m_sinkOpen)
         return;
-    m_muteSinkOpen = false;
-    m_muteSink->close();
+    m_sinkOpen = false;
+    m_sink->close();
+}
+
+QString RecordingController::sinkName() const
+{
+    return m_sinkOpen ? m_sink->sinkName() : QString();
 }
 
 bool RecordingController::fromStream() const

@@ -10,6 +10,7 @@
 #include "tuning/download.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 namespace skywell
 {
@@ -30,19 +31,25 @@ void RecordingController::startDownload(const RecordingRequest &request)
     const OutputFilePath file = uniqueOutputFile(naming, downloadExtension(request.url), m_clock);
     m_log.logLine(QStringLiteral("Saving to file:"), file.path);
     m_downloadPath = file.path;
-    Q_EMIT recordButtonText(kStopRecordingText);
     Q_EMIT statusLine(QStringLiteral("Downloading ") + s.name);
     Q_EMIT showListChanged();
+    Q_EMIT captureStarted();
     // The transfer runs beside the main loop; the window goes on painting
     // and the end time still ends it.
-    const std::uint64_t id = m_recordingId;
-    m_download.start(request.url, file.path,
-                     [this, id](const DirectDownloadResult &result) { downloadFinished(id, result); });
+    if (!m_download) {
+        downloadFinished(DirectDownloadResult{0, false, QStringLiteral("no download available"), {}, false});
+        return;
+    }
+    QPointer<RecordingController> self(this);
+    m_download->start(request.url, file.path, [self](const DirectDownloadResult &result) {
+        if (self)
+            self->downloadFinished(result);
+    });
 }
 
-void RecordingController::downloadFinished(std::uint64_t id, const DirectDownloadResult &result)
+void RecordingController::downloadFinished(const DirectDownloadResult &result)
 {
-    if (id != m_recordingId)
+    if (!m_direct)
         return;
     RecordingSession &s = m_session;
     const std::int64_t now = m_clock.now();
@@ -77,7 +84,7 @@ void RecordingController::downloadFinished(std::uint64_t id, const DirectDownloa
     // A download the user started ends with its transfer, and so does one
     // that ran past its end time; a scheduled one holds its time slot
     // until the end time.
-    if (m_direct && ((s.flags & SHOW_MANUAL) || now > m_endTime + kEndGraceSeconds))
+    if (m_direct && (m_downloadStopped || (s.flags & SHOW_MANUAL) || now > m_endTime + kEndGraceSeconds))
         endDownload();
 }
 
@@ -87,17 +94,17 @@ void RecordingController::downloadTick(std::int64_t now)
         Q_EMIT elapsedTime(elapsedText(now - m_startTime));
         return;
     }
-    if (!m_download.running()) {
-        endRecording(false, true);
+    if (!m_download || !m_download->running()) {
+        endDownload();
         return;
     }
     // A file runs to its end, however long it takes (the download gives
     // up on a stalled or trickling server by itself); only a live stream
     // is stopped here, as it never ends.
-    if (m_download.liveStream() && !m_liveStopped) {
+    if (m_download->liveStream() && !m_liveStopped) {
         m_liveStopped = true;
         m_log.logLine(QStringLiteral("Stopping the live stream at the Show's end:"), m_downloadUrl);
-        m_download.stop();
+        m_download->stop();
         return;
     }
     Q_EMIT elapsedTime(elapsedText(now - m_startTime));
@@ -105,18 +112,21 @@ void RecordingController::downloadTick(std::int64_t now)
 
 void RecordingController::endDownload()
 {
-    const bool running = m_download.running();
-    m_direct = false;
-    if (running) {
+    if (m_ended)
+        return;
+    // A transfer still running is stopped; its result (stopped after N
+    // bytes) comes first, synchronously or later, and ends the recording.
+    if (m_download && m_download->running()) {
         m_downloadStopped = true;
-        m_download.stop();
+        m_download->stop();
+        if (m_download->running())
+            return;
     }
+    m_ended = true;
+    m_direct = false;
     m_session.recording = false;
-    m_endTime = 0;
-    Q_EMIT statusLine(QStringLiteral("Ready"));
     Q_EMIT showListChanged();
-    Q_EMIT recordButtonText(kRecordNowText);
-    Q_EMIT recordingEnded();
+    Q_EMIT finished();
 }
 
 } // namespace skywell

@@ -1,59 +1,434 @@
 #include "recording/recordingroster.h"
 
+#include "core/activitylog.h"
+#include "core/clock.h"
+#include "core/settings.h"
+#include "mixer/privatesink.h"
+#include "recording/capturedevice.h"
+#include "recording/capturequeue.h"
+#include "recording/recordingmarker.h"
+#include "recording/recordingrecovery.h"
+#include "recording/recordingsession.h"
+#include "shows/recordsources.h"
+#include "shows/scheduler.h"
+#include "shows/showstore.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+
 namespace skywell
 {
 
-// Placeholder bodies: the roster is being built.
-RecordingRoster::RecordingRoster(RosterContext context, QObject *parent) : QObject(parent)
+namespace
 {
-    (void)context;
+
+QString markerFileName(const QString &fileKey)
+{
+    return fileKey.isEmpty() ? RecordingMarker::kFileName : QStringLiteral("skywell-recording-%1.json").arg(fileKey);
+}
+
+} // namespace
+
+// One running recording and everything it has to itself. Members end in
+// reverse order: the controller first, the device last.
+struct RecordingRoster::Entry {
+    std::uint64_t id = 0;
+    Road road = Road::Stream;
+    std::unique_ptr<ActivityLog> log;
+    RecordingSession session;
+    std::unique_ptr<CaptureDevice> device;
+    std::unique_ptr<CaptureQueue> queue;
+    std::unique_ptr<PrivateSink> sink;
+    std::unique_ptr<DirectDownload> download;
+    std::unique_ptr<BlockProcessor> blocks;
+    std::unique_ptr<RecordingController> controller;
+    // Ended and delivered: it goes at the next turn of the event loop.
+    bool finished = false;
+};
+
+RecordingRoster::RecordingRoster(RosterContext context, QObject *parent) : QObject(parent), m_context(context)
+{
 }
 
 RecordingRoster::~RecordingRoster() = default;
 
-void RecordingRoster::setMixer(CaptureSourceCalls, std::function<void()>) {}
+void RecordingRoster::setMixer(CaptureSourceCalls mixer, std::function<void()> restoreSourceVolumes)
+{
+    m_mixer = std::move(mixer);
+    m_restoreSourceVolumes = std::move(restoreSourceVolumes);
+}
+
 void RecordingRoster::setFreeSpaceCheck(
-    std::function<QString(std::uint32_t flags, std::int64_t seconds, std::int32_t splitSeconds)>)
+    std::function<QString(std::uint32_t flags, std::int64_t seconds, std::int32_t splitSeconds)> check)
 {
+    m_freeSpaceCheck = std::move(check);
 }
-void RecordingRoster::setSourceTestRunning(std::function<bool()>) {}
-void RecordingRoster::setStreamOnly(bool) {}
-void RecordingRoster::setQuitting() {}
-bool RecordingRoster::startRecording(const RecordingRequest &)
+
+void RecordingRoster::setSourceTestRunning(std::function<bool()> running)
 {
-    return false;
+    m_sourceTestRunning = std::move(running);
 }
-bool RecordingRoster::canStart(const RecordingRequest &) const
+
+void RecordingRoster::setStreamOnly(bool streamOnly)
 {
-    return false;
+    m_streamOnly = streamOnly;
 }
-void RecordingRoster::endRecording(std::uint64_t, bool, bool) {}
+
+void RecordingRoster::setQuitting()
+{
+    m_quitting = true;
+    for (const auto &entry : m_entries)
+        entry->controller->setQuitting();
+}
+
+RecordingRoster::Road RecordingRoster::roadOf(const RecordingRequest &request) const
+{
+    if (request.flags & OPT_DIRECT_DOWNLOAD)
+        return Road::Download;
+    if (m_streamOnly || request.recordSource == kInternetStream)
+        return Road::Stream;
+    if (!request.url.isEmpty() && m_context.tuning.startsOwnPlayer(request.tunerKind))
+        return Road::OwnPlayer;
+    return Road::ChosenSource;
+}
+
+RecordingRoster::Entry *RecordingRoster::find(std::uint64_t id) const
+{
+    for (const auto &entry : m_entries) {
+        if (entry->id == id)
+            return entry.get();
+    }
+    return nullptr;
+}
+
+RecordingRoster::Entry *RecordingRoster::chosenSourceHolder() const
+{
+    for (const auto &entry : m_entries) {
+        if (entry->road == Road::ChosenSource && entry->controller->recording())
+            return entry.get();
+    }
+    return nullptr;
+}
+
+bool RecordingRoster::canStart(const RecordingRequest &request) const
+{
+    if (request.showSerial && recordingOfShow(*request.showSerial))
+        return false;
+    if (std::ssize(running()) >= kMaxRecordingsAtOnce)
+        return false;
+    return roadOf(request) != Road::ChosenSource || !chosenSourceHolder();
+}
+
+bool RecordingRoster::startRecording(const RecordingRequest &request)
+{
+    if (!canStart(request)) {
+        m_context.log.logLine(QStringLiteral("A recording is already running; not started:"), request.name);
+        return false;
+    }
+    auto entry = makeEntry(request, roadOf(request));
+    // Without a sound output of its own it needs the chosen source after all.
+    if (entry->road == Road::ChosenSource && chosenSourceHolder()) {
+        m_context.log.logLine(QStringLiteral("A recording is already running; not started:"), request.name);
+        return false;
+    }
+    Entry &e = *entry;
+    m_entries.push_back(std::move(entry));
+    connectEntry(e);
+    e.controller->startRecording(request);
+    Q_EMIT recordingsChanged();
+    Q_EMIT showListChanged();
+    return true;
+}
+
+std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const RecordingRequest &request, Road road)
+{
+    const RosterContext &c = m_context;
+    auto e = std::make_unique<Entry>();
+    e->id = ++m_lastId;
+    e->log = std::make_unique<ActivityLog>(c.log, request.name);
+    // Temporary names and the marker of one recording never meet another's.
+    e->session.fileKey = QString::number(c.clock.now(), 36) + QString::number(e->id, 36);
+    if (road == Road::OwnPlayer) {
+        e->sink = c.parts.privateSink();
+        if (!e->sink || !e->sink->open()) {
+            // No sound output of its own: the player is heard and recorded
+            // where the user's choice says, one such recording at a time.
+            e->log->logLine(QStringLiteral("No sound output of its own for this recording:"),
+                            e->sink ? e->sink->errorText() : QStringLiteral("no sound server"));
+            e->sink.reset();
+            road = Road::ChosenSource;
+        }
+    }
+    e->road = road;
+    switch (road) {
+    case Road::Stream:
+    case Road::Download:
+        e->device = c.parts.streamDevice();
+        break;
+    case Road::OwnPlayer:
+        e->device = c.parts.captureOf(e->sink->monitorName());
+        break;
+    case Road::ChosenSource:
+        e->device = c.parts.chosenSourceCapture();
+        // A muted recording of the chosen source plays into a sink of its
+        // own, as far as its player lets itself be moved.
+        if (request.flags & OPT_MUTE)
+            e->sink = c.parts.privateSink();
+        break;
+    }
+    if (road == Road::Download)
+        e->download = c.parts.directDownload();
+    e->queue = std::make_unique<CaptureQueue>(*e->device);
+    if (road == Road::Stream)
+        e->queue->setStreamDevice(e->device.get());
+    Entry *self = e.get();
+    e->queue->init([self] { self->blocks->processReadyBlocks(); });
+
+    const std::uint64_t id = e->id;
+    RecordingSignals signalsOut{[this, id](int peak) { Q_EMIT levelMeter(id, peak); },
+                                {},
+                                [this, id](const QString &text) { Q_EMIT statusLine(id, text); }};
+    // Only the recording of the chosen source touches the mixer.
+    const CaptureSourceCalls mixer = road == Road::ChosenSource ? m_mixer : CaptureSourceCalls{};
+    e->blocks = std::make_unique<BlockProcessor>(e->session, *e->queue, c.settings, c.clock, *e->log, c.prompter,
+                                                 c.delivery, mixer, signalsOut);
+    e->controller =
+        std::make_unique<RecordingController>(id, e->session, *e->blocks, c.shows, c.scheduler, c.store, c.settings,
+                                              c.clock, *e->log, c.tuning, e->download.get(), e->sink.get());
+    e->controller->setOwnSink(road == Road::OwnPlayer);
+    e->controller->setStreamOnly(m_streamOnly);
+    if (m_quitting)
+        e->controller->setQuitting();
+
+    const Settings &settings = c.settings;
+    ActivityLog &log = *e->log;
+    const Clock &clock = c.clock;
+    ControllerSafety safety;
+    if (m_freeSpaceCheck) {
+        safety.freeSpaceProblem = [this, self](std::uint32_t flags, std::int64_t seconds) {
+            return m_freeSpaceCheck(flags, seconds, self->session.splitEverySeconds);
+        };
+    }
+    safety.markRecording = [&settings](const RecordingSession &s, std::int64_t startTime) {
+        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime), markerFileName(s.fileKey));
+    };
+    safety.clearMark = [&settings](const RecordingSession &s) {
+        RecordingMarker::clear(settings.tempFolder, markerFileName(s.fileKey));
+    };
+    safety.continueSeries = [&settings, &log, &clock](RecordingSession &s) {
+        continueInterruptedSeries(settings, s, log, clock);
+    };
+    if (road == Road::ChosenSource)
+        safety.restoreSourceVolumes = m_restoreSourceVolumes;
+    e->controller->setSafety(std::move(safety));
+    return e;
+}
+
+void RecordingRoster::connectEntry(Entry &entry)
+{
+    RecordingController *controller = entry.controller.get();
+    const std::uint64_t id = entry.id;
+    connect(controller, &RecordingController::showListChanged, this, &RecordingRoster::showListChanged);
+    connect(controller, &RecordingController::nothingRecordedNow, this, &RecordingRoster::nothingRecordedNow);
+    connect(controller, &RecordingController::statusLine, this,
+            [this, id](const QString &text) { Q_EMIT statusLine(id, text); });
+    connect(controller, &RecordingController::elapsedTime, this,
+            [this, id](const QString &text) { Q_EMIT elapsedTime(id, text); });
+    connect(controller, &RecordingController::captureStarted, this, &RecordingRoster::recordingsChanged);
+    connect(controller, &RecordingController::finished, this, [this, id] { entryFinished(id); });
+}
+
+void RecordingRoster::entryFinished(std::uint64_t id)
+{
+    Entry *entry = find(id);
+    if (!entry)
+        return;
+    const RecordingSession &s = entry->session;
+    entry->finished = true;
+    if (entry->controller->nothingRecorded())
+        m_nothingRecorded = true;
+    Q_EMIT levelMeter(id, 0);
+    Q_EMIT recordingEnded(EndedRecording{id, s.name, s.flags, s.savedTracks, s.outcomeText});
+    Q_EMIT recordingsChanged();
+    // The entry goes once the controller's signal has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this, id] {
+            std::erase_if(m_entries, [id](const auto &e) { return e->id == id; });
+            if (m_entries.empty() && m_allEnded)
+                std::exchange(m_allEnded, {})();
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordingRoster::endRecording(std::uint64_t id, bool abort, bool save)
+{
+    if (Entry *entry = find(id))
+        entry->controller->endRecording(abort, save);
+}
+
 void RecordingRoster::endAll(std::function<void()> done)
 {
-    done();
+    if (m_entries.empty()) {
+        done();
+        return;
+    }
+    m_allEnded = std::move(done);
+    for (std::uint64_t id : [this] {
+             std::vector<std::uint64_t> ids;
+             for (const auto &entry : m_entries)
+                 ids.push_back(entry->id);
+             return ids;
+         }())
+        endRecording(id, false, true);
 }
-void RecordingRoster::supervisionTick() {}
-void RecordingRoster::lookForDueShowNow() {}
+
+void RecordingRoster::captureCanStart(quint64 recordingId)
+{
+    if (Entry *entry = find(recordingId))
+        entry->controller->captureCanStart(recordingId);
+}
+
+void RecordingRoster::supervisionTick()
+{
+    ++m_ticks;
+    // Each recording's tick may end it; the list is not walked while it
+    // changes.
+    std::vector<std::uint64_t> ids;
+    for (const auto &entry : m_entries)
+        ids.push_back(entry->id);
+    for (const std::uint64_t id : ids) {
+        if (Entry *entry = find(id))
+            entry->controller->supervisionTick();
+    }
+    if (m_ticks % 10 == 0)
+        lookForDueShows(m_context.clock.now());
+}
+
+void RecordingRoster::lookForDueShowNow()
+{
+    lookForDueShows(m_context.clock.now());
+}
+
+void RecordingRoster::lookForDueShows(std::int64_t now)
+{
+    const std::int64_t t = now + m_context.settings.connectLeadSeconds;
+    if (!chosenSourceHolder())
+        m_keptOut.clear();
+    std::vector<std::int16_t> due;
+    for (const Show &show : m_context.shows) {
+        // A Show whose recording ended and still delivers has its outcome
+        // to come: it is not started again.
+        const bool taken = std::any_of(m_entries.begin(), m_entries.end(), [&show](const auto &e) {
+            return !e->finished && e->controller->showSerial() == show.serial;
+        });
+        if (isDueAt(show, t) && !taken)
+            due.push_back(show.serial);
+    }
+    for (const std::int16_t serial : due) {
+        Show *show = findShowBySerial(m_context.shows, serial);
+        if (!show)
+            continue;
+        RecordingRequest request = requestFromShow(*show);
+        const bool chosen = roadOf(request) == Road::ChosenSource;
+        // The source test uses the chosen source: such a recording waits.
+        if (chosen && m_sourceTestRunning && m_sourceTestRunning())
+            continue;
+        Entry *holder = chosen ? chosenSourceHolder() : nullptr;
+        // A recording past its end time, in its last half minute, gives the
+        // chosen source up to the Show that begins now.
+        if (holder && now >= holder->controller->endTime()) {
+            holder->log->logLine(QStringLiteral("Ending at the Show's end: the next Show needs the source"),
+                                 request.name);
+            holder->controller->endRecording(false, true);
+            holder = chosenSourceHolder();
+        }
+        if (holder) {
+            noteKeptOut(*show, holder->session.name);
+            continue;
+        }
+        if (std::ssize(running()) >= kMaxRecordingsAtOnce) {
+            noteKeptOut(*show, QStringLiteral("%1 recordings").arg(kMaxRecordingsAtOnce));
+            continue;
+        }
+        // After a restart, a stop or another Show's recording within its time.
+        if (now > show->startTime)
+            m_context.log.logLine(QStringLiteral("Recording the rest of %1: it began at %2")
+                                      .arg(fieldText(show->name), clockText(show->startTime)));
+        request.discardLastTrack = false;
+        startRecording(request);
+    }
+}
+
+void RecordingRoster::noteKeptOut(Show &show, const QString &holder)
+{
+    // Said once per occurrence. The Show stays due, so it records the rest
+    // of its time if the other recording ends before it does.
+    if (!m_keptOut.insert({show.serial, show.startTime}).second)
+        return;
+    const QString reason = QStringLiteral("Not recorded: %1 was recording").arg(holder);
+    m_context.log.logLine(fieldText(show.name) + QStringLiteral(" is due."), reason);
+    recordUnfinished(show, reason);
+    m_context.store.save(m_context.shows);
+    Q_EMIT showListChanged();
+}
+
+RunningRecording RecordingRoster::describe(const Entry &entry)
+{
+    const RecordingController &c = *entry.controller;
+    RunningRecording r;
+    r.id = entry.id;
+    r.name = entry.session.name;
+    r.showSerial = c.showSerial();
+    r.startTime = c.startTime();
+    r.endTime = c.endTime();
+    r.capturing = c.capturing();
+    r.downloading = c.downloading();
+    r.flags = entry.session.flags;
+    r.chosenSource = entry.road == Road::ChosenSource;
+    return r;
+}
+
 std::vector<RunningRecording> RecordingRoster::running() const
 {
-    return {};
+    std::vector<RunningRecording> list;
+    for (const auto &entry : m_entries) {
+        if (entry->controller->recording())
+            list.push_back(describe(*entry));
+    }
+    return list;
 }
-std::optional<RunningRecording> RecordingRoster::recordingOfShow(std::int16_t) const
+
+std::optional<RunningRecording> RecordingRoster::recordingOfShow(std::int16_t serial) const
 {
+    for (const auto &entry : m_entries) {
+        if (entry->controller->recording() && entry->controller->showSerial() == serial)
+            return describe(*entry);
+    }
     return std::nullopt;
 }
+
+const RecordingSession *RecordingRoster::sessionOf(std::uint64_t id) const
+{
+    const Entry *entry = find(id);
+    return entry ? &entry->session : nullptr;
+}
+
+void RecordingRoster::splitTrack(std::uint64_t id)
+{
+    if (Entry *entry = find(id))
+        entry->blocks->splitTrack();
+}
+
 bool RecordingRoster::recording() const
 {
-    return false;
+    return !running().empty();
 }
+
 bool RecordingRoster::holdsChosenSource() const
 {
-    return false;
+    return chosenSourceHolder() != nullptr;
 }
-bool RecordingRoster::nothingRecorded() const
-{
-    return false;
-}
-void RecordingRoster::clearNothingRecorded() {}
 
 } // namespace skywell

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace skywell
@@ -29,6 +31,9 @@ struct RunningRecording {
     // Capture (or the download) has begun: no longer tuning.
     bool capturing = false;
     bool downloading = false;
+    std::uint32_t flags = 0;
+    // Records the source the user chose (one such recording at a time).
+    bool chosenSource = false;
 };
 
 // What a recording that has ended leaves for the user: its name, the
@@ -105,8 +110,17 @@ public:
     // test must wait).
     bool holdsChosenSource() const;
     // A scheduled recording ended with under 10 seconds of audio.
-    bool nothingRecorded() const;
-    void clearNothingRecorded();
+    bool nothingRecorded() const { return m_nothingRecorded; }
+    void clearNothingRecorded() { m_nothingRecorded = false; }
+
+    // The session of a recording that runs or is being delivered; null
+    // once it has gone.
+    const RecordingSession *sessionOf(std::uint64_t id) const;
+    // Ends the recording's current track and starts the next.
+    void splitTrack(std::uint64_t id);
+
+    // Tuning has a recording's stream playing.
+    void captureCanStart(quint64 recordingId);
 
 Q_SIGNALS:
     // A recording started, began capturing or ended: the rows, the status
@@ -123,6 +137,42 @@ Q_SIGNALS:
     void statusLine(quint64 id, const QString &text);
     // A recording has ended and delivered its tracks.
     void recordingEnded(const skywell::EndedRecording &ended);
+
+private:
+    struct Entry;
+    enum class Road { Stream, Download, OwnPlayer, ChosenSource };
+
+    Road roadOf(const RecordingRequest &request) const;
+    // The recording holding the source the user chose; null when none.
+    Entry *chosenSourceHolder() const;
+    std::unique_ptr<Entry> makeEntry(const RecordingRequest &request, Road road);
+    void connectEntry(Entry &entry);
+    void entryFinished(std::uint64_t id);
+    Entry *find(std::uint64_t id) const;
+    void lookForDueShows(std::int64_t now);
+    // A due Show the shared source keeps out says so once per occurrence.
+    void noteKeptOut(Show &show, const QString &holder);
+    static RunningRecording describe(const Entry &entry);
+
+    RosterContext m_context;
+    CaptureSourceCalls m_mixer;
+    std::function<void()> m_restoreSourceVolumes;
+    std::function<QString(std::uint32_t, std::int64_t, std::int32_t)> m_freeSpaceCheck;
+    std::function<bool()> m_sourceTestRunning;
+    bool m_streamOnly = false;
+    bool m_quitting = false;
+    bool m_nothingRecorded = false;
+    std::uint64_t m_lastId = 0;
+    qint64 m_ticks = 0;
+    std::vector<std::unique_ptr<Entry>> m_entries;
+    // Occurrences (serial, start) already told they were kept out.
+    std::set<std::pair<std::int16_t, std::int32_t>> m_keptOut;
+    // endAll's callback, called once the last recording has delivered.
+    std::function<void()> m_allEnded;
 };
+
+// More recordings than this at once are not started: each Show beyond
+// it is told why instead.
+inline constexpr int kMaxRecordingsAtOnce = 32;
 
 } // namespace skywell

@@ -125,21 +125,55 @@ void MainWindow::buildControls()
 
 void MainWindow::connectController()
 {
-    RecordingController *controller = m_context.controller;
-    if (!controller)
+    RecordingRoster *roster = m_context.recordings;
+    if (!roster)
         return;
-    connect(controller, &RecordingController::showListChanged, this, &MainWindow::refreshShowList);
-    connect(controller, &RecordingController::nothingRecordedNow, this, &MainWindow::showNothingRecorded);
-    connect(controller, &RecordingController::recordButtonText, this,
-            [this](const QString &text) { setRecordButton(text == kStopRecordingText); });
-    connect(controller, &RecordingController::statusLine, this, &MainWindow::setStatus);
-    connect(controller, &RecordingController::elapsedTime, m_elapsed, &QLabel::setText);
-    connect(controller, &RecordingController::recordingEnded, this, [this] {
-        setRecordButton(false);
-        m_elapsed->clear();
-        refreshShowList();
-        notifyRecordingEnded();
+    connect(roster, &RecordingRoster::showListChanged, this, &MainWindow::refreshShowList);
+    connect(roster, &RecordingRoster::nothingRecordedNow, this, &MainWindow::showNothingRecorded);
+    connect(roster, &RecordingRoster::statusLine, this, [this](quint64, const QString &text) { setStatus(text); });
+    connect(roster, &RecordingRoster::elapsedTime, this, [this](quint64 id, const QString &text) {
+        const std::optional<RunningRecording> followed = followedRecording();
+        if (followed && followed->id == id)
+            m_elapsed->setText(text);
     });
+    connect(roster, &RecordingRoster::levelMeter, this, [this](quint64 id, int peak) {
+        const std::optional<RunningRecording> followed = followedRecording();
+        if (!followed || followed->id == id)
+            setLevel(followed ? peak : 0);
+    });
+    connect(roster, &RecordingRoster::recordingsChanged, this, &MainWindow::recordingsChanged);
+    connect(roster, &RecordingRoster::recordingEnded, this, &MainWindow::notifyRecordingEnded);
+}
+
+std::optional<RunningRecording> MainWindow::followedRecording() const
+{
+    if (!m_context.recordings)
+        return std::nullopt;
+    const std::vector<RunningRecording> running = m_context.recordings->running();
+    if (running.empty())
+        return std::nullopt;
+    const int row = m_list->selectedRow();
+    const ShowList &shows = m_context.commands.shows();
+    if (row >= 0 && row < int(shows.size())) {
+        for (const RunningRecording &r : running) {
+            if (r.showSerial == shows[std::size_t(row)].serial)
+                return r;
+        }
+    }
+    return running.front();
+}
+
+void MainWindow::recordingsChanged()
+{
+    const bool any = isRecording();
+    setRecordButton(any);
+    setRecordingIcon(any);
+    if (!any) {
+        m_elapsed->clear();
+        setLevel(0);
+        setStatus(QStringLiteral("Ready"));
+    }
+    refreshShowList();
 }
 
 QString MainWindow::recordButtonText() const
@@ -193,19 +227,26 @@ void MainWindow::setRecordingIcon(bool recording)
 
 void MainWindow::refreshShowList()
 {
-    const RecordingController *controller = m_context.controller;
-    const bool recording = controller && m_context.session && controller->recording();
-    const QString name = recording ? m_context.session->name : QString();
-    const std::int64_t end = recording ? controller->endTime() : 0;
+    const std::vector<RunningRecording> running =
+        m_context.recordings ? m_context.recordings->running() : std::vector<RunningRecording>{};
     const Clock &clock = m_context.commands.clock();
-    m_list->fill(m_context.commands.shows(), [&](const Show &show) { return showRowText(show, name, end, clock); });
+    m_list->fill(m_context.commands.shows(), [&](const Show &show) {
+        for (const RunningRecording &r : running) {
+            if (r.showSerial == show.serial)
+                return showRowText(show, r.name, r.endTime, clock);
+        }
+        return showRowText(show, QString(), 0, clock);
+    });
     m_status->update();
-    m_tray->setToolTip(trayToolTip(m_context.commands.shows(), name, clock));
+    QStringList names;
+    for (const RunningRecording &r : running)
+        names << r.name;
+    m_tray->setToolTip(trayToolTip(m_context.commands.shows(), names.join(QStringLiteral(", ")), clock));
 }
 
 bool MainWindow::isRecording() const
 {
-    return m_context.controller && m_context.controller->recording();
+    return m_context.recordings && m_context.recordings->recording();
 }
 
 void MainWindow::updateTrayMenu()
@@ -216,13 +257,12 @@ void MainWindow::updateTrayMenu()
     m_tray->setMenuState(selected, isRecording());
 }
 
-void MainWindow::notifyRecordingEnded()
+void MainWindow::notifyRecordingEnded(const EndedRecording &ended)
 {
-    const RecordingSession *session = m_context.session;
     // A listen-only recording saves nothing and has nothing to report.
-    if (!session || (session->flags & OUT_NONE))
+    if (ended.flags & OUT_NONE)
         return;
-    const QString text = recordingEndedNotice(session->name, session->savedTracks, session->outcomeText);
+    const QString text = recordingEndedNotice(ended.name, ended.savedTracks, ended.outcome);
     QString whyNot;
     if (!m_tray->notify(text, &whyNot) && m_context.log)
         m_context.log->logLine(QStringLiteral("No desktop notification (%1):").arg(whyNot), text);

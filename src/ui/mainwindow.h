@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/recordingcontroller.h"
+#include "recording/recordingroster.h"
 #include "shows/show.h"
 #include "tuning/catalogueline.h"
 #include "ui/skin.h"
@@ -26,18 +26,16 @@ class Registry;
 class ShowListCommands;
 class ShowListView;
 class StatusLineView;
-struct RecordingSession;
 
-// What the window works on. controller and session may be null (no
-// recording back end: Record Now then does nothing).
+// What the window works on. recordings may be null (no recording back
+// end: Record Now then does nothing).
 struct WindowContext {
     Prompter &prompter;
     Registry &registry;
     ShowListCommands &commands;
     QString programFolder;
     ActivityLog *log = nullptr;
-    RecordingController *controller = nullptr;
-    const RecordingSession *session = nullptr;
+    RecordingRoster *recordings = nullptr;
     // Tune to Show: plays the Show's address with its player letter.
     std::function<void(const Show &)> tune;
     // Asks a "Skywell Tuner" window to close, and minimises or shows it
@@ -170,12 +168,18 @@ private:
     bool editShowOrAccept(Show &show, bool isNew);
     // The Add Show choice in a plain list, until the chooser is connected.
     std::optional<int> chooseHowToAddPlainly();
-    bool alreadyRecording();
+    // Tells the user when the request cannot start beside the recordings
+    // running.
+    bool alreadyRecording(const RecordingRequest &request);
     bool isRecording() const;
     // The tray menu's Record Now names the selected Show.
     void updateTrayMenu();
     // A desktop notification of what the recording just ended saved.
-    void notifyRecordingEnded();
+    void notifyRecordingEnded(const EndedRecording &ended);
+    // The recording the elapsed time, the meter and Stop Recording follow:
+    // the selected Show's, else the only (or first) one running.
+    std::optional<RunningRecording> followedRecording() const;
+    void recordingsChanged();
     void showNothingRecorded();
 
     WindowContext m_context;

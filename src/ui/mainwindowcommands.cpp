@@ -146,9 +146,9 @@ void MainWindow::tuneToShow()
     });
 }
 
-bool MainWindow::alreadyRecording()
+bool MainWindow::alreadyRecording(const RecordingRequest &request)
 {
-    if (!m_context.controller || !m_context.controller->recording())
+    if (!m_context.recordings || m_context.recordings->canStart(request))
         return false;
     m_context.prompter.information(kAlreadyRecordingText);
     return true;
@@ -156,49 +156,53 @@ bool MainWindow::alreadyRecording()
 
 void MainWindow::recordNow()
 {
-    RecordingController *controller = m_context.controller;
-    if (controller && controller->recording()) {
-        if (m_context.session)
-            stopRecordingFromButton(*controller, *m_context.session, m_context.prompter);
-        setRecordButton(false);
-        setStatus(QString());
-        if (m_context.closeTuner)
+    RecordingRoster *roster = m_context.recordings;
+    const int selected = m_list->selectedRow();
+    const std::optional<RunningRecording> followed = followedRecording();
+    // Stop Recording stops the selected Show's recording, or the one
+    // running when no Show (or one not recording) is selected.
+    if (roster && followed &&
+        (selected < 0 || followed->showSerial == m_context.commands.shows()[std::size_t(selected)].serial)) {
+        stopRecordingFromButton(*roster, *followed, m_context.prompter);
+        if (m_context.closeTuner && !roster->recording())
             m_context.closeTuner();
-        refreshShowList();
+        recordingsChanged();
         return;
     }
     const int row = selectedShow(kSelectToRecordText, kRecordNowText);
     if (row < 0)
         return;
     showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);
-    // A scheduled Show may have started while the hint was open.
-    if (!controller || alreadyRecording())
-        return;
     const Show show = m_context.commands.shows()[std::size_t(row)];
-    controller->startRecording(recordNowRequest(show, m_context.commands.clock().now()));
-    if (!controller->recording())
+    const RecordingRequest request = recordNowRequest(show, m_context.commands.clock().now());
+    // A scheduled Show may have started while the hint was open.
+    if (!roster || alreadyRecording(request))
         return;
-    setRecordButton(true);
+    if (!roster->startRecording(request)) {
+        m_context.prompter.information(kAlreadyRecordingText);
+        return;
+    }
     setStatus(QStringLiteral("Manually recording ") + fieldText(show.name));
-    refreshShowList();
+    recordingsChanged();
 }
 
 void MainWindow::quickRecord()
 {
-    if (alreadyRecording())
+    // Quick Record records the chosen source: one such recording at a time.
+    if (m_context.recordings && m_context.recordings->holdsChosenSource()) {
+        m_context.prompter.information(kAlreadyRecordingText);
         return;
+    }
     if (!m_dialogs.quickRecord) {
         m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Quick Record")));
         return;
     }
     const std::optional<RecordingRequest> request = m_dialogs.quickRecord();
     // A scheduled Show may have started while the dialog was open.
-    if (!request || !m_context.controller || alreadyRecording())
+    if (!request || !m_context.recordings || alreadyRecording(*request))
         return;
-    m_context.controller->startRecording(*request);
-    if (!m_context.controller->recording())
+    if (!m_context.recordings->startRecording(*request))
         return;
-    setRecordButton(true);
     setStatus(QStringLiteral("Recording ") + request->name);
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Start Quick Record"), request->name);
@@ -238,8 +242,10 @@ void MainWindow::stopOnRequest()
 {
     if (m_context.log)
         m_context.log->logLine(QStringLiteral("Recording stopped by user"));
-    if (m_context.controller)
-        m_context.controller->endRecording(true, true);
+    if (m_context.recordings) {
+        for (const RunningRecording &r : m_context.recordings->running())
+            m_context.recordings->endRecording(r.id, true, true);
+    }
 }
 
 void MainWindow::showNothingRecorded()
@@ -258,8 +264,8 @@ void MainWindow::openHelp(const QString &anchor)
 
 void MainWindow::exitButton()
 {
-    if (m_context.controller && m_context.controller->nothingRecorded()) {
-        m_context.controller->clearNothingRecorded();
+    if (m_context.recordings && m_context.recordings->nothingRecorded()) {
+        m_context.recordings->clearNothingRecorded();
         showNothingRecorded();
     }
     if (!m_context.prompter.question(kQuitQuestion))

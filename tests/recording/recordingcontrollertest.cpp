@@ -1,16 +1,18 @@
-// The recording controller over the real block path, Show list, scheduler
-// and Show file, with tuning and the download as doubles: when recordings
-// start and end, what the Show reads afterwards, and what is kept.
+// The recordings over the real block path, Show list, scheduler and Show
+// file, with tuning and the download as doubles: when recordings start and
+// end, what the Show reads afterwards, and what is kept.
 #include "recording/audiofixtures.h"
 #include "recording/recordingfixture.h"
 
 #include "core/registry.h"
 #include "mixer/memoryprivatesink.h"
 #include "recording/freespace.h"
-#include "recording/recordingcontroller.h"
+#include "recording/recordingroster.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
 #include "shows/showstore.h"
+#include "support/forwardingparts.h"
+#include "support/onerecording.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,9 +116,42 @@ protected:
         settings.connectLeadSeconds = 30;
         settings.retuneSeconds = 60;
         scheduler = std::make_unique<Scheduler>(clock, settings, registry, log, prompter);
-        controller = std::make_unique<RecordingController>(session, *processor, shows, *scheduler, store, settings,
-                                                           clock, log, tuning, download);
-        QObject::connect(controller.get(), &RecordingController::nothingRecordedNow, [this] { ++nothingNow; });
+        makeRoster();
+    }
+
+    void makeRoster()
+    {
+        roster = std::make_unique<RecordingRoster>(
+            RosterContext{shows, *scheduler, store, settings, clock, log, prompter, tuning, parts, *delivery});
+        roster->setMixer({[this](const QString &source) { mixerCalls << QStringLiteral("select ") + source; },
+                          [this](const QString &source) { mixerCalls << QStringLiteral("optimize ") + source; },
+                          [this](bool on) { mixerCalls << (on ? QStringLiteral("mute") : QStringLiteral("unmute")); }},
+                         {});
+        QObject::connect(roster.get(), &RecordingRoster::nothingRecordedNow, [this] { ++nothingNow; });
+        QObject::connect(roster.get(), &RecordingRoster::recordingsChanged, [this] {
+            const std::vector<RunningRecording> running = roster->running();
+            if (!running.empty())
+                current = running.back().id;
+        });
+    }
+
+    // The session of the recording running (or the last one).
+    const RecordingSession &live() const
+    {
+        static const RecordingSession none;
+        const RecordingSession *s = roster->sessionOf(current);
+        return s ? *s : none;
+    }
+
+    // Blocks from the device the recording captures through, handled as
+    // its queue's notification handles them.
+    void feedLive(const std::vector<CaptureBlock> &blocks)
+    {
+        auto *target = static_cast<IdleCaptureDevice *>(parts.lastStarted);
+        ASSERT_NE(target, nullptr);
+        for (const CaptureBlock &block : blocks)
+            target->sink(std::make_unique<CaptureBlock>(block));
+        QCoreApplication::processEvents();
     }
 
     // A weekly Show of the given length, starting at start.
@@ -146,7 +181,7 @@ protected:
     {
         ASSERT_FALSE(tuning.tunes.empty());
         controller->captureCanStart(tuning.tunes.back().id);
-        ASSERT_TRUE(session.capturing);
+        ASSERT_TRUE(live().capturing);
     }
 
     QString lastStatus(int index = 0) const { return fieldText(shows.at(std::size_t(index)).lastStatus); }
@@ -158,7 +193,11 @@ protected:
     std::unique_ptr<Scheduler> scheduler;
     FakeTuning tuning;
     FakeDownload download;
-    std::unique_ptr<RecordingController> controller;
+    ForwardingParts parts{device, streamDevice, nullptr, &download};
+    std::unique_ptr<RecordingRoster> roster;
+    std::uint64_t current = 0;
+    OneRecording oneRecording{roster, current};
+    OneRecording *controller = &oneRecording;
     int nothingNow = 0;
 };
 
@@ -180,7 +219,7 @@ TEST_F(RecordingControllerTest, DueShowIsPickedUpBetween30And20SecondsAheadAndRe
         EXPECT_EQ(tuning.tunes[0].address, QStringLiteral("http://127.0.0.1:9/stream.mp3"));
 
         streamPlays();
-        feed(tone(12.0));
+        feedLive(tone(12.0));
         const std::int64_t end = shows[0].endTime;
         tickUntil(end + 30);
         EXPECT_TRUE(controller->recording()) << "still recording at the end time + 30 s";
@@ -228,8 +267,8 @@ TEST_F(RecordingControllerTest, ManualRecordingsEndAtTheirEndTimePlus30Seconds)
         const std::int64_t started = clock.now();
         request.endTime = started + length;
         controller->startRecording(request);
-        EXPECT_TRUE(session.capturing) << "no address: capture starts at once";
-        feed(tone(1.5));
+        EXPECT_TRUE(live().capturing) << "no address: capture starts at once";
+        feedLive(tone(1.5));
         tickUntil(started + length + 30);
         EXPECT_TRUE(controller->recording());
         tickUntil(started + length + 31);
@@ -255,15 +294,15 @@ TEST_F(RecordingControllerTest, SplitAtMinuteZeroActsOncePerHourAnd255Never)
         request.splitAtMinute[6] = minute;
         controller->startRecording(request);
         int splits = 0;
-        int track = session.trackNumber;
+        int track = live().trackNumber;
         for (int second = 0; second < 2 * 3600; ++second) {
             if (second % 600 == 0)
-                feed(tone(1.5));
+                feedLive(tone(1.5));
             clock.advance(1);
             controller->supervisionTick();
-            if (session.trackNumber != track) {
+            if (live().trackNumber != track) {
                 ++splits;
-                track = session.trackNumber;
+                track = live().trackNumber;
                 EXPECT_EQ(localCalendar(clock.now()).tm_min, 0);
             }
         }
@@ -283,10 +322,10 @@ TEST_F(RecordingControllerTest, DiscardLastTrackKeepsASingleTrack)
         request.endTime = clock.now() + 60;
         request.discardLastTrack = true;
         controller->startRecording(request);
-        feed(tone(12.0));
+        feedLive(tone(12.0));
         if (twoTracks) {
-            processor->splitTrack();
-            feed(tone(12.0));
+            roster->splitTrack(current);
+            feedLive(tone(12.0));
         }
         tickUntil(request.endTime + 31);
         EXPECT_EQ(recordings().filter(QStringLiteral(".wav")).size(), 1) << twoTracks;
@@ -325,7 +364,7 @@ TEST_F(RecordingControllerTest, RetuneOnlyAfterSilenceWithAnAddressAndOutsideThe
     streamPlays();
     // The grace period (30 s) and the retune time (60 s) pass in silence.
     const std::int64_t captureStart = clock.now();
-    feed(silence(2));
+    feedLive(silence(2));
     tickUntil(captureStart + 90);
     EXPECT_EQ(countInLog(QStringLiteral("Retuning to URL")), 0);
     tickUntil(captureStart + 91);
@@ -351,7 +390,7 @@ TEST_F(RecordingControllerTest, RetuneOnlyAfterSilenceWithAnAddressAndOutsideThe
         request.url = (flags & OPT_NO_RETUNE) ? QStringLiteral("http://127.0.0.1:9/") : QString();
         request.endTime = clock.now() + 3600;
         controller->startRecording(request);
-        if (!session.capturing)
+        if (!live().capturing)
             streamPlays();
         tickUntil(clock.now() + 600);
         controller->endRecording(true, false);
@@ -375,9 +414,9 @@ TEST_F(RecordingControllerTest, LateNoticeOfAStoppedRecordingStartsNoCapture)
     controller->startRecording(request);
     EXPECT_EQ(tuning.stopped, std::vector<std::uint64_t>{first}) << "its worker is told to stop tuning";
     controller->captureCanStart(first);
-    EXPECT_FALSE(session.capturing) << "the stopped recording's notice is ignored";
+    EXPECT_FALSE(live().capturing) << "the stopped recording's notice is ignored";
     controller->captureCanStart(tuning.tunes.back().id);
-    EXPECT_TRUE(session.capturing);
+    EXPECT_TRUE(live().capturing);
 }
 
 TEST_F(RecordingControllerTest, RecordingsWithoutUsableSoundSayWhy)
@@ -390,7 +429,7 @@ TEST_F(RecordingControllerTest, RecordingsWithoutUsableSoundSayWhy)
     controller->endRecording(false, true);
     EXPECT_TRUE(lastStatus().startsWith(QStringLiteral("Last Recording was NOT OK: Not enough sound data")))
         << qPrintable(lastStatus());
-    EXPECT_EQ(session.trackNumber, 0) << "the number is given back once";
+    EXPECT_EQ(live().trackNumber, 0) << "the number is given back once";
     EXPECT_TRUE(controller->nothingRecorded());
 
     // A stream that plays only silence: the file is kept, the Show says so.
@@ -398,7 +437,7 @@ TEST_F(RecordingControllerTest, RecordingsWithoutUsableSoundSayWhy)
     addShow("Silent", clock.now() + 40, 1);
     tickUntil(clock.now() + 20);
     streamPlays();
-    feed(silence(15));
+    feedLive(silence(15));
     tickUntil(shows[0].endTime + 31);
     EXPECT_EQ(recordings().size(), 1u);
     EXPECT_TRUE(lastStatus().contains(QStringLiteral("No sound was heard"))) << qPrintable(lastStatus());
@@ -414,11 +453,11 @@ TEST_F(RecordingControllerTest, ShortLastTrackIsDroppedAndItsNumberGivenBackOnce
         request.flags = OUT_WAV | SHOW_MANUAL;
         request.endTime = clock.now() + 600;
         controller->startRecording(request);
-        feed(tone(12.0));
-        processor->splitTrack();
-        feed(tone(lastSeconds));
+        feedLive(tone(12.0));
+        roster->splitTrack(current);
+        feedLive(tone(lastSeconds));
         controller->endRecording(false, true);
-        EXPECT_EQ(session.trackNumber, 1) << lastSeconds;
+        EXPECT_EQ(live().trackNumber, 1) << lastSeconds;
         EXPECT_EQ(nothingNow, lastSeconds == 5.0 ? 1 : 2) << "a manual recording says so at once";
     }
 }
@@ -512,14 +551,14 @@ TEST_F(RecordingControllerTest, EndAskedForDuringASplitWaitsForIt)
     request.flags = OUT_CUSTOM | SHOW_MANUAL;
     request.endTime = clock.now() + 600;
     controller->startRecording(request);
-    feed(tone(12.0));
-    processor->splitTrack();
+    feedLive(tone(12.0));
+    roster->splitTrack(current);
     EXPECT_FALSE(endedInside);
     EXPECT_TRUE(controller->recording());
     custom = [&](const QString &tempName, const QString &prefix) {
         return QFile::copy(temp.file(tempName), folder.file(prefix + QStringLiteral(".wav")));
     };
-    feed(tone(11.0));
+    feedLive(tone(11.0));
     clock.advance(1);
     controller->supervisionTick();
     EXPECT_FALSE(controller->recording());
@@ -543,7 +582,7 @@ TEST_F(RecordingControllerTest, NoScheduledRecordingStartsDuringTheSourceTest)
 TEST_F(RecordingControllerTest, MutedRecordingRecordsItsOwnSinkOrLeavesTheSoundOn)
 {
     MemoryPrivateSink sink;
-    controller->setMuteSink(&sink);
+    parts.setSink(&sink);
     // The player Skywell starts plays into the private sink, whose monitor
     // is recorded; the mixer's mute is never used.
     tuning.players = {4711};
@@ -598,7 +637,7 @@ TEST_F(RecordingControllerTest, StreamSourceRecordsWithoutAPlayerAndReopensInste
     ASSERT_TRUE(controller->recording());
     // Nothing to tune: capture of the address starts at once.
     EXPECT_TRUE(tuning.tunes.empty());
-    EXPECT_TRUE(session.capturing);
+    EXPECT_TRUE(live().capturing);
     EXPECT_EQ(streamDevice.starts, QStringList{QStringLiteral("http://127.0.0.1:9/stream.mp3")});
     EXPECT_TRUE(device.starts.isEmpty());
     EXPECT_EQ(countInLog(QStringLiteral("Opening the stream: http://127.0.0.1:9/stream.mp3")), 1);
@@ -606,7 +645,7 @@ TEST_F(RecordingControllerTest, StreamSourceRecordsWithoutAPlayerAndReopensInste
     // Nothing heard past the grace and retune times: the stream is opened
     // afresh, no player is started or closed, the track goes on.
     const std::int64_t captureStart = clock.now();
-    feed(silence(2));
+    feedLive(silence(2));
     tickUntil(captureStart + 91);
     EXPECT_EQ(countInLog(QStringLiteral("No audio data received in 60 seconds. Reopening the stream.")), 1);
     EXPECT_EQ(streamDevice.starts.size(), 2);
@@ -614,11 +653,11 @@ TEST_F(RecordingControllerTest, StreamSourceRecordsWithoutAPlayerAndReopensInste
     EXPECT_EQ(tuning.closes, 0);
     // A quiet passage is still the stream playing: no reopening.
     for (int second = 0; second < 150; ++second) {
-        feed(silence(1));
+        feedLive(silence(1));
         tickUntil(clock.now() + 1);
     }
     EXPECT_EQ(streamDevice.starts.size(), 2);
-    feed(tone(12.0));
+    feedLive(tone(12.0));
     tickUntil(shows[0].endTime + 31);
     EXPECT_FALSE(controller->recording());
     // The user's own players are left alone.
@@ -660,7 +699,7 @@ TEST_F(RecordingControllerTest, OutcomeGoesToTheShowRecordedWhateverItsNameOrPla
         const std::int16_t recorded = shows[1].serial;
         tickUntil(clock.now() + 20);
         streamPlays();
-        feed(tone(12.0));
+        feedLive(tone(12.0));
         if (change == Change::Swap)
             std::swap(shows[0], shows[1]);
         if (change == Change::Rename) {
@@ -686,7 +725,7 @@ TEST_F(RecordingControllerTest, OutcomeGoesToTheShowRecordedWhateverItsNameOrPla
     quick.flags = OUT_WAV | SHOW_MANUAL;
     quick.endTime = clock.now() + 60;
     controller->startRecording(quick);
-    feed(tone(12.0));
+    feedLive(tone(12.0));
     controller->endRecording(false, true);
     for (const Show &show : shows)
         EXPECT_EQ(fieldText(show.lastStatus), QString());
@@ -711,7 +750,7 @@ TEST_F(RecordingControllerTest, ShowsKeptOutByARecordingSaySoOnceAndRecordTheRes
     }
     tickUntil(start - 10);
     streamPlays();
-    feed(tone(12.0));
+    feedLive(tone(12.0));
     tickUntil(start + 3700);
 
     const QString reason = QStringLiteral("Not recorded: Evening News was recording");
@@ -737,7 +776,7 @@ TEST_F(RecordingControllerTest, AShowStoppedByTheProgramsEndStaysDueForTheRest)
     addShow("Long Show", clock.now() + 40, 10);
     tickUntil(clock.now() + 20);
     streamPlays();
-    feed(tone(12.0));
+    feedLive(tone(12.0));
     tickUntil(clock.now() + 60);
     controller->setQuitting();
     controller->endRecording(false, true);
@@ -749,8 +788,7 @@ TEST_F(RecordingControllerTest, AShowStoppedByTheProgramsEndStaysDueForTheRest)
     ShowList reloaded;
     store.load(reloaded);
     shows = reloaded;
-    controller = std::make_unique<RecordingController>(session, *processor, shows, *scheduler, store, settings, clock,
-                                                       log, tuning, download);
+    makeRoster();
     tickUntil(clock.now() + 10);
     EXPECT_TRUE(controller->recording());
     EXPECT_EQ(countInLog(QStringLiteral("Recording the rest of Long Show")), 1);
@@ -758,10 +796,9 @@ TEST_F(RecordingControllerTest, AShowStoppedByTheProgramsEndStaysDueForTheRest)
 
 TEST_F(RecordingControllerTest, MissingFoldersAreMadeAgainOrNamedInTheOutcome)
 {
-    controller->setSafety(
-        {[this](std::uint32_t flags, std::int64_t seconds) { return freeSpaceProblem(settings, flags, seconds); },
-         {},
-         {}});
+    roster->setFreeSpaceCheck([this](std::uint32_t flags, std::int64_t seconds, std::int32_t) {
+        return freeSpaceProblem(settings, flags, seconds);
+    });
     QFile blocker(program.file(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     // Deleted while Skywell runs: made again and recorded into. A folder
@@ -778,7 +815,7 @@ TEST_F(RecordingControllerTest, MissingFoldersAreMadeAgainOrNamedInTheOutcome)
         addShow("Folders", clock.now() + 40, 1);
         tickUntil(clock.now() + 20);
         streamPlays();
-        feed(tone(12.0));
+        feedLive(tone(12.0));
         tickUntil(shows[0].endTime + 31);
         ASSERT_FALSE(controller->recording());
         EXPECT_EQ(recordings().size(), c.saved ? 1 : 0) << qPrintable(c.recordings);

@@ -333,8 +333,8 @@ void MainWindowTest::recordNowStartsAndStopsThroughTheController()
     click(window, MainWindow::RecordNow);
     QVERIFY(rig.controller->recording());
     QCOMPARE(rig.tuning.addresses, QStringList{QStringLiteral("http://127.0.0.1:9/Jazz")});
-    QCOMPARE(rig.session.name, QStringLiteral("Jazz"));
-    QVERIFY(rig.session.flags & SHOW_MANUAL);
+    QCOMPARE(rig.live().name, QStringLiteral("Jazz"));
+    QVERIFY(rig.live().flags & SHOW_MANUAL);
     QCOMPARE(rig.controller->endTime(), rig.clock.now() + 18000);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
     QCOMPARE(window.statusLine()->status(), QStringLiteral("Manually recording Jazz"));
@@ -364,8 +364,7 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
         QtPrompter prompter;
         WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-        context.controller = rig.controller.get();
-        context.session = &rig.session;
+        context.recordings = rig.roster.get();
         MainWindow window(context);
         rig.controller->startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
         rig.controller->captureCanStart(rig.tuning.lastId);
@@ -439,7 +438,7 @@ void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
     };
     MainWindow &window = rig.open();
     click(window, MainWindow::QuickRecord);
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
     QVERIFY(!rig.prompter.prompts().isEmpty());
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QCOMPARE(window.recordButtonText(), QStringLiteral("Stop Recording"));
@@ -447,7 +446,7 @@ void MainWindowTest::recordingStartedMeanwhileIsNotOverridden()
     rig.prompter.clear();
     click(window, MainWindow::QuickRecord);
     QCOMPARE(rig.prompter.count(Kind::Information), 1);
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
 }
 
 // Answers like the scripted prompter, and lets a scheduled Show start
@@ -483,13 +482,12 @@ void MainWindowTest::recordNowChecksAgainAfterItsHint()
     HintWhileDuePrompter prompter(rig.prompter);
     prompter.duringHint = [&rig] { rig.controller->startRecording(requestFromShow(rig.shows.front())); };
     WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
-    context.controller = rig.controller.get();
-    context.session = &rig.session;
+    context.recordings = rig.roster.get();
     MainWindow window(context);
     window.showList()->selectRow(1);
     click(window, MainWindow::RecordNow);
-    QCOMPARE(rig.session.name, QStringLiteral("Scheduled"));
-    QVERIFY(!(rig.session.flags & SHOW_MANUAL));
+    QCOMPARE(rig.live().name, QStringLiteral("Scheduled"));
+    QVERIFY(!(rig.live().flags & SHOW_MANUAL));
     QCOMPARE(rig.prompter.prompts().last().text, kAlreadyRecordingText);
     QVERIFY(window.statusLine()->status() != QStringLiteral("Manually recording Manual"));
 }
@@ -578,7 +576,7 @@ void MainWindowTest::keyboardReachesTheCommands()
     list->selectRow(0);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
     QVERIFY(rig.controller->recording());
-    QCOMPARE(rig.session.name, QStringLiteral("Morning"));
+    QCOMPARE(rig.live().name, QStringLiteral("Morning"));
     rig.prompter.queueAnswer(false);
     QTest::keyClick(list, Qt::Key_R, Qt::ControlModifier);
     QVERIFY(!rig.controller->recording());

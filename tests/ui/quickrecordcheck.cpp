@@ -81,8 +81,7 @@ int main(int argc, char *argv[])
     ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
     WindowContext context{prompter, registry, commands, programFolder};
     context.log = &run.log();
-    context.controller = &recordings->controller();
-    context.session = &recordings->session();
+    context.recordings = &recordings->roster();
     WindowDialogs dialogs;
     connectDialogs(dialogs, run, registry, prompter);
     MainWindow window(context, dialogs);
@@ -90,13 +89,13 @@ int main(int argc, char *argv[])
 
     QTimer::singleShot(300, [&args] { fillQuickRecord(args[1], args[2]); });
     window.command(MainWindow::QuickRecord);
-    if (!recordings->controller().recording()) {
+    if (!recordings->roster().recording()) {
         std::fprintf(stderr, "FAIL: no recording started\n");
         return 1;
     }
     QElapsedTimer timer;
     timer.start();
-    while (recordings->controller().recording()) {
+    while (recordings->roster().recording()) {
         if (timer.elapsed() > 300'000) {
             std::fprintf(stderr, "FAIL: the recording did not end\n");
             return 1;

@@ -11,15 +11,18 @@
 #include "recording/blockprocessor.h"
 #include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
-#include "recording/recordingcontroller.h"
+#include "recording/recordingroster.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
 #include "shows/scheduler.h"
 #include "shows/showfile.h"
 #include "shows/showlistcommands.h"
 #include "shows/showstore.h"
+#include "support/forwardingparts.h"
+#include "support/onerecording.h"
 #include "ui/mainwindow.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -89,10 +92,14 @@ struct WindowRig {
                                                window->setRecordingIcon(on);
                                        },
                                        {}};
-        processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, prompter, delivery,
-                                                     CaptureSourceCalls{}, windowSignals);
-        controller = std::make_unique<RecordingController>(session, *processor, shows, scheduler, store, settings,
-                                                           clock, log, tuning, download);
+        (void)windowSignals;
+        roster = std::make_unique<RecordingRoster>(
+            RosterContext{shows, scheduler, store, settings, clock, log, prompter, tuning, parts, delivery});
+        QObject::connect(roster.get(), &RecordingRoster::recordingsChanged, [this] {
+            const std::vector<RunningRecording> running = roster->running();
+            if (!running.empty())
+                current = running.back().id;
+        });
     }
 
     // Builds the window; dialogs may be set before.
@@ -100,8 +107,7 @@ struct WindowRig {
     {
         WindowContext context{prompter, registry, commands, programFolder()};
         context.log = &log;
-        context.controller = controller.get();
-        context.session = &session;
+        context.recordings = roster.get();
         context.tune = [this](const Show &show) { tuned << fieldText(show.url); };
         window = std::make_unique<MainWindow>(context, dialogs, skinFolder);
         return *window;
@@ -147,7 +153,7 @@ struct WindowRig {
         for (std::size_t i = 0; i < samples.size(); ++i)
             samples[i] = std::int16_t(amplitude * 32767 * std::sin(double(i / 2) * 0.06));
         capture.sink(std::make_unique<CaptureBlock>(format, samples.data(), std::uint32_t(samples.size() * 2)));
-        processor->processReadyBlocks();
+        QCoreApplication::processEvents();
     }
 
     QTemporaryDir dir;
@@ -162,13 +168,21 @@ struct WindowRig {
     ShowListCommands commands{shows, scheduler, store, registry, prompter, clock};
     RigCaptureDevice device;
     RigCaptureDevice &capture = device;
-    CaptureQueue queue{device};
-    RecordingSession session;
     TrackDelivery delivery{settings, log, {}, {}, nullptr};
     RigTuning tuning;
     RigDownload download;
-    std::unique_ptr<BlockProcessor> processor;
-    std::unique_ptr<RecordingController> controller;
+    ForwardingParts parts{device, device, nullptr, &download};
+    std::unique_ptr<RecordingRoster> roster;
+    std::uint64_t current = 0;
+    OneRecording oneRecording{roster, current};
+    OneRecording *controller = &oneRecording;
+    // The session of the recording running (or the last one).
+    const RecordingSession &live() const
+    {
+        static const RecordingSession none;
+        const RecordingSession *s = roster ? roster->sessionOf(current) : nullptr;
+        return s ? *s : none;
+    }
     WindowDialogs dialogs;
     QStringList tuned;
     std::unique_ptr<MainWindow> window;
