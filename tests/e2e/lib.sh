@@ -50,9 +50,10 @@ wait_for_log() {
 
 # Waits until the log holds at least COUNT lines containing TEXT.
 wait_for_log_count() {
-  local text=$1 count=$2 seconds=${3:-10} i
+  local text=$1 count=$2 seconds=${3:-10} i n
   for ((i = 0; i < seconds * 10; i++)); do
-    [ "$(cat "${SKYWELL_HOME}log.txt" 2>/dev/null | grep -cF -- "$text")" -ge "$count" ] && return 0
+    n=$(grep -cF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null) || true
+    [ "${n:-0}" -ge "$count" ] && return 0
     sleep 0.1
   done
   fail "fewer than $count log lines with '$text' after $seconds s"
