@@ -1,6 +1,6 @@
 #include "app/apprun.h"
 
-#include "app/programrecordingparts.h"
+#include "app/recordingparts.h"
 #include "app/recordingservice.h"
 #include "core/commandline.h"
 #include "core/registry.h"

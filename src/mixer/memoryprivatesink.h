@@ -16,6 +16,7 @@ public:
     QMap<qint64, int> streamsOf; // process id -> its playback streams
     bool failOpen = false;
     bool isOpen = false;
+    bool heard = false;
     int opens = 0;
     int closes = 0;
     QList<qint64> movedProcesses;
@@ -48,7 +49,13 @@ public:
         if (isOpen)
             ++closes;
         isOpen = false;
+        heard = false;
         movedProcesses.clear();
+    }
+    bool setHeard(bool on) override
+    {
+        heard = isOpen && on;
+        return isOpen;
     }
     QString errorText() const override { return failOpen ? QStringLiteral("refused") : QString(); }
 };

@@ -83,7 +83,11 @@ private:
 };
 } // namespace
 
-PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(choice)
+PulseCaptureDevice::PulseCaptureDevice(const PulseSourceChoice &choice) : m_choice(&choice)
+{
+}
+
+PulseCaptureDevice::PulseCaptureDevice(QString source) : m_source(std::move(source))
 {
 }
 
@@ -163,8 +167,15 @@ bool PulseCaptureDevice::resolve(PulseConnection &connection, const QString &dev
     const auto cards = sinks ? connection.cards() : std::nullopt;
     if (!cards)
         return false;
-    const PulseSource *source =
-        chooseCaptureSource(m_choice.get(), deviceName, info->defaultSink, *cards, *sinks, *sources);
+    const PulseSource *source = nullptr;
+    if (m_choice) {
+        source = chooseCaptureSource(m_choice->get(), deviceName, info->defaultSink, *cards, *sinks, *sources);
+    } else {
+        // Only the named source: any other would mix another recording in.
+        for (const PulseSource &each : *sources)
+            if (each.name == m_source)
+                source = &each;
+    }
     if (!source)
         return false;
     target.source = source->name;

@@ -2,6 +2,8 @@
 
 #include "recording/capturedevice.h"
 
+#include <QString>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -21,7 +23,10 @@ class PulseSourceChoice;
 // stopped; no blocks arrive meanwhile. A server that stops answering (hung,
 // or stopped by a signal) counts as gone. No wait on the server is without
 // a time limit, and stop() interrupts any of them: it returns at once,
-// whatever the server does.
+// whatever the server does. Made over the mixer's choice, it records what
+// was chosen there (one recording at a time); made over a source name, it
+// records that source alone (a private sink's monitor), whatever the mixer
+// chose and whatever device start() names, and several may run at once.
 class PulseCaptureDevice final : public CaptureDevice
 {
 public:
@@ -36,6 +41,7 @@ public:
     static constexpr std::chrono::milliseconds kRetryDelay{1000};
 
     explicit PulseCaptureDevice(const PulseSourceChoice &choice);
+    explicit PulseCaptureDevice(QString source);
     ~PulseCaptureDevice() override;
 
     QStringList deviceNames() override;
@@ -60,7 +66,9 @@ private:
     // Waits up to the given time; true when asked to stop.
     bool waitForStop(std::chrono::milliseconds time);
 
-    const PulseSourceChoice &m_choice;
+    const PulseSourceChoice *m_choice = nullptr;
+    // Recorded instead of the choice when not empty.
+    const QString m_source;
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <limits>
@@ -17,16 +18,30 @@ namespace skywell
 namespace
 {
 const QString kNullSink = QStringLiteral("module-null-sink");
+const QString kLoopback = QStringLiteral("module-loopback");
+// Short enough to keep what is heard close to what is recorded, long
+// enough for a busy machine not to stutter.
+constexpr int kLoopbackLatencyMs = 60;
 
-// The process id in the name of a sink that module argument creates, or 0
-// when it creates no private sink.
-qint64 ownerOf(const QString &argument)
+// Numbers the sinks of this process: each recording has one of its own.
+std::atomic<unsigned> g_sinkSerial{0};
+
+// A private sink named in a module argument: the sink a null sink creates
+// (key "sink_name"), or the sink whose monitor a loopback plays ("source").
+struct NamedSink {
+    QString name;   // "skywell_muted_<pid>" or "skywell_muted_<pid>_<n>"
+    qint64 pid = 0; // 0: the argument names no private sink
+};
+
+NamedSink privateSinkIn(const QString &argument, const QString &key)
 {
-    static const QRegularExpression name(QStringLiteral("(?:^|\\s)sink_name=[\"']?") +
-                                         QLatin1String(PulsePrivateSink::kNamePrefix) +
-                                         QStringLiteral("(\\d+)(?:[\"'\\s]|$)"));
-    const QRegularExpressionMatch match = name.match(argument);
-    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+    const QRegularExpression pattern(QStringLiteral("(?:^|\\s)") + key + QStringLiteral("=[\"']?(") +
+                                     QLatin1String(PulsePrivateSink::kNamePrefix) +
+                                     QStringLiteral("(\\d+)(?:_\\d+)?)(?:\\.monitor)?(?:[\"'\\s]|$)"));
+    const QRegularExpressionMatch match = pattern.match(argument);
+    if (!match.hasMatch())
+        return {};
+    return {match.captured(1), match.captured(2).toLongLong()};
 }
 
 bool processExists(qint64 pid)
@@ -106,7 +121,8 @@ bool waitForSink(PulseConnection &connection, const QString &name, bool present,
 } // namespace
 
 PulsePrivateSink::PulsePrivateSink(std::chrono::milliseconds timeout)
-    : m_timeout(timeout), m_name(QLatin1String(kNamePrefix) + QString::number(::getpid()))
+    : m_timeout(timeout),
+      m_name(QLatin1String(kNamePrefix) + QString::number(::getpid()) + u'_' + QString::number(++g_sinkSerial))
 {
 }
 
@@ -128,7 +144,8 @@ bool PulsePrivateSink::stillThere(PulseConnection &connection)
         return false;
     for (const PulseModule &module : *modules)
         if (module.index == m_module)
-            return module.name == kNullSink && ownerOf(module.argument) == ::getpid();
+            return module.name == kNullSink &&
+                   privateSinkIn(module.argument, QStringLiteral("sink_name")).name == m_name;
     return false;
 }
 
@@ -137,14 +154,29 @@ void PulsePrivateSink::removeStale(PulseConnection &connection)
     const auto modules = connection.modules();
     if (!modules)
         return;
+    // A sink of this process is stale only when it has our own name (left
+    // when the server could not be reached at close) or the name of one
+    // sink per process; the other sinks of this process belong to
+    // recordings still running.
+    const QString bareName = QLatin1String(kNamePrefix) + QString::number(::getpid());
+    auto stale = [&](const NamedSink &sink) {
+        if (sink.pid <= 0)
+            return false;
+        if (sink.pid == ::getpid())
+            return sink.name == m_name || sink.name == bareName;
+        return !processExists(sink.pid);
+    };
+    // Loopbacks first: they play the monitors of the sinks removed next.
+    for (const PulseModule &module : *modules)
+        if (module.name == kLoopback && module.index != m_loopback &&
+            stale(privateSinkIn(module.argument, QStringLiteral("source"))))
+            connection.unloadModule(module.index);
     for (const PulseModule &module : *modules) {
         if (module.name != kNullSink || module.index == m_module)
             continue;
-        const qint64 owner = ownerOf(module.argument);
-        // Our own name on a module that is not ours: left by this process
-        // when the server could not be reached at close.
-        if (owner > 0 && (owner == ::getpid() || !processExists(owner))) {
-            giveBackStreams(connection, QLatin1String(kNamePrefix) + QString::number(owner), {});
+        const NamedSink sink = privateSinkIn(module.argument, QStringLiteral("sink_name"));
+        if (stale(sink)) {
+            giveBackStreams(connection, sink.name, {});
             connection.unloadModule(module.index);
         }
     }
@@ -158,6 +190,7 @@ bool PulsePrivateSink::open()
     if (m_module != UINT32_MAX && stillThere(connection))
         return true;
     m_module = UINT32_MAX;
+    m_loopback = UINT32_MAX;
     m_cameFrom.clear();
     removeStale(connection);
     // The server may unload a module a moment after it has answered, and a
@@ -168,7 +201,7 @@ bool PulsePrivateSink::open()
     }
 
     const QString argument = QStringLiteral("sink_name=%1 sink_properties='device.description=\"%2\"'")
-                                 .arg(m_name, QStringLiteral("Skywell (recording, muted)"));
+                                 .arg(m_name, QStringLiteral("Skywell (recording %1)").arg(m_name.section(u'_', -1)));
     const std::optional<std::uint32_t> module = connection.loadModule(kNullSink, argument);
     if (!module)
         return fail(QStringLiteral("the sound server did not load %1").arg(kNullSink), connection);
@@ -184,6 +217,10 @@ bool PulsePrivateSink::open()
     }
     m_monitor = sink.monitorSource.isEmpty() ? m_name + QStringLiteral(".monitor") : sink.monitorSource;
     m_error.clear();
+    // A sink the server lost (it restarted) is heard again as it was; a
+    // loopback refused leaves the speakers silent and the recording whole.
+    if (m_heard)
+        loadLoopback(connection);
     return true;
 }
 
@@ -248,10 +285,12 @@ StreamMove PulsePrivateSink::moveStreamsOf(const QList<qint64> &processIds)
 
 void PulsePrivateSink::close()
 {
+    m_heard = false;
     if (m_module == UINT32_MAX)
         return;
     PulseConnection connection(m_timeout);
     if (connection.connect()) {
+        unloadLoopback(connection);
         giveBackStreams(connection, m_name, m_cameFrom);
         // Gone when close returns (PulseAudio unloads a moment after it
         // answers).
@@ -259,7 +298,55 @@ void PulsePrivateSink::close()
             waitForSink(connection, m_name, false, m_timeout);
     }
     m_module = UINT32_MAX;
+    m_loopback = UINT32_MAX;
     m_cameFrom.clear();
+}
+
+bool PulsePrivateSink::setHeard(bool heard)
+{
+    if (m_module == UINT32_MAX) {
+        m_error = QStringLiteral("the private sink is not open");
+        return false;
+    }
+    PulseConnection connection(m_timeout);
+    if (!connection.connect())
+        return fail(QStringLiteral("cannot reach the sound server"), connection);
+    m_heard = heard;
+    if (!heard) {
+        unloadLoopback(connection);
+        return true;
+    }
+    return loadLoopback(connection);
+}
+
+bool PulsePrivateSink::loadLoopback(PulseConnection &connection)
+{
+    if (m_loopback != UINT32_MAX) {
+        const auto modules = connection.modules();
+        if (!modules)
+            return fail(QStringLiteral("cannot read the modules of the sound server"), connection);
+        for (const PulseModule &module : *modules)
+            if (module.index == m_loopback && module.name == kLoopback)
+                return true;
+        m_loopback = UINT32_MAX;
+    }
+    // No sink named: the loopback plays on the default output, and follows
+    // it when the user picks another one.
+    const QString argument =
+        QStringLiteral("source=%1 latency_msec=%2 source_dont_move=true").arg(m_monitor).arg(kLoopbackLatencyMs);
+    const std::optional<std::uint32_t> module = connection.loadModule(kLoopback, argument);
+    if (!module)
+        return fail(QStringLiteral("the sound server did not load %1").arg(kLoopback), connection);
+    m_loopback = *module;
+    return true;
+}
+
+void PulsePrivateSink::unloadLoopback(PulseConnection &connection)
+{
+    if (m_loopback == UINT32_MAX)
+        return;
+    connection.unloadModule(m_loopback);
+    m_loopback = UINT32_MAX;
 }
 
 } // namespace skywell

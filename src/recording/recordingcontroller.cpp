@@ -171,6 +171,13 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
     // that already captures.
     if (recordingId != m_recordingId || m_ended || !s.recording || s.capturing || m_direct)
         return;
+    if (m_sinkOpen && m_ownSink) {
+        // A player that ignores the sink it was given (one talking to the
+        // sound server its own way) is moved into it.
+        const StreamMove move = m_sink->moveStreamsOf(m_tuning.playerProcessIds(m_recordingId));
+        if (move.found > move.moved)
+            m_log.logLine(QStringLiteral("Some of the player's sound plays elsewhere:"), move.problem);
+    }
     if (m_sinkOpen && !m_ownSink) {
         // A player Skywell did not start plays where it likes: its streams
         // are moved when they can be found.

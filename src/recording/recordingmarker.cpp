@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +22,16 @@ namespace skywell
 
 const QString RecordingMarker::kFileName = QStringLiteral("skywell-recording.json");
 const QString RecordingMarker::kResumeFileName = QStringLiteral("skywell-resume.json");
+
+QString RecordingMarker::fileNameFor(const QString &fileKey)
+{
+    return fileKey.isEmpty() ? kFileName : QStringLiteral("skywell-recording-%1.json").arg(fileKey);
+}
+
+QString RecordingMarker::resumeFileNameFor(const QString &fileKey)
+{
+    return fileKey.isEmpty() ? kResumeFileName : QStringLiteral("skywell-resume-%1.json").arg(fileKey);
+}
 
 namespace
 {
@@ -58,6 +69,7 @@ RecordingMarker RecordingMarker::of(const RecordingSession &s, std::int64_t star
     marker.playlistText = s.playlistText;
     marker.seriesIndex = s.seriesIndex;
     marker.playlistFile = s.playlistFile;
+    marker.fileKey = s.fileKey;
     return marker;
 }
 
@@ -78,6 +90,8 @@ bool RecordingMarker::write(const QString &tempFolder, const RecordingMarker &ma
         json.insert(QStringLiteral("playlistFile"), marker.playlistFile);
     if (!marker.seriesName.isEmpty())
         json.insert(QStringLiteral("seriesName"), marker.seriesName);
+    if (!marker.fileKey.isEmpty())
+        json.insert(QStringLiteral("key"), marker.fileKey);
     const QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n';
 
     const QByteArray path = QFile::encodeName(tempFolder + fileName);
@@ -149,7 +163,13 @@ std::optional<RecordingMarker> RecordingMarker::read(const QString &tempFolder, 
         return std::nullopt;
     marker.seriesIndex = std::int32_t(seriesIndex.value_or(0));
     if (!textField("title", marker.stationTitle) || !textField("playlist", marker.playlistText) ||
-        !textField("playlistFile", marker.playlistFile) || !textField("seriesName", marker.seriesName))
+        !textField("playlistFile", marker.playlistFile) || !textField("seriesName", marker.seriesName) ||
+        !textField("key", marker.fileKey))
+        return std::nullopt;
+    // The key becomes part of file names: only the letters and digits a
+    // recording's key is made of.
+    static const QRegularExpression keyPattern(QStringLiteral("^[a-z0-9]{0,32}$"));
+    if (!keyPattern.match(marker.fileKey).hasMatch())
         return std::nullopt;
     return marker;
 }

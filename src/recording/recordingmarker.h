@@ -30,12 +30,23 @@ struct RecordingMarker {
     // What outputFileName("m3u", -1) gave on the recording's day: a later
     // recording of the same name and day continues its series.
     QString seriesName;
+    // The recording's key ([a-z0-9], as RecordingSession::fileKey): its
+    // temporary files are "skywell-<key>-a1.wav" ... Empty: the plain
+    // names, and the only key a marker of an older Skywell has.
+    QString fileKey;
 
-    // The marker's file name in the temporary folder.
+    // The marker's file name in the temporary folder for a recording
+    // without a key.
     static const QString kFileName;
     // The file that tells the next recording of an interrupted one where
-    // its series goes on (the same fields, trackNumber the next track's).
+    // its series goes on (the same fields, trackNumber the next track's),
+    // for a recording without a key.
     static const QString kResumeFileName;
+
+    // "skywell-recording-<key>.json"; kFileName for an empty key.
+    static QString fileNameFor(const QString &fileKey);
+    // "skywell-resume-<key>.json"; kResumeFileName for an empty key.
+    static QString resumeFileNameFor(const QString &fileKey);
 
     // The recording in progress.
     static RecordingMarker of(const RecordingSession &session, std::int64_t startTime);
@@ -46,8 +57,9 @@ struct RecordingMarker {
     // Removes the marker; true when none is left.
     static bool clear(const QString &tempFolder, const QString &fileName = kFileName);
     // The marker, or nothing when there is none or it cannot be read as one
-    // (cut short, garbage, a folder, a link to somewhere else). The fields
-    // after startTime may be missing (a marker of an older Skywell).
+    // (cut short, garbage, a folder, a link to somewhere else, a key that
+    // no recording has). The fields after startTime may be missing (a
+    // marker of an older Skywell).
     static std::optional<RecordingMarker> read(const QString &tempFolder, const QString &fileName = kFileName);
 };
 

@@ -96,8 +96,9 @@ public:
     // A capture device that records the source the user chose (the mixer's
     // selection on the configured sound card); one at a time.
     virtual std::unique_ptr<CaptureDevice> chosenSourceCapture() = 0;
-    // A device that opens an address and decodes the stream itself.
-    virtual std::unique_ptr<CaptureDevice> streamDevice() = 0;
+    // A device that opens an address and decodes the stream itself; its
+    // log lines name the recording.
+    virtual std::unique_ptr<CaptureDevice> streamDevice(const QString &recordingName) = 0;
     // A private sink of its own: a player plays into it, the recording
     // captures its monitor. Null when there is no sound server.
     virtual std::unique_ptr<PrivateSink> privateSink() = 0;

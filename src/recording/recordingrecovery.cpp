@@ -38,25 +38,41 @@ namespace
 // than a clock step) is not part of it.
 constexpr std::int64_t kMarkerSlackSeconds = 60;
 
-// The letter and slot (1 to 10) of a temporary track file, for exactly
-// the names block processing gives its files ("skywell-a1.wav" to
-// "skywell-l10.wav"); nothing for any other name.
+// The recording's key, letter and slot (1 to 10) of a temporary track
+// file, for exactly the names block processing gives its files
+// ("skywell-a1.wav" to "skywell-l10.wav", or with a recording's key
+// "skywell-<key>-a1.wav"); nothing for any other name.
 struct TemporaryTrackName {
+    QString key;
     char letter = 'a';
     int slot = 1;
 };
 
 std::optional<TemporaryTrackName> parseTemporaryTrackName(const QString &fileName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^skywell-([a-z])([1-9][0-9]?)\\.wav$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^skywell-(?:([a-z0-9]{1,32})-)?([a-z])([1-9][0-9]?)\\.wav$"));
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch())
         return std::nullopt;
-    const char letter = char(match.captured(1).at(0).unicode());
-    const int slot = match.captured(2).toInt();
+    const char letter = char(match.captured(2).at(0).unicode());
+    const int slot = match.captured(3).toInt();
     if (letter >= 'a' + StreamFiles::kOpenAttempts || slot > RecordingSession::kMaxStreams)
         return std::nullopt;
-    return TemporaryTrackName{letter, slot};
+    return TemporaryTrackName{match.captured(1), letter, slot};
+}
+
+// The marker files of recordings ("skywell-recording.json",
+// "skywell-recording-<key>.json") or the resume files in the folder, by name.
+QStringList filesLike(const QString &folder, const QString &stem)
+{
+    const QRegularExpression pattern(QStringLiteral("^") + stem + QStringLiteral("(?:-[a-z0-9]{1,32})?\\.json$"));
+    QStringList found;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QString &name : names)
+        if (pattern.match(name).hasMatch())
+            found << name;
+    return found;
 }
 
 struct Leftover {
@@ -211,7 +227,8 @@ QString numberText(int number)
     return number <= 1 ? QString() : QStringLiteral(" (%1)").arg(number);
 }
 
-std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
+// about(leftover, text): the log line's text, naming the file's recording.
+template <typename About> std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log, About about)
 {
     std::vector<Leftover> found;
     const QStringList names =
@@ -227,15 +244,16 @@ std::vector<Leftover> findLeftovers(const QString &tempFolder, ActivityLog &log)
         // file another user's recording left in a shared folder.
         if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
             continue;
+        Leftover leftover{path, *name, std::int64_t(info.st_mtim.tv_sec), {}};
         if (openForWriting(path)) {
-            log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), path);
+            log.logLine(QStringLiteral("Temporary recording file in use, left alone:"), about(leftover, path));
             continue;
         }
         // Made read-only by a recovery that could not move it: it is ours
         // to mend now.
         if (!(info.st_mode & S_IWUSR))
             ::chmod(native(path).constData(), info.st_mode | S_IWUSR);
-        found.push_back({path, *name, std::int64_t(info.st_mtim.tv_sec), {}});
+        found.push_back(std::move(leftover));
     }
     return found;
 }
@@ -300,22 +318,62 @@ void keepSeries(const Settings &settings, ActivityLog &log, RecordingMarker mark
     }
     marker.seriesName = outputFileName(naming, QStringLiteral("m3u"), -1, at);
     marker.stationTitle.clear();
-    RecordingMarker::write(settings.tempFolder, marker, RecordingMarker::kResumeFileName);
+    RecordingMarker::write(settings.tempFolder, marker, RecordingMarker::resumeFileNameFor(marker.fileKey));
+}
+
+// One recording that was under way, found by its marker.
+struct Interrupted {
+    RecordingMarker marker;
+    // The marker with the recovered track added: the series goes on after it.
+    RecordingMarker series;
+    bool trackRecovered = false;
+    std::int64_t seriesTime = 0;
+};
+
+std::vector<Interrupted> findInterrupted(const QString &tempFolder, const QStringList &markerFiles, ActivityLog &log,
+                                         const Clock &clock)
+{
+    std::vector<Interrupted> found;
+    for (const QString &fileName : markerFiles) {
+        const std::optional<RecordingMarker> marker = RecordingMarker::read(tempFolder, fileName);
+        if (!marker)
+            continue;
+        // One recording per key: its files cannot belong to two.
+        if (std::any_of(found.begin(), found.end(),
+                        [&](const Interrupted &other) { return other.marker.fileKey == marker->fileKey; }))
+            continue;
+        log.logLine(QStringLiteral("Unfinished recording found:"), marker->name);
+        found.push_back({*marker, *marker, false, std::min(marker->startTime, clock.now())});
+    }
+    return found;
 }
 
 } // namespace
 
 QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &log, const Clock &clock)
 {
-    const std::optional<RecordingMarker> marker = RecordingMarker::read(settings.tempFolder);
-    if (marker)
-        log.logLine(QStringLiteral("Unfinished recording found:"), marker->name);
-    std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log);
+    // Every recording that ran leaves its own marker; its files carry its key.
+    const QStringList markerFiles = filesLike(settings.tempFolder, QStringLiteral("skywell-recording"));
+    std::vector<Interrupted> interrupted = findInterrupted(settings.tempFolder, markerFiles, log, clock);
+    const auto recordingOf = [&interrupted](const Leftover &leftover) -> Interrupted * {
+        for (Interrupted &recording : interrupted)
+            if (recording.marker.fileKey == leftover.name.key &&
+                leftover.modified + kMarkerSlackSeconds >= recording.marker.startTime)
+                return &recording;
+        return nullptr;
+    };
+    // Each line about a file names the recording it belongs to, when known.
+    const auto about = [&recordingOf](const Leftover &leftover, const QString &text) {
+        const Interrupted *recording = recordingOf(leftover);
+        return recording ? text + QStringLiteral(" (%1)").arg(recording->marker.name) : text;
+    };
+    std::vector<Leftover> leftovers = findLeftovers(settings.tempFolder, log, about);
 
     for (Leftover &leftover : leftovers) {
         leftover.track = completePartialTrack(leftover.path);
         if (leftover.track.kind == PartialTrackKind::Empty && ::unlink(native(leftover.path).constData()) == 0)
-            log.logLine(QStringLiteral("Removed temporary recording file without audio:"), leftover.path);
+            log.logLine(QStringLiteral("Removed temporary recording file without audio:"),
+                        about(leftover, leftover.path));
     }
     // The stream with the most audio is the one the track would have
     // delivered: it gets the track's own name.
@@ -323,31 +381,28 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
                      [](const Leftover &a, const Leftover &b) { return a.track.audioBytes > b.track.audioBytes; });
 
     QStringList recovered;
-    // The marker's track, once it is recovered: the series goes on after it.
-    std::optional<RecordingMarker> series = marker;
-    bool trackRecovered = false;
-    std::int64_t seriesTime = marker ? std::min(marker->startTime, clock.now()) : 0;
     for (const Leftover &leftover : leftovers) {
         const PartialTrack &track = leftover.track;
         if (track.kind != PartialTrackKind::Wav && track.kind != PartialTrackKind::Mp3)
             continue;
         if (!track.problem.isEmpty())
             log.logLine(QStringLiteral("Unfinished recording could not be completed:"),
-                        leftover.path + QStringLiteral(": ") + track.problem);
+                        about(leftover, leftover.path + QStringLiteral(": ") + track.problem));
         // Named for when it was last written, as a track is named when it
         // ends; a clock set back since then gives no name in the future.
         const std::int64_t when = std::min(leftover.modified, clock.now());
         const QString extension = QLatin1Char('.') + extensionOf(track);
-        const bool ofMarker = marker && leftover.modified + kMarkerSlackSeconds >= marker->startTime;
+        Interrupted *recording = recordingOf(leftover);
         // The best stream of the marker's track is the track itself.
-        const bool theTrack = ofMarker && !trackRecovered;
+        const bool theTrack = recording && !recording->trackRecovered;
         QString stem;
         QString trackName;
-        if (ofMarker) {
-            const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, marker->name, marker->flags,
-                                         marker->trackNumber};
+        if (recording) {
+            const RecordingMarker &marker = recording->marker;
+            const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, marker.name, marker.flags,
+                                         marker.trackNumber};
             const ManualClock at(when);
-            trackName = outputFileName(naming, extensionOf(track), marker->seriesIndex, at);
+            trackName = outputFileName(naming, extensionOf(track), marker.seriesIndex, at);
             stem = outputFileName(naming, extensionOf(track), 0, at);
             stem.chop(extension.size());
             stem += QStringLiteral(" (recovered)");
@@ -364,52 +419,68 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
             return theTrack && number == 1 ? trackName : fitName(stem, numberText(number - shift) + extension);
         };
         if (theTrack && track.kind == PartialTrackKind::Mp3 && track.problem.isEmpty() &&
-            !tagCompletedMp3(leftover.path, recoveredTags(*marker, trackName)))
-            log.logLine(QStringLiteral("Could not tag the recovered recording:"), leftover.path);
+            !tagCompletedMp3(leftover.path, recoveredTags(recording->marker, trackName)))
+            log.logLine(QStringLiteral("Could not tag the recovered recording:"), about(leftover, leftover.path));
 
         int error = 0;
         QString path = moveInto(leftover.path, settings.mp3Folder, nameFor, error);
         if (path.isEmpty()) {
             log.logLine(QStringLiteral("Could not move recovered recording into the recordings folder:"),
-                        settings.mp3Folder + QStringLiteral(": ") + systemErrorText(error));
+                        about(leftover, settings.mp3Folder + QStringLiteral(": ") + systemErrorText(error)));
             // Out of the next recording's way at least.
             path = moveInto(leftover.path, settings.tempFolder, nameFor, error);
         }
         if (path.isEmpty()) {
             log.logLine(QStringLiteral("Could not recover unfinished recording:"),
-                        leftover.path + QStringLiteral(": ") + systemErrorText(error));
+                        about(leftover, leftover.path + QStringLiteral(": ") + systemErrorText(error)));
             // Read-only, the next recording cannot open it and takes the
             // next letter instead.
             ::chmod(native(leftover.path).constData(), S_IRUSR | S_IRGRP | S_IROTH);
             continue;
         }
-        log.logLine(QStringLiteral("Recovered unfinished recording:"), path);
+        log.logLine(QStringLiteral("Recovered unfinished recording:"), about(leftover, path));
         recovered << path;
         if (theTrack) {
-            trackRecovered = true;
-            seriesTime = when;
-            series->playlistText = withPlaylistLine(series->playlistText, path, marker->stationTitle, track.seconds);
-            ++series->trackNumber;
+            RecordingMarker &series = recording->series;
+            recording->trackRecovered = true;
+            recording->seriesTime = when;
+            series.playlistText =
+                withPlaylistLine(series.playlistText, path, recording->marker.stationTitle, track.seconds);
+            ++series.trackNumber;
         }
     }
-    RecordingMarker::clear(settings.tempFolder);
-    if (series)
-        keepSeries(settings, log, *series, seriesTime);
+    for (const QString &fileName : markerFiles)
+        RecordingMarker::clear(settings.tempFolder, fileName);
+    for (const Interrupted &recording : interrupted)
+        keepSeries(settings, log, recording.series, recording.seriesTime);
     return recovered;
 }
 
 bool continueInterruptedSeries(const Settings &settings, RecordingSession &session, ActivityLog &log,
                                const Clock &clock)
 {
-    const std::optional<RecordingMarker> resume =
-        RecordingMarker::read(settings.tempFolder, RecordingMarker::kResumeFileName);
-    if (!resume || resume->name != session.name)
+    // Each interrupted recording left its own resume file. The one of this
+    // name and day goes on (of two, the later); one of an earlier day is
+    // done and goes.
+    std::optional<RecordingMarker> resume;
+    QString resumeFile;
+    for (const QString &fileName : filesLike(settings.tempFolder, QStringLiteral("skywell-resume"))) {
+        const std::optional<RecordingMarker> found = RecordingMarker::read(settings.tempFolder, fileName);
+        if (!found)
+            continue;
+        const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, found->name, found->flags, 1};
+        if (outputFileName(naming, QStringLiteral("m3u"), -1, clock) != found->seriesName) {
+            RecordingMarker::clear(settings.tempFolder, fileName);
+            continue;
+        }
+        if (found->name == session.name && (!resume || found->startTime > resume->startTime)) {
+            resume = found;
+            resumeFile = fileName;
+        }
+    }
+    if (!resume)
         return false;
-    const RecordingNaming naming{settings.fileNameFormat, settings.mp3Folder, session.name, session.flags, 1};
-    // Only the same day's recording goes on; an older series is done.
-    RecordingMarker::clear(settings.tempFolder, RecordingMarker::kResumeFileName);
-    if (outputFileName(naming, QStringLiteral("m3u"), -1, clock) != resume->seriesName)
-        return false;
+    RecordingMarker::clear(settings.tempFolder, resumeFile);
     session.trackNumber = resume->trackNumber;
     session.playlistText = resume->playlistText;
     session.seriesIndex = resume->seriesIndex;

@@ -20,16 +20,6 @@
 namespace skywell
 {
 
-namespace
-{
-
-QString markerFileName(const QString &fileKey)
-{
-    return fileKey.isEmpty() ? RecordingMarker::kFileName : QStringLiteral("skywell-recording-%1.json").arg(fileKey);
-}
-
-} // namespace
-
 // One running recording and everything it has to itself. Members end in
 // reverse order: the controller first, the device last.
 struct RecordingRoster::Entry {
@@ -164,7 +154,7 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
     switch (road) {
     case Road::Stream:
     case Road::Download:
-        e->device = c.parts.streamDevice();
+        e->device = c.parts.streamDevice(request.name);
         break;
     case Road::OwnPlayer:
         e->device = c.parts.captureOf(e->sink->monitorName());
@@ -211,10 +201,10 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
         };
     }
     safety.markRecording = [&settings](const RecordingSession &s, std::int64_t startTime) {
-        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime), markerFileName(s.fileKey));
+        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime), RecordingMarker::fileNameFor(s.fileKey));
     };
     safety.clearMark = [&settings](const RecordingSession &s) {
-        RecordingMarker::clear(settings.tempFolder, markerFileName(s.fileKey));
+        RecordingMarker::clear(settings.tempFolder, RecordingMarker::fileNameFor(s.fileKey));
     };
     safety.continueSeries = [&settings, &log, &clock](RecordingSession &s) {
         continueInterruptedSeries(settings, s, log, clock);

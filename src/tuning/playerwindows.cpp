@@ -43,15 +43,16 @@ bool isTunerWindow(const DesktopWindow &window, const QList<qint64> &tunerProces
            window.windowClass.compare(kTunerProgramName, Qt::CaseInsensitive) == 0;
 }
 
-int closePlayerWindows(DesktopWindows &windows)
+int closePlayerWindows(DesktopWindows &windows, const std::function<bool(const DesktopWindow &)> &spare)
 {
+    auto spared = [&spare](const DesktopWindow &window) { return spare && spare(window); };
     int closed = 0;
     for (int pass = 0; pass < kClosePasses; ++pass) {
         // Every match overwrites the one before: the last one is closed.
         std::uint64_t remembered = 0;
         bool found = false;
         for (const DesktopWindow &window : windows.topLevelWindows()) {
-            if (isPlayerTitle(window.title.left(255))) {
+            if (isPlayerTitle(window.title.left(255)) && !spared(window)) {
                 remembered = window.id;
                 found = true;
             }
@@ -62,7 +63,7 @@ int closePlayerWindows(DesktopWindows &windows)
         ++closed;
     }
     for (const DesktopWindow &window : windows.topLevelWindows()) {
-        if (window.windowClass == kPlayerWindowClass) {
+        if (window.windowClass == kPlayerWindowClass && !spared(window)) {
             windows.requestClose(window.id);
             break;
         }

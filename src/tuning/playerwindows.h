@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace skywell
 {
 
@@ -27,7 +29,8 @@ bool isTunerWindow(const DesktopWindow &window, const QList<qint64> &tunerProces
 // Closes player windows: up to six passes, each closing the last window
 // (in enumeration order) whose title holds a title word and stopping after
 // a pass that found none; then asks a window of the player class to close
-// without waiting. Returns the number of windows closed by title.
-int closePlayerWindows(DesktopWindows &windows);
+// without waiting. Returns the number of windows closed by title. Windows
+// for which spare holds (the players of another recording) are left open.
+int closePlayerWindows(DesktopWindows &windows, const std::function<bool(const DesktopWindow &)> &spare = {});
 
 } // namespace skywell

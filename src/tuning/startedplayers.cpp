@@ -13,6 +13,9 @@ struct StartedPlayers::Entry {
     std::unique_ptr<QProcess> process;
     ToolProcessTree tree;
     Kind kind = Kind::Player;
+    std::uint64_t recordingId = 0;
+
+    bool of(std::uint64_t recording) const { return recording == kAnyRecording || recording == recordingId; }
 };
 
 StartedPlayers::StartedPlayers(QObject *parent) : QObject(parent)
@@ -40,6 +43,7 @@ QString StartedPlayers::start(const QString &program, const QStringList &argumen
     auto entry = std::make_unique<Entry>();
     entry->serial = ++m_serial;
     entry->kind = kind;
+    entry->recordingId = m_recording;
     entry->process = std::make_unique<QProcess>();
     QProcess &process = *entry->process;
 
@@ -80,8 +84,22 @@ QString StartedPlayers::start(const QString &program, const QStringList &argumen
 
 void StartedPlayers::endPlayers(std::chrono::milliseconds grace)
 {
+    end(kAnyRecording, grace);
+}
+
+void StartedPlayers::endPlayersOf(std::uint64_t recordingId, std::chrono::milliseconds grace)
+{
+    end(recordingId, grace);
+}
+
+void StartedPlayers::end(std::uint64_t recordingId, std::chrono::milliseconds grace)
+{
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         Entry &entry = **it;
+        if (!entry.of(recordingId)) {
+            ++it;
+            continue;
+        }
         if (entry.kind != Kind::Player) {
             // Reaps what an ended opener left behind; never ends anything.
             if (entry.process->state() == QProcess::NotRunning && entry.tree.alive().empty()) {
@@ -117,21 +135,21 @@ void StartedPlayers::endFinishedPlayer(std::uint64_t serial)
     }
 }
 
-QList<qint64> StartedPlayers::runningPlayerIds() const
+QList<qint64> StartedPlayers::runningPlayerIds(std::uint64_t recordingId) const
 {
     QList<qint64> ids;
     for (const auto &entry : m_entries) {
-        if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
+        if (entry->of(recordingId) && entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
             ids << entry->process->processId();
     }
     return ids;
 }
 
-QList<qint64> StartedPlayers::soundProcessIds() const
+QList<qint64> StartedPlayers::soundProcessIds(std::uint64_t recordingId) const
 {
-    QList<qint64> ids = runningPlayerIds();
+    QList<qint64> ids = runningPlayerIds(recordingId);
     for (const auto &entry : m_entries) {
-        if (entry->kind != Kind::BrowserOpener)
+        if (!entry->of(recordingId) || entry->kind != Kind::BrowserOpener)
             continue;
         for (const pid_t pid : entry->tree.alive())
             ids << pid;
@@ -139,14 +157,26 @@ QList<qint64> StartedPlayers::soundProcessIds() const
     return ids;
 }
 
-int StartedPlayers::runningPlayers() const
+int StartedPlayers::runningPlayers(std::uint64_t recordingId) const
 {
     int running = 0;
     for (const auto &entry : m_entries) {
-        if (entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
+        if (entry->of(recordingId) && entry->kind == Kind::Player && entry->process->state() != QProcess::NotRunning)
             ++running;
     }
     return running;
+}
+
+std::set<qint64> StartedPlayers::processesOfOtherRecordings(std::uint64_t recordingId) const
+{
+    std::set<qint64> pids;
+    for (const auto &entry : m_entries) {
+        if (entry->recordingId == 0 || entry->recordingId == recordingId)
+            continue;
+        for (const pid_t pid : entry->tree.alive())
+            pids.insert(pid);
+    }
+    return pids;
 }
 
 } // namespace skywell

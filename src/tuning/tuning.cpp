@@ -4,6 +4,7 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "shows/show.h"
+#include "shows/tunewith.h"
 #include "tuning/connectionstate.h"
 #include "tuning/desktopwindows.h"
 #include "tuning/playerwindows.h"
@@ -119,8 +120,8 @@ void Tuning::startWorker(TuningJob job)
         QMetaObject::invokeMethod(
             this,
             [this, job, started] {
-                tuneNow(job.address, job.playerLetter, job.addressOrigin, job.playbackSink, job.name);
-                const QList<qint64> ids = m_players->soundProcessIds();
+                tuneFor(job.recordingId, job.address, job.playerLetter, job.addressOrigin, job.playbackSink, job.name);
+                const QList<qint64> ids = m_players->soundProcessIds(job.recordingId);
                 std::lock_guard lock(m_mutex);
                 started->processIds = ids;
                 started->tuned = true;
@@ -154,6 +155,12 @@ void Tuning::startWorker(TuningJob job)
 
 void Tuning::recordingStopped(std::uint64_t recordingId)
 {
+    // A retune after the end plays on the default output, for no recording:
+    // the recording's sink goes with it.
+    if (m_tuningRecording == recordingId) {
+        m_tuningRecording = 0;
+        m_playbackSink.clear();
+    }
     {
         std::lock_guard lock(m_mutex);
         for (auto &worker : m_workers) {
@@ -228,14 +235,21 @@ void Tuning::tuneNow(const Show &show)
 
 void Tuning::retune()
 {
-    tuneNow(m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink, m_stationName);
+    tuneFor(m_tuningRecording, m_tuningAddress, m_playerLetter, m_addressOrigin, m_playbackSink, m_stationName);
 }
 
 void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrigin, const QString &playbackSink,
                      const QString &stationName)
 {
+    tuneFor(0, address, playerLetter, addressOrigin, playbackSink, stationName);
+}
+
+void Tuning::tuneFor(std::uint64_t recordingId, const QString &address, char playerLetter, char addressOrigin,
+                     const QString &playbackSink, const QString &stationName)
+{
     if (address.isEmpty())
         return;
+    m_tuningRecording = recordingId;
     m_tuningAddress = address;
     m_playerLetter = playerLetter;
     m_addressOrigin = addressOrigin;
@@ -244,7 +258,9 @@ void Tuning::tuneNow(const QString &address, char playerLetter, char addressOrig
     // Every start says where it plays: a sink of an earlier recording may
     // be gone.
     m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), playbackSink);
+    m_players->setRecording(recordingId);
     m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0, stationName);
+    m_players->setRecording(0);
 }
 
 void Tuning::closePlayers()
@@ -253,9 +269,34 @@ void Tuning::closePlayers()
     m_players->endPlayers();
 }
 
+void Tuning::closePlayers(std::uint64_t recordingId)
+{
+    // A window drawn by a process of another recording's player is that
+    // player's.
+    const std::set<qint64> others = m_players->processesOfOtherRecordings(recordingId);
+    closePlayerWindows(m_windows, [&others](const DesktopWindow &window) {
+        return window.processId > 0 && others.count(window.processId) > 0;
+    });
+    m_players->endPlayersOf(recordingId);
+}
+
 void Tuning::endStartedPlayers()
 {
     m_players->endPlayers();
+}
+
+void Tuning::endStartedPlayers(std::uint64_t recordingId)
+{
+    m_players->endPlayersOf(recordingId);
+}
+
+bool Tuning::startsOwnPlayer(char playerLetter) const
+{
+    // The browser, and the desktop's media player (often a program that
+    // hands the address to its window already open), may play elsewhere
+    // than the sink given; the tuner and the player command are started
+    // here and inherit it.
+    return m_settings.tuneInBrowser == 0 && tuneWithOf(playerLetter) != TuneWith::DesktopPlayer;
 }
 
 bool Tuning::isOnline() const

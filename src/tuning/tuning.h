@@ -78,8 +78,19 @@ public:
     // Closes the player windows by title, then ends what is left of the
     // players Skywell started (the only way where there is no X11 display).
     void closePlayers();
-    // Ends the players Skywell started, windows or not.
+    // The same at the end of one recording: the windows of the players
+    // Skywell started for other recordings stay open, and only this
+    // recording's started players are ended.
+    void closePlayers(std::uint64_t recordingId);
+    // Ends the players Skywell started, windows or not (at exit).
     void endStartedPlayers();
+    // Ends the players Skywell started for the recording.
+    void endStartedPlayers(std::uint64_t recordingId);
+    // Whether a Show of this player letter is played by a program Skywell
+    // starts itself, which plays into the sink it is given (PULSE_SINK);
+    // not when the address goes to a program that may already run (the
+    // browser, the desktop's media player).
+    bool startsOwnPlayer(char playerLetter) const;
 
     bool isOnline() const;
     // Whether the last dial-up worker found a connection already up (then
@@ -116,6 +127,9 @@ private:
     bool waitInWorker(Worker &worker, std::chrono::milliseconds time);
     void dialInWorker(const QString &command);
     void joinFinishedWorkers();
+    // tuneNow for a recording: what it starts belongs to that recording.
+    void tuneFor(std::uint64_t recordingId, const QString &address, char playerLetter, char addressOrigin,
+                 const QString &playbackSink, const QString &stationName);
 
     Registry &m_registry;
     ActivityLog &m_log;
@@ -129,6 +143,8 @@ private:
     char m_addressOrigin = 0;
     QString m_playbackSink;
     QString m_stationName;
+    // The recording the tuning address was played for (0: none).
+    std::uint64_t m_tuningRecording = 0;
     std::atomic<bool> m_wasOnlineBeforeDial{false};
     std::function<bool(const QList<qint64> &)> m_playbackProbe;
 

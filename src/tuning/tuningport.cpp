@@ -50,26 +50,22 @@ void TuningPort::recordingStopped(std::uint64_t recordingId)
 
 void TuningPort::closePlayers(std::uint64_t recordingId)
 {
-    (void)recordingId;
-    m_tuning.closePlayers();
+    m_tuning.closePlayers(recordingId);
 }
 
 void TuningPort::endStartedPlayers(std::uint64_t recordingId)
 {
-    (void)recordingId;
-    m_tuning.endStartedPlayers();
+    m_tuning.endStartedPlayers(recordingId);
 }
 
 QList<qint64> TuningPort::playerProcessIds(std::uint64_t recordingId) const
 {
-    (void)recordingId;
-    return m_tuning.startedPlayers().soundProcessIds();
+    return m_tuning.startedPlayers().soundProcessIds(recordingId);
 }
 
 bool TuningPort::startsOwnPlayer(char playerLetter) const
 {
-    (void)playerLetter;
-    return false;
+    return m_tuning.startsOwnPlayer(playerLetter);
 }
 
 bool TuningPort::isOnline()

@@ -73,24 +73,6 @@ private:
     CaptureQueue m_queue{m_device};
 };
 
-// Makes a sink the default (the speakers) and puts the previous one back.
-class ScopedDefaultSink
-{
-public:
-    explicit ScopedDefaultSink(const QString &name) : m_previous(pactl({QStringLiteral("get-default-sink")}).trimmed())
-    {
-        pactl({QStringLiteral("set-default-sink"), name});
-    }
-    ~ScopedDefaultSink()
-    {
-        if (!m_previous.isEmpty())
-            pactl({QStringLiteral("set-default-sink"), m_previous});
-    }
-
-private:
-    QString m_previous;
-};
-
 void pause(int ms)
 {
     spinUntil([] { return false; }, ms);
@@ -159,8 +141,8 @@ TEST(PulseMixer, MuteSinkRecordsWhatTheSpeakersDoNotPlay)
     ASSERT_TRUE(rig.sink.open()) << rig.sink.errorText().toStdString();
     EXPECT_EQ(pactl({QStringLiteral("get-default-sink")}).trimmed(), rig.speakers.name())
         << "the private sink must not take over the speakers";
-    EXPECT_TRUE(pactl({QStringLiteral("list"), QStringLiteral("sinks")})
-                    .contains(QStringLiteral("Skywell (recording, muted)")));
+    EXPECT_TRUE(
+        pactl({QStringLiteral("list"), QStringLiteral("sinks")}).contains(QStringLiteral("Skywell (recording ")));
 
     // The recording source is chosen through the mixer as at every capture
     // start; the sound card configured is the speakers' own.
@@ -306,12 +288,25 @@ TEST(PulseMixer, MuteSinkLeavesNoModuleAndClearsThoseOfCrashedRuns)
     ScopedNullSink other(prefix + QString::number(running.processId()));
     // Ours, left when the server could not be reached at close.
     ScopedNullSink leftover(prefix + QString::number(::getpid()));
-    ASSERT_TRUE(crashed.loaded() && other.loaded() && leftover.loaded());
+    // A crashed run's sink of one of its recordings, still heard through a
+    // loopback.
+    ScopedNullSink crashedRecording(prefix + QString::number(endedPid) + QStringLiteral("_2"));
+    ASSERT_TRUE(crashed.loaded() && other.loaded() && leftover.loaded() && crashedRecording.loaded());
+    ASSERT_FALSE(pactl({QStringLiteral("load-module"), QStringLiteral("module-loopback"),
+                        QStringLiteral("source=") + crashedRecording.monitor()})
+                     .isNull());
+    const auto loopbacksOfCrashed = [&] {
+        return pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")})
+            .count(QStringLiteral("source=") + crashedRecording.monitor());
+    };
+    ASSERT_EQ(loopbacksOfCrashed(), 1);
 
     {
         PulsePrivateSink sink;
         ASSERT_TRUE(sink.open()) << sink.errorText().toStdString();
         EXPECT_EQ(modulesFor(crashed.name()), 0);
+        EXPECT_EQ(modulesFor(crashedRecording.name()), 0);
+        EXPECT_EQ(loopbacksOfCrashed(), 0);
         EXPECT_EQ(modulesFor(other.name()), 1);
         EXPECT_EQ(modulesFor(sink.sinkName()), 1);
         EXPECT_TRUE(sink.open());

@@ -45,6 +45,18 @@ ScopedNullSink::~ScopedNullSink()
         pactl({QStringLiteral("unload-module"), m_module});
 }
 
+ScopedDefaultSink::ScopedDefaultSink(const QString &name)
+    : m_previous(pactl({QStringLiteral("get-default-sink")}).trimmed())
+{
+    pactl({QStringLiteral("set-default-sink"), name});
+}
+
+ScopedDefaultSink::~ScopedDefaultSink()
+{
+    if (!m_previous.isEmpty())
+        pactl({QStringLiteral("set-default-sink"), m_previous});
+}
+
 } // namespace skywell::test
 
 #include <QDir>

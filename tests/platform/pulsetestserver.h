@@ -30,6 +30,17 @@ private:
     QString m_module;
 };
 
+// Makes a sink the default (the speakers) and puts the previous one back.
+class ScopedDefaultSink
+{
+public:
+    explicit ScopedDefaultSink(const QString &name);
+    ~ScopedDefaultSink();
+
+private:
+    QString m_previous;
+};
+
 } // namespace skywell::test
 
 namespace skywell::test

@@ -1,4 +1,5 @@
 #include "recording/recordingmarker.h"
+#include "recording/recordingsession.h"
 #include "shows/show.h"
 #include "support/tempenv.h"
 
@@ -55,6 +56,42 @@ TEST(RecordingMarkerTest, KeepsTheLatestTrackOfTheRecordingUntilCleared)
     EXPECT_FALSE(RecordingMarker::write(folder.file(QStringLiteral("missing/")), {name, 0, 1, 0}));
 }
 
+TEST(RecordingMarkerTest, RecordingsSideBySideEachKeepTheirOwnMarker)
+{
+    TempFolder folder;
+    const struct {
+        const char *key;
+        const char *marker;
+        const char *resume;
+    } names[] = {
+        {"", "skywell-recording.json", "skywell-resume.json"},
+        {"m5xk2a1", "skywell-recording-m5xk2a1.json", "skywell-resume-m5xk2a1.json"},
+        {"q7", "skywell-recording-q7.json", "skywell-resume-q7.json"},
+    };
+    RecordingSession session;
+    for (const auto &n : names) {
+        EXPECT_EQ(RecordingMarker::fileNameFor(QLatin1String(n.key)), QLatin1String(n.marker));
+        EXPECT_EQ(RecordingMarker::resumeFileNameFor(QLatin1String(n.key)), QLatin1String(n.resume));
+        session.name = QStringLiteral("Show ") + QLatin1String(n.key);
+        session.fileKey = QLatin1String(n.key);
+        ASSERT_TRUE(
+            RecordingMarker::write(folder.path(), RecordingMarker::of(session, 1765000000), QLatin1String(n.marker)));
+    }
+    ASSERT_TRUE(RecordingMarker::clear(folder.path(), QLatin1String(names[1].marker)));
+    for (const auto &n : names) {
+        const auto marker = RecordingMarker::read(folder.path(), QLatin1String(n.marker));
+        if (&n == &names[1]) {
+            EXPECT_FALSE(marker);
+            continue;
+        }
+        ASSERT_TRUE(marker) << n.marker;
+        EXPECT_EQ(marker->name, QStringLiteral("Show ") + QLatin1String(n.key));
+        EXPECT_EQ(marker->fileKey, QLatin1String(n.key));
+    }
+    // A marker without the key (an older Skywell's) is the plain names'.
+    EXPECT_TRUE(readAll(folder.file(QLatin1String(names[0].marker))).indexOf("key") < 0);
+}
+
 TEST(RecordingMarkerTest, AnythingButAWholeMarkerReadsAsNone)
 {
     TempFolder folder;
@@ -74,6 +111,8 @@ TEST(RecordingMarkerTest, AnythingButAWholeMarkerReadsAsNone)
         R"({"name":"Show","flags":1024,"track":2,"start":"soon"})",
         R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"title":7})",
         R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"series":-2})",
+        R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"key":"../x"})",
+        R"({"name":"Show","flags":1024,"track":2,"start":1765000000,"key":7})",
         good + QByteArray(5 * 1024 * 1024, ' '),
     };
     for (const QByteArray &text : bad) {

@@ -391,3 +391,154 @@ TEST_F(RecoveryTest, TrackOfAKilledRecordingKeepsNumberTagsAndPlaylistAndTheSeri
     session.trackNumber = 1;
     EXPECT_FALSE(continueInterruptedSeries(settings, session, log, clock));
 }
+
+namespace
+{
+
+// Recordings killed together: three that ran side by side, each with its
+// key, and one of an older Skywell (no key, plain names) sharing a name
+// and day with one of them.
+struct KilledRecording {
+    const char *key;
+    const char *name;
+    std::uint32_t flags;
+    int track;
+    double seconds; // tells the recordings' files apart
+    const char *stationTitle;
+};
+
+const KilledRecording kKilledTogether[] = {
+    {"m5xk2a1", "Morning Show", OUT_MP3_FM, 3, 2.0, "The Beacons - Harbour Lights"},
+    {"q7", "Evening Show", OUT_WAV, 2, 1.5, ""},
+    {"z0z0", "Morning Show", OUT_WAV, 2, 2.5, ""},
+    {"", "Morning Show", OUT_WAV, 2, 1.0, ""},
+};
+
+// The track each recording saved before it was killed.
+QString earlierTrack(const KilledRecording &r)
+{
+    return QStringLiteral("/earlier/%1 %2 - 01").arg(QLatin1String(r.name), QLatin1String(r.key));
+}
+
+double audioSeconds(const QString &path)
+{
+    QString complaints;
+    return path.endsWith(QStringLiteral(".mp3")) ? decodedMp3Seconds(path, &complaints) : soxSeconds(path);
+}
+
+} // namespace
+
+class SideBySideRecoveryTest : public RecoveryTest
+{
+protected:
+    // Each recording's marker and partial track, and a file of a
+    // recording whose marker never got written; then all are killed.
+    void killTogether()
+    {
+        for (const KilledRecording &r : kKilledTogether) {
+            RecordingMarker marker{QLatin1String(r.name), r.flags, r.track, clock.now() - 600};
+            marker.fileKey = QLatin1String(r.key);
+            marker.stationTitle = QString::fromUtf8(r.stationTitle);
+            marker.playlistText = earlierTrack(r);
+            ASSERT_TRUE(RecordingMarker::write(temp.path(), marker, RecordingMarker::fileNameFor(marker.fileKey)));
+            session.fileKey = marker.fileKey;
+            record(r.flags, r.seconds);
+            crash();
+        }
+        session.fileKey = QStringLiteral("x9");
+        record(OUT_WAV, 0.5);
+        crash();
+        for (const QString &name : trackFilesInTemp())
+            setModified(temp.file(name), clock.now());
+    }
+    // The recording's playlist: the one that lists its earlier track.
+    QStringList playlistOf(const KilledRecording &r) const
+    {
+        for (const QString &name : QDir(folder.path()).entryList({QStringLiteral("*.m3u")}, QDir::Files)) {
+            const QStringList lines = QString::fromUtf8(readAll(folder.file(name))).split(QStringLiteral("\r\n"));
+            if (lines.contains(earlierTrack(r)))
+                return lines;
+        }
+        return {};
+    }
+};
+
+TEST_F(SideBySideRecoveryTest, EachRecordingGetsItsOwnFilesNamesTagsAndPlaylist)
+{
+    killTogether();
+
+    const QStringList recovered = recover();
+
+    ASSERT_EQ(recovered.size(), 5) << recovered.join(QLatin1Char('\n')).toStdString();
+    for (const KilledRecording &r : kKilledTogether) {
+        SCOPED_TRACE(r.key);
+        const QStringList playlist = playlistOf(r);
+        ASSERT_FALSE(playlist.isEmpty()) << "its playlist was written";
+        const QString track = playlist.last();
+        EXPECT_TRUE(recovered.contains(track));
+        const QString extension = (r.flags & OUT_WAV) ? QStringLiteral("wav") : QStringLiteral("mp3");
+        // Its own name and number; of two of the same name, day and number,
+        // one has " (recovered)" added.
+        const QString usual = folder.file(QStringLiteral("%1 %2 - %3")
+                                              .arg(QLatin1String(r.name))
+                                              .arg(localText(clock.now(), QStringLiteral("MMM d")))
+                                              .arg(r.track, 2, 10, QLatin1Char('0')));
+        EXPECT_TRUE(track == usual + QLatin1Char('.') + extension ||
+                    track == usual + QStringLiteral(" (recovered).") + extension)
+            << track.toStdString();
+        EXPECT_NEAR(audioSeconds(track), r.seconds, 0.15) << "its own audio, not another recording's";
+        EXPECT_EQ(
+            countInLog(QStringLiteral("Recovered unfinished recording: %1 (%2)").arg(track, QLatin1String(r.name))), 1);
+        if (r.flags & OUT_WAV)
+            continue;
+        QString tags;
+        ASSERT_TRUE(runTool(QStringLiteral("ffprobe"),
+                            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                             QStringLiteral("format_tags=title,artist,album,track"), QStringLiteral("-of"),
+                             QStringLiteral("default=nw=1"), track},
+                            &tags));
+        for (const QString &expected :
+             {QStringLiteral("TAG:title=Harbour Lights"), QStringLiteral("TAG:artist=The Beacons"),
+              QStringLiteral("TAG:album=") + QLatin1String(r.name), QStringLiteral("TAG:track=%1").arg(r.track)})
+            EXPECT_TRUE(tags.contains(expected)) << expected.toStdString() << "\n" << tags.toStdString();
+    }
+    // The file of no marker keeps the name that says when and which file.
+    const QString orphan = folder.file(QStringLiteral("Recovered recording %1 a1.wav")
+                                           .arg(localText(clock.now(), QStringLiteral("yyyy-MM-dd HH.mm.ss"))));
+    EXPECT_TRUE(recovered.contains(orphan));
+    EXPECT_NEAR(soxSeconds(orphan), 0.5, 0.01);
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+    EXPECT_TRUE(QDir(temp.path()).entryList({QStringLiteral("skywell-recording*")}, QDir::Files).isEmpty());
+}
+
+TEST_F(SideBySideRecoveryTest, EachShowContinuesOnlyItsOwnSeries)
+{
+    killTogether();
+    recover();
+
+    // Per Show: the next track number of each interrupted recording of it.
+    const QList<std::pair<QString, QList<int>>> shows = {
+        {QStringLiteral("Evening Show"), {3}},
+        {QStringLiteral("Morning Show"), {3, 3, 4}},
+        {QStringLiteral("Other Show"), {}},
+    };
+    for (const auto &[name, tracks] : shows) {
+        SCOPED_TRACE(name.toStdString());
+        QList<int> continued;
+        QStringList playlists;
+        session.name = name;
+        session.playlistText.clear();
+        while (continueInterruptedSeries(settings, session, log, clock)) {
+            continued << session.trackNumber;
+            // Its own playlist, ending with the track recovered for it.
+            playlists << session.playlistFile;
+            EXPECT_TRUE(session.playlistText.contains(QStringLiteral("/earlier/") + name + QLatin1Char(' ')));
+            EXPECT_EQ(QString::fromUtf8(readAll(session.playlistFile)), session.playlistText);
+            ASSERT_LE(continued.size(), 3);
+        }
+        std::sort(continued.begin(), continued.end());
+        EXPECT_EQ(continued, tracks);
+        playlists.removeDuplicates();
+        EXPECT_EQ(playlists.size(), tracks.size()) << "each series once, with its own playlist";
+    }
+}

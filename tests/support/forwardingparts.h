@@ -82,7 +82,7 @@ public:
     {
         return std::make_unique<ForwardingDevice>(m_card, &lastStarted);
     }
-    std::unique_ptr<CaptureDevice> streamDevice() override
+    std::unique_ptr<CaptureDevice> streamDevice(const QString &) override
     {
         return std::make_unique<ForwardingDevice>(m_stream, &lastStarted);
     }

@@ -1,5 +1,6 @@
 // Closing player windows by title: passes, the last-match rule, the class.
 #include "tuning/playerwindows.h"
+#include "support/tuningstubs.h"
 #include "tuning/desktopwindows.h"
 
 #include <gtest/gtest.h>
@@ -11,44 +12,7 @@ namespace skywell
 namespace
 {
 
-// Windows in enumeration order; a closed window goes away unless stubborn.
-class FakeWindows final : public DesktopWindows
-{
-public:
-    void add(std::uint64_t id, const QString &title, const QString &windowClass = QString())
-    {
-        DesktopWindow window;
-        window.id = id;
-        window.title = title;
-        window.windowClass = windowClass;
-        windows.push_back(window);
-    }
-    std::vector<DesktopWindow> topLevelWindows() override
-    {
-        ++enumerations;
-        return windows;
-    }
-    void closeAndWait(std::uint64_t id) override
-    {
-        closed.push_back(id);
-        if (id != stubborn)
-            std::erase_if(windows, [id](const DesktopWindow &w) { return w.id == id; });
-    }
-    void requestClose(std::uint64_t id) override { posted.push_back(id); }
-    std::vector<std::uint64_t> ids() const
-    {
-        std::vector<std::uint64_t> result;
-        for (const auto &w : windows)
-            result.push_back(w.id);
-        return result;
-    }
-
-    std::vector<DesktopWindow> windows;
-    std::vector<std::uint64_t> closed;
-    std::vector<std::uint64_t> posted;
-    std::uint64_t stubborn = 0;
-    int enumerations = 0;
-};
+using test::FakeWindows;
 
 TEST(PlayerWindows, ClosesTheLastMatchOfEachPassUntilAPassFindsNone)
 {

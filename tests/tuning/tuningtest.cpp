@@ -104,7 +104,7 @@ protected:
     Registry registry;
     Settings settings;
     test::AlwaysOnline connection;
-    test::NoDesktopWindows windows;
+    test::FakeWindows windows;
     QStringList statuses;
     QList<quint64> notified;
 };
@@ -163,7 +163,10 @@ TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
         file.write(text);
     };
     const auto player = [this](const QString &name) {
-        return script(name, QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/%1.args\"\n").arg(name));
+        // Written whole before it appears: the test reads it once it exists.
+        return script(name, QStringLiteral("printf '%s\\n' \"$@\" > \"$TUNING_TEST_OUT/%1.part\"\n"
+                                           "mv \"$TUNING_TEST_OUT/%1.part\" \"$TUNING_TEST_OUT/%1.args\"\n")
+                                .arg(name));
     };
     write(desktop.file(QStringLiteral("data/applications/radio-player.desktop")),
           "[Desktop Entry]\nType=Application\nName=Radio Player\nExec=\"" + player(QStringLiteral("desktop")).toUtf8() +
@@ -377,6 +380,45 @@ TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAdd
     EXPECT_TRUE(running(static_cast<pid_t>(players[0])));
     port.closePlayers(13);
     EXPECT_TRUE(port.playerProcessIds(13).isEmpty());
+}
+
+// Two recordings side by side, each with its own tuner: the end of one
+// closes its tuner's window and ends its tuner only; the other plays on.
+// A user's own player window is closed by title as before.
+TEST_F(TuningTest, EndingOneRecordingsPlayersLeavesTheOtherRecordingsPlaying)
+{
+    auto tuning = make(script(QStringLiteral("tuner"), QStringLiteral("exec sleep 300\n")));
+    ShowList shows;
+    TuningPort port(*tuning, shows);
+    port.tuneTo(QStringLiteral("http://radio.example/one"), 'U', 1, QStringLiteral("sink_one"), false);
+    port.tuneTo(QStringLiteral("http://radio.example/two"), 'U', 2, QStringLiteral("sink_two"), false);
+    ASSERT_TRUE(test::spinUntil([&] { return notified.size() == 2; }, 10000));
+    const QList<qint64> first = port.playerProcessIds(1);
+    const QList<qint64> second = port.playerProcessIds(2);
+    ASSERT_EQ(first.size(), 1);
+    ASSERT_EQ(second.size(), 1);
+    ASSERT_NE(first[0], second[0]);
+    windows.add(10, QStringLiteral("Skywell Tuner - one"), QString(), first[0]);
+    windows.add(11, QStringLiteral("Skywell Tuner - two"), QString(), second[0]);
+    windows.add(12, QStringLiteral("Jazz FM - Winamp"));
+
+    port.closePlayers(1);
+    EXPECT_THAT(windows.closed, ::testing::UnorderedElementsAre(10u, 12u));
+    EXPECT_FALSE(running(static_cast<pid_t>(first[0])));
+    EXPECT_TRUE(running(static_cast<pid_t>(second[0])));
+    EXPECT_TRUE(port.playerProcessIds(1).isEmpty());
+    EXPECT_EQ(port.playerProcessIds(2), second);
+
+    port.endStartedPlayers(2);
+    EXPECT_FALSE(running(static_cast<pid_t>(second[0])));
+
+    // Players that play into the sink they are given: the tuner and the
+    // player command, unless the address goes to the browser.
+    EXPECT_TRUE(port.startsOwnPlayer('U'));
+    EXPECT_TRUE(port.startsOwnPlayer('R'));
+    EXPECT_FALSE(port.startsOwnPlayer('W'));
+    settings.tuneInBrowser = 1;
+    EXPECT_FALSE(port.startsOwnPlayer('U'));
 }
 
 } // namespace
