@@ -16,6 +16,8 @@ build/bench/bench/skywell_writerbench "$work" "$@"
 build/bench/bench/skywell_downloadbench "$work"
 build/bench/bench/skywell_streambench "$work" "$@"
 build/bench/bench/skywell_blockbench "$work" "$@"
+# Eight stream recordings at once against one alone.
+bench/parallel.sh
 # The program itself at rest, with and without its window, and how soon
 # its window takes input.
 exec bench/window.sh

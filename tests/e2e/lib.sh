@@ -50,9 +50,10 @@ wait_for_log() {
 
 # Waits until the log holds at least COUNT lines containing TEXT.
 wait_for_log_count() {
-  local text=$1 count=$2 seconds=${3:-10} i
+  local text=$1 count=$2 seconds=${3:-10} i n
   for ((i = 0; i < seconds * 10; i++)); do
-    [ "$(grep -cF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null)" -ge "$count" ] && return 0
+    n=$(grep -cF -- "$text" "${SKYWELL_HOME}log.txt" 2>/dev/null) || true
+    [ "${n:-0}" -ge "$count" ] && return 0
     sleep 0.1
   done
   fail "fewer than $count log lines with '$text' after $seconds s"
@@ -84,6 +85,25 @@ ended_cleanly() {
   wait "$SKYWELL_PID" || status=$?
   [ "$status" -eq 0 ] || fail "$1: exit status $status"
   pass "$1"
+}
+
+# start_tone_station HZ: a loopback station (streamserver.py) that plays a
+# sine of HZ as a 128 kbit/s MP3 stream; sets TONE_URL to its address and
+# TONE_PID to the station's process.
+start_tone_station() {
+  local hz=$1 dir=$E2E_DIR/tones i
+  mkdir -p "$dir"
+  sox -n -r 44100 -c 2 -b 16 "$dir/$hz.wav" synth 5 sine "$hz" vol 0.5
+  lame --quiet -t -b 128 --cbr "$dir/$hz.wav" "$dir/$hz.mp3"
+  python3 "$(dirname "${BASH_SOURCE[0]}")/streamserver.py" "$dir/$hz.mp3" "$dir/$hz.port" "Tone $hz" \
+    </dev/null >>"$dir/server.log" 2>&1 &
+  TONE_PID=$!
+  E2E_PIDS+=("$!")
+  # Killed at the end without a word from the shell.
+  disown "$!"
+  for ((i = 0; i < 100; i++)); do [ -s "$dir/$hz.port" ] && break; sleep 0.1; done
+  [ -s "$dir/$hz.port" ] || fail "the $hz Hz station did not start"
+  TONE_URL=http://127.0.0.1:$(cat "$dir/$hz.port")/stream.mp3
 }
 
 # Imports open the Show editor; tests accept it with accept_show_editors.

@@ -74,3 +74,40 @@ wait_for_new_status() {
   done
   fail "the last status of Show $record did not change within $seconds s"
 }
+
+# only_tone FILE HZ OTHER_HZ...: FILE holds the sine of HZ from start to
+# end and none of the others, as tonecheck.py measures it; sets TONE_FIGURES.
+only_tone() {
+  TONE_FIGURES=$(python3 "$(dirname "${BASH_SOURCE[0]}")/tonecheck.py" only "$@" 2>&1) || fail "$TONE_FIGURES"
+}
+
+# track_of NAME: the one MP3 track of the Show NAME in the recordings
+# folder; sets TRACK (its path) and TRACK_SECONDS.
+track_of() {
+  local files
+  mapfile -t files < <(ls "$RECORDINGS" | grep -E "^$1 .*\.mp3\$")
+  [ "${#files[@]}" -eq 1 ] || fail "expected one track of $1: $(ls "$RECORDINGS")"
+  TRACK=$RECORDINGS${files[0]}
+  TRACK_SECONDS=$(mp3_seconds "$TRACK")
+}
+
+# whole_track NAME START END: the Show NAME (due from START to END) left
+# one MP3 track covering its window: the search for due Shows runs every
+# ten seconds, five seconds ahead, so a Show may begin up to five seconds
+# late; it records on for 30 s after its end. The track reaches back to the
+# Show's start from the moment it was written. Sets TRACK, TRACK_SECONDS.
+whole_track() {
+  local window=$(($3 - $2)) written
+  track_of "$1"
+  awk "BEGIN{exit !($TRACK_SECONDS >= $window - 6 && $TRACK_SECONDS <= $window + 40)}" ||
+    fail "$1: the track is $TRACK_SECONDS s long, the Show $window s"
+  written=$(log_time "Writing recording $TRACK") || fail "no 'Writing recording $TRACK' line"
+  awk "BEGIN{exit !($written - $TRACK_SECONDS <= $2 + 8)}" ||
+    fail "$1: the track of $TRACK_SECONDS s written at $written began after the Show's start $2"
+}
+
+# Sleeps until the time (seconds since 1970) has come.
+sleep_until() {
+  local s=$(($1 - $(date +%s)))
+  [ "$s" -le 0 ] || sleep "$s"
+}
