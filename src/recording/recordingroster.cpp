@@ -349,11 +349,11 @@ void RecordingRoster::lookForDueShows(std::int64_t now)
             // One that ends by this Show's start hands over then: no word
             // of being kept out.
             if (holder->controller->endTime() > show->startTime)
-                noteKeptOut(*show, holder->session.name);
+                noteKeptOut(*show, QStringLiteral("Not recorded: %1 was recording").arg(holder->session.name));
             continue;
         }
         if (std::ssize(running()) >= kMaxRecordingsAtOnce) {
-            noteKeptOut(*show, QStringLiteral("%1 recordings").arg(kMaxRecordingsAtOnce));
+            noteKeptOut(*show, QStringLiteral("Not recorded: %1 recordings were running").arg(kMaxRecordingsAtOnce));
             continue;
         }
         // After a restart, a stop or another Show's recording within its time.
@@ -365,13 +365,12 @@ void RecordingRoster::lookForDueShows(std::int64_t now)
     }
 }
 
-void RecordingRoster::noteKeptOut(Show &show, const QString &holder)
+void RecordingRoster::noteKeptOut(Show &show, const QString &reason)
 {
     // Said once per occurrence. The Show stays due, so it records the rest
     // of its time if the other recording ends before it does.
     if (!m_keptOut.insert({show.serial, show.startTime}).second)
         return;
-    const QString reason = QStringLiteral("Not recorded: %1 was recording").arg(holder);
     m_context.log.logLine(fieldText(show.name) + QStringLiteral(" is due."), reason);
     recordUnfinished(show, reason);
     m_context.store.save(m_context.shows);

@@ -151,7 +151,7 @@ private:
     Entry *find(std::uint64_t id) const;
     void lookForDueShows(std::int64_t now);
     // A due Show the shared source keeps out says so once per occurrence.
-    void noteKeptOut(Show &show, const QString &holder);
+    void noteKeptOut(Show &show, const QString &reason);
     static RunningRecording describe(const Entry &entry);
 
     RosterContext m_context;
