@@ -57,13 +57,10 @@ void ProcessRunner::serveWindowEvents()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
 }
 
-ToolResult ProcessRunner::run(const ToolRun &run)
+void prepareToolProcess(QProcess &process, const ToolRun &run, const QByteArray &mark)
 {
-    ToolProcessTree tree;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(tree.mark()));
-
-    QProcess process;
+    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(mark));
     process.setProgram(run.program);
     process.setArguments(run.arguments);
     process.setProcessEnvironment(environment);
@@ -74,6 +71,13 @@ ToolResult ProcessRunner::run(const ToolRun &run)
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
+}
+
+ToolResult ProcessRunner::run(const ToolRun &run)
+{
+    ToolProcessTree tree;
+    QProcess process;
+    prepareToolProcess(process, run, tree.mark());
     process.start();
     ToolResult result;
     if (!process.waitForStarted(-1))

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
 #include <functional>
+
+class QProcess;
 
 namespace skywell
 {
@@ -63,6 +66,11 @@ private:
     std::chrono::milliseconds m_pollInterval;
     std::function<void()> m_idle;
 };
+
+// Sets a tool's process up to run: program, arguments, working folder, the
+// mark that finds what it leaves running, its own process group, no input
+// and no output but its error output.
+void prepareToolProcess(QProcess &process, const ToolRun &run, const QByteArray &mark);
 
 // A path as a tool argument: a relative path that starts with "-" gets "./"
 // in front so that no tool takes it for an option.

@@ -43,18 +43,7 @@ void ToolJob::start(const ToolRun &run, std::chrono::milliseconds pollInterval, 
 void ToolJob::begin(const ToolRun &run, Done done)
 {
     m_done = std::move(done);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(m_tree.mark()));
-    m_process.setProgram(run.program);
-    m_process.setArguments(run.arguments);
-    m_process.setProcessEnvironment(environment);
-    if (!run.workingFolder.isEmpty())
-        m_process.setWorkingDirectory(run.workingFolder);
-    // Tools run without a console: no input, output discarded; the error
-    // output is kept for the log.
-    m_process.setStandardInputFile(QProcess::nullDevice());
-    m_process.setStandardOutputFile(QProcess::nullDevice());
-    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    prepareToolProcess(m_process, run, m_tree.mark());
 
     connect(&m_process, &QProcess::started, this, [this] {
         m_tree.setLeader(static_cast<pid_t>(m_process.processId()));
