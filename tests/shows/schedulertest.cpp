@@ -239,8 +239,10 @@ TEST_P(SchedulerTest, OverlapConflictsOnlyWhereBothNeedTheChosenSource)
     const Case cases[] = {
         {"Internet Stream", 'W', "http://127.0.0.1/a", false, false},
         {"Direct Download", 'W', "http://127.0.0.1/a", true, false},
-        {"Line In", 'U', "http://127.0.0.1/a", false, false},
-        {"Line In", 'R', "http://127.0.0.1/a", false, false},
+        {"Monitor of Speakers", 'U', "http://127.0.0.1/a", false, false},
+        {"Default Device", 'R', "http://127.0.0.1/a", false, false},
+        // An input chosen by hand cannot be played into a sink of its own.
+        {"Line In", 'U', "http://127.0.0.1/a", false, true},
         {"Line In", 'U', "http://127.0.0.1/a", true, true},
         {"Line In", 'W', "http://127.0.0.1/a", false, true},
         {"Line In", 'U', "", false, true},
