@@ -233,6 +233,11 @@ void RecordingController::endRecording(bool abort, bool save)
         s.setOutcome(kNotEnoughSound);
     if (!abort && wasCapturing && !s.soundHeard && !(s.flags & OUT_NONE))
         s.addOutcome(kNoSoundHeard);
+    // Capture has stopped: the sink and the source volumes are given back
+    // now, before another recording of the chosen source may take them.
+    closeSink();
+    if (m_safety.restoreSourceVolumes)
+        m_safety.restoreSourceVolumes();
     // The outcome and the playlist once every track is delivered.
     m_blocks.whenDelivered([this, abort] { afterDelivery(abort); });
 }
@@ -250,9 +255,6 @@ void RecordingController::afterDelivery(bool abort)
     }
     if (!(s.flags & SHOW_MANUAL) && m_settings.useDialup && !m_tuning.wasOnlineBeforeDial() && !abort)
         m_tuning.hangUp();
-    closeSink();
-    if (m_safety.restoreSourceVolumes)
-        m_safety.restoreSourceVolumes();
     if (m_safety.clearMark)
         m_safety.clearMark(s);
     s.recording = false;
