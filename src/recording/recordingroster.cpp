@@ -89,6 +89,14 @@ RecordingRoster::Road RecordingRoster::roadOf(const RecordingRequest &request) c
     return Road::ChosenSource;
 }
 
+std::vector<std::uint64_t> RecordingRoster::entryIds() const
+{
+    std::vector<std::uint64_t> ids;
+    for (const auto &entry : m_entries)
+        ids.push_back(entry->id);
+    return ids;
+}
+
 RecordingRoster::Entry *RecordingRoster::find(std::uint64_t id) const
 {
     for (const auto &entry : m_entries) {
@@ -272,12 +280,7 @@ void RecordingRoster::endAll(std::function<void()> done)
         return;
     }
     m_allEnded = std::move(done);
-    for (std::uint64_t id : [this] {
-             std::vector<std::uint64_t> ids;
-             for (const auto &entry : m_entries)
-                 ids.push_back(entry->id);
-             return ids;
-         }())
+    for (const std::uint64_t id : entryIds())
         endRecording(id, false, true);
 }
 
@@ -292,10 +295,7 @@ void RecordingRoster::supervisionTick()
     ++m_ticks;
     // Each recording's tick may end it; the list is not walked while it
     // changes.
-    std::vector<std::uint64_t> ids;
-    for (const auto &entry : m_entries)
-        ids.push_back(entry->id);
-    for (const std::uint64_t id : ids) {
+    for (const std::uint64_t id : entryIds()) {
         if (Entry *entry = find(id))
             entry->controller->supervisionTick();
     }

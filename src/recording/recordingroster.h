@@ -149,6 +149,8 @@ private:
     void connectEntry(Entry &entry);
     void entryFinished(std::uint64_t id);
     Entry *find(std::uint64_t id) const;
+    // The ids of the entries now, for walks in which an entry may end.
+    std::vector<std::uint64_t> entryIds() const;
     void lookForDueShows(std::int64_t now);
     // A due Show the shared source keeps out says so once per occurrence.
     void noteKeptOut(Show &show, const QString &reason);
