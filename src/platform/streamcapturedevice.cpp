@@ -283,4 +283,9 @@ void StreamCaptureDevice::stop()
     m_worker.reset();
 }
 
+void StreamCaptureDevice::setLevelsWanted(bool wanted)
+{
+    m_levelsWanted->store(wanted);
+}
+
 } // namespace skywell

@@ -3,6 +3,7 @@
 #include "recording/capturedevice.h"
 
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -66,12 +67,25 @@ public:
     // at the next start.
     void setTimeout(std::chrono::milliseconds timeout);
 
+    // Packets as sent: each block carries one of the stream's packets
+    // unchanged (CaptureBlock::packet()) beside its decoded samples, for
+    // the codecs a track can keep as they are (MP3, ADTS AAC, Vorbis,
+    // Opus); other codecs give plain decoded blocks. Takes effect at the
+    // next start.
+    void setKeepPackets(bool keep) { m_keepPackets = keep; }
+    // With packets kept, whether the packets are also decoded for their
+    // levels (silence rules, the level meter). Without, blocks carry no
+    // samples and nothing is decoded. May change at any time.
+    void setLevelsWanted(bool wanted);
+
 private:
     struct Worker;
     std::unique_ptr<Worker> m_worker;
     LogLine m_log;
     Pace m_pace;
     std::chrono::milliseconds m_timeout{10000};
+    bool m_keepPackets = false;
+    std::shared_ptr<std::atomic_bool> m_levelsWanted = std::make_shared<std::atomic_bool>(true);
 };
 
 } // namespace skywell

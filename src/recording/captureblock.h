@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/streampacket.h"
 #include "recording/waveformat.h"
 
 #include <QString>
@@ -45,9 +46,22 @@ public:
     const std::optional<QString> &stationTitle() const { return m_stationTitle; }
     void setStationTitle(QString title) { m_stationTitle = std::move(title); }
 
+    // A stream recorded as broadcast: the packet this block's samples were
+    // decoded from, unchanged, and the format of the packets. Such a block
+    // holds no samples when the packets are not decoded.
+    const StreamPacket *packet() const { return m_packetFormat ? &m_packet : nullptr; }
+    const std::shared_ptr<const PacketFormat> &packetFormat() const { return m_packetFormat; }
+    void setPacket(std::shared_ptr<const PacketFormat> format, StreamPacket packet)
+    {
+        m_packetFormat = std::move(format);
+        m_packet = std::move(packet);
+    }
+
 private:
     std::vector<std::uint8_t> m_bytes;
     std::optional<QString> m_stationTitle;
+    std::shared_ptr<const PacketFormat> m_packetFormat;
+    StreamPacket m_packet;
 };
 
 using CaptureBlockPtr = std::unique_ptr<CaptureBlock>;

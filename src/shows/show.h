@@ -40,6 +40,9 @@ inline constexpr std::uint32_t OPT_ITUNES = 0x800000;
 inline constexpr std::uint32_t OPT_TITLE_SPLIT = 0x1000000;
 inline constexpr std::uint32_t OUT_MP3_CD = 0x2000000;
 inline constexpr std::uint32_t OPT_COMPRESS_SPEECH = 0x4000000;
+// A stream source's packets are written as the station sent them (MP3,
+// AAC, Ogg Vorbis, Ogg Opus), without decoding and encoding again.
+inline constexpr std::uint32_t OUT_AS_BROADCAST = 0x8000000;
 
 inline constexpr std::uint32_t SHOW_DAYS = 0x7f;
 
@@ -47,7 +50,7 @@ inline constexpr std::uint32_t SHOW_DAYS = 0x7f;
 inline constexpr char kAddressTyped = 0;
 inline constexpr char kAddressFromCatalogue = 'C';
 inline constexpr char kAddressFromDirectory = 'D';
-inline constexpr std::uint32_t OUT_MASK = 0x210c780;
+inline constexpr std::uint32_t OUT_MASK = 0xa10c780;
 
 inline constexpr std::uint32_t kNewShowFlags =
     SHOW_REPEATING | OUT_MP3_FM | SHOW_MON | SHOW_TUE | SHOW_WED | SHOW_THU | SHOW_FRI; // 0x141f
