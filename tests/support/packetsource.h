@@ -1,0 +1,45 @@
+#pragma once
+
+#include "recording/streampacket.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace skywell::test
+{
+
+// A file's packets as FFmpeg's demuxer hands them on (ffprobe's view):
+// the format with its header packets, each packet's bytes and samples.
+struct DemuxedStream {
+    PacketFormat format;
+    std::vector<StreamPacket> packets;
+};
+std::optional<DemuxedStream> demuxPackets(const QString &path);
+
+// Makes seconds of a 48 kHz stereo tone with the ffmpeg tool's encoder
+// (libmp3lame, aac, libvorbis, libopus) into path.
+bool encodeTone(const QString &encoder, const QString &path, double seconds);
+
+// "size md5" of each packet the ffmpeg tool copies out of the file
+// (framemd5), in order; empty when it reports an error.
+QStringList packetHashes(const QString &path);
+
+// The errors the ffmpeg tool reports decoding the whole file.
+QString decodeErrors(const QString &path);
+
+// What ffprobe reads of a file: the container's and the stream's tags
+// (keys in lower case), where its audio starts and how long it says it is.
+struct FileProbe {
+    QJsonObject tags;
+    double start = -1;
+    double duration = 0;
+    QString tag(const char *key) const { return tags[QLatin1String(key)].toString(); }
+};
+FileProbe probeFile(const QString &path);
+
+// Seconds of audio the ffmpeg tool decodes from the file.
+double decodedSeconds(const QString &path);
+
+} // namespace skywell::test
