@@ -138,14 +138,25 @@ QStringList packetHashes(const QString &path)
     return hashes;
 }
 
-QString decodeErrors(const QString &path)
+Decoded decodeFile(const QString &path)
 {
-    QString errors;
-    runForOutput(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-f"),
-                  QStringLiteral("null"), QStringLiteral("-")},
-                 &errors);
-    return errors;
+    // Mono 16-bit at 48 kHz: two bytes a sample.
+    Decoded out;
+    const QByteArray pcm =
+        runForOutput(QStringLiteral("ffmpeg"),
+                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-ac"),
+                      QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-f"),
+                      QStringLiteral("s16le"), QStringLiteral("-")},
+                     &out.errors);
+    out.seconds = double(pcm.size()) / 96000.0;
+    return out;
+}
+
+double oggdecSeconds(const QString &path)
+{
+    const QByteArray pcm = runForOutput(QStringLiteral("oggdec"), {QStringLiteral("-Q"), QStringLiteral("-R"),
+                                                                   QStringLiteral("-o"), QStringLiteral("-"), path});
+    return double(pcm.size()) / (4.0 * 48000.0);
 }
 
 FileProbe probeFile(const QString &path)
@@ -154,8 +165,8 @@ FileProbe probeFile(const QString &path)
         QJsonDocument::fromJson(
             runForOutput(QStringLiteral("ffprobe"),
                          {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                          QStringLiteral("format=start_time,duration:format_tags:stream_tags"), QStringLiteral("-of"),
-                          QStringLiteral("json"), path}))
+                          QStringLiteral("format_tags:stream_tags"), QStringLiteral("-of"), QStringLiteral("json"),
+                          path}))
             .object();
     FileProbe out;
     auto add = [&out](const QJsonObject &from) {
@@ -166,20 +177,7 @@ FileProbe probeFile(const QString &path)
     add(format[QStringLiteral("tags")].toObject());
     for (const QJsonValue &stream : probe[QStringLiteral("streams")].toArray())
         add(stream.toObject()[QStringLiteral("tags")].toObject());
-    out.start = format[QStringLiteral("start_time")].toString(QStringLiteral("-1")).toDouble();
-    out.duration = format[QStringLiteral("duration")].toString().toDouble();
     return out;
-}
-
-double decodedSeconds(const QString &path)
-{
-    // Mono 16-bit at 48 kHz: two bytes a sample.
-    const QByteArray pcm =
-        runForOutput(QStringLiteral("ffmpeg"),
-                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-ac"),
-                      QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-f"),
-                      QStringLiteral("s16le"), QStringLiteral("-")});
-    return double(pcm.size()) / 96000.0;
 }
 
 } // namespace skywell::test

@@ -26,20 +26,25 @@ bool encodeTone(const QString &encoder, const QString &path, double seconds);
 // (framemd5), in order; empty when it reports an error.
 QStringList packetHashes(const QString &path);
 
-// The errors the ffmpeg tool reports decoding the whole file.
-QString decodeErrors(const QString &path);
+// What the ffmpeg tool makes of decoding the whole file: the errors it
+// reports and the seconds of audio.
+struct Decoded {
+    QString errors;
+    double seconds = 0;
+};
+Decoded decodeFile(const QString &path);
 
-// What ffprobe reads of a file: the container's and the stream's tags
-// (keys in lower case), where its audio starts and how long it says it is.
+// Seconds of audio that libvorbis's own decoder (oggdec) makes of a 48 kHz
+// stereo Ogg Vorbis file. FFmpeg's decoder leaves out a first packet's
+// worth by its own reckoning of where a stream starts.
+double oggdecSeconds(const QString &path);
+
+// What ffprobe reads of a file: the container's and the stream's tags,
+// keys in lower case.
 struct FileProbe {
     QJsonObject tags;
-    double start = -1;
-    double duration = 0;
     QString tag(const char *key) const { return tags[QLatin1String(key)].toString(); }
 };
 FileProbe probeFile(const QString &path);
-
-// Seconds of audio the ffmpeg tool decodes from the file.
-double decodedSeconds(const QString &path);
 
 } // namespace skywell::test
