@@ -99,7 +99,7 @@ protected:
         s_dir = std::make_unique<TempFolder>();
         for (const Source &source : kSources) {
             const QString path = s_dir->file(QStringLiteral("source.") + packetFileExtension(source.codec));
-            ASSERT_TRUE(encodeTone(QLatin1String(source.encoder), path, 4.0)) << source.encoder;
+            ASSERT_TRUE(encodeTone(source.encoder, path, 4.0)) << source.encoder;
             auto stream = demuxPackets(path);
             ASSERT_TRUE(stream && stream->packets.size() > 100) << source.encoder;
             ASSERT_EQ(stream->format.codec, source.codec);

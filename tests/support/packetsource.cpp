@@ -1,10 +1,10 @@
 #include "support/packetsource.h"
 
-#include "support/runtool.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+
+#include <algorithm>
 
 namespace skywell::test
 {
@@ -12,16 +12,20 @@ namespace skywell::test
 namespace
 {
 
-QByteArray runForOutput(const QString &program, const QStringList &arguments, QString *errors = nullptr)
+// Runs a tool with the arguments given as words, "%1" standing for the
+// file (no shell); its standard output when it exits with 0.
+QByteArray run(const char *program, const char *arguments, const QString &path, QString *errors = nullptr)
 {
+    QStringList list = QString::fromLatin1(arguments).split(QLatin1Char(' '));
+    list.replaceInStrings(QStringLiteral("%1"), path);
     QProcess process;
-    process.start(program, arguments);
-    const bool ran = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
-    const bool ok = ran && process.exitCode() == 0;
+    process.start(QLatin1String(program), list);
+    const bool ok =
+        process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (errors) {
         *errors = QString::fromUtf8(process.readAllStandardError());
         if (!ok && errors->isEmpty())
-            *errors = program + QStringLiteral(" failed");
+            *errors = QLatin1String(program) + QStringLiteral(" failed");
     }
     return ok ? process.readAllStandardOutput() : QByteArray();
 }
@@ -68,24 +72,22 @@ std::optional<DemuxedStream> demuxPackets(const QString &path)
 {
     const QJsonObject probe =
         QJsonDocument::fromJson(
-            runForOutput(QStringLiteral("ffprobe"),
-                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                          QStringLiteral("a:0"), QStringLiteral("-show_streams"), QStringLiteral("-show_packets"),
-                          QStringLiteral("-show_data"), QStringLiteral("-of"), QStringLiteral("json"), path}))
+            run("ffprobe", "-v error -select_streams a:0 -show_streams -show_packets -show_data -of json %1", path))
             .object();
     const QJsonObject stream = probe[QStringLiteral("streams")].toArray().first().toObject();
-    const QString codec = stream[QStringLiteral("codec_name")].toString();
-    DemuxedStream out;
-    if (codec == QStringLiteral("mp3"))
-        out.format.codec = PacketCodec::Mp3;
-    else if (codec == QStringLiteral("aac"))
-        out.format.codec = PacketCodec::Aac;
-    else if (codec == QStringLiteral("vorbis"))
-        out.format.codec = PacketCodec::Vorbis;
-    else if (codec == QStringLiteral("opus"))
-        out.format.codec = PacketCodec::Opus;
-    else
+    const std::pair<const char *, PacketCodec> codecs[] = {{"mp3", PacketCodec::Mp3},
+                                                           {"aac", PacketCodec::Aac},
+                                                           {"vorbis", PacketCodec::Vorbis},
+                                                           {"opus", PacketCodec::Opus}};
+    const auto codec = std::find_if(std::begin(codecs), std::end(codecs), [&stream](const auto &c) {
+        return stream[QStringLiteral("codec_name")].toString() == QLatin1String(c.first);
+    });
+    const QStringList timeBase = stream[QStringLiteral("time_base")].toString().split(QLatin1Char('/'));
+    const std::int64_t num = timeBase.value(0).toLongLong(), den = timeBase.value(1).toLongLong();
+    if (codec == std::end(codecs) || num <= 0 || den <= 0)
         return std::nullopt;
+    DemuxedStream out;
+    out.format.codec = codec->second;
     out.format.sampleRate = stream[QStringLiteral("sample_rate")].toString().toInt();
     out.format.channels = stream[QStringLiteral("channels")].toInt();
     const QByteArray extra = fromHexDump(stream[QStringLiteral("extradata")].toString());
@@ -93,11 +95,6 @@ std::optional<DemuxedStream> demuxPackets(const QString &path)
         out.format.headers = xiphPackets(extra);
     else if (out.format.codec == PacketCodec::Opus)
         out.format.headers = {extra};
-
-    const QStringList timeBase = stream[QStringLiteral("time_base")].toString().split(QLatin1Char('/'));
-    const std::int64_t num = timeBase.value(0).toLongLong(), den = timeBase.value(1).toLongLong();
-    if (num <= 0 || den <= 0)
-        return std::nullopt;
     for (const QJsonValue &value : probe[QStringLiteral("packets")].toArray()) {
         const QJsonObject packet = value.toObject();
         const std::int64_t duration = packet[QStringLiteral("duration")].toInteger();
@@ -107,32 +104,26 @@ std::optional<DemuxedStream> demuxPackets(const QString &path)
     return out;
 }
 
-bool encodeTone(const QString &encoder, const QString &path, double seconds)
+bool encodeTone(const char *encoder, const QString &path, double seconds)
 {
-    return runTool(QStringLiteral("ffmpeg"),
-                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-                    QStringLiteral("lavfi"), QStringLiteral("-i"),
-                    QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds),
-                    QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"), encoder, path});
+    QString errors;
+    const QByteArray arguments =
+        "-v error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=" + QByteArray::number(seconds) +
+        " -ac 2 -c:a " + encoder + " %1";
+    run("ffmpeg", arguments.constData(), path, &errors);
+    return errors.isEmpty();
 }
 
 QStringList packetHashes(const QString &path)
 {
     QString errors;
-    const QByteArray out =
-        runForOutput(QStringLiteral("ffmpeg"),
-                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-map"),
-                      QStringLiteral("0:a"), QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-                      QStringLiteral("framemd5"), QStringLiteral("-")},
-                     &errors);
+    const QByteArray out = run("ffmpeg", "-v error -i %1 -map 0:a -c copy -f framemd5 -", path, &errors);
     QStringList hashes;
-    if (!errors.isEmpty())
-        return hashes;
     // "stream, dts, pts, duration, size, hash[, side data]": the times start
     // anew in each file, the side data says what the first packets skip.
     for (const QString &line : QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(QLatin1Char(','));
-        if (!line.startsWith(QLatin1Char('#')) && fields.size() >= 6)
+        if (errors.isEmpty() && !line.startsWith(QLatin1Char('#')) && fields.size() >= 6)
             hashes.append(fields[4].trimmed() + QLatin1Char(' ') + fields[5].trimmed());
     }
     return hashes;
@@ -142,41 +133,28 @@ Decoded decodeFile(const QString &path)
 {
     // Mono 16-bit at 48 kHz: two bytes a sample.
     Decoded out;
-    const QByteArray pcm =
-        runForOutput(QStringLiteral("ffmpeg"),
-                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path, QStringLiteral("-ac"),
-                      QStringLiteral("1"), QStringLiteral("-ar"), QStringLiteral("48000"), QStringLiteral("-f"),
-                      QStringLiteral("s16le"), QStringLiteral("-")},
-                     &out.errors);
-    out.seconds = double(pcm.size()) / 96000.0;
+    out.seconds = double(run("ffmpeg", "-v error -i %1 -ac 1 -ar 48000 -f s16le -", path, &out.errors).size()) / 96000;
     return out;
 }
 
 double oggdecSeconds(const QString &path)
 {
-    const QByteArray pcm = runForOutput(QStringLiteral("oggdec"), {QStringLiteral("-Q"), QStringLiteral("-R"),
-                                                                   QStringLiteral("-o"), QStringLiteral("-"), path});
-    return double(pcm.size()) / (4.0 * 48000.0);
+    return double(run("oggdec", "-Q -R -o - %1", path).size()) / (4.0 * 48000);
 }
 
 FileProbe probeFile(const QString &path)
 {
     const QJsonObject probe =
-        QJsonDocument::fromJson(
-            runForOutput(QStringLiteral("ffprobe"),
-                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                          QStringLiteral("format_tags:stream_tags"), QStringLiteral("-of"), QStringLiteral("json"),
-                          path}))
+        QJsonDocument::fromJson(run("ffprobe", "-v error -show_entries format_tags:stream_tags -of json %1", path))
             .object();
     FileProbe out;
-    auto add = [&out](const QJsonObject &from) {
-        for (auto it = from.begin(); it != from.end(); ++it)
+    QJsonArray holders = probe[QStringLiteral("streams")].toArray();
+    holders.append(probe[QStringLiteral("format")]);
+    for (const QJsonValue &holder : holders) {
+        const QJsonObject tags = holder.toObject()[QStringLiteral("tags")].toObject();
+        for (auto it = tags.begin(); it != tags.end(); ++it)
             out.tags[it.key().toLower()] = it.value();
-    };
-    const QJsonObject format = probe[QStringLiteral("format")].toObject();
-    add(format[QStringLiteral("tags")].toObject());
-    for (const QJsonValue &stream : probe[QStringLiteral("streams")].toArray())
-        add(stream.toObject()[QStringLiteral("tags")].toObject());
+    }
     return out;
 }
 

@@ -20,7 +20,7 @@ std::optional<DemuxedStream> demuxPackets(const QString &path);
 
 // Makes seconds of a 48 kHz stereo tone with the ffmpeg tool's encoder
 // (libmp3lame, aac, libvorbis, libopus) into path.
-bool encodeTone(const QString &encoder, const QString &path, double seconds);
+bool encodeTone(const char *encoder, const QString &path, double seconds);
 
 // "size md5" of each packet the ffmpeg tool copies out of the file
 // (framemd5), in order; empty when it reports an error.
