@@ -242,30 +242,23 @@ TEST_F(PacketWriterTest, BrokenPacketsAreLeftOutAndBrokenFormatsRefused)
         expectPacketsAre(packetHashes(path), sourceHashes(source.codec), broken, broken + 1);
     }
 
-    struct Refused {
-        PacketCodec codec;
-        std::vector<QByteArray> headers;
-        QString error;
-    };
+    // Headers missing, in the wrong order, of another codec.
     const auto &vorbis = stream(PacketCodec::Vorbis).format.headers;
-    const QString vorbisError = QStringLiteral("The Ogg Vorbis stream's header packets are missing or broken.");
-    const Refused refused[] = {
-        {PacketCodec::Vorbis, {}, vorbisError},
-        {PacketCodec::Vorbis, {vorbis[0], vorbis[1]}, vorbisError},
-        {PacketCodec::Vorbis, {vorbis[0], vorbis[2], vorbis[1]}, vorbisError},
-        {PacketCodec::Opus, {}, QStringLiteral("The Ogg Opus stream's header packets are missing or broken.")},
-        {PacketCodec::Opus, {vorbis[0]}, QStringLiteral("The Ogg Opus stream's header packets are missing or broken.")},
+    const std::pair<const Source &, std::vector<QByteArray>> refused[] = {
+        {kSources[2], {vorbis[0], vorbis[1]}},
+        {kSources[2], {vorbis[0], vorbis[2], vorbis[1]}},
+        {kSources[3], {vorbis[0]}},
     };
-    for (const Refused &r : refused) {
-        SCOPED_TRACE(r.error.toStdString());
-        PacketFormat format = stream(r.codec).format;
-        format.headers = r.headers;
-        const auto writer = makePacketWriter(r.codec);
+    for (const auto &[source, headers] : refused) {
+        PacketFormat format = stream(source.codec).format;
+        format.headers = headers;
+        const auto writer = makePacketWriter(source.codec);
         const QString path = m_dir.file(QStringLiteral("refused.ogg"));
         EXPECT_FALSE(writer->open(path, format));
-        EXPECT_EQ(errorsOf(*writer), r.error.toStdString());
+        EXPECT_EQ(errorsOf(*writer),
+                  "The " + std::string(source.name) + " stream's header packets are missing or broken.");
         EXPECT_FALSE(QFile::exists(path));
-        EXPECT_FALSE(writer->write(stream(r.codec).packets[0]));
+        EXPECT_FALSE(writer->write(stream(source.codec).packets[0]));
         EXPECT_FALSE(writer->close({}));
     }
 }
