@@ -79,8 +79,9 @@ bool FramePacketWriter::write(const StreamPacket &packet)
     if (!m_file.isOpen())
         return false;
     if (!validFrame(packet.data)) {
+        // Nothing failed: the file goes on without it.
         ++m_broken;
-        return false;
+        return true;
     }
     if (!m_file.writeAll(packet.data.constData(), std::size_t(packet.data.size()))) {
         noteWriteError();

@@ -10,7 +10,8 @@ namespace skywell
 // (an empty, valid tag in reserved room at open, filled in place at close)
 // and an ID3v1.1 tag at the end, no Xing or Info header. A packet that does
 // not begin with a valid frame header of the codec is left out, so that
-// the file stays playable, and counted; the count is reported once at close.
+// the file stays playable (write() still says true: no write failed), and
+// counted; the count is reported once at close.
 class FramePacketWriter final : public PacketWriter
 {
 public:

@@ -5,6 +5,7 @@
 #include "recording/xiphcomment.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QRandomGenerator>
 
 namespace skywell
@@ -123,8 +124,10 @@ bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
     ogg_stream_init(&m_stream, int(QRandomGenerator::global()->generate()));
     m_streamOpen = true;
     if (!writeHeaders(format)) {
+        // Without its headers the file would not play at all.
         noteWriteError();
         m_file.close();
+        QFile::remove(path);
         ogg_stream_clear(&m_stream);
         m_streamOpen = false;
         return false;
@@ -183,8 +186,9 @@ bool OggPacketWriter::write(const StreamPacket &packet)
     if (!m_file.isOpen())
         return false;
     if (!audioPacketLooksRight(m_codec, packet.data)) {
+        // Nothing failed: the file goes on without it.
         ++m_broken;
-        return false;
+        return true;
     }
     // A Vorbis packet decodes only together with the one before it: the
     // first in the file gives no samples.

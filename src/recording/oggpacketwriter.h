@@ -21,6 +21,8 @@ namespace skywell
 // same length, same pages, new checksums. Pages end at packet boundaries,
 // so a failed page write loses the packets on that page only; the next
 // page takes its number and the granule counts only what is in the file.
+// An empty packet, or a Vorbis header among the audio, is left out and
+// counted like the frame writer's broken frames.
 class OggPacketWriter final : public PacketWriter
 {
 public:
