@@ -219,15 +219,24 @@ PartialTrack completeFrames(int fd, const std::vector<std::uint8_t> &fileHead, s
     // anything else that ends there is not ours.
     const std::uint64_t start = id3v2Bytes(fileHead);
     if (start > 0 && start + 4 > size) {
-        if (size <= fileHead.size() &&
-            std::all_of(fileHead.begin() + 10, fileHead.end(), [](std::uint8_t b) { return b == 0; }))
+        // The file ends within the room, or at most the first bytes of a frame
+        // header follow it.
+        const std::size_t room = std::size_t(std::min<std::uint64_t>(start, fileHead.size()));
+        if ((start <= fileHead.size() || size <= fileHead.size()) &&
+            std::all_of(fileHead.begin() + 10, fileHead.begin() + qsizetype(room),
+                        [](std::uint8_t b) { return b == 0; }))
             track.kind = PartialTrackKind::Empty;
         return track;
     }
     const std::vector<std::uint8_t> head = start == 0 ? fileHead : readBytesAt(fd, start, kHeadBytes);
     const PartialTrackKind kind = framesKind(head);
-    if (kind == PartialTrackKind::Unknown)
+    if (kind == PartialTrackKind::Unknown) {
+        // Cut off within the first ADTS header after our room.
+        if (start > 0 && head.size() < kAdtsHeaderBytes && head.size() >= 2 && head[0] == 0xFF &&
+            (head[1] & 0xF6) == 0xF0)
+            track.kind = PartialTrackKind::Empty;
         return track;
+    }
     track.kind = kind;
     const bool mp3 = kind == PartialTrackKind::Mp3;
     const std::uint64_t skipped =

@@ -101,6 +101,11 @@ TEST(KeptStreamTrackTest, ACutAnywhereIsCompletedToAFileThatPlaysToItsCut)
                 EXPECT_EQ(oggComplaints(path), QString());
             }
         }
+        // Cut within the first header: nothing to keep.
+        const QString cutEarly = temp.file(QStringLiteral("skywell-k-b1.wav"));
+        ASSERT_TRUE(QFile::copy(whole, cutEarly) && QFile::resize(cutEarly, (codec.tagRoom ? 4096 : 0) + 3));
+        EXPECT_EQ(completePartialTrack(cutEarly).kind, PartialTrackKind::Empty);
+        QFile::remove(cutEarly);
     }
 }
 
