@@ -4,8 +4,11 @@
 #include "core/regularfile.h"
 #include "core/uniquefd.h"
 #include "postprocess/mp3header.h"
+#include "recording/adtsheader.h"
 #include "recording/mp3writer.h"
+#include "recording/oggtrack.h"
 #include "recording/pcmframes.h"
+#include "recording/trackfileio.h"
 #include "recording/wavwriter.h"
 
 #include <QFile>
@@ -29,23 +32,6 @@ namespace
 // longer than this is not one of ours.
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kReadBytes = 1 << 20;
-
-// Reads up to bytes from offset; what the file has there.
-std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t bytes)
-{
-    std::vector<std::uint8_t> data(bytes);
-    std::size_t got = 0;
-    while (got < bytes) {
-        const ssize_t n = ::pread(fd, data.data() + got, bytes - got, off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += std::size_t(n);
-    }
-    data.resize(got);
-    return data;
-}
 
 // The first frame the encoder writes only holds room for the Info header
 // that the close puts there: zeros after the frame header, or the header
@@ -146,43 +132,86 @@ std::uint64_t id3v2Bytes(const std::vector<std::uint8_t> &head)
     return 10 + bytes + ((head[5] & 0x10) ? 10 : 0);
 }
 
+// A frame's length, and for ADTS its samples (MP3 frames of a file all
+// hold the same number).
+struct FrameSize {
+    std::uint32_t bytes = 0;
+    std::uint32_t samples = 0;
+};
+
+std::size_t frameHeaderBytes(PartialTrackKind kind)
+{
+    return kind == PartialTrackKind::Aac ? kAdtsHeaderBytes : 4;
+}
+
+// The frame of that kind whose header starts at h (frameHeaderBytes readable).
+std::optional<FrameSize> frameAt(PartialTrackKind kind, const std::uint8_t *h)
+{
+    if (kind == PartialTrackKind::Aac) {
+        const auto frame = adtsFrame(h);
+        return frame ? std::optional(FrameSize{frame->bytes, frame->samples}) : std::nullopt;
+    }
+    const auto bytes = mp3FrameBytes(h);
+    return bytes ? std::optional(FrameSize{*bytes, 0}) : std::nullopt;
+}
+
+// Which frames a stream begins with: Mp3, Aac or Unknown.
+PartialTrackKind framesKind(const std::vector<std::uint8_t> &head)
+{
+    if (head.size() >= kAdtsHeaderBytes && adtsFrame(head.data()))
+        return PartialTrackKind::Aac;
+    if (head.size() >= 4 && mp3FrameBytes(head.data()))
+        return PartialTrackKind::Mp3;
+    return PartialTrackKind::Unknown;
+}
+
 // The whole frames from begin up to size, as far as they make sense.
-struct Mp3FrameWalk {
+struct FrameWalk {
     std::uint64_t frames = 0;
-    std::uint64_t end = 0; // just past the last whole frame
+    std::uint64_t samples = 0; // ADTS only
+    std::uint64_t end = 0;     // just past the last whole frame
     bool unreadable = false;
     bool unrecognised = false; // bytes that are no frame came before size
 };
 
-Mp3FrameWalk walkMp3Frames(int fd, std::uint64_t begin, std::uint64_t size)
+FrameWalk walkFrames(PartialTrackKind kind, int fd, std::uint64_t begin, std::uint64_t size)
 {
-    Mp3FrameWalk walk;
+    const std::size_t headerBytes = frameHeaderBytes(kind);
+    FrameWalk walk;
     walk.end = begin;
     std::vector<std::uint8_t> buffer;
     std::uint64_t bufferStart = 0;
-    while (walk.end + 4 <= size) {
-        if (walk.end + 4 > bufferStart + buffer.size()) {
+    while (walk.end + headerBytes <= size) {
+        if (walk.end + headerBytes > bufferStart + buffer.size()) {
             bufferStart = walk.end;
-            buffer = readAt(fd, walk.end, kReadBytes);
-            if (buffer.size() < 4) {
+            buffer = readBytesAt(fd, walk.end, kReadBytes);
+            if (buffer.size() < headerBytes) {
                 walk.unreadable = true;
                 return walk;
             }
         }
-        const auto bytes = mp3FrameBytes(buffer.data() + (walk.end - bufferStart));
-        if (!bytes) {
+        const auto frame = frameAt(kind, buffer.data() + (walk.end - bufferStart));
+        if (!frame) {
             walk.unrecognised = true;
             return walk;
         }
-        if (walk.end + *bytes > size)
+        if (walk.end + frame->bytes > size)
             break;
-        walk.end += *bytes;
+        walk.end += frame->bytes;
+        walk.samples += frame->samples;
         ++walk.frames;
     }
     return walk;
 }
 
-PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std::uint64_t size)
+bool isId3v1TagAt(int fd, std::uint64_t at, std::uint64_t size)
+{
+    const std::vector<std::uint8_t> tag = size == at + 128 ? readBytesAt(fd, at, 3) : std::vector<std::uint8_t>{};
+    return tag.size() == 3 && std::memcmp(tag.data(), "TAG", 3) == 0;
+}
+
+// MP3 or ADTS frames, after an ID3v2 tag or our writers' room for it.
+PartialTrack completeFrames(int fd, const std::vector<std::uint8_t> &fileHead, std::uint64_t size)
 {
     PartialTrack track;
     // The audio follows the tag. A file that ends within our writer's
@@ -190,36 +219,51 @@ PartialTrack completeMp3(int fd, const std::vector<std::uint8_t> &fileHead, std:
     // anything else that ends there is not ours.
     const std::uint64_t start = id3v2Bytes(fileHead);
     if (start > 0 && start + 4 > size) {
-        if (size <= fileHead.size() &&
-            std::all_of(fileHead.begin() + 10, fileHead.end(), [](std::uint8_t b) { return b == 0; }))
+        // The file ends within the room, or at most the first bytes of a frame
+        // header follow it.
+        const std::size_t room = std::size_t(std::min<std::uint64_t>(start, fileHead.size()));
+        if ((start <= fileHead.size() || size <= fileHead.size()) &&
+            std::all_of(fileHead.begin() + 10, fileHead.begin() + qsizetype(room),
+                        [](std::uint8_t b) { return b == 0; }))
             track.kind = PartialTrackKind::Empty;
         return track;
     }
-    const std::vector<std::uint8_t> head = start == 0 ? fileHead : readAt(fd, start, kHeadBytes);
-    if (head.size() < 4)
+    const std::vector<std::uint8_t> head = start == 0 ? fileHead : readBytesAt(fd, start, kHeadBytes);
+    const PartialTrackKind kind = framesKind(head);
+    if (kind == PartialTrackKind::Unknown) {
+        // Cut off within the first ADTS header after our room.
+        if (start > 0 && head.size() < kAdtsHeaderBytes && head.size() >= 2 && head[0] == 0xFF &&
+            (head[1] & 0xF6) == 0xF0)
+            track.kind = PartialTrackKind::Empty;
         return track;
-    const auto first = mp3FrameBytes(head.data());
-    if (!first)
-        return track;
-    track.kind = PartialTrackKind::Mp3;
-    const std::uint64_t skipped = isInfoFrame(head, *first) ? *first : 0;
+    }
+    track.kind = kind;
+    const bool mp3 = kind == PartialTrackKind::Mp3;
+    const std::uint64_t skipped =
+        mp3 && isInfoFrame(head, *mp3FrameBytes(head.data())) ? *mp3FrameBytes(head.data()) : 0;
 
-    // Walks the frames to the last whole one. A stream that stops making
-    // sense before the end (a finished file's tag, say) is kept whole.
-    const double frameSeconds = mp3FrameSeconds(head.data());
-    const Mp3FrameWalk walk = walkMp3Frames(fd, start, size);
+    // Walks the frames to the last whole one.
+    const double frameSeconds = mp3 ? mp3FrameSeconds(head.data()) : 0;
+    const std::uint32_t rate = mp3 ? 0 : adtsFrame(head.data())->rate;
+    const FrameWalk walk = walkFrames(kind, fd, start, size);
+    const auto seconds = [&](std::uint64_t frames) {
+        return mp3 ? double(frames) * frameSeconds : double(walk.samples) / rate;
+    };
     if (walk.unreadable) {
         track.problem = systemErrorText(EIO);
         return track;
     }
-    if (walk.unrecognised) {
-        track.audioBytes = size - start - skipped;
-        track.seconds = double(walk.frames) * frameSeconds;
+    // An MP3 stream that stops making sense before the end (a finished
+    // file's tag, say) is kept whole; ADTS frames are cut at a broken
+    // header, unless all that follows is the ID3v1 tag of a finished file.
+    if (walk.unrecognised && (mp3 || isId3v1TagAt(fd, walk.end, size))) {
+        track.audioBytes = (mp3 ? size : walk.end) - start - skipped;
+        track.seconds = seconds(walk.frames);
         return track;
     }
     // The Info frame holds no sound.
     const std::uint64_t frames = skipped > 0 && walk.frames > 0 ? walk.frames - 1 : walk.frames;
-    track.seconds = double(frames) * frameSeconds;
+    track.seconds = seconds(frames);
     const std::uint64_t at = walk.end;
     track.audioBytes = at > start + skipped ? at - start - skipped : 0;
     if (track.audioBytes == 0) {
@@ -256,21 +300,38 @@ PartialTrack completePartialTrack(const QString &path)
         track.kind = PartialTrackKind::Empty;
         return track;
     }
-    const std::vector<std::uint8_t> head = readAt(fd, 0, kHeadBytes);
+    const std::vector<std::uint8_t> head = readBytesAt(fd, 0, kHeadBytes);
     if (head.size() < std::min<std::uint64_t>(size, 4))
         return track;
     const QString openProblem = track.problem;
     if (std::memcmp(head.data(), "RIFF", std::min<std::size_t>(4, head.size())) == 0)
         track = completeWav(fd, head, size);
+    else if (std::memcmp(head.data(), "OggS", std::min<std::size_t>(4, head.size())) == 0)
+        track = completeOggTrack(fd, size);
     else if (head.size() >= 4)
-        track = completeMp3(fd, head, size);
+        track = completeFrames(fd, head, size);
     // Opened for reading only: what it holds is known, but it was not mended.
-    if (!openProblem.isEmpty() && (track.kind == PartialTrackKind::Wav || track.kind == PartialTrackKind::Mp3))
+    if (!openProblem.isEmpty() && holdsAudio(track.kind))
         track.problem = openProblem;
-    else if (track.problem.isEmpty() && (track.kind == PartialTrackKind::Wav || track.kind == PartialTrackKind::Mp3) &&
-             ::fsync(fd) != 0)
+    else if (track.problem.isEmpty() && holdsAudio(track.kind) && ::fsync(fd) != 0)
         track.problem = systemErrorText(errno);
     return track;
+}
+
+QString partialTrackExtension(PartialTrackKind kind)
+{
+    switch (kind) {
+    case PartialTrackKind::Mp3:
+        return QStringLiteral("mp3");
+    case PartialTrackKind::Aac:
+        return QStringLiteral("aac");
+    case PartialTrackKind::Ogg:
+        return QStringLiteral("ogg");
+    case PartialTrackKind::Opus:
+        return QStringLiteral("opus");
+    default:
+        return QStringLiteral("wav");
+    }
 }
 
 bool tagCompletedMp3(const QString &path, const TagFields &tags)
@@ -283,7 +344,7 @@ bool tagCompletedMp3(const QString &path, const TagFields &tags)
     };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    const std::vector<std::uint8_t> head = readAt(fd, 0, std::size_t(Mp3Writer::kTagRoom));
+    const std::vector<std::uint8_t> head = readBytesAt(fd, 0, std::size_t(Mp3Writer::kTagRoom));
     const bool emptyRoom = id3v2Bytes(head) == std::uint64_t(Mp3Writer::kTagRoom) &&
                            head.size() == std::size_t(Mp3Writer::kTagRoom) &&
                            std::all_of(head.begin() + 10, head.end(), [](std::uint8_t b) { return b == 0; });
@@ -303,50 +364,45 @@ namespace
 
 // Where a finished track's audio frames lie: after its ID3v2 tag and Info
 // frame, before its ID3v1 tag. info is the Info frame's offset (0: none).
-struct Mp3Layout {
+struct FrameLayout {
+    PartialTrackKind kind = PartialTrackKind::Unknown;
     std::uint64_t info = 0;
     std::uint64_t begin = 0;
     std::uint64_t end = 0;
 };
 
-std::optional<Mp3Layout> mp3Layout(int fd, std::uint64_t size)
+std::optional<FrameLayout> frameLayout(int fd, std::uint64_t size)
 {
-    Mp3Layout layout;
-    layout.begin = id3v2Bytes(readAt(fd, 0, 10));
-    const std::vector<std::uint8_t> head = readAt(fd, layout.begin, kHeadBytes);
-    if (head.size() < 4)
+    FrameLayout layout;
+    layout.begin = id3v2Bytes(readBytesAt(fd, 0, 10));
+    const std::vector<std::uint8_t> head = readBytesAt(fd, layout.begin, kHeadBytes);
+    layout.kind = framesKind(head);
+    if (layout.kind == PartialTrackKind::Unknown)
         return std::nullopt;
-    const auto first = mp3FrameBytes(head.data());
-    if (!first)
-        return std::nullopt;
-    if (isInfoFrame(head, *first)) {
-        layout.info = layout.begin;
-        layout.begin += *first;
+    // Only a written Info header: a frame of digital silence from a
+    // station is all zeros too, and it is sound.
+    if (layout.kind == PartialTrackKind::Mp3) {
+        const std::uint32_t first = *mp3FrameBytes(head.data());
+        const auto frameEnd = head.begin() + std::min<std::size_t>(first, head.size());
+        const auto holds = [&](const char *text) {
+            return std::search(head.begin(), frameEnd, text, text + 4) != frameEnd;
+        };
+        if (holds("Info") || holds("Xing")) {
+            layout.info = layout.begin;
+            layout.begin += first;
+        }
     }
     layout.end = size;
-    const std::vector<std::uint8_t> tail = size >= 128 ? readAt(fd, size - 128, 3) : std::vector<std::uint8_t>{};
+    const std::vector<std::uint8_t> tail = size >= 128 ? readBytesAt(fd, size - 128, 3) : std::vector<std::uint8_t>{};
     if (tail.size() == 3 && std::memcmp(tail.data(), "TAG", 3) == 0)
         layout.end -= 128;
     return layout.end >= layout.begin ? std::optional(layout) : std::nullopt;
 }
 
-bool copyRange(int from, std::uint64_t begin, std::uint64_t end, int to, std::uint64_t at)
-{
-    while (begin < end) {
-        const std::vector<std::uint8_t> data =
-            readAt(from, begin, std::size_t(std::min<std::uint64_t>(end - begin, kReadBytes)));
-        if (data.empty() || writeFully(to, data.data(), data.size(), at) != 0)
-            return false;
-        begin += data.size();
-        at += data.size();
-    }
-    return true;
-}
-
 // Adds frames and bytes to the counts of the Info frame at offset info.
 void growInfoFrame(int fd, std::uint64_t info, std::uint32_t frames, std::uint32_t bytes)
 {
-    std::vector<std::uint8_t> frame = readAt(fd, info, 2048);
+    std::vector<std::uint8_t> frame = readBytesAt(fd, info, 2048);
     for (const char *tag : {"Info", "Xing"}) {
         const auto at = std::search(frame.begin(), frame.end(), tag, tag + 4);
         if (at == frame.end() || frame.end() - at < 16)
@@ -373,16 +429,17 @@ void growInfoFrame(int fd, std::uint64_t info, std::uint32_t frames, std::uint32
     }
 }
 
-bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
+// MP3 or ADTS frames, of the same kind in both files.
+bool appendFrames(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
 {
-    const auto source = mp3Layout(from, fromSize);
-    const auto target = mp3Layout(to, toSize);
-    if (!source || !target)
+    const auto source = frameLayout(from, fromSize);
+    const auto target = frameLayout(to, toSize);
+    if (!source || !target || source->kind != target->kind)
         return false;
     const std::vector<std::uint8_t> tag =
-        target->end < toSize ? readAt(to, target->end, 128) : std::vector<std::uint8_t>{};
+        target->end < toSize ? readBytesAt(to, target->end, 128) : std::vector<std::uint8_t>{};
     const std::uint64_t bytes = source->end - source->begin;
-    if (!copyRange(from, source->begin, source->end, to, target->end) ||
+    if (!copyBytes(from, source->begin, source->end, to, target->end) ||
         (!tag.empty() && writeFully(to, tag.data(), tag.size(), target->end + bytes) != 0)) {
         // The track stays as it was.
         if (::ftruncate(to, off_t(toSize)) == 0 && !tag.empty())
@@ -390,7 +447,8 @@ bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
         return false;
     }
     if (target->info > 0)
-        growInfoFrame(to, target->info, std::uint32_t(walkMp3Frames(from, source->begin, source->end).frames),
+        growInfoFrame(to, target->info,
+                      std::uint32_t(walkFrames(source->kind, from, source->begin, source->end).frames),
                       std::uint32_t(bytes));
     return true;
 }
@@ -398,8 +456,8 @@ bool appendMp3(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
 // Our WAV files: a 44-byte header, then the samples.
 bool appendWav(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
 {
-    const std::vector<std::uint8_t> a = readAt(from, 0, WavWriter::kHeaderBytes);
-    const std::vector<std::uint8_t> b = readAt(to, 0, WavWriter::kHeaderBytes);
+    const std::vector<std::uint8_t> a = readBytesAt(from, 0, WavWriter::kHeaderBytes);
+    const std::vector<std::uint8_t> b = readBytesAt(to, 0, WavWriter::kHeaderBytes);
     if (a.size() < WavWriter::kHeaderBytes || b.size() < WavWriter::kHeaderBytes ||
         std::memcmp(a.data() + 20, b.data() + 20, 16) != 0 || std::memcmp(b.data() + 36, "data", 4) != 0)
         return false;
@@ -407,7 +465,7 @@ bool appendWav(int from, std::uint64_t fromSize, int to, std::uint64_t toSize)
     const std::uint64_t data = std::uint64_t(getU32(b.data() + 40)) + added;
     if (data > WavWriter::kMaxDataBytes || toSize != WavWriter::kHeaderBytes + getU32(b.data() + 40))
         return false;
-    if (!copyRange(from, WavWriter::kHeaderBytes, WavWriter::kHeaderBytes + added, to, toSize)) {
+    if (!copyBytes(from, WavWriter::kHeaderBytes, WavWriter::kHeaderBytes + added, to, toSize)) {
         (void)::ftruncate(to, off_t(toSize));
         return false;
     }
@@ -434,10 +492,14 @@ bool appendTrackAudio(const QString &from, const QString &to)
     }, b{};
     if (::fstat(in, &a) != 0 || ::fstat(out, &b) != 0 || !S_ISREG(a.st_mode) || !S_ISREG(b.st_mode))
         return false;
-    const std::vector<std::uint8_t> head = readAt(out, 0, 4);
-    const bool wav = head.size() == 4 && std::memcmp(head.data(), "RIFF", 4) == 0;
-    const bool ok = wav ? appendWav(in, std::uint64_t(a.st_size), out, std::uint64_t(b.st_size))
-                        : appendMp3(in, std::uint64_t(a.st_size), out, std::uint64_t(b.st_size));
+    const std::vector<std::uint8_t> head = readBytesAt(out, 0, 4);
+    const auto startsWith = [&](const char *magic) {
+        return head.size() == 4 && std::memcmp(head.data(), magic, 4) == 0;
+    };
+    const auto fromSize = std::uint64_t(a.st_size), toSize = std::uint64_t(b.st_size);
+    const bool ok = startsWith("RIFF")   ? appendWav(in, fromSize, out, toSize)
+                    : startsWith("OggS") ? appendOggTrack(in, fromSize, out, toSize)
+                                         : appendFrames(in, fromSize, out, toSize);
     return ok && ::fsync(out) == 0;
 }
 

@@ -224,7 +224,7 @@ QString fitName(const QString &stem, const QString &suffix)
 
 QString extensionOf(const PartialTrack &track)
 {
-    return track.kind == PartialTrackKind::Mp3 ? QStringLiteral("mp3") : QStringLiteral("wav");
+    return partialTrackExtension(track.kind);
 }
 
 // The numbers after the first name: " (2)", " (3)" ...
@@ -389,7 +389,7 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
     QStringList recovered;
     for (const Leftover &leftover : leftovers) {
         const PartialTrack &track = leftover.track;
-        if (track.kind != PartialTrackKind::Wav && track.kind != PartialTrackKind::Mp3)
+        if (!holdsAudio(track.kind))
             continue;
         if (!track.problem.isEmpty())
             log.logLine(QStringLiteral("Unfinished recording could not be completed:"),
@@ -425,7 +425,9 @@ QStringList recoverUnfinishedRecordings(const Settings &settings, ActivityLog &l
         const auto nameFor = [&](int number) {
             return theTrack && number == 1 ? trackName : fitName(stem, numberText(number - shift) + extension);
         };
-        if (theTrack && track.kind == PartialTrackKind::Mp3 && track.problem.isEmpty() &&
+        // Ogg files carry the tags they were written with.
+        const bool id3 = track.kind == PartialTrackKind::Mp3 || track.kind == PartialTrackKind::Aac;
+        if (theTrack && id3 && track.problem.isEmpty() &&
             !tagCompletedMp3(leftover.path, recoveredTags(recording->marker, trackName)))
             log.logLine(QStringLiteral("Could not tag the recovered recording:"), about(leftover, leftover.path));
 

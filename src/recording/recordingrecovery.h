@@ -27,7 +27,8 @@ struct Settings;
 // name, number and tags and joins that recording's playlist (written
 // then); other streams, or a track whose name is taken, get the track's
 // usual name with " (recovered)" before the extension. Without a marker a
-// file is named "Recovered recording <date> <time> <letter><slot>.<wav|mp3>".
+// file is named "Recovered recording <date> <time> <letter><slot>.<ext>", the extension
+// told by the content (wav, mp3, aac, ogg, opus).
 // When the recordings folder cannot take a file, it is renamed under that
 // name in the temporary folder instead. Nothing is ever replaced; every
 // file gets a log line, naming its recording. Returns the paths of the

@@ -1,5 +1,7 @@
 #include "recording/audiofixtures.h"
 
+#include "recording/id3tag.h"
+#include "recording/mp3writer.h"
 #include "recording/wavwriter.h"
 
 #include <QFile>
@@ -11,6 +13,43 @@
 
 namespace skywell::test
 {
+
+bool encodeNoise(const QString &path, double seconds, const QStringList &options, bool tagRoom)
+{
+    const QString stream = tagRoom ? path + QStringLiteral(".stream") : path;
+    QString out;
+    if (!runTool(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                             QStringLiteral("lavfi"), QStringLiteral("-i"),
+                             QStringLiteral("anoisesrc=d=%1:a=0.3:c=pink").arg(seconds), QStringLiteral("-ac"),
+                             QStringLiteral("2")} +
+                     options + QStringList{stream},
+                 &out))
+        return false;
+    if (!tagRoom)
+        return true;
+    QFile in(stream), file(path);
+    if (!in.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly))
+        return false;
+    const bool ok =
+        file.write(id3v2Tag({}, Mp3Writer::kTagRoom)) == Mp3Writer::kTagRoom && file.write(in.readAll()) == in.size();
+    in.remove();
+    return ok;
+}
+
+DecodedAudio decodeWithFfmpeg(const QString &path)
+{
+    const QString wav = path + QStringLiteral(".decoded.wav");
+    DecodedAudio decoded;
+    runTool(QStringLiteral("ffmpeg"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), path, wav},
+            &decoded.complaints);
+    QString seconds;
+    if (runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), wav}, &seconds))
+        decoded.seconds = seconds.trimmed().toDouble();
+    QFile::remove(wav);
+    return decoded;
+}
 
 Mp3Probe probeMp3(const QString &path)
 {

@@ -38,6 +38,19 @@ Mp3Probe probeMp3(const QString &path);
 // not end in a tag.
 QString id3v1Field(const QString &path, int offset);
 
+// Encodes seconds of pink noise with ffmpeg into path, options naming the
+// codec and container. MP3 and ADTS streams get the empty ID3v2 room our
+// writers leave ahead of them when tagRoom is set.
+bool encodeNoise(const QString &path, double seconds, const QStringList &options, bool tagRoom = false);
+
+// What ffmpeg makes of a file decoding it whole (every link of a chained
+// Ogg file): the seconds it decodes to and what it complained about.
+struct DecodedAudio {
+    double seconds = -1;
+    QString complaints;
+};
+DecodedAudio decodeWithFfmpeg(const QString &path);
+
 // Writes a 16-bit PCM WAV file (for the file capture device and tools).
 void writeWav(const QString &path, const WaveFormat &format, const std::vector<std::uint8_t> &samples);
 

@@ -175,6 +175,46 @@ TEST_F(RecoveryTest, Mp3TrackOfAKilledRecordingDecodesToItsLength)
     EXPECT_TRUE(trackFilesInTemp().isEmpty());
 }
 
+TEST_F(RecoveryTest, TrackFilesKeptAsSentAreRecoveredUnderTheirCodecsExtension)
+{
+    struct Kept {
+        const char *extension;
+        const char *options; // ffmpeg's, separated by spaces
+        bool id3;            // our ID3 tags; Ogg keeps the comments it was written with
+    };
+    const Kept kept[] = {
+        {"aac", "-c:a aac -f adts", true},
+        {"ogg", "-c:a libvorbis -metadata title=Harbour -page_duration 100000 -f ogg", false},
+        {"opus", "-c:a libopus -metadata title=Harbour -page_duration 100000 -f ogg", false},
+    };
+    int track = 1;
+    for (const Kept &k : kept) {
+        SCOPED_TRACE(k.extension);
+        writeMarker(OUT_AS_BROADCAST, track);
+        const QString leftover = temp.file(QStringLiteral("skywell-a1.wav"));
+        ASSERT_TRUE(encodeNoise(leftover, 3.0, QString::fromLatin1(k.options).split(QLatin1Char(' ')), k.id3));
+        // Killed in the middle of a write.
+        ASSERT_TRUE(QFile::resize(leftover, QFileInfo(leftover).size() - 300));
+        setModified(leftover, clock.now());
+
+        const QString expected = folder.file(usualName(track++, QLatin1String(k.extension)));
+        ASSERT_EQ(recover(), QStringList{expected});
+
+        const DecodedAudio decoded = decodeWithFfmpeg(expected);
+        EXPECT_TRUE(decoded.complaints.trimmed().isEmpty()) << decoded.complaints.toStdString();
+        EXPECT_NEAR(decoded.seconds, 3.0, 0.3);
+        QString tags;
+        runTool(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("format_tags=title,album:stream_tags=title"), QStringLiteral("-of"),
+                 QStringLiteral("default=nw=1"), expected},
+                &tags);
+        const char *tag = k.id3 ? "TAG:album=Morning Show" : "TAG:title=Harbour";
+        EXPECT_TRUE(tags.contains(QLatin1String(tag))) << tags.toStdString();
+    }
+    EXPECT_TRUE(trackFilesInTemp().isEmpty());
+}
+
 TEST_F(RecoveryTest, StreamsOfOneTrackAreAllKeptTheLargestUnderThePlainName)
 {
     writeMarker(OUT_WAV, 2);
