@@ -134,18 +134,19 @@ start_icecast() {
 # over a soft noise bed, always well above silence (RMS about 0.25).
 SOURCE_SIGNAL="aevalsrc=exprs=0.28*sin(2*PI*t*(220+55*floor(mod(2*t\,4))))+0.18*sin(2*PI*330*t)*(0.7+0.3*sin(2*PI*0.5*t))+0.03*(random(0)-0.5)|0.28*sin(2*PI*t*(220+55*floor(mod(2*t\,4))))+0.18*sin(2*PI*440*t)*(0.7+0.3*sin(2*PI*0.5*t))+0.03*(random(1)-0.5):s=44100:c=stereo"
 
-# start_source MOUNT: ffmpeg feeds MOUNT in real time; waits until icecast
-# lists it. By the name: /name.mp3 MP3 128 kbit/s, /name.ogg Ogg Vorbis,
-# /name.opus Ogg Opus (48 kHz), /name.aac AAC in ADTS frames, and
-# /name-crc.aac the same frames with a CRC each (icesource.py sends them;
-# ffmpeg writes none).
+# start_source MOUNT [CODEC]: ffmpeg feeds MOUNT in real time; waits until
+# icecast lists it. The codec is CODEC or MOUNT's extension: mp3 (MP3
+# 128 kbit/s), ogg (Ogg Vorbis), opus (Ogg Opus, 48 kHz), flac (Ogg FLAC),
+# aac (AAC in ADTS frames); /name-crc.aac has the same frames with a CRC
+# each (icesource.py sends them; ffmpeg writes none).
 start_source() {
   local mount=$1 codec kind rate=44100
-  case $mount in
-    *.mp3) codec=(-c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 -f mp3) kind=audio/mpeg ;;
-    *.ogg) codec=(-c:a libvorbis -q:a 4 -f ogg) kind=application/ogg ;;
-    *.opus) codec=(-c:a libopus -b:a 96k -f ogg) kind=audio/ogg rate=48000 ;;
-    *.aac) codec=(-c:a aac -b:a 128k -f adts) kind=audio/aac ;;
+  case ${2:-${mount##*.}} in
+    mp3) codec=(-c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 -f mp3) kind=audio/mpeg ;;
+    ogg) codec=(-c:a libvorbis -q:a 4 -f ogg) kind=application/ogg ;;
+    opus) codec=(-c:a libopus -b:a 96k -f ogg) kind=audio/ogg rate=48000 ;;
+    flac) codec=(-c:a flac -f ogg) kind=application/ogg ;;
+    aac) codec=(-c:a aac -b:a 128k -f adts) kind=audio/aac ;;
     *) fail "start_source: no codec for $mount" ;;
   esac
   local feed=(ffmpeg -nostdin -hide_banner -loglevel error -re -f lavfi -i "$SOURCE_SIGNAL" -ar "$rate" -ac 2 "${codec[@]}")
@@ -165,14 +166,15 @@ start_source() {
 }
 ICESOURCE=$(dirname "${BASH_SOURCE[0]}")/icesource.py
 
-# start_chained_source MOUNT SECONDS TITLE...: MOUNT (/name.ogg Vorbis,
-# /name.opus Opus) plays a chained Ogg stream whose links carry each TITLE
-# in turn as their title comment, SECONDS each (the last one 300 s): the
-# station's titles come in the stream itself. Each change is logged to
-# TITLES_LOG as start_titles does.
+# start_chained_source MOUNT FIRST SECONDS TITLE...: MOUNT (/name.ogg
+# Vorbis, /name.opus Opus) plays a chained Ogg stream whose links carry
+# each TITLE in turn as their title comment, the first FIRST seconds long,
+# the others SECONDS (the last one 150 s): the station's titles come in the
+# stream itself. Each change is logged to TITLES_LOG as start_titles does.
 start_chained_source() {
   local mount=$1 seconds=$2 codec i=0 title chain=$ICECAST_DIR/chain-${1//\//}
-  shift 2
+  local rest=$3
+  shift 3
   case $mount in
     *.ogg) codec=(-ar 44100 -c:a libvorbis -q:a 4) ;;
     *.opus) codec=(-ar 48000 -c:a libopus -b:a 96k) ;;
@@ -181,7 +183,8 @@ start_chained_source() {
   : >"$chain"
   for title in "$@"; do
     i=$((i + 1))
-    [ "$i" -lt $# ] || seconds=300
+    [ "$i" -eq 1 ] || seconds=$rest
+    [ "$i" -lt $# ] || seconds=150
     ffmpeg -nostdin -v error -f lavfi -i "$SOURCE_SIGNAL" -t "$seconds" -ac 2 "${codec[@]}" \
       -metadata title="$title" -f ogg - >>"$chain" || fail "cannot make the chained stream"
   done
