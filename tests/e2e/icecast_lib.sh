@@ -166,19 +166,18 @@ start_source() {
 }
 ICESOURCE=$(dirname "${BASH_SOURCE[0]}")/icesource.py
 
-# start_chained_source MOUNT FIRST SECONDS TITLE...: MOUNT (/name.ogg
-# Vorbis, /name.opus Opus) plays a chained Ogg stream whose links carry
-# each TITLE in turn as their title comment, the first FIRST seconds long,
-# the others SECONDS (the last one 150 s): the station's titles come in the
-# stream itself. Each change is logged to TITLES_LOG as start_titles does.
-start_chained_source() {
-  local mount=$1 seconds=$2 codec i=0 title chain=$ICECAST_DIR/chain-${1//\//}
-  local rest=$3
+# make_chain MOUNT FIRST SECONDS TITLE...: prepares a chained Ogg stream
+# for start_chained_source MOUNT (/name.ogg Vorbis, /name.opus Opus) whose
+# links carry each TITLE in turn as their title comment, the first FIRST
+# seconds long, the others SECONDS (the last one 150 s). Made ahead, as
+# encoding it takes a while.
+make_chain() {
+  local mount=$1 seconds=$2 rest=$3 codec i=0 title chain=$ICECAST_DIR/chain-${1//\//}
   shift 3
   case $mount in
     *.ogg) codec=(-ar 44100 -c:a libvorbis -q:a 4) ;;
     *.opus) codec=(-ar 48000 -c:a libopus -b:a 96k) ;;
-    *) fail "start_chained_source: no codec for $mount" ;;
+    *) fail "make_chain: no codec for $mount" ;;
   esac
   : >"$chain"
   for title in "$@"; do
@@ -188,9 +187,16 @@ start_chained_source() {
     ffmpeg -nostdin -v error -f lavfi -i "$SOURCE_SIGNAL" -t "$seconds" -ac 2 "${codec[@]}" \
       -metadata title="$title" -f ogg - >>"$chain" || fail "cannot make the chained stream"
   done
+}
+
+# start_chained_source MOUNT: MOUNT plays the chain make_chain prepared,
+# at its real pace: the station's titles come in the stream itself. Each
+# change is logged to TITLES_LOG as start_titles does.
+start_chained_source() {
+  local mount=$1
   : >"$TITLES_LOG"
   setsid python3 "$ICESOURCE" ogg 127.0.0.1 "$ICECAST_PORT" "$mount" "$ICECAST_SOURCE_PASSWORD" "$TITLES_LOG" \
-    <"$chain" >>"$ICECAST_DIR/source-${mount//\//}.log" 2>&1 &
+    <"$ICECAST_DIR/chain-${mount//\//}" >>"$ICECAST_DIR/source-${mount//\//}.log" 2>&1 &
   SOURCE_PGIDS[$mount]=$!
   E2E_PIDS+=("$!")
   disown "$!"

@@ -19,10 +19,12 @@ songs=("Harbour Lights" "Station Jingle" "Night Bridge")
 shows=("Vorbis Show" /vorbis.ogg ogg "Opus Show" /opus.opus opus "Aac Show" /aac.aac aac "Crc Show" /aac-crc.aac aac)
 
 start_icecast
-# The Ogg links change 35 and 50 s from now, icecast's titles about 30 and
-# 45 s from now; recording runs from about 12 to 92 s from now.
-TITLES_LOG=$ICECAST_DIR/titles-vorbis.txt start_chained_source /vorbis.ogg 35 15 "${songs[@]}"
-TITLES_LOG=$ICECAST_DIR/titles-opus.txt start_chained_source /opus.opus 35 15 "${songs[@]}"
+make_chain /vorbis.ogg 35 15 "${songs[@]}"
+make_chain /opus.opus 35 15 "${songs[@]}"
+# The Ogg links change about 33 and 48 s from now, icecast's titles about
+# 30 and 45 s from now; recording runs from about 12 to 92 s from now.
+TITLES_LOG=$ICECAST_DIR/titles-vorbis.txt start_chained_source /vorbis.ogg
+TITLES_LOG=$ICECAST_DIR/titles-opus.txt start_chained_source /opus.opus
 for mount in /aac.aac /aac-crc.aac; do
   start_source "$mount"
   set_title "$mount" "${titles[0]}" || fail "cannot set the first title of $mount"
