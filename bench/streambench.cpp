@@ -115,8 +115,7 @@ constexpr double kTitleSeconds = 300;
 // tracks on this one; a short queue between them keeps memory bounded.
 double skywellCpu(const QString &stream, const QString &dir, bool asBroadcast)
 {
-    BenchBlockPath path(dir, QStringLiteral("stream"),
-                        asBroadcast ? OUT_AS_BROADCAST | OPT_TITLE_SPLIT : OUT_MP3_FM);
+    BenchBlockPath path(dir, QStringLiteral("stream"), asBroadcast ? OUT_AS_BROADCAST | OPT_TITLE_SPLIT : OUT_MP3_FM);
     RecordingSession &session = path.session;
     BlockProcessor &processor = path.processor;
 
@@ -183,7 +182,8 @@ double skywellCpu(const QString &stream, const QString &dir, bool asBroadcast)
         // The tracks together hold the stream's bytes (its frames as sent).
         qint64 bytes = 0;
         int tracks = 0;
-        for (QDirIterator it(dir, {QStringLiteral("*.mp3")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        for (QDirIterator it(dir, {QStringLiteral("*.mp3")}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();) {
             bytes += QFileInfo(it.next()).size();
             ++tracks;
         }
