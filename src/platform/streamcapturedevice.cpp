@@ -58,6 +58,10 @@ struct StreamCaptureDevice::Worker {
     LogLine log;
     Pace pace = Pace::RealTime;
     std::chrono::milliseconds timeout;
+    bool keepPackets = false;
+    std::shared_ptr<std::atomic_bool> levelsWanted;
+    // A codec that cannot be kept as sent has been reported.
+    bool fallbackReported = false;
 
     std::atomic<bool> stopping{false};
     std::mutex mutex;
@@ -103,12 +107,7 @@ struct StreamCaptureDevice::Worker {
         if (filled == 0)
             return !stopping;
         const std::int64_t frames = std::int64_t(filled / 4);
-        if (pace == Pace::RealTime) {
-            const auto ahead = std::chrono::microseconds((framesDelivered + frames) * 1'000'000 / rate) - kBurst;
-            if (ahead.count() > 0 && waitUntil(openedAt + ahead))
-                return false;
-        }
-        if (stopping)
+        if (!keepPace(frames))
             return false;
         putU32(block.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(filled));
         block.resize(CaptureBlock::kSampleOffset + filled);
@@ -118,6 +117,39 @@ struct StreamCaptureDevice::Worker {
         sink(std::move(captured));
         framesDelivered += frames;
         newBlock();
+        return true;
+    }
+
+    // Real time: holds back until the frames about to be delivered are
+    // no further ahead of the clock than the burst. False on stop().
+    bool keepPace(std::int64_t frames)
+    {
+        if (pace == Pace::RealTime) {
+            const auto ahead = std::chrono::microseconds((framesDelivered + frames) * 1'000'000 / rate) - kBurst;
+            if (ahead.count() > 0 && waitUntil(openedAt + ahead))
+                return false;
+        }
+        return !stopping;
+    }
+
+    // One packet kept as sent, in a block of its own so that every split
+    // falls between packets, with its decoded samples when there are any.
+    bool deliverPacket(const std::shared_ptr<const PacketFormat> &format, StreamPacket packet,
+                       const std::vector<std::int16_t> &samples)
+    {
+        // Decoded audio from before (a codec that could not be kept) first.
+        if (filled > 0 && !deliver())
+            return false;
+        const std::int64_t frames = packet.samples * rate / format->granuleRate();
+        if (!keepPace(frames))
+            return false;
+        auto captured = std::make_unique<CaptureBlock>(WaveFormat::pcm(std::uint32_t(rate), 2, 16), samples.data(),
+                                                       std::uint32_t(samples.size() * sizeof(std::int16_t)));
+        captured->setPacket(format, std::move(packet));
+        if (pendingTitle)
+            captured->setStationTitle(*std::exchange(pendingTitle, std::nullopt));
+        sink(std::move(captured));
+        framesDelivered += frames;
         return true;
     }
 
@@ -167,10 +199,22 @@ struct StreamCaptureDevice::Worker {
         takeTitle(decoder, true);
         for (;;) {
             samples.clear();
-            StreamDecoder::Status status = decoder.read(rate, samples, reason);
+            StreamPacket packet;
+            StreamDecoder::Status status =
+                keepPackets ? decoder.readPacket(rate, levelsWanted->load(), samples, packet, reason)
+                            : decoder.read(rate, samples, reason);
             if (auto note = decoder.takeNote())
                 say(*note);
-            if (!samples.empty()) {
+            reportFallback(decoder);
+            if (!packet.data.isEmpty()) {
+                takeTitle(decoder, false);
+                const std::shared_ptr<const PacketFormat> format = decoder.packetFormat();
+                const std::int64_t frames = packet.samples * rate / format->granuleRate();
+                if (!deliverPacket(format, std::move(packet), samples))
+                    return std::nullopt;
+                framesDecoded += frames;
+                lastAudio = Clock::now();
+            } else if (!samples.empty()) {
                 // A title heard now marks the first block these samples reach.
                 takeTitle(decoder, false);
                 if (!add(samples))
@@ -193,6 +237,16 @@ struct StreamCaptureDevice::Worker {
                 return reason;
             }
         }
+    }
+
+    // Packets wanted, but the codec cannot be kept as sent: said once.
+    void reportFallback(const StreamDecoder &decoder)
+    {
+        if (!keepPackets || fallbackReported || decoder.packetFormat())
+            return;
+        fallbackReported = true;
+        say(QStringLiteral("The stream's %1 cannot be kept as broadcast: recording it as MP3 (CD quality)")
+                .arg(decoder.codecName()));
     }
 
     void run()
@@ -265,6 +319,8 @@ bool StreamCaptureDevice::start(const QString &address, BlockSink sink)
     m_worker->log = m_log;
     m_worker->pace = m_pace;
     m_worker->timeout = m_timeout;
+    m_worker->keepPackets = m_keepPackets;
+    m_worker->levelsWanted = m_levelsWanted;
     m_worker->thread = std::thread([worker = m_worker.get()] { worker->run(); });
     return true;
 }

@@ -72,11 +72,11 @@ public:
     // the codecs a track can keep as they are (MP3, ADTS AAC, Vorbis,
     // Opus); other codecs give plain decoded blocks. Takes effect at the
     // next start.
-    void setKeepPackets(bool keep) { m_keepPackets = keep; }
+    void setKeepPackets(bool keep) override { m_keepPackets = keep; }
     // With packets kept, whether the packets are also decoded for their
     // levels (silence rules, the level meter). Without, blocks carry no
     // samples and nothing is decoded. May change at any time.
-    void setLevelsWanted(bool wanted);
+    void setLevelsWanted(bool wanted) override;
 
 private:
     struct Worker;

@@ -72,6 +72,87 @@ struct CodecShape {
     bool operator==(const CodecShape &) const = default;
 };
 
+// Vorbis setup data as FFmpeg keeps it: the three header packets in Xiph
+// lacing (a count byte, the first two sizes in runs of 255, then the
+// packets). Empty when it is not that.
+std::vector<QByteArray> splitXiphHeaders(const QByteArray &extradata)
+{
+    const auto *p = reinterpret_cast<const std::uint8_t *>(extradata.constData());
+    const qsizetype size = extradata.size();
+    if (size < 3 || p[0] != 2)
+        return {};
+    qsizetype at = 1;
+    qsizetype lengths[2] = {0, 0};
+    for (qsizetype &length : lengths) {
+        while (at < size && p[at] == 255)
+            length += p[at++];
+        if (at >= size)
+            return {};
+        length += p[at++];
+    }
+    if (at + lengths[0] + lengths[1] >= size)
+        return {};
+    return {extradata.mid(at, lengths[0]), extradata.mid(at + lengths[0], lengths[1]),
+            extradata.mid(at + lengths[0] + lengths[1])};
+}
+
+// The kept form of a stream's packets, or null when its codec is not
+// one a track file keeps as sent.
+std::shared_ptr<PacketFormat> packetFormatOf(const AVCodecParameters *p)
+{
+    auto format = std::make_shared<PacketFormat>();
+    format->sampleRate = p->sample_rate;
+    format->channels = p->ch_layout.nb_channels;
+    const QByteArray extradata(reinterpret_cast<const char *>(p->extradata), p->extradata ? p->extradata_size : 0);
+    switch (p->codec_id) {
+    case AV_CODEC_ID_MP3:
+        format->codec = PacketCodec::Mp3;
+        break;
+    case AV_CODEC_ID_AAC:
+        format->codec = PacketCodec::Aac;
+        break;
+    case AV_CODEC_ID_VORBIS:
+        format->codec = PacketCodec::Vorbis;
+        format->headers = splitXiphHeaders(extradata);
+        if (format->headers.size() != 3 || !format->headers[0].startsWith("\x01vorbis") ||
+            !format->headers[2].startsWith("\x05vorbis"))
+            return nullptr;
+        break;
+    case AV_CODEC_ID_OPUS:
+        format->codec = PacketCodec::Opus;
+        if (!extradata.startsWith("OpusHead"))
+            return nullptr;
+        format->headers = {extradata};
+        break;
+    default:
+        return nullptr;
+    }
+    if (format->sampleRate <= 0 || format->channels <= 0)
+        return nullptr;
+    return format;
+}
+
+// The samples of a packet at the format's granule rate, from its duration
+// in the stream's time base; the codec's usual frame when it has none.
+std::int64_t packetSamples(const AVPacket *packet, AVRational timeBase, const PacketFormat &format)
+{
+    if (packet->duration > 0 && timeBase.num > 0 && timeBase.den > 0)
+        return packet->duration * timeBase.num * format.granuleRate() / timeBase.den;
+    switch (format.codec) {
+    case PacketCodec::Mp3:
+        return format.sampleRate >= 32000 ? 1152 : 576;
+    case PacketCodec::Aac:
+        return 1024;
+    default:
+        return 0;
+    }
+}
+
+bool hasAdtsHeader(const AVPacket *packet)
+{
+    return packet->size >= 7 && packet->data[0] == 0xff && (packet->data[1] & 0xf6) == 0xf0;
+}
+
 // What the converter was made for.
 struct ConverterShape {
     int format = -1;
@@ -109,6 +190,10 @@ struct StreamDecoder::Impl {
     std::optional<QString> title;
     std::optional<QString> newTitle;
     std::optional<QString> note;
+    // The kept form of the packets (null: not kept).
+    std::shared_ptr<const PacketFormat> packets;
+    // The AAC stream's first packet has been checked for its ADTS header.
+    bool adtsChecked = false;
 
     ~Impl()
     {
@@ -227,7 +312,18 @@ struct StreamDecoder::Impl {
         }
         shape = CodecShape::of(st->codecpar);
         badPackets = 0;
+        updatePacketFormat();
         return true;
+    }
+
+    // A new form only when the stream no longer continues the old one.
+    void updatePacketFormat()
+    {
+        std::shared_ptr<PacketFormat> now = packetFormatOf(format->streams[streamIndex]->codecpar);
+        if (!now || !packets || !continuesTrack(*packets, *now)) {
+            packets = std::move(now);
+            adtsChecked = false;
+        }
     }
 
     // Opens the address; a station playlist's entries are tried in order.
@@ -471,6 +567,19 @@ int StreamDecoder::channels() const
 
 StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t> &out, QString &reason)
 {
+    StreamPacket ignored;
+    return readPacket(outRate, true, out, ignored, reason);
+}
+
+std::shared_ptr<const PacketFormat> StreamDecoder::packetFormat() const
+{
+    return d->packets;
+}
+
+StreamDecoder::Status StreamDecoder::readPacket(int outRate, bool decode, std::vector<std::int16_t> &out,
+                                                StreamPacket &kept, QString &reason)
+{
+    kept = StreamPacket{};
     if (!d->format || !d->codec) {
         reason = QStringLiteral("not open");
         return Status::Failed;
@@ -481,7 +590,8 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
     const int r = ffmpeg().av_read_frame(d->format.get(), packet);
     if (r == AVERROR_EOF) {
         // What the decoder still holds, then the end.
-        d->receive(outRate, out, ffmpeg().avcodec_send_packet(d->codec.get(), nullptr), reason);
+        if (decode || !d->packets)
+            d->receive(outRate, out, ffmpeg().avcodec_send_packet(d->codec.get(), nullptr), reason);
         reason = QStringLiteral("the stream ended");
         return Status::Ended;
     }
@@ -495,7 +605,8 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
         return Status::Audio;
     d->reachIcyTitles(packet->pos);
 
-    const CodecShape now = CodecShape::of(d->format->streams[d->streamIndex]->codecpar);
+    const AVStream *stream = d->format->streams[d->streamIndex];
+    const CodecShape now = CodecShape::of(stream->codecpar);
     if (!(now == d->shape)) {
         // New setup data alone (the next link of an Ogg Vorbis chain, at
         // every song) is not worth a line.
@@ -506,6 +617,18 @@ StreamDecoder::Status StreamDecoder::read(int outRate, std::vector<std::int16_t>
                           .arg(now.channels);
         if (!d->openDecoder(reason))
             return Status::Failed;
+    }
+    // AAC is kept only in ADTS frames, which carry their own setup.
+    if (d->packets && d->packets->codec == PacketCodec::Aac && !d->adtsChecked) {
+        d->adtsChecked = true;
+        if (!hasAdtsHeader(packet))
+            d->packets.reset();
+    }
+    if (d->packets && packet->size > 0) {
+        kept.data = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+        kept.samples = packetSamples(packet, stream->time_base, *d->packets);
+        if (!decode)
+            return Status::Audio;
     }
     return d->receive(outRate, out, ffmpeg().avcodec_send_packet(d->codec.get(), packet), reason) ? Status::Audio
                                                                                                   : Status::Failed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recording/streampacket.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -49,6 +51,18 @@ public:
     // 16-bit stereo at `outRate`. Packets that do not decode are skipped
     // (Audio with nothing appended); a long run of them fails the stream.
     Status read(int outRate, std::vector<std::int16_t> &out, QString &reason);
+
+    // The form the opened stream's packets are kept in as sent, or null
+    // when its codec cannot be kept (FLAC, AAC without ADTS headers …).
+    // The same object until the stream's codec or its setup changes (a
+    // new Vorbis comment alone changes nothing).
+    std::shared_ptr<const PacketFormat> packetFormat() const;
+    // Reads one packet as read() does; an audio packet of a stream whose
+    // codec can be kept is also handed out unchanged in `packet` (left
+    // empty otherwise). Its audio is decoded into `out` only when `decode`
+    // is true, or when the codec cannot be kept.
+    Status readPacket(int outRate, bool decode, std::vector<std::int16_t> &out, StreamPacket &packet,
+                      QString &reason);
 
     // The station title when it changed since the last call (ICY metadata
     // or in-stream tags), already clean; also right after open() when the

@@ -50,6 +50,8 @@ void BlockProcessor::processBlock(CaptureBlock &block)
         format.channels == 0 || format.bitsPerSample == 0)
         return;
 
+    if (s.flags & OUT_AS_BROADCAST)
+        followPacketFormat(block);
     if (block.stationTitle())
         followStationTitle(block);
     // Data from a stream is audio, however quiet: only a sound card's
@@ -58,14 +60,17 @@ void BlockProcessor::processBlock(CaptureBlock &block)
         s.lastAudioTime = m_clock.now();
 
     const std::uint32_t sampleBytes = block.sampleBytes();
-    const std::int64_t duration = static_cast<std::int64_t>(std::uint64_t(sampleBytes) * 1000 / format.avgBytesPerSec);
+    const std::int64_t duration = blockMilliseconds(block);
     s.trackMs += duration;
     // The block that reaches the limit opens the new track.
     if (s.splitEverySeconds > 0 && s.trackMs / 1000 >= s.splitEverySeconds)
         startNextTrack();
 
-    const BlockLevel level = measureLevel(block.samples(), sampleBytes);
-    if (m_signals.levelMeter)
+    // A packet that was not decoded (or decoded to almost nothing) has no
+    // level to measure: it counts as sound, never as silence.
+    const bool measured = !block.packet() || sampleBytes > kMinMeasuredBytes;
+    const BlockLevel level = measured ? measureLevel(block.samples(), sampleBytes) : BlockLevel{0, kSilenceThreshold};
+    if (m_signals.levelMeter && measured)
         m_signals.levelMeter(level.max);
     if (!level.silent())
         s.soundHeard = true;
@@ -82,6 +87,37 @@ void BlockProcessor::processBlock(CaptureBlock &block)
     if (!level.silent())
         s.lastAudioTime = m_clock.now();
     writeToStream(block, false);
+}
+
+std::int64_t BlockProcessor::blockMilliseconds(const CaptureBlock &block)
+{
+    const StreamPacket *packet = block.packet();
+    if (!packet) {
+        const WaveFormat format = block.format();
+        return static_cast<std::int64_t>(std::uint64_t(block.sampleBytes()) * 1000 / format.avgBytesPerSec);
+    }
+    const int rate = block.packetFormat()->granuleRate();
+    if (rate <= 0 || packet->samples <= 0)
+        return 0;
+    m_packetMicrosRest += packet->samples * 1'000'000 / rate;
+    const std::int64_t ms = m_packetMicrosRest / 1000;
+    m_packetMicrosRest %= 1000;
+    return ms;
+}
+
+void BlockProcessor::followPacketFormat(const CaptureBlock &block)
+{
+    RecordingSession &s = m_session;
+    const std::shared_ptr<const PacketFormat> &now = block.packetFormat();
+    const std::shared_ptr<const PacketFormat> &track = s.trackPackets;
+    if (now == track || (now && track && continuesTrack(*track, *now)))
+        return;
+    // Before the track has audio it simply takes the new kind.
+    if (s.acceptedBlocks > 0) {
+        m_log.logLine(QStringLiteral("The stream's format changed. Starting new track"));
+        startNextTrack();
+    }
+    s.trackPackets = now;
 }
 
 void BlockProcessor::followStationTitle(const CaptureBlock &block)
@@ -123,7 +159,7 @@ void BlockProcessor::writeToStream(CaptureBlock &block, bool afterLimitSplit)
             }
             return;
         }
-        if (block.sampleBytes() <= kMinStreamBlockBytes)
+        if (block.sampleBytes() <= kMinStreamBlockBytes && !block.packet())
             return;
         slot = s.streamCount++;
         std::copy_n(block.data(), WaveFormat::kBytes, s.streams.at(static_cast<std::size_t>(slot)).format.begin());

@@ -116,6 +116,13 @@ private:
     void deliverTrack(const QString &fileName, bool joinsLastTrack);
     // A station title on the block: the track's title, or a new track.
     void followStationTitle(const CaptureBlock &block);
+    // A stream recorded as broadcast: a block whose packets cannot go on
+    // in the track's file (another codec or setup, or decoded audio where
+    // packets were) begins a new track.
+    void followPacketFormat(const CaptureBlock &block);
+    // How long the block plays: its packet's samples (carrying the
+    // sub-millisecond rest to the next packet), or its sample bytes.
+    std::int64_t blockMilliseconds(const CaptureBlock &block);
 
     RecordingSession &m_session;
     CaptureQueue &m_queue;
@@ -138,6 +145,8 @@ private:
     DeliveryQueue m_deliveries;
     // The station's latest title (a stream source), over splits.
     QString m_stationTitleNow;
+    // Microseconds of packets not yet counted in whole milliseconds.
+    std::int64_t m_packetMicrosRest = 0;
 };
 
 // A title change cuts no track shorter than this: the track carries on
@@ -147,6 +156,9 @@ inline constexpr std::int64_t kMinTitleTrackMs = 10000;
 inline constexpr std::int64_t kMinSavedTrackMs = 10000;
 // Minimum accepted blocks for a track to be saved (more than this).
 inline constexpr int kMinAcceptedBlocks = 10;
+// A decoded packet of this many sample bytes or fewer has no level to
+// measure (measureLevel scans nothing).
+inline constexpr std::uint32_t kMinMeasuredBytes = 64;
 // A block of this many sample bytes or fewer never opens a new stream.
 inline constexpr std::uint32_t kMinStreamBlockBytes = 4;
 

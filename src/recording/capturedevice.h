@@ -26,6 +26,12 @@ public:
     virtual bool start(const QString &deviceName, BlockSink sink) = 0;
     // Stops delivering; no block reaches the sink after it returns.
     virtual void stop() = 0;
+
+    // A stream's packets kept as sent (blocks carry them), and whether
+    // they are also decoded for their levels. Devices that read no stream
+    // ignore both.
+    virtual void setKeepPackets(bool /*keep*/) {}
+    virtual void setLevelsWanted(bool /*wanted*/) {}
 };
 
 } // namespace skywell

@@ -9,6 +9,7 @@ constexpr std::uint32_t kOutMp3CdQuality = 0x100;
 constexpr std::uint32_t kOutMp3Am = 0x200;
 constexpr std::uint32_t kOutMp3Fm = 0x400;
 constexpr std::uint32_t kOutMp3Cd = 0x2000000;
+constexpr std::uint32_t kOutAsBroadcast = 0x8000000;
 } // namespace
 
 Mp3Config mp3ConfigFor(int quality, std::uint32_t sourceRate, int sourceChannels)
@@ -37,6 +38,8 @@ int mp3QualityForFlags(std::uint32_t flags)
     if (flags & kOutMp3CdQuality)
         return 2;
     if (flags & kOutMp3Cd)
+        return 2;
+    if (flags & kOutAsBroadcast)
         return 2;
     return -1;
 }

@@ -30,7 +30,9 @@ Mp3Config mp3ConfigFor(int quality, std::uint32_t sourceRate, int sourceChannels
 
 // The MP3 quality an output-kind flag word asks for: 0 for OUT_MP3_AM,
 // 1 for OUT_MP3_FM, 2 for OUT_MP3_CD_QUALITY and for OUT_MP3_CD (a data CD
-// of MP3 files), tested in that order; -1 when the output is not MP3.
+// of MP3 files), tested in that order, and 2 for OUT_AS_BROADCAST (what
+// cannot be kept as sent is encoded at CD quality); -1 when the output is
+// not MP3.
 int mp3QualityForFlags(std::uint32_t flags);
 
 } // namespace skywell

@@ -126,10 +126,13 @@ void saveQuickRecordValues(Registry &registry, QuickRecordValues &values)
 
 std::uint32_t quickRecordFlags(const QuickRecordValues &values)
 {
-    static constexpr std::uint32_t kKindFlags[QuickKindCount] = {OUT_MP3_CD_QUALITY, OUT_MP3_FM,   OUT_MP3_AM, OUT_WAV,
-                                                                 OUT_CUSTOM,         OUT_AUDIO_CD, OUT_MP3_CD};
+    static constexpr std::uint32_t kKindFlags[QuickKindCount] = {
+        OUT_MP3_CD_QUALITY, OUT_MP3_FM, OUT_MP3_AM, OUT_WAV, OUT_CUSTOM, OUT_AUDIO_CD, OUT_MP3_CD, OUT_AS_BROADCAST};
     const bool known = values.outputKind >= 0 && values.outputKind < QuickKindCount;
     std::uint32_t flags = SHOW_MANUAL | (known ? kKindFlags[values.outputKind] : OUT_MP3_CD_QUALITY);
+    // Only a stream Skywell reads itself can be kept as broadcast.
+    if ((flags & OUT_AS_BROADCAST) && values.sourceName != kInternetStream)
+        flags = (flags & ~OUT_AS_BROADCAST) | OUT_MP3_FM;
     if (values.deadAirEnabled)
         flags |= OPT_DEAD_AIR;
     if (values.newTrackOnSilence)

@@ -19,6 +19,8 @@ enum QuickRecordKind {
     QuickCustom,
     QuickAudioCd,
     QuickMp3DataCd,
+    // Offered with the "Internet Stream" source only.
+    QuickAsBroadcast,
     QuickKindCount
 };
 

@@ -124,6 +124,13 @@ void RecordingController::startRecording(const RecordingRequest &request)
         source = kInternetStream;
     }
     m_requestedSource = source;
+    // Packets are kept as sent only when Skywell reads the stream itself.
+    if ((s.flags & OUT_AS_BROADCAST) && source != kInternetStream) {
+        m_log.logLine(QStringLiteral("Only an internet stream can be kept as broadcast: recording \"%1\" as MP3 (FM "
+                                     "quality)")
+                          .arg(source));
+        s.flags = (s.flags & ~OUT_AS_BROADCAST) | OUT_MP3_FM;
+    }
     s.streamAddress = fromStream() ? request.url : QString();
     if (!m_tuningAddress.isEmpty())
         m_log.logLine(fromStream() ? QStringLiteral("Opening the stream:") : QStringLiteral("Tuning to:"),

@@ -36,7 +36,18 @@ struct RecordingRoster::Entry {
     std::unique_ptr<RecordingController> controller;
     // Ended and delivered: it goes at the next turn of the event loop.
     bool finished = false;
+    // Its options measure the audio (silence, dead air, speech): packets
+    // kept as broadcast are decoded for their levels all along.
+    bool measuresLevels = false;
 };
+
+namespace
+{
+bool optionsMeasureLevels(std::uint32_t flags)
+{
+    return flags & (OPT_SILENCE_SPLIT | OPT_DEAD_AIR | OPT_COMPRESS_SPEECH);
+}
+} // namespace
 
 RecordingRoster::RecordingRoster(RosterContext context, QObject *parent) : QObject(parent), m_context(context)
 {
@@ -59,6 +70,15 @@ void RecordingRoster::setFreeSpaceCheck(
 void RecordingRoster::setSourceTestRunning(std::function<bool()> running)
 {
     m_sourceTestRunning = std::move(running);
+}
+
+void RecordingRoster::setLevelMeterShown(bool shown)
+{
+    if (shown == m_levelMeterShown)
+        return;
+    m_levelMeterShown = shown;
+    for (const auto &entry : m_entries)
+        entry->device->setLevelsWanted(entry->measuresLevels || shown);
 }
 
 void RecordingRoster::setStreamOnly(bool streamOnly)
@@ -183,6 +203,12 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
     }
     if (road == Road::Download)
         e->download = c.parts.directDownload();
+    // A stream kept as broadcast is decoded only when its levels are needed.
+    e->measuresLevels = optionsMeasureLevels(request.flags);
+    if (road == Road::Stream && (request.flags & OUT_AS_BROADCAST)) {
+        e->device->setKeepPackets(true);
+        e->device->setLevelsWanted(e->measuresLevels || m_levelMeterShown);
+    }
     e->queue = std::make_unique<CaptureQueue>(*e->device);
     if (road == Road::Stream)
         e->queue->setStreamDevice(e->device.get());

@@ -83,6 +83,10 @@ public:
     void setSourceTestRunning(std::function<bool()> running);
     // No sound server: every recording is taken straight from its stream.
     void setStreamOnly(bool streamOnly);
+    // While a level meter is on screen, streams kept as broadcast are
+    // decoded to show their levels; otherwise only when their options need
+    // the levels.
+    void setLevelMeterShown(bool shown);
     // The program is ending: scheduled recordings stopped now leave the
     // rest of their Show to the next start.
     void setQuitting();
@@ -162,6 +166,7 @@ private:
     std::function<QString(std::uint32_t, std::int64_t, std::int32_t)> m_freeSpaceCheck;
     std::function<bool()> m_sourceTestRunning;
     bool m_streamOnly = false;
+    bool m_levelMeterShown = false;
     bool m_quitting = false;
     bool m_nothingRecorded = false;
     std::uint64_t m_lastId = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/streampacket.h"
 #include "recording/streamwriter.h"
 
 #include <QString>
@@ -94,6 +95,9 @@ struct RecordingSession {
     QString playlistText;
     int streamCount = 0;
     std::array<StreamSlot, kMaxStreams> streams;
+    // The packets the current track keeps as the station sent them (a
+    // stream recorded as broadcast); null while it holds decoded audio.
+    std::shared_ptr<const PacketFormat> trackPackets;
 
     // Sets the problem report; past its length it keeps the whole lines that
     // fit (a single overlong line is cut at a whole character).

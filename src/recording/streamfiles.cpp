@@ -81,6 +81,13 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
             session.addOutcome(QStringLiteral("Error opening MP3 encoding stream."));
             return false;
         }
+        // The stream's packets cannot be written as they are (broken
+        // setup headers): the log has the writer's reason.
+        if (block.packet() && made) {
+            slot.refused = true;
+            session.addOutcome(QStringLiteral("The stream's packets could not be kept as broadcast."));
+            return false;
+        }
         slot.letter = nextLetter(slot.letter);
     }
     session.addOutcome(formatSystemError(error, QStringLiteral("CreateFile failed."), path));
@@ -125,7 +132,9 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
                       m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter));
     }
     const WaveFormat format = block.format();
-    if (format.avgBytesPerSec > 0)
+    if (const StreamPacket *packet = block.packet(); packet && block.packetFormat()->granuleRate() > 0)
+        gap.lostMs += packet->samples * 1000 / block.packetFormat()->granuleRate();
+    else if (format.avgBytesPerSec > 0)
         gap.lostMs += std::int64_t(std::uint64_t(block.sampleBytes()) * 1000 / format.avgBytesPerSec);
 }
 

@@ -43,6 +43,20 @@ struct StreamPacket {
     std::int64_t samples = 0;
 };
 
+// Whether packets of b may go on in a track begun with a's: the same
+// codec, rate, channels and setup. Vorbis comments may differ (an Ogg
+// stream names each song in a new link of its own).
+inline bool continuesTrack(const PacketFormat &a, const PacketFormat &b)
+{
+    if (a.codec != b.codec || a.sampleRate != b.sampleRate || a.channels != b.channels ||
+        a.headers.size() != b.headers.size())
+        return false;
+    for (std::size_t i = 0; i < a.headers.size(); ++i)
+        if (!(a.codec == PacketCodec::Vorbis && i == 1) && a.headers[i] != b.headers[i])
+            return false;
+    return true;
+}
+
 // The extension of a track file holding this codec: "mp3", "aac", "ogg"
 // (Vorbis) or "opus".
 QString packetFileExtension(PacketCodec codec);

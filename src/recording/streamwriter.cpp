@@ -1,6 +1,8 @@
 #include "recording/streamwriter.h"
 
+#include "recording/id3tag.h"
 #include "recording/mp3writer.h"
+#include "recording/packetwriter.h"
 #include "recording/wavwriter.h"
 
 namespace skywell
@@ -18,11 +20,18 @@ StreamWriter::~StreamWriter() = default;
 
 bool StreamWriter::open(const QString &path, const CaptureBlock &block)
 {
+    if (const std::shared_ptr<const PacketFormat> &format = block.packetFormat()) {
+        m_packets = makePacketWriter(format->codec);
+        return m_packets->open(path, *format);
+    }
+    m_packets.reset();
     return m_mp3 ? m_mp3->open(path, block, m_quality) : m_wav->open(path, block, true);
 }
 
 bool StreamWriter::write(const CaptureBlock &block)
 {
+    if (m_packets)
+        return block.packet() && m_packets->write(*block.packet());
     return m_mp3 ? m_mp3->write(block) : m_wav->write(block);
 }
 
@@ -33,6 +42,8 @@ bool StreamWriter::wouldExceedLimit(const CaptureBlock &block) const
 
 bool StreamWriter::close(const TagFields &tags)
 {
+    if (m_packets)
+        return !m_packets->isOpen() || (m_packets->close(tags) && !m_packets->hadWriteError());
     if (m_mp3) {
         const bool wasOpen = m_mp3->isOpen();
         const std::uint32_t bytes = m_mp3->close(tags);
@@ -46,26 +57,36 @@ bool StreamWriter::close(const TagFields &tags)
 
 QStringList StreamWriter::takeErrors()
 {
+    if (m_packets)
+        return m_packets->takeErrors();
     return m_mp3 ? m_mp3->takeErrors() : m_wav->takeErrors();
 }
 
 bool StreamWriter::isOpen() const
 {
+    if (m_packets)
+        return m_packets->isOpen();
     return m_mp3 ? m_mp3->isOpen() : m_wav->isOpen();
 }
 
 int StreamWriter::fileDescriptor() const
 {
+    if (m_packets)
+        return m_packets->fileDescriptor();
     return m_mp3 ? m_mp3->fileDescriptor() : m_wav->fileDescriptor();
 }
 
 int StreamWriter::lastError() const
 {
+    if (m_packets)
+        return m_packets->lastError();
     return m_mp3 ? m_mp3->lastError() : m_wav->lastError();
 }
 
 std::uint64_t StreamWriter::bytesWritten() const
 {
+    if (m_packets)
+        return m_packets->bytesWritten();
     return m_mp3 ? m_mp3->count() : m_wav->dataBytes();
 }
 

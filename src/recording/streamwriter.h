@@ -11,10 +11,12 @@ namespace skywell
 {
 
 class Mp3Writer;
+class PacketWriter;
 class WavWriter;
 struct TagFields;
 
-// The writer of one stream's temporary file: the MP3 writer for an MP3
+// The writer of one stream's temporary file: the packet writer for blocks
+// that carry a stream's packets as sent, the MP3 writer for an MP3
 // recording, otherwise the WAV writer with conversion to CD format.
 class StreamWriter final
 {
@@ -39,7 +41,9 @@ public:
     QStringList takeErrors();
 
     bool isOpen() const;
-    bool isMp3() const { return m_mp3 != nullptr; }
+    bool isMp3() const { return m_mp3 != nullptr && !m_packets; }
+    // The file keeps a stream's packets as sent.
+    bool keepsPackets() const { return m_packets != nullptr; }
     // For tests that replace the file underneath (disk full).
     int fileDescriptor() const;
     // The system error of the last failed write (errno), 0 when none.
@@ -50,6 +54,7 @@ public:
 private:
     std::unique_ptr<WavWriter> m_wav;
     std::unique_ptr<Mp3Writer> m_mp3;
+    std::unique_ptr<PacketWriter> m_packets;
     int m_quality;
 };
 

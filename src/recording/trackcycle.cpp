@@ -51,6 +51,8 @@ bool BlockProcessor::startCapture(const QString &recordSource)
         s.soundHeard = false;
         s.unsavedMs = 0;
         m_stationTitleNow.clear();
+        s.trackPackets.reset();
+        m_packetMicrosRest = 0;
     }
     // A new track is named after what the station plays now.
     s.stationTitle = m_stationTitleNow;
@@ -104,7 +106,9 @@ QString BlockProcessor::trackFileName()
     RecordingSession &s = m_session;
     const RecordingNaming naming{m_settings.fileNameFormat, m_settings.mp3Folder, s.name, s.flags, s.trackNumber};
     // The tracks of one recording stay in one series of names.
-    const OutputFilePath file = uniqueOutputFile(naming, trackExtension(s.flags), s.seriesIndex, m_clock);
+    // A track kept as broadcast is named after its codec (.mp3, .aac, .ogg, .opus).
+    const QString extension = s.trackPackets ? packetFileExtension(s.trackPackets->codec) : trackExtension(s.flags);
+    const OutputFilePath file = uniqueOutputFile(naming, extension, s.seriesIndex, m_clock);
     s.seriesIndex = file.index;
     return file.name;
 }

@@ -146,7 +146,10 @@ std::optional<Show> showFromEditorValues(const ShowEditorValues &v, const Show &
 
     setFieldText(out.name, v.name);
 
-    const int index = v.outputIndex >= 0 && v.outputIndex < int(kOutputKindFlags.size()) ? v.outputIndex : 0;
+    int index = v.outputIndex >= 0 && v.outputIndex < int(kOutputKindFlags.size()) ? v.outputIndex : 0;
+    // Only a stream Skywell reads itself can be kept as broadcast.
+    if (index == kAsBroadcastOutputIndex && v.recordSource != kInternetStream)
+        index = kMp3FmOutputIndex;
     flags |= kOutputKindFlags[std::size_t(index)];
     if (v.addToLibrary)
         flags |= OPT_ITUNES;

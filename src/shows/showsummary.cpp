@@ -25,6 +25,7 @@ QString outputKindText(std::uint32_t flags)
         {OUT_MP3_CD, "MP3 CD\r\n"},
         {OUT_CUSTOM, "Custom\r\n"},
         {OUT_NONE, "None\r\n"},
+        {OUT_AS_BROADCAST, "As broadcast\r\n"},
     };
     for (const Kind &kind : kKinds) {
         if (flags & kind.bit)

@@ -245,7 +245,7 @@ OutputPage::OutputPage(const ShowEditorContext &context, QWidget *parent)
     : EditorPage(parent), m_context(context), m_kind(new QButtonGroup(this))
 {
     auto *layout = new QVBoxLayout(this);
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < int(std::size(kOutputKindTexts)); ++i) {
         auto *button = new QRadioButton(kOutputKindTexts[i], this);
         button->setObjectName(QStringLiteral("output%1").arg(i));
         m_kind->addButton(button, i);
@@ -272,7 +272,8 @@ OutputPage::OutputPage(const ShowEditorContext &context, QWidget *parent)
 
 void OutputPage::fill(const ShowEditorValues &values)
 {
-    m_kind->button(std::clamp(values.outputIndex, 0, 7))->setChecked(true);
+    m_kind->button(std::clamp(values.outputIndex, 0, int(std::size(kOutputKindTexts)) - 1))->setChecked(true);
+    setStreamSource(values.recordSource == kInternetStream);
     m_library->setChecked(values.addToLibrary);
     m_compress->setChecked(values.compressSpeech);
 }
@@ -282,6 +283,13 @@ void OutputPage::read(ShowEditorValues &values) const
     values.outputIndex = m_kind->checkedId();
     values.addToLibrary = m_library->isChecked();
     values.compressSpeech = m_compress->isChecked();
+}
+
+void OutputPage::setStreamSource(bool stream)
+{
+    m_kind->button(kAsBroadcastOutputIndex)->setEnabled(stream);
+    if (!stream && m_kind->checkedId() == kAsBroadcastOutputIndex)
+        m_kind->button(kMp3FmOutputIndex)->setChecked(true);
 }
 
 void OutputPage::firstShown()
@@ -322,8 +330,11 @@ RecordingPage::RecordingPage(const ShowEditorContext &context, QWidget *parent)
     layout->addWidget(m_noRetune);
     layout->addWidget(m_titleSplit);
     // Only a stream Skywell decodes itself has titles to follow.
-    connect(m_sources, &QComboBox::currentIndexChanged, this,
-            [this] { m_titleSplit->setVisible(m_sources->currentData().toString() == kInternetStream); });
+    connect(m_sources, &QComboBox::currentIndexChanged, this, [this] {
+        const bool stream = m_sources->currentData().toString() == kInternetStream;
+        m_titleSplit->setVisible(stream);
+        Q_EMIT streamSourceChosen(stream);
+    });
     auto *grid = new QGridLayout;
     m_deadAir =
         addTickedNumber(grid, 0, QStringLiteral("Eliminate Dead Air after "), QStringLiteral("seconds of silence."),

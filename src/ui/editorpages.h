@@ -101,6 +101,9 @@ public:
     void fill(const ShowEditorValues &values) override;
     void read(ShowEditorValues &values) const override;
     void firstShown() override;
+    // Keeping the broadcast as sent needs the "Internet Stream" source;
+    // with another one MP3 FM takes its place.
+    void setStreamSource(bool stream);
 
 private:
     const ShowEditorContext &m_context;
@@ -119,6 +122,10 @@ public:
     std::optional<Problem> problem() override;
     void firstShown() override;
 
+Q_SIGNALS:
+    // The source chosen is (or is not) "Internet Stream".
+    void streamSourceChosen(bool stream);
+
 private:
     const ShowEditorContext &m_context;
     QString m_source;
@@ -136,13 +143,14 @@ private:
     std::array<int, 8> m_splitAtValues{};
 };
 
-inline const QString kOutputKindTexts[8] = {QStringLiteral("MP3 - CD Quality (56 MB per hour)"),
+inline const QString kOutputKindTexts[9] = {QStringLiteral("MP3 - CD Quality (56 MB per hour)"),
                                             QStringLiteral("MP3 - FM Radio Quality (28 MB per hour)"),
                                             QStringLiteral("MP3 - AM Radio Quality (7 MB per hour)"),
                                             QStringLiteral("WAV file"),
                                             QStringLiteral("Write to Audio CD "),
                                             QStringLiteral("Write to MP3 CD "),
                                             QStringLiteral("Custom (via custom.sh)"),
-                                            QStringLiteral("Don't record")};
+                                            QStringLiteral("Don't record"),
+                                            QStringLiteral("As broadcast (no re-encoding)")};
 
 } // namespace skywell

@@ -421,11 +421,31 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
+// Streams kept as broadcast are decoded for the meter only while it can be seen.
+void MainWindow::levelMeterSeen()
+{
+    if (m_context.recordings)
+        m_context.recordings->setLevelMeterShown(isVisible() && !isMinimized());
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    levelMeterSeen();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    levelMeterSeen();
+}
+
 void MainWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
+    levelMeterSeen();
     if (isMinimized()) {
         if (m_context.showTuner)
             m_context.showTuner(false);

@@ -141,6 +141,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void buildControls();
@@ -182,6 +184,7 @@ private:
     // The rows, the status line, the Record Now button, the icon, its tip
     // and the recording followed, after a recording started or ended.
     void recordingsChanged();
+    void levelMeterSeen();
     // The Record Now button and the followed recording after the selection
     // changed.
     void followSelection();

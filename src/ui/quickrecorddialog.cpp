@@ -29,7 +29,8 @@ const char *const kKindTexts[QuickKindCount] = {"MP3 - CD Quality (56 MB per hou
                                                 "WAV File",
                                                 "Custom (via custom.sh)",
                                                 "Write to Audio CD",
-                                                "Write to MP3 CD"};
+                                                "Write to MP3 CD",
+                                                "As broadcast (no re-encoding)"};
 
 QLineEdit *numberEdit(QWidget *parent, const QString &objectName)
 {
@@ -188,7 +189,12 @@ void QuickRecordDialog::updateEnabled()
     m_newTrackMs->setEnabled(m_newTrack->isChecked());
     m_saveLastTrack->setEnabled(m_newTrack->isChecked());
     m_splitMinutes->setEnabled(m_split->isChecked());
-    m_streamRow->setVisible(selectedSource() == kInternetStream);
+    const bool stream = selectedSource() == kInternetStream;
+    m_streamRow->setVisible(stream);
+    // Only a stream Skywell reads itself can be kept as broadcast.
+    m_kinds->button(QuickAsBroadcast)->setEnabled(stream);
+    if (!stream && m_kinds->checkedId() == QuickAsBroadcast)
+        m_kinds->button(QuickMp3Fm)->setChecked(true);
 }
 
 QString QuickRecordDialog::selectedSource() const

@@ -26,8 +26,10 @@ ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *pa
 {
     const ShowEditorValues &values = m_values;
     setWindowTitle(kShowEditorTitle);
-    m_pages = {new SummaryPage(context), new ShowTuningPage, new SchedulePage, new OutputPage(context),
-               new RecordingPage(context)};
+    auto *output = new OutputPage(context);
+    auto *recording = new RecordingPage(context);
+    m_pages = {new SummaryPage(context), new ShowTuningPage, new SchedulePage, output, recording};
+    connect(recording, &RecordingPage::streamSourceChosen, output, &OutputPage::setStreamSource);
     const QString titles[] = {QStringLiteral("Summary"), QStringLiteral("Tuning"), QStringLiteral("Schedule"),
                               QStringLiteral("Output"), QStringLiteral("Recording")};
     for (int i = 0; i < m_pages.size(); ++i) {

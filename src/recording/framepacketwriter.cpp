@@ -1,0 +1,131 @@
+#include "recording/framepacketwriter.h"
+
+#include "recording/id3tag.h"
+
+#include <QDateTime>
+
+namespace skywell
+{
+
+namespace
+{
+
+QString codecName(PacketCodec codec)
+{
+    return codec == PacketCodec::Aac ? QStringLiteral("AAC") : QStringLiteral("MP3");
+}
+
+std::uint8_t byteAt(const QByteArray &data, qsizetype at)
+{
+    return std::uint8_t(data[at]);
+}
+
+} // namespace
+
+bool isMp3FrameHeader(const QByteArray &data)
+{
+    if (data.size() < 4 || byteAt(data, 0) != 0xFF || (byteAt(data, 1) & 0xE0) != 0xE0)
+        return false;
+    const int version = (byteAt(data, 1) >> 3) & 3;
+    const int layer = (byteAt(data, 1) >> 1) & 3;
+    const int bitrateIndex = byteAt(data, 2) >> 4;
+    const int rateIndex = (byteAt(data, 2) >> 2) & 3;
+    // Layer III is 1; 1 is also the reserved version.
+    return version != 1 && layer == 1 && bitrateIndex != 15 && rateIndex != 3;
+}
+
+bool isAdtsFrame(const QByteArray &data)
+{
+    if (data.size() < 7 || byteAt(data, 0) != 0xFF || (byteAt(data, 1) & 0xF6) != 0xF0)
+        return false;
+    const int length = (byteAt(data, 3) & 0x03) << 11 | byteAt(data, 4) << 3 | byteAt(data, 5) >> 5;
+    return length == data.size();
+}
+
+bool FramePacketWriter::open(const QString &path, const PacketFormat &format)
+{
+    m_file.close();
+    m_errors.clear();
+    m_codec = format.codec;
+    m_count = 0;
+    m_broken = 0;
+    m_writeFailed = false;
+    m_audioStart = 0;
+    m_openedAt = QDateTime::currentSecsSinceEpoch();
+    if (m_codec != PacketCodec::Mp3 && m_codec != PacketCodec::Aac) {
+        m_errors.append(QStringLiteral("Frames of this codec cannot be written as MP3 or AAC."));
+        return false;
+    }
+    if (!m_file.create(path)) {
+        m_errors.append(QStringLiteral("Error opening file for %1 output file.").arg(codecName(m_codec)));
+        return false;
+    }
+    // An empty tag with padding until close: the file plays from its first
+    // frame on. Without the room (disk full for a moment) the audio starts
+    // at 0 and the file gets only the tag at its end.
+    const QByteArray room = id3v2Tag({}, kTagRoom);
+    if (m_file.writeAll(room.constData(), std::size_t(room.size())))
+        m_audioStart = kTagRoom;
+    return true;
+}
+
+bool FramePacketWriter::validFrame(const QByteArray &data) const
+{
+    return m_codec == PacketCodec::Aac ? isAdtsFrame(data) : isMp3FrameHeader(data);
+}
+
+bool FramePacketWriter::write(const StreamPacket &packet)
+{
+    if (!m_file.isOpen())
+        return false;
+    if (!validFrame(packet.data)) {
+        ++m_broken;
+        return false;
+    }
+    if (!m_file.writeAll(packet.data.constData(), std::size_t(packet.data.size()))) {
+        noteWriteError();
+        return false;
+    }
+    m_count += std::uint64_t(packet.data.size());
+    return true;
+}
+
+void FramePacketWriter::noteWriteError()
+{
+    // One message per file, not one per frame of a full disk.
+    if (!m_writeFailed)
+        m_errors.append(QStringLiteral("%1 output file write error.").arg(codecName(m_codec)));
+    m_writeFailed = true;
+}
+
+bool FramePacketWriter::close(const TagFields &tags)
+{
+    if (!m_file.isOpen())
+        return false;
+    if (m_broken > 0)
+        m_errors.append(QStringLiteral("%1 packets with broken headers left out").arg(m_broken));
+    if (m_audioStart > 0) {
+        TagFields fields = tags;
+        if (fields.recorded == 0)
+            fields.recorded = m_openedAt;
+        const QByteArray tag = id3v2Tag(fields, m_audioStart);
+        if (!m_file.writeAt(0, tag.constData(), std::size_t(tag.size())))
+            noteWriteError();
+    }
+    const QByteArray tag = id3v1Tag(tags.title, tags.artist, tags.album, tags.trackNumber);
+    if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))
+        noteWriteError();
+    if (!m_file.close()) {
+        // Gone with its folder, or the system lost what it had taken.
+        noteWriteError();
+        return false;
+    }
+    return m_count > 0;
+}
+
+QStringList FramePacketWriter::takeErrors()
+{
+    return std::exchange(m_errors, {});
+}
+
+} // namespace skywell
