@@ -31,7 +31,10 @@ grep -qF "Stream dropped" "${SKYWELL_HOME}log.txt" || fail "the drop went unnoti
 tracks_of "Drop Show" mp3
 [ "${#TRACKS[@]}" -eq 1 ] || fail "expected one track: $(ls "$RECORDINGS")"
 plays "${TRACKS[0]}"
-frames_kept "$E2E_DIR/before.mp3" "$E2E_DIR/after.mp3" -- "${TRACKS[0]}"
+# Icecast drops its listeners with what it still had queued for each, so
+# the program may have got a few frames more than the copy just before the
+# drop: up to five (130 ms) there may be missing from the copy.
+frames_kept --edge 5 "$E2E_DIR/before.mp3" "$E2E_DIR/after.mp3" -- "${TRACKS[0]}"
 no_player_no_server
 uninstall_and_wait
 pass "one track across the drop: $FRAMES_FIGURES"
