@@ -44,13 +44,12 @@ for file in "${files[@]}"; do
   [ "$last" != aac ] || [[ $file == *.aac ]] || fail "an MP3 track after the AAC ones: ${files[*]}"
   last=${file##*.}
 done
-tracks_of "Storm Show" aac
-[ "${#TRACKS[@]}" -ge 1 ] || fail "no .aac track after the change: ${files[*]}"
 tracks_of "Storm Show" mp3
 [ "${#TRACKS[@]}" -ge 2 ] || fail "the storm's titles split nothing: ${files[*]}"
+tracks_of "Storm Show" aac
+[ "${#TRACKS[@]}" -ge 1 ] || fail "no .aac track after the change: ${files[*]}"
 # The AAC part lasts from the change (the program reopens within a few
 # seconds) to the end of the recording.
-tracks_of "Storm Show" aac
 seconds=0
 for track in "${TRACKS[@]}"; do seconds=$(awk -v a="$seconds" -v b="$(decoded_seconds "$track")" 'BEGIN{print a + b}'); done
 stopped=$(log_time "End Recording")
