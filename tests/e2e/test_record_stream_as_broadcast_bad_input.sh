@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # An MP3 mount recorded "As broadcast" with title splits meets a title
-# storm (a new title every 100 ms for 5 s), then its source is replaced by
-# an AAC one on the same mount. The program neither crashes nor stops:
-# every file it leaves plays, the AAC part goes into tracks of their own
-# (.aac, after the MP3 ones) up to the end of the recording, and the
-# playlist names only files that exist.
+# storm (50 titles, each 100 ms after the one before was taken), then its
+# source is replaced by an AAC one on the same mount. The program neither
+# crashes nor stops: every file it leaves plays, the AAC part goes into
+# tracks of their own (.aac, after the MP3 ones) up to the end of the
+# recording, and the playlist names only files that exist.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/showfile_lib.sh"
 source "$(dirname "$0")/icecast_lib.sh"
