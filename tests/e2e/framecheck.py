@@ -5,14 +5,15 @@
 
 Every file is read with `ffmpeg -c copy -f framemd5` (one hash per frame or
 packet, tags and container framing left out); packets that last no time
-are left out too: they are the codec's header packets that ffmpeg hands
-on where a chained Ogg Vorbis stream begins a new link. The tracks' frames, joined
-in the given order, must be one contiguous run of the references' frames:
+are left out too: they are the header packets that ffmpeg hands on where a
+chained Ogg Vorbis stream begins a new link. The tracks' frames, joined in
+the given order, must be one contiguous run of the references' frames:
 nothing missing or doubled at a split, nothing foreign. Up to N frames
-(default 2) at the very start of the first track and at the very end of the
-last may be ones the references lack. Several references are copies taken
-one after another (before and after an outage): the run may leave the rest
-of one reference and go on anywhere in the next, and only there.
+(default 2) at the very start of the first track and at the very end of
+the last may be ones the references lack. Several references are copies
+taken one after another (before and after an outage): only where one ends
+may the run leave it (up to N frames the copy lacks there) and go on
+anywhere in the next.
 
 Prints what it matched; exits 1 with where the run breaks.
 """
