@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Eight "Internet Stream" recordings at once, each from a loopback station
 # of its own (128 kbit/s MP3) into MP3 FM, against one such recording
-# alone for the same time, by skywell --headless (Release, build/bench).
+# alone for the same time, by skywell --headless (Release, build/bench);
+# then one recording kept as broadcast (title splits, no silence rule).
 #
-#   bench/parallel.sh     SKYWELL_PARALLEL_SECONDS: the Shows' length (300)
+#   bench/parallel.sh [as-broadcast]   SKYWELL_PARALLEL_SECONDS: the Shows' length (300)
 #
 # Prints "parallel-8-cpu-vs-1: <ratio>" (CPU seconds of the eight over
 # eight times those of the one, both counted from the moment every capture
@@ -70,10 +71,11 @@ mp3_seconds() {
     awk -F, '{printf "%.1f\n", $2 * 1152 / $1}'
 }
 
-# run N: N Shows at once in a fresh home; sets CPU (seconds), RSS_MB and
-# LOST (seconds, the most any track falls short of its capture time).
+# run N [FLAGS]: N Shows at once (MP3 FM unless FLAGS say otherwise) in a
+# fresh home; sets CPU (seconds), RSS_MB and LOST (seconds, the most any
+# track falls short of its capture time).
 run() {
-  local n=$1 home=$work/run$1 i pid c0 start
+  local n=$1 flags=${2:-$((0x1000 | 0x7f | 0x400))} home=$work/run$1 i pid c0 start
   rm -rf "$home"
   mkdir -p "$home/home" "$home/config/Skywell" "$home/runtime" "$home/music/Skywell" "$home/cache/skywell"
   chmod 700 "$home/runtime"
@@ -86,7 +88,7 @@ run() {
   start=$(($(date +%s) + 20))
   for ((i = 1; i <= n; i++)); do
     SHOW_SOURCE="Internet Stream" SHOW_SPLIT_AT="255 255 255 255 255 255 255 255" \
-      show_record "Bench $i" "${urls[$((i - 1))]}" $((0x1000 | 0x7f | 0x400)) "$start" "$((start + seconds))" 0 0 "$i" 0
+      show_record "Bench $i" "${urls[$((i - 1))]}" "$flags" "$start" "$((start + seconds))" 0 0 "$i" 0
   done >"${SKYWELL_HOME}Skywell5.dat"
   "$bin" --headless </dev/null >"$home/out.txt" 2>&1 &
   pid=$!
@@ -114,6 +116,11 @@ run() {
   done
 }
 
+if [ "${1:-}" = as-broadcast ]; then
+  run 1 $((0x1000 | 0x7f | 0x8000000 | 0x1000000))
+  echo "as-broadcast-rss-mb: $RSS_MB"
+  exit 0
+fi
 run 1
 cpu1=$CPU
 run 8
@@ -121,3 +128,5 @@ echo "parallel seconds: one $cpu1 s CPU, eight $CPU s CPU" >&2
 awk -v a="$CPU" -v b="$cpu1" 'BEGIN { printf "parallel-8-cpu-vs-1: %.3f\n", (b > 0 ? a / (8 * b) : 0) }'
 echo "parallel-8-rss-mb: $RSS_MB"
 echo "parallel-8-audio-lost-s: $LOST"
+run 1 $((0x1000 | 0x7f | 0x8000000 | 0x1000000))
+echo "as-broadcast-rss-mb: $RSS_MB"

@@ -2,13 +2,18 @@
 // speed: decoded by the stream capture device and written to MP3 (FM
 // quality) through block processing, against the ffmpeg command line
 // doing the same decode and encode (libmp3lame, 64 kbit/s, 44.1 kHz,
-// plain stereo, LAME's default quality: the FM settings).
+// plain stereo, LAME's default quality: the FM settings). Then the same
+// hour kept as broadcast (the station's frames written as they come,
+// nothing decoded) with a new station title, and so a new track, every
+// five minutes, against `ffmpeg -c copy` of the hour.
 //
 //   skywell_streambench WORKDIR [minutes]
 //
-// Prints one line, "stream-capture-vs-ffmpeg: <ratio>": the CPU time of
-// Skywell's path over ffmpeg's (user + system seconds, the better of two
-// alternated runs of each); the seconds themselves go to standard error.
+// Prints "stream-capture-vs-ffmpeg: <ratio>" (the CPU time of Skywell's
+// FM path over ffmpeg's), "as-broadcast-vs-ffmpeg-copy: <ratio>" and
+// "as-broadcast-vs-reencode: <ratio>" (the kept path over ffmpeg's copy
+// and over Skywell's FM path): user + system seconds, the better of two
+// alternated runs of each; the seconds themselves go to standard error.
 #include "benchblockpath.h"
 #include "benchsupport.h"
 #include "core/activitylog.h"
@@ -23,6 +28,7 @@
 #include "shows/show.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -101,12 +107,15 @@ bool makeStream(const QString &path)
     return cpu >= 0 && QFile::rename(tmp, path);
 }
 
-// Skywell: the stream device decodes on its thread, block processing
-// writes the MP3 on this one; a short queue between them keeps memory
-// bounded.
-double skywellCpu(const QString &stream, const QString &dir)
+// Seconds of audio between two station titles on the kept path.
+constexpr double kTitleSeconds = 300;
+
+// Skywell: the stream device decodes on its thread (or, kept as
+// broadcast, only hands on the packets), block processing writes the
+// tracks on this one; a short queue between them keeps memory bounded.
+double skywellCpu(const QString &stream, const QString &dir, bool asBroadcast)
 {
-    BenchBlockPath path(dir, QStringLiteral("stream"), OUT_MP3_FM);
+    BenchBlockPath path(dir, QStringLiteral("stream"), asBroadcast ? OUT_AS_BROADCAST | OPT_TITLE_SPLIT : OUT_MP3_FM);
     RecordingSession &session = path.session;
     BlockProcessor &processor = path.processor;
 
@@ -130,6 +139,8 @@ double skywellCpu(const QString &stream, const QString &dir)
             changed.notify_all();
         },
         StreamCaptureDevice::Pace::AsFastAsPossible);
+    device.setKeepPackets(asBroadcast);
+    device.setLevelsWanted(!asBroadcast);
     device.start(stream, [&](CaptureBlockPtr block) {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return blocks.size() < kMaxQueued; });
@@ -137,6 +148,8 @@ double skywellCpu(const QString &stream, const QString &dir)
         changed.notify_all();
     });
     double audio = 0;
+    double nextTitle = 0;
+    int titles = 0;
     for (;;) {
         CaptureBlockPtr block;
         {
@@ -148,7 +161,14 @@ double skywellCpu(const QString &stream, const QString &dir)
             blocks.pop_front();
             changed.notify_all();
         }
-        audio += double(block->sampleBytes()) / block->format().avgBytesPerSec;
+        if (asBroadcast && audio >= nextTitle) {
+            block->setStationTitle(QStringLiteral("Bench Artist - Title %1").arg(++titles));
+            nextTitle += kTitleSeconds;
+        }
+        if (const StreamPacket *packet = block->packet())
+            audio += double(packet->samples) / block->packetFormat()->granuleRate();
+        else
+            audio += double(block->sampleBytes()) / block->format().avgBytesPerSec;
         processor.processBlock(*block);
     }
     device.stop();
@@ -158,11 +178,36 @@ double skywellCpu(const QString &stream, const QString &dir)
         std::fprintf(stderr, "stream: %s\n", qPrintable(failure));
     if (!session.outcomeText.isEmpty())
         std::fprintf(stderr, "block path: %s\n", qPrintable(session.outcomeText));
+    if (asBroadcast) {
+        // The tracks together hold the stream's bytes (its frames as sent).
+        qint64 bytes = 0;
+        int tracks = 0;
+        for (QDirIterator it(dir, {QStringLiteral("*.mp3")}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();) {
+            bytes += QFileInfo(it.next()).size();
+            ++tracks;
+        }
+        const qint64 sent = QFileInfo(stream).size();
+        std::fprintf(stderr, "as broadcast: %d tracks, %lld of %lld bytes\n", tracks, qint64(bytes), qint64(sent));
+        if (bytes < sent * 95 / 100 || tracks < titles)
+            return -1;
+    }
     if (std::abs(audio - g_minutes * 60.0) > 1.0) {
         std::fprintf(stderr, "stream: decoded %.1f s of %d s\n", audio, g_minutes * 60);
         return -1;
     }
     return seconds;
+}
+
+// `ffmpeg -c copy` of the stream into an MP3 file.
+double ffmpegCopyCpu(const QString &stream, const QString &dir)
+{
+    const QString out = dir + QStringLiteral("ffmpeg-copy.mp3");
+    const double cpu = childCpu({QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
+                                 QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), stream,
+                                 QStringLiteral("-c"), QStringLiteral("copy"), out});
+    QFile::remove(out);
+    return cpu;
 }
 
 double ffmpegCpu(const QString &stream, const QString &dir)
@@ -191,20 +236,27 @@ int main(int argc, char **argv)
         return 1;
     }
     // Alternated, the better of two runs of each: these machines drift.
-    double skywell = 1e9, ffmpeg = 1e9;
+    double skywell = 1e9, ffmpeg = 1e9, kept = 1e9, copy = 1e9;
     for (int round = 0; round < 2; ++round) {
-        const double own = skywellCpu(stream, dir + QStringLiteral("stream/"));
-        if (own < 0)
-            return 1;
-        skywell = std::min(skywell, own);
+        const double own = skywellCpu(stream, dir + QStringLiteral("stream/"), false);
         const double reference = ffmpegCpu(stream, dir);
-        if (reference <= 0) {
+        const double asSent = skywellCpu(stream, dir + QStringLiteral("stream/"), true);
+        const double copied = ffmpegCopyCpu(stream, dir);
+        if (own < 0 || asSent < 0)
+            return 1;
+        if (reference <= 0 || copied < 0) {
             std::fprintf(stderr, "ffmpeg failed\n");
             return 1;
         }
+        skywell = std::min(skywell, own);
         ffmpeg = std::min(ffmpeg, reference);
+        kept = std::min(kept, asSent);
+        copy = std::min(copy, copied);
     }
     std::fprintf(stderr, "stream: Skywell %.2f s, ffmpeg %.2f s of CPU\n", skywell, ffmpeg);
+    std::fprintf(stderr, "as broadcast: Skywell %.2f s, ffmpeg -c copy %.2f s of CPU\n", kept, copy);
     print("stream-capture-vs-ffmpeg", skywell / ffmpeg);
+    print("as-broadcast-vs-ffmpeg-copy", kept / std::max(copy, 0.001));
+    print("as-broadcast-vs-reencode", kept / skywell);
     return 0;
 }
