@@ -200,9 +200,9 @@ struct StreamCaptureDevice::Worker {
         for (;;) {
             samples.clear();
             StreamPacket packet;
-            StreamDecoder::Status status =
-                keepPackets ? decoder.readPacket(rate, levelsWanted->load(), samples, packet, reason)
-                            : decoder.read(rate, samples, reason);
+            StreamDecoder::Status status = keepPackets
+                                               ? decoder.readPacket(rate, levelsWanted->load(), samples, packet, reason)
+                                               : decoder.read(rate, samples, reason);
             if (auto note = decoder.takeNote())
                 say(*note);
             reportFallback(decoder);

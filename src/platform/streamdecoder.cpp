@@ -624,7 +624,13 @@ StreamDecoder::Status StreamDecoder::readPacket(int outRate, bool decode, std::v
         if (!hasAdtsHeader(packet))
             d->packets.reset();
     }
-    if (d->packets && packet->size > 0) {
+    // The header packets of a new Ogg Vorbis link (odd first byte) are
+    // setup, not audio: the track file has its own headers.
+    const bool vorbisHeader =
+        d->packets && d->packets->codec == PacketCodec::Vorbis && packet->size > 0 && (packet->data[0] & 1);
+    if (vorbisHeader && !decode)
+        return Status::Audio;
+    if (d->packets && packet->size > 0 && !vorbisHeader) {
         kept.data = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
         kept.samples = packetSamples(packet, stream->time_base, *d->packets);
         if (!decode)

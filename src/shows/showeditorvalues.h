@@ -52,8 +52,8 @@ struct ShowEditorValues {
     std::array<int, 8> splitAt{}; // minutes past the hour; 255 = unused
 };
 
-inline constexpr std::array<std::uint32_t, 9> kOutputKindFlags = {0x100,  0x400,     0x200,    0x4000,   0x8000,
-                                                                  0x2000000, 0x100000, 0x80, 0x8000000};
+inline constexpr std::array<std::uint32_t, 9> kOutputKindFlags = {0x100,     0x400,    0x200, 0x4000,   0x8000,
+                                                                  0x2000000, 0x100000, 0x80,  0x8000000};
 inline constexpr int kMp3FmOutputIndex = 1;
 inline constexpr int kCustomOutputIndex = 6;
 // Kept as broadcast: offered only with the "Internet Stream" source.
