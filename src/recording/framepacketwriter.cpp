@@ -31,7 +31,20 @@ bool isMp3FrameHeader(const QByteArray &data)
     const int bitrateIndex = byteAt(data, 2) >> 4;
     const int rateIndex = (byteAt(data, 2) >> 2) & 3;
     // Layer III is 1; 1 is also the reserved version.
-    return version != 1 && layer == 1 && bitrateIndex != 15 && rateIndex != 3;
+    if (version == 1 || layer != 1 || bitrateIndex == 15 || rateIndex == 3)
+        return false;
+    // A frame cut short (the last one before a drop) would not decode: its
+    // length must be the one its header gives (free format cannot say).
+    if (bitrateIndex == 0)
+        return true;
+    static constexpr int kMpeg1Kbits[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int kMpeg2Kbits[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static constexpr int kMpeg1Rates[3] = {44100, 48000, 32000};
+    const bool mpeg1 = version == 3;
+    const int rate = kMpeg1Rates[rateIndex] / (mpeg1 ? 1 : version == 2 ? 2 : 4);
+    const int kbits = mpeg1 ? kMpeg1Kbits[bitrateIndex] : kMpeg2Kbits[bitrateIndex];
+    const int padding = (byteAt(data, 2) >> 1) & 1;
+    return data.size() == (mpeg1 ? 144000 : 72000) * kbits / rate + padding;
 }
 
 bool isAdtsFrame(const QByteArray &data)
