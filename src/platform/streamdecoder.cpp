@@ -2,6 +2,7 @@
 
 #include "platform/ffmpeglibraries.h"
 #include "platform/streamplaylist.h"
+#include "recording/adtsheader.h"
 #include "recording/icymetadata.h"
 
 #include <QStringList>
@@ -192,8 +193,10 @@ struct StreamDecoder::Impl {
     std::optional<QString> note;
     // The kept form of the packets (null: not kept).
     std::shared_ptr<const PacketFormat> packets;
-    // The AAC stream's first packet has been checked for its ADTS header.
-    bool adtsChecked = false;
+    // An ADTS header has been seen in this AAC stream; packets without one
+    // before it.
+    bool adtsSeen = false;
+    int aacPiecesBeforeHeader = 0;
 
     ~Impl()
     {
@@ -290,6 +293,28 @@ struct StreamDecoder::Impl {
         return true;
     }
 
+    // AAC is kept in ADTS frames, which carry their own setup. A raw frame
+    // gets a header made from the stream's setup (header). Without that
+    // setup, what comes before the first header is a piece of a frame
+    // (false: not kept), and a stream that shows no header soon cannot be
+    // kept at all.
+    bool checkAdts(const AVPacket *packet, std::optional<std::array<std::uint8_t, kAdtsHeaderBytes>> &header)
+    {
+        if (hasAdtsHeader(packet)) {
+            adtsSeen = true;
+            return true;
+        }
+        const AVCodecParameters *p = format->streams[streamIndex]->codecpar;
+        header =
+            adtsHeaderFor(p->extradata, p->extradata ? std::size_t(p->extradata_size) : 0, std::size_t(packet->size));
+        if (header || adtsSeen)
+            return true; // a broken frame after the first is the writer's to leave out
+        constexpr int kPiecesBeforeGivingUp = 16;
+        if (++aacPiecesBeforeHeader > kPiecesBeforeGivingUp)
+            packets.reset();
+        return false;
+    }
+
     bool openDecoder(QString &reason)
     {
         const AVStream *st = format->streams[streamIndex];
@@ -322,7 +347,8 @@ struct StreamDecoder::Impl {
         std::shared_ptr<PacketFormat> now = packetFormatOf(format->streams[streamIndex]->codecpar);
         if (!now || !packets || !continuesTrack(*packets, *now)) {
             packets = std::move(now);
-            adtsChecked = false;
+            adtsSeen = false;
+            aacPiecesBeforeHeader = 0;
         }
     }
 
@@ -439,6 +465,10 @@ struct StreamDecoder::Impl {
             offerTitle(cleanStationText(combined.toUtf8()));
             break;
         }
+        // The demuxer appends each chained Ogg link's comments to the ones
+        // before, joined by ';': emptied, the next link's title stands alone.
+        ffmpeg().av_dict_free(&st->metadata);
+        ffmpeg().av_dict_free(&f->metadata);
     }
 
     // Titles whose audio starts at or before the packet at `position`.
@@ -618,20 +648,20 @@ StreamDecoder::Status StreamDecoder::readPacket(int outRate, bool decode, std::v
         if (!d->openDecoder(reason))
             return Status::Failed;
     }
-    // AAC is kept only in ADTS frames, which carry their own setup.
-    if (d->packets && d->packets->codec == PacketCodec::Aac && !d->adtsChecked) {
-        d->adtsChecked = true;
-        if (!hasAdtsHeader(packet))
-            d->packets.reset();
-    }
+    std::optional<std::array<std::uint8_t, kAdtsHeaderBytes>> adtsHeader;
+    const bool aacPiece = d->packets && d->packets->codec == PacketCodec::Aac && !d->checkAdts(packet, adtsHeader);
     // The header packets of a new Ogg Vorbis link (odd first byte) are
     // setup, not audio: the track file has its own headers.
     const bool vorbisHeader =
         d->packets && d->packets->codec == PacketCodec::Vorbis && packet->size > 0 && (packet->data[0] & 1);
     if (vorbisHeader && !decode)
         return Status::Audio;
+    if (aacPiece)
+        return Status::Audio; // its sound, alone, would not match the kept track
     if (d->packets && packet->size > 0 && !vorbisHeader) {
-        kept.data = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+        if (adtsHeader)
+            kept.data.append(reinterpret_cast<const char *>(adtsHeader->data()), kAdtsHeaderBytes);
+        kept.data.append(reinterpret_cast<const char *>(packet->data), packet->size);
         kept.samples = packetSamples(packet, stream->time_base, *d->packets);
         if (!decode)
             return Status::Audio;
