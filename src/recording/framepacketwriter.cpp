@@ -1,6 +1,6 @@
 #include "recording/framepacketwriter.h"
 
-#include "recording/id3tag.h"
+#include "recording/tracktags.h"
 
 #include <QDateTime>
 
@@ -73,12 +73,7 @@ bool FramePacketWriter::open(const QString &path, const PacketFormat &format)
         m_errors.append(QStringLiteral("Error opening file for %1 output file.").arg(codecName(m_codec)));
         return false;
     }
-    // An empty tag with padding until close: the file plays from its first
-    // frame on. Without the room (disk full for a moment) the audio starts
-    // at 0 and the file gets only the tag at its end.
-    const QByteArray room = id3v2Tag({}, kTagRoom);
-    if (m_file.writeAll(room.constData(), std::size_t(room.size())))
-        m_audioStart = kTagRoom;
+    m_audioStart = reserveTrackTagRoom(m_file);
     return true;
 }
 
@@ -118,16 +113,7 @@ bool FramePacketWriter::close(const TagFields &tags)
         return false;
     if (m_broken > 0)
         m_errors.append(QStringLiteral("%1 packets with broken headers left out").arg(m_broken));
-    if (m_audioStart > 0) {
-        TagFields fields = tags;
-        if (fields.recorded == 0)
-            fields.recorded = m_openedAt;
-        const QByteArray tag = id3v2Tag(fields, m_audioStart);
-        if (!m_file.writeAt(0, tag.constData(), std::size_t(tag.size())))
-            noteWriteError();
-    }
-    const QByteArray tag = id3v1Tag(tags.title, tags.artist, tags.album, tags.trackNumber);
-    if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))
+    if (!writeTrackTags(m_file, tags, m_audioStart, m_openedAt))
         noteWriteError();
     if (!m_file.close()) {
         // Gone with its folder, or the system lost what it had taken.

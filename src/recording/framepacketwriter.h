@@ -15,9 +15,6 @@ namespace skywell
 class FramePacketWriter final : public PacketWriter
 {
 public:
-    // Bytes kept ahead of the audio for the ID3v2 tag.
-    static constexpr qsizetype kTagRoom = 4096;
-
     bool open(const QString &path, const PacketFormat &format) override;
     bool write(const StreamPacket &packet) override;
     bool close(const TagFields &tags) override;

@@ -40,13 +40,8 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     }
     const std::size_t sampleBytes = block.isConsistent() ? block.sampleBytes() : 0;
     m_outBuffer.assign(std::max<std::size_t>(6 * sampleBytes, kMinOutBuffer), 0);
-    // An empty tag with padding until close: the file is a valid MP3 from
-    // its first frame on. Without the room (disk full for a moment) the
-    // audio starts at 0 and the file gets only the tag at its end; no audio
-    // is lost by that, the audio's own writes report a lasting problem.
-    const QByteArray room = id3v2Tag({}, kTagRoom);
-    if (m_file.writeAll(room.constData(), std::size_t(room.size())))
-        m_audioStart = kTagRoom;
+    // The audio's own writes report a lasting problem with the disk.
+    m_audioStart = reserveTrackTagRoom(m_file);
     return true;
 }
 
@@ -126,16 +121,7 @@ std::uint32_t Mp3Writer::close(const TagFields &tags)
     if (!info.empty() && !m_startLost && !m_writeFailed &&
         !m_file.writeAt(std::uint64_t(m_audioStart), info.data(), info.size()))
         noteWriteError();
-    if (m_audioStart > 0) {
-        TagFields fields = tags;
-        if (fields.recorded == 0)
-            fields.recorded = m_openedAt;
-        const QByteArray tag = id3v2Tag(fields, m_audioStart);
-        if (!m_file.writeAt(0, tag.constData(), std::size_t(tag.size())))
-            noteWriteError();
-    }
-    const QByteArray tag = id3v1Tag(tags.title, tags.artist, tags.album, tags.trackNumber);
-    if (!tag.isEmpty() && !m_file.writeAll(tag.constData(), std::size_t(tag.size())))
+    if (!writeTrackTags(m_file, tags, m_audioStart, m_openedAt))
         noteWriteError();
     const bool closed = m_file.close();
     abandon();

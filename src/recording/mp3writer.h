@@ -3,6 +3,7 @@
 #include "recording/captureblock.h"
 #include "recording/id3tag.h"
 #include "recording/outputfile.h"
+#include "recording/tracktags.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,7 +33,7 @@ class Mp3Writer final
 public:
     static constexpr std::size_t kMinOutBuffer = 51200;
     // Bytes kept ahead of the audio for the ID3v2 tag.
-    static constexpr qsizetype kTagRoom = 4096;
+    static constexpr qsizetype kTagRoom = kTrackTagRoom;
 
     Mp3Writer();
     ~Mp3Writer();
