@@ -255,6 +255,7 @@ void RecordingsBrowserTest::audioCdDecodesCompressedTracksBesideThem()
     rig.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3"), QStringLiteral("c.wav"),
                   QStringLiteral("d.ogg"), QStringLiteral("e.aac")});
     Browser browser(rig, kAllRecordings);
+    QCOMPARE(browser.available().size(), 6);
     browser.select({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3"), QStringLiteral("d.ogg"),
                     QStringLiteral("e.aac")});
     rig.prompter.queueAnswer(true);
