@@ -126,7 +126,7 @@ bool Converters::decodeForAudioCd(const QString &trackPath, const QString &wavPa
     const QString suffix = QFileInfo(trackPath).suffix();
     const QString kind = suffix == QLatin1String("aac")    ? QStringLiteral("AAC")
                          : suffix == QLatin1String("ogg")  ? QStringLiteral("Ogg Vorbis")
-                         : suffix == QLatin1String("opus") ? QStringLiteral("Opus")
+                         : suffix == QLatin1String("opus") ? QStringLiteral("Ogg Opus")
                                                            : suffix.toUpper();
     const QString failure = kind + QStringLiteral(" decoder failed");
     m_log.logLine(QStringLiteral("Converting %1 to WAV: ").arg(kind), trackPath);

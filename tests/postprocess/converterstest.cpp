@@ -284,7 +284,7 @@ TEST_F(ConvertersTest, TracksKeptAsBroadcastDecodeToCdFormatBesideThem)
     };
     const Case cases[] = {{".aac", "Converting AAC to WAV:  "},
                           {".ogg", "Converting Ogg Vorbis to WAV:  "},
-                          {".opus", "Converting Opus to WAV:  "}};
+                          {".opus", "Converting Ogg Opus to WAV:  "}};
     Converters converters = make();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.extension);
