@@ -101,8 +101,8 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         RecordingsBrowserDeps deps{prompter, run.core().settings().mp3Folder, run.core().programFolder(), {}, {}, {}};
         deps.openFile = openWithDesktop;
         if (RecordingService *recordings = run.recordings()) {
-            deps.decodeMp3 = [recordings](const QString &mp3, const QString &wav) {
-                return recordings->converters().decodeMP3ToCDWav(mp3, wav);
+            deps.decodeForAudioCd = [recordings](const QString &track, const QString &wav) {
+                return recordings->converters().decodeForAudioCd(track, wav);
             };
             deps.burn = [recordings](const QString &list, bool dataCd) {
                 QString result;

@@ -119,6 +119,54 @@ bool Converters::decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath
     return converted;
 }
 
+bool Converters::decodeForAudioCd(const QString &trackPath, const QString &wavPath)
+{
+    if (trackPath.endsWith(QLatin1String(".mp3")))
+        return decodeMP3ToCDWav(trackPath, wavPath);
+    const QString suffix = QFileInfo(trackPath).suffix();
+    const QString kind = suffix == QLatin1String("aac")    ? QStringLiteral("AAC")
+                         : suffix == QLatin1String("ogg")  ? QStringLiteral("Ogg Vorbis")
+                         : suffix == QLatin1String("opus") ? QStringLiteral("Ogg Opus")
+                                                           : suffix.toUpper();
+    const QString failure = kind + QStringLiteral(" decoder failed");
+    m_log.logLine(QStringLiteral("Converting %1 to WAV: ").arg(kind), trackPath);
+    const QString intermediate = intermediatePath(wavPath);
+    if (intermediate.isEmpty())
+        return false;
+
+    // "file:" keeps a name with a colon from passing for a protocol.
+    ToolRun run{m_programs.audioDecoder,
+                {QStringLiteral("-nostdin"), QStringLiteral("-v"),      QStringLiteral("error"),
+                 QStringLiteral("-y"),       QStringLiteral("-i"),      QStringLiteral("file:") + trackPath,
+                 QStringLiteral("-map"),     QStringLiteral("0:a:0"),   QStringLiteral("-map_metadata"),
+                 QStringLiteral("-1"),       QStringLiteral("-fflags"), QStringLiteral("+bitexact"),
+                 QStringLiteral("-ac"),      QStringLiteral("2"),       QStringLiteral("-ar"),
+                 QStringLiteral("44100"),    QStringLiteral("-c:a"),    QStringLiteral("pcm_s16le"),
+                 QStringLiteral("-f"),       QStringLiteral("wav"),     QStringLiteral("file:") + intermediate},
+                m_limits.decodePolls,
+                {}};
+    QFile::remove(intermediate);
+    const ToolResult result = m_runner.run(run);
+    if (result.outcome == RunOutcome::NotStarted) {
+        m_log.logLine(failure, run.program + QLatin1Char(' ') + run.arguments.join(QLatin1Char(' ')));
+        m_prompter.error(failure);
+        return false;
+    }
+    // FFmpeg writes CD format already: the whole file takes the WAV's
+    // name in one step, or nothing does.
+    if (!stepSucceeded(failure, run, result, intermediate)) {
+        QFile::remove(intermediate);
+        return false;
+    }
+    if (::rename(QFile::encodeName(intermediate).constData(), QFile::encodeName(wavPath).constData()) != 0) {
+        m_log.logLine(failure, QStringLiteral("Cannot rename %1 to %2: %3")
+                                   .arg(intermediate, wavPath, QString::fromLocal8Bit(std::strerror(errno))));
+        QFile::remove(intermediate);
+        return false;
+    }
+    return true;
+}
+
 bool Converters::stepSucceeded(const QString &failureLine, const ToolRun &run, const ToolResult &result,
                                const QString &output) const
 {

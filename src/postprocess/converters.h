@@ -36,6 +36,11 @@ public:
     // CD format at wavPath; the intermediate file is removed.
     bool decodeMP3ToCDWav(const QString &mp3Path, const QString &wavPath);
 
+    // Decodes a track for an audio CD to CD format at wavPath: an MP3 as
+    // decodeMP3ToCDWav does, an AAC, Ogg Vorbis or Opus track with FFmpeg
+    // (through an intermediate file, so a failed run leaves no wavPath).
+    bool decodeForAudioCd(const QString &trackPath, const QString &wavPath);
+
     // Converts to 44100 Hz, 16-bit, stereo. Relative names are taken in the
     // temporary folder (source) and the recordings folder (destination).
     // While a long recording is in progress the file is copied instead.

@@ -1,6 +1,7 @@
 #include "postprocess/recordingdetails.h"
 
 #include "postprocess/mp3header.h"
+#include "postprocess/oggdetails.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -120,6 +121,42 @@ double mp3Seconds(QFile &file, qint64 start, qint64 size)
     return double(audio) * 8 / (mp3FrameKbits(h) * 1000.0);
 }
 
+bool adtsHeader(const QByteArray &data, qint64 at)
+{
+    if (at + 7 > data.size())
+        return false;
+    const auto *h = reinterpret_cast<const std::uint8_t *>(data.constData() + at);
+    return h[0] == 0xFF && (h[1] & 0xF6) == 0xF0 && ((h[2] >> 2) & 0x0F) < 12;
+}
+
+// Walks the ADTS frame headers of the head of the audio: each frame holds
+// 1024 samples a raw block at its header's rate. A file longer than the
+// head is taken to go on at the bytes a second of the frames walked.
+double adtsSeconds(QFile &file, qint64 start, qint64 size)
+{
+    static constexpr std::uint32_t kRates[] = {96000, 88200, 64000, 48000, 44100, 32000,
+                                               24000, 22050, 16000, 12000, 11025, 8000};
+    qint64 end = size;
+    if (size >= 128 && file.seek(size - 128) && file.read(3) == QByteArrayLiteral("TAG"))
+        end -= 128;
+    if (!file.seek(start))
+        return -1;
+    const QByteArray head = file.read(std::min(kHeadBytes, end - start));
+    double seconds = 0;
+    qint64 at = 0;
+    while (adtsHeader(head, at)) {
+        const auto *h = reinterpret_cast<const std::uint8_t *>(head.constData() + at);
+        const qint64 bytes = (h[3] & 0x03) << 11 | h[4] << 3 | h[5] >> 5;
+        if (bytes < 7)
+            break;
+        seconds += 1024.0 * ((h[6] & 0x03) + 1) / kRates[(h[2] >> 2) & 0x0F];
+        at += bytes;
+    }
+    if (at == 0)
+        return -1;
+    return at >= end - start ? seconds : seconds * double(end - start) / double(at);
+}
+
 } // namespace
 
 RecordingDetails readRecordingDetails(const QString &path)
@@ -140,12 +177,20 @@ RecordingDetails readRecordingDetails(const QString &path)
         details.seconds = wavSeconds(head, size);
         return details;
     }
+    if (head.startsWith("OggS")) {
+        const OggDetails ogg = readOggDetails(file, head);
+        details.seconds = ogg.seconds;
+        details.title = ogg.title;
+        return details;
+    }
     qint64 start = 0;
     if (head.size() >= 10 && head.startsWith("ID3")) {
         start = 10 + synchsafe(head.constData() + 6) + ((head.at(5) & 0x10) ? 10 : 0);
         details.title = id3Title(head, start);
     }
-    details.seconds = mp3Seconds(file, start, size);
+    // ADTS frames (AAC kept as broadcast) or else MPEG audio frames.
+    const bool adts = file.seek(start) && adtsHeader(file.read(7), 0);
+    details.seconds = adts ? adtsSeconds(file, start, size) : mp3Seconds(file, start, size);
     return details;
 }
 

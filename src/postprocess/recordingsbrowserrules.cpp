@@ -16,9 +16,20 @@
 namespace skywell
 {
 
+namespace
+{
+
+// Compressed track files: an audio CD needs them decoded first.
+const QLatin1String kCompressedExtensions[] = {QLatin1String(".mp3"), QLatin1String(".aac"), QLatin1String(".ogg"),
+                                               QLatin1String(".opus")};
+
+} // namespace
+
 bool recordingListed(const QString &fileName, const QString &filter)
 {
-    const bool audio = fileName.contains(QLatin1String(".wav")) || fileName.contains(QLatin1String(".mp3"));
+    const bool audio = fileName.contains(QLatin1String(".wav")) ||
+                       std::any_of(std::begin(kCompressedExtensions), std::end(kCompressedExtensions),
+                                   [&fileName](QLatin1String extension) { return fileName.contains(extension); });
     return audio && (filter == kAllRecordings || fileName.contains(filter));
 }
 
@@ -107,12 +118,14 @@ bool writePlaylist(const QString &path, const QString &folder, const QStringList
 
 bool needsDecodingForAudioCd(const QString &fileName)
 {
-    return fileName.endsWith(QLatin1String(".mp3"));
+    return std::any_of(std::begin(kCompressedExtensions), std::end(kCompressedExtensions),
+                       [&fileName](QLatin1String extension) { return fileName.endsWith(extension); });
 }
 
-QString audioCdWavPath(const QString &mp3Path)
+QString audioCdWavPath(const QString &trackPath)
 {
-    const QString stem = needsDecodingForAudioCd(mp3Path) ? mp3Path.chopped(4) : mp3Path;
+    const QString stem =
+        needsDecodingForAudioCd(trackPath) ? trackPath.left(trackPath.lastIndexOf(QLatin1Char('.'))) : trackPath;
     QString path = stem + QStringLiteral(".wav");
     for (int copy = 2; QFileInfo::exists(path); ++copy)
         path = QStringLiteral("%1 (%2).wav").arg(stem).arg(copy);

@@ -12,7 +12,7 @@ namespace skywell
 inline const QString kAllRecordings = QStringLiteral(".");
 
 // A file of the recordings folder is listed when its name holds the filter
-// (case-sensitive) and ".wav" or ".mp3" anywhere.
+// (case-sensitive) and ".wav", ".mp3", ".aac", ".ogg" or ".opus" anywhere.
 bool recordingListed(const QString &fileName, const QString &filter);
 
 // One listed recording: its file name in the folder, when it was last
@@ -50,12 +50,14 @@ QString currentlyShowingText(const QString &filter);
 // written.
 bool writePlaylist(const QString &path, const QString &folder, const QStringList &names);
 
-// Where an MP3 is decoded for an audio CD: a trailing ".mp3" becomes
-// ".wav" (folders keep their names), and an existing file is never
-// overwritten: " (2)", " (3)" … go before the extension instead.
-QString audioCdWavPath(const QString &mp3Path);
+// Where a track is decoded for an audio CD: a trailing ".mp3", ".aac",
+// ".ogg" or ".opus" becomes ".wav" (folders keep their names), and an
+// existing file is never overwritten: " (2)", " (3)" … go before the
+// extension instead.
+QString audioCdWavPath(const QString &trackPath);
 
-// Whether a selected name is an MP3 to decode before an audio CD.
+// Whether a selected name is a compressed track (MP3, AAC, Ogg Vorbis or
+// Opus) to decode before an audio CD.
 bool needsDecodingForAudioCd(const QString &fileName);
 
 } // namespace skywell

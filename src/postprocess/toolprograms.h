@@ -15,6 +15,8 @@ struct ToolPrograms {
     QString shell = QStringLiteral("/bin/sh");
     QString customScriptName = QStringLiteral("custom.sh");
     QString mp3Decoder = QStringLiteral("lame");
+    // Decodes AAC, Ogg Vorbis and Opus tracks kept as broadcast.
+    QString audioDecoder = QStringLiteral("ffmpeg");
     QString wavConverter = QStringLiteral("sox");
     // The CD writer helper; empty means "skywell-cdwrite" beside the running
     // program.

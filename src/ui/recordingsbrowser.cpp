@@ -218,8 +218,8 @@ void RecordingsBrowser::burnCd(bool dataCd)
             progress.setLabelText(QStringLiteral("Converting %1").arg(name));
             progress.setValue(int(paths.size()));
             const QString wav = audioCdWavPath(path);
-            if (m_deps.decodeMp3)
-                m_deps.decodeMp3(path, wav);
+            if (m_deps.decodeForAudioCd)
+                m_deps.decodeForAudioCd(path, wav);
             path = wav;
         }
         paths << path;

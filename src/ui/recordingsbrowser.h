@@ -23,8 +23,9 @@ struct RecordingsBrowserDeps {
     // and only while context lives, says why nothing played.
     std::function<void(const QString &path, QObject *context, std::function<void(const QString &problem)> failed)>
         openFile;
-    // Decodes an MP3 to a CD-format WAV file; false on failure.
-    std::function<bool(const QString &mp3Path, const QString &wavPath)> decodeMp3;
+    // Decodes a compressed track (MP3, AAC, Ogg) to a CD-format WAV file;
+    // false on failure.
+    std::function<bool(const QString &trackPath, const QString &wavPath)> decodeForAudioCd;
     // Burns the "?"-separated list; returns the writer's result text.
     std::function<QString(const QString &fileList, bool dataCd)> burn;
 };

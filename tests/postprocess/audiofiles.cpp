@@ -25,6 +25,38 @@ bool makeMp3(const QString &path, double seconds, int rate, int channels)
     return ok;
 }
 
+bool makeBroadcastTrack(const QString &path, double seconds, const QString &title, int serial)
+{
+    QStringList codec{QStringLiteral("-c:a"), QStringLiteral("aac"),          QStringLiteral("-f"),
+                      QStringLiteral("adts"), QStringLiteral("-write_id3v2"), QStringLiteral("1")};
+    if (path.endsWith(QLatin1String(".ogg")))
+        codec = QStringList{QStringLiteral("-c:a"), QStringLiteral("libvorbis")};
+    else if (path.endsWith(QLatin1String(".opus")))
+        codec = QStringList{QStringLiteral("-c:a"), QStringLiteral("libopus")};
+    if (!path.endsWith(QLatin1String(".aac")))
+        codec << QStringLiteral("-serial_offset") << QString::number(serial);
+    return runTool(QStringLiteral("ffmpeg"),
+                   QStringList{QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                               QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                               QStringLiteral("-i"), QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+                               QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-metadata"),
+                               QStringLiteral("title=") + title} +
+                       codec + QStringList{QStringLiteral("file:") + path});
+}
+
+double probeSeconds(const QString &path)
+{
+    QString output;
+    if (!runTool(QStringLiteral("ffprobe"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                  QStringLiteral("format=duration"), QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
+                 &output))
+        return -1;
+    bool ok = false;
+    const double seconds = output.trimmed().toDouble(&ok);
+    return ok ? seconds : -1;
+}
+
 std::optional<WavFormat> readWavFormat(const QString &path)
 {
     QFile file(path);

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -272,6 +273,40 @@ TEST_F(ConvertersTest, Mp3DecodesToCdFormatBesideItAndLeavesNoIntermediateFile)
     EXPECT_TRUE(logText().contains(QStringLiteral("Converting MP3 to WAV:  ") + mp3));
     EXPECT_TRUE(logText().contains(QStringLiteral("Converting WAV to CD Burner Quality ")));
     EXPECT_TRUE(statuses.contains(QStringLiteral("Converting WAV to CD Burner Quality")));
+    EXPECT_TRUE(prompter.prompts().isEmpty());
+}
+
+TEST_F(ConvertersTest, TracksKeptAsBroadcastDecodeToCdFormatBesideThem)
+{
+    struct Case {
+        const char *extension;
+        const char *logLine;
+    };
+    const Case cases[] = {{".aac", "Converting AAC to WAV:  "},
+                          {".ogg", "Converting Ogg Vorbis to WAV:  "},
+                          {".opus", "Converting Ogg Opus to WAV:  "}};
+    Converters converters = make();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.extension);
+        // A colon must not make the name pass for a protocol.
+        const QString stem = recordings.path() + QStringLiteral("News: ") + kNastyName;
+        const QString track = stem + QLatin1String(c.extension);
+        const QString wav = stem + QStringLiteral(".wav");
+        ASSERT_TRUE(test::makeBroadcastTrack(track, 2.5, QStringLiteral("News")));
+
+        EXPECT_TRUE(converters.decodeForAudioCd(track, wav));
+        const std::optional<test::WavFormat> format = test::readWavFormat(wav);
+        ASSERT_TRUE(format);
+        EXPECT_EQ(format->sampleRate, 44100);
+        EXPECT_EQ(format->bitsPerSample, 16);
+        EXPECT_EQ(format->channels, 2);
+        EXPECT_NEAR(test::probeSeconds(wav), test::probeSeconds(track), 0.1);
+        EXPECT_EQ(QDir(recordings.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{QFileInfo(track).fileName(), QFileInfo(wav).fileName()}));
+        EXPECT_TRUE(logText().contains(QLatin1String(c.logLine) + track)) << qPrintable(logText());
+        QFile::remove(track);
+        QFile::remove(wav);
+    }
     EXPECT_TRUE(prompter.prompts().isEmpty());
 }
 

@@ -8,7 +8,10 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -81,6 +84,47 @@ TEST(RecordingScan, ReadsLengthAndTitleNewestFirst)
     RecordingEntry hours;
     hours.seconds = 2 * 3600 + 5 * 60 + 7.4;
     EXPECT_EQ(recordingLengthText(hours), QStringLiteral("2:05:07"));
+}
+
+TEST(RecordingScan, ReadsLengthAndTitleOfTracksKeptAsBroadcast)
+{
+    TempFolder folder;
+    // A reopened Ogg track holds one stream after the other (chained); the
+    // AAC track is longer than the head that is read of it.
+    struct Case {
+        const char *name;
+        const char *title;
+        QList<double> links;
+    };
+    const Case cases[] = {{"Jazz.aac", "Jazz at noon", {12.0}},
+                          {"Folk.ogg", "Fölk är här", {3.3}},
+                          {"Talk.opus", "Talk of the town", {2.5}},
+                          {"Drop.ogg", "After the drop", {2.0, 1.5}}};
+    std::map<QString, double> expected;
+    for (const Case &c : cases) {
+        const QString path = folder.file(QString::fromUtf8(c.name));
+        QByteArray chained;
+        for (qsizetype i = 0; i < c.links.size(); ++i) {
+            const QString link = folder.path() + QStringLiteral("link.") + QFileInfo(path).suffix();
+            ASSERT_TRUE(test::makeBroadcastTrack(link, c.links[i], QString::fromUtf8(c.title), int(i) * 1000));
+            expected[QString::fromUtf8(c.name)] += test::probeSeconds(link);
+            chained += test::readAll(link);
+            QFile::remove(link);
+        }
+        touch(path, 1, chained);
+    }
+
+    const RecordingScan scan = scanRecordings(folder.path(), QStringLiteral("."));
+    ASSERT_EQ(scan.entries.size(), std::size(cases));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto entry = std::find_if(scan.entries.begin(), scan.entries.end(),
+                                        [&c](const RecordingEntry &e) { return e.name == QString::fromUtf8(c.name); });
+        ASSERT_NE(entry, scan.entries.end());
+        EXPECT_EQ(entry->title, QString::fromUtf8(c.title));
+        EXPECT_TRUE(entry->problem.isEmpty());
+        EXPECT_NEAR(entry->seconds, expected[entry->name], 0.1);
+    }
 }
 
 // Permission bits hold for root too once the file-system user is another.

@@ -46,8 +46,8 @@ struct Rig {
     RecordingsBrowserDeps deps()
     {
         RecordingsBrowserDeps deps{prompter, folder(), dir.path() + QLatin1Char('/'), openWithDesktop, {}, {}};
-        deps.decodeMp3 = [this](const QString &mp3, const QString &wav) {
-            decoded.append({mp3, wav});
+        deps.decodeForAudioCd = [this](const QString &track, const QString &wav) {
+            decoded.append({track, wav});
             QFile file(wav);
             return file.open(QIODevice::WriteOnly);
         };
@@ -118,7 +118,7 @@ private Q_SLOTS:
     void listsFilteredNewestFirst();
     void doubleClickPlaysOnce();
     void deleteMovesToTheTrash();
-    void audioCdDecodesMp3sBesideThem();
+    void audioCdDecodesCompressedTracksBesideThem();
     void emptySelectionAndMissingFolder();
 
 private:
@@ -249,21 +249,25 @@ void RecordingsBrowserTest::deleteMovesToTheTrash()
     QVERIFY(rig.prompter.prompts().last().text.contains(QStringLiteral("Keep.mp3")));
 }
 
-void RecordingsBrowserTest::audioCdDecodesMp3sBesideThem()
+void RecordingsBrowserTest::audioCdDecodesCompressedTracksBesideThem()
 {
     Rig rig;
-    rig.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3"), QStringLiteral("c.wav")});
+    rig.addFiles({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3"), QStringLiteral("c.wav"),
+                  QStringLiteral("d.ogg"), QStringLiteral("e.aac")});
     Browser browser(rig, kAllRecordings);
-    browser.select({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3")});
+    QCOMPARE(browser.available().size(), 6);
+    browser.select({QStringLiteral("a.mp3"), QStringLiteral("b.wav"), QStringLiteral("c.mp3"), QStringLiteral("d.ogg"),
+                    QStringLiteral("e.aac")});
     rig.prompter.queueAnswer(true);
     browser.press(QStringLiteral("Burn Audio CD"));
     // c.wav was there already: the decoded copy goes beside it. The list
     // follows the rows, newest first.
     const QString f = rig.folder();
-    QCOMPARE(rig.burnedList,
-             f + QStringLiteral("a.wav?") + f + QStringLiteral("b.wav?") + f + QStringLiteral("c (2).wav"));
+    QCOMPARE(rig.burnedList, f + QStringLiteral("a.wav?") + f + QStringLiteral("b.wav?") + f +
+                                 QStringLiteral("c (2).wav?") + f + QStringLiteral("d.wav?") + f +
+                                 QStringLiteral("e.wav"));
     QVERIFY(!rig.burnedData);
-    QCOMPARE(rig.decoded.size(), 2);
+    QCOMPARE(rig.decoded.size(), 4);
     QCOMPARE(rig.prompter.prompts().last().text, QStringLiteral("CD created successfully"));
 
     // An MP3 CD takes the files as they are; a failure shows the writer's text.
@@ -271,7 +275,8 @@ void RecordingsBrowserTest::audioCdDecodesMp3sBesideThem()
     rig.prompter.queueAnswer(true);
     browser.press(QStringLiteral("Burn MP3 CD"));
     QVERIFY(rig.burnedData);
-    QCOMPARE(rig.burnedList, f + QStringLiteral("a.mp3?") + f + QStringLiteral("b.wav?") + f + QStringLiteral("c.mp3"));
+    QCOMPARE(rig.burnedList, f + QStringLiteral("a.mp3?") + f + QStringLiteral("b.wav?") + f +
+                                 QStringLiteral("c.mp3?") + f + QStringLiteral("d.ogg?") + f + QStringLiteral("e.aac"));
     QCOMPARE(rig.prompter.prompts().last().caption, QStringLiteral("Error Burning CD"));
     QCOMPARE(rig.prompter.prompts().last().text, rig.burnResult);
 }
