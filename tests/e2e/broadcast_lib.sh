@@ -1,7 +1,11 @@
 # Helpers of the tests of streams recorded as broadcast (the station's own
 # frames kept, no re-encoding): copies of a mount taken beside the
-# recording, and the checks of the track files against them. Sourced after
-# icecast_lib.sh and recording_lib.sh.
+# recording, and the checks of the track files against them. Brings the
+# libraries these tests share.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/showfile_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/icecast_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/recording_lib.sh"
 OUT_AS_BROADCAST=$((0x8000000))
 OPT_TITLE_SPLIT=$((0x1000000))
 FRAMECHECK=$(dirname "${BASH_SOURCE[0]}")/framecheck.py

@@ -5,10 +5,6 @@
 # crashes nor stops: every file it leaves plays, the AAC part goes into
 # tracks of their own (.aac, after the MP3 ones) up to the end of the
 # recording, and the playlist names only files that exist.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-source "$(dirname "$0")/icecast_lib.sh"
-source "$(dirname "$0")/recording_lib.sh"
 source "$(dirname "$0")/broadcast_lib.sh"
 
 start_icecast

@@ -7,10 +7,6 @@
 # tagged with the title on air; each Ogg track is a whole Ogg stream that
 # begins with its headers. The fifth, an Ogg FLAC mount, cannot be kept as
 # sent: it is recorded as MP3, with one log line saying so.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-source "$(dirname "$0")/icecast_lib.sh"
-source "$(dirname "$0")/recording_lib.sh"
 source "$(dirname "$0")/broadcast_lib.sh"
 
 titles=("The Beacons - Harbour Lights" "Station Jingle" "Mira Lake - Night Bridge")

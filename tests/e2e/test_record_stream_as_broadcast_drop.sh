@@ -4,10 +4,6 @@
 # station's frames from before the drop and then from after it, in order,
 # only the outage missing (against copies of the mount taken before and
 # after it). No sound server runs.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-source "$(dirname "$0")/icecast_lib.sh"
-source "$(dirname "$0")/recording_lib.sh"
 source "$(dirname "$0")/broadcast_lib.sh"
 
 start_icecast

@@ -5,10 +5,6 @@
 # recording), each between an ID3v2.4 and an ID3v1 tag naming the title
 # that was on air during it, and the playlist lists them with #EXTINF
 # lines. No sound server runs.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-source "$(dirname "$0")/icecast_lib.sh"
-source "$(dirname "$0")/recording_lib.sh"
 source "$(dirname "$0")/broadcast_lib.sh"
 
 titles=("The Beacons - Harbour Lights" "Station Jingle" "Mira Lake - Night Bridge")
