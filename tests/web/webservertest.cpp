@@ -1,6 +1,10 @@
+#include "core/commandline.h"
+#include "core/registry.h"
 #include "support/runtool.h"
 #include "web/webaddress.h"
 #include "web/webfixture.h"
+#include "web/webpassword.h"
+#include "web/webstart.h"
 
 #include <QDir>
 #include <QFile>
@@ -291,6 +295,41 @@ TEST_F(WebServerTest, FeedParsesAndItsEnclosuresDownloadWholeAndInRanges)
     }
     // Every recording on disk is in the feed of all of them.
     EXPECT_EQ(send(httpGet("/feed/all.xml")).body.count("<enclosure "), 2);
+}
+
+} // namespace
+} // namespace skywell::test
+
+namespace skywell::test
+{
+namespace
+{
+
+TEST_F(WebServerTest, StartsWhereTheCommandLineOrSettingSaysAndHashesThePassword)
+{
+    Registry registry(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
+    QString refusal;
+    EXPECT_EQ(startWebServer(control, log, registry, {}, recordings.path(), nullptr, &refusal), nullptr);
+    EXPECT_TRUE(refusal.isEmpty()); // off by default
+
+    const CommandLine line = parseCommandLine(
+        {QStringLiteral("--headless"), QStringLiteral("--web"), QStringLiteral("0.0.0.0:0")}, program.path());
+    EXPECT_EQ(startWebServer(control, log, registry, line.webAddress, recordings.path(), nullptr, &refusal), nullptr);
+    EXPECT_TRUE(refusal.contains(QLatin1String("\"WebPassword\""))) << refusal.toStdString();
+    EXPECT_TRUE(readAll(log.filePath()).contains(refusal.toUtf8()));
+
+    registry.regWriteString(kWebPasswordSetting, QStringLiteral("right horse"), kSkywellKey);
+    registry.regWriteString(kWebAddressSetting, QStringLiteral("127.0.0.1:0"), kSkywellKey);
+    const auto server = startWebServer(control, log, registry, {}, recordings.path(), nullptr, &refusal);
+    ASSERT_NE(server, nullptr) << refusal.toStdString();
+    const QString stored = registry.regReadString(kWebPasswordSetting, kSkywellKey);
+    EXPECT_FALSE(stored.contains(QLatin1String("right horse")));
+    EXPECT_TRUE(WebPassword::verify(QStringLiteral("right horse"), stored));
+    EXPECT_EQ(httpExchange(server->port(), httpGet("/api/status")).status, 401);
+    EXPECT_EQ(httpExchange(server->port(), httpGet("/api/status", "Authorization: Basic " +
+                                                                      QByteArray("x:right horse").toBase64() + "\r\n"))
+                  .status,
+              200);
 }
 
 } // namespace
