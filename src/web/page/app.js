@@ -1,0 +1,1 @@
+// The web page: filled in with the page itself.
