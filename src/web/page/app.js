@@ -5,11 +5,11 @@
 
 const state = {
   csrf: "",
-  feedToken: "",
   shows: [],
   running: [],
   editing: null, // the name of the Show being edited; null while adding
   statusTimer: 0,
+  skew: 0, // milliseconds the server's clock is ahead of this one
 };
 
 const $ = (id) => document.getElementById(id);
@@ -66,7 +66,7 @@ async function call(path, body, retried) {
   } catch (e) {
     reply = null;
   }
-  return { ok: response.ok, status: response.status, body: reply };
+  return { ok: response.ok, status: response.status, body: reply, date: response.headers.get("Date") };
 }
 
 // The reply's data, whether the server wraps it ({status, message, data})
@@ -112,7 +112,6 @@ async function loadSession() {
   const response = await fetch("/api/session", { credentials: "same-origin" });
   const session = response.ok ? await response.json() : {};
   state.csrf = session.csrf || "";
-  state.feedToken = session.feedToken || session.token || "";
   return session;
 }
 
@@ -171,9 +170,10 @@ function scheduleText(show) {
   return "Unscheduled";
 }
 
+// Without a password a feed needs no token; with one the server's list
+// names each feed with its token.
 function feedUrl(name) {
-  const token = state.feedToken ? "?token=" + encodeURIComponent(state.feedToken) : "";
-  return "/feed/" + encodeURIComponent(name) + ".xml" + token;
+  return "/feed/" + encodeURIComponent(name) + ".xml";
 }
 
 function renderShows() {
@@ -181,7 +181,7 @@ function renderShows() {
   list.replaceChildren();
   const recording = new Set(state.running.map((r) => r.show));
   for (const show of state.shows) {
-    const busy = recording.has(show.name);
+    const busy = show.recording === true || recording.has(show.name);
     const item = el(
       "li",
       { class: "show", "data-name": show.name },
@@ -211,7 +211,11 @@ async function loadShows() {
     say("shows-message", messageOf(reply));
     return;
   }
-  state.shows = dataOf(reply).shows || [];
+  const data = dataOf(reply);
+  state.shows = data.shows || [];
+  // The server gives each feed's address, with its token when a password
+  // is set.
+  if (data.feed) $("feed-all").href = data.feed;
   renderShows();
 }
 
@@ -273,7 +277,13 @@ function openEditor(show, adding) {
   $("f-name").readOnly = !!editing;
   $("f-url").value = values.url || "";
   $("f-source").value = values.source || "stream";
-  $("f-output").value = values.output || "mp3-fm";
+  // A Show made in the window may have an output the page does not offer
+  // for new Shows: it is kept as it is.
+  const output = values.output || "mp3-fm";
+  if (!Array.from($("f-output").options).some((o) => o.value === output)) {
+    $("f-output").append(el("option", { value: output }, output));
+  }
+  $("f-output").value = output;
   const kind = values.schedule || "unscheduled";
   for (const radio of radios()) radio.checked = radio.value === kind;
   $("f-once").value = values.once || soon.day;
@@ -373,7 +383,7 @@ function renderRunning(status) {
   for (const run of state.running) {
     const item = old.get(run.show) || runningItem(run);
     const since = new Date(run.since);
-    const elapsed = isNaN(since) ? 0 : (Date.now() - since.getTime()) / 1000;
+    const elapsed = isNaN(since) ? 0 : (Date.now() + state.skew - since.getTime()) / 1000;
     item.querySelector(".elapsed").textContent = clock(elapsed);
     item.querySelector(".until").textContent = run.until ? " until " + when(run.until) : "";
     item.querySelector(".bytes").textContent = size(run.bytes);
@@ -395,6 +405,10 @@ async function pollStatus() {
   clearTimeout(state.statusTimer);
   try {
     const reply = await call("/api/status");
+    // The elapsed time is counted on the server's clock, which the page's
+    // device may not share; the Date header is good to a second.
+    const date = Date.parse(reply.date || "");
+    if (!isNaN(date)) state.skew = Math.abs(date - Date.now()) > 2000 ? date - Date.now() : 0;
     if (reply.ok) {
       const status = dataOf(reply);
       const before = state.running.map((r) => r.show).sort().join("\n");
@@ -459,7 +473,7 @@ function renderRecordings(recordings) {
           { class: "recording", "data-file": recording.file },
           el("div", { class: "title" }, el("strong", { class: "date" }, when(recording.date) || recording.file)),
           el("div", { class: "detail file" }, recording.file),
-          el("div", { class: "detail" }, size(recording.bytes) + ", " + clock(Number(recording.seconds) || 0)),
+          el("div", { class: "detail" }, size(recording.bytes) + (recording.seconds > 0 ? ", " + clock(recording.seconds) : "")),
           el(
             "div",
             { class: "buttons" },
@@ -471,7 +485,8 @@ function renderRecordings(recordings) {
       );
     }
     const heading = el("div", { class: "heading" }, el("h3", {}, show || "Other recordings"));
-    if (show) heading.append(el("a", { class: "feed", href: feedUrl(show) }, "Podcast feed"));
+    const known = state.shows.find((s) => s.name === show);
+    if (show) heading.append(el("a", { class: "feed", href: (known && known.feed) || feedUrl(show) }, "Podcast feed"));
     box.append(el("section", { class: "group", "data-show": show }, heading, list));
   }
   $("no-recordings").hidden = recordings.length > 0;
@@ -549,7 +564,6 @@ async function start() {
   }
   $("login").hidden = true;
   $("app").hidden = false;
-  $("feed-all").href = "/feed/all.xml" + (state.feedToken ? "?token=" + encodeURIComponent(state.feedToken) : "");
   loadRecordings();
   pollStatus();
 }
