@@ -10,7 +10,6 @@ and saves the page at phone and desktop widths.
 """
 import os
 import sys
-import time
 
 from selenium import webdriver
 from selenium.common.exceptions import StaleElementReferenceException
@@ -67,6 +66,20 @@ def fill_form(driver, url):
     driver.find_element(By.ID, "f-save").click()
 
 
+def group(driver):
+    """The Show's group in the recordings list, or None."""
+    return next((g for g in driver.find_elements(By.CSS_SELECTOR, "#recordings .group")
+                 if g.get_attribute("data-show") == NAME), None)
+
+
+def seconds(clock):
+    """Seconds of an elapsed time shown as M:SS or H:MM:SS."""
+    total = 0
+    for part in clock.split(":"):
+        total = total * 60 + int(part)
+    return total
+
+
 def columns(driver):
     """The left edges of the Shows and the station search sections."""
     return {driver.execute_script("return document.getElementById(arguments[0]).getBoundingClientRect().left", i)
@@ -98,18 +111,17 @@ def main():
         first = running.find_element(By.CSS_SELECTOR, ".elapsed").text
         until(driver, "the elapsed time stays at " + first,
               lambda d: items(d, "#running li")[0].find_element(By.CSS_SELECTOR, ".elapsed").text not in ("", first))
-        # A few seconds of sound to play back.
-        time.sleep(6)
+        # Past the connection time, with some seconds of sound to play back.
+        until(driver, "the elapsed time does not reach 0:15", lambda d: seconds(
+            items(d, "#running li")[0].find_element(By.CSS_SELECTOR, ".elapsed").text) >= 15)
         driver.save_screenshot(os.path.join(SHOTS, "web-page-desktop-recording.png"))
         items(driver, "#running li")[0].find_element(By.CSS_SELECTOR, "button.stop").click()
         until(driver, "the recording still runs after Stop", lambda d: not items(d, "#running li"))
 
-        group = until(driver, "the recording is not listed under its Show", lambda d: next(
-            (g for g in d.find_elements(By.CSS_SELECTOR, "#recordings .group") if g.get_attribute("data-show") == NAME),
-            None))
-        if group.find_element(By.TAG_NAME, "h3").text != NAME:
+        until(driver, "the recording is not listed under its Show", group)
+        if group(driver).find_element(By.TAG_NAME, "h3").text != NAME:
             fail("the recordings' heading is not the Show's name")
-        group.find_element(By.CSS_SELECTOR, "button.play").click()
+        group(driver).find_element(By.CSS_SELECTOR, "button.play").click()
         until(driver, "the recording does not play in the page", lambda d: d.execute_script(
             "const a = document.getElementById('player'); return !a.error && !a.paused && a.currentTime > 1.5"))
 
@@ -119,16 +131,16 @@ def main():
                   lambda d: (len(columns(d)) == 1) == single)
             driver.save_screenshot(os.path.join(SHOTS, name))
 
-        files = [f for f in os.listdir(RECORDINGS) if f.startswith(NAME)]
-        if not files:
-            fail("no recording of the Show in " + RECORDINGS)
-        group.find_element(By.CSS_SELECTOR, "button.delete").click()
+        files = [e.get_attribute("data-file") for e in group(driver).find_elements(By.CSS_SELECTOR, "li.recording")]
+        missing = [f for f in files if not os.path.isfile(os.path.join(RECORDINGS, f))]
+        if missing:
+            fail("listed recordings not in %s: %s" % (RECORDINGS, missing))
+        group(driver).find_element(By.CSS_SELECTOR, "button.delete").click()
         until(driver, "deleting asks nothing", expected_conditions.alert_is_present()).accept()
-        until(driver, "the deleted recording is still listed", lambda d: not any(
-            g.get_attribute("data-show") == NAME for g in d.find_elements(By.CSS_SELECTOR, "#recordings .group")))
-        left = [f for f in files if os.path.exists(os.path.join(RECORDINGS, f))]
-        if left:
-            fail("the deleted recording is still on disk: %s" % left)
+        until(driver, "the deleted recording is still listed", lambda d: files[0] not in [
+            e.get_attribute("data-file") for e in d.find_elements(By.CSS_SELECTOR, "#recordings li.recording")])
+        if os.path.exists(os.path.join(RECORDINGS, files[0])):
+            fail("the deleted recording is still on disk: " + files[0])
         print("PASS: the web page added, recorded, stopped, played and deleted (refusal: %s)" % message)
     finally:
         driver.quit()

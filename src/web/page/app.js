@@ -10,6 +10,8 @@ const state = {
   editing: null, // the name of the Show being edited; null while adding
   statusTimer: 0,
   skew: 0, // milliseconds the server's clock is ahead of this one
+  polls: 0,
+  shown: { shows: "", recordings: "" }, // what the lists show, to redraw only on change
 };
 
 const $ = (id) => document.getElementById(id);
@@ -177,6 +179,10 @@ function feedUrl(name) {
 }
 
 function renderShows() {
+  // Redrawn only when something changed, so that focus and selection stay.
+  const key = JSON.stringify([state.shows, state.running.map((r) => r.show)]);
+  if (key === state.shown.shows) return;
+  state.shown.shows = key;
   const list = $("shows");
   list.replaceChildren();
   const recording = new Set(state.running.map((r) => r.show));
@@ -206,11 +212,18 @@ function renderShows() {
 }
 
 async function loadShows() {
-  const reply = await call("/api/shows");
+  let reply;
+  try {
+    reply = await call("/api/shows");
+  } catch (e) {
+    if (!(e instanceof NeedLogin)) say("shows-message", "Skywell cannot be reached.");
+    return;
+  }
   if (!reply.ok) {
     say("shows-message", messageOf(reply));
     return;
   }
+  say("shows-message", "");
   const data = dataOf(reply);
   state.shows = data.shows || [];
   // The server gives each feed's address, with its token when a password
@@ -415,7 +428,12 @@ async function pollStatus() {
       state.running = status.running || [];
       const after = state.running.map((r) => r.show).sort().join("\n");
       renderRunning(status);
-      if (before !== after) {
+      // A recording that started or ended changes the Show list and the
+      // recordings; finished tracks are written a moment after the end, and
+      // other clients change things too: both lists are asked for again
+      // every few seconds.
+      state.polls += 1;
+      if (before !== after || state.polls % 5 === 0) {
         renderShows();
         loadShows();
         loadRecordings();
@@ -423,6 +441,8 @@ async function pollStatus() {
     }
   } catch (e) {
     if (e instanceof NeedLogin) return;
+    // Skywell quit or the network is gone: asked again until it answers.
+    notice("Skywell cannot be reached.");
   }
   state.statusTimer = setTimeout(pollStatus, 1000);
 }
@@ -454,6 +474,9 @@ async function deleteRecording(recording) {
 }
 
 function renderRecordings(recordings) {
+  const key = JSON.stringify([recordings, state.shows.map((s) => [s.name, s.feed])]);
+  if (key === state.shown.recordings) return;
+  state.shown.recordings = key;
   const box = $("recordings");
   box.replaceChildren();
   const byShow = new Map();
@@ -549,21 +572,20 @@ async function searchStations(event) {
 // ---- start ------------------------------------------------------------------
 
 async function start() {
+  let session;
   try {
-    await loadSession();
+    session = await loadSession();
   } catch (e) {
     notice("Skywell cannot be reached.");
     return;
   }
-  try {
-    await loadShows();
-  } catch (e) {
-    if (e instanceof NeedLogin) return;
-    notice("Skywell cannot be reached.");
+  if (session.passwordRequired && !session.loggedIn) {
+    showLogin();
     return;
   }
   $("login").hidden = true;
   $("app").hidden = false;
+  await loadShows();
   loadRecordings();
   pollStatus();
 }
