@@ -1,4 +1,3 @@
-<<<<<<< HEAD
 // Skywell's web page: manages the running instance through its JSON API.
 // Every text that comes from the server goes into the page as text
 // (textContent, attributes), never as markup.
@@ -607,6 +606,3 @@ document.addEventListener("DOMContentLoaded", () => {
   $("station-form").addEventListener("submit", searchStations);
   start();
 });
-=======
-// The web page: filled in with the page itself.
->>>>>>> web27
