@@ -125,8 +125,11 @@ def main():
         until(driver, "the recording does not play in the page", lambda d: d.execute_script(
             "const a = document.getElementById('player'); return !a.error && !a.paused && a.currentTime > 1.5"))
 
+        # The desktop's window, then a phone's screen (as the browser's
+        # device emulation sets it, whatever the smallest window may be).
         for width, name, single in ((1280, "web-page-desktop.png", False), (390, "web-page-phone.png", True)):
-            driver.set_window_size(width, 1400)
+            driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": width, "height": 1400, "deviceScaleFactor": 1, "mobile": single})
             until(driver, "the page is not laid out in %s at %d px" % ("one column" if single else "columns", width),
                   lambda d: (len(columns(d)) == 1) == single)
             driver.save_screenshot(os.path.join(SHOTS, name))
