@@ -15,6 +15,7 @@ struct CommandLine {
     bool quiet = false;
     bool uninstall = false;
     bool headless = false;
+    QString webAddress; // "--web [ADDRESS:]PORT": serve the web page there
 };
 
 // args excludes the program's own name. A relative import path is taken

@@ -30,7 +30,7 @@ std::optional<WebAddress> parseWebAddress(const QString &text)
     bool ok = false;
     const uint port = portText.toUInt(&ok);
     WebAddress address;
-    if (!ok || port == 0 || port > 65535 || !address.host.setAddress(hostText))
+    if (!ok || port > 65535 || !address.host.setAddress(hostText))
         return std::nullopt;
     address.port = static_cast<quint16>(port);
     return address;
