@@ -24,7 +24,15 @@ ControlPoint::~ControlPoint()
 
 void ControlPoint::open()
 {
-    m_instance.setControlHandler([this](const QByteArray &request) { return answerControlJson(*m_control, request); });
+    m_instance.setControlHandler([this](const QByteArray &json) {
+        ControlRequest request;
+        const bool reads = controlRequestFromJson(json, request) &&
+                           (request.command == QLatin1String("list") || request.command == QLatin1String("status") ||
+                            request.command == QLatin1String("recordings"));
+        if (!reads && m_busy && m_busy())
+            return controlReplyJson({ControlStatus::NothingRunning, kWindowBusyText, {}});
+        return answerControlJson(*m_control, json);
+    });
 }
 
 } // namespace skywell

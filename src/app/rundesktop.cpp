@@ -206,6 +206,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // its changes.
     ControlPoint control(run, registry, instance);
     control.setListChanged([&window] { window.command(MainWindow::RefreshShowList); });
+    control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
     QTimer::singleShot(0, &requests, [&requests, &control] {
         requests.open();
         control.open();

@@ -149,7 +149,8 @@ ControlReply InstanceControl::addOrEdit(const ControlRequest &request, bool add)
     Show show = add ? Show() : m_target.shows[std::size_t(index)];
     if (add) {
         // A new Show: from its stream, FM quality, unscheduled, an hour.
-        const std::pair<const char *, QJsonValue> defaults[] = {{"url", QString()},
+        const std::pair<const char *, QJsonValue> defaults[] = {{"name", QString()},
+                                                                {"url", QString()},
                                                                 {"source", kStreamSourceName},
                                                                 {"output", QStringLiteral("mp3-fm")},
                                                                 {"length", QStringLiteral("60")}};

@@ -135,18 +135,18 @@ QString sourceNameOf(const QString &recordSource)
 std::optional<QString> applyShowArguments(const QJsonObject &arguments, ShowEditorValues &values, std::int64_t now,
                                           const QString &soundCardSource, const QString &mp3Folder)
 {
-    if (arguments.contains(QLatin1String("name"))) {
+    // The name is checked as the editor's OK checks it, given or not.
+    if (arguments.contains(QLatin1String("name")))
         values.name = text(arguments.value(QLatin1String("name")));
-        if (values.name.size() > kMaxShowNameChars)
-            return kNameTooLongText.arg(kMaxShowNameChars);
-        switch (checkShowName(values.name, mp3Folder)) {
-        case ShowNameCheck::Ok:
-            break;
-        case ShowNameCheck::Empty:
-            return kEmptyShowNameText;
-        case ShowNameCheck::CannotCreate:
-            return kTestFileWarningText;
-        }
+    if (values.name.size() > kMaxShowNameChars)
+        return kNameTooLongText.arg(kMaxShowNameChars);
+    switch (checkShowName(values.name, mp3Folder)) {
+    case ShowNameCheck::Ok:
+        break;
+    case ShowNameCheck::Empty:
+        return kEmptyShowNameText;
+    case ShowNameCheck::CannotCreate:
+        return kTestFileWarningText;
     }
     if (arguments.contains(QLatin1String("url"))) {
         values.url = text(arguments.value(QLatin1String("url"))).trimmed();
