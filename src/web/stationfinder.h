@@ -6,9 +6,9 @@
 namespace skywell
 {
 
-// The station directory search the web page offers, called on the main
-// thread. Returns the stations ({"name", "url", "codec", "bitrate",
-// "homepage", "tags"}); error receives why when the search failed.
+// The station directory search the web page offers, called on the web
+// server's thread (one search at a time, never on the main thread). Returns the stations ({"name", "url", "codec",
+// "bitrate", "homepage", "tags"}); error receives why when the search failed.
 class StationFinder
 {
 public:

@@ -24,11 +24,13 @@ void WebSessions::dropOld(Clock::time_point now)
 {
     for (auto it = m_sessions.begin(); it != m_sessions.end();)
         it = now - it->lastUse > kSessionLife ? m_sessions.erase(it) : std::next(it);
-    // Many clients that never come back: the least recently used go first.
+    // Many clients that never come back: the least recently used go first,
+    // those that never gave the password before any that did, so a flood
+    // of new sessions cannot log anyone out.
     while (m_sessions.size() >= kMaxSessions) {
         auto oldest = m_sessions.begin();
         for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it)
-            if (it->lastUse < oldest->lastUse)
+            if (std::pair(it->session.loggedIn, it->lastUse) < std::pair(oldest->session.loggedIn, oldest->lastUse))
                 oldest = it;
         m_sessions.erase(oldest);
     }

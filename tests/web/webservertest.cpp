@@ -1,6 +1,10 @@
 #include "core/commandline.h"
 #include "core/registry.h"
+#include "platform/curltransfer.h"
 #include "support/runtool.h"
+#include "tuning/downloadtestserver.h"
+#include "tuning/stationdirectory.h"
+#include "web/directorystationfinder.h"
 #include "web/webaddress.h"
 #include "web/webfixture.h"
 #include "web/webpassword.h"
@@ -330,6 +334,42 @@ TEST_F(WebServerTest, StartsWhereTheCommandLineOrSettingSaysAndHashesThePassword
                                                                       QByteArray("x:right horse").toBase64() + "\r\n"))
                   .status,
               200);
+}
+
+} // namespace
+} // namespace skywell::test
+
+namespace skywell::test
+{
+namespace
+{
+
+TEST_F(WebServerTest, StationSearchAnswersFromTheDirectory)
+{
+    DownloadTestServer directoryServer;
+    directoryServer.serve("/json/stations/search",
+                          readAll(QStringLiteral(SKYWELL_TUNING_TEST_DATA "radiobrowser-search-jazz.json")), 200,
+                          "application/json");
+    Registry registry(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
+    registry.regWriteString(kStationDirectoryAddressSetting, directoryServer.url(QStringLiteral("/")), kProfileKey);
+    DownloadSetup setup;
+    setup.transfers = makeCurlTransfer;
+    StationDirectory directory(setup, registry, program.path(), program.path());
+    DirectoryStationFinder finder(directory);
+    m_server = std::make_unique<WebServer>(control, log);
+    m_server->setStationFinder(&finder);
+    ASSERT_TRUE(m_server->start(*parseWebAddress(QStringLiteral("127.0.0.1:0"))).isEmpty());
+
+    const HttpAnswer answer = send(httpGet("/api/stations?q=Caf%C3%A9%20jazz"));
+    ASSERT_EQ(answer.status, 200) << answer.body.toStdString();
+    const QJsonArray stations =
+        QJsonDocument::fromJson(answer.body)[QLatin1String("data")][QLatin1String("stations")].toArray();
+    ASSERT_EQ(stations.size(), 4);
+    EXPECT_EQ(stations[0][QLatin1String("name")].toString(), QStringLiteral("Jazz Radio Café"));
+    EXPECT_EQ(stations[0][QLatin1String("url")].toString(),
+              QStringLiteral("http://jazz-wr01.ice.infomaniak.ch/jazz-wr01-128.mp3"));
+    ASSERT_EQ(directoryServer.requests().size(), 1);
+    EXPECT_TRUE(directoryServer.requests()[0].target.startsWith("/json/stations/search?name=Caf%C3%A9%20jazz&"));
 }
 
 } // namespace
