@@ -2,6 +2,7 @@
 
 #include "app/apprun.h"
 #include "app/controlpoint.h"
+#include "app/webfrontend.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/scriptedprompter.h"
@@ -37,6 +38,7 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
 
     // The command line manages this instance: its Show list, recordings.
     ControlPoint control(run, registry, instance);
+    WebFrontEnd web(control.service(), run, registry, commandLine);
     QTimer::singleShot(0, &requests, [&requests, &control] {
         requests.open();
         control.open();
