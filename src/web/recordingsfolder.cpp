@@ -84,10 +84,10 @@ QByteArray RecordingsFolder::mimeType(const QString &name)
 ByteRange parseByteRange(const QByteArray &header, qint64 size)
 {
     ByteRange whole{ByteRange::Whole, 0, size};
-    const QByteArray spec = header.trimmed();
-    if (!spec.startsWith("bytes=") || spec.contains(','))
+    const QByteArray text = header.trimmed();
+    if (!text.startsWith("bytes=") || text.contains(','))
         return whole;
-    const QByteArray range = spec.mid(6).trimmed();
+    const QByteArray range = text.mid(6).trimmed();
     const qsizetype dash = range.indexOf('-');
     if (dash < 0)
         return whole;

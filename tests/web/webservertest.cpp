@@ -15,7 +15,10 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace skywell::test
@@ -370,6 +373,40 @@ TEST_F(WebServerTest, StationSearchAnswersFromTheDirectory)
               QStringLiteral("http://jazz-wr01.ice.infomaniak.ch/jazz-wr01-128.mp3"));
     ASSERT_EQ(directoryServer.requests().size(), 1);
     EXPECT_TRUE(directoryServer.requests()[0].target.startsWith("/json/stations/search?name=Caf%C3%A9%20jazz&"));
+}
+
+} // namespace
+} // namespace skywell::test
+
+namespace skywell::test
+{
+namespace
+{
+
+TEST_F(WebServerTest, StopsWhileARequestWaitsForTheMainThread)
+{
+    start();
+    // The main thread runs no events here: the status request waits for it
+    // until the server stops, which must neither hang nor leave the client
+    // without an end.
+    const quint16 serverPort = port();
+    auto answer = std::async(std::launch::async, [serverPort] {
+        const int fd = openIdleConnection(serverPort);
+        const QByteArray request = httpGet("/api/status");
+        ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL);
+        char buffer[4096];
+        QByteArray raw;
+        for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+            raw.append(buffer, n);
+        ::close(fd);
+        return raw;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    m_server->stop();
+    ASSERT_EQ(answer.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const QByteArray raw = answer.get();
+    EXPECT_TRUE(raw.isEmpty() || raw.startsWith("HTTP/1.1 503")) << raw.toStdString();
+    EXPECT_TRUE(commandsReceived().isEmpty());
 }
 
 } // namespace
