@@ -1,7 +1,9 @@
 // Skywell: records internet radio shows unattended.
 
+#include "app/controlclient.h"
 #include "app/runheadless.h"
 #include "app/startup.h"
+#include "control/controloptions.h"
 #include "core/commandline.h"
 #include "core/folders.h"
 #include "core/registry.h"
@@ -46,6 +48,16 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    // "skywell list", "skywell add ...": managing the running instance (or,
+    // with none, the Show file) starts no window and no instance.
+    if (!args.isEmpty() && isControlCommand(args.first())) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("Skywell"));
+        QCoreApplication::setApplicationName(QStringLiteral("skywell"));
+        std::setlocale(LC_TIME, "C");
+        Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+        return runControlCommand(args, programFolderFromEnvironment(), registry);
+    }
     const CommandLine commandLine = parseCommandLine(args, QDir::currentPath());
     const bool withWindow = !commandLine.headless && !commandLine.uninstall;
 
@@ -99,7 +111,7 @@ int main(int argc, char *argv[])
     }
 #ifdef SKYWELL_WITH_GUI
     if (withWindow)
-        return runDesktop(programFolder, commandLine, registry, requests);
+        return runDesktop(programFolder, commandLine, registry, requests, instance);
 #endif
-    return runHeadless(programFolder, commandLine, registry, requests);
+    return runHeadless(programFolder, commandLine, registry, requests, instance);
 }

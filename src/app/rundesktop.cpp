@@ -2,6 +2,7 @@
 
 #include "app/appcore.h"
 #include "app/apprun.h"
+#include "app/controlpoint.h"
 #include "app/desktopdialogs.h"
 #include "app/dialoghooks.h"
 #include "app/recordingservice.h"
@@ -69,7 +70,8 @@ TunerPlacement tunerPlacementBeside(const QWidget &window)
 
 } // namespace
 
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests)
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
+               SingleInstance &instance)
 {
     // A quit asked for while starting closes the splash and the start-up
     // boxes, so that the start-up ends and the main loop can quit.
@@ -200,7 +202,15 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
     // A first start goes on to the recording-source test.
     setUp.finishFirstStart();
-    QTimer::singleShot(0, &requests, &RequestGate::open);
+    // The command line manages this instance too; the list redraws after
+    // its changes.
+    ControlPoint control(run, registry, instance);
+    control.setListChanged([&window] { window.command(MainWindow::RefreshShowList); });
+    control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
+    QTimer::singleShot(0, &requests, [&requests, &control] {
+        requests.open();
+        control.open();
+    });
     const int code = QApplication::exec();
     run.shutdown();
     registry.setPrompter(nullptr);

@@ -7,11 +7,14 @@ namespace skywell
 
 class Registry;
 class RequestGate;
+class SingleInstance;
 struct CommandLine;
 
 // Runs Skywell with its window until the user quits. Requests from
-// outside come through requests, which this opens once the main loop runs.
+// outside come through requests, which this opens once the main loop runs;
+// control requests over instance's socket are answered from then on too.
 // Returns the exit code.
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests);
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
+               SingleInstance &instance);
 
 } // namespace skywell

@@ -1,6 +1,8 @@
 #include "app/runheadless.h"
 
 #include "app/apprun.h"
+#include "app/controlpoint.h"
+#include "app/webfrontend.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/scriptedprompter.h"
@@ -11,7 +13,8 @@
 namespace skywell
 {
 
-int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests)
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
+                SingleInstance &instance)
 {
     AppRun run(programFolder, registry);
     // Without a desktop every message goes to the log and every question
@@ -33,7 +36,13 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     QObject::connect(&run.core(), &AppCore::quitRequested, qApp, quit, Qt::QueuedConnection);
     QObject::connect(&requests, &RequestGate::terminationReady, qApp, quit);
 
-    QTimer::singleShot(0, &requests, &RequestGate::open);
+    // The command line manages this instance: its Show list, recordings.
+    ControlPoint control(run, registry, instance);
+    WebFrontEnd web(control.service(), run, registry, commandLine);
+    QTimer::singleShot(0, &requests, [&requests, &control] {
+        requests.open();
+        control.open();
+    });
     const int code = QCoreApplication::exec();
     run.shutdown();
     registry.setPrompter(nullptr);

@@ -7,12 +7,14 @@ namespace skywell
 
 class Registry;
 class RequestGate;
+class SingleInstance;
 struct CommandLine;
 
 // Runs Skywell without a desktop until it is asked to quit (a second start
 // with "UNINSTALL", SIGTERM or SIGINT), which come through requests; this
-// opens it once the main loop runs. Returns the exit code.
-int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry,
-                RequestGate &requests);
+// opens it once the main loop runs; so does the answering of control
+// requests over instance's socket. Returns the exit code.
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
+                SingleInstance &instance);
 
 } // namespace skywell

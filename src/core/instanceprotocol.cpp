@@ -15,6 +15,19 @@ QByteArray encodeRequestLine(const InstanceRequestLine &request)
     return line + '\n';
 }
 
+QByteArray encodeControlLine(const QByteArray &json)
+{
+    return kControlLinePrefix + json.toPercentEncoding() + '\n';
+}
+
+bool decodeControlLine(const QByteArray &line, QByteArray &json)
+{
+    if (!line.startsWith(kControlLinePrefix))
+        return false;
+    json = QByteArray::fromPercentEncoding(line.mid(qsizetype(sizeof kControlLinePrefix) - 1));
+    return true;
+}
+
 bool decodeRequestLine(const QByteArray &line, InstanceRequestLine &request, QString &why)
 {
     // Printable ASCII only: the file name travels percent-encoded.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QThread>
+#include <QVariant>
 
 #include <algorithm>
 
@@ -36,6 +37,10 @@ namespace
 constexpr int kWatchMs = 2000;
 // A connection that sends no complete request within this time is closed.
 constexpr int kRequestTimeoutMs = 10000;
+// A control request may take a moment to be answered (a recording to start).
+constexpr int kControlAnswerMs = 30000;
+// Marks a connection whose request was taken (its answer may still come).
+const char *const kTakenProperty = "skywellRequestTaken";
 
 // The user id of the process at the other end of a local socket.
 bool peerUser(qintptr descriptor, uid_t &user)
@@ -144,7 +149,7 @@ void SingleInstance::acceptConnections()
         // The end of the connection before a whole line is a refusal too.
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { readRequest(socket); });
         QTimer::singleShot(kRequestTimeoutMs, socket, [this, socket] {
-            if (socket->state() == QLocalSocket::ConnectedState)
+            if (socket->state() == QLocalSocket::ConnectedState && !socket->property(kTakenProperty).toBool())
                 refuse(socket, QStringLiteral("no request within %1 seconds").arg(kRequestTimeoutMs / 1000));
         });
     }
@@ -163,6 +168,15 @@ void SingleInstance::readRequest(QLocalSocket *socket)
         return;
     }
     const QByteArray line = socket->readLine(kMaxRequestLineBytes).chopped(1);
+    if (QByteArray json; decodeControlLine(line, json)) {
+        // Answered once the event loop comes back, by the handler.
+        socket->disconnect(this);
+        socket->setProperty(kTakenProperty, true);
+        m_pendingControl.append({socket, json});
+        if (m_controlHandler)
+            QTimer::singleShot(0, this, &SingleInstance::answerControlRequests);
+        return;
+    }
     InstanceRequestLine request;
     QString why;
     if (!decodeRequestLine(line, request, why)) {
@@ -184,6 +198,77 @@ void SingleInstance::refuse(QLocalSocket *socket, const QString &why)
     socket->abort();
     socket->deleteLater();
     Q_EMIT notice(QStringLiteral("Ignored a request from a second start:"), why);
+}
+
+void SingleInstance::setControlHandler(ControlHandler handler)
+{
+    m_controlHandler = std::move(handler);
+    if (m_controlHandler && !m_pendingControl.isEmpty())
+        QTimer::singleShot(0, this, &SingleInstance::answerControlRequests);
+}
+
+void SingleInstance::answerControlRequests()
+{
+    while (m_controlHandler && !m_pendingControl.isEmpty()) {
+        const PendingControl pending = m_pendingControl.takeFirst();
+        // The client may have gone meanwhile; its request is still done,
+        // as it asked.
+        QByteArray answer = m_controlHandler(pending.request);
+        if (pending.socket && pending.socket->state() == QLocalSocket::ConnectedState) {
+            answer.replace('\n', ' ');
+            pending.socket->write(answer + '\n');
+            pending.socket->disconnectFromServer();
+        }
+    }
+}
+
+QLocalSocket *SingleInstance::connectToInstance(QString &error, int waitMs) const
+{
+    const SocketPlace place = instanceSocketPlace(m_programFolder);
+    if (!place.error.isEmpty()) {
+        error = place.error;
+        return nullptr;
+    }
+    // The running instance may hold its lock but not listen yet: retry a
+    // little while.
+    QDeadlineTimer deadline(waitMs);
+    do {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(place.path);
+        if (!socket->waitForConnected(500)) {
+            error = QStringLiteral("%1: %2").arg(place.path, socket->errorString());
+            QThread::msleep(100);
+            continue;
+        }
+        uid_t user = 0;
+        if (!peerUser(socket->socketDescriptor(), user) || user != ::geteuid()) {
+            error = QStringLiteral("%1 belongs to user %2, not to this user").arg(place.path).arg(user);
+            return nullptr;
+        }
+        error.clear();
+        return socket.release();
+    } while (!deadline.hasExpired());
+    return nullptr;
+}
+
+QString SingleInstance::sendControl(const QByteArray &request, QByteArray &reply, int waitMs) const
+{
+    QString error;
+    const std::unique_ptr<QLocalSocket> socket(connectToInstance(error, waitMs));
+    if (!socket)
+        return error;
+    const QByteArray line = encodeControlLine(request);
+    if (line.size() > kMaxRequestLineBytes)
+        return QStringLiteral("the request is longer than %1 bytes").arg(kMaxRequestLineBytes);
+    socket->write(line);
+    QDeadlineTimer deadline(kControlAnswerMs);
+    while (!socket->canReadLine() && socket->state() == QLocalSocket::ConnectedState &&
+           socket->waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
+    }
+    if (!socket->canReadLine())
+        return QStringLiteral("the running Skywell ended the connection without an answer");
+    reply = socket->readLine().chopped(1);
+    return QString();
 }
 
 QString SingleInstance::send(InstanceRequest request, const QString &importPath, int waitMs) const

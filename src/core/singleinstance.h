@@ -7,6 +7,10 @@
 #include <QString>
 #include <QTimer>
 
+#include <QList>
+#include <QPointer>
+
+#include <functional>
 #include <memory>
 #include <sys/types.h>
 
@@ -61,6 +65,17 @@ public:
     // why it could not be delivered within waitMs.
     QString send(InstanceRequest request, const QString &importPath = QString(), int waitMs = 5000) const;
 
+    // Hands a control request (JSON) to the running instance and waits for
+    // its answer, one line of JSON, in reply. Empty on success, otherwise
+    // why no answer came.
+    QString sendControl(const QByteArray &request, QByteArray &reply, int waitMs = 5000) const;
+
+    // Answers control requests: takes the request's JSON, returns the
+    // answer's. Requests that come before it is set wait for it; each is
+    // answered from the event loop, never from the socket's handler.
+    using ControlHandler = std::function<QByteArray(const QByteArray &request)>;
+    void setControlHandler(ControlHandler handler);
+
     // Why the lock could not be taken or checked.
     QString error() const { return m_lock.error(); }
     // Why second starts cannot reach this instance now; empty when they can.
@@ -79,6 +94,8 @@ private:
     void acceptConnections();
     void readRequest(QLocalSocket *socket);
     void refuse(QLocalSocket *socket, const QString &why);
+    void answerControlRequests();
+    QLocalSocket *connectToInstance(QString &error, int waitMs) const;
 
     QString m_programFolder;
     ProgramFolderLock m_lock;
@@ -88,6 +105,12 @@ private:
     ino_t m_socketInode = 0;
     std::unique_ptr<QLocalServer> m_server;
     QTimer m_watch;
+    struct PendingControl {
+        QPointer<QLocalSocket> socket;
+        QByteArray request;
+    };
+    QList<PendingControl> m_pendingControl;
+    ControlHandler m_controlHandler;
 };
 
 } // namespace skywell

@@ -8,6 +8,8 @@
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 #include <thread>
 
 using namespace skywell;
@@ -184,4 +186,32 @@ TEST_F(SingleInstanceTest, ListensAgainWhenTheRuntimeFolderGoes)
     EXPECT_TRUE(spinUntil([&] { return instance.socketPath().startsWith(tmp.path()); }, 5000));
     EXPECT_EQ(sendFromThread(second, InstanceRequest::Restore), QString());
     EXPECT_EQ(received.size(), 1);
+}
+
+TEST_F(SingleInstanceTest, ControlRequestsWaitForTheHandlerAndGetItsAnswer)
+{
+    SingleInstance first(programFolder.path());
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::Claimed);
+    record(first);
+    SingleInstance second(programFolder.path());
+    // Blanks, a line end and non-ASCII travel percent-encoded.
+    const QByteArray request = QStringLiteral("{\"name\":\"a b\\n Zürich 100% \U0001F3B7\"}").toUtf8();
+    QString error = QStringLiteral("not sent");
+    QByteArray reply;
+    std::atomic<bool> done = false;
+    std::thread thread([&] {
+        error = second.sendControl(request, reply);
+        done = true;
+    });
+    // Taken before anyone answers: it waits, without a refusal.
+    spinUntil([] { return false; }, 300);
+    EXPECT_FALSE(done);
+    first.setControlHandler([](const QByteArray &got) { return "{\"got\":" + got + "}\nignored"; });
+    spinUntil([&] { return done.load(); }, 10000);
+    thread.join();
+    EXPECT_EQ(error, QString());
+    // One line back: a line end in the answer cannot cut it short.
+    EXPECT_EQ(reply, "{\"got\":" + request + "} ignored");
+    EXPECT_TRUE(received.isEmpty());
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(QLatin1Char('\n')).toStdString();
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # cmake --install puts the program, its helpers, a valid menu entry and a
-# scalable icon where the desktop finds them.
+# scalable icon where the desktop finds them, and the user service.
 source "$(dirname "$0")/lib.sh"
 : "${SKYWELL_BUILD_DIR:?}"
 prefix=$E2E_DIR/prefix
@@ -21,6 +21,10 @@ grep -q '<svg' "$icon" || fail "the icon is not an SVG picture"
 guide=$prefix/share/doc/skywell/user-guide.html
 [ -f "$guide" ] || fail "no user guide installed"
 grep -q 'id="main_window"' "$guide" || fail "the installed guide has no main window section"
+# The user service runs the installed program without a window.
+unit=$prefix/lib/systemd/user/skywell.service
+grep -qx "ExecStart=$prefix/bin/skywell --headless" "$unit" || fail "the user service does not start skywell --headless"
+grep -qx 'Restart=on-failure' "$unit" || fail "the user service is not restarted on failure"
 # The installed program starts and ends (headless: no display needed).
 SKYWELL_BIN=$prefix/bin/skywell
 start_headless

@@ -1,0 +1,38 @@
+#include "app/controlpoint.h"
+
+#include "app/apprun.h"
+#include "app/recordingservice.h"
+#include "control/controlwire.h"
+#include "core/singleinstance.h"
+
+namespace skywell
+{
+
+ControlPoint::ControlPoint(AppRun &run, Registry &registry, SingleInstance &instance) : m_instance(instance)
+{
+    AppCore &core = run.core();
+    RecordingService *recordings = run.recordings();
+    m_control = std::make_unique<InstanceControl>(
+        ControlTarget{core.shows(), core.scheduler(), core.showStore(), registry, core.settings(), m_clock},
+        recordings ? &recordings->roster() : nullptr);
+}
+
+ControlPoint::~ControlPoint()
+{
+    m_instance.setControlHandler({});
+}
+
+void ControlPoint::open()
+{
+    m_instance.setControlHandler([this](const QByteArray &json) {
+        ControlRequest request;
+        const bool reads = controlRequestFromJson(json, request) &&
+                           (request.command == QLatin1String("list") || request.command == QLatin1String("status") ||
+                            request.command == QLatin1String("recordings"));
+        if (!reads && m_busy && m_busy())
+            return controlReplyJson({ControlStatus::NothingRunning, kWindowBusyText, {}});
+        return answerControlJson(*m_control, json);
+    });
+}
+
+} // namespace skywell
