@@ -22,17 +22,18 @@ ControlPoint::~ControlPoint()
     m_instance.setControlHandler({});
 }
 
+ControlReply ControlPoint::handle(const ControlRequest &request)
+{
+    const bool reads = request.command == QLatin1String("list") || request.command == QLatin1String("status") ||
+                       request.command == QLatin1String("recordings");
+    if (!reads && m_busy && m_busy())
+        return {ControlStatus::NothingRunning, kWindowBusyText, {}};
+    return m_control->handle(request);
+}
+
 void ControlPoint::open()
 {
-    m_instance.setControlHandler([this](const QByteArray &json) {
-        ControlRequest request;
-        const bool reads = controlRequestFromJson(json, request) &&
-                           (request.command == QLatin1String("list") || request.command == QLatin1String("status") ||
-                            request.command == QLatin1String("recordings"));
-        if (!reads && m_busy && m_busy())
-            return controlReplyJson({ControlStatus::NothingRunning, kWindowBusyText, {}});
-        return answerControlJson(*m_control, json);
-    });
+    m_instance.setControlHandler([this](const QByteArray &json) { return answerControlJson(*this, json); });
 }
 
 } // namespace skywell

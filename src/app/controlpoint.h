@@ -14,14 +14,16 @@ class Registry;
 class SingleInstance;
 
 // The running instance's control service, answering the requests that
-// come over the instance socket (the command line's) while it lives.
-class ControlPoint final
+// come over the instance socket (the command line's) and those of the web
+// page while it lives.
+class ControlPoint final : public ControlService
 {
 public:
     ControlPoint(AppRun &run, Registry &registry, SingleInstance &instance);
-    ~ControlPoint();
+    ~ControlPoint() override;
 
-    ControlService &service() { return *m_control; }
+    ControlService &service() { return *this; }
+    ControlReply handle(const ControlRequest &request) override;
     void setListChanged(std::function<void()> changed) { m_control->setListChanged(std::move(changed)); }
     // While it returns true (the window waits for an answer in a dialog,
     // which may hold a copy of a Show) requests that change something are

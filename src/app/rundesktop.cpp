@@ -6,6 +6,7 @@
 #include "app/desktopdialogs.h"
 #include "app/dialoghooks.h"
 #include "app/recordingservice.h"
+#include "app/webfrontend.h"
 #include "core/clock.h"
 #include "core/commandline.h"
 #include "core/registry.h"
@@ -207,6 +208,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     ControlPoint control(run, registry, instance);
     control.setListChanged([&window] { window.command(MainWindow::RefreshShowList); });
     control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
+    // The web page, when asked for, manages it through the same service.
+    WebFrontEnd web(control.service(), run, registry, commandLine);
     QTimer::singleShot(0, &requests, [&requests, &control] {
         requests.open();
         control.open();
