@@ -6,10 +6,16 @@
 Adds a Show through the form (a refused address first), sees it listed
 with its name shown as text, records it with Record Now, watches the
 elapsed time move, stops it, plays the recording in the page, deletes it,
-and saves the page at phone and desktop widths.
+and saves the page at phone and desktop widths. While it records, hostile
+requests come in beside the page: each is refused and the recording keeps
+all its sound.
 """
+import http.client
 import os
+import socket
+import subprocess
 import sys
+import urllib.parse
 
 from selenium import webdriver
 from selenium.common.exceptions import StaleElementReferenceException
@@ -80,6 +86,40 @@ def seconds(clock):
     return total
 
 
+def hostile_requests():
+    """Sends what an attacker on this computer might, while 200 idle
+    connections stay open; returns the requests that were not refused."""
+    host = urllib.parse.urlsplit(BASE)
+    idle = [socket.create_connection((host.hostname, host.port)) for _ in range(200)]
+    passed = []
+    try:
+        for method, path, body in (("GET", "/recordings/../../../etc/passwd", None),
+                                   ("GET", "/recordings/..%2F..%2F..%2Fetc%2Fpasswd", None),
+                                   ("GET", "/recordings/%2Fetc%2Fpasswd", None),
+                                   ("POST", "/api/shows/remove", b'{"name": "x"}'),
+                                   ("POST", "/api/shows", b"x" * (10 * 1024 * 1024))):
+            connection = http.client.HTTPConnection(host.hostname, host.port, timeout=WAIT)
+            try:
+                connection.request(method, path, body=body, headers={"Content-Type": "application/json"})
+                status = connection.getresponse().status
+            except (ConnectionError, http.client.HTTPException):
+                status = 0  # closed before the whole body went: refused
+            finally:
+                connection.close()
+            if 200 <= status < 300:
+                passed.append("%s %s: %d" % (method, path, status))
+    finally:
+        for s in idle:
+            s.close()
+    return passed
+
+
+def audio_seconds(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path],
+                         capture_output=True, text=True).stdout.strip()
+    return float(out or 0)
+
+
 def columns(driver):
     """The left edges of the Shows and the station search sections."""
     return {driver.execute_script("return document.getElementById(arguments[0]).getBoundingClientRect().left", i)
@@ -111,10 +151,14 @@ def main():
         first = running.find_element(By.CSS_SELECTOR, ".elapsed").text
         until(driver, "the elapsed time stays at " + first,
               lambda d: items(d, "#running li")[0].find_element(By.CSS_SELECTOR, ".elapsed").text not in ("", first))
+        passed = hostile_requests()
+        if passed:
+            fail("hostile requests were answered: %s" % passed)
         # Past the connection time, with some seconds of sound to play back.
         until(driver, "the elapsed time does not reach 0:15", lambda d: seconds(
             items(d, "#running li")[0].find_element(By.CSS_SELECTOR, ".elapsed").text) >= 15)
         driver.save_screenshot(os.path.join(SHOTS, "web-page-desktop-recording.png"))
+        elapsed = seconds(items(driver, "#running li")[0].find_element(By.CSS_SELECTOR, ".elapsed").text)
         items(driver, "#running li")[0].find_element(By.CSS_SELECTOR, "button.stop").click()
         until(driver, "the recording still runs after Stop", lambda d: not items(d, "#running li"))
 
@@ -138,6 +182,10 @@ def main():
         missing = [f for f in files if not os.path.isfile(os.path.join(RECORDINGS, f))]
         if missing:
             fail("listed recordings not in %s: %s" % (RECORDINGS, missing))
+        # Only the connection's first seconds may be missing.
+        kept = sum(audio_seconds(os.path.join(RECORDINGS, f)) for f in files)
+        if kept < elapsed - 5:
+            fail("the recording kept %.1f s of %d s recorded beside the hostile requests" % (kept, elapsed))
         group(driver).find_element(By.CSS_SELECTOR, "button.delete").click()
         until(driver, "deleting asks nothing", expected_conditions.alert_is_present()).accept()
         until(driver, "the deleted recording is still listed", lambda d: files[0] not in [

@@ -24,5 +24,7 @@ shots=${SKYWELL_BUILD_DIR:-$E2E_DIR}
 /usr/bin/python3 "$(dirname "$0")/test_web_page.py" "http://127.0.0.1:$port" "$TONE_URL" "$RECORDINGS" "$shots" ||
   fail "the page in the browser"
 process_gone "$SKYWELL_PID" && fail "the program ended"
+refused=$(grep -cF "Web request refused" "${SKYWELL_HOME}log.txt" || true)
+[ "$refused" -ge 5 ] || fail "the hostile requests left $refused log lines, not one each"
 uninstall_and_wait
 pass "the web page in chromium; screenshots $shots/web-page-phone.png and $shots/web-page-desktop.png"
