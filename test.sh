@@ -7,6 +7,10 @@ set -uo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh || exit 1
 
+# A lower layer of src/ must never include a higher one.
+echo "== Checking the include layers"
+scripts/check-layers.sh || exit 1
+
 mkdir -p build
 echo "== Building (normal)"
 # The library tests run under the sanitizers only: the normal tree leaves them out.

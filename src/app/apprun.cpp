@@ -11,8 +11,8 @@
 #include "platform/pulseplayback.h"
 #include "platform/waketimerfd.h"
 #include "recording/mp3encoder.h"
+#include "recording/tuningport.h"
 #include "tuning/tuning.h"
-#include "tuning/tuningport.h"
 
 #include <QCoreApplication>
 

@@ -6,10 +6,10 @@
 #include "control/controloptions.h"
 #include "core/commandline.h"
 #include "core/folders.h"
+#include "core/processtree.h"
 #include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/singleinstance.h"
-#include "platform/processtree.h"
 #include "platform/unixsignals.h"
 
 #ifdef SKYWELL_WITH_GUI

@@ -2,11 +2,11 @@
 
 #include "app/webdirectdownload.h"
 #include "core/activitylog.h"
-#include "mixer/privatesink.h"
 #include "platform/pulsecapture.h"
 #include "platform/pulseconnection.h"
 #include "platform/pulseprivatesink.h"
 #include "platform/streamcapturedevice.h"
+#include "recording/recordingports.h"
 
 #include <QMetaObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mixer/privatesink.h"
+#include "recording/recordingports.h"
 
 #include <QMap>
 

@@ -1,6 +1,6 @@
 #include "platform/pulseplayback.h"
 
-#include "platform/processtree.h"
+#include "core/processtree.h"
 #include "platform/pulseconnection.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "platform/pulseprivatesink.h"
 
-#include "platform/processtree.h"
+#include "core/processtree.h"
 
 #include <QRegularExpression>
 

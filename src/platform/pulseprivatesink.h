@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mixer/privatesink.h"
 #include "platform/pulseconnection.h"
+#include "recording/recordingports.h"
 
 #include <QMap>
 

@@ -1,6 +1,6 @@
 #include "postprocess/processrunner.h"
 
-#include "platform/processtree.h"
+#include "core/processtree.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -57,27 +57,24 @@ void ProcessRunner::serveWindowEvents()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
 }
 
-void prepareToolProcess(QProcess &process, const ToolRun &run, const QByteArray &mark)
+void prepareToolProcess(QProcess &process, const ToolRun &run, const ToolProcessTree &tree)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(mark));
     process.setProgram(run.program);
     process.setArguments(run.arguments);
-    process.setProcessEnvironment(environment);
+    tree.prepare(process, QProcessEnvironment::systemEnvironment());
     if (!run.workingFolder.isEmpty())
         process.setWorkingDirectory(run.workingFolder);
     // Tools run without a console: no input, output discarded; the error
     // output is kept for the log.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
 ToolResult ProcessRunner::run(const ToolRun &run)
 {
     ToolProcessTree tree;
     QProcess process;
-    prepareToolProcess(process, run, tree.mark());
+    prepareToolProcess(process, run, tree);
     process.start();
     ToolResult result;
     if (!process.waitForStarted(-1))

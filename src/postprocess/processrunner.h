@@ -12,6 +12,8 @@ class QProcess;
 namespace skywell
 {
 
+class ToolProcessTree;
+
 // One run of an external tool: the program and its arguments go to the
 // child process as a list, never through a shell command line.
 struct ToolRun {
@@ -70,7 +72,7 @@ private:
 // Sets a tool's process up to run: program, arguments, working folder, the
 // mark that finds what it leaves running, its own process group, no input
 // and no output but its error output.
-void prepareToolProcess(QProcess &process, const ToolRun &run, const QByteArray &mark);
+void prepareToolProcess(QProcess &process, const ToolRun &run, const ToolProcessTree &tree);
 
 // A path as a tool argument: a relative path that starts with "-" gets "./"
 // in front so that no tool takes it for an option.

@@ -43,7 +43,7 @@ void ToolJob::start(const ToolRun &run, std::chrono::milliseconds pollInterval, 
 void ToolJob::begin(const ToolRun &run, Done done)
 {
     m_done = std::move(done);
-    prepareToolProcess(m_process, run, m_tree.mark());
+    prepareToolProcess(m_process, run, m_tree);
 
     connect(&m_process, &QProcess::started, this, [this] {
         m_tree.setLeader(static_cast<pid_t>(m_process.processId()));

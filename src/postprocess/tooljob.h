@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/processtree.h"
+#include "core/processtree.h"
 #include "postprocess/processrunner.h"
 
 #include <QByteArray>

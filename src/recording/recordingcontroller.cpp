@@ -5,7 +5,6 @@
 #include "core/clock.h"
 #include "core/folders.h"
 #include "core/settings.h"
-#include "mixer/privatesink.h"
 #include "recording/blockprocessor.h"
 #include "recording/recordingsession.h"
 #include "shows/outputnaming.h"

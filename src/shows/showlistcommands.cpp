@@ -31,26 +31,6 @@ QString showRowText(const Show &show, const QString &recordingName, std::int64_t
     return nextRecordingColumn(show, clock);
 }
 
-void applyPick(Show &show, const PickResult &pick, CatalogueMode mode)
-{
-    setFieldText(show.name, pick.name);
-    setFieldText(show.url, pick.address);
-    show.tunerKind = pick.playerLetter;
-    show.addressOrigin = kAddressFromCatalogue;
-    if (pick.flags & OPT_DIRECT_DOWNLOAD)
-        setFieldText(show.recordSource, QStringLiteral("Direct Download"));
-    if (mode == CatalogueMode::Station) {
-        show.flags = pick.flags;
-        return;
-    }
-    if (pick.start != 0)
-        show.startTime = toStoredTime(pick.start);
-    if (pick.end != 0)
-        show.endTime = toStoredTime(pick.end);
-    if (pick.flags != 0)
-        show.flags = (show.flags & ~SHOW_DAYS) | pick.flags;
-}
-
 QString nothingSelectedText(const QString &text, const QString &button)
 {
     return QStringLiteral("%1.\n\nClick a Show in the list, then click \"%2\" again.").arg(text, button);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "shows/show.h"
-#include "tuning/catalogueline.h"
 
 #include <QString>
 
@@ -24,11 +23,6 @@ bool showsAsUnscheduled(const Show &show);
 // The column text of a row: "RECORDING until <end>" for the Show being
 // recorded (recordingName empty: none), the Next Recording text otherwise.
 QString showRowText(const Show &show, const QString &recordingName, std::int64_t recordingEnd, const Clock &clock);
-
-// A catalogue pick taken into a new Show: name, address, player letter,
-// direct download; a picked show's nonzero times and weekdays, a picked
-// station's whole flag word.
-void applyPick(Show &show, const PickResult &pick, CatalogueMode mode);
 
 enum class SortColumn { Name, NextRecording };
 

@@ -1,6 +1,6 @@
 #include "tuning/startedplayers.h"
 
-#include "platform/processtree.h"
+#include "core/processtree.h"
 
 #include <csignal>
 #include <unistd.h>
@@ -50,15 +50,12 @@ QString StartedPlayers::start(const QString &program, const QStringList &argumen
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &name : m_extra.keys())
         environment.insert(name, m_extra.value(name));
-    environment.insert(QString::fromLatin1(ToolProcessTree::kMarkVariable), QString::fromLatin1(entry->tree.mark()));
-    process.setProcessEnvironment(environment);
+    entry->tree.prepare(process, environment);
     process.setProgram(program);
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Its own group: ending it ends what it started with it.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start();
     if (!process.waitForStarted(10000)) {
         const QString reason = process.errorString();

@@ -11,6 +11,7 @@
 #include "recording/manualrecording.h"
 #include "shows/editoraccept.h"
 #include "shows/showlistcommands.h"
+#include "tuning/cataloguepick.h"
 #include "ui/pickdialog.h"
 #include "ui/recordingsoverview.h"
 #include "ui/showlistview.h"

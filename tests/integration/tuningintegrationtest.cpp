@@ -9,18 +9,18 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
+#include "core/processtree.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "platform/processtree.h"
 #include "platform/pulseprivatesink.h"
 #include "platform/x11windows.h"
+#include "recording/tuningport.h"
 #include "shows/show.h"
 #include "tuning/connectionstate.h"
 #include "tuning/playerwindows.h"
 #include "tuning/startedplayers.h"
 #include "tuning/tuning.h"
-#include "tuning/tuningport.h"
 
 #include <QFile>
 #include <QProcess>

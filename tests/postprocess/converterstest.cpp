@@ -5,9 +5,9 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
+#include "core/processtree.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "platform/processtree.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
 

@@ -12,6 +12,7 @@
 #include "shows/showfile.h"
 #include "shows/showstore.h"
 #include "support/tempenv.h"
+#include "tuning/cataloguepick.h"
 
 #include <gtest/gtest.h>
 

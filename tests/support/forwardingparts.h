@@ -3,7 +3,6 @@
 // Recording parts for tests: every recording the roster starts captures
 // through, plays into and downloads with the test's own doubles, which
 // the test inspects and feeds.
-#include "mixer/privatesink.h"
 #include "recording/capturedevice.h"
 #include "recording/recordingports.h"
 

@@ -8,10 +8,11 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
+#include "core/processtree.h"
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "platform/processtree.h"
+#include "recording/tuningport.h"
 #include "shows/show.h"
 #include "tuning/connectionstate.h"
 #include "tuning/desktopplayer.h"
@@ -19,7 +20,6 @@
 #include "tuning/startedplayers.h"
 #include "tuning/streamopener.h"
 #include "tuning/tuning.h"
-#include "tuning/tuningport.h"
 
 #include <QDir>
 #include <QFile>

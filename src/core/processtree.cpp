@@ -1,6 +1,7 @@
-#include "platform/processtree.h"
+#include "core/processtree.h"
 
 #include <QDateTime>
+#include <QProcess>
 
 #include <atomic>
 #include <cerrno>
@@ -163,6 +164,14 @@ ToolProcessTree::ToolProcessTree()
     : m_mark(QByteArray::number(::getpid()) + '.' + QByteArray::number(++runCounter) + '.' +
              QByteArray::number(QDateTime::currentMSecsSinceEpoch()))
 {
+}
+
+void ToolProcessTree::prepare(QProcess &process, QProcessEnvironment environment) const
+{
+    environment.insert(QString::fromLatin1(kMarkVariable), QString::fromLatin1(m_mark));
+    process.setProcessEnvironment(environment);
+    // Its own group: ending the group ends what it started with it.
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
 void ToolProcessTree::setLeader(pid_t pid)

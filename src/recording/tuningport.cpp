@@ -1,4 +1,4 @@
-#include "tuning/tuningport.h"
+#include "recording/tuningport.h"
 
 #include "tuning/startedplayers.h"
 #include "tuning/tuning.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 
 #include <chrono>
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include <utility>
 
 #include <sys/types.h>
+
+class QProcess;
 
 namespace skywell
 {
@@ -37,6 +40,11 @@ public:
 
     // The value to put into the tool's environment.
     const QByteArray &mark() const { return m_mark; }
+
+    // Sets the process up to start as the leader of a process group of its
+    // own, with the environment given plus the run's mark; once it has
+    // started, setLeader(its pid).
+    void prepare(QProcess &process, QProcessEnvironment environment) const;
 
     // The tool has started as the leader of its own process group.
     void setLeader(pid_t pid);
