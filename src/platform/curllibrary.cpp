@@ -2,57 +2,38 @@
 
 #include "platform/sharedlibraries.h"
 
-#include <mutex>
-
 namespace skywell
 {
 
 namespace
 {
 
-Curl g_curl;
-QString g_loadError;
+LoadedFunctions<Curl> g_curl;
 
-void loadOnce()
+QString fill(SharedLibraries &libraries, Curl &loaded)
 {
-    static SharedLibraries libraries;
     QString reason;
     // libcurl's file name carries its major version, 4 since 2007.
-    if (!libraries.open({"libcurl.so.4"}, reason)) {
-        g_loadError = QStringLiteral("libcurl: ") + reason;
-        return;
-    }
-    Curl loaded;
-#define SKYWELL_CURL_FIND(name)                                                                                        \
-    if (!libraries.find(#name, loaded.name)) {                                                                         \
-        g_loadError = QStringLiteral("libcurl lacks %1").arg(QLatin1String(#name));                                    \
-        return;                                                                                                        \
-    }
+    if (!libraries.open({"libcurl.so.4"}, reason))
+        return QStringLiteral("libcurl: ") + reason;
+#define SKYWELL_CURL_FIND(name) SKYWELL_FIND_OR_RETURN(libraries, loaded, name, QStringLiteral("libcurl lacks "))
     SKYWELL_CURL_FUNCTIONS(SKYWELL_CURL_FIND)
 #undef SKYWELL_CURL_FIND
-    if (loaded.curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-        g_loadError = QStringLiteral("libcurl could not be initialised");
-        return;
-    }
-    g_curl = loaded;
+    if (loaded.curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+        return QStringLiteral("libcurl could not be initialised");
+    return {};
 }
 
 } // namespace
 
 bool loadCurl(QString &reason)
 {
-    static std::once_flag once;
-    std::call_once(once, loadOnce);
-    if (!g_loadError.isEmpty()) {
-        reason = g_loadError;
-        return false;
-    }
-    return true;
+    return g_curl.load(fill, reason);
 }
 
 const Curl &curl()
 {
-    return g_curl;
+    return g_curl.table();
 }
 
 } // namespace skywell

@@ -173,80 +173,96 @@ std::optional<PulseServerInfo> PulseConnection::serverInfo()
 
 namespace
 {
-template <typename Out> struct ListState {
-    QList<Out> items;
+template <typename Item, typename Info> struct ListState {
+    Item (*convert)(const Info &);
+    QList<Item> items;
     bool failed = false;
 };
+
+template <typename Item, typename Info> void collectEntry(pa_context *, const Info *i, int eol, void *data)
+{
+    auto *s = static_cast<ListState<Item, Info> *>(data);
+    if (eol < 0)
+        s->failed = true;
+    if (eol || !i)
+        return;
+    s->items.append(s->convert(*i));
+}
+
+PulseSource toSource(const pa_source_info &i)
+{
+    PulseSource source;
+    source.name = QString::fromUtf8(i.name);
+    source.description = QString::fromUtf8(i.description ? i.description : i.name);
+    source.channels = i.sample_spec.channels;
+    source.rate = i.sample_spec.rate;
+    source.card = i.card;
+    source.monitorOfSink = i.monitor_of_sink;
+    source.monitor =
+        i.monitor_of_sink != PA_INVALID_INDEX || property(i.proplist, PA_PROP_DEVICE_CLASS) == QLatin1String("monitor");
+    for (unsigned c = 0; c < i.volume.channels; ++c)
+        source.volumes.append(i.volume.values[c]);
+    return source;
+}
+
+PulseSink toSink(const pa_sink_info &i)
+{
+    PulseSink sink;
+    sink.index = i.index;
+    sink.name = QString::fromUtf8(i.name);
+    sink.description = QString::fromUtf8(i.description ? i.description : i.name);
+    sink.card = i.card;
+    sink.monitorSource = QString::fromUtf8(i.monitor_source_name ? i.monitor_source_name : "");
+    return sink;
+}
+
+PulseCard toCard(const pa_card_info &i)
+{
+    PulseCard card;
+    card.index = i.index;
+    card.description = property(i.proplist, PA_PROP_DEVICE_DESCRIPTION);
+    if (card.description.isEmpty())
+        card.description = QString::fromUtf8(i.name);
+    return card;
+}
+
+PulseModule toModule(const pa_module_info &i)
+{
+    return {i.index, QString::fromUtf8(i.name ? i.name : ""), QString::fromUtf8(i.argument ? i.argument : "")};
+}
+
+PulseSinkInput toSinkInput(const pa_sink_input_info &i)
+{
+    PulseSinkInput input;
+    input.index = i.index;
+    input.sink = i.sink;
+    input.processId = property(i.proplist, PA_PROP_APPLICATION_PROCESS_ID).toLongLong();
+    return input;
+}
 } // namespace
+
+template <typename Item, typename Info>
+std::optional<QList<Item>> PulseConnection::queryList(ListStart<Info> start, Item (*convert)(const Info &))
+{
+    ListState<Item, Info> state{convert, {}, false};
+    if (!finish(start(m_context, collectEntry<Item, Info>, &state), state.failed))
+        return std::nullopt;
+    return state.items;
+}
 
 std::optional<QList<PulseSource>> PulseConnection::sources()
 {
-    ListState<PulseSource> state;
-    auto callback = [](pa_context *, const pa_source_info *i, int eol, void *data) {
-        auto *s = static_cast<ListState<PulseSource> *>(data);
-        if (eol < 0)
-            s->failed = true;
-        if (eol || !i)
-            return;
-        PulseSource source;
-        source.name = QString::fromUtf8(i->name);
-        source.description = QString::fromUtf8(i->description ? i->description : i->name);
-        source.channels = i->sample_spec.channels;
-        source.rate = i->sample_spec.rate;
-        source.card = i->card;
-        source.monitorOfSink = i->monitor_of_sink;
-        source.monitor = i->monitor_of_sink != PA_INVALID_INDEX ||
-                         property(i->proplist, PA_PROP_DEVICE_CLASS) == QLatin1String("monitor");
-        for (unsigned c = 0; c < i->volume.channels; ++c)
-            source.volumes.append(i->volume.values[c]);
-        s->items.append(source);
-    };
-    if (!finish(pa_context_get_source_info_list(m_context, callback, &state), state.failed))
-        return std::nullopt;
-    return state.items;
+    return queryList(pa_context_get_source_info_list, toSource);
 }
 
 std::optional<QList<PulseSink>> PulseConnection::sinks()
 {
-    ListState<PulseSink> state;
-    auto callback = [](pa_context *, const pa_sink_info *i, int eol, void *data) {
-        auto *s = static_cast<ListState<PulseSink> *>(data);
-        if (eol < 0)
-            s->failed = true;
-        if (eol || !i)
-            return;
-        PulseSink sink;
-        sink.index = i->index;
-        sink.name = QString::fromUtf8(i->name);
-        sink.description = QString::fromUtf8(i->description ? i->description : i->name);
-        sink.card = i->card;
-        sink.monitorSource = QString::fromUtf8(i->monitor_source_name ? i->monitor_source_name : "");
-        s->items.append(sink);
-    };
-    if (!finish(pa_context_get_sink_info_list(m_context, callback, &state), state.failed))
-        return std::nullopt;
-    return state.items;
+    return queryList(pa_context_get_sink_info_list, toSink);
 }
 
 std::optional<QList<PulseCard>> PulseConnection::cards()
 {
-    ListState<PulseCard> state;
-    auto callback = [](pa_context *, const pa_card_info *i, int eol, void *data) {
-        auto *s = static_cast<ListState<PulseCard> *>(data);
-        if (eol < 0)
-            s->failed = true;
-        if (eol || !i)
-            return;
-        PulseCard card;
-        card.index = i->index;
-        card.description = property(i->proplist, PA_PROP_DEVICE_DESCRIPTION);
-        if (card.description.isEmpty())
-            card.description = QString::fromUtf8(i->name);
-        s->items.append(card);
-    };
-    if (!finish(pa_context_get_card_info_list(m_context, callback, &state), state.failed))
-        return std::nullopt;
-    return state.items;
+    return queryList(pa_context_get_card_info_list, toCard);
 }
 
 namespace
@@ -283,19 +299,7 @@ bool PulseConnection::setSinkMute(const QString &name, bool mute)
 
 std::optional<QList<PulseModule>> PulseConnection::modules()
 {
-    ListState<PulseModule> state;
-    auto callback = [](pa_context *, const pa_module_info *i, int eol, void *data) {
-        auto *s = static_cast<ListState<PulseModule> *>(data);
-        if (eol < 0)
-            s->failed = true;
-        if (eol || !i)
-            return;
-        s->items.append(
-            {i->index, QString::fromUtf8(i->name ? i->name : ""), QString::fromUtf8(i->argument ? i->argument : "")});
-    };
-    if (!finish(pa_context_get_module_info_list(m_context, callback, &state), state.failed))
-        return std::nullopt;
-    return state.items;
+    return queryList(pa_context_get_module_info_list, toModule);
 }
 
 std::optional<std::uint32_t> PulseConnection::loadModule(const QString &name, const QString &argument)
@@ -322,22 +326,7 @@ bool PulseConnection::unloadModule(std::uint32_t index)
 
 std::optional<QList<PulseSinkInput>> PulseConnection::sinkInputs()
 {
-    ListState<PulseSinkInput> state;
-    auto callback = [](pa_context *, const pa_sink_input_info *i, int eol, void *data) {
-        auto *s = static_cast<ListState<PulseSinkInput> *>(data);
-        if (eol < 0)
-            s->failed = true;
-        if (eol || !i)
-            return;
-        PulseSinkInput input;
-        input.index = i->index;
-        input.sink = i->sink;
-        input.processId = property(i->proplist, PA_PROP_APPLICATION_PROCESS_ID).toLongLong();
-        s->items.append(input);
-    };
-    if (!finish(pa_context_get_sink_input_info_list(m_context, callback, &state), state.failed))
-        return std::nullopt;
-    return state.items;
+    return queryList(pa_context_get_sink_input_info_list, toSinkInput);
 }
 
 bool PulseConnection::moveSinkInput(std::uint32_t input, const QString &sink)

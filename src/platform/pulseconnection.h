@@ -128,7 +128,13 @@ public:
     static constexpr std::uint32_t kVolumeMax = 2 * kVolumeUnity;
 
 private:
+    template <typename Info>
+    using ListStart = pa_operation *(*)(pa_context *, void (*)(pa_context *, const Info *, int, void *), void *);
+
     bool finish(pa_operation *operation, const bool &failed);
+    // Runs one of libpulse's list queries, converting each entry it reports.
+    template <typename Item, typename Info>
+    std::optional<QList<Item>> queryList(ListStart<Info> start, Item (*convert)(const Info &));
     void dropPing();
 
     const std::chrono::milliseconds m_timeout;
