@@ -38,16 +38,27 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 status=0
+# The library tests run as four processes side by side, each a shard of
+# them: one process per test spends more time starting the sanitized
+# binary than testing. (ctest --test-dir build/asan -L unit runs them one
+# per process, for a closer look at one.)
+tests=build/asan/tests/skywell_tests
 # The tests on the sound server change its default sink and source for a
-# moment: they run one at a time, on PulseAudio and again on PipeWire.
-sound_server_tests='^(PulseCapture|PulseMixer|ServerMixer)\.'
+# moment: they run one at a time on each server, on PulseAudio and on
+# PipeWire at once (two servers of their own).
+sound_server_tests='PulseCapture.*:PulseMixer.*:ServerMixer.*'
 echo "== Library tests (sanitizers)"
-ctest --test-dir build/asan --output-on-failure -j2 -L unit -E "$sound_server_tests" || status=1
-echo "== Capture and mixer tests on PulseAudio (sanitizers)"
-ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests" || status=1
-echo "== Capture and mixer tests on PipeWire (sanitizers)"
+scripts/run-unit-tests.sh "$tests" 4 "--gtest_filter=-$sound_server_tests" || status=1
+echo "== Capture and mixer tests on PulseAudio and on PipeWire (sanitizers)"
+scripts/run-unit-tests.sh "$tests" 1 "--gtest_filter=$sound_server_tests" >build/pulseaudio-tests.log 2>&1 &
+pulseaudio_tests=$!
 PULSE_SERVER=$SKYWELL_TEST_PIPEWIRE_SERVER \
-  ctest --test-dir build/asan --output-on-failure -L unit -R "$sound_server_tests" || status=1
+  scripts/run-unit-tests.sh "$tests" 1 "--gtest_filter=$sound_server_tests" >build/pipewire-tests.log 2>&1 &
+pipewire_tests=$!
+wait "$pulseaudio_tests" || status=1
+echo "PulseAudio: $(cat build/pulseaudio-tests.log)"
+wait "$pipewire_tests" || status=1
+echo "PipeWire: $(cat build/pipewire-tests.log)"
 # Recordings take minutes of real time and run side by side; the window and
 # end-to-end tests take turns among themselves (RESOURCE_LOCK) beside them.
 echo "== Recordings, window and end-to-end tests"

@@ -13,7 +13,8 @@ nothing missing or doubled at a split, nothing foreign. Up to N frames
 the last may be ones the references lack. Several references are copies
 taken one after another (before and after an outage): only where one ends
 may the run leave it (up to N frames the copy lacks there) and go on
-anywhere in the next.
+anywhere in the next, or at the next one's first frame after any number
+of frames no copy holds (the next copy began after the tracks picked up).
 
 Prints what it matched; exits 1 with where the run breaks.
 """
@@ -104,7 +105,12 @@ def main():
         while t + foreign < len(joined) and joined[t + foreign] not in positions:
             foreign += 1
         at_junction = bool(runs) and where[p - 1][0] + 1 < len(refs) and ends[where[p - 1][0]] - p <= edge
-        if foreign and (foreign > edge or not (t + foreign == len(joined) or at_junction)):
+        # More of them only where the next copy begins later than the
+        # tracks pick up again: the run must go on at its very first frame.
+        next_from_its_start = (at_junction and t + foreign < len(joined)
+                               and ends[where[p - 1][0]] in positions[joined[t + foreign]])
+        if foreign and (foreign > edge and not next_from_its_start
+                        or not (t + foreign == len(joined) or at_junction)):
             sys.exit("FAIL: %s and %d more are not in the references (the run had reached %s)"
                      % (name(t), foreign - 1, refname(p - 1)))
         t += foreign

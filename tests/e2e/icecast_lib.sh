@@ -35,7 +35,7 @@ ICECAST_ADMIN_PASSWORD=admin-$RANDOM$RANDOM
 ICECAST_PID=
 # Process group of each mount's source client (setsid), by mount name, and
 # of the title loop.
-declare -A SOURCE_PGIDS=()
+declare -A SOURCE_PGIDS=() SOURCE_STARTS=()
 TITLE_LOOP_PGID=
 mkdir -p "$ICECAST_DIR"
 
@@ -138,9 +138,14 @@ SOURCE_SIGNAL="aevalsrc=exprs=0.28*sin(2*PI*t*(220+55*floor(mod(2*t\,4))))+0.18*
 # icecast lists it. The codec is CODEC or MOUNT's extension: mp3 (MP3
 # 128 kbit/s), ogg (Ogg Vorbis), opus (Ogg Opus, 48 kHz), flac (Ogg FLAC),
 # aac (AAC in ADTS frames); /name-crc.aac has the same frames with a CRC
-# each (icesource.py sends them; ffmpeg writes none).
+# each (icesource.py sends them; ffmpeg writes none). A source started
+# again on the same mount plays on from 1000 s later in the signal, as a
+# station back from an outage does: its frames are never the first ones
+# again, so a check of frames kept cannot take them for doubles.
 start_source() {
   local mount=$1 codec kind rate=44100
+  local offset=$((1000 * ${SOURCE_STARTS[$1]:-0}))
+  SOURCE_STARTS[$1]=$((${SOURCE_STARTS[$1]:-0} + 1))
   case ${2:-${mount##*.}} in
     mp3) codec=(-c:a libmp3lame -b:a 128k -id3v2_version 0 -write_xing 0 -f mp3) kind=audio/mpeg ;;
     ogg) codec=(-c:a libvorbis -q:a 4 -f ogg) kind=application/ogg ;;
@@ -149,7 +154,7 @@ start_source() {
     aac) codec=(-c:a aac -b:a 128k -f adts) kind=audio/aac ;;
     *) fail "start_source: no codec for $mount" ;;
   esac
-  local feed=(ffmpeg -nostdin -hide_banner -loglevel error -re -f lavfi -i "$SOURCE_SIGNAL" -ar "$rate" -ac 2 "${codec[@]}")
+  local feed=(ffmpeg -nostdin -hide_banner -loglevel error -re -f lavfi -i "${SOURCE_SIGNAL//\*t/*(t+$offset)}" -ar "$rate" -ac 2 "${codec[@]}")
   if [[ $mount == *-crc.aac ]]; then
     setsid bash -c '"${@:5}" -flush_packets 1 - | python3 "$1" adts-crc 127.0.0.1 "$2" "$3" "$4"' -- \
       "$ICESOURCE" "$ICECAST_PORT" "$mount" "$ICECAST_SOURCE_PASSWORD" "${feed[@]}" \
