@@ -1,6 +1,9 @@
 #include "core/fdwrite.h"
 
+#include <QFile>
+
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace skywell
@@ -21,6 +24,15 @@ int writeFully(int fd, const void *data, std::size_t bytes, std::optional<std::u
             *offset += std::uint64_t(n);
     }
     return 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 } // namespace skywell

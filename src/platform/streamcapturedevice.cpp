@@ -17,7 +17,7 @@ namespace skywell
 
 namespace
 {
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // As the sound-card device: 100 ms blocks.
 constexpr int kBlockMilliseconds = 100;
@@ -75,7 +75,7 @@ struct StreamCaptureDevice::Worker {
     std::optional<QString> pendingTitle;
     std::optional<QString> lastTitle;
     // Pace of the current opening.
-    Clock::time_point openedAt;
+    SteadyClock::time_point openedAt;
     std::int64_t framesDelivered = 0;
 
     void say(const QString &line) const
@@ -85,7 +85,7 @@ struct StreamCaptureDevice::Worker {
     }
 
     // Waits until `until`; true when stop() came first.
-    bool waitUntil(Clock::time_point until)
+    bool waitUntil(SteadyClock::time_point until)
     {
         std::unique_lock lock(mutex);
         return wake.wait_until(lock, until, [this] { return stopping.load(); });
@@ -188,12 +188,12 @@ struct StreamCaptureDevice::Worker {
     // Plays one opening to its end; the reason it ended, or nullopt on stop.
     std::optional<QString> play(StreamDecoder &decoder, ReconnectDelay &delay)
     {
-        openedAt = Clock::now();
+        openedAt = SteadyClock::now();
         framesDelivered = 0;
         std::int64_t framesDecoded = 0;
         // A server that trickles bytes that never make audio counts as
         // dropped after three read timeouts without a sample.
-        Clock::time_point lastAudio = openedAt;
+        SteadyClock::time_point lastAudio = openedAt;
         std::vector<std::int16_t> samples;
         QString reason;
         takeTitle(decoder, true);
@@ -213,18 +213,18 @@ struct StreamCaptureDevice::Worker {
                 if (!deliverPacket(format, std::move(packet), samples))
                     return std::nullopt;
                 framesDecoded += frames;
-                lastAudio = Clock::now();
+                lastAudio = SteadyClock::now();
             } else if (!samples.empty()) {
                 // A title heard now marks the first block these samples reach.
                 takeTitle(decoder, false);
                 if (!add(samples))
                     return std::nullopt;
                 framesDecoded += std::int64_t(samples.size() / 2);
-                lastAudio = Clock::now();
+                lastAudio = SteadyClock::now();
             }
             if (stopping)
                 return std::nullopt;
-            const auto silentFor = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - lastAudio);
+            const auto silentFor = std::chrono::duration_cast<std::chrono::seconds>(SteadyClock::now() - lastAudio);
             if (status == StreamDecoder::Status::Audio && silentFor >= 3 * timeout) {
                 status = StreamDecoder::Status::Failed;
                 reason = QStringLiteral("no audio for %1 seconds").arg(silentFor.count());
@@ -282,7 +282,7 @@ struct StreamCaptureDevice::Worker {
             const std::chrono::seconds wait = delay.next();
             say(wait.count() == 1 ? QStringLiteral("Reopening the stream in 1 second")
                                   : QStringLiteral("Reopening the stream in %1 seconds").arg(wait.count()));
-            if (waitUntil(Clock::now() + wait))
+            if (waitUntil(SteadyClock::now() + wait))
                 return;
         }
     }

@@ -23,13 +23,6 @@ constexpr int kSliceMs = 40;
 constexpr qsizetype kErrorTailBytes = 4096;
 constexpr qsizetype kErrorTextChars = 600;
 
-void keepErrorTail(QProcess &process, QByteArray &tail)
-{
-    tail += process.readAllStandardError();
-    if (tail.size() > kErrorTailBytes)
-        tail = tail.right(kErrorTailBytes);
-}
-
 // Ends the tool and everything it started: it runs in a process group of
 // its own, so a script's children go with it.
 void terminateGroup(QProcess &process)
@@ -45,6 +38,13 @@ void terminateGroup(QProcess &process)
 }
 
 } // namespace
+
+void keepErrorTail(QProcess &process, QByteArray &tail)
+{
+    tail += process.readAllStandardError();
+    if (tail.size() > kErrorTailBytes)
+        tail = tail.right(kErrorTailBytes);
+}
 
 ProcessRunner::ProcessRunner(std::chrono::milliseconds pollInterval)
     : m_pollInterval(pollInterval), m_idle(&ProcessRunner::serveWindowEvents)

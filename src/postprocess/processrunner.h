@@ -25,6 +25,10 @@ struct ToolRun {
     QString workingFolder;
 };
 
+// Adds what the tool wrote to its error output since the last call to
+// tail, keeping only the last 4 KB.
+void keepErrorTail(QProcess &process, QByteArray &tail);
+
 enum class RunOutcome {
     NotStarted, // the program could not be started
     Finished,   // it ended by itself

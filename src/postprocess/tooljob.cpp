@@ -12,8 +12,6 @@ namespace skywell
 namespace
 {
 
-// How much of a tool's error output is kept.
-constexpr qsizetype kErrorTailBytes = 4096;
 constexpr std::chrono::milliseconds kKillGrace(2000);
 
 } // namespace
@@ -50,9 +48,7 @@ void ToolJob::begin(const ToolRun &run, Done done)
         m_track.start();
     });
     connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
-        m_errorTail += m_process.readAllStandardError();
-        if (m_errorTail.size() > kErrorTailBytes)
-            m_errorTail = m_errorTail.right(kErrorTailBytes);
+        keepErrorTail(m_process, m_errorTail);
     });
     connect(&m_process, &QProcess::finished, this, &ToolJob::processEnded);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -94,9 +90,7 @@ void ToolJob::processEnded()
     // What the tool left running goes too: a child still writing would
     // change a file the caller goes on with, or run on for days.
     m_tree.endAll();
-    m_errorTail += m_process.readAllStandardError();
-    if (m_errorTail.size() > kErrorTailBytes)
-        m_errorTail = m_errorTail.right(kErrorTailBytes);
+    keepErrorTail(m_process, m_errorTail);
     complete(m_timedOut ? RunOutcome::TimedOut : RunOutcome::Finished);
 }
 

@@ -1,5 +1,7 @@
 #include "recording/id3tag.h"
 
+#include "core/textcut.h"
+
 #include <QDateTime>
 #include <QList>
 
@@ -127,17 +129,6 @@ QByteArray textFrame(const char *id, const QByteArray &utf8)
     frame += kUtf8Encoding;
     frame += utf8;
     return frame;
-}
-
-// At most bytes of valid UTF-8, never ending inside a character.
-QByteArray cutUtf8(const QByteArray &utf8, qsizetype bytes)
-{
-    if (utf8.size() <= bytes)
-        return utf8;
-    qsizetype end = std::max<qsizetype>(bytes, 0);
-    while (end > 0 && (std::uint8_t(utf8[end]) & 0xC0) == 0x80)
-        --end;
-    return utf8.left(end);
 }
 
 bool isLineBreakOrTab(char32_t c)

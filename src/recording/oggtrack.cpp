@@ -18,7 +18,7 @@ namespace skywell
 namespace
 {
 
-constexpr std::size_t kReadBytes = 1 << 16;
+constexpr std::size_t kPageReadBytes = 1 << 16;
 constexpr int kEosFlag = 0x04;
 
 // One logical stream of the file, from its first page.
@@ -92,7 +92,7 @@ OggWalk walkOggPages(int fd, std::uint64_t size)
     std::uint64_t readTo = 0, at = 0;
     while (readTo < size) {
         const std::vector<std::uint8_t> data =
-            readBytesAt(fd, readTo, std::size_t(std::min<std::uint64_t>(kReadBytes, size - readTo)));
+            readBytesAt(fd, readTo, std::size_t(std::min<std::uint64_t>(kPageReadBytes, size - readTo)));
         if (data.empty()) {
             walk.unreadable = true;
             break;

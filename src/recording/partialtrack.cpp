@@ -31,7 +31,7 @@ namespace
 // Our WAV header is 44 bytes; a file whose chunks before the data run
 // longer than this is not one of ours.
 constexpr std::size_t kHeadBytes = 4096;
-constexpr std::size_t kReadBytes = 1 << 20;
+constexpr std::size_t kFrameReadBytes = 1 << 20;
 
 // The first frame the encoder writes only holds room for the Info header
 // that the close puts there: zeros after the frame header, or the header
@@ -184,7 +184,7 @@ FrameWalk walkFrames(PartialTrackKind kind, int fd, std::uint64_t begin, std::ui
     while (walk.end + headerBytes <= size) {
         if (walk.end + headerBytes > bufferStart + buffer.size()) {
             bufferStart = walk.end;
-            buffer = readBytesAt(fd, walk.end, kReadBytes);
+            buffer = readBytesAt(fd, walk.end, kFrameReadBytes);
             if (buffer.size() < headerBytes) {
                 walk.unreadable = true;
                 return walk;

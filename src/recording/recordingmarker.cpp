@@ -40,15 +40,6 @@ namespace
 // tracks; anything much larger is not one.
 constexpr qint64 kMaxMarkerBytes = 4 * 1024 * 1024;
 
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // A whole number held exactly by a JSON value, within the given range.
 std::optional<std::int64_t> wholeNumber(const QJsonValue &value, std::int64_t low, std::int64_t high)
 {

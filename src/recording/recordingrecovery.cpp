@@ -1,5 +1,7 @@
 #include "recording/recordingrecovery.h"
 
+#include "core/fdwrite.h"
+
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/filecopy.h"
@@ -112,15 +114,6 @@ int renameNoReplace(const QString &from, const QString &to)
     if (exists(to))
         return EEXIST;
     return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
-}
-
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Whether some running program holds the file open for writing: a read

@@ -75,16 +75,6 @@ mode_t modeToKeep(const QByteArray &target)
     return 0644;
 }
 
-// Syncs the folder so that the rename itself survives a power cut.
-void syncFolder(const QByteArray &target)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 } // namespace
 
 bool saveShowFile(const ShowList &shows, const QString &path, QString *problem)
@@ -115,7 +105,7 @@ bool saveShowFile(const ShowList &shows, const QString &path, QString *problem)
             *problem = systemErrorText(error);
         return false;
     }
-    syncFolder(target);
+    syncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 

@@ -94,11 +94,6 @@ double timedStop(CaptureQueue &library)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void pause(int ms)
-{
-    spinUntil([] { return false; }, ms);
-}
-
 // stop() is meant to return within a second; the tests allow two so that a
 // busy machine does not fail them.
 constexpr double kStopBoundSeconds = 2.0;

@@ -73,11 +73,6 @@ private:
     CaptureQueue m_queue{m_device};
 };
 
-void pause(int ms)
-{
-    spinUntil([] { return false; }, ms);
-}
-
 bool finished(QProcess &process, int ms)
 {
     return spinUntil([&] { return process.state() == QProcess::NotRunning; }, ms);

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
 #include <cmath>
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,6 +37,40 @@ bool encodeNoise(const QString &path, double seconds, const QStringList &options
         file.write(id3v2Tag({}, Mp3Writer::kTagRoom)) == Mp3Writer::kTagRoom && file.write(in.readAll()) == in.size();
     in.remove();
     return ok;
+}
+
+std::vector<CaptureBlock> tone(double seconds, const WaveFormat &format)
+{
+    return toBlocks(format, toneSamples(format, seconds));
+}
+
+std::vector<CaptureBlock> silence(double seconds, const WaveFormat &format)
+{
+    std::vector<std::uint8_t> zeros(std::size_t(seconds * format.avgBytesPerSec) / format.blockAlign *
+                                        format.blockAlign,
+                                    format.bitsPerSample == 8 ? 128 : 0);
+    return toBlocks(format, zeros);
+}
+
+std::vector<CaptureBlock> operator+(std::vector<CaptureBlock> a, const std::vector<CaptureBlock> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+double soxSeconds(const QString &path)
+{
+    QString out;
+    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
+    return out.trimmed().toDouble();
+}
+
+double soxRms(const QString &path)
+{
+    QString out;
+    runTool(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("stat")}, &out);
+    const auto match = QRegularExpression(QStringLiteral("RMS\\s+amplitude:\\s+([0-9.]+)")).match(out);
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
 }
 
 DecodedAudio decodeWithFfmpeg(const QString &path)

@@ -21,6 +21,19 @@ std::vector<std::uint8_t> toneSamples(const WaveFormat &format, double seconds, 
 std::vector<CaptureBlock> toBlocks(const WaveFormat &format, const std::vector<std::uint8_t> &samples,
                                    int milliseconds = 100);
 
+inline const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
+
+// Blocks of a 440 Hz tone, and of digital silence.
+std::vector<CaptureBlock> tone(double seconds, const WaveFormat &format = kCd);
+std::vector<CaptureBlock> silence(double seconds, const WaveFormat &format = kCd);
+// One run of blocks after the other.
+std::vector<CaptureBlock> operator+(std::vector<CaptureBlock> a, const std::vector<CaptureBlock> &b);
+
+// A sound file's length as sox reads it (failing the test when it cannot),
+// and its RMS amplitude over the whole file (-1 when sox cannot tell).
+double soxSeconds(const QString &path);
+double soxRms(const QString &path);
+
 // ffprobe's view of an MP3 file's container: its tags and duration. Texts
 // that are not valid UTF-8 make ffprobe fail (sv=fail) rather than quietly
 // mending them, so ok also says every tag text is valid UTF-8.

@@ -19,34 +19,6 @@ using namespace skywell::test;
 namespace
 {
 
-const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
-
-std::vector<CaptureBlock> tone(double seconds, const WaveFormat &format = kCd)
-{
-    return toBlocks(format, toneSamples(format, seconds));
-}
-
-std::vector<CaptureBlock> silence(double seconds, const WaveFormat &format = kCd)
-{
-    std::vector<std::uint8_t> zeros(std::size_t(seconds * format.avgBytesPerSec) / format.blockAlign *
-                                        format.blockAlign,
-                                    format.bitsPerSample == 8 ? 128 : 0);
-    return toBlocks(format, zeros);
-}
-
-std::vector<CaptureBlock> operator+(std::vector<CaptureBlock> a, const std::vector<CaptureBlock> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-double soxSeconds(const QString &path)
-{
-    QString out;
-    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
-    return out.trimmed().toDouble();
-}
-
 // The length of the MP3 frames ffprobe decodes (1152 samples at 44100 Hz
 // each), whatever the file's header claims.
 double decodedMp3Seconds(const QString &path)
@@ -65,15 +37,6 @@ QString soxInfo(const QString &path, const QString &option)
     QString out;
     EXPECT_TRUE(runTool(QStringLiteral("soxi"), {option, path}, &out)) << out.toStdString();
     return out.trimmed();
-}
-
-// The RMS amplitude sox measures over the whole file.
-double soxRms(const QString &path)
-{
-    QString out;
-    runTool(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("stat")}, &out);
-    const auto match = QRegularExpression(QStringLiteral("RMS\\s+amplitude:\\s+([0-9.]+)")).match(out);
-    return match.hasMatch() ? match.captured(1).toDouble() : -1;
 }
 
 QString ffprobe(const QString &path, const QString &entries)

@@ -20,16 +20,16 @@ using namespace skywell::test;
 namespace
 {
 
-struct Codec {
+struct KeptCodec {
     const char *name;
     PartialTrackKind kind;
     const char *options; // ffmpeg's, separated by spaces
     bool tagRoom = false;
     int serial = 0; // the Ogg stream's number; 0: a random one
 
-    Codec numbered(int number) const
+    KeptCodec numbered(int number) const
     {
-        Codec codec = *this;
+        KeptCodec codec = *this;
         codec.serial = number;
         return codec;
     }
@@ -44,10 +44,10 @@ struct Codec {
     bool ogg() const { return kind == PartialTrackKind::Ogg || kind == PartialTrackKind::Opus; }
 };
 
-const Codec kAac{"aac", PartialTrackKind::Aac, "-c:a aac -b:a 128k -f adts", true};
-const Codec kVorbis{"vorbis", PartialTrackKind::Ogg, "-c:a libvorbis -page_duration 100000 -f ogg"};
-const Codec kOpus{"opus", PartialTrackKind::Opus, "-c:a libopus -page_duration 100000 -f ogg"};
-const Codec kMp3{"mp3", PartialTrackKind::Mp3,
+const KeptCodec kAac{"aac", PartialTrackKind::Aac, "-c:a aac -b:a 128k -f adts", true};
+const KeptCodec kVorbis{"vorbis", PartialTrackKind::Ogg, "-c:a libvorbis -page_duration 100000 -f ogg"};
+const KeptCodec kOpus{"opus", PartialTrackKind::Opus, "-c:a libopus -page_duration 100000 -f ogg"};
+const KeptCodec kMp3{"mp3", PartialTrackKind::Mp3,
                  "-c:a libmp3lame -ar 48000 -b:a 128k -write_xing 0 -id3v2_version 0 -f mp3", true};
 
 // A frame of digital silence as a station may send it: 128 kbit/s at
@@ -75,7 +75,7 @@ TEST(KeptStreamTrackTest, ACutAnywhereIsCompletedToAFileThatPlaysToItsCut)
 {
     TempFolder temp;
     std::mt19937 random(26);
-    for (const Codec &codec : {kAac, kVorbis, kOpus, kMp3}) {
+    for (const KeptCodec &codec : {kAac, kVorbis, kOpus, kMp3}) {
         SCOPED_TRACE(codec.name);
         const QString whole = temp.file(QStringLiteral("whole"));
         ASSERT_TRUE(codec.encode(whole, 4.0));
@@ -113,8 +113,8 @@ TEST(KeptStreamTrackTest, ALastPieceJoinsTheTrackBeforeItOnlyWhenItCanPlayOn)
 {
     struct Join {
         const char *what;
-        Codec track;
-        Codec piece;
+        KeptCodec track;
+        KeptCodec piece;
         bool joins;
         bool pieceStartsSilent = false;
     };

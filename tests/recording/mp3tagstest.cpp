@@ -23,9 +23,7 @@ using namespace skywell::test;
 namespace
 {
 
-const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
-
-struct Decoded {
+struct DecodedPcm {
     double seconds = -1;
     // What ffmpeg said while decoding; empty when it decoded cleanly.
     QString complaints;
@@ -35,14 +33,14 @@ struct Decoded {
 // the Info header's encoder delay and padding (ffmpeg does) give exactly
 // the recorded length; without the header they give the delay and
 // padding as well.
-Decoded decode(const QString &path)
+DecodedPcm decode(const QString &path)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"),
                   {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
                    path, QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ac"), QStringLiteral("2"),
                    QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-")});
-    Decoded result;
+    DecodedPcm result;
     if (!process.waitForFinished(60000))
         return result;
     result.complaints = QString::fromUtf8(process.readAllStandardError());
@@ -116,7 +114,7 @@ TEST_F(Mp3Tags, UnicodeFieldsAndDateReadBackBesideTheRightDuration)
     EXPECT_EQ(localMinute(recorded).right(2), QStringLiteral("16")) << "minutes of the +05:30 zone";
     EXPECT_NEAR(p.duration, 3.0, 0.05);
     // The Info header's encoder delay and padding give the exact length.
-    const Decoded decoded = decode(path);
+    const DecodedPcm decoded = decode(path);
     EXPECT_TRUE(decoded.complaints.isEmpty()) << decoded.complaints.toStdString();
     EXPECT_NEAR(decoded.seconds, 3.0, 0.001);
 
@@ -164,7 +162,7 @@ TEST_F(Mp3Tags, BadAndOverlongTextsBecomeCleanTagsThatFit)
         }
         EXPECT_EQ(p.tag("album"), album);
         EXPECT_EQ(p.tag("track"), QStringLiteral("3"));
-        const Decoded decoded = decode(path);
+        const DecodedPcm decoded = decode(path);
         EXPECT_TRUE(decoded.complaints.isEmpty()) << decoded.complaints.toStdString();
         EXPECT_NEAR(decoded.seconds, 1.0, 0.001);
         EXPECT_EQ(leadingTagBytes(readAll(path)), Mp3Writer::kTagRoom);
@@ -211,7 +209,7 @@ TEST_F(Mp3Tags, FileOfAWriterThatNeverClosedStillDecodes)
         EXPECT_EQ(bytes.mid(10, tagBytes - 10), QByteArray(tagBytes - 10, '\0'));
         EXPECT_EQ(std::uint8_t(bytes[tagBytes]), 0xFF) << "a frame follows the tag";
         // What the encoder still held is missing, nothing more.
-        const Decoded decoded = decode(file);
+        const DecodedPcm decoded = decode(file);
         EXPECT_TRUE(decoded.complaints.isEmpty()) << decoded.complaints.toStdString();
         EXPECT_NEAR(decoded.seconds, 4.0, 0.15);
     }

@@ -28,18 +28,6 @@ using namespace skywell::test;
 namespace
 {
 
-const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
-
-std::vector<CaptureBlock> tone(double seconds)
-{
-    return toBlocks(kCd, toneSamples(kCd, seconds));
-}
-
-std::vector<CaptureBlock> silence(double seconds)
-{
-    return toBlocks(kCd, std::vector<std::uint8_t>(std::size_t(seconds * 10) * 17640, 0));
-}
-
 class FakeTuning final : public StreamTuning
 {
 public:

@@ -26,21 +26,6 @@ using namespace skywell::test;
 namespace
 {
 
-double soxSeconds(const QString &path)
-{
-    QString out;
-    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
-    return out.trimmed().toDouble();
-}
-
-double soxRms(const QString &path)
-{
-    QString out;
-    runTool(QStringLiteral("sox"), {path, QStringLiteral("-n"), QStringLiteral("stat")}, &out);
-    const auto match = QRegularExpression(QStringLiteral("RMS\\s+amplitude:\\s+([0-9.]+)")).match(out);
-    return match.hasMatch() ? match.captured(1).toDouble() : -1;
-}
-
 // Seconds of audio ffmpeg decodes from an MP3 file, and what it complained
 // about on the way.
 double decodedMp3Seconds(const QString &path, QString *complaints)
@@ -77,7 +62,6 @@ QString localText(std::int64_t seconds, const QString &format)
     return QDateTime::fromSecsSinceEpoch(seconds).toString(format);
 }
 
-const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
 
 } // namespace
 

@@ -27,20 +27,6 @@ using namespace skywell::test;
 namespace
 {
 
-const WaveFormat kCd = WaveFormat::pcm(44100, 2, 16);
-
-std::vector<CaptureBlock> tone(double seconds)
-{
-    return toBlocks(kCd, toneSamples(kCd, seconds));
-}
-
-double soxSeconds(const QString &path)
-{
-    QString out;
-    EXPECT_TRUE(runTool(QStringLiteral("soxi"), {QStringLiteral("-D"), path}, &out)) << out.toStdString();
-    return out.trimmed().toDouble();
-}
-
 QString codecOf(const QString &path)
 {
     QString out;

@@ -15,4 +15,9 @@ bool spinUntil(const std::function<bool()> &done, int ms)
     return done();
 }
 
+void pause(int ms)
+{
+    spinUntil([] { return false; }, ms);
+}
+
 } // namespace skywell::test

@@ -9,4 +9,7 @@ namespace skywell::test
 // returns done().
 bool spinUntil(const std::function<bool()> &done, int ms = 3000);
 
+// Runs the Qt event loop for ms milliseconds.
+void pause(int ms);
+
 } // namespace skywell::test
