@@ -47,9 +47,7 @@ void ToolJob::begin(const ToolRun &run, Done done)
         m_tree.setLeader(static_cast<pid_t>(m_process.processId()));
         m_track.start();
     });
-    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
-        keepErrorTail(m_process, m_errorTail);
-    });
+    connect(&m_process, &QProcess::readyReadStandardError, this, [this] { keepErrorTail(m_process, m_errorTail); });
     connect(&m_process, &QProcess::finished, this, &ToolJob::processEnded);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)

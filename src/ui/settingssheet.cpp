@@ -99,8 +99,8 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
 } // namespace
 
 SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent)
-    : QDialog(parent), m_original(settings), m_extras(loadSheetExtras(context.registry)), m_context(context),
-      m_tabs(new QTabWidget(this))
+    : TabbedDialog(context.openHelp, parent), m_original(settings), m_extras(loadSheetExtras(context.registry)),
+      m_context(context)
 {
     setWindowTitle(kSettingsSheetTitle);
     m_pages = {new FoldersPage, new TuningPage, new ConnectionsPage, new SoundMixerPage(context.services),
@@ -110,27 +110,14 @@ SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &con
     for (int i = 0; i < m_pages.size(); ++i) {
         m_pages[i]->fill(settings);
         m_pages[i]->fillExtras(m_extras);
-        m_tabs->addTab(m_pages[i], titles[i]);
-    }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsSheet::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &SettingsSheet::reject);
-    if (context.openHelp) {
-        buttons->addButton(QDialogButtonBox::Help);
-        connect(buttons, &QDialogButtonBox::helpRequested, this, [&context] { context.openHelp(); });
+        addPage(m_pages[i], titles[i]);
     }
     setAnchor(context, QStringLiteral("configuring"));
-    pageChanged(0);
-    connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsSheet::pageChanged);
+    startOnFirstPage();
 }
 
-bool SettingsSheet::checkPage(int index)
+bool SettingsSheet::checkShownPage(int index)
 {
-    if (!(m_shown & kPageBits[index]))
-        return true;
     if (const auto problem = m_pages[index]->problem()) {
         m_context.prompter.error(*problem, kCaption);
         return false;
@@ -138,46 +125,47 @@ bool SettingsSheet::checkPage(int index)
     return true;
 }
 
-void SettingsSheet::pageChanged(int index)
+void SettingsSheet::firstShown(int index)
 {
-    if (m_returning || index < 0)
-        return;
-    if (index != m_current && !checkPage(m_current)) {
-        // Back to the page with the wrong box, which has the focus.
-        m_returning = true;
-        m_tabs->setCurrentIndex(m_current);
-        m_returning = false;
-        m_pages[m_current]->problem();
-        return;
+    setAnchor(m_context, QString::fromLatin1(kPageAnchors[index]));
+    m_pages[index]->firstShown();
+}
+
+void SettingsSheet::returnedTo(int index)
+{
+    // The wrong box takes the focus.
+    m_pages[index]->problem();
+}
+
+unsigned SettingsSheet::shownPages() const
+{
+    unsigned bits = 0;
+    for (int i = 0; i < m_pages.size(); ++i) {
+        if (shown(i))
+            bits |= kPageBits[i];
     }
-    m_current = index;
-    if (!(m_shown & kPageBits[index])) {
-        m_shown |= kPageBits[index];
-        setAnchor(m_context, QString::fromLatin1(kPageAnchors[index]));
-        m_pages[index]->firstShown();
-    }
+    return bits;
 }
 
 void SettingsSheet::accept()
 {
     for (int i = 0; i < m_pages.size(); ++i) {
-        if (!checkPage(i)) {
-            m_tabs->setCurrentIndex(i);
-            m_pages[i]->problem();
+        if (!pageIsRight(i)) {
+            returnTo(i);
             return;
         }
     }
     Settings pages = m_original;
     SheetExtras extraPages = m_extras;
     for (int i = 0; i < m_pages.size(); ++i) {
-        if (m_shown & kPageBits[i]) {
+        if (shown(i)) {
             m_pages[i]->read(pages);
             m_pages[i]->readExtras(extraPages);
         }
     }
     Settings settings = m_original;
-    const Settings accepted = settingsFromPages(m_original, pages, m_shown);
-    const SheetExtras acceptedExtras = extrasFromPages(m_extras, extraPages, m_shown);
+    const Settings accepted = settingsFromPages(m_original, pages, shownPages());
+    const SheetExtras acceptedExtras = extrasFromPages(m_extras, extraPages, shownPages());
     if (!saveAcceptedSettings(settings, accepted, m_context.registry, m_context.autostart, m_context.prompter))
         return;
     m_original = settings;

@@ -3,13 +3,11 @@
 #include "core/autostart.h"
 #include "core/settings.h"
 #include "ui/settingspages.h"
+#include "ui/tabbeddialog.h"
 
-#include <QDialog>
 #include <QList>
 
 #include <functional>
-
-class QTabWidget;
 
 namespace skywell
 {
@@ -32,29 +30,27 @@ struct SettingsSheetContext {
 
 // "Skywell Settings": the five pages as tabs, OK and Cancel. Works on a
 // copy; accepted() holds what OK handed back.
-class SettingsSheet final : public QDialog
+class SettingsSheet final : public TabbedDialog
 {
     Q_OBJECT
 public:
     SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent = nullptr);
 
-    QTabWidget *tabs() const { return m_tabs; }
     // The settings as saved by OK (before that, as given).
     const Settings &savedSettings() const { return m_original; }
     void accept() override;
 
 private:
-    void pageChanged(int index);
-    bool checkPage(int index);
+    bool checkShownPage(int index) override;
+    void firstShown(int index) override;
+    void returnedTo(int index) override;
+    // The pages shown so far, as page bits.
+    unsigned shownPages() const;
 
     Settings m_original;
     SheetExtras m_extras;
     SettingsSheetContext &m_context;
-    QTabWidget *m_tabs;
     QList<SettingsPage *> m_pages;
-    unsigned m_shown = 0;
-    int m_current = 0;
-    bool m_returning = false;
 };
 
 // The sheet (firstTime: the two-page wizard, Folders then Connections).

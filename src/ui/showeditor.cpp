@@ -20,9 +20,8 @@ const char *const kPageAnchors[] = {"", "tuning", "schedule", "output", "recordi
 } // namespace
 
 ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent)
-    : QDialog(parent), m_show(show),
-      m_values(openShowEditor(show, context.clock.now(), context.registry, context.clock)), m_context(context),
-      m_tabs(new QTabWidget(this))
+    : TabbedDialog(context.openHelp, parent), m_show(show),
+      m_values(openShowEditor(show, context.clock.now(), context.registry, context.clock)), m_context(context)
 {
     const ShowEditorValues &values = m_values;
     setWindowTitle(kShowEditorTitle);
@@ -34,29 +33,15 @@ ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *pa
                               QStringLiteral("Output"), QStringLiteral("Recording")};
     for (int i = 0; i < m_pages.size(); ++i) {
         m_pages[i]->fill(values);
-        m_tabs->addTab(m_pages[i], titles[i]);
-        m_shown.append(false);
-    }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ShowEditor::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ShowEditor::reject);
-    if (context.openHelp) {
-        buttons->addButton(QDialogButtonBox::Help);
-        connect(buttons, &QDialogButtonBox::helpRequested, this, [&context] { context.openHelp(); });
+        addPage(m_pages[i], titles[i]);
     }
     if (context.setHelpAnchor)
         context.setHelpAnchor(QStringLiteral("tuning"));
-    pageChanged(0);
-    connect(m_tabs, &QTabWidget::currentChanged, this, &ShowEditor::pageChanged);
+    startOnFirstPage();
 }
 
-bool ShowEditor::checkPage(int index)
+bool ShowEditor::checkShownPage(int index)
 {
-    if (!m_shown[index])
-        return true;
     if (const auto problem = m_pages[index]->problem()) {
         m_context.prompter.error(problem->text, problem->caption);
         return false;
@@ -64,25 +49,17 @@ bool ShowEditor::checkPage(int index)
     return true;
 }
 
-void ShowEditor::pageChanged(int index)
+void ShowEditor::entered(int index)
 {
-    if (m_returning || index < 0)
-        return;
-    if (index != m_current && !checkPage(m_current)) {
-        m_returning = true;
-        m_tabs->setCurrentIndex(m_current);
-        m_returning = false;
-        return;
-    }
-    m_current = index;
     if (index == 0)
         refreshSummary();
-    if (!m_shown[index]) {
-        m_shown[index] = true;
-        if (index > 0 && m_context.setHelpAnchor)
-            m_context.setHelpAnchor(QString::fromLatin1(kPageAnchors[index]));
-        m_pages[index]->firstShown();
-    }
+}
+
+void ShowEditor::firstShown(int index)
+{
+    if (index > 0 && m_context.setHelpAnchor)
+        m_context.setHelpAnchor(QString::fromLatin1(kPageAnchors[index]));
+    m_pages[index]->firstShown();
 }
 
 void ShowEditor::refreshSummary()
@@ -98,17 +75,14 @@ void ShowEditor::accept()
 {
     // The active page first, then every page shown: no Show is saved with
     // an empty name or a number edit that holds no integer.
-    QList<int> order{m_current};
+    QList<int> order{currentPage()};
     for (int i = 0; i < m_pages.size(); ++i) {
-        if (i != m_current)
+        if (i != currentPage())
             order.append(i);
     }
     for (const int i : order) {
-        if (!checkPage(i)) {
-            m_returning = true;
-            m_tabs->setCurrentIndex(i);
-            m_returning = false;
-            m_current = i;
+        if (!pageIsRight(i)) {
+            returnTo(i);
             return;
         }
     }

@@ -4,13 +4,11 @@
 #include "shows/show.h"
 #include "shows/showeditorvalues.h"
 #include "shows/showimport.h"
+#include "ui/tabbeddialog.h"
 
-#include <QDialog>
 #include <QList>
 
 #include <functional>
-
-class QTabWidget;
 
 namespace skywell
 {
@@ -45,29 +43,25 @@ struct ShowEditorContext {
 // "Scheduled Show Settings": the five pages of one Show as tabs, OK and
 // Cancel. values() holds what OK handed back. The Summary page says what
 // OK would save, as the pages stand whenever it is shown.
-class ShowEditor final : public QDialog
+class ShowEditor final : public TabbedDialog
 {
     Q_OBJECT
 public:
     ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent = nullptr);
 
-    QTabWidget *tabs() const { return m_tabs; }
     const ShowEditorValues &values() const { return m_values; }
     void accept() override;
 
 private:
-    void pageChanged(int index);
-    bool checkPage(int index);
+    bool checkShownPage(int index) override;
+    void firstShown(int index) override;
+    void entered(int index) override;
     void refreshSummary();
 
     Show m_show;
     ShowEditorValues m_values;
     ShowEditorContext &m_context;
-    QTabWidget *m_tabs;
     QList<EditorPage *> m_pages;
-    QList<bool> m_shown;
-    int m_current = 0;
-    bool m_returning = false;
 };
 
 // Opens the editor on show; on OK writes the pages back into it (the OK

@@ -8,9 +8,9 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 #include <cmath>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace skywell::test
