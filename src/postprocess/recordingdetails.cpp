@@ -1,5 +1,6 @@
 #include "postprocess/recordingdetails.h"
 
+#include "postprocess/adtsframe.h"
 #include "postprocess/mp3header.h"
 #include "postprocess/oggdetails.h"
 
@@ -121,12 +122,12 @@ double mp3Seconds(QFile &file, qint64 start, qint64 size)
     return double(audio) * 8 / (mp3FrameKbits(h) * 1000.0);
 }
 
-bool adtsHeader(const QByteArray &data, qint64 at)
+// The ADTS frame whose header is at that place of data, if one is.
+std::optional<AdtsFrame> adtsFrameIn(const QByteArray &data, qint64 at)
 {
-    if (at + 7 > data.size())
-        return false;
-    const auto *h = reinterpret_cast<const std::uint8_t *>(data.constData() + at);
-    return h[0] == 0xFF && (h[1] & 0xF6) == 0xF0 && ((h[2] >> 2) & 0x0F) < 12;
+    if (at + qint64(kAdtsHeaderBytes) > data.size())
+        return std::nullopt;
+    return adtsFrame(reinterpret_cast<const std::uint8_t *>(data.constData() + at));
 }
 
 // Walks the ADTS frame headers of the head of the audio: each frame holds
@@ -134,8 +135,6 @@ bool adtsHeader(const QByteArray &data, qint64 at)
 // head is taken to go on at the bytes a second of the frames walked.
 double adtsSeconds(QFile &file, qint64 start, qint64 size)
 {
-    static constexpr std::uint32_t kRates[] = {96000, 88200, 64000, 48000, 44100, 32000,
-                                               24000, 22050, 16000, 12000, 11025, 8000};
     qint64 end = size;
     if (size >= 128 && file.seek(size - 128) && file.read(3) == QByteArrayLiteral("TAG"))
         end -= 128;
@@ -144,13 +143,9 @@ double adtsSeconds(QFile &file, qint64 start, qint64 size)
     const QByteArray head = file.read(std::min(kHeadBytes, end - start));
     double seconds = 0;
     qint64 at = 0;
-    while (adtsHeader(head, at)) {
-        const auto *h = reinterpret_cast<const std::uint8_t *>(head.constData() + at);
-        const qint64 bytes = (h[3] & 0x03) << 11 | h[4] << 3 | h[5] >> 5;
-        if (bytes < 7)
-            break;
-        seconds += 1024.0 * ((h[6] & 0x03) + 1) / kRates[(h[2] >> 2) & 0x0F];
-        at += bytes;
+    while (const auto frame = adtsFrameIn(head, at)) {
+        seconds += double(frame->samples) / frame->rate;
+        at += frame->bytes;
     }
     if (at == 0)
         return -1;
@@ -189,7 +184,7 @@ RecordingDetails readRecordingDetails(const QString &path)
         details.title = id3Title(head, start);
     }
     // ADTS frames (AAC kept as broadcast) or else MPEG audio frames.
-    const bool adts = file.seek(start) && adtsHeader(file.read(7), 0);
+    const bool adts = file.seek(start) && adtsFrameIn(file.read(kAdtsHeaderBytes), 0);
     details.seconds = adts ? adtsSeconds(file, start, size) : mp3Seconds(file, start, size);
     return details;
 }

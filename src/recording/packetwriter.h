@@ -52,9 +52,4 @@ public:
 // packets first, the tags as Vorbis comments).
 std::unique_ptr<PacketWriter> makePacketWriter(PacketCodec codec);
 
-// What a file written by a packet writer holds, read off its first bytes
-// (after any ID3v2 tag): "mp3", "aac", "ogg" or "opus"; nullopt when none
-// of these (a WAV or an MP3 of our own encoder gives "mp3" too).
-std::optional<QString> sniffPacketFileExtension(const QString &path);
-
 } // namespace skywell

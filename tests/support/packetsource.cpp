@@ -145,10 +145,12 @@ double oggdecSeconds(const QString &path)
 FileProbe probeFile(const QString &path)
 {
     const QJsonObject probe =
-        QJsonDocument::fromJson(run("ffprobe", "-v error -show_entries format_tags:stream_tags -of json %1", path))
+        QJsonDocument::fromJson(
+            run("ffprobe", "-v error -show_entries format_tags:stream_tags:stream=codec_name -of json %1", path))
             .object();
     FileProbe out;
     QJsonArray holders = probe[QStringLiteral("streams")].toArray();
+    out.codec = holders.first().toObject()[QStringLiteral("codec_name")].toString();
     holders.append(probe[QStringLiteral("format")]);
     for (const QJsonValue &holder : holders) {
         const QJsonObject tags = holder.toObject()[QStringLiteral("tags")].toObject();

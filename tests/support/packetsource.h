@@ -42,6 +42,7 @@ double oggdecSeconds(const QString &path);
 // What ffprobe reads of a file: the container's and the stream's tags,
 // keys in lower case.
 struct FileProbe {
+    QString codec; // ffprobe's name of the first stream's codec
     QJsonObject tags;
     QString tag(const char *key) const { return tags[QLatin1String(key)].toString(); }
 };
