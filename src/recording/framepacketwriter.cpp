@@ -57,22 +57,14 @@ bool isAdtsFrame(const QByteArray &data)
 
 bool FramePacketWriter::open(const QString &path, const PacketFormat &format)
 {
-    m_file.close();
-    m_errors.clear();
-    m_codec = format.codec;
-    m_count = 0;
-    m_broken = 0;
-    m_writeFailed = false;
+    startFile(format.codec, codecName(format.codec));
     m_audioStart = 0;
-    m_openedAt = QDateTime::currentSecsSinceEpoch();
     if (m_codec != PacketCodec::Mp3 && m_codec != PacketCodec::Aac) {
         m_errors.append(QStringLiteral("Frames of this codec cannot be written as MP3 or AAC."));
         return false;
     }
-    if (!m_file.create(path)) {
-        m_errors.append(QStringLiteral("Error opening file for %1 output file.").arg(codecName(m_codec)));
+    if (!createFile(path))
         return false;
-    }
     m_audioStart = reserveTrackTagRoom(m_file);
     return true;
 }
@@ -99,33 +91,14 @@ bool FramePacketWriter::write(const StreamPacket &packet)
     return true;
 }
 
-void FramePacketWriter::noteWriteError()
-{
-    // One message per file, not one per frame of a full disk.
-    if (!m_writeFailed)
-        m_errors.append(QStringLiteral("%1 output file write error.").arg(codecName(m_codec)));
-    m_writeFailed = true;
-}
-
 bool FramePacketWriter::close(const TagFields &tags)
 {
     if (!m_file.isOpen())
         return false;
-    if (m_broken > 0)
-        m_errors.append(QStringLiteral("%1 packets with broken headers left out").arg(m_broken));
+    reportBrokenPackets();
     if (!writeTrackTags(m_file, tags, m_audioStart, m_openedAt))
         noteWriteError();
-    if (!m_file.close()) {
-        // Gone with its folder, or the system lost what it had taken.
-        noteWriteError();
-        return false;
-    }
-    return m_count > 0;
-}
-
-QStringList FramePacketWriter::takeErrors()
-{
-    return std::exchange(m_errors, {});
+    return closeFile();
 }
 
 } // namespace skywell

@@ -84,12 +84,11 @@ bool OggPacketWriter::checkHeaders(const PacketFormat &format)
 
 bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
 {
-    m_file.close();
+    startFile(format.codec,
+              format.codec == PacketCodec::Vorbis ? QStringLiteral("Ogg Vorbis") : QStringLiteral("Ogg Opus"));
     if (m_streamOpen)
         ogg_stream_clear(&m_stream);
     m_streamOpen = false;
-    m_errors.clear();
-    m_codec = format.codec;
     m_commentPages.clear();
     m_lastPage = {};
     m_headersWritten = false;
@@ -101,24 +100,17 @@ bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
     m_granule = 0;
     m_sequence = 0;
     m_end = 0;
-    m_count = 0;
     m_firstAudio = true;
-    m_broken = 0;
-    m_writeFailed = false;
-    m_openedAt = QDateTime::currentSecsSinceEpoch();
     if (m_codec != PacketCodec::Vorbis && m_codec != PacketCodec::Opus) {
         m_errors.append(QStringLiteral("Packets of this codec cannot be written into Ogg."));
         return false;
     }
-    m_name = m_codec == PacketCodec::Vorbis ? QStringLiteral("Ogg Vorbis") : QStringLiteral("Ogg Opus");
     if (!checkHeaders(format)) {
-        m_errors.append(QStringLiteral("The %1 stream's header packets are missing or broken.").arg(m_name));
+        m_errors.append(QStringLiteral("The %1 stream's header packets are missing or broken.").arg(m_kindName));
         return false;
     }
-    if (!m_file.create(path)) {
-        m_errors.append(QStringLiteral("Error opening file for %1 output file.").arg(m_name));
+    if (!createFile(path))
         return false;
-    }
     // A serial of its own, so that files joined one after another are
     // still told apart.
     ogg_stream_init(&m_stream, int(QRandomGenerator::global()->generate()));
@@ -256,20 +248,11 @@ bool OggPacketWriter::rewritePage(const Page &page)
     return false;
 }
 
-void OggPacketWriter::noteWriteError()
-{
-    // One message per file, not one per page of a full disk.
-    if (!m_writeFailed)
-        m_errors.append(QStringLiteral("%1 output file write error.").arg(m_name));
-    m_writeFailed = true;
-}
-
 bool OggPacketWriter::close(const TagFields &tags)
 {
     if (!m_file.isOpen())
         return false;
-    if (m_broken > 0)
-        m_errors.append(QStringLiteral("%1 packets with broken headers left out").arg(m_broken));
+    reportBrokenPackets();
     flushPages(true);
 
     // The tags into the comment packet's room: the same bytes on the same
@@ -302,16 +285,7 @@ bool OggPacketWriter::close(const TagFields &tags)
     }
     ogg_stream_clear(&m_stream);
     m_streamOpen = false;
-    if (!m_file.close()) {
-        noteWriteError();
-        return false;
-    }
-    return m_count > 0;
-}
-
-QStringList OggPacketWriter::takeErrors()
-{
-    return std::exchange(m_errors, {});
+    return closeFile();
 }
 
 } // namespace skywell

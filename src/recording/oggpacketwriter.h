@@ -1,7 +1,6 @@
 #pragma once
 
-#include "recording/outputfile.h"
-#include "recording/packetwriter.h"
+#include "recording/filepacketwriter.h"
 
 #include <ogg/ogg.h>
 
@@ -23,7 +22,7 @@ namespace skywell
 // page takes its number and the granule counts only what is in the file.
 // An empty packet, or a Vorbis header among the audio, is left out and
 // counted like the frame writer's broken frames.
-class OggPacketWriter final : public PacketWriter
+class OggPacketWriter final : public FilePacketWriter
 {
 public:
     // Bytes of the comment packet, tags and padding.
@@ -39,13 +38,6 @@ public:
     bool open(const QString &path, const PacketFormat &format) override;
     bool write(const StreamPacket &packet) override;
     bool close(const TagFields &tags) override;
-    bool hadWriteError() const override { return m_writeFailed; }
-    QStringList takeErrors() override;
-
-    bool isOpen() const override { return m_file.isOpen(); }
-    int fileDescriptor() const override { return m_file.fd(); }
-    int lastError() const override { return m_file.lastError(); }
-    std::uint64_t bytesWritten() const override { return m_count; }
 
 private:
     struct Page {
@@ -61,12 +53,7 @@ private:
     bool writePage(QByteArray bytes, int packets, bool endOfStream);
     bool rewritePage(const Page &page);
     void endStream();
-    void noteWriteError();
 
-    OutputFile m_file;
-    QStringList m_errors;
-    QString m_name;
-    PacketCodec m_codec = PacketCodec::Vorbis;
     ogg_stream_state m_stream{};
     bool m_streamOpen = false;
     QByteArray m_commentMagic;
@@ -84,11 +71,7 @@ private:
     std::int64_t m_granule = 0;
     std::uint32_t m_sequence = 0;
     std::uint64_t m_end = 0;
-    std::uint64_t m_count = 0;
     bool m_firstAudio = true;
-    int m_broken = 0;
-    bool m_writeFailed = false;
-    std::int64_t m_openedAt = 0;
 };
 
 } // namespace skywell
