@@ -16,7 +16,7 @@ namespace skywell
 namespace
 {
 // The help anchor each page sets when first shown (Summary sets none).
-const char *const kPageAnchors[] = {"", "tuning", "schedule", "output", "recording"};
+const char *const kEditorPageAnchors[] = {"", "tuning", "schedule", "output", "recording"};
 } // namespace
 
 ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent)
@@ -58,7 +58,7 @@ void ShowEditor::entered(int index)
 void ShowEditor::firstShown(int index)
 {
     if (index > 0 && m_context.setHelpAnchor)
-        m_context.setHelpAnchor(QString::fromLatin1(kPageAnchors[index]));
+        m_context.setHelpAnchor(QString::fromLatin1(kEditorPageAnchors[index]));
     m_pages[index]->firstShown();
 }
 
