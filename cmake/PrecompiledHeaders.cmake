@@ -26,11 +26,11 @@ function(skywell_precompile_headers)
   if(NOT SKYWELL_PRECOMPILE_HEADERS)
     return()
   endif()
-  # The libraries and the programs built on them without widgets share its flags.
+  # The library and the programs built on it without widgets share its flags.
   target_precompile_headers(skywell_lib PRIVATE ${SKYWELL_PCH_CORE})
-  foreach(_target skywell_platform skywell_app)
-    set_target_properties(${_target} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM skywell_lib)
-  endforeach()
+  set_target_properties(skywell_app PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM skywell_lib)
+  # The back ends compile with their libraries' flags (libpulse's -D_REENTRANT).
+  target_precompile_headers(skywell_platform PRIVATE ${SKYWELL_PCH_CORE})
   if(NOT SKYWELL_BUILD_GUI)
     foreach(_target skywell skywell-cdwrite skywell-tuner)
       set_target_properties(${_target} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM skywell_lib)
