@@ -29,6 +29,8 @@ function(skywell_precompile_headers)
   # The library and the programs built on it without widgets share its flags.
   target_precompile_headers(skywell_lib PRIVATE ${SKYWELL_PCH_CORE})
   set_target_properties(skywell_app PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM skywell_lib)
+  # The back ends compile with their libraries' flags (libpulse's -D_REENTRANT).
+  target_precompile_headers(skywell_platform PRIVATE ${SKYWELL_PCH_CORE})
   if(NOT SKYWELL_BUILD_GUI)
     foreach(_target skywell skywell-cdwrite skywell-tuner)
       set_target_properties(${_target} PROPERTIES PRECOMPILE_HEADERS_REUSE_FROM skywell_lib)

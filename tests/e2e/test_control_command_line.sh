@@ -4,26 +4,11 @@
 # itself and its file is listed; another is recorded and stopped by hand;
 # a Show is removed. Bad input is refused with exit status 2 and the Show
 # editor's message; with nothing running, record exits with 1.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
+source "$(dirname "$0")/control_lib.sh"
 
-S=$SKYWELL_BIN
-mkdir -p "$XDG_CONFIG_HOME/Skywell"
-printf '[Skywell%%205]\nConnection%%20Time=5\nRetune%%20Time=60\nFirst%%20Time=0\n' \
-  >"$XDG_CONFIG_HOME/Skywell/skywell.ini"
-RECORDINGS=$E2E_DIR/music/Skywell/
+write_settings 5 60
 start_tone_station 440
-
-# run EXPECTED_STATUS ARGS...: runs a command; its output in OUT and ERR.
-run() {
-  local expected=$1 status=0
-  shift
-  "$S" "$@" >"$E2E_DIR/out.txt" 2>"$E2E_DIR/err.txt" || status=$?
-  OUT=$(cat "$E2E_DIR/out.txt")
-  ERR=$(cat "$E2E_DIR/err.txt")
-  [ "$status" -eq "$expected" ] || fail "skywell $*: exit status $status, not $expected (stderr: $ERR)"
-}
-# json_of PYTHON_EXPRESSION: evaluates it on the last output's JSON as d.
-json_of() { python3 -c "import json,sys; d=json.load(open(sys.argv[1])); print($1)" "$E2E_DIR/out.txt"; }
 
 # Nothing runs: the Show file is changed directly, recording cannot start.
 run 0 add "Offline" "$TONE_URL"
@@ -76,13 +61,9 @@ run 0 list --json
 run 0 remove "$odd"
 
 # The scheduled Show records by itself; its file is listed.
-for ((i = 0; i < 240; i++)); do
-  run 0 recordings --json
-  [ "$(json_of 'len([r for r in d["data"]["recordings"] if r["show"] == "Tone Show"])')" -ge 1 ] && break
-  sleep 1
-done
-file=$(json_of '[r["file"] for r in d["data"]["recordings"] if r["show"] == "Tone Show"][0]') ||
-  fail "no recording of the scheduled Show listed: $OUT"
+run_until 240 "no recording of the scheduled Show listed" \
+  'any(r["show"] == "Tone Show" for r in d["data"]["recordings"])' recordings --json
+file=$(json_of '[r["file"] for r in d["data"]["recordings"] if r["show"] == "Tone Show"][0]')
 [ "$(json_of "[r['bytes'] for r in d['data']['recordings'] if r['file'] == '''$file'''][0]")" -eq \
   "$(stat -c %s "$RECORDINGS$file")" ] || fail "the listed size of $file is not its size on disk"
 seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$RECORDINGS$file")
@@ -93,22 +74,12 @@ pass "the Show added over the command line recorded by itself ($file, $seconds s
 run 0 add "By Hand" "$TONE_URL"
 run 0 record "By Hand" --minutes 10
 refuse "\"By Hand\" is already recording." record "By Hand"
-for ((i = 0; i < 60; i++)); do
-  run 0 status --json
-  [ "$(json_of 'sum(r["bytes"] for r in d["data"]["running"] if r["show"] == "By Hand")')" -gt 0 ] && break
-  sleep 1
-done
-[ "$(json_of 'sum(r["bytes"] for r in d["data"]["running"] if r["show"] == "By Hand")')" -gt 0 ] ||
-  fail "status shows no bytes recorded: $OUT"
+run_until 60 "status shows no bytes recorded" \
+  'sum(r["bytes"] for r in d["data"]["running"] if r["show"] == "By Hand") > 0' status --json
 sleep 15
 run 0 stop "By Hand"
-for ((i = 0; i < 60; i++)); do
-  run 0 recordings --json
-  [ "$(json_of 'len([r for r in d["data"]["recordings"] if r["show"] == "By Hand"])')" -ge 1 ] && break
-  sleep 1
-done
-[ "$(json_of 'len([r for r in d["data"]["recordings"] if r["show"] == "By Hand"])')" -ge 1 ] ||
-  fail "no file of the recording stopped by hand: $OUT"
+run_until 60 "no file of the recording stopped by hand" \
+  'any(r["show"] == "By Hand" for r in d["data"]["recordings"])' recordings --json
 run 0 status --json
 [ "$(json_of 'len(d["data"]["running"])')" -eq 0 ] || fail "still recording after stop: $OUT"
 run 1 stop

@@ -4,14 +4,9 @@
 # into a track of its own with the station's sound and an OK status; any
 # Show not recorded says why in its status. The program runs on and ends
 # cleanly.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-TEST_SINK=none
-source "$(dirname "$0")/recording_lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
 
-mkdir -p "$SKYWELL_HOME"
-start_tone_station 440
-write_settings 5 60
+tone_station_run 440
 start=$(($(date +%s) + 20))
 end=$((start + 20))
 for i in $(seq -w 1 50); do

@@ -2,10 +2,7 @@
 # Three "Internet Stream" Shows recording side by side when the program is
 # killed (kill -9): the next start recovers all three partial recordings
 # into the recordings folder, each with its own station's tone.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-TEST_SINK=none
-source "$(dirname "$0")/recording_lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
 source "$(dirname "$0")/parallel_lib.sh"
 
 parallel_shows 0 600

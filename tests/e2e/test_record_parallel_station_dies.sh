@@ -3,10 +3,7 @@
 # station dies for good 15 s into the Shows. Its recording ends with an
 # outcome of its own, keeping what it recorded; the other Show is recorded
 # whole with its own tone; the program runs on.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-TEST_SINK=none
-source "$(dirname "$0")/recording_lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
 source "$(dirname "$0")/parallel_lib.sh"
 
 PARALLEL_HZ=(440 1000)

@@ -3,10 +3,7 @@
 # from +0 to +60 s, B from +10 to +70 s, C from +20 to +80 s) are all
 # recorded by one skywell --headless, each for its whole window, each
 # track holding its own station's tone and none of the others'.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-TEST_SINK=none
-source "$(dirname "$0")/recording_lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
 source "$(dirname "$0")/parallel_lib.sh"
 
 parallel_shows 10 60

@@ -3,14 +3,9 @@
 # the page of skywell --headless --web, records it from a loopback station
 # with Record Now, stops it, plays the recording in the page and deletes it.
 # Screenshots at phone and desktop widths go to the build folder.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/showfile_lib.sh"
-TEST_SINK=none
-source "$(dirname "$0")/recording_lib.sh"
+source "$(dirname "$0")/stream_lib.sh"
 
-mkdir -p "$SKYWELL_HOME"
-start_tone_station 440
-write_settings 5 60
+tone_station_run 440
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 start_headless --web "127.0.0.1:$port"
 for ((i = 0; i < 300; i++)); do

@@ -3,7 +3,7 @@
 #include "core/clock.h"
 #include "core/registry.h"
 #include "core/settings.h"
-#include "mixer/memorymixer.h"
+#include "support/memorymixer.h"
 #include "support/tempenv.h"
 
 #include <gtest/gtest.h>

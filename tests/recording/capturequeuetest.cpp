@@ -1,6 +1,6 @@
 #include "recording/capturequeue.h"
 #include "recording/audiofixtures.h"
-#include "recording/filecapturedevice.h"
+#include "support/filecapturedevice.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>

@@ -11,11 +11,11 @@
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
 #include "recording/capturequeue.h"
-#include "recording/filecapturedevice.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
 #include "shows/outputnaming.h"
 #include "shows/show.h"
+#include "support/filecapturedevice.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,6 @@
 #include "recording/recordingfixture.h"
 
 #include "core/registry.h"
-#include "mixer/memoryprivatesink.h"
 #include "recording/freespace.h"
 #include "recording/recordingroster.h"
 #include "shows/localtime.h"
@@ -13,6 +12,7 @@
 #include "shows/showstore.h"
 #include "support/eventloop.h"
 #include "support/forwardingparts.h"
+#include "support/memoryprivatesink.h"
 #include "support/onerecording.h"
 
 #include <QCoreApplication>

@@ -4,12 +4,12 @@
 #include "core/clock.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "postprocess/memorymusiclibrary.h"
 #include "recording/blockprocessor.h"
 #include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
+#include "support/memorymusiclibrary.h"
 #include "support/tempenv.h"
 
 #include <QStringList>

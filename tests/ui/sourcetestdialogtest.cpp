@@ -4,11 +4,11 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "mixer/memorymixer.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetest.h"
 #include "mixer/sourcetestcapture.h"
+#include "support/memorymixer.h"
 
 #include <QDialogButtonBox>
 #include <QProgressBar>

@@ -9,7 +9,6 @@
 #include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
-#include "mixer/memoryprivatesink.h"
 #include "recording/capturedevice.h"
 #include "recording/recordingroster.h"
 #include "recording/trackdelivery.h"
@@ -17,6 +16,7 @@
 #include "shows/showfile.h"
 #include "shows/showlistcommands.h"
 #include "shows/showstore.h"
+#include "support/memoryprivatesink.h"
 #include "ui/mainwindow.h"
 
 #include <QCoreApplication>

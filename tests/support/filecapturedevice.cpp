@@ -1,4 +1,4 @@
-#include "recording/filecapturedevice.h"
+#include "support/filecapturedevice.h"
 
 #include "recording/wavfile.h"
 

@@ -11,9 +11,9 @@ namespace skywell
 {
 
 // A capture device that plays a WAV file as captured blocks, either at the
-// pace of real time or as fast as the receiver takes them. Used by tests
-// and benchmarks in place of a sound card. Blocks stop at the end of the
-// file; the device then stays silent until stopped.
+// pace of real time or as fast as the receiver takes them, in place of a
+// sound card. Blocks stop at the end of the file; the device then stays
+// silent until stopped.
 class FileCaptureDevice final : public CaptureDevice
 {
 public:
