@@ -12,7 +12,6 @@
 #include "benchsupport.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blocklevel.h"
 #include "recording/blockprocessor.h"
@@ -88,9 +87,8 @@ template <typename Write> void writeKeptBlocks(const std::vector<CaptureBlock> &
 
 double wavWriterOnlyCpu(const std::vector<CaptureBlock> &blocks, const QString &path)
 {
-    ScriptedPrompter prompter;
     const double start = cpuSeconds();
-    WavWriter writer(prompter);
+    WavWriter writer;
     writer.open(path, blocks.front(), true);
     writeKeptBlocks(blocks, [&](const CaptureBlock &b) { writer.write(b); });
     writer.close();
@@ -101,9 +99,8 @@ double wavWriterOnlyCpu(const std::vector<CaptureBlock> &blocks, const QString &
 
 double mp3WriterOnlyCpu(const std::vector<CaptureBlock> &blocks, const QString &path)
 {
-    ScriptedPrompter prompter;
     const double start = cpuSeconds();
-    Mp3Writer writer(prompter);
+    Mp3Writer writer;
     writer.open(path, blocks.front(), 1);
     writeKeptBlocks(blocks, [&](const CaptureBlock &b) { writer.write(b); });
     writer.close({QStringLiteral("bench - 01"), QStringLiteral("0_Skywell"), QStringLiteral("bench"), 1});

@@ -6,7 +6,6 @@
 //
 // Prints "name: value" lines. CPU times are user + system seconds.
 #include "benchsupport.h"
-#include "core/scriptedprompter.h"
 #include "recording/mp3writer.h"
 #include "recording/wavwriter.h"
 
@@ -84,25 +83,23 @@ double plainWriteSeconds(const std::vector<CaptureBlock> &blocks, const QString 
 
 double wavWriterSeconds(const std::vector<CaptureBlock> &blocks, const QString &path, bool cpu)
 {
-    ScriptedPrompter prompter;
     const double start = cpu ? cpuSeconds() : wallSeconds();
-    WavWriter writer(prompter);
+    WavWriter writer;
     writer.open(path, blocks.front(), true);
     for (std::size_t i = 0; i < blockCount(); ++i)
         writer.write(blocks[i % blocks.size()]);
     writer.close();
     const double seconds = (cpu ? cpuSeconds() : wallSeconds()) - start;
     ::unlink(path.toLocal8Bit().constData());
-    if (!prompter.prompts().isEmpty())
-        std::fprintf(stderr, "WAV writer: %s\n", qPrintable(prompter.prompts().front().text));
+    if (const QStringList errors = writer.takeErrors(); !errors.isEmpty())
+        std::fprintf(stderr, "WAV writer: %s\n", qPrintable(errors.front()));
     return seconds;
 }
 
 double mp3WriterCpu(const std::vector<CaptureBlock> &blocks, const QString &path, int quality)
 {
-    ScriptedPrompter prompter;
     const double start = cpuSeconds();
-    Mp3Writer writer(prompter);
+    Mp3Writer writer;
     writer.open(path, blocks.front(), quality);
     for (std::size_t i = 0; i < blockCount(); ++i)
         writer.write(blocks[i % blocks.size()]);
