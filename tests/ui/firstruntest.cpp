@@ -46,7 +46,7 @@ void writeScript(const QString &path, const QByteArray &text)
 QSet<QString> anchorsInSources()
 {
     QSet<QString> anchors;
-    const QRegularExpression table(QStringLiteral("kPageAnchors\\[\\]\\s*=\\s*\\{([^}]*)\\}"));
+    const QRegularExpression table(QStringLiteral("k\\w*PageAnchors\\[\\]\\s*=\\s*\\{([^}]*)\\}"));
     const QRegularExpression literal(QStringLiteral("setHelpAnchor\\(QStringLiteral\\(\"([a-z_]+)\"\\)\\)"));
     const QRegularExpression quoted(QStringLiteral("\"([a-z_]+)\""));
     for (const char *folder : {"/src/ui", "/src/app"}) {
