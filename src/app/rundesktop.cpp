@@ -162,7 +162,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     QObject::connect(&requests, &RequestGate::messageReady, &window,
                      [&core, &window](int message, int code, const QString &path) {
                          core.handleMessage(message, code, path);
-                         window.command(MainWindow::RefreshShowList);
+                         window.refreshShowList();
                      });
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
@@ -189,7 +189,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
     });
 
-    window.command(MainWindow::RefreshShowList);
+    window.refreshShowList();
     window.setStatus(QString());
     if (commandLine.quiet) {
         window.minimize();
@@ -197,7 +197,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         window.show();
         if (shownSplash)
             shownSplash->accept();
-        window.command(MainWindow::AddShowHint);
+        window.showAddShowHint();
     }
     window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
                                registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
@@ -206,7 +206,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // The command line manages this instance too; the list redraws after
     // its changes.
     ControlPoint control(run, registry, instance);
-    control.setListChanged([&window] { window.command(MainWindow::RefreshShowList); });
+    control.setListChanged([&window] { window.refreshShowList(); });
     control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
     // The web page, when asked for, manages it through the same service.
     WebFrontEnd web(control.service(), run, registry, commandLine);

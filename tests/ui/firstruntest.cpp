@@ -202,18 +202,18 @@ void FirstRunTest::windowHelpAndTheAddShowHint()
     QStringList anchors;
     rig.dialogs.openHelp = [&anchors](const QString &anchor) { anchors << anchor; };
     MainWindow &window = rig.open();
-    window.command(MainWindow::Help);
+    window.showHelp();
     rig.prompter.queueAnswer(true); // "learn how to do this now?"
-    window.command(MainWindow::NothingRecorded);
+    window.showNothingRecorded();
     QCOMPARE(anchors, (QStringList{GuideSection::mainWindow, GuideSection::nothingRecorded}));
     QVERIFY2(rig.prompter.count(ScriptedPrompter::Kind::Information) == 0, "no word of a web site");
 
     // The Add Show hint only while there is no Show to record.
     rig.shows.push_back(rig.makeShow(QStringLiteral("Evening News"), rig.clock.now() + 3600, 0));
-    window.command(MainWindow::AddShowHint);
+    window.showAddShowHint();
     QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 0);
     rig.shows.clear();
-    window.command(MainWindow::AddShowHint);
+    window.showAddShowHint();
     QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 1);
 }
 

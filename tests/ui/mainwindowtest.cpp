@@ -29,7 +29,7 @@ namespace
 
 using Kind = ScriptedPrompter::Kind;
 
-void click(MainWindow &window, int id)
+void click(MainWindow &window, MainWindow::Button id)
 {
     QTest::mouseClick(window.button(id), Qt::LeftButton);
 }
@@ -116,7 +116,7 @@ void MainWindowTest::listCommandsKeepListViewAndFileInStep()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (int i = 0; i < 3; ++i)
-        window.command(MainWindow::AddShow);
+        window.addShow();
     QCOMPARE(namesInView(window), toAdd);
     QCOMPARE(rig.namesInList(), toAdd);
     QCOMPARE(rig.namesOnDisk(), toAdd);
@@ -190,7 +190,7 @@ void MainWindowTest::sortingRebuildsTheListOrder()
                                              QStringLiteral("beta")}));
     QCOMPARE(namesInView(window), rig.namesOnDisk());
     QCOMPARE(window.showList()->selectedRow(), 0);
-    window.command(MainWindow::RefreshShowList);
+    window.refreshShowList();
     QCOMPARE(window.showList()->selectedRow(), 0);
     rig.prompter.clear();
     rig.prompter.queueAnswer(true);
@@ -208,7 +208,7 @@ void MainWindowTest::commandsWithoutSelectionSaySo()
     QString filter;
     rig.dialogs.viewRecordings = [&](const QString &f) { filter = f; };
     MainWindow &window = rig.open();
-    const QList<QPair<int, QString>> commands{
+    const QList<QPair<MainWindow::Button, QString>> commands{
         {MainWindow::EditShow, QStringLiteral("Select an item to edit")},
         {MainWindow::DeleteShow, QStringLiteral("Select an item to delete")},
         {MainWindow::RecordNow, QStringLiteral("Select a show to record")},

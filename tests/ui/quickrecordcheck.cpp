@@ -88,7 +88,7 @@ int main(int argc, char *argv[])
     window.show();
 
     QTimer::singleShot(300, [&args] { fillQuickRecord(args[1], args[2]); });
-    window.command(MainWindow::QuickRecord);
+    window.quickRecord();
     if (!recordings->roster().recording()) {
         std::fprintf(stderr, "FAIL: no recording started\n");
         return 1;

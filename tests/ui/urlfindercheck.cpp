@@ -142,7 +142,7 @@ int main(int argc, char *argv[])
     QObject::connect(&ticks, &QTimer::timeout, [&steps] { steps.tick(); });
     ticks.start(250);
     QTimer::singleShot(180'000, [&steps] { failWith(QStringLiteral("stuck at step %1").arg(steps.step)); });
-    window.command(MainWindow::UrlFinder);
+    window.urlFinder();
     ticks.stop();
 
     if (steps.step != 4)
