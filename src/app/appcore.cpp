@@ -5,6 +5,7 @@
 #include "core/folders.h"
 #include "core/prompter.h"
 #include "core/registry.h"
+#include "core/singleinstance.h"
 #include "core/systemreport.h"
 #include "core/version.h"
 #include "shows/addshow.h"
@@ -130,20 +131,42 @@ bool AppCore::importShow(const QString &path)
     });
 }
 
-void AppCore::handleMessage(int message, int code, const QString &importPath)
+void AppCore::quitAtOnce()
 {
-    if (message == 1042 && code == 902) {
-        Q_EMIT quitRequested();
-    } else if (message == 1042 && code == 906) {
-        Q_EMIT restoreRequested();
-        // The request names its file; "ImportFile" is shared by every second
-        // start and serves only a request that names none.
-        const QString path =
-            importPath.isEmpty() ? m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey) : importPath;
-        if (!path.isEmpty())
-            importShow(path);
-    } else if (message == 1033 && code == 513) {
-        Q_EMIT restoreRequested();
+    Q_EMIT quitRequested();
+}
+
+void AppCore::restoreWindow()
+{
+    Q_EMIT restoreRequested();
+}
+
+void AppCore::restoreAndImport(const QString &importPath)
+{
+    Q_EMIT restoreRequested();
+    // The request names its file; "ImportFile" is shared by every second
+    // start and serves only a request that names none.
+    const QString path =
+        importPath.isEmpty() ? m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey) : importPath;
+    if (!path.isEmpty())
+        importShow(path);
+}
+
+void deliverInstanceMessage(AppCore &core, int message, int code, const QString &importPath)
+{
+    const std::optional<InstanceRequest> request = requestFor(message, code);
+    if (!request)
+        return;
+    switch (*request) {
+    case InstanceRequest::Quit:
+        core.quitAtOnce();
+        break;
+    case InstanceRequest::Import:
+        core.restoreAndImport(importPath);
+        break;
+    case InstanceRequest::Restore:
+        core.restoreWindow();
+        break;
     }
 }
 

@@ -60,9 +60,14 @@ public:
     // call twice.
     void shutdown();
 
-    // A request of a second start (message number, code and, for an import,
-    // the file it names).
-    void handleMessage(int message, int code, const QString &importPath = QString());
+    // The requests of a second start.
+    // Quits at once, without asking.
+    void quitAtOnce();
+    // Brings the window to the front.
+    void restoreWindow();
+    // Brings the window to the front and imports the Show file the request
+    // names.
+    void restoreAndImport(const QString &importPath = QString());
 
     // Imports a Show file: parse, editor step, add to the list on OK.
     bool importShow(const QString &path);
@@ -102,6 +107,11 @@ private:
     Ticker m_ticker;
     bool m_started = false;
 };
+
+// Hands a second start's request, as the instance sends it (message number,
+// code and, for an import, the file it names), to the core; any other pair
+// does nothing.
+void deliverInstanceMessage(AppCore &core, int message, int code, const QString &importPath = QString());
 
 inline const QString kMp3FolderMissingText =
     QStringLiteral("The folder for MP3 files no longer exists.  Please choose a new folder in Settings.");

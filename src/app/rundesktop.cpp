@@ -161,7 +161,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // A second start's requests; an import changes the list behind the view.
     QObject::connect(&requests, &RequestGate::messageReady, &window,
                      [&core, &window](int message, int code, const QString &path) {
-                         core.handleMessage(message, code, path);
+                         deliverInstanceMessage(core, message, code, path);
                          window.refreshShowList();
                      });
     QObject::connect(&requests, &RequestGate::noticeReady,

@@ -25,7 +25,10 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     run.start(prompter, commandLine, {});
     // A server without sound still records: from the streams themselves.
     run.recordFromStreamsWithoutSoundServer();
-    QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::messageReady, &run.core(),
+                     [&run](int message, int code, const QString &path) {
+                         deliverInstanceMessage(run.core(), message, code, path);
+                     });
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     // A quit (UNINSTALL, SIGTERM, SIGINT) first ends a recording in

@@ -160,7 +160,7 @@ TEST_F(AppCoreScheduling, ImportAddsTheShowAsIfTheEditorsOkWerePressed)
     // The request of a second start imports the file named in "ImportFile".
     registry.regWriteString(QStringLiteral("ImportFile"), writeImport("Late|http://x|2300|0100|-------|2026-12-20"),
                             kSkywellKey);
-    core.handleMessage(1042, 906);
+    core.restoreAndImport();
     ASSERT_EQ(core.shows().size(), 2u);
     EXPECT_EQ(core.shows()[1].startTime, localTime(2026, 12, 20, 23));
     EXPECT_EQ(core.shows()[1].endTime, localTime(2026, 12, 21, 1)) << "the end follows the start";

@@ -98,14 +98,14 @@ TEST_F(AppCoreTest, SecondStartRequests)
     AppCore core(program.path(), clock, log, registry, prompter);
     QSignalSpy quit(&core, &AppCore::quitRequested);
     QSignalSpy restore(&core, &AppCore::restoreRequested);
-    core.handleMessage(1033, 513);
+    deliverInstanceMessage(core, 1033, 513);
     EXPECT_EQ(restore.count(), 1);
-    core.handleMessage(1042, 906);
+    deliverInstanceMessage(core, 1042, 906);
     EXPECT_EQ(restore.count(), 2);
-    core.handleMessage(1042, 902);
+    deliverInstanceMessage(core, 1042, 902);
     EXPECT_EQ(quit.count(), 1);
-    core.handleMessage(1042, 904);
-    core.handleMessage(7, 7);
+    deliverInstanceMessage(core, 1042, 904);
+    deliverInstanceMessage(core, 7, 7);
     EXPECT_EQ(quit.count() + restore.count(), 3) << "unknown requests do nothing";
 }
 
