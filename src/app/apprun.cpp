@@ -41,11 +41,9 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     // Each recording captures through devices of its own; this queue
     // serves the recording-source test.
     m_capture.init([this] {
-        CaptureBlock *block = nullptr;
-        while (m_capture.takeBlock(block)) {
+        while (CaptureBlockPtr block = m_capture.takeBlock()) {
             if (m_sourceTest && m_sourceTest->active())
                 m_sourceTest->takeTestBlock(*block);
-            m_capture.release(block);
         }
     });
 

@@ -158,13 +158,11 @@ struct ServerMixer : ::testing::Test {
         int peak = 0;
         int blocks = 0;
         library.init([&] {
-            CaptureBlock *block = nullptr;
-            while (library.takeBlock(block)) {
+            while (CaptureBlockPtr block = library.takeBlock()) {
                 ++blocks;
                 const auto *v = reinterpret_cast<const std::int16_t *>(block->samples());
                 for (std::uint32_t i = 0; i < block->sampleBytes() / 2; ++i)
                     peak = std::max(peak, std::abs(int(v[i])));
-                library.release(block);
             }
         });
         library.start(kDefaultDevice);
@@ -246,10 +244,8 @@ TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
     QueueSourceTestCapture capture(queue);
     RecordingSourceTest test(mixer, capture, speakers, prompter, registry, log, testSoundPath(dir.path()));
     queue.init([&] {
-        CaptureBlock *block = nullptr;
-        while (queue.takeBlock(block)) {
+        while (CaptureBlockPtr block = queue.takeBlock()) {
             test.takeTestBlock(*block);
-            queue.release(block);
         }
     });
     const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);

@@ -57,14 +57,12 @@ public:
 private:
     void drain()
     {
-        CaptureBlock *block = nullptr;
-        while (m_queue.takeBlock(block)) {
+        while (CaptureBlockPtr block = m_queue.takeBlock()) {
             const BlockLevel level = measureLevel(block->samples(), block->sampleBytes());
             ++blocks;
             if (!level.silent())
                 ++soundBlocks;
             loudest = std::max(loudest, level.peakToPeak());
-            m_queue.release(block);
         }
     }
 
