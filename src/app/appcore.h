@@ -20,7 +20,7 @@ namespace skywell
 class ActivityLog;
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // The running program without its window: the start-up steps after the
 // main window exists (Show list, settings, first start, folder checks,
@@ -36,8 +36,8 @@ public:
     // headless mode: the settings are then taken as they are.
     using ConfigureSettings = std::function<bool(Settings &settings, bool firstTime)>;
 
-    AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
-            QObject *parent = nullptr);
+    AppCore(QString programFolder, const Clock &clock, ActivityLog &log, SettingsStore &settingsStore,
+            Prompter &prompter, QObject *parent = nullptr);
 
     // Creates the wake-up timer at start-up; it returns null (and logs why)
     // when the system allows none. Without a factory there is no timer.
@@ -94,7 +94,7 @@ private:
     QString m_programFolder;
     const Clock &m_clock;
     ActivityLog &m_log;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     Prompter &m_prompter;
     ConfigureSettings m_configure;
     WakeTimerFactory m_wakeTimerFactory;

@@ -23,7 +23,7 @@ class ActivityLog;
 class DesktopTray;
 class ImageButton;
 class Prompter;
-class Registry;
+class SettingsStore;
 class ShowListCommands;
 class ShowListView;
 class StatusLineView;
@@ -32,7 +32,7 @@ class StatusLineView;
 // end: Record Now then does nothing).
 struct WindowContext {
     Prompter &prompter;
-    Registry &registry;
+    SettingsStore &settingsStore;
     ShowListCommands &commands;
     QString programFolder;
     ActivityLog *log = nullptr;

@@ -54,7 +54,7 @@ bool MainWindow::editShowOrAccept(Show &show, bool isNew)
 {
     if (m_dialogs.editShow)
         return m_dialogs.editShow(show, isNew);
-    acceptShowUnchanged(show, m_context.commands.clock().now(), m_context.registry, m_context.prompter);
+    acceptShowUnchanged(show, m_context.commands.clock().now(), m_context.settingsStore, m_context.prompter);
     return true;
 }
 
@@ -193,7 +193,7 @@ void MainWindow::recordNow()
     const int row = selectedShow(kSelectToRecordText, kRecordNowText);
     if (row < 0)
         return;
-    showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);
+    showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.settingsStore, m_context.prompter);
     const Show show = m_context.commands.shows()[std::size_t(row)];
     const RecordingRequest request = recordNowRequest(show, m_context.commands.clock().now());
     // A scheduled Show may have started while the hint was open.
@@ -297,7 +297,7 @@ void MainWindow::showAddShowHint()
 {
     // Only while there is no Show yet: it says where to begin.
     if (m_context.commands.shows().empty())
-        showHintOnce(kAddShowHintName, kAddShowHintText, m_context.registry, m_context.prompter);
+        showHintOnce(kAddShowHintName, kAddShowHintText, m_context.settingsStore, m_context.prompter);
 }
 
 void MainWindow::openHelp(const QString &anchor)

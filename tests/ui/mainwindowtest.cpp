@@ -1,5 +1,6 @@
 // The main window driven as a user drives it, over the real Show list,
 // Show file, scheduler and recording roster.
+#include "core/settingsstore.h"
 #include "windowrig.h"
 
 #include "core/hint.h"
@@ -367,7 +368,7 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         WindowRig rig;
         rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
         QtPrompter prompter;
-        WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+        WindowContext context{prompter, rig.settingsStore, rig.commands, rig.programFolder()};
         context.recordings = &rig.roster;
         MainWindow window(context);
         rig.roster.startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
@@ -503,7 +504,7 @@ void MainWindowTest::recordNowChecksAgainAfterItsHint()
         show.tunerKind = 'W';
     HintWhileDuePrompter prompter(rig.prompter);
     prompter.duringHint = [&rig] { rig.roster.startRecording(requestFromShow(rig.shows.front())); };
-    WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+    WindowContext context{prompter, rig.settingsStore, rig.commands, rig.programFolder()};
     context.recordings = &rig.roster;
     MainWindow window(context);
     window.showList()->selectRow(1);
@@ -546,7 +547,7 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
 void MainWindowTest::recordingsSideBySideAreShownAndStoppedOneByOne()
 {
     WindowRig rig;
-    rig.registry.regWriteInt(kNotPreferredHintName, 1, kSkywellKey);
+    rig.settingsStore.writeInt(kNotPreferredHintName, 1, SettingsGroup::Program);
     for (const char *name : {"Alpha", "Beta", "Gamma"})
         rig.shows.push_back(rig.makeShow(QString::fromLatin1(name), rig.clock.now() + 7200, OUT_WAV));
     MainWindow &window = rig.open();

@@ -8,6 +8,7 @@
 //   windowcheck notray            minimise and restore without a tray; the
 //                                 notification left to the log
 //   windowcheck tuner             the "Skywell Tuner" window follows
+#include "core/settingsstore.h"
 #include "windowrig.h"
 
 #include "platform/x11windowfollow.h"
@@ -66,7 +67,7 @@ void addShows(WindowRig &rig)
 void startRecording(WindowRig &rig)
 {
     rig.window->showList()->selectRow(2);
-    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
+    rig.settingsStore.writeInt(QStringLiteral("NotPreferredHint"), 1, SettingsGroup::Program);
     rig.window->recordNow();
     rig.captureStarts();
     for (int i = 0; i < 5; ++i)
@@ -84,7 +85,7 @@ const QString kAwkwardName = QStringLiteral(u"Evening \U0001F4FB News \u0623\u06
 void recordOneTrack(WindowRig &rig, int row)
 {
     rig.window->showList()->selectRow(row);
-    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
+    rig.settingsStore.writeInt(QStringLiteral("NotPreferredHint"), 1, SettingsGroup::Program);
     rig.window->recordNow();
     rig.captureStarts();
     for (int i = 0; i < 110; ++i)
@@ -270,7 +271,7 @@ int tunerFollows()
     WindowRig rig;
     X11WindowFollow follow(
         [](const DesktopWindow &window) { return isTunerWindow(window, {QCoreApplication::applicationPid()}); });
-    WindowContext context{rig.prompter, rig.registry, rig.commands, rig.programFolder()};
+    WindowContext context{rig.prompter, rig.settingsStore, rig.commands, rig.programFolder()};
     context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
     MainWindow window(context);
     window.show();
