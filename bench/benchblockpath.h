@@ -36,7 +36,7 @@ struct BenchBlockPath {
         settings.tempFolder = dir + QStringLiteral("temp/");
         settings.mp3Folder = dir + QStringLiteral("recordings/");
         settings.fileNameFormat = QStringLiteral("%%s");
-        settings.optimizeVolume = 0;
+        settings.optimizeVolume = false;
         session.name = name;
         session.flags = flags;
         session.recording = true;

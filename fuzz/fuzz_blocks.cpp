@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     settings.mp3Folder = recordings;
     settings.soundCard = QStringLiteral("Fuzz");
     settings.fileNameFormat = QStringLiteral("%%s");
-    settings.optimizeVolume = 0;
+    settings.optimizeVolume = false;
     SilentDevice device;
     CaptureQueue queue(device);
     RecordingSession session;

@@ -3,9 +3,9 @@
 // check, texts, summary and output names.
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/outputnaming.h"
 #include "shows/scheduler.h"
 #include "shows/showfile.h"
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Nothing here is written: the wake-up timer is absent and the time-zone
     // check is not run.
     static ActivityLog log(QStringLiteral("/nonexistent/"), clock);
-    static Registry registry(QStringLiteral("/nonexistent/u"), QStringLiteral("/nonexistent/m"));
+    static SettingsStore settingsStore(QStringLiteral("/nonexistent/u"), QStringLiteral("/nonexistent/m"));
     static ScriptedPrompter prompter;
     static Settings settings;
 
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (shows.size() != (size + kShowRecordSize - 1) / kShowRecordSize)
         std::abort();
 
-    Scheduler scheduler(clock, settings, registry, log, prompter);
+    Scheduler scheduler(clock, settings, settingsStore, log, prompter);
     scheduler.reschedule(shows, size % 3 == 0 ? 3600 : 0);
     findDueShow(shows, clock.now());
     scheduler.checkConflicts(shows);

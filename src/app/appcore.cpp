@@ -4,7 +4,8 @@
 #include "core/clock.h"
 #include "core/folders.h"
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
+#include "core/singleinstance.h"
 #include "core/systemreport.h"
 #include "core/version.h"
 #include "shows/addshow.h"
@@ -13,11 +14,11 @@
 namespace skywell
 {
 
-AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
-                 QObject *parent)
-    : QObject(parent), m_programFolder(std::move(programFolder)), m_clock(clock), m_log(log), m_registry(registry),
-      m_prompter(prompter), m_scheduler(clock, m_settings, registry, log, prompter),
-      m_showStore(m_programFolder, log, prompter)
+AppCore::AppCore(QString programFolder, const Clock &clock, ActivityLog &log, SettingsStore &settingsStore,
+                 Prompter &prompter, QObject *parent)
+    : QObject(parent), m_programFolder(std::move(programFolder)), m_clock(clock), m_log(log),
+      m_settingsStore(settingsStore), m_prompter(prompter),
+      m_scheduler(clock, m_settings, settingsStore, log, prompter), m_showStore(m_programFolder, log, prompter)
 {
 }
 
@@ -42,14 +43,14 @@ void AppCore::start()
 
 void AppCore::loadAndConfigureSettings()
 {
-    if (loadSettings(m_settings, m_registry, m_programFolder))
+    if (loadSettings(m_settings, m_settingsStore, m_programFolder))
         return;
     // First start. "First Time" is stored only once the settings are
     // accepted, so a cancelled configuration comes back next time.
     // The first-start wizard greets the user itself: no box before it.
     if (m_configure) {
         if (m_configure(m_settings, true)) {
-            saveSettings(m_settings, m_registry);
+            saveSettings(m_settings, m_settingsStore);
             return;
         }
         // Cancelled: this run works with the defaults (their folders are
@@ -60,7 +61,7 @@ void AppCore::loadAndConfigureSettings()
     // Without a desktop nobody can answer the first-time dialogs: take the
     // defaults and create their folders.
     createDefaultFolders();
-    if (saveSettings(m_settings, m_registry))
+    if (saveSettings(m_settings, m_settingsStore))
         m_log.logLine(QStringLiteral("First start without a desktop: default settings saved."));
     else
         m_log.logLine(QStringLiteral("First start without a desktop: default settings in use, not saved."));
@@ -82,7 +83,7 @@ void AppCore::ensureFolder(const QString &folder, const QString &missingText)
     if (m_configure) {
         m_prompter.information(missingText);
         if (m_configure(m_settings, false))
-            saveSettings(m_settings, m_registry);
+            saveSettings(m_settings, m_settingsStore);
         return;
     }
     m_log.logLine(missingText);
@@ -118,32 +119,55 @@ bool AppCore::importShow(const QString &path)
 {
     ShowEditorStep edit = m_showEditor;
     if (!edit) {
-        edit = [this](Show &show) { return acceptShowUnchanged(show, m_clock.now(), m_registry, m_prompter); };
+        edit = [this](Show &show) { return acceptShowUnchanged(show, m_clock.now(), m_settingsStore, m_prompter); };
     }
     return importShowFile(path, m_clock, m_prompter, edit, [this](const Show &show) {
         // A Show that could not be saved is kept in the list and saved with
         // the next change.
-        if (addShow(m_shows, show, m_scheduler, m_showStore, m_registry, m_prompter))
+        if (addShow(m_shows, show, m_scheduler, m_showStore, m_settingsStore, m_prompter))
             m_log.logLine(QStringLiteral("Imported show"), fieldText(show.name));
         else
             m_log.logLine(QStringLiteral("Show added but not saved"), fieldText(show.name));
     });
 }
 
-void AppCore::handleMessage(int message, int code, const QString &importPath)
+void AppCore::quitAtOnce()
 {
-    if (message == 1042 && code == 902) {
-        Q_EMIT quitRequested();
-    } else if (message == 1042 && code == 906) {
-        Q_EMIT restoreRequested();
-        // The request names its file; "ImportFile" is shared by every second
-        // start and serves only a request that names none.
-        const QString path =
-            importPath.isEmpty() ? m_registry.regReadString(QStringLiteral("ImportFile"), kSkywellKey) : importPath;
-        if (!path.isEmpty())
-            importShow(path);
-    } else if (message == 1033 && code == 513) {
-        Q_EMIT restoreRequested();
+    Q_EMIT quitRequested();
+}
+
+void AppCore::restoreWindow()
+{
+    Q_EMIT restoreRequested();
+}
+
+void AppCore::restoreAndImport(const QString &importPath)
+{
+    Q_EMIT restoreRequested();
+    // The request names its file; "ImportFile" is shared by every second
+    // start and serves only a request that names none.
+    const QString path = importPath.isEmpty()
+                             ? m_settingsStore.readString(QStringLiteral("ImportFile"), SettingsGroup::Program)
+                             : importPath;
+    if (!path.isEmpty())
+        importShow(path);
+}
+
+void deliverInstanceMessage(AppCore &core, int message, int code, const QString &importPath)
+{
+    const std::optional<InstanceRequest> request = requestFor(message, code);
+    if (!request)
+        return;
+    switch (*request) {
+    case InstanceRequest::Quit:
+        core.quitAtOnce();
+        break;
+    case InstanceRequest::Import:
+        core.restoreAndImport(importPath);
+        break;
+    case InstanceRequest::Restore:
+        core.restoreWindow();
+        break;
     }
 }
 

@@ -20,7 +20,7 @@ namespace skywell
 class ActivityLog;
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // The running program without its window: the start-up steps after the
 // main window exists (Show list, settings, first start, folder checks,
@@ -36,8 +36,8 @@ public:
     // headless mode: the settings are then taken as they are.
     using ConfigureSettings = std::function<bool(Settings &settings, bool firstTime)>;
 
-    AppCore(QString programFolder, const Clock &clock, ActivityLog &log, Registry &registry, Prompter &prompter,
-            QObject *parent = nullptr);
+    AppCore(QString programFolder, const Clock &clock, ActivityLog &log, SettingsStore &settingsStore,
+            Prompter &prompter, QObject *parent = nullptr);
 
     // Creates the wake-up timer at start-up; it returns null (and logs why)
     // when the system allows none. Without a factory there is no timer.
@@ -60,9 +60,14 @@ public:
     // call twice.
     void shutdown();
 
-    // A request of a second start (message number, code and, for an import,
-    // the file it names).
-    void handleMessage(int message, int code, const QString &importPath = QString());
+    // The requests of a second start.
+    // Quits at once, without asking.
+    void quitAtOnce();
+    // Brings the window to the front.
+    void restoreWindow();
+    // Brings the window to the front and imports the Show file the request
+    // names.
+    void restoreAndImport(const QString &importPath = QString());
 
     // Imports a Show file: parse, editor step, add to the list on OK.
     bool importShow(const QString &path);
@@ -89,7 +94,7 @@ private:
     QString m_programFolder;
     const Clock &m_clock;
     ActivityLog &m_log;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     Prompter &m_prompter;
     ConfigureSettings m_configure;
     WakeTimerFactory m_wakeTimerFactory;
@@ -102,6 +107,11 @@ private:
     Ticker m_ticker;
     bool m_started = false;
 };
+
+// Hands a second start's request, as the instance sends it (message number,
+// code and, for an import, the file it names), to the core; any other pair
+// does nothing.
+void deliverInstanceMessage(AppCore &core, int message, int code, const QString &importPath = QString());
 
 inline const QString kMp3FolderMissingText =
     QStringLiteral("The folder for MP3 files no longer exists.  Please choose a new folder in Settings.");

@@ -3,7 +3,7 @@
 #include "app/recordingparts.h"
 #include "app/recordingservice.h"
 #include "core/commandline.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "mixer/testsound.h"
@@ -19,8 +19,8 @@
 namespace skywell
 {
 
-AppRun::AppRun(QString programFolder, Registry &registry)
-    : m_programFolder(std::move(programFolder)), m_registry(registry), m_log(m_programFolder, m_clock)
+AppRun::AppRun(QString programFolder, SettingsStore &settingsStore)
+    : m_programFolder(std::move(programFolder)), m_settingsStore(settingsStore), m_log(m_programFolder, m_clock)
 {
 }
 
@@ -31,7 +31,7 @@ AppRun::~AppRun()
 
 void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::ConfigureSettings configure)
 {
-    m_core = std::make_unique<AppCore>(m_programFolder, m_clock, m_log, m_registry, prompter);
+    m_core = std::make_unique<AppCore>(m_programFolder, m_clock, m_log, m_settingsStore, prompter);
     m_core->setConfigureSettings(std::move(configure));
     m_core->setShowEditor(m_showEditor);
     m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log, QCoreApplication::applicationFilePath()); });
@@ -41,31 +41,29 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     // Each recording captures through devices of its own; this queue
     // serves the recording-source test.
     m_capture.init([this] {
-        CaptureBlock *block = nullptr;
-        while (m_capture.takeBlock(block)) {
+        while (CaptureBlockPtr block = m_capture.takeBlock()) {
             if (m_sourceTest && m_sourceTest->active())
                 m_sourceTest->takeTestBlock(*block);
-            m_capture.release(block);
         }
     });
 
     m_core->start();
-    m_mixer = std::make_unique<Mixer>(m_mixerBackend, m_log, m_registry, m_core->settings());
+    m_mixer = std::make_unique<Mixer>(m_mixerBackend, m_log, m_settingsStore, m_core->settings());
     m_mixer->logMixerData();
     // The test sound is the program's own; a failure here is reported by
     // the test that needs it.
     const QString testSound = testSoundPath(m_programFolder);
     ensureTestSound(testSound);
     m_sourceTest = std::make_unique<RecordingSourceTest>(*m_mixer, m_sourceTestCapture, m_speakers, prompter,
-                                                         m_registry, m_log, testSound);
+                                                         m_settingsStore, m_log, testSound);
     Settings &settings = m_core->settings();
-    m_tuning = std::make_unique<Tuning>(m_registry, m_log, prompter, settings, m_connection, m_windows,
+    m_tuning = std::make_unique<Tuning>(m_settingsStore, m_log, prompter, settings, m_connection, m_windows,
                                         Tuning::defaultTunerProgram());
     m_tuning->setPlaybackProbe(playerPlaysOrEnded);
     m_tuningPort = std::make_unique<TuningPort>(*m_tuning, m_core->shows());
     m_parts = std::make_unique<ProgramRecordingParts>(m_log, settings, prompter, m_sourceChoice,
                                                       [this] { return m_tuning->isOnline(); });
-    m_recordings = std::make_unique<RecordingService>(*m_core, *m_mixer, m_clock, m_log, prompter, m_registry,
+    m_recordings = std::make_unique<RecordingService>(*m_core, *m_mixer, m_clock, m_log, prompter, m_settingsStore,
                                                       *m_tuningPort, *m_parts);
     RecordingRoster &roster = m_recordings->roster();
     QObject::connect(m_tuning.get(), &Tuning::captureCanStart, &roster, &RecordingRoster::captureCanStart);

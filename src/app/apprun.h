@@ -25,7 +25,7 @@ class Mixer;
 class Prompter;
 class RecordingService;
 class RecordingSourceTest;
-class Registry;
+class SettingsStore;
 class Tuning;
 class TuningPort;
 class RecordingParts;
@@ -37,7 +37,7 @@ struct CommandLine;
 class AppRun final
 {
 public:
-    AppRun(QString programFolder, Registry &registry);
+    AppRun(QString programFolder, SettingsStore &settingsStore);
     ~AppRun();
 
     ActivityLog &log() { return m_log; }
@@ -77,7 +77,7 @@ public:
 
 private:
     QString m_programFolder;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     SystemClock m_clock;
     ActivityLog m_log;
     PulseSourceChoice m_sourceChoice;

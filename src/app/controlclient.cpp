@@ -7,9 +7,9 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/programfolderlock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "core/singleinstance.h"
 #include "shows/scheduler.h"
 #include "shows/showstore.h"
@@ -46,18 +46,19 @@ bool changesShowFile(const QString &command)
 
 // No instance runs and this process holds the lock: the Show file is read
 // and written here, as the instance would.
-ControlReply answerWithoutInstance(const ControlRequest &request, const QString &programFolder, Registry &registry)
+ControlReply answerWithoutInstance(const ControlRequest &request, const QString &programFolder,
+                                   SettingsStore &settingsStore)
 {
     SystemClock clock;
     ActivityLog log(programFolder, clock);
     ScriptedPrompter prompter(&log);
     Settings settings;
-    loadSettings(settings, registry, programFolder);
+    loadSettings(settings, settingsStore, programFolder);
     ShowList shows;
     ShowStore store(programFolder, log, prompter);
     store.load(shows);
-    Scheduler scheduler(clock, settings, registry, log, prompter);
-    InstanceControl control({shows, scheduler, store, registry, settings, clock}, nullptr);
+    Scheduler scheduler(clock, settings, settingsStore, log, prompter);
+    InstanceControl control({shows, scheduler, store, settingsStore, settings, clock}, nullptr);
     const ControlReply reply = control.handle(request);
     for (const ScriptedPrompter::Prompt &prompt : prompter.prompts()) {
         if (prompt.kind == ScriptedPrompter::Kind::Error || prompt.kind == ScriptedPrompter::Kind::Information)
@@ -72,7 +73,7 @@ ControlReply answerWithoutInstance(const ControlRequest &request, const QString 
 
 } // namespace
 
-int runControlCommand(const QStringList &args, const QString &programFolder, Registry &registry)
+int runControlCommand(const QStringList &args, const QString &programFolder, SettingsStore &settingsStore)
 {
     const ControlCommandLine line = parseControlCommandLine(args);
     if (line.help) {
@@ -93,7 +94,7 @@ int runControlCommand(const QStringList &args, const QString &programFolder, Reg
         ProgramFolderLock lock(programFolder);
         const ProgramFolderLock::State state = lock.acquire();
         if (state == ProgramFolderLock::State::Held) {
-            reply = answerWithoutInstance(line.request, programFolder, registry);
+            reply = answerWithoutInstance(line.request, programFolder, settingsStore);
             replyJson = controlReplyJson(reply);
             break;
         }

@@ -8,12 +8,12 @@
 namespace skywell
 {
 
-ControlPoint::ControlPoint(AppRun &run, Registry &registry, SingleInstance &instance) : m_instance(instance)
+ControlPoint::ControlPoint(AppRun &run, SettingsStore &settingsStore, SingleInstance &instance) : m_instance(instance)
 {
     AppCore &core = run.core();
     RecordingService *recordings = run.recordings();
     m_control = std::make_unique<InstanceControl>(
-        ControlTarget{core.shows(), core.scheduler(), core.showStore(), registry, core.settings(), m_clock},
+        ControlTarget{core.shows(), core.scheduler(), core.showStore(), settingsStore, core.settings(), m_clock},
         recordings ? &recordings->roster() : nullptr);
 }
 

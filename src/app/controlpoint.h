@@ -10,7 +10,7 @@ namespace skywell
 {
 
 class AppRun;
-class Registry;
+class SettingsStore;
 class SingleInstance;
 
 // The running instance's control service, answering the requests that
@@ -19,7 +19,7 @@ class SingleInstance;
 class ControlPoint final : public ControlService
 {
 public:
-    ControlPoint(AppRun &run, Registry &registry, SingleInstance &instance);
+    ControlPoint(AppRun &run, SettingsStore &settingsStore, SingleInstance &instance);
     ~ControlPoint() override;
 
     ControlService &service() { return *this; }

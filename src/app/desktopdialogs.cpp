@@ -3,7 +3,7 @@
 #include "app/apprun.h"
 #include "app/recordingservice.h"
 #include "core/autostart.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "core/userguide.h"
 #include "tuning/catalogueupdate.h"
 #include "ui/firstrunwizard.h"
@@ -18,8 +18,8 @@
 namespace skywell
 {
 
-DesktopDialogs::DesktopDialogs(AppRun &run, Registry &registry, Prompter &prompter)
-    : m_run(run), m_registry(registry), m_prompter(prompter)
+DesktopDialogs::DesktopDialogs(AppRun &run, SettingsStore &settingsStore, Prompter &prompter)
+    : m_run(run), m_settingsStore(settingsStore), m_prompter(prompter)
 {
 }
 
@@ -49,13 +49,14 @@ bool DesktopDialogs::runSheet(Settings &settings, bool firstTime)
     // The source test and the CD writer exist only once the program has
     // started; the sheet may open before (first start, missing folder).
     SettingsSheetContext context{
-        m_registry,
+        m_settingsStore,
         m_prompter,
-        AutostartEntry(m_registry.userRoot(), Registry::defaultMachineRoot(), QCoreApplication::applicationFilePath()),
+        AutostartEntry(m_settingsStore.userRoot(), SettingsStore::defaultMachineRoot(),
+                       QCoreApplication::applicationFilePath()),
         desktopSheetServices(
             m_prompter, m_run.captureDeviceNames(), [this] { return m_run.sourceTest(); },
             [this] { return m_run.recordings() ? &m_run.recordings()->cdWriter() : nullptr; },
-            m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed()),
+            m_settingsStore.readString(kCatalogueAddressSetting, SettingsGroup::Options).trimmed()),
         m_setHelpAnchor,
         m_openHelp};
     if (m_openGuideAt)
@@ -71,8 +72,8 @@ AppCore::ConfigureSettings DesktopDialogs::configureSettings()
         if (m_ending)
             return false;
         // One wizard asks the first start's questions.
-        FirstRunContext context{m_registry, m_prompter,
-                                AutostartEntry(m_registry.userRoot(), Registry::defaultMachineRoot(),
+        FirstRunContext context{m_settingsStore, m_prompter,
+                                AutostartEntry(m_settingsStore.userRoot(), SettingsStore::defaultMachineRoot(),
                                                QCoreApplication::applicationFilePath())};
         if (m_openGuideAt)
             context.openHelp = [open = m_openGuideAt] { open(GuideSection::firstStart); };
@@ -100,7 +101,7 @@ bool DesktopDialogs::editShow(Show &show)
 {
     AppCore &core = m_run.core();
     SystemClock clock;
-    ShowEditorContext context{m_registry, m_prompter, clock, core.settings(), core.programFolder()};
+    ShowEditorContext context{m_settingsStore, m_prompter, clock, core.settings(), core.programFolder()};
     context.musicLibraryInstalled = [this] {
         return m_run.recordings() && m_run.recordings()->musicLibrary().isMusicLibraryInstalled();
     };

@@ -14,7 +14,7 @@ namespace skywell
 
 class AppRun;
 class Prompter;
-class Registry;
+class SettingsStore;
 struct Show;
 
 // The desktop's setting-up dialogs joined to the running program: the
@@ -23,7 +23,7 @@ struct Show;
 class DesktopDialogs final
 {
 public:
-    DesktopDialogs(AppRun &run, Registry &registry, Prompter &prompter);
+    DesktopDialogs(AppRun &run, SettingsStore &settingsStore, Prompter &prompter);
 
     // The window the dialogs belong to, how they set its help anchor and
     // how its help opens (the dialogs' "Help" button; none when empty).
@@ -57,7 +57,7 @@ private:
     bool runSheet(Settings &settings, bool firstTime);
 
     AppRun &m_run;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     Prompter &m_prompter;
     QWidget *m_window = nullptr;
     std::function<void(const QString &)> m_setHelpAnchor;

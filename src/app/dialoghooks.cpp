@@ -39,13 +39,14 @@ QWidget *dialogParent(QWidget *parent)
 
 } // namespace
 
-void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Prompter &prompter, QWidget *parent)
+void connectDialogs(WindowDialogs &dialogs, AppRun &run, SettingsStore &settingsStore, Prompter &prompter,
+                    QWidget *parent)
 {
     // The dialogs' Help buttons: the guide opener set before this call.
     const std::function<void(const QString &)> help = dialogs.openHelp;
-    dialogs.quickRecord = [&run, &registry, &prompter, parent, help]() -> std::optional<RecordingRequest> {
+    dialogs.quickRecord = [&run, &settingsStore, &prompter, parent, help]() -> std::optional<RecordingRequest> {
         static const SystemClock clock;
-        QuickRecordDeps deps{registry, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
+        QuickRecordDeps deps{settingsStore, prompter, clock, run.core().programFolder(), {}, {}, {}, {}, {}, {}};
         if (Mixer *mixer = run.mixer()) {
             deps.fillSources = [mixer](const QString &wanted) { return mixer->fillSourceCombo(wanted, false); };
             deps.sourceNameAt = [mixer](int index) { return mixer->comboSourceAt(index); };
@@ -62,13 +63,13 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         };
         return runQuickRecord(dialogParent(parent), std::move(deps));
     };
-    dialogs.pickCatalogueEntry = [&run, &registry, &prompter, parent](CatalogueMode mode) {
+    dialogs.pickCatalogueEntry = [&run, &settingsStore, &prompter, parent](CatalogueMode mode) {
         static const SystemClock clock;
         const Settings &settings = run.core().settings();
         const QString folder = run.core().programFolder();
         const DownloadSetup setup{makeCurlTransfer, &prompter, {}, proxyText(settings)};
         // Lives as long as the dialog: closing it ends an update under way.
-        CatalogueUpdate update(setup, prompter, registry, folder);
+        CatalogueUpdate update(setup, prompter, settingsStore, folder);
         PickDialogDeps deps;
         deps.prompter = &prompter;
         deps.catalogue = &update;
@@ -78,7 +79,7 @@ void connectDialogs(WindowDialogs &dialogs, AppRun &run, Registry &registry, Pro
         quiet.prompter = nullptr;
         // Its answers are kept in the program folder; so are its temporary
         // files, which would otherwise land among the recordings.
-        auto directory = std::make_shared<StationDirectory>(quiet, registry, folder, folder);
+        auto directory = std::make_shared<StationDirectory>(quiet, settingsStore, folder, folder);
         deps.searchStations = [directory](const StationQuery &query) { return directory->search(query); };
         return PickDialog::pick(mode, folder, clock.now(), std::move(deps), dialogParent(parent));
     };

@@ -7,8 +7,8 @@
 #include "core/commandline.h"
 #include "core/folders.h"
 #include "core/processtree.h"
-#include "core/registry.h"
 #include "core/requestgate.h"
+#include "core/settingsstore.h"
 #include "core/singleinstance.h"
 #include "platform/unixsignals.h"
 
@@ -55,8 +55,8 @@ int main(int argc, char *argv[])
         QCoreApplication::setOrganizationName(QStringLiteral("Skywell"));
         QCoreApplication::setApplicationName(QStringLiteral("skywell"));
         std::setlocale(LC_TIME, "C");
-        Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
-        return runControlCommand(args, programFolderFromEnvironment(), registry);
+        SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
+        return runControlCommand(args, programFolderFromEnvironment(), settingsStore);
     }
     const CommandLine commandLine = parseCommandLine(args, QDir::currentPath());
     const bool withWindow = !commandLine.headless && !commandLine.uninstall;
@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
     std::setlocale(LC_TIME, "C");
 
     const QString programFolder = programFolderFromEnvironment();
-    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
     SingleInstance instance(programFolder);
     // From here on a second start's requests (and what the log should hear
     // of them) and SIGTERM/SIGINT wait in the gate until the main loop runs;
@@ -99,7 +99,7 @@ int main(int argc, char *argv[])
     // this one, a SIGTERM is a clean quit too.
     UnixSignalWatcher signals;
     QObject::connect(&signals, &UnixSignalWatcher::terminationRequested, &requests, &RequestGate::postTermination);
-    const StartDecision decision = decideStart(commandLine, registry, instance, programFolder);
+    const StartDecision decision = decideStart(commandLine, settingsStore, instance, programFolder);
     if (decision != StartDecision::Run)
         return decision == StartDecision::HandedOver ? 0 : 1;
 
@@ -111,7 +111,7 @@ int main(int argc, char *argv[])
     }
 #ifdef SKYWELL_WITH_GUI
     if (withWindow)
-        return runDesktop(programFolder, commandLine, registry, requests, instance);
+        return runDesktop(programFolder, commandLine, settingsStore, requests, instance);
 #endif
-    return runHeadless(programFolder, commandLine, registry, requests, instance);
+    return runHeadless(programFolder, commandLine, settingsStore, requests, instance);
 }

@@ -11,8 +11,8 @@ namespace skywell
 {
 
 RecordingService::RecordingService(AppCore &core, Mixer &mixer, const Clock &clock, ActivityLog &log,
-                                   Prompter &prompter, Registry &registry, StreamTuning &tuning, RecordingParts &parts,
-                                   QObject *parent)
+                                   Prompter &prompter, SettingsStore &settingsStore, StreamTuning &tuning,
+                                   RecordingParts &parts, QObject *parent)
     : QObject(parent),
       m_converters(
           core.settings(), core.programFolder(), log, prompter, m_runner,
@@ -26,9 +26,9 @@ RecordingService::RecordingService(AppCore &core, Mixer &mixer, const Clock &clo
               return longest;
           },
           [this](const QString &text) { Q_EMIT statusLine(text); }),
-      m_cdWriter(core.programFolder(), registry, log, prompter, m_runner,
+      m_cdWriter(core.programFolder(), settingsStore, log, prompter, m_runner,
                  [this](const QString &text) { Q_EMIT statusLine(text); }),
-      m_library(registry, log),
+      m_library(settingsStore, log),
       m_delivery(
           core.settings(), log,
           [this](const QString &tempName, const QString &prefix, auto done) {

@@ -22,7 +22,7 @@ class AppCore;
 class Clock;
 class Mixer;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // The roads of the recordings put together: the roster on the core's Show
 // list and tick, each recording with its own parts, and delivery through
@@ -33,7 +33,8 @@ class RecordingService final : public QObject
     Q_OBJECT
 public:
     RecordingService(AppCore &core, Mixer &mixer, const Clock &clock, ActivityLog &log, Prompter &prompter,
-                     Registry &registry, StreamTuning &tuning, RecordingParts &parts, QObject *parent = nullptr);
+                     SettingsStore &settingsStore, StreamTuning &tuning, RecordingParts &parts,
+                     QObject *parent = nullptr);
     ~RecordingService() override;
 
     RecordingRoster &roster() { return *m_roster; }

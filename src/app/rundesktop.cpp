@@ -9,9 +9,9 @@
 #include "app/webfrontend.h"
 #include "core/clock.h"
 #include "core/commandline.h"
-#include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "platform/x11windowfollow.h"
 #include "platform/x11windows.h"
 #include "shows/showlistcommands.h"
@@ -71,8 +71,8 @@ TunerPlacement tunerPlacementBeside(const QWidget &window)
 
 } // namespace
 
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
-               SingleInstance &instance)
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, SettingsStore &settingsStore,
+               RequestGate &requests, SingleInstance &instance)
 {
     // A quit asked for while starting closes the splash and the start-up
     // boxes, so that the start-up ends and the main loop can quit.
@@ -98,12 +98,12 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     QApplication::setWindowIcon(Skin::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
-    AppRun run(programFolder, registry);
-    registry.setPrompter(&prompter);
+    AppRun run(programFolder, settingsStore);
+    settingsStore.setPrompter(&prompter);
 
     // The settings sheet opens on a first start and for a missing folder;
     // imports (the command line's too) open the Show editor.
-    DesktopDialogs setUp(run, registry, prompter);
+    DesktopDialogs setUp(run, settingsStore, prompter);
     startUpDialogs = &setUp;
     // The user guide installed with the program, in the desktop's browser;
     // the Show editor and the settings sheet open it at the section of the
@@ -117,11 +117,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     run.start(prompter, commandLine, setUp.configureSettings());
     AppCore &core = run.core();
     SystemClock clock;
-    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
+    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), settingsStore, prompter, clock);
     RecordingService *recordings = run.recordings();
     Tuning *tuning = run.tuning();
 
-    WindowContext context{prompter, registry, commands, programFolder};
+    WindowContext context{prompter, settingsStore, commands, programFolder};
     context.log = &run.log();
     context.recordings = recordings ? &recordings->roster() : nullptr;
     if (tuning)
@@ -135,7 +135,7 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     dialogs.openHelp = [&guide](const QString &anchor) { guide.open(anchor); };
     // Quick Record, the recordings browser, the catalogue and station
     // picks, the URL Finder and About.
-    connectDialogs(dialogs, run, registry, prompter);
+    connectDialogs(dialogs, run, settingsStore, prompter);
     dialogs.openSettings = [&setUp] { return setUp.runSettings(); };
     dialogs.editShow = [&setUp](Show &show, bool) { return setUp.editShow(show); };
     dialogs.chooseHowToAddShow = [&setUp]() -> std::optional<int> {
@@ -161,8 +161,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
     // A second start's requests; an import changes the list behind the view.
     QObject::connect(&requests, &RequestGate::messageReady, &window,
                      [&core, &window](int message, int code, const QString &path) {
-                         core.handleMessage(message, code, path);
-                         window.command(MainWindow::RefreshShowList);
+                         deliverInstanceMessage(core, message, code, path);
+                         window.refreshShowList();
                      });
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
@@ -184,12 +184,12 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         setUp.endWithoutAsking();
         window.closeWithoutAsking();
     });
-    QObject::connect(&window, &MainWindow::exitPosition, [&registry](int left, int top) {
-        registry.regWriteInt(QStringLiteral("SavedLeft"), left, kSkywellKey);
-        registry.regWriteInt(QStringLiteral("SavedTop"), top, kSkywellKey);
+    QObject::connect(&window, &MainWindow::exitPosition, [&settingsStore](int left, int top) {
+        settingsStore.writeInt(QStringLiteral("SavedLeft"), left, SettingsGroup::Program);
+        settingsStore.writeInt(QStringLiteral("SavedTop"), top, SettingsGroup::Program);
     });
 
-    window.command(MainWindow::RefreshShowList);
+    window.refreshShowList();
     window.setStatus(QString());
     if (commandLine.quiet) {
         window.minimize();
@@ -197,26 +197,26 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Reg
         window.show();
         if (shownSplash)
             shownSplash->accept();
-        window.command(MainWindow::AddShowHint);
+        window.showAddShowHint();
     }
-    window.moveToSavedPosition(registry.regReadInt(QStringLiteral("SavedLeft"), kSkywellKey),
-                               registry.regReadInt(QStringLiteral("SavedTop"), kSkywellKey));
+    window.moveToSavedPosition(settingsStore.readInt(QStringLiteral("SavedLeft"), SettingsGroup::Program),
+                               settingsStore.readInt(QStringLiteral("SavedTop"), SettingsGroup::Program));
     // A first start goes on to the recording-source test.
     setUp.finishFirstStart();
     // The command line manages this instance too; the list redraws after
     // its changes.
-    ControlPoint control(run, registry, instance);
-    control.setListChanged([&window] { window.command(MainWindow::RefreshShowList); });
+    ControlPoint control(run, settingsStore, instance);
+    control.setListChanged([&window] { window.refreshShowList(); });
     control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
     // The web page, when asked for, manages it through the same service.
-    WebFrontEnd web(control.service(), run, registry, commandLine);
+    WebFrontEnd web(control.service(), run, settingsStore, commandLine);
     QTimer::singleShot(0, &requests, [&requests, &control] {
         requests.open();
         control.open();
     });
     const int code = QApplication::exec();
     run.shutdown();
-    registry.setPrompter(nullptr);
+    settingsStore.setPrompter(nullptr);
     return code;
 }
 

@@ -5,7 +5,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 class RequestGate;
 class SingleInstance;
 struct CommandLine;
@@ -14,7 +14,7 @@ struct CommandLine;
 // outside come through requests, which this opens once the main loop runs;
 // control requests over instance's socket are answered from then on too.
 // Returns the exit code.
-int runDesktop(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
-               SingleInstance &instance);
+int runDesktop(const QString &programFolder, const CommandLine &commandLine, SettingsStore &settingsStore,
+               RequestGate &requests, SingleInstance &instance);
 
 } // namespace skywell

@@ -3,9 +3,9 @@
 #include "app/apprun.h"
 #include "app/controlpoint.h"
 #include "app/webfrontend.h"
-#include "core/registry.h"
 #include "core/requestgate.h"
 #include "core/scriptedprompter.h"
+#include "core/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -13,19 +13,22 @@
 namespace skywell
 {
 
-int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
-                SingleInstance &instance)
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, SettingsStore &settingsStore,
+                RequestGate &requests, SingleInstance &instance)
 {
-    AppRun run(programFolder, registry);
+    AppRun run(programFolder, settingsStore);
     // Without a desktop every message goes to the log and every question
     // gets its safe answer, No.
     ScriptedPrompter prompter(&run.log());
-    registry.setPrompter(&prompter);
+    settingsStore.setPrompter(&prompter);
 
     run.start(prompter, commandLine, {});
     // A server without sound still records: from the streams themselves.
     run.recordFromStreamsWithoutSoundServer();
-    QObject::connect(&requests, &RequestGate::messageReady, &run.core(), &AppCore::handleMessage);
+    QObject::connect(&requests, &RequestGate::messageReady, &run.core(),
+                     [&run](int message, int code, const QString &path) {
+                         deliverInstanceMessage(run.core(), message, code, path);
+                     });
     QObject::connect(&requests, &RequestGate::noticeReady,
                      [&run](const QString &message, const QString &detail) { run.log().logLine(message, detail); });
     // A quit (UNINSTALL, SIGTERM, SIGINT) first ends a recording in
@@ -37,15 +40,15 @@ int runHeadless(const QString &programFolder, const CommandLine &commandLine, Re
     QObject::connect(&requests, &RequestGate::terminationReady, qApp, quit);
 
     // The command line manages this instance: its Show list, recordings.
-    ControlPoint control(run, registry, instance);
-    WebFrontEnd web(control.service(), run, registry, commandLine);
+    ControlPoint control(run, settingsStore, instance);
+    WebFrontEnd web(control.service(), run, settingsStore, commandLine);
     QTimer::singleShot(0, &requests, [&requests, &control] {
         requests.open();
         control.open();
     });
     const int code = QCoreApplication::exec();
     run.shutdown();
-    registry.setPrompter(nullptr);
+    settingsStore.setPrompter(nullptr);
     return code;
 }
 

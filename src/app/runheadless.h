@@ -5,7 +5,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 class RequestGate;
 class SingleInstance;
 struct CommandLine;
@@ -14,7 +14,7 @@ struct CommandLine;
 // with "UNINSTALL", SIGTERM or SIGINT), which come through requests; this
 // opens it once the main loop runs; so does the answering of control
 // requests over instance's socket. Returns the exit code.
-int runHeadless(const QString &programFolder, const CommandLine &commandLine, Registry &registry, RequestGate &requests,
-                SingleInstance &instance);
+int runHeadless(const QString &programFolder, const CommandLine &commandLine, SettingsStore &settingsStore,
+                RequestGate &requests, SingleInstance &instance);
 
 } // namespace skywell

@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "core/singleinstance.h"
 
 #include <cstdio>
@@ -30,12 +30,12 @@ StartDecision handOver(SingleInstance &instance, InstanceRequest request, const 
 }
 } // namespace
 
-StartDecision decideStart(const CommandLine &commandLine, Registry &registry, SingleInstance &instance,
+StartDecision decideStart(const CommandLine &commandLine, SettingsStore &settingsStore, SingleInstance &instance,
                           const QString &programFolder)
 {
     // The request carries the path itself; the value is kept for whoever reads it.
     if (!commandLine.importPath.isEmpty())
-        registry.regWriteString(QStringLiteral("ImportFile"), commandLine.importPath, kSkywellKey);
+        settingsStore.writeString(QStringLiteral("ImportFile"), commandLine.importPath, SettingsGroup::Program);
     if (commandLine.uninstall) {
         switch (instance.lockState()) {
         case ProgramFolderLock::State::Taken:

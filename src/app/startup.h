@@ -7,7 +7,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 class SingleInstance;
 
 // What a start does before any window or log exists.
@@ -19,7 +19,7 @@ enum class StartDecision {
 
 // Stores an import path for the running instance, stops it ("UNINSTALL"),
 // or hands a second start's request to it.
-StartDecision decideStart(const CommandLine &commandLine, Registry &registry, SingleInstance &instance,
+StartDecision decideStart(const CommandLine &commandLine, SettingsStore &settingsStore, SingleInstance &instance,
                           const QString &programFolder);
 
 } // namespace skywell

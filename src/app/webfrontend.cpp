@@ -11,18 +11,19 @@
 namespace skywell
 {
 
-WebFrontEnd::WebFrontEnd(ControlService &control, AppRun &run, Registry &registry, const CommandLine &commandLine)
+WebFrontEnd::WebFrontEnd(ControlService &control, AppRun &run, SettingsStore &settingsStore,
+                         const CommandLine &commandLine)
 {
     const Settings &settings = run.core().settings();
     const QString folder = run.core().programFolder();
     // Searched on the web server's thread: no messages from there, the page
     // shows the answer's error itself. Its files stay in the program folder.
     const DownloadSetup setup{makeCurlTransfer, nullptr, {}, proxyText(settings)};
-    m_directory = std::make_unique<StationDirectory>(setup, registry, folder, folder);
+    m_directory = std::make_unique<StationDirectory>(setup, settingsStore, folder, folder);
     m_finder = std::make_unique<DirectoryStationFinder>(*m_directory);
     QString refusal;
-    m_server = startWebServer(control, run.log(), registry, commandLine.webAddress, settings.mp3Folder, m_finder.get(),
-                              &refusal);
+    m_server = startWebServer(control, run.log(), settingsStore, commandLine.webAddress, settings.mp3Folder,
+                              m_finder.get(), &refusal);
     if (!refusal.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(refusal));
 }

@@ -11,7 +11,7 @@ namespace skywell
 
 class AppRun;
 class ControlService;
-class Registry;
+class SettingsStore;
 struct CommandLine;
 
 // The web page of a running instance, desktop or headless: started from
@@ -22,7 +22,7 @@ struct CommandLine;
 class WebFrontEnd final
 {
 public:
-    WebFrontEnd(ControlService &control, AppRun &run, Registry &registry, const CommandLine &commandLine);
+    WebFrontEnd(ControlService &control, AppRun &run, SettingsStore &settingsStore, const CommandLine &commandLine);
     ~WebFrontEnd();
 
     bool serving() const { return m_server != nullptr; }

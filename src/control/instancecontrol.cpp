@@ -4,9 +4,9 @@
 #include "control/showarguments.h"
 #include "control/showjson.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "recording/manualrecording.h"
 #include "recording/recordingroster.h"
 #include "recording/recordingsession.h"
@@ -53,10 +53,10 @@ QString argument(const QJsonObject &arguments, const char *name)
 
 // What "soundcard" stands for: the source chosen last, else the one the
 // recording-source test found best, else the default.
-QString soundCardSource(const Registry &registry)
+QString soundCardSource(const SettingsStore &settingsStore)
 {
     for (const char *name : {"LastRecordSource", "BestRecordSource"}) {
-        const QString source = registry.regReadString(QString::fromLatin1(name), kSkywellKey);
+        const QString source = settingsStore.readString(QString::fromLatin1(name), SettingsGroup::Program);
         if (!source.isEmpty() && source != kInternetStream && source != kDirectDownload)
             return source;
     }
@@ -162,21 +162,21 @@ ControlReply InstanceControl::addOrEdit(const ControlRequest &request, bool add)
             arguments.insert(QLatin1String("unscheduled"), true);
     }
     const std::int64_t now = m_target.clock.now();
-    ShowEditorValues values = openShowEditor(show, now, m_target.registry, m_target.clock);
-    if (const auto problem =
-            applyShowArguments(arguments, values, now, soundCardSource(m_target.registry), m_target.settings.mp3Folder))
+    ShowEditorValues values = openShowEditor(show, now, m_target.settingsStore, m_target.clock);
+    if (const auto problem = applyShowArguments(arguments, values, now, soundCardSource(m_target.settingsStore),
+                                                m_target.settings.mp3Folder))
         return refused(*problem);
     // A once Show whose time has passed would never record.
     if (const std::optional<Show> probe = showFromEditorValues(values, show, now);
         probe && probe->isOnce() && probe->endTime <= now)
         return refused(kOnceInPastText.arg(isoLocalTime(probe->startTime)));
     ScriptedPrompter prompter;
-    if (!acceptShowEditor(values, show, now, m_target.registry, prompter))
+    if (!acceptShowEditor(values, show, now, m_target.settingsStore, prompter))
         return refused(prompter.prompts().isEmpty() ? QString() : prompter.prompts().constLast().text);
 
     bool saved = false;
     if (add) {
-        saved = addShow(m_target.shows, show, m_target.scheduler, m_target.store, m_target.registry, prompter);
+        saved = addShow(m_target.shows, show, m_target.scheduler, m_target.store, m_target.settingsStore, prompter);
     } else {
         // As the list's replace does: a repeating Show moves back a week so
         // that rescheduling puts it on its first coming weekday.

@@ -13,7 +13,7 @@ namespace skywell
 
 class Clock;
 class RecordingRoster;
-class Registry;
+class SettingsStore;
 class Scheduler;
 class ShowStore;
 struct Settings;
@@ -24,7 +24,7 @@ struct ControlTarget {
     ShowList &shows;
     Scheduler &scheduler;
     ShowStore &store;
-    Registry &registry;
+    SettingsStore &settingsStore;
     const Settings &settings;
     const Clock &clock;
 };

@@ -36,7 +36,7 @@ Settings settingsFromFirstRun(const Settings &settings, const FirstRunChoices &c
     Settings out = settings;
     out.mp3Folder = withTrailingSeparator(QDir::cleanPath(choices.recordingsFolder.trimmed()));
     out.tempFolder = withTrailingSeparator(QDir::cleanPath(choices.tempFolder.trimmed()));
-    out.startOnBoot = choices.startAtLogin ? 1 : 0;
+    out.startOnBoot = choices.startAtLogin;
     return out;
 }
 

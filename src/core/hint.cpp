@@ -1,17 +1,17 @@
 #include "core/hint.h"
 
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 
 namespace skywell
 {
 
-void showHintOnce(const QString &valueName, const QString &text, Registry &registry, Prompter &prompter)
+void showHintOnce(const QString &valueName, const QString &text, SettingsStore &settingsStore, Prompter &prompter)
 {
-    if (registry.regReadInt(valueName, kSkywellKey) != 0)
+    if (settingsStore.readBool(valueName, SettingsGroup::Program))
         return;
     if (prompter.hint(text))
-        registry.regWriteInt(valueName, 1, kSkywellKey);
+        settingsStore.writeBool(valueName, true, SettingsGroup::Program);
 }
 
 } // namespace skywell

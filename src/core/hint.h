@@ -6,11 +6,11 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // Shows a hint unless the user ticked "Don't show this hint again" for it
-// before (the integer value of that name under "Software\Skywell5").
-void showHintOnce(const QString &valueName, const QString &text, Registry &registry, Prompter &prompter);
+// before (the integer value of that name under the Program settings group).
+void showHintOnce(const QString &valueName, const QString &text, SettingsStore &settingsStore, Prompter &prompter);
 
 // The hints in use.
 inline const QString kTuneHintName = QStringLiteral("TuneHint");

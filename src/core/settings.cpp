@@ -2,7 +2,7 @@
 
 #include "core/defaultfolders.h"
 #include "core/folders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 
 namespace skywell
 {
@@ -17,7 +17,7 @@ Settings defaultSettings(const QString &programFolder)
     s.mp3Folder = defaultRecordingsFolder(environment);
     s.tempFolder = defaultTempFolder(environment);
     // Starting with the desktop session is asked for, not assumed.
-    s.startOnBoot = 0;
+    s.startOnBoot = false;
     s.soundCard = QStringLiteral("Default Device");
     s.fileNameFormat = QStringLiteral("%%s %b %#d");
     return s;
@@ -25,61 +25,67 @@ Settings defaultSettings(const QString &programFolder)
 
 namespace
 {
-QString readText(const Registry &registry, const QString &name, const QString &fallback)
+QString readText(const SettingsStore &settingsStore, const QString &name, const QString &fallback)
 {
-    return registry.readStringValue(name, kProfileKey).value_or(fallback);
+    return settingsStore.readStringValue(name, SettingsGroup::Options).value_or(fallback);
 }
 
-std::int32_t readNumber(const Registry &registry, const QString &name, std::int32_t fallback)
+std::int32_t readNumber(const SettingsStore &settingsStore, const QString &name, std::int32_t fallback)
 {
-    return registry.readIntValue(name, kProfileKey).value_or(fallback);
+    return settingsStore.readIntValue(name, SettingsGroup::Options).value_or(fallback);
+}
+
+// Stored as a number: 0 is false, any other true.
+bool readFlag(const SettingsStore &settingsStore, const QString &name, bool fallback)
+{
+    return readNumber(settingsStore, name, fallback ? 1 : 0) != 0;
 }
 } // namespace
 
-bool loadSettings(Settings &settings, const Registry &registry, const QString &programFolder)
+bool loadSettings(Settings &settings, const SettingsStore &settingsStore, const QString &programFolder)
 {
     namespace N = SettingNames;
     const Settings d = defaultSettings(programFolder);
-    settings.mp3Folder = withTrailingSeparator(readText(registry, N::mp3Folder, d.mp3Folder));
-    settings.tempFolder = withTrailingSeparator(readText(registry, N::tempFolder, d.tempFolder));
-    settings.soundCard = readText(registry, N::soundCard, d.soundCard);
-    settings.fileNameFormat = readText(registry, N::fileNameFormat, d.fileNameFormat);
-    settings.proxyAddress = readText(registry, N::proxyAddress, d.proxyAddress);
-    settings.proxyPort = readText(registry, N::proxyPort, d.proxyPort);
-    settings.connectLeadSeconds = readNumber(registry, N::connectLeadSeconds, d.connectLeadSeconds);
-    settings.retuneSeconds = readNumber(registry, N::retuneSeconds, d.retuneSeconds);
-    settings.useDialup = readNumber(registry, N::useDialup, d.useDialup);
-    settings.startOnBoot = readNumber(registry, N::startOnBoot, d.startOnBoot);
-    settings.tuneInBrowser = readNumber(registry, N::tuneInBrowser, d.tuneInBrowser);
-    settings.optimizeVolume = readNumber(registry, N::optimizeVolume, d.optimizeVolume);
-    settings.useProxy = readNumber(registry, N::useProxy, d.useProxy);
-    settings.firstTime = readNumber(registry, N::firstTime, d.firstTime);
-    if (settings.firstTime == 0)
+    settings.mp3Folder = withTrailingSeparator(readText(settingsStore, N::mp3Folder, d.mp3Folder));
+    settings.tempFolder = withTrailingSeparator(readText(settingsStore, N::tempFolder, d.tempFolder));
+    settings.soundCard = readText(settingsStore, N::soundCard, d.soundCard);
+    settings.fileNameFormat = readText(settingsStore, N::fileNameFormat, d.fileNameFormat);
+    settings.proxyAddress = readText(settingsStore, N::proxyAddress, d.proxyAddress);
+    settings.proxyPort = readText(settingsStore, N::proxyPort, d.proxyPort);
+    settings.connectLeadSeconds = readNumber(settingsStore, N::connectLeadSeconds, d.connectLeadSeconds);
+    settings.retuneSeconds = readNumber(settingsStore, N::retuneSeconds, d.retuneSeconds);
+    settings.useDialup = readFlag(settingsStore, N::useDialup, d.useDialup);
+    settings.startOnBoot = readFlag(settingsStore, N::startOnBoot, d.startOnBoot);
+    settings.tuneInBrowser = readFlag(settingsStore, N::tuneInBrowser, d.tuneInBrowser);
+    settings.optimizeVolume = readFlag(settingsStore, N::optimizeVolume, d.optimizeVolume);
+    settings.useProxy = readFlag(settingsStore, N::useProxy, d.useProxy);
+    settings.firstTime = readFlag(settingsStore, N::firstTime, d.firstTime);
+    if (!settings.firstTime)
         return true;
-    settings.firstTime = 0;
+    settings.firstTime = false;
     return false;
 }
 
-bool saveSettings(const Settings &settings, Registry &registry)
+bool saveSettings(const Settings &settings, SettingsStore &settingsStore)
 {
     namespace N = SettingNames;
     // One write: either all the values are saved or the one report says
     // why none could be.
-    return registry.writeValues({{N::mp3Folder, settings.mp3Folder},
-                                 {N::tempFolder, settings.tempFolder},
-                                 {N::soundCard, settings.soundCard},
-                                 {N::fileNameFormat, settings.fileNameFormat},
-                                 {N::proxyAddress, settings.proxyAddress},
-                                 {N::proxyPort, settings.proxyPort},
-                                 {N::connectLeadSeconds, settings.connectLeadSeconds},
-                                 {N::retuneSeconds, settings.retuneSeconds},
-                                 {N::useDialup, settings.useDialup},
-                                 {N::startOnBoot, settings.startOnBoot},
-                                 {N::tuneInBrowser, settings.tuneInBrowser},
-                                 {N::optimizeVolume, settings.optimizeVolume},
-                                 {N::useProxy, settings.useProxy},
-                                 {N::firstTime, settings.firstTime}},
-                                kProfileKey);
+    return settingsStore.writeValues({{N::mp3Folder, settings.mp3Folder},
+                                      {N::tempFolder, settings.tempFolder},
+                                      {N::soundCard, settings.soundCard},
+                                      {N::fileNameFormat, settings.fileNameFormat},
+                                      {N::proxyAddress, settings.proxyAddress},
+                                      {N::proxyPort, settings.proxyPort},
+                                      {N::connectLeadSeconds, settings.connectLeadSeconds},
+                                      {N::retuneSeconds, settings.retuneSeconds},
+                                      {N::useDialup, int(settings.useDialup)},
+                                      {N::startOnBoot, int(settings.startOnBoot)},
+                                      {N::tuneInBrowser, int(settings.tuneInBrowser)},
+                                      {N::optimizeVolume, int(settings.optimizeVolume)},
+                                      {N::useProxy, int(settings.useProxy)},
+                                      {N::firstTime, int(settings.firstTime)}},
+                                     SettingsGroup::Options);
 }
 
 } // namespace skywell

@@ -6,7 +6,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 
 // The global options, loaded at start-up and written when the user accepts
 // the settings sheet. Folders always end in "/".
@@ -19,16 +19,13 @@ struct Settings {
     QString proxyPort;
     std::int32_t connectLeadSeconds = 30;
     std::int32_t retuneSeconds = 60;
-    std::int32_t useDialup = 0;
-    std::int32_t startOnBoot = 0;
-    std::int32_t tuneInBrowser = 0;
-    std::int32_t optimizeVolume = 1;
-    std::int32_t useProxy = 0;
-    std::int32_t firstTime = 1;
+    bool useDialup = false;
+    bool startOnBoot = false;
+    bool tuneInBrowser = false;
+    bool optimizeVolume = true;
+    bool useProxy = false;
+    bool firstTime = true;
 };
-
-// Where the options live: the application profile, section "Skywell 5".
-inline const QString kProfileKey = QStringLiteral("Software\\Skywell\\skywell\\Skywell 5");
 
 // Profile value names.
 namespace SettingNames
@@ -61,7 +58,7 @@ inline const QString playerCommand = QStringLiteral("Player Command");
 } // namespace SettingNames
 
 // The music library's server (a Music Player Daemon), among the per-user
-// values (kSkywellKey): no host, no library.
+// values (SettingsGroup::Program): no host, no library.
 namespace MusicLibrarySettingNames
 {
 inline const QString host = QStringLiteral("MusicLibraryHost");
@@ -83,11 +80,11 @@ Settings defaultSettings(const QString &programFolder);
 // Fills settings from the profile (missing values take their defaults).
 // Returns true when "First Time" was 0; otherwise sets firstTime to 0 in
 // memory and returns false, and the caller runs the first-time setup.
-bool loadSettings(Settings &settings, const Registry &registry, const QString &programFolder);
+bool loadSettings(Settings &settings, const SettingsStore &settingsStore, const QString &programFolder);
 
 // Writes every field, the six texts first, then the eight integers, in one
-// write of the profile. False when they could not be saved (the registry
+// write of the profile. False when they could not be saved (the settings store
 // has said why).
-bool saveSettings(const Settings &settings, Registry &registry);
+bool saveSettings(const Settings &settings, SettingsStore &settingsStore);
 
 } // namespace skywell

@@ -3,7 +3,7 @@
 #include "core/autostart.h"
 #include "core/folders.h"
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "core/writeprobe.h"
 
 #include <QDir>
@@ -124,21 +124,21 @@ std::optional<QString> proxyPortProblem(const QString &port)
     return std::nullopt;
 }
 
-SheetExtras loadSheetExtras(const Registry &registry)
+SheetExtras loadSheetExtras(const SettingsStore &settingsStore)
 {
     namespace L = MusicLibrarySettingNames;
     SheetExtras extras;
-    extras.dialCommand = registry.regReadString(SettingNames::dialCommand, kProfileKey);
-    extras.hangUpCommand = registry.regReadString(SettingNames::hangUpCommand, kProfileKey);
-    extras.libraryHost = registry.regReadString(L::host, kSkywellKey);
-    if (const auto port = registry.readIntValue(L::port, kSkywellKey))
+    extras.dialCommand = settingsStore.readString(SettingNames::dialCommand, SettingsGroup::Options);
+    extras.hangUpCommand = settingsStore.readString(SettingNames::hangUpCommand, SettingsGroup::Options);
+    extras.libraryHost = settingsStore.readString(L::host, SettingsGroup::Program);
+    if (const auto port = settingsStore.readIntValue(L::port, SettingsGroup::Program))
         extras.libraryPort = QString::number(*port);
-    extras.libraryPassword = registry.regReadString(L::password, kSkywellKey);
-    extras.libraryFolder = registry.regReadString(L::folder, kSkywellKey);
-    extras.librarySubfolder = registry.regReadString(L::subfolder, kSkywellKey);
-    extras.playerCommand = registry.regReadString(SettingNames::playerCommand, kProfileKey);
-    extras.catalogueAddress = registry.regReadString(SettingNames::catalogueAddress, kProfileKey);
-    extras.directoryAddress = registry.regReadString(SettingNames::stationDirectoryAddress, kProfileKey);
+    extras.libraryPassword = settingsStore.readString(L::password, SettingsGroup::Program);
+    extras.libraryFolder = settingsStore.readString(L::folder, SettingsGroup::Program);
+    extras.librarySubfolder = settingsStore.readString(L::subfolder, SettingsGroup::Program);
+    extras.playerCommand = settingsStore.readString(SettingNames::playerCommand, SettingsGroup::Options);
+    extras.catalogueAddress = settingsStore.readString(SettingNames::catalogueAddress, SettingsGroup::Options);
+    extras.directoryAddress = settingsStore.readString(SettingNames::stationDirectoryAddress, SettingsGroup::Options);
     return extras;
 }
 
@@ -163,10 +163,10 @@ SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &page
     return out;
 }
 
-bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, Registry &registry)
+bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, SettingsStore &settingsStore)
 {
     namespace L = MusicLibrarySettingNames;
-    Registry::Values profile;
+    SettingsStore::Values profile;
     if (accepted.dialCommand != original.dialCommand)
         profile.append({SettingNames::dialCommand, accepted.dialCommand});
     if (accepted.hangUpCommand != original.hangUpCommand)
@@ -177,7 +177,7 @@ bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, R
         profile.append({SettingNames::catalogueAddress, accepted.catalogueAddress});
     if (accepted.directoryAddress != original.directoryAddress)
         profile.append({SettingNames::stationDirectoryAddress, accepted.directoryAddress});
-    Registry::Values library;
+    SettingsStore::Values library;
     const auto text = [&library](const QString &name, const QString &was, const QString &now) {
         if (now != was)
             library.append({name, now});
@@ -190,8 +190,8 @@ bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, R
         const int port = accepted.libraryPort.isEmpty() ? L::defaultPort : accepted.libraryPort.toInt();
         library.append({L::port, port});
     }
-    return (profile.isEmpty() || registry.writeValues(profile, kProfileKey)) &&
-           (library.isEmpty() || registry.writeValues(library, kSkywellKey));
+    return (profile.isEmpty() || settingsStore.writeValues(profile, SettingsGroup::Options)) &&
+           (library.isEmpty() || settingsStore.writeValues(library, SettingsGroup::Program));
 }
 
 namespace
@@ -298,22 +298,22 @@ QString soundCardFromList(const QString &selected, const QString &previous)
     return selected.isEmpty() ? previous : selected;
 }
 
-bool saveAcceptedSettings(Settings &settings, const Settings &accepted, Registry &registry,
+bool saveAcceptedSettings(Settings &settings, const Settings &accepted, SettingsStore &settingsStore,
                           const AutostartEntry &autostart, Prompter &prompter)
 {
-    const bool on = accepted.startOnBoot != 0;
+    const bool on = accepted.startOnBoot;
     QString problem;
     if (!autostart.canApply(on, &problem)) {
-        prompter.error(kRegistryErrorText.arg(autostart.userEntryPath(), problem));
+        prompter.error(kSettingsErrorText.arg(autostart.userEntryPath(), problem));
         return false;
     }
     Settings saved = accepted;
-    saved.firstTime = 0;
-    if (!saveSettings(saved, registry))
+    saved.firstTime = false;
+    if (!saveSettings(saved, settingsStore))
         return false;
     settings = saved;
     if (!autostart.apply(on, &problem))
-        prompter.error(kRegistryErrorText.arg(autostart.userEntryPath(), problem));
+        prompter.error(kSettingsErrorText.arg(autostart.userEntryPath(), problem));
     return true;
 }
 

@@ -60,7 +60,7 @@ QString soundCardFromList(const QString &selected, const QString &previous);
 
 class AutostartEntry;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // What the sheet edits beside Settings, under the value names that the
 // tuning (dial-up commands, in the profile) and the music library (its
@@ -78,12 +78,12 @@ struct SheetExtras {
     QString directoryAddress; // empty: the public station directory
     bool operator==(const SheetExtras &) const = default;
 };
-SheetExtras loadSheetExtras(const Registry &registry);
+SheetExtras loadSheetExtras(const SettingsStore &settingsStore);
 // As settingsFromPages: pages never shown hand back what they were given.
 SheetExtras extrasFromPages(const SheetExtras &original, const SheetExtras &pages, unsigned shownPages);
 // Writes the values that differ from original; false when they could not
-// be saved (the registry has said why).
-bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, Registry &registry);
+// be saved (the settings store has said why).
+bool saveSheetExtras(const SheetExtras &original, const SheetExtras &accepted, SettingsStore &settingsStore);
 
 // A dial-up command box: empty is allowed only when required is false;
 // otherwise the line must name a program that can be run.
@@ -103,9 +103,9 @@ std::optional<QString> serverAddressProblem(const QString &address, const QStrin
 
 // Accepting the sheet (OK or Finish): settings becomes accepted, is saved
 // ("First Time" = 0) and the autostart entry follows startOnBoot. An
-// autostart entry that cannot be changed shows "Registry Error" and
+// autostart entry that cannot be changed shows "Settings Error" and
 // changes nothing (false); the sheet then stays open.
-bool saveAcceptedSettings(Settings &settings, const Settings &accepted, Registry &registry,
+bool saveAcceptedSettings(Settings &settings, const Settings &accepted, SettingsStore &settingsStore,
                           const AutostartEntry &autostart, Prompter &prompter);
 
 inline const QString kEmptyFolderText = QStringLiteral("Please enter a folder for %1.");

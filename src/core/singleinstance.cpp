@@ -31,6 +31,16 @@ InstanceMessage messageFor(InstanceRequest request)
     return {};
 }
 
+std::optional<InstanceRequest> requestFor(int message, int code)
+{
+    for (const InstanceRequest request : {InstanceRequest::Quit, InstanceRequest::Import, InstanceRequest::Restore}) {
+        const InstanceMessage known = messageFor(request);
+        if (known.message == message && known.code == code)
+            return request;
+    }
+    return std::nullopt;
+}
+
 namespace
 {
 // Seconds between checks that the socket is still in place.

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 
 class QLocalSocket;
@@ -33,6 +34,8 @@ struct InstanceMessage {
 };
 
 InstanceMessage messageFor(InstanceRequest request);
+// The request a message number and code stand for; none for any other pair.
+std::optional<InstanceRequest> requestFor(int message, int code);
 
 // Keeps one running instance per program folder. The first start holds the
 // program folder's lock (see ProgramFolderLock) and listens on a local

@@ -1,8 +1,8 @@
 #include "mixer/mixer.h"
 
 #include "core/activitylog.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 
 #include <algorithm>
 
@@ -22,8 +22,8 @@ QString hex8(std::uint32_t code)
 }
 } // namespace
 
-Mixer::Mixer(MixerBackend &backend, ActivityLog &log, const Registry &registry, const Settings &settings)
-    : m_backend(backend), m_log(log), m_registry(registry), m_settings(settings)
+Mixer::Mixer(MixerBackend &backend, ActivityLog &log, const SettingsStore &settingsStore, const Settings &settings)
+    : m_backend(backend), m_log(log), m_settingsStore(settingsStore), m_settings(settings)
 {
 }
 
@@ -99,7 +99,8 @@ SourceCombo Mixer::fillSourceCombo(const QString &wanted, bool offerDirectDownlo
     if (offerDirectDownload)
         combo.labels.append(kDirectDownload);
 
-    QStringList candidates{wanted, m_registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey),
+    QStringList candidates{wanted,
+                           m_settingsStore.readString(QStringLiteral("BestRecordSource"), SettingsGroup::Program),
                            m_bestAnalogStereo};
     for (const char *name : kPreferredNames)
         candidates.append(QString::fromLatin1(name));

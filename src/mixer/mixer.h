@@ -10,7 +10,7 @@ namespace skywell
 {
 
 class ActivityLog;
-class Registry;
+class SettingsStore;
 struct Settings;
 
 // The items of a "Recording Source" drop-down and the one to select
@@ -37,7 +37,7 @@ class Mixer final
 public:
     static constexpr int kMaxSources = 25;
 
-    Mixer(MixerBackend &backend, ActivityLog &log, const Registry &registry, const Settings &settings);
+    Mixer(MixerBackend &backend, ActivityLog &log, const SettingsStore &settingsStore, const Settings &settings);
 
     // Refills the source table from the recording sources of card's mixers
     // ("Default Device": every mixer) and logs the scan.
@@ -75,7 +75,7 @@ private:
 
     MixerBackend &m_backend;
     ActivityLog &m_log;
-    const Registry &m_registry;
+    const SettingsStore &m_settingsStore;
     const Settings &m_settings;
     QStringList m_names;
     QStringList m_labels;

@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetestcapture.h"
@@ -45,9 +45,10 @@ constexpr std::chrono::milliseconds kSettle{50};
 } // namespace
 
 RecordingSourceTest::RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player,
-                                         Prompter &prompter, Registry &registry, ActivityLog &log, QString testSound)
-    : m_mixer(mixer), m_capture(capture), m_player(player), m_prompter(prompter), m_registry(registry), m_log(log),
-      m_testSound(std::move(testSound))
+                                         Prompter &prompter, SettingsStore &settingsStore, ActivityLog &log,
+                                         QString testSound)
+    : m_mixer(mixer), m_capture(capture), m_player(player), m_prompter(prompter), m_settingsStore(settingsStore),
+      m_log(log), m_testSound(std::move(testSound))
 {
 }
 
@@ -154,7 +155,7 @@ void RecordingSourceTest::measure()
         if (m_mixer.isStereo(m_index)) {
             if (m_result.best.isEmpty()) {
                 m_result.best = name;
-                m_registry.regWriteString(QStringLiteral("BestRecordSource"), m_result.best, kSkywellKey);
+                m_settingsStore.writeString(QStringLiteral("BestRecordSource"), m_result.best, SettingsGroup::Program);
             }
             appendName(m_result.heardStereo, name);
         } else {

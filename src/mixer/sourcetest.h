@@ -14,7 +14,7 @@ class ActivityLog;
 class CaptureBlock;
 class Mixer;
 class Prompter;
-class Registry;
+class SettingsStore;
 class SoundPlayer;
 class SourceTestCapture;
 
@@ -53,7 +53,7 @@ public:
     static constexpr int kSoundSpan = 2048;
 
     RecordingSourceTest(Mixer &mixer, SourceTestCapture &capture, SoundPlayer &player, Prompter &prompter,
-                        Registry &registry, ActivityLog &log, QString testSound);
+                        SettingsStore &settingsStore, ActivityLog &log, QString testSound);
     ~RecordingSourceTest() override;
 
     // Tells whether a recording runs; the test refuses to start then.
@@ -98,7 +98,7 @@ private:
     SourceTestCapture &m_capture;
     SoundPlayer &m_player;
     Prompter &m_prompter;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     QString m_testSound;
     std::function<bool()> m_recordingRuns;

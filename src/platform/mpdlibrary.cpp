@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/folders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +36,8 @@ void MpdLibrary::ConnectionFree::operator()(mpd_connection *connection) const
     mpd_connection_free(connection);
 }
 
-MpdLibrary::MpdLibrary(const Registry &registry, ActivityLog &log) : m_registry(registry), m_log(log)
+MpdLibrary::MpdLibrary(const SettingsStore &settingsStore, ActivityLog &log)
+    : m_settingsStore(settingsStore), m_log(log)
 {
 }
 
@@ -44,15 +45,15 @@ MpdLibrary::~MpdLibrary() = default;
 
 MpdLibrary::Connection MpdLibrary::connect() const
 {
-    const QString host = m_registry.regReadString(MusicLibraryNames::host, kSkywellKey).trimmed();
+    const QString host = m_settingsStore.readString(MusicLibraryNames::host, SettingsGroup::Program).trimmed();
     if (host.isEmpty())
         return {};
-    const int port =
-        m_registry.readIntValue(MusicLibraryNames::port, kSkywellKey).value_or(MusicLibraryNames::defaultPort);
+    const int port = m_settingsStore.readIntValue(MusicLibraryNames::port, SettingsGroup::Program)
+                         .value_or(MusicLibraryNames::defaultPort);
     Connection connection(mpd_connection_new(host.toUtf8().constData(), static_cast<unsigned>(port), kTimeoutMs));
     if (!connection || mpd_connection_get_error(connection.get()) != MPD_ERROR_SUCCESS)
         return {};
-    const QString password = m_registry.regReadString(MusicLibraryNames::password, kSkywellKey);
+    const QString password = m_settingsStore.readString(MusicLibraryNames::password, SettingsGroup::Program);
     if (!password.isEmpty() && !mpd_run_password(connection.get(), password.toUtf8().constData()))
         return {};
     return connection;
@@ -73,10 +74,10 @@ void MpdLibrary::addToMusicLibrary(const QString &path)
 {
     if (!m_connection)
         return;
-    QString folder = m_registry.regReadString(MusicLibraryNames::folder, kSkywellKey);
+    QString folder = m_settingsStore.readString(MusicLibraryNames::folder, SettingsGroup::Program);
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    QString subfolder = m_registry.regReadString(MusicLibraryNames::subfolder, kSkywellKey);
+    QString subfolder = m_settingsStore.readString(MusicLibraryNames::subfolder, SettingsGroup::Program);
     if (subfolder.isEmpty())
         subfolder = MusicLibraryNames::defaultSubfolder;
 

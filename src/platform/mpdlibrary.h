@@ -10,7 +10,7 @@ namespace skywell
 {
 
 class ActivityLog;
-class Registry;
+class SettingsStore;
 
 // The music library of a Music Player Daemon. A recording is copied into a
 // subfolder of MPD's music folder and MPD is asked to read it into its
@@ -18,7 +18,7 @@ class Registry;
 class MpdLibrary final : public MusicLibrary
 {
 public:
-    MpdLibrary(const Registry &registry, ActivityLog &log);
+    MpdLibrary(const SettingsStore &settingsStore, ActivityLog &log);
     ~MpdLibrary() override;
 
     bool isMusicLibraryInstalled() override;
@@ -36,7 +36,7 @@ private:
 
     Connection connect() const;
 
-    const Registry &m_registry;
+    const SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     Connection m_connection;
 };

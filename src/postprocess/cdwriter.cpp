@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "postprocess/processrunner.h"
 #include "postprocess/tooljob.h"
 
@@ -11,9 +11,9 @@
 namespace skywell
 {
 
-CdWriter::CdWriter(QString programFolder, Registry &registry, ActivityLog &log, Prompter &prompter,
+CdWriter::CdWriter(QString programFolder, SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter,
                    ProcessRunner &runner, StatusLine status, ToolPrograms programs, ToolLimits limits)
-    : m_programFolder(std::move(programFolder)), m_registry(registry), m_log(log), m_prompter(prompter),
+    : m_programFolder(std::move(programFolder)), m_settingsStore(settingsStore), m_log(log), m_prompter(prompter),
       m_runner(runner), m_status(std::move(status)), m_programs(std::move(programs)), m_limits(limits)
 {
 }
@@ -45,8 +45,8 @@ std::optional<ToolRun> CdWriter::prepareRun(const std::optional<QString> &argume
 
     // A helper that ends without writing its result must not leave the
     // result of an earlier run behind.
-    m_registry.regWriteString(kErrorMsgName, QStringLiteral("The CD writer ended without reporting a result."),
-                              kCdWriteKey);
+    m_settingsStore.writeString(kErrorMsgName, QStringLiteral("The CD writer ended without reporting a result."),
+                                SettingsGroup::CdWrite);
 
     const QString helper = m_programs.cdWriter.isEmpty() ? defaultHelperPath() : m_programs.cdWriter;
     return ToolRun{helper, arguments ? QStringList{*arguments} : QStringList{}, m_limits.cdWriterPolls,
@@ -69,7 +69,7 @@ bool CdWriter::runResult(const std::optional<QString> &arguments, RunOutcome out
     }
     if (!resultOut)
         return true;
-    *resultOut = m_registry.regReadString(kErrorMsgName, kCdWriteKey);
+    *resultOut = m_settingsStore.readString(kErrorMsgName, SettingsGroup::CdWrite);
     return *resultOut == kSuccess;
 }
 

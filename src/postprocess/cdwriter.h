@@ -15,15 +15,15 @@ namespace skywell
 class ActivityLog;
 class ProcessRunner;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // Starts the CD writer helper (skywell-cdwrite) and reads back what it left
-// in "ErrorMsg" under "Software\Skywell\CDWriteConfig".
+// in "ErrorMsg" under the CdWrite settings group.
 class CdWriter final
 {
 public:
-    CdWriter(QString programFolder, Registry &registry, ActivityLog &log, Prompter &prompter, ProcessRunner &runner,
-             StatusLine status = {}, ToolPrograms programs = {}, ToolLimits limits = {});
+    CdWriter(QString programFolder, SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter,
+             ProcessRunner &runner, StatusLine status = {}, ToolPrograms programs = {}, ToolLimits limits = {});
 
     // The longest file list the helper takes.
     static constexpr qsizetype kMaxArgumentLength = 4999;
@@ -57,7 +57,7 @@ private:
     void setStatus(const QString &text) const;
 
     QString m_programFolder;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     Prompter &m_prompter;
     ProcessRunner &m_runner;

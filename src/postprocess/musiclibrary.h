@@ -24,7 +24,7 @@ public:
     virtual void closeMusicLibrary() = 0;
 };
 
-// Where the music library is configured, under "Software\Skywell5".
+// Where the music library is configured, under the Program settings group.
 namespace MusicLibraryNames = MusicLibrarySettingNames;
 
 } // namespace skywell

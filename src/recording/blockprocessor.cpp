@@ -24,10 +24,8 @@ BlockProcessor::BlockProcessor(RecordingSession &session, CaptureQueue &queue, c
 
 void BlockProcessor::processReadyBlocks()
 {
-    CaptureBlock *block = nullptr;
-    while (m_queue.takeBlock(block)) {
+    while (CaptureBlockPtr block = m_queue.takeBlock()) {
         processBlock(*block);
-        m_queue.release(block);
     }
 }
 

@@ -86,21 +86,14 @@ void CaptureQueue::stop()
     m_recordingDevice.clear();
 }
 
-bool CaptureQueue::takeBlock(CaptureBlock *&block)
+CaptureBlockPtr CaptureQueue::takeBlock()
 {
     std::lock_guard lock(m_mutex);
-    if (m_queue.empty()) {
-        block = nullptr;
-        return false;
-    }
-    block = m_queue.front().release();
+    if (m_queue.empty())
+        return nullptr;
+    CaptureBlockPtr block = std::move(m_queue.front());
     m_queue.pop_front();
-    return true;
-}
-
-void CaptureQueue::release(CaptureBlock *block)
-{
-    delete block;
+    return block;
 }
 
 std::size_t CaptureQueue::queuedBlocks() const

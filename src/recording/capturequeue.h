@@ -17,8 +17,8 @@ namespace skywell
 // What the recording code captures through: the device list, start and
 // stop, and a queue of filled blocks. Blocks arrive on the device's thread;
 // a queued Qt call (the "blocks ready" notification) then runs the handler
-// on the thread that called init, which drains the queue with takeBlock
-// and gives each block back with release.
+// on the thread that called init, which drains the queue with takeBlock;
+// each block taken belongs to the caller.
 // All calls come from that thread.
 class CaptureQueue final
 {
@@ -51,9 +51,8 @@ public:
     // Stops capture; blocks already queued may still be fetched.
     void stop();
 
-    // Takes the next queued block; false when the queue is empty.
-    bool takeBlock(CaptureBlock *&block);
-    void release(CaptureBlock *block);
+    // Takes the next queued block; null when the queue is empty.
+    CaptureBlockPtr takeBlock();
 
     bool isRecording() const { return m_recording; }
     std::size_t queuedBlocks() const;

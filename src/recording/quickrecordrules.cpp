@@ -1,6 +1,6 @@
 #include "recording/quickrecordrules.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "shows/recordsources.h"
 #include "shows/show.h"
 
@@ -41,21 +41,26 @@ QuickRecordProblem checkNumber(const QString &text, int low, int high, QuickReco
 
 } // namespace
 
-QuickRecordValues loadQuickRecordValues(const Registry &registry, bool customScriptExists)
+QuickRecordValues loadQuickRecordValues(const SettingsStore &settingsStore, bool customScriptExists)
 {
     QuickRecordValues values;
-    const auto read = [&registry](const QString &name) { return registry.regReadInt(name, kSkywellKey); };
+    const auto read = [&settingsStore](const QString &name) {
+        return settingsStore.readInt(name, SettingsGroup::Program);
+    };
+    const auto flag = [&settingsStore](const QString &name) {
+        return settingsStore.readBool(name, SettingsGroup::Program);
+    };
     values.outputKind = read(kQuality);
     values.deadAirSeconds = read(kDeadAirInterval);
-    values.deadAirEnabled = read(kDeadAirEnable) != 0;
+    values.deadAirEnabled = flag(kDeadAirEnable);
     values.newTrackSilenceMs = read(kSplitInterval);
-    values.newTrackOnSilence = read(kSplitAfter) != 0;
-    values.splitEvery = read(kTimeSplitEnable) != 0;
+    values.newTrackOnSilence = flag(kSplitAfter);
+    values.splitEvery = flag(kTimeSplitEnable);
     values.splitMinutes = read(kTimeSplitMinutes);
-    values.saveLastTrack = read(kSaveLastTrack) != 0;
-    values.addToMusicLibrary = read(kMusicLibrary) != 0;
-    values.streamAddress = registry.regReadString(kStreamAddress, kSkywellKey);
-    values.titleSplit = read(kTitleSplit) != 0;
+    values.saveLastTrack = flag(kSaveLastTrack);
+    values.addToMusicLibrary = flag(kMusicLibrary);
+    values.streamAddress = settingsStore.readString(kStreamAddress, SettingsGroup::Program);
+    values.titleSplit = flag(kTitleSplit);
     if (values.deadAirSeconds <= 0 || values.deadAirSeconds > 60)
         values.deadAirSeconds = 3;
     if (values.newTrackSilenceMs == 0)
@@ -66,10 +71,10 @@ QuickRecordValues loadQuickRecordValues(const Registry &registry, bool customScr
     return values;
 }
 
-QString quickRecordWantedSource(const Registry &registry)
+QString quickRecordWantedSource(const SettingsStore &settingsStore)
 {
-    const QString last = registry.regReadString(kLastSource, kSkywellKey);
-    return last.isEmpty() ? registry.regReadString(kBestSource, kSkywellKey) : last;
+    const QString last = settingsStore.readString(kLastSource, SettingsGroup::Program);
+    return last.isEmpty() ? settingsStore.readString(kBestSource, SettingsGroup::Program) : last;
 }
 
 QuickRecordProblem checkQuickRecordInput(const QString &name, const QString &hours, const QString &minutes,
@@ -103,21 +108,26 @@ QuickRecordProblem checkQuickRecordStream(const QString &sourceName, const QStri
     return {};
 }
 
-void saveQuickRecordValues(Registry &registry, QuickRecordValues &values)
+void saveQuickRecordValues(SettingsStore &settingsStore, QuickRecordValues &values)
 {
-    const auto write = [&registry](const QString &name, int value) { registry.regWriteInt(name, value, kSkywellKey); };
+    const auto write = [&settingsStore](const QString &name, int value) {
+        settingsStore.writeInt(name, value, SettingsGroup::Program);
+    };
+    const auto writeFlag = [&settingsStore](const QString &name, bool value) {
+        settingsStore.writeBool(name, value, SettingsGroup::Program);
+    };
     write(kQuality, values.outputKind);
-    registry.regWriteString(kLastSource, values.sourceName, kSkywellKey);
+    settingsStore.writeString(kLastSource, values.sourceName, SettingsGroup::Program);
     write(kDeadAirInterval, values.deadAirSeconds);
-    write(kDeadAirEnable, values.deadAirEnabled);
+    writeFlag(kDeadAirEnable, values.deadAirEnabled);
     write(kSplitInterval, values.newTrackSilenceMs);
-    write(kSplitAfter, values.newTrackOnSilence);
-    write(kTimeSplitEnable, values.splitEvery);
+    writeFlag(kSplitAfter, values.newTrackOnSilence);
+    writeFlag(kTimeSplitEnable, values.splitEvery);
     write(kTimeSplitMinutes, values.splitMinutes);
-    write(kSaveLastTrack, values.saveLastTrack);
-    write(kMusicLibrary, values.addToMusicLibrary);
-    registry.regWriteString(kStreamAddress, values.streamAddress.trimmed(), kSkywellKey);
-    write(kTitleSplit, values.titleSplit);
+    writeFlag(kSaveLastTrack, values.saveLastTrack);
+    writeFlag(kMusicLibrary, values.addToMusicLibrary);
+    settingsStore.writeString(kStreamAddress, values.streamAddress.trimmed(), SettingsGroup::Program);
+    writeFlag(kTitleSplit, values.titleSplit);
     if (!values.newTrackOnSilence)
         values.newTrackSilenceMs = 0;
     if (!values.splitEvery)

@@ -8,7 +8,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 
 // Quick Record's output kinds, in the order of its radio buttons.
 enum QuickRecordKind {
@@ -57,11 +57,11 @@ struct QuickRecordProblem {
 // air brought back to 3 s when 0 or over a minute, the new-track silence to
 // 1000 ms when 0. A remembered custom kind without its script falls back
 // to the first kind, since the custom conversion would leave no audio.
-QuickRecordValues loadQuickRecordValues(const Registry &registry, bool customScriptExists);
+QuickRecordValues loadQuickRecordValues(const SettingsStore &settingsStore, bool customScriptExists);
 
 // The source the drop-down should preselect: the last one used, else the
 // best one the source test found.
-QString quickRecordWantedSource(const Registry &registry);
+QString quickRecordWantedSource(const SettingsStore &settingsStore);
 
 // The first value out of its range, with the message to show; empty field
 // when all are fine. Numbers arrive as typed.
@@ -75,7 +75,7 @@ QuickRecordProblem checkQuickRecordStream(const QString &sourceName, const QStri
 
 // Remembers the choices (not compress speech) and clears the new-track
 // milliseconds and split minutes whose boxes are not ticked.
-void saveQuickRecordValues(Registry &registry, QuickRecordValues &values);
+void saveQuickRecordValues(SettingsStore &settingsStore, QuickRecordValues &values);
 
 // The recording flags of the output kind and options, always manual.
 std::uint32_t quickRecordFlags(const QuickRecordValues &values);

@@ -8,7 +8,8 @@
 namespace skywell
 {
 
-bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, Registry &registry, Prompter &prompter)
+bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, SettingsStore &settingsStore,
+             Prompter &prompter)
 {
     if (show.isRepeating()) {
         show.startTime = toStoredTime(std::int64_t{show.startTime} - kWeekSeconds);
@@ -26,7 +27,7 @@ bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store,
     }
     const bool saved = store.save(shows);
     scheduler.checkConflicts(shows);
-    showHintOnce(kTuneHintName, kTuneHintText, registry, prompter);
+    showHintOnce(kTuneHintName, kTuneHintText, settingsStore, prompter);
     return saved;
 }
 

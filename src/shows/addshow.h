@@ -8,7 +8,7 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 class Scheduler;
 class ShowStore;
 
@@ -17,7 +17,7 @@ class ShowStore;
 // matching weekday, past an occurrence already under way; then append, reschedule, save, conflict check and the
 // "TuneHint" hint. Returns whether the list was saved; the Show stays in
 // the list either way.
-bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, Registry &registry,
+bool addShow(ShowList &shows, Show show, Scheduler &scheduler, ShowStore &store, SettingsStore &settingsStore,
              Prompter &prompter);
 
 } // namespace skywell

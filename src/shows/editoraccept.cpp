@@ -6,10 +6,10 @@
 namespace skywell
 {
 
-bool acceptShowUnchanged(Show &show, std::int64_t now, Registry &registry, Prompter &prompter)
+bool acceptShowUnchanged(Show &show, std::int64_t now, SettingsStore &settingsStore, Prompter &prompter)
 {
     ManualClock clock(now);
-    return acceptShowEditor(openShowEditor(show, now, registry, clock), show, now, registry, prompter);
+    return acceptShowEditor(openShowEditor(show, now, settingsStore, clock), show, now, settingsStore, prompter);
 }
 
 } // namespace skywell

@@ -6,7 +6,7 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 struct Show;
 
 // What the Show editor does to a Show when it is opened and closed with
@@ -17,7 +17,7 @@ struct Show;
 // tuning letter normalised, and the two length warnings. Used where no
 // editor can be shown (the headless import). False when the Show's
 // recording source cannot be kept (said why).
-bool acceptShowUnchanged(Show &show, std::int64_t now, Registry &registry, Prompter &prompter);
+bool acceptShowUnchanged(Show &show, std::int64_t now, SettingsStore &settingsStore, Prompter &prompter);
 
 inline constexpr std::int64_t kAudioCdWarnSeconds = 4440;
 inline constexpr std::int64_t kLongRecordingWarnSeconds = 21600;

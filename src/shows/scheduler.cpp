@@ -3,8 +3,8 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/prompter.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "core/textcut.h"
 #include "core/timetext.h"
 #include "shows/localtime.h"
@@ -34,9 +34,9 @@ std::uint32_t dayBitAt(std::int64_t t)
 
 } // namespace
 
-Scheduler::Scheduler(const Clock &clock, const Settings &settings, Registry &registry, ActivityLog &log,
+Scheduler::Scheduler(const Clock &clock, const Settings &settings, SettingsStore &settingsStore, ActivityLog &log,
                      Prompter &prompter)
-    : m_clock(clock), m_settings(settings), m_registry(registry), m_log(log), m_prompter(prompter)
+    : m_clock(clock), m_settings(settings), m_settingsStore(settingsStore), m_log(log), m_prompter(prompter)
 {
 }
 
@@ -92,9 +92,9 @@ std::int32_t Scheduler::reschedule(ShowList &shows, std::int32_t shift)
 void Scheduler::applyTimeZoneChange(ShowList &shows)
 {
     const int current = daylightSavingState(m_clock.now());
-    const std::int32_t stored = m_registry.regReadInt(kTimeZoneValueName, kSkywellKey);
+    const std::int32_t stored = m_settingsStore.readInt(kTimeZoneValueName, SettingsGroup::Program);
     if (stored == 0) {
-        m_registry.regWriteInt(kTimeZoneValueName, current, kSkywellKey);
+        m_settingsStore.writeInt(kTimeZoneValueName, current, SettingsGroup::Program);
         return;
     }
     if (stored == current)
@@ -102,7 +102,7 @@ void Scheduler::applyTimeZoneChange(ShowList &shows)
     // Standard time has begun: the same wall-clock time is an hour later
     // in UTC; daylight time (or none any more): an hour earlier.
     reschedule(shows, current == 1 ? 3600 : -3600);
-    m_registry.regWriteInt(kTimeZoneValueName, current, kSkywellKey);
+    m_settingsStore.writeInt(kTimeZoneValueName, current, SettingsGroup::Program);
 }
 
 bool Scheduler::checkConflicts(const ShowList &shows)
@@ -124,7 +124,7 @@ bool Scheduler::checkConflicts(const ShowList &shows)
     for (std::size_t r = 0; r < rows; ++r) {
         const Show &show = shows[r];
         // Shows that can be recorded side by side never conflict.
-        if ((show.flags & SHOW_UNSCHEDULED) || !needsChosenSource(show, m_settings.tuneInBrowser != 0))
+        if ((show.flags & SHOW_UNSCHEDULED) || !needsChosenSource(show, m_settings.tuneInBrowser))
             continue;
         Row &row = table[r];
         row.slots[row.count++] = {show.startTime, show.endTime};

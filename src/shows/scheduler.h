@@ -11,7 +11,7 @@ namespace skywell
 class ActivityLog;
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 struct Settings;
 class WakeTimer;
 
@@ -22,7 +22,8 @@ class WakeTimer;
 class Scheduler final
 {
 public:
-    Scheduler(const Clock &clock, const Settings &settings, Registry &registry, ActivityLog &log, Prompter &prompter);
+    Scheduler(const Clock &clock, const Settings &settings, SettingsStore &settingsStore, ActivityLog &log,
+              Prompter &prompter);
 
     // May be null: no wake-up timer (it could not be created).
     void setWakeTimer(WakeTimer *timer) { m_wakeTimer = timer; }
@@ -49,7 +50,7 @@ public:
 private:
     const Clock &m_clock;
     const Settings &m_settings;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     Prompter &m_prompter;
     WakeTimer *m_wakeTimer = nullptr;

@@ -1,7 +1,7 @@
 #include "shows/showeditorvalues.h"
 
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "shows/localtime.h"
 #include "shows/outputnaming.h"
 #include "shows/recordsources.h"
@@ -41,7 +41,7 @@ std::int64_t timeOfDayToday(std::int64_t t, std::int64_t now)
     return static_cast<std::int64_t>(std::mktime(&at));
 }
 
-int outputIndexOf(std::uint32_t flags, const Registry &registry)
+int outputIndexOf(std::uint32_t flags, const SettingsStore &settingsStore)
 {
     const std::uint32_t output = flags & OUT_MASK;
     if (std::popcount(output) == 1) {
@@ -50,7 +50,7 @@ int outputIndexOf(std::uint32_t flags, const Registry &registry)
                 return i;
         }
     }
-    const std::int32_t last = registry.regReadInt(kLastQuality, kSkywellKey);
+    const std::int32_t last = settingsStore.readInt(kLastQuality, SettingsGroup::Program);
     return last >= 0 && last < int(kOutputKindFlags.size()) ? last : 0;
 }
 
@@ -68,7 +68,8 @@ std::int64_t nextFullHour(std::int64_t now)
     return hour > now ? hour : now + 3600 - now % 3600;
 }
 
-ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Registry &registry, const Clock &clock)
+ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const SettingsStore &settingsStore,
+                                const Clock &clock)
 {
     ShowEditorValues v;
     v.name = fieldText(show.name);
@@ -95,9 +96,9 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
 
     v.recordSource = recordSourceName(show);
     if (v.recordSource.isEmpty())
-        v.recordSource = registry.regReadString(kLastRecordSource, kSkywellKey);
+        v.recordSource = settingsStore.readString(kLastRecordSource, SettingsGroup::Program);
     if (v.recordSource.isEmpty())
-        v.recordSource = registry.regReadString(kBestRecordSource, kSkywellKey);
+        v.recordSource = settingsStore.readString(kBestRecordSource, SettingsGroup::Program);
     v.noRetune = show.flags & OPT_NO_RETUNE;
     v.mute = show.flags & OPT_MUTE;
     v.titleSplit = show.flags & OPT_TITLE_SPLIT;
@@ -105,7 +106,7 @@ ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Regist
     v.url = fieldText(show.url);
     v.player = int(tuneWithOf(show.tunerKind));
 
-    v.outputIndex = outputIndexOf(show.flags, registry);
+    v.outputIndex = outputIndexOf(show.flags, settingsStore);
     v.addToLibrary = show.flags & OPT_ITUNES;
     v.compressSpeech = show.flags & OPT_COMPRESS_SPEECH;
 
@@ -205,7 +206,8 @@ std::optional<Show> showFromEditorValues(const ShowEditorValues &v, const Show &
     return out;
 }
 
-bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, Registry &registry, Prompter &prompter)
+bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, SettingsStore &settingsStore,
+                      Prompter &prompter)
 {
     // The one refusal comes first, so a refused Show is left as it was.
     const std::optional<Show> out = showFromEditorValues(v, show, now);
@@ -213,8 +215,8 @@ bool acceptShowEditor(const ShowEditorValues &v, Show &show, std::int64_t now, R
         prompter.error(kSourceTooLongText.arg(v.recordSource).arg(kMaxRecordSourceBytes));
         return false;
     }
-    registry.regWriteString(kLastRecordSource, v.recordSource, kSkywellKey);
-    registry.regWriteInt(kLastQuality, outputIndexOf(out->flags, registry), kSkywellKey);
+    settingsStore.writeString(kLastRecordSource, v.recordSource, SettingsGroup::Program);
+    settingsStore.writeInt(kLastQuality, outputIndexOf(out->flags, settingsStore), SettingsGroup::Program);
     show = *out;
 
     const std::int64_t start = show.startTime;

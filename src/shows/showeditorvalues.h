@@ -13,7 +13,7 @@ namespace skywell
 
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // The values of the Show editor's five pages. The editor fills its
 // controls from them and hands them back; openShowEditor and
@@ -62,13 +62,14 @@ inline constexpr std::uint8_t kUnusedSplitMinute = 255;
 
 // Opening: the Show's values with the defaults for what it leaves empty
 // (next whole minute, the last output kind and recording source chosen).
-ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const Registry &registry, const Clock &clock);
+ShowEditorValues openShowEditor(const Show &show, std::int64_t now, const SettingsStore &settingsStore,
+                                const Clock &clock);
 
 // The time a Show without times is proposed for: the coming full hour of
 // the local clock, always after now.
 std::int64_t nextFullHour(std::int64_t now);
 
-// The Show that OK turns the values into (no registry, no messages);
+// The Show that OK turns the values into (no settings store, no messages);
 // nothing when its recording source cannot be kept.
 std::optional<Show> showFromEditorValues(const ShowEditorValues &values, const Show &show, std::int64_t now);
 
@@ -80,7 +81,7 @@ QString editorSummary(const ShowEditorValues &values, const Show &show, std::int
 // next occurrence, "LastRecordSource" and "LastQuality" remembered, and
 // the 74-minute and 6-hour warnings shown. Refuses (and says why, show
 // unchanged) only a recording source too long to be kept.
-bool acceptShowEditor(const ShowEditorValues &values, Show &show, std::int64_t now, Registry &registry,
+bool acceptShowEditor(const ShowEditorValues &values, Show &show, std::int64_t now, SettingsStore &settingsStore,
                       Prompter &prompter);
 
 // The value a split-at edit stores: a minute 0-59, else unused (255).

@@ -36,15 +36,16 @@ QString nothingSelectedText(const QString &text, const QString &button)
     return QStringLiteral("%1.\n\nClick a Show in the list, then click \"%2\" again.").arg(text, button);
 }
 
-ShowListCommands::ShowListCommands(ShowList &shows, Scheduler &scheduler, ShowStore &store, Registry &registry,
-                                   Prompter &prompter, const Clock &clock)
-    : m_shows(shows), m_scheduler(scheduler), m_store(store), m_registry(registry), m_prompter(prompter), m_clock(clock)
+ShowListCommands::ShowListCommands(ShowList &shows, Scheduler &scheduler, ShowStore &store,
+                                   SettingsStore &settingsStore, Prompter &prompter, const Clock &clock)
+    : m_shows(shows), m_scheduler(scheduler), m_store(store), m_settingsStore(settingsStore), m_prompter(prompter),
+      m_clock(clock)
 {
 }
 
 void ShowListCommands::add(const Show &show)
 {
-    addShow(m_shows, show, m_scheduler, m_store, m_registry, m_prompter);
+    addShow(m_shows, show, m_scheduler, m_store, m_settingsStore, m_prompter);
 }
 
 void ShowListCommands::replace(int index, Show edited)

@@ -11,7 +11,7 @@ namespace skywell
 
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 class Scheduler;
 class ShowStore;
 
@@ -31,8 +31,8 @@ enum class SortColumn { Name, NextRecording };
 class ShowListCommands final
 {
 public:
-    ShowListCommands(ShowList &shows, Scheduler &scheduler, ShowStore &store, Registry &registry, Prompter &prompter,
-                     const Clock &clock);
+    ShowListCommands(ShowList &shows, Scheduler &scheduler, ShowStore &store, SettingsStore &settingsStore,
+                     Prompter &prompter, const Clock &clock);
 
     ShowList &shows() { return m_shows; }
     const Clock &clock() const { return m_clock; }
@@ -58,7 +58,7 @@ private:
     ShowList &m_shows;
     Scheduler &m_scheduler;
     ShowStore &m_store;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     Prompter &m_prompter;
     const Clock &m_clock;
 };

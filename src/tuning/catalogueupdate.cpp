@@ -1,8 +1,8 @@
 #include "tuning/catalogueupdate.h"
 
 #include "core/prompter.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/localtime.h"
 #include "tuning/catalogueline.h"
 
@@ -25,15 +25,16 @@ std::int64_t catalogueDayNumber(std::int64_t now)
     return localSeconds >= 0 ? localSeconds / 86400 : (localSeconds - 86399) / 86400;
 }
 
-bool catalogueUpdateDue(const Registry &registry, std::int64_t now)
+bool catalogueUpdateDue(const SettingsStore &settingsStore, std::int64_t now)
 {
-    const std::int64_t last = registry.regReadString(kCatalogueUpdateDayValue, kSkywellKey).toLongLong();
+    const std::int64_t last = settingsStore.readString(kCatalogueUpdateDayValue, SettingsGroup::Program).toLongLong();
     return catalogueDayNumber(now) - last > 7;
 }
 
-void storeCatalogueUpdateDay(Registry &registry, std::int64_t now)
+void storeCatalogueUpdateDay(SettingsStore &settingsStore, std::int64_t now)
 {
-    registry.regWriteString(kCatalogueUpdateDayValue, QString::number(catalogueDayNumber(now)), kSkywellKey);
+    settingsStore.writeString(kCatalogueUpdateDayValue, QString::number(catalogueDayNumber(now)),
+                              SettingsGroup::Program);
 }
 
 bool isCatalogueList(const QString &path)
@@ -59,9 +60,9 @@ bool isCatalogueList(const QString &path)
     return entries > 0;
 }
 
-CatalogueUpdate::CatalogueUpdate(DownloadSetup setup, Prompter &prompter, Registry &registry, QString programFolder,
-                                 QObject *parent)
-    : QObject(parent), m_setup(std::move(setup)), m_prompter(prompter), m_registry(registry),
+CatalogueUpdate::CatalogueUpdate(DownloadSetup setup, Prompter &prompter, SettingsStore &settingsStore,
+                                 QString programFolder, QObject *parent)
+    : QObject(parent), m_setup(std::move(setup)), m_prompter(prompter), m_settingsStore(settingsStore),
       m_programFolder(std::move(programFolder))
 {
 }
@@ -70,12 +71,12 @@ CatalogueUpdate::~CatalogueUpdate() = default;
 
 bool CatalogueUpdate::hasAddress() const
 {
-    return !m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed().isEmpty();
+    return !m_settingsStore.readString(kCatalogueAddressSetting, SettingsGroup::Options).trimmed().isEmpty();
 }
 
 void CatalogueUpdate::setAddress(const QString &address)
 {
-    m_registry.regWriteString(kCatalogueAddressSetting, address.trimmed(), kProfileKey);
+    m_settingsStore.writeString(kCatalogueAddressSetting, address.trimmed(), SettingsGroup::Options);
 }
 
 bool CatalogueUpdate::offerIfDue(std::int64_t now)
@@ -85,9 +86,9 @@ bool CatalogueUpdate::offerIfDue(std::int64_t now)
     if (!hasAddress() || isRunning())
         return false;
     bool started = false;
-    if (catalogueUpdateDue(m_registry, now) && m_prompter.question(kCatalogueUpdateQuestion))
+    if (catalogueUpdateDue(m_settingsStore, now) && m_prompter.question(kCatalogueUpdateQuestion))
         started = start(now);
-    storeCatalogueUpdateDay(m_registry, now);
+    storeCatalogueUpdateDay(m_settingsStore, now);
     return started;
 }
 
@@ -95,7 +96,7 @@ bool CatalogueUpdate::start(std::int64_t now)
 {
     if (isRunning())
         return false;
-    m_base = m_registry.regReadString(kCatalogueAddressSetting, kProfileKey).trimmed();
+    m_base = m_settingsStore.readString(kCatalogueAddressSetting, SettingsGroup::Options).trimmed();
     while (m_base.endsWith(QLatin1Char('/')))
         m_base.chop(1);
     if (m_base.isEmpty()) {
@@ -167,7 +168,7 @@ void CatalogueUpdate::listArrived(CatalogueMode mode)
 void CatalogueUpdate::end(bool updated)
 {
     if (updated)
-        storeCatalogueUpdateDay(m_registry, m_now);
+        storeCatalogueUpdateDay(m_settingsStore, m_now);
     Q_EMIT finished(updated);
 }
 

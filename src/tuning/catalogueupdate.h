@@ -15,12 +15,12 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // The base address of the catalogue server, a profile value; empty by
 // default, and then no update is offered and asking for one says so.
 inline const QString &kCatalogueAddressSetting = SettingNames::catalogueAddress;
-// The day of the last update or offer (per user, "Software\Skywell5").
+// The day of the last update or offer (per user, the Program settings group).
 inline const QString kCatalogueUpdateDayValue = QStringLiteral("DBUpdateTimeStamp");
 
 inline const QString kStationListPath = QStringLiteral("/user/dump_radio_stations_50.php");
@@ -31,8 +31,8 @@ std::int64_t catalogueDayNumber(std::int64_t now);
 
 // True when the last offer or update is more than 7 days old (or never
 // happened).
-bool catalogueUpdateDue(const Registry &registry, std::int64_t now);
-void storeCatalogueUpdateDay(Registry &registry, std::int64_t now);
+bool catalogueUpdateDue(const SettingsStore &settingsStore, std::int64_t now);
+void storeCatalogueUpdateDay(SettingsStore &settingsStore, std::int64_t now);
 
 // True when the file is a catalogue: at least one entry, and every line
 // a name and an address ("name|scheme://..."), no NUL bytes. An error
@@ -49,7 +49,7 @@ class CatalogueUpdate final : public QObject
 {
     Q_OBJECT
 public:
-    CatalogueUpdate(DownloadSetup setup, Prompter &prompter, Registry &registry, QString programFolder,
+    CatalogueUpdate(DownloadSetup setup, Prompter &prompter, SettingsStore &settingsStore, QString programFolder,
                     QObject *parent = nullptr);
     ~CatalogueUpdate() override;
 
@@ -83,7 +83,7 @@ private:
 
     DownloadSetup m_setup;
     Prompter &m_prompter;
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     QString m_programFolder;
     QString m_base;
     std::int64_t m_now = 0;

@@ -1,8 +1,8 @@
 #include "tuning/stationdirectory.h"
 
-#include "core/registry.h"
 #include "core/regularfile.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "core/version.h"
 
 #include <QDnsLookup>
@@ -91,9 +91,9 @@ QString stationSearchPath(const StationQuery &query)
     return QStringLiteral("/json/stations/search?") + QString::fromLatin1(q);
 }
 
-StationDirectory::StationDirectory(DownloadSetup setup, const Registry &registry, QString programFolder,
+StationDirectory::StationDirectory(DownloadSetup setup, const SettingsStore &settingsStore, QString programFolder,
                                    QString tempFolder)
-    : m_setup(std::move(setup)), m_registry(registry), m_programFolder(std::move(programFolder)),
+    : m_setup(std::move(setup)), m_settingsStore(settingsStore), m_programFolder(std::move(programFolder)),
       m_tempFolder(std::move(tempFolder))
 {
     m_finder = [this] { return findRadioBrowserServers(m_setup, m_tempFolder); };
@@ -101,7 +101,7 @@ StationDirectory::StationDirectory(DownloadSetup setup, const Registry &registry
 
 QStringList StationDirectory::servers() const
 {
-    QString base = m_registry.regReadString(kStationDirectoryAddressSetting, kProfileKey).trimmed();
+    QString base = m_settingsStore.readString(kStationDirectoryAddressSetting, SettingsGroup::Options).trimmed();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     if (!base.isEmpty())

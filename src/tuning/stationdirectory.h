@@ -12,7 +12,7 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 
 // The base address of a station directory server, a profile value; empty
 // (the default): the servers of the public directory are looked up.
@@ -41,7 +41,8 @@ public:
     // The base addresses of the servers to try, in the order to try them.
     using ServerFinder = std::function<QStringList()>;
 
-    StationDirectory(DownloadSetup setup, const Registry &registry, QString programFolder, QString tempFolder);
+    StationDirectory(DownloadSetup setup, const SettingsStore &settingsStore, QString programFolder,
+                     QString tempFolder);
 
     // Replaces the lookup of the public servers (tests, or a fixed list).
     void setServerFinder(ServerFinder finder) { m_finder = std::move(finder); }
@@ -65,7 +66,7 @@ private:
     bool saveCache(const QList<DirectoryStation> &stations) const;
 
     DownloadSetup m_setup;
-    const Registry &m_registry;
+    const SettingsStore &m_settingsStore;
     QString m_programFolder;
     QString m_tempFolder;
     ServerFinder m_finder;

@@ -2,7 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/prompter.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "shows/tunewith.h"
 #include "tuning/desktopplayer.h"
 #include "tuning/startedplayers.h"
@@ -17,9 +17,9 @@ namespace
 constexpr int kNoHandlerExitCode = 3;
 } // namespace
 
-StreamOpener::StreamOpener(Registry &registry, ActivityLog &log, Prompter &prompter, StartedPlayers &players,
+StreamOpener::StreamOpener(SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter, StartedPlayers &players,
                            QString tunerProgram, QObject *parent)
-    : QObject(parent), m_registry(registry), m_log(log), m_prompter(prompter), m_players(players),
+    : QObject(parent), m_settingsStore(settingsStore), m_log(log), m_prompter(prompter), m_players(players),
       m_tunerProgram(std::move(tunerProgram))
 {
     connect(&m_players, &StartedPlayers::browserOpenerFinished, this, [this](int exitCode, bool) {
@@ -78,7 +78,7 @@ bool StreamOpener::startDesktopPlayer(const QString &address)
 
 bool StreamOpener::startPlayerCommand(const QString &address)
 {
-    const QString line = m_registry.regReadString(SettingNames::playerCommand, kProfileKey).trimmed();
+    const QString line = m_settingsStore.readString(SettingNames::playerCommand, SettingsGroup::Options).trimmed();
     if (line.isEmpty()) {
         m_log.logLine(kTuningWithOurTuner, kNoPlayerCommandText);
         return false;
@@ -144,12 +144,12 @@ void StreamOpener::startTuner(const QString &address, char playerLetter, const Q
     const TunerPlacement placement = m_placement ? m_placement() : TunerPlacement{0, 0, 0, true};
     // One write, in the order the tool expects them; the tool never sees
     // half of a new set.
-    m_registry.writeValues({{TunerValueNames::top, placement.bottom},
-                            {TunerValueNames::left, placement.left},
-                            {TunerValueNames::right, placement.right},
-                            {TunerValueNames::url, address},
-                            {TunerValueNames::type, tunerTypeOf(playerLetter)}},
-                           kSkywellKey);
+    m_settingsStore.writeValues({{TunerValueNames::top, placement.bottom},
+                                 {TunerValueNames::left, placement.left},
+                                 {TunerValueNames::right, placement.right},
+                                 {TunerValueNames::url, address},
+                                 {TunerValueNames::type, tunerTypeOf(playerLetter)}},
+                                SettingsGroup::Program);
     QStringList arguments;
     if (placement.minimized)
         arguments << kTunerMinimizedArgument;

@@ -13,7 +13,7 @@ namespace skywell
 
 class ActivityLog;
 class Prompter;
-class Registry;
+class SettingsStore;
 class StartedPlayers;
 
 // Starts an address playing: runs the command line it names, or opens it
@@ -22,12 +22,12 @@ class StartedPlayers;
 // tool through the Tuner values, the desktop's media player, or the
 // player command of the settings ("Player Command", the address appended
 // or put where "%u" stands). User-interface thread only: it writes the
-// registry, starts processes and shows messages.
+// settings store, starts processes and shows messages.
 class StreamOpener final : public QObject
 {
     Q_OBJECT
 public:
-    StreamOpener(Registry &registry, ActivityLog &log, Prompter &prompter, StartedPlayers &players,
+    StreamOpener(SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter, StartedPlayers &players,
                  QString tunerProgram, QObject *parent = nullptr);
 
     void setPlacementSource(std::function<TunerPlacement()> source) { m_placement = std::move(source); }
@@ -53,7 +53,7 @@ private:
     bool startPlayer(const ProgramCommand &command);
     void refuse(const QString &problem, const QString &address);
 
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     Prompter &m_prompter;
     StartedPlayers &m_players;

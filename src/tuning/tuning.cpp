@@ -1,8 +1,8 @@
 #include "tuning/tuning.h"
 
 #include "core/activitylog.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/show.h"
 #include "shows/tunewith.h"
 #include "tuning/connectionstate.h"
@@ -35,11 +35,11 @@ struct Tuning::Worker {
     std::unique_ptr<QThread> thread;
 };
 
-Tuning::Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const Settings &settings,
+Tuning::Tuning(SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter, const Settings &settings,
                ConnectionState &connection, DesktopWindows &windows, QString tunerProgram, QObject *parent)
-    : QObject(parent), m_registry(registry), m_log(log), m_settings(settings), m_connection(connection),
+    : QObject(parent), m_settingsStore(settingsStore), m_log(log), m_settings(settings), m_connection(connection),
       m_windows(windows), m_players(std::make_unique<StartedPlayers>()),
-      m_opener(std::make_unique<StreamOpener>(registry, log, prompter, *m_players, std::move(tunerProgram)))
+      m_opener(std::make_unique<StreamOpener>(settingsStore, log, prompter, *m_players, std::move(tunerProgram)))
 {
     connect(m_opener.get(), &StreamOpener::statusChanged, this, &Tuning::statusChanged);
     connect(m_players.get(), &StartedPlayers::browserOpenerFinished, this, [this](int exitCode, bool leftRunning) {
@@ -88,9 +88,9 @@ void Tuning::startWorker(TuningJob job)
 {
     joinFinishedWorkers();
     // What the worker needs is copied now; it reads nothing shared later.
-    job.useDialup = m_settings.useDialup != 0;
+    job.useDialup = m_settings.useDialup;
     job.connectLeadSeconds = m_settings.connectLeadSeconds;
-    const QString dialCommand = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
+    const QString dialCommand = m_settingsStore.readString(DialupValueNames::dialCommand, SettingsGroup::Options);
     m_tuningAddress = job.address;
     m_playerLetter = job.playerLetter;
     m_addressOrigin = job.addressOrigin;
@@ -189,7 +189,7 @@ void Tuning::dialInWorker(const QString &command)
 
 void Tuning::dial()
 {
-    const QString command = m_registry.regReadString(DialupValueNames::dialCommand, kProfileKey);
+    const QString command = m_settingsStore.readString(DialupValueNames::dialCommand, SettingsGroup::Options);
     if (command.trimmed().isEmpty())
         return;
     joinFinishedWorkers();
@@ -207,7 +207,7 @@ void Tuning::dial()
 
 void Tuning::hangUp()
 {
-    const QString command = m_registry.regReadString(DialupValueNames::hangUpCommand, kProfileKey);
+    const QString command = m_settingsStore.readString(DialupValueNames::hangUpCommand, SettingsGroup::Options);
     if (command.trimmed().isEmpty())
         return;
     const QString problem = runUserCommand(command, kUserCommandLimit);
@@ -259,7 +259,7 @@ void Tuning::tuneFor(std::uint64_t recordingId, const QString &address, char pla
     // be gone.
     m_players->setEnvironmentValue(QStringLiteral("PULSE_SINK"), playbackSink);
     m_players->setRecording(recordingId);
-    m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser != 0, stationName);
+    m_opener->open(address, playerLetter, addressOrigin, m_settings.tuneInBrowser, stationName);
     m_players->setRecording(0);
 }
 
@@ -296,7 +296,7 @@ bool Tuning::startsOwnPlayer(char playerLetter) const
     // hands the address to its window already open), may play elsewhere
     // than the sink given; the tuner and the player command are started
     // here and inherit it.
-    return m_settings.tuneInBrowser == 0 && tuneWithOf(playerLetter) != TuneWith::DesktopPlayer;
+    return !m_settings.tuneInBrowser && tuneWithOf(playerLetter) != TuneWith::DesktopPlayer;
 }
 
 bool Tuning::isOnline() const

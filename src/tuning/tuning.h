@@ -22,7 +22,7 @@ class ActivityLog;
 class ConnectionState;
 class DesktopWindows;
 class Prompter;
-class Registry;
+class SettingsStore;
 class StartedPlayers;
 class StreamOpener;
 struct Settings;
@@ -45,7 +45,7 @@ class Tuning final : public QObject
     Q_OBJECT
 public:
     // tunerProgram is the path of skywell-tuner (beside the executable).
-    Tuning(Registry &registry, ActivityLog &log, Prompter &prompter, const Settings &settings,
+    Tuning(SettingsStore &settingsStore, ActivityLog &log, Prompter &prompter, const Settings &settings,
            ConnectionState &connection, DesktopWindows &windows, QString tunerProgram, QObject *parent = nullptr);
     // Stops the workers' waits and joins them; started players are ended.
     ~Tuning() override;
@@ -131,7 +131,7 @@ private:
     void tuneFor(std::uint64_t recordingId, const QString &address, char playerLetter, char addressOrigin,
                  const QString &playbackSink, const QString &stationName);
 
-    Registry &m_registry;
+    SettingsStore &m_settingsStore;
     ActivityLog &m_log;
     const Settings &m_settings;
     ConnectionState &m_connection;

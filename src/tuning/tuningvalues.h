@@ -7,7 +7,7 @@
 namespace skywell
 {
 
-// Values handed to the tuner tool under "Software\Skywell5".
+// Values handed to the tuner tool under the Program settings group.
 namespace TunerValueNames
 {
 inline const QString top = QStringLiteral("TunerTop");

@@ -10,7 +10,7 @@ namespace skywell
 {
 
 // What one tuning worker needs, copied when it starts: it never reads the
-// recording, the settings or the registry while it runs.
+// recording, the settings or the settings store while it runs.
 struct TuningJob {
     // The recording the start-capture notification belongs to.
     std::uint64_t recordingId = 0;

@@ -102,7 +102,7 @@ bool FirstRunWizard::validateCurrentPage()
     if (nextId() != -1)
         return true;
     // Finish: the settings and the login entry, or stay open.
-    return saveAcceptedSettings(m_settings, settingsFromFirstRun(m_settings, taken), m_context.registry,
+    return saveAcceptedSettings(m_settings, settingsFromFirstRun(m_settings, taken), m_context.settingsStore,
                                 m_context.autostart, m_context.prompter);
 }
 

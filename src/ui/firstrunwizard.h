@@ -16,11 +16,11 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // What the first-start wizard needs around it.
 struct FirstRunContext {
-    Registry &registry;
+    SettingsStore &settingsStore;
     Prompter &prompter;
     AutostartEntry autostart;
     // The wizard's Help button: the guide's first-start section; none when

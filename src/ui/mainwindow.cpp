@@ -2,10 +2,7 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/hint.h"
 #include "core/prompter.h"
-#include "core/userguide.h"
-#include "core/version.h"
 #include "shows/showlistcommands.h"
 #include "ui/desktoptray.h"
 #include "ui/imagebutton.h"
@@ -14,13 +11,11 @@
 #include "ui/statuslineview.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTimer>
-#include <QUrl>
 
 namespace skywell
 {
@@ -38,14 +33,14 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
     connect(m_tray, &DesktopTray::recordNowRequested, this, [this] {
         const std::optional<std::int16_t> serial = selectedSerial();
         if (serial && !(m_context.recordings && m_context.recordings->recordingOfShow(*serial)))
-            command(RecordNow);
+            recordNow();
     });
     connect(m_tray, &DesktopTray::stopRecordingRequested, this, [this] {
         if (const std::optional<RunningRecording> followed = followedRecording(running(), selectedSerial()))
             stopRecording(*followed);
     });
-    connect(m_tray, &DesktopTray::quickRecordRequested, this, [this] { command(QuickRecord); });
-    connect(m_tray, &DesktopTray::exitRequested, this, [this] { command(Exit); });
+    connect(m_tray, &DesktopTray::quickRecordRequested, this, &MainWindow::quickRecord);
+    connect(m_tray, &DesktopTray::exitRequested, this, &MainWindow::confirmExit);
     buildControls();
     setUpKeyboard();
     connectController();
@@ -55,13 +50,14 @@ MainWindow::MainWindow(WindowContext context, WindowDialogs dialogs, const QStri
 
 MainWindow::~MainWindow() = default;
 
-ImageButton *MainWindow::addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip)
+ImageButton *MainWindow::addButton(Button id, const QString &text, QRect geometry, ButtonGlyph glyph,
+                                   const QString &tip, void (MainWindow::*clicked)())
 {
     auto *button = new ImageButton(text, m_skin.button(text, geometry.size(), glyph, devicePixelRatioF()), this);
     button->setGeometry(geometry);
     button->setToolTip(tip);
     m_glyphs[id] = glyph;
-    connect(button, &QAbstractButton::clicked, this, [this, id] { command(id); });
+    connect(button, &QAbstractButton::clicked, this, clicked);
     m_buttons[id] = button;
     return button;
 }
@@ -78,37 +74,42 @@ void MainWindow::buildControls()
     listFont.setPixelSize(13);
     m_list->setFont(listFont);
     connect(m_list, &ShowListView::sortRequested, this, &MainWindow::sortByColumn);
-    connect(m_list, &ShowListView::rowDoubleClicked, this, [this] { command(EditShow); });
+    connect(m_list, &ShowListView::rowDoubleClicked, this, &MainWindow::editShow);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &MainWindow::followSelection);
 
     const auto text = ButtonGlyph::Text;
-    addButton(AddShow, QStringLiteral("Add Show"), {14, 88, 122, 35}, text, QStringLiteral("Add a new show to record"));
-    addButton(EditShow, QStringLiteral("Edit Show"), {14, 123, 122, 35}, text,
-              QStringLiteral("Edit the selected show"));
+    addButton(AddShow, QStringLiteral("Add Show"), {14, 88, 122, 35}, text, QStringLiteral("Add a new show to record"),
+              &MainWindow::addShow);
+    addButton(EditShow, QStringLiteral("Edit Show"), {14, 123, 122, 35}, text, QStringLiteral("Edit the selected show"),
+              &MainWindow::editShow);
     addButton(DeleteShow, QStringLiteral("Delete Show"), {14, 160, 122, 35}, text,
-              QStringLiteral("Delete the selected show"));
+              QStringLiteral("Delete the selected show"), &MainWindow::deleteShow);
     addButton(RecordNow, kRecordNowText, {14, 196, 122, 35}, ButtonGlyph::Record,
-              QStringLiteral("Start or stop recording the selected show"));
+              QStringLiteral("Start or stop recording the selected show"), &MainWindow::recordNow);
     addButton(TuneToShow, QStringLiteral("Tune to Show"), {14, 232, 122, 35}, text,
-              QStringLiteral("Tune to the selected show"));
+              QStringLiteral("Tune to the selected show"), &MainWindow::tuneToShow);
     addButton(ViewRecordings, QStringLiteral("View Recordings"), {14, 269, 122, 35}, text,
-              QStringLiteral("View recordings for the selected show"));
+              QStringLiteral("View recordings for the selected show"), &MainWindow::viewRecordings);
     addButton(MoveShowUp, QStringLiteral("Move Show Up"), {56, 304, 26, 26}, ButtonGlyph::Up,
-              QStringLiteral("Move the selected show up in the list"));
+              QStringLiteral("Move the selected show up in the list"), &MainWindow::moveShowUp);
     addButton(MoveShowDown, QStringLiteral("Move Show Down"), {85, 304, 26, 26}, ButtonGlyph::Down,
-              QStringLiteral("Move the selected show down in the list"));
+              QStringLiteral("Move the selected show down in the list"), &MainWindow::moveShowDown);
     addButton(QuickRecord, QStringLiteral("Quick Record"), {53, 409, 100, 38}, text,
-              QStringLiteral("Record what's playing on your PC now"));
-    addButton(Settings, QStringLiteral("Settings"), {188, 409, 72, 38}, text, QStringLiteral("Configure Skywell"));
+              QStringLiteral("Record what's playing on your PC now"), &MainWindow::quickRecord);
+    addButton(Settings, QStringLiteral("Settings"), {188, 409, 72, 38}, text, QStringLiteral("Configure Skywell"),
+              &MainWindow::openSettings);
     addButton(ViewRecordLog, QStringLiteral("View Record Log"), {295, 409, 119, 38}, text,
-              QStringLiteral("View the LOG of recording activity"));
+              QStringLiteral("View the LOG of recording activity"), &MainWindow::viewRecordLog);
     addButton(UrlFinder, QStringLiteral("URL Finder"), {448, 409, 87, 38}, text,
-              QStringLiteral("Helps you locate the URL from a pop-up audio player"));
-    addButton(About, QStringLiteral("About"), {9, 3, 23, 23}, ButtonGlyph::About, QStringLiteral("About Skywell"));
-    addButton(Help, QStringLiteral("Help"), {37, 3, 23, 23}, ButtonGlyph::Help, QStringLiteral("Read the User Guide"));
-    addButton(Minimize, QStringLiteral("Minimize"), {544, 3, 23, 23}, ButtonGlyph::Minimize,
-              QStringLiteral("Minimize"));
-    addButton(Exit, QStringLiteral("Exit"), {566, 3, 23, 23}, ButtonGlyph::Exit, QStringLiteral("Exit Skywell"));
+              QStringLiteral("Helps you locate the URL from a pop-up audio player"), &MainWindow::urlFinder);
+    addButton(About, QStringLiteral("About"), {9, 3, 23, 23}, ButtonGlyph::About, QStringLiteral("About Skywell"),
+              &MainWindow::showAbout);
+    addButton(Help, QStringLiteral("Help"), {37, 3, 23, 23}, ButtonGlyph::Help, QStringLiteral("Read the User Guide"),
+              &MainWindow::showHelp);
+    addButton(Minimize, QStringLiteral("Minimize"), {544, 3, 23, 23}, ButtonGlyph::Minimize, QStringLiteral("Minimize"),
+              &MainWindow::minimize);
+    addButton(Exit, QStringLiteral("Exit"), {566, 3, 23, 23}, ButtonGlyph::Exit, QStringLiteral("Exit Skywell"),
+              &MainWindow::confirmExit);
 
     matchButtonCaptions();
 
@@ -209,7 +210,7 @@ QString MainWindow::recordButtonText() const
     return m_buttons.at(RecordNow)->text();
 }
 
-ImageButton *MainWindow::button(int id) const
+ImageButton *MainWindow::button(Button id) const
 {
     const auto found = m_buttons.find(id);
     return found == m_buttons.end() ? nullptr : found->second;
@@ -288,82 +289,6 @@ void MainWindow::sortByColumn(int column)
 {
     m_context.commands.sortBy(column == 0 ? SortColumn::Name : SortColumn::NextRecording);
     refreshShowList();
-}
-
-void MainWindow::command(int id)
-{
-    switch (id) {
-    case Exit:
-        exitButton();
-        break;
-    case Settings:
-        if (m_dialogs.openSettings)
-            m_dialogs.openSettings();
-        else
-            m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Settings")));
-        break;
-    case StopOnRequest:
-        stopOnRequest();
-        break;
-    case AddShow:
-        addShow();
-        break;
-    case EditShow:
-        editShow();
-        break;
-    case DeleteShow:
-        deleteShow();
-        break;
-    case TuneToShow:
-        tuneToShow();
-        break;
-    case RefreshShowList:
-        refreshShowList();
-        break;
-    case RecordNow:
-        recordNow();
-        break;
-    case QuickRecord:
-        quickRecord();
-        break;
-    case About:
-        if (m_dialogs.about)
-            m_dialogs.about();
-        else
-            m_context.prompter.information(QStringLiteral("Skywell %1").arg(QLatin1String(kVersionText)));
-        break;
-    case UrlFinder:
-        urlFinder();
-        break;
-    case ViewRecordLog:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_context.programFolder + QStringLiteral("log.txt")));
-        break;
-    case Help:
-        openHelp(GuideSection::mainWindow);
-        break;
-    case AddShowHint:
-        // Only while there is no Show yet: it says where to begin.
-        if (m_context.commands.shows().empty())
-            showHintOnce(kAddShowHintName, kAddShowHintText, m_context.registry, m_context.prompter);
-        break;
-    case NothingRecorded:
-        showNothingRecorded();
-        break;
-    case MoveShowUp:
-        moveShow(-1);
-        break;
-    case MoveShowDown:
-        moveShow(1);
-        break;
-    case ViewRecordings:
-        viewRecordings();
-        break;
-    case Minimize:
-        minimize();
-        break;
-    default:
-        break;
-    }
 }
 
 void MainWindow::minimize()

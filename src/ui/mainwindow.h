@@ -23,7 +23,7 @@ class ActivityLog;
 class DesktopTray;
 class ImageButton;
 class Prompter;
-class Registry;
+class SettingsStore;
 class ShowListCommands;
 class ShowListView;
 class StatusLineView;
@@ -32,7 +32,7 @@ class StatusLineView;
 // end: Record Now then does nothing).
 struct WindowContext {
     Prompter &prompter;
-    Registry &registry;
+    SettingsStore &settingsStore;
     ShowListCommands &commands;
     QString programFolder;
     ActivityLog *log = nullptr;
@@ -83,36 +83,57 @@ public:
                         QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The command identifiers of the window's message protocol.
-    enum Command {
-        Exit = 1,
-        Settings = 999,
-        StopOnRequest = 1001,
-        AddShow = 1003,
-        EditShow = 1004,
-        DeleteShow = 1005,
-        TuneToShow = 1006,
-        RefreshShowList = 1024,
-        RecordNow = 1031,
-        QuickRecord = 1032,
-        About = 1033,
-        UrlFinder = 1034,
-        ViewRecordLog = 1035,
-        Help = 1036,
-        AddShowHint = 1040,
-        NothingRecorded = 1102,
-        MoveShowUp = 1110,
-        MoveShowDown = 1111,
-        ViewRecordings = 1112,
-        Minimize = 1113,
+    // The window's buttons, to find one (tab order, tests).
+    enum Button {
+        Exit,
+        Settings,
+        AddShow,
+        EditShow,
+        DeleteShow,
+        TuneToShow,
+        RecordNow,
+        QuickRecord,
+        About,
+        UrlFinder,
+        ViewRecordLog,
+        Help,
+        MoveShowUp,
+        MoveShowDown,
+        ViewRecordings,
+        Minimize,
     };
-    void command(int id);
 
-    // Shows the window normally, on top and active (from the tray too).
-    void restore();
+public Q_SLOTS:
+    // What the buttons, keys and the tray menu do.
+    void addShow();
+    void editShow();
+    void deleteShow();
+    void moveShowUp();
+    void moveShowDown();
+    void tuneToShow();
+    void recordNow();
+    void quickRecord();
+    void viewRecordings();
+    void urlFinder();
+    void openSettings();
+    void showAbout();
+    void viewRecordLog();
+    void showHelp();
+    // The Exit button: the nothing-recorded question, then the quit question.
+    void confirmExit();
     // The Minimize button: to the notification area when there is one,
     // else an ordinary minimised window.
     void minimize();
+    void refreshShowList();
+    // The hint where to begin, once and only while there is no Show yet.
+    void showAddShowHint();
+    void showNothingRecorded();
+    // Ends every running recording at the user's request.
+    void stopOnRequest();
+
+public:
+    // Shows the window normally, on top and active (from the tray too).
+    void restore();
     void closeWithoutAsking();
     // Code 907: the saved position; 0, 0 keeps the left and puts the top at 30.
     void moveToSavedPosition(int left, int top);
@@ -126,7 +147,7 @@ public:
     StatusLineView *statusLine() const { return m_status; }
     QProgressBar *levelMeter() const { return m_meter; }
     QLabel *elapsedArea() const { return m_elapsed; }
-    ImageButton *button(int id) const;
+    ImageButton *button(Button id) const;
     DesktopTray *tray() const { return m_tray; }
     QString recordButtonText() const;
 
@@ -150,25 +171,16 @@ private:
     // Ctrl+Q and F1.
     void setUpKeyboard();
     void connectController();
-    ImageButton *addButton(int id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip);
+    ImageButton *addButton(Button id, const QString &text, QRect geometry, ButtonGlyph glyph, const QString &tip,
+                           void (MainWindow::*clicked)());
     void setRecordButton(bool stop);
     // One caption size for every button of the window.
     void matchButtonCaptions();
-    void refreshShowList();
     // The selected row with a Show behind it, or -1 after the message
     // (noneText and how to go on with the button).
     int selectedShow(const QString &noneText, const QString &button);
-    void addShow(const QString &address = QString());
-    void editShow();
-    void deleteShow();
+    void addShowWithAddress(const QString &address);
     void moveShow(int delta);
-    void tuneToShow();
-    void recordNow();
-    void quickRecord();
-    void viewRecordings();
-    void urlFinder();
-    void stopOnRequest();
-    void exitButton();
     void openHelp(const QString &anchor);
     bool editShowOrAccept(Show &show, bool isNew);
     // The Add Show choice in a plain list, until the chooser is connected.
@@ -194,7 +206,6 @@ private:
     void updateTrayMenu();
     // A desktop notification of what a recording that ended saved.
     void notifyRecordingEnded(const EndedRecording &ended);
-    void showNothingRecorded();
 
     WindowContext m_context;
     WindowDialogs m_dialogs;
@@ -205,8 +216,8 @@ private:
     QProgressBar *m_meter = nullptr;
     QLabel *m_elapsed = nullptr;
     DesktopTray *m_tray = nullptr;
-    std::map<int, ImageButton *> m_buttons;
-    std::map<int, ButtonGlyph> m_glyphs;
+    std::map<Button, ImageButton *> m_buttons;
+    std::map<Button, ButtonGlyph> m_glyphs;
     bool m_stopFace = false;
     // The recording the meter and the elapsed time show; 0 none.
     quint64 m_followed = 0;

@@ -8,6 +8,7 @@
 #include "core/hint.h"
 #include "core/prompter.h"
 #include "core/userguide.h"
+#include "core/version.h"
 #include "recording/manualrecording.h"
 #include "shows/editoraccept.h"
 #include "shows/showlistcommands.h"
@@ -17,8 +18,10 @@
 #include "ui/showlistview.h"
 #include "ui/statuslineview.h"
 
+#include <QDesktopServices>
 #include <QInputDialog>
 #include <QTimer>
+#include <QUrl>
 
 namespace skywell
 {
@@ -51,7 +54,7 @@ bool MainWindow::editShowOrAccept(Show &show, bool isNew)
 {
     if (m_dialogs.editShow)
         return m_dialogs.editShow(show, isNew);
-    acceptShowUnchanged(show, m_context.commands.clock().now(), m_context.registry, m_context.prompter);
+    acceptShowUnchanged(show, m_context.commands.clock().now(), m_context.settingsStore, m_context.prompter);
     return true;
 }
 
@@ -67,7 +70,12 @@ std::optional<int> MainWindow::chooseHowToAddPlainly()
     return int(ways.indexOf(way)) + 1;
 }
 
-void MainWindow::addShow(const QString &address)
+void MainWindow::addShow()
+{
+    addShowWithAddress(QString());
+}
+
+void MainWindow::addShowWithAddress(const QString &address)
 {
     const std::optional<int> chosen =
         m_dialogs.chooseHowToAddShow ? m_dialogs.chooseHowToAddShow() : chooseHowToAddPlainly();
@@ -116,6 +124,16 @@ void MainWindow::deleteShow()
         return;
     m_context.commands.remove(row);
     refreshShowList();
+}
+
+void MainWindow::moveShowUp()
+{
+    moveShow(-1);
+}
+
+void MainWindow::moveShowDown()
+{
+    moveShow(1);
 }
 
 void MainWindow::moveShow(int delta)
@@ -175,7 +193,7 @@ void MainWindow::recordNow()
     const int row = selectedShow(kSelectToRecordText, kRecordNowText);
     if (row < 0)
         return;
-    showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.registry, m_context.prompter);
+    showHintOnce(kNotPreferredHintName, kNotPreferredHintText, m_context.settingsStore, m_context.prompter);
     const Show show = m_context.commands.shows()[std::size_t(row)];
     const RecordingRequest request = recordNowRequest(show, m_context.commands.clock().now());
     // A scheduled Show may have started while the hint was open.
@@ -230,7 +248,7 @@ void MainWindow::urlFinder()
     }
     const std::optional<QString> address = m_dialogs.urlFinder();
     if (address && !address->isEmpty())
-        addShow(address->left(512));
+        addShowWithAddress(address->left(512));
 }
 
 void MainWindow::stopOnRequest()
@@ -249,6 +267,39 @@ void MainWindow::showNothingRecorded()
         openHelp(GuideSection::nothingRecorded);
 }
 
+void MainWindow::showHelp()
+{
+    openHelp(GuideSection::mainWindow);
+}
+
+void MainWindow::openSettings()
+{
+    if (m_dialogs.openSettings)
+        m_dialogs.openSettings();
+    else
+        m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("Settings")));
+}
+
+void MainWindow::showAbout()
+{
+    if (m_dialogs.about)
+        m_dialogs.about();
+    else
+        m_context.prompter.information(QStringLiteral("Skywell %1").arg(QLatin1String(kVersionText)));
+}
+
+void MainWindow::viewRecordLog()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_context.programFolder + QStringLiteral("log.txt")));
+}
+
+void MainWindow::showAddShowHint()
+{
+    // Only while there is no Show yet: it says where to begin.
+    if (m_context.commands.shows().empty())
+        showHintOnce(kAddShowHintName, kAddShowHintText, m_context.settingsStore, m_context.prompter);
+}
+
 void MainWindow::openHelp(const QString &anchor)
 {
     if (m_dialogs.openHelp)
@@ -257,7 +308,7 @@ void MainWindow::openHelp(const QString &anchor)
         m_context.prompter.information(kNotAvailableYetText.arg(QStringLiteral("The user guide")));
 }
 
-void MainWindow::exitButton()
+void MainWindow::confirmExit()
 {
     if (m_context.recordings && m_context.recordings->nothingRecorded()) {
         m_context.recordings->clearNothingRecorded();

@@ -6,6 +6,8 @@
 
 #include <QShortcut>
 
+#include <vector>
+
 namespace skywell
 {
 
@@ -13,30 +15,29 @@ void MainWindow::setUpKeyboard()
 {
     // Tab walks the window as it reads: the title bar, the buttons beside
     // the list, the list, the row below.
-    const int order[] = {About,      Help,        Minimize,   Exit,           AddShow,    EditShow,
-                         DeleteShow, RecordNow,   TuneToShow, ViewRecordings, MoveShowUp, MoveShowDown,
-                         -1,         QuickRecord, Settings,   ViewRecordLog,  UrlFinder};
-    QWidget *previous = nullptr;
-    for (const int id : order) {
-        QWidget *next = id < 0 ? static_cast<QWidget *>(m_list) : button(id);
-        if (previous)
-            setTabOrder(previous, next);
-        previous = next;
-    }
+    std::vector<QWidget *> order;
+    for (const Button id : {About, Help, Minimize, Exit, AddShow, EditShow, DeleteShow, RecordNow, TuneToShow,
+                            ViewRecordings, MoveShowUp, MoveShowDown})
+        order.push_back(button(id));
+    order.push_back(m_list);
+    for (const Button id : {QuickRecord, Settings, ViewRecordLog, UrlFinder})
+        order.push_back(button(id));
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     m_list->setFocus(Qt::OtherFocusReason);
 
-    connect(m_list, &ShowListView::deleteRequested, this, [this] { command(DeleteShow); });
-    connect(m_list, &ShowListView::editRequested, this, [this] { command(EditShow); });
+    connect(m_list, &ShowListView::deleteRequested, this, &MainWindow::deleteShow);
+    connect(m_list, &ShowListView::editRequested, this, &MainWindow::editShow);
 
-    const std::pair<QKeySequence, int> shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), AddShow},
-        {QKeySequence(Qt::CTRL | Qt::Key_R), RecordNow},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), Exit},
-        {QKeySequence(Qt::Key_F1), Help},
+    const std::pair<QKeySequence, void (MainWindow::*)()> shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::addShow},
+        {QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::recordNow},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::confirmExit},
+        {QKeySequence(Qt::Key_F1), &MainWindow::showHelp},
     };
-    for (const auto &[keys, id] : shortcuts) {
+    for (const auto &[keys, slot] : shortcuts) {
         auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, this, [this, id = id] { command(id); });
+        connect(shortcut, &QShortcut::activated, this, slot);
     }
 }
 

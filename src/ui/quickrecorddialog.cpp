@@ -148,9 +148,9 @@ QuickRecordDialog::QuickRecordDialog(QuickRecordDeps deps, QWidget *parent) : QD
 
     const bool customScript = QFileInfo(m_deps.programFolder + QStringLiteral("custom.sh")).isFile();
     m_kinds->button(QuickCustom)->setEnabled(customScript);
-    m_values = loadQuickRecordValues(m_deps.registry, customScript);
+    m_values = loadQuickRecordValues(m_deps.settingsStore, customScript);
     if (m_deps.fillSources) {
-        const SourceCombo combo = m_deps.fillSources(quickRecordWantedSource(m_deps.registry));
+        const SourceCombo combo = m_deps.fillSources(quickRecordWantedSource(m_deps.settingsStore));
         for (int i = 0; i < combo.items.size(); ++i)
             m_source->addItem(combo.label(i), combo.items[i]);
         m_source->setCurrentIndex(combo.selected);
@@ -234,7 +234,7 @@ void QuickRecordDialog::accept()
     m_values.saveLastTrack = m_saveLastTrack->isChecked();
     m_values.addToMusicLibrary = m_musicLibrary->isChecked();
     m_values.compressSpeech = m_compress->isChecked();
-    saveQuickRecordValues(m_deps.registry, m_values);
+    saveQuickRecordValues(m_deps.settingsStore, m_values);
     QDialog::accept();
 }
 

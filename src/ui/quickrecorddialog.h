@@ -18,11 +18,11 @@ namespace skywell
 
 class Clock;
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // What Quick Record reads, remembers and calls.
 struct QuickRecordDeps {
-    Registry &registry;
+    SettingsStore &settingsStore;
     Prompter &prompter;
     const Clock &clock;
     // Holds custom.sh; without it the custom kind is not offered.

@@ -156,7 +156,7 @@ void TuningPage::read(Settings &settings) const
 {
     settings.connectLeadSeconds = m_connectLead->text().toInt();
     settings.retuneSeconds = m_retune->text().toInt();
-    settings.tuneInBrowser = m_browser->isChecked() ? 1 : 0;
+    settings.tuneInBrowser = m_browser->isChecked();
 }
 
 std::optional<QString> TuningPage::problem()
@@ -255,8 +255,8 @@ void ConnectionsPage::enableProxyBoxes()
 
 void ConnectionsPage::fill(const Settings &settings)
 {
-    m_dialup->setChecked(settings.useDialup != 0);
-    m_proxy->setChecked(settings.useProxy != 0);
+    m_dialup->setChecked(settings.useDialup);
+    m_proxy->setChecked(settings.useProxy);
     m_proxyAddress->setText(settings.proxyAddress);
     m_proxyPort->setText(settings.proxyPort);
     enableProxyBoxes();
@@ -265,8 +265,8 @@ void ConnectionsPage::fill(const Settings &settings)
 
 void ConnectionsPage::read(Settings &settings) const
 {
-    settings.useDialup = m_dialup->isChecked() ? 1 : 0;
-    settings.useProxy = m_proxy->isChecked() ? 1 : 0;
+    settings.useDialup = m_dialup->isChecked();
+    settings.useProxy = m_proxy->isChecked();
     settings.proxyAddress = m_proxyAddress->text().trimmed();
     settings.proxyPort = m_proxyPort->text().trimmed();
 }
@@ -328,7 +328,7 @@ SoundMixerPage::SoundMixerPage(const SettingsSheetServices &services, QWidget *p
 void SoundMixerPage::fill(const Settings &settings)
 {
     m_soundCard = settings.soundCard;
-    m_optimize->setChecked(settings.optimizeVolume != 0);
+    m_optimize->setChecked(settings.optimizeVolume);
 }
 
 void SoundMixerPage::firstShown()
@@ -342,7 +342,7 @@ void SoundMixerPage::firstShown()
 void SoundMixerPage::read(Settings &settings) const
 {
     settings.soundCard = m_devices->currentText();
-    settings.optimizeVolume = m_optimize->isChecked() ? 1 : 0;
+    settings.optimizeVolume = m_optimize->isChecked();
 }
 
 OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : SettingsPage(parent)
@@ -411,13 +411,13 @@ OtherPage::OtherPage(const SettingsSheetServices &services, QWidget *parent) : S
 void OtherPage::fill(const Settings &settings)
 {
     m_format->setText(settings.fileNameFormat);
-    m_startOnBoot->setChecked(settings.startOnBoot != 0);
+    m_startOnBoot->setChecked(settings.startOnBoot);
 }
 
 void OtherPage::read(Settings &settings) const
 {
     settings.fileNameFormat = m_format->text();
-    settings.startOnBoot = m_startOnBoot->isChecked() ? 1 : 0;
+    settings.startOnBoot = m_startOnBoot->isChecked();
 }
 
 void OtherPage::fillExtras(const SheetExtras &extras)

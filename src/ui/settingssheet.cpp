@@ -68,7 +68,7 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
     auto *connections = new ConnectionsPage;
     folders->fill(settings);
     connections->fill(settings);
-    const SheetExtras extras = loadSheetExtras(context.registry);
+    const SheetExtras extras = loadSheetExtras(context.settingsStore);
     connections->fillExtras(extras);
     wizard.addPage(new WizardStep(folders, QStringLiteral("Folders"), context.prompter));
     wizard.addPage(new WizardStep(connections, QStringLiteral("Connections"), context.prompter));
@@ -88,8 +88,8 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
         SheetExtras extraPages = extras;
         connections->readExtras(extraPages);
         const SheetExtras acceptedExtras = extrasFromPages(extras, extraPages, kConnectionsPage);
-        if (saveAcceptedSettings(settings, accepted, context.registry, context.autostart, context.prompter) &&
-            saveSheetExtras(extras, acceptedExtras, context.registry))
+        if (saveAcceptedSettings(settings, accepted, context.settingsStore, context.autostart, context.prompter) &&
+            saveSheetExtras(extras, acceptedExtras, context.settingsStore))
             return true;
         wizard.restart();
         wizard.next();
@@ -99,7 +99,7 @@ bool runFirstTimeWizard(QWidget *parent, Settings &settings, SettingsSheetContex
 } // namespace
 
 SettingsSheet::SettingsSheet(const Settings &settings, SettingsSheetContext &context, QWidget *parent)
-    : TabbedDialog(context.openHelp, parent), m_original(settings), m_extras(loadSheetExtras(context.registry)),
+    : TabbedDialog(context.openHelp, parent), m_original(settings), m_extras(loadSheetExtras(context.settingsStore)),
       m_context(context)
 {
     setWindowTitle(kSettingsSheetTitle);
@@ -166,10 +166,10 @@ void SettingsSheet::accept()
     Settings settings = m_original;
     const Settings accepted = settingsFromPages(m_original, pages, shownPages());
     const SheetExtras acceptedExtras = extrasFromPages(m_extras, extraPages, shownPages());
-    if (!saveAcceptedSettings(settings, accepted, m_context.registry, m_context.autostart, m_context.prompter))
+    if (!saveAcceptedSettings(settings, accepted, m_context.settingsStore, m_context.autostart, m_context.prompter))
         return;
     m_original = settings;
-    if (!saveSheetExtras(m_extras, acceptedExtras, m_context.registry))
+    if (!saveSheetExtras(m_extras, acceptedExtras, m_context.settingsStore))
         return;
     m_extras = acceptedExtras;
     QDialog::accept();

@@ -13,11 +13,11 @@ namespace skywell
 {
 
 class Prompter;
-class Registry;
+class SettingsStore;
 
 // What the sheet needs around it.
 struct SettingsSheetContext {
-    Registry &registry;
+    SettingsStore &settingsStore;
     Prompter &prompter;
     AutostartEntry autostart;
     SettingsSheetServices services;

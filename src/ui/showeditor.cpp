@@ -21,7 +21,7 @@ const char *const kEditorPageAnchors[] = {"", "tuning", "schedule", "output", "r
 
 ShowEditor::ShowEditor(const Show &show, ShowEditorContext &context, QWidget *parent)
     : TabbedDialog(context.openHelp, parent), m_show(show),
-      m_values(openShowEditor(show, context.clock.now(), context.registry, context.clock)), m_context(context)
+      m_values(openShowEditor(show, context.clock.now(), context.settingsStore, context.clock)), m_context(context)
 {
     const ShowEditorValues &values = m_values;
     setWindowTitle(kShowEditorTitle);
@@ -97,7 +97,7 @@ bool editShow(QWidget *parent, Show &show, ShowEditorContext &context)
     for (;;) {
         if (editor.exec() != QDialog::Accepted)
             return false;
-        if (acceptShowEditor(editor.values(), show, context.clock.now(), context.registry, context.prompter))
+        if (acceptShowEditor(editor.values(), show, context.clock.now(), context.settingsStore, context.prompter))
             return true;
         // A recording source that cannot be kept: back to the editor.
         editor.tabs()->setCurrentIndex(editor.tabs()->count() - 1);

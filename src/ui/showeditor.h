@@ -16,12 +16,12 @@ namespace skywell
 class Clock;
 class EditorPage;
 class Prompter;
-class Registry;
+class SettingsStore;
 struct Settings;
 
 // What the Show editor needs around it.
 struct ShowEditorContext {
-    Registry &registry;
+    SettingsStore &settingsStore;
     Prompter &prompter;
     const Clock &clock;
     const Settings &settings; // recordings folder ("mp3Folder")

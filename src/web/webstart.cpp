@@ -1,25 +1,26 @@
 #include "web/webstart.h"
 
 #include "core/activitylog.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "web/webpassword.h"
 
 namespace skywell
 {
 
-std::unique_ptr<WebServer> startWebServer(ControlService &control, ActivityLog &log, Registry &registry,
+std::unique_ptr<WebServer> startWebServer(ControlService &control, ActivityLog &log, SettingsStore &settingsStore,
                                           const QString &commandLineAddress, const QString &recordingsFolder,
                                           StationFinder *stations, QString *refusal)
 {
     refusal->clear();
-    const QString text =
-        commandLineAddress.isEmpty() ? registry.regReadString(kWebAddressSetting, kSkywellKey) : commandLineAddress;
+    const QString text = commandLineAddress.isEmpty()
+                             ? settingsStore.readString(kWebAddressSetting, SettingsGroup::Program)
+                             : commandLineAddress;
     if (text.trimmed().isEmpty())
         return nullptr;
-    QString password = registry.regReadString(kWebPasswordSetting, kSkywellKey);
+    QString password = settingsStore.readString(kWebPasswordSetting, SettingsGroup::Program);
     if (!password.isEmpty() && !WebPassword::isHashed(password)) {
         password = WebPassword::hash(password);
-        registry.regWriteString(kWebPasswordSetting, password, kSkywellKey);
+        settingsStore.writeString(kWebPasswordSetting, password, SettingsGroup::Program);
         log.logLine(QStringLiteral("Web page password stored hashed"));
     }
     *refusal = webStartRefusal(text, !password.isEmpty());

@@ -9,10 +9,10 @@
 namespace skywell
 {
 
-class Registry;
+class SettingsStore;
 class StationFinder;
 
-// Per-user values (under "Software\Skywell5") of the web page: where it is
+// Per-user values (under the Program settings group) of the web page: where it is
 // served ("[ADDRESS:]PORT", empty: not at all) and its password, kept
 // hashed.
 inline const QString kWebAddressSetting = QStringLiteral("WebAddress");
@@ -22,7 +22,7 @@ inline const QString kWebPasswordSetting = QStringLiteral("WebPassword");
 // of the setting; null when neither names one, or when it may not or
 // cannot start: refusal then receives why (also logged) for the caller to
 // print. A password found unhashed in the setting is replaced by its hash.
-std::unique_ptr<WebServer> startWebServer(ControlService &control, ActivityLog &log, Registry &registry,
+std::unique_ptr<WebServer> startWebServer(ControlService &control, ActivityLog &log, SettingsStore &settingsStore,
                                           const QString &commandLineAddress, const QString &recordingsFolder,
                                           StationFinder *stations, QString *refusal);
 

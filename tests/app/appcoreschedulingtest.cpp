@@ -1,6 +1,6 @@
 #include "app/appcore.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "shows/editoraccept.h"
 #include "shows/fakewaketimer.h"
 #include "shows/localtime.h"
@@ -70,9 +70,10 @@ protected:
     ScopedEnv cacheHome{"XDG_CACHE_HOME", configFolder.file(QStringLiteral(".cache")).toUtf8()};
     ManualClock clock{0};
     ActivityLog log{folder.path(), clock};
-    Registry registry{configFolder.path() + QStringLiteral("user"), configFolder.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{configFolder.path() + QStringLiteral("user"),
+                                configFolder.path() + QStringLiteral("machine")};
     ScriptedPrompter prompter;
-    AppCore core{folder.path(), clock, log, registry, prompter};
+    AppCore core{folder.path(), clock, log, settingsStore, prompter};
     FakeWakeTimer *wake = nullptr;
 };
 
@@ -90,7 +91,7 @@ TEST_F(AppCoreScheduling, StartReschedulesAndSavesTheShowList)
     EXPECT_EQ(saved[0].startTime, localTime(2026, 12, 10, 9)) << "Thursday: today's 9:00 has passed";
     EXPECT_EQ(saved[1].startTime, once.startTime) << "once Shows stay";
     EXPECT_EQ(saved[1].reserved956, -1);
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), 1);
+    EXPECT_EQ(settingsStore.readInt(kTimeZoneValueName, SettingsGroup::Program), 1);
     ASSERT_NE(wake, nullptr);
     ASSERT_EQ(wake->delays.size(), 1u);
     EXPECT_EQ(wake->delays[0], localTime(2026, 12, 10, 9) - (clock.now() + 60));
@@ -133,13 +134,13 @@ TEST_F(AppCoreScheduling, EveryTenthTickChecksTheTimeZone)
     writeShows({makeShow("Daily", SHOW_REPEATING | SHOW_DAYS, nine, nine + 3600)});
     core.start();
     // As if daylight time had been in force when the program last looked.
-    registry.regWriteInt(kTimeZoneValueName, 2, kSkywellKey);
+    settingsStore.writeInt(kTimeZoneValueName, 2, SettingsGroup::Program);
     for (int i = 0; i < 9; ++i)
         core.ticker().tick();
     EXPECT_EQ(core.shows()[0].startTime, nine);
     core.ticker().tick();
     EXPECT_EQ(core.shows()[0].startTime, nine + 3600);
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), 1);
+    EXPECT_EQ(settingsStore.readInt(kTimeZoneValueName, SettingsGroup::Program), 1);
     core.shutdown();
 }
 
@@ -158,9 +159,9 @@ TEST_F(AppCoreScheduling, ImportAddsTheShowAsIfTheEditorsOkWerePressed)
     EXPECT_TRUE(readAll(log.filePath()).contains("Imported show Morning Show"));
 
     // The request of a second start imports the file named in "ImportFile".
-    registry.regWriteString(QStringLiteral("ImportFile"), writeImport("Late|http://x|2300|0100|-------|2026-12-20"),
-                            kSkywellKey);
-    core.handleMessage(1042, 906);
+    settingsStore.writeString(QStringLiteral("ImportFile"), writeImport("Late|http://x|2300|0100|-------|2026-12-20"),
+                              SettingsGroup::Program);
+    core.restoreAndImport();
     ASSERT_EQ(core.shows().size(), 2u);
     EXPECT_EQ(core.shows()[1].startTime, localTime(2026, 12, 20, 23));
     EXPECT_EQ(core.shows()[1].endTime, localTime(2026, 12, 21, 1)) << "the end follows the start";
@@ -175,7 +176,7 @@ TEST_F(AppCoreScheduling, ImportAddsTheShowAsIfTheEditorsOkWerePressed)
 TEST_F(AppCoreScheduling, ImportedShowOverlappingAnotherIsReported)
 {
     // Tuned in the browser, both are heard through the chosen source.
-    registry.regWriteInt(SettingNames::tuneInBrowser, 1, kProfileKey);
+    settingsStore.writeInt(SettingNames::tuneInBrowser, 1, SettingsGroup::Options);
     core.start();
     core.importShow(writeImport("A|http://a|1300|1400|-------|2026-12-11"));
     core.importShow(writeImport("B|http://b|1330|1500|-------|2026-12-11"));
@@ -193,7 +194,7 @@ TEST(EditorAccept, TimesOfDayGoToTheirNextOccurrence)
 {
     ScopedEnv tz("TZ", "Europe/Berlin");
     TempFolder config;
-    Registry registry(config.path() + QStringLiteral("u"), config.path() + QStringLiteral("m"));
+    SettingsStore settingsStore(config.path() + QStringLiteral("u"), config.path() + QStringLiteral("m"));
     ScriptedPrompter prompter;
     const std::int64_t now = localTime(2026, 12, 9, 14);
 
@@ -201,7 +202,7 @@ TEST(EditorAccept, TimesOfDayGoToTheirNextOccurrence)
     Show show =
         makeShow("R", SHOW_REPEATING | SHOW_MON | OUT_WAV, localTime(2026, 12, 9, 9), localTime(2026, 12, 9, 10));
     show.lastRecorded = 99;
-    acceptShowUnchanged(show, now, registry, prompter);
+    acceptShowUnchanged(show, now, settingsStore, prompter);
     EXPECT_EQ(show.startTime, localTime(2026, 12, 10, 9));
     EXPECT_EQ(show.endTime, localTime(2026, 12, 10, 10));
     EXPECT_EQ(show.lastRecorded, 0);
@@ -210,39 +211,40 @@ TEST(EditorAccept, TimesOfDayGoToTheirNextOccurrence)
     // the next day.
     Show once = makeShow("O", OUT_MP3_FM, localTime(2026, 12, 9, 23), localTime(2026, 12, 9, 1));
     once.onceDate = static_cast<std::int32_t>(localTime(2004, 1, 10));
-    acceptShowUnchanged(once, now, registry, prompter);
+    acceptShowUnchanged(once, now, settingsStore, prompter);
     EXPECT_EQ(once.startTime, localTime(2004, 1, 10, 23));
     EXPECT_EQ(once.endTime, localTime(2004, 1, 11, 1));
     // Days are whole 86400-second steps: in summer the stored time is an
     // hour off the wall clock until the time-zone check moves it.
     Show summer = makeShow("S", OUT_MP3_FM, localTime(2026, 12, 9, 23), localTime(2026, 12, 9, 23, 30));
     summer.onceDate = static_cast<std::int32_t>(localTime(2004, 5, 1));
-    acceptShowUnchanged(summer, now, registry, prompter);
+    acceptShowUnchanged(summer, now, settingsStore, prompter);
     EXPECT_EQ(summer.startTime, localTime(2004, 5, 1, 23) + 3600);
     // The same for a date to come: the Show stays on its own day.
     Show future = makeShow("F", OUT_MP3_FM, localTime(2026, 12, 9, 23), localTime(2026, 12, 10, 1));
     future.onceDate = static_cast<std::int32_t>(localTime(2030, 5, 1));
-    acceptShowUnchanged(future, now, registry, prompter);
+    acceptShowUnchanged(future, now, settingsStore, prompter);
     EXPECT_EQ(future.startTime, localTime(2030, 5, 1, 23) + 3600);
     EXPECT_EQ(future.endTime, localTime(2030, 5, 2, 1) + 3600);
 
     // A new Show proposes the next full hour for an hour.
     Show fresh;
     fresh.flags = OUT_MP3_FM;
-    acceptShowUnchanged(fresh, localTime(2026, 12, 9, 10, 17, 30), registry, prompter);
+    acceptShowUnchanged(fresh, localTime(2026, 12, 9, 10, 17, 30), settingsStore, prompter);
     EXPECT_EQ(fresh.startTime, localTime(2026, 12, 9, 11));
     EXPECT_EQ(fresh.endTime, localTime(2026, 12, 9, 12));
     EXPECT_EQ(fresh.onceDate, localTime(2026, 12, 9));
 
     // Direct Download: a minute long; long audio CDs are warned about.
     Show direct = makeShow("D", OUT_AUDIO_CD, localTime(2026, 12, 9, 15), localTime(2026, 12, 9, 17));
-    registry.regWriteString(QStringLiteral("LastRecordSource"), QStringLiteral("Direct Download"), kSkywellKey);
-    acceptShowUnchanged(direct, now, registry, prompter);
+    settingsStore.writeString(QStringLiteral("LastRecordSource"), QStringLiteral("Direct Download"),
+                              SettingsGroup::Program);
+    acceptShowUnchanged(direct, now, settingsStore, prompter);
     EXPECT_EQ(direct.endTime - direct.startTime, 60);
     EXPECT_TRUE(direct.flags & OPT_DIRECT_DOWNLOAD);
     Show cd = makeShow("C", OUT_AUDIO_CD, localTime(2026, 12, 9, 15), localTime(2026, 12, 9, 23));
     setField(cd.recordSource, "Monitor");
-    acceptShowUnchanged(cd, now, registry, prompter);
+    acceptShowUnchanged(cd, now, settingsStore, prompter);
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Information), 2) << "74 minutes and 6 hours";
 }
 

@@ -1,9 +1,9 @@
 #include "app/appcore.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "support/tempenv.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ protected:
     ManualClock clock{1102367107};
     ActivityLog log{program.path(), clock};
     ScriptedPrompter prompter;
-    Registry registry{config.path(), config.path() + QStringLiteral("machine"), &prompter};
+    SettingsStore settingsStore{config.path(), config.path() + QStringLiteral("machine"), &prompter};
 
     QByteArray logText() const { return readAll(program.file(QStringLiteral("log.txt"))); }
 };
@@ -40,7 +40,7 @@ protected:
 
 TEST_F(AppCoreTest, HeadlessFirstStartTakesDefaultsAndCreatesFolders)
 {
-    AppCore core(program.path(), clock, log, registry, prompter);
+    AppCore core(program.path(), clock, log, settingsStore, prompter);
     core.openRun();
     core.start();
     core.shutdown();
@@ -56,16 +56,16 @@ TEST_F(AppCoreTest, HeadlessFirstStartTakesDefaultsAndCreatesFolders)
 
     // The next start is not a first start.
     Settings again;
-    EXPECT_TRUE(loadSettings(again, registry, program.path()));
+    EXPECT_TRUE(loadSettings(again, settingsStore, program.path()));
 }
 
 TEST_F(AppCoreTest, HeadlessRecreatesAMissingFolderAndLogsIt)
 {
     Settings s = defaultSettings(program.path());
     s.mp3Folder = program.file(QStringLiteral("gone/"));
-    s.firstTime = 0;
-    saveSettings(s, registry);
-    AppCore core(program.path(), clock, log, registry, prompter);
+    s.firstTime = false;
+    saveSettings(s, settingsStore);
+    AppCore core(program.path(), clock, log, settingsStore, prompter);
     core.start();
     EXPECT_TRUE(QDir(program.file(QStringLiteral("gone"))).exists());
     const QByteArray text = logText();
@@ -77,7 +77,7 @@ TEST_F(AppCoreTest, HeadlessRecreatesAMissingFolderAndLogsIt)
 TEST_F(AppCoreTest, DesktopFirstStartAsksOnceAndSavesOnlyWhenAccepted)
 {
     QList<bool> calls;
-    AppCore core(program.path(), clock, log, registry, prompter);
+    AppCore core(program.path(), clock, log, settingsStore, prompter);
     core.setConfigureSettings([&calls](Settings &s, bool firstTime) {
         calls.append(firstTime);
         s.retuneSeconds = 90;
@@ -90,28 +90,28 @@ TEST_F(AppCoreTest, DesktopFirstStartAsksOnceAndSavesOnlyWhenAccepted)
     EXPECT_EQ(prompter.prompts().size(), 0);
     EXPECT_TRUE(QDir(home.file(QStringLiteral("Music/Skywell"))).exists());
     Settings stored;
-    EXPECT_FALSE(loadSettings(stored, registry, program.path())) << "cancelled: the first start comes back";
+    EXPECT_FALSE(loadSettings(stored, settingsStore, program.path())) << "cancelled: the first start comes back";
 }
 
 TEST_F(AppCoreTest, SecondStartRequests)
 {
-    AppCore core(program.path(), clock, log, registry, prompter);
+    AppCore core(program.path(), clock, log, settingsStore, prompter);
     QSignalSpy quit(&core, &AppCore::quitRequested);
     QSignalSpy restore(&core, &AppCore::restoreRequested);
-    core.handleMessage(1033, 513);
+    deliverInstanceMessage(core, 1033, 513);
     EXPECT_EQ(restore.count(), 1);
-    core.handleMessage(1042, 906);
+    deliverInstanceMessage(core, 1042, 906);
     EXPECT_EQ(restore.count(), 2);
-    core.handleMessage(1042, 902);
+    deliverInstanceMessage(core, 1042, 902);
     EXPECT_EQ(quit.count(), 1);
-    core.handleMessage(1042, 904);
-    core.handleMessage(7, 7);
+    deliverInstanceMessage(core, 1042, 904);
+    deliverInstanceMessage(core, 7, 7);
     EXPECT_EQ(quit.count() + restore.count(), 3) << "unknown requests do nothing";
 }
 
 TEST_F(AppCoreTest, TickStartsWithTheSchedulingAndStopsAtShutdown)
 {
-    AppCore core(program.path(), clock, log, registry, prompter);
+    AppCore core(program.path(), clock, log, settingsStore, prompter);
     EXPECT_FALSE(core.ticker().isRunning());
     core.start();
     EXPECT_TRUE(core.ticker().isRunning());

@@ -6,9 +6,9 @@
 #include "control/showarguments.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/scheduler.h"
 #include "shows/showeditorvalues.h"
 #include "shows/showstore.h"
@@ -115,12 +115,12 @@ protected:
     ManualClock clock{1765000000};
     ActivityLog log{folder.path(), clock};
     ScriptedPrompter prompter;
-    Registry registry{folder.path() + u"user"_s, folder.path() + u"machine"_s};
+    SettingsStore settingsStore{folder.path() + u"user"_s, folder.path() + u"machine"_s};
     Settings settings{folder.path() + u"rec/"_s};
     ShowList shows;
-    Scheduler scheduler{clock, settings, registry, log, prompter};
+    Scheduler scheduler{clock, settings, settingsStore, log, prompter};
     ShowStore store{folder.path(), log, prompter};
-    InstanceControl control{{shows, scheduler, store, registry, settings, clock}, nullptr};
+    InstanceControl control{{shows, scheduler, store, settingsStore, settings, clock}, nullptr};
 };
 
 TEST_F(InstanceControlTest, RefusesBadShowsWithTheEditorsMessagesAndLeavesTheFileAlone)

@@ -54,7 +54,7 @@ TEST(FirstRunSetup, ChoicesLandInTheSettings)
     Settings loaded;
     loaded.mp3Folder = QStringLiteral("/home/ann/Music/Skywell/");
     loaded.tempFolder = QStringLiteral("/home/ann/.cache/skywell/");
-    loaded.startOnBoot = 1;
+    loaded.startOnBoot = true;
     FirstRunChoices choices = firstRunChoices(loaded);
     EXPECT_EQ(choices.recordingsFolder, loaded.mp3Folder);
     EXPECT_FALSE(choices.startAtLogin) << "asked, off until ticked";
@@ -65,7 +65,7 @@ TEST(FirstRunSetup, ChoicesLandInTheSettings)
     const Settings out = settingsFromFirstRun(loaded, choices);
     EXPECT_EQ(out.mp3Folder, QStringLiteral("/srv/radio/"));
     EXPECT_EQ(out.tempFolder, QStringLiteral("/var/tmp/sky/"));
-    EXPECT_EQ(out.startOnBoot, 1);
+    EXPECT_TRUE(out.startOnBoot);
     choices.startAtLogin = false;
-    EXPECT_EQ(settingsFromFirstRun(loaded, choices).startOnBoot, 0);
+    EXPECT_FALSE(settingsFromFirstRun(loaded, choices).startOnBoot);
 }

@@ -1,5 +1,5 @@
 #include "core/folders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "core/writeprobe.h"
 #include "support/tempenv.h"
 
@@ -36,14 +36,14 @@ TEST(Home, WithoutAHomeOrSkywellHomeTheStartIsRefused)
         ScopedEnv skywellHome("SKYWELL_HOME", "/srv/skywell");
         EXPECT_TRUE(missingHomeMessage().isEmpty());
         EXPECT_EQ(programFolderFromEnvironment(), QStringLiteral("/srv/skywell/"));
-        EXPECT_EQ(Registry::defaultUserRoot(), QStringLiteral("/srv/skywell/.config"));
+        EXPECT_EQ(SettingsStore::defaultUserRoot(), QStringLiteral("/srv/skywell/.config"));
     }
     {
         ScopedEnv home("HOME", "/home/listener/");
         ScopedEnv skywellHome("SKYWELL_HOME", "");
         EXPECT_TRUE(missingHomeMessage().isEmpty());
         EXPECT_EQ(programFolderFromEnvironment(), QStringLiteral("/home/listener/.local/share/Skywell/"));
-        EXPECT_EQ(Registry::defaultUserRoot(), QStringLiteral("/home/listener/.config"));
+        EXPECT_EQ(SettingsStore::defaultUserRoot(), QStringLiteral("/home/listener/.config"));
     }
 }
 

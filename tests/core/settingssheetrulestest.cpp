@@ -1,7 +1,7 @@
 #include "core/settingssheetrules.h"
 #include "core/autostart.h"
 #include "core/clock.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "shows/outputnaming.h"
 #include "support/tempenv.h"
 #include "tuning/catalogueupdate.h"
@@ -115,8 +115,8 @@ TEST(SettingsSheetRules, DialUpIsShownOnlyWithADialCommand)
 TEST(SettingsSheetRules, PlayerCommandAndServerAddressesAreSavedWhereTheyAreRead)
 {
     TempFolder config;
-    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
-    const SheetExtras original = loadSheetExtras(registry);
+    SettingsStore settingsStore(config.path(), config.path() + QStringLiteral("machine"));
+    const SheetExtras original = loadSheetExtras(settingsStore);
     SheetExtras pages = original;
     pages.playerCommand = QStringLiteral(" mpv --no-video ");
     pages.catalogueAddress = QStringLiteral("http://127.0.0.1:8080");
@@ -124,12 +124,14 @@ TEST(SettingsSheetRules, PlayerCommandAndServerAddressesAreSavedWhereTheyAreRead
     // Pages never shown hand back what they were given.
     EXPECT_EQ(extrasFromPages(original, pages, kFoldersPage | kConnectionsPage), original);
     const SheetExtras accepted = extrasFromPages(original, pages, kTuningPage | kOtherPage);
-    ASSERT_TRUE(saveSheetExtras(original, accepted, registry));
-    EXPECT_EQ(registry.regReadString(SettingNames::playerCommand, kProfileKey), QStringLiteral("mpv --no-video"));
-    EXPECT_EQ(registry.regReadString(kCatalogueAddressSetting, kProfileKey), QStringLiteral("http://127.0.0.1:8080"));
-    EXPECT_EQ(registry.regReadString(kStationDirectoryAddressSetting, kProfileKey),
+    ASSERT_TRUE(saveSheetExtras(original, accepted, settingsStore));
+    EXPECT_EQ(settingsStore.readString(SettingNames::playerCommand, SettingsGroup::Options),
+              QStringLiteral("mpv --no-video"));
+    EXPECT_EQ(settingsStore.readString(kCatalogueAddressSetting, SettingsGroup::Options),
+              QStringLiteral("http://127.0.0.1:8080"));
+    EXPECT_EQ(settingsStore.readString(kStationDirectoryAddressSetting, SettingsGroup::Options),
               QStringLiteral("https://directory.example"));
-    EXPECT_EQ(loadSheetExtras(registry), accepted);
+    EXPECT_EQ(loadSheetExtras(settingsStore), accepted);
 }
 
 TEST(SettingsSheetRules, CaptureDevices)

@@ -1,6 +1,6 @@
 #include "core/settings.h"
 #include "core/defaultfolders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "support/tempenv.h"
 
 #include <QDir>
@@ -21,7 +21,7 @@ class SettingsTest : public ::testing::Test
 protected:
     TempFolder user;
     TempFolder machine;
-    Registry registry{user.path(), machine.path()};
+    SettingsStore settingsStore{user.path(), machine.path()};
     // The desktop's folders: music from user-dirs.dirs, the cache from the
     // environment.
     ScopedEnv home{"HOME", "/home/ann"};
@@ -38,7 +38,7 @@ TEST_F(SettingsTest, FirstStartTakesTheDefaults)
     dirs.close();
     Settings s;
     s.connectLeadSeconds = 99;
-    EXPECT_FALSE(loadSettings(s, registry, kProgram));
+    EXPECT_FALSE(loadSettings(s, settingsStore, kProgram));
     EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/ann/Musik/Skywell/"));
     EXPECT_EQ(s.tempFolder, QStringLiteral("/home/ann/.cache/skywell/"));
     EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
@@ -47,18 +47,18 @@ TEST_F(SettingsTest, FirstStartTakesTheDefaults)
     EXPECT_EQ(s.proxyPort, QString());
     EXPECT_EQ(s.connectLeadSeconds, 30);
     EXPECT_EQ(s.retuneSeconds, 60);
-    EXPECT_EQ(s.useDialup, 0);
-    EXPECT_EQ(s.startOnBoot, 0) << "starting at login is asked for, off by default";
-    EXPECT_EQ(s.tuneInBrowser, 0);
-    EXPECT_EQ(s.optimizeVolume, 1);
-    EXPECT_EQ(s.useProxy, 0);
-    EXPECT_EQ(s.firstTime, 0) << "cleared in memory so that saving ends the first start";
+    EXPECT_FALSE(s.useDialup);
+    EXPECT_FALSE(s.startOnBoot) << "starting at login is asked for, off by default";
+    EXPECT_FALSE(s.tuneInBrowser);
+    EXPECT_TRUE(s.optimizeVolume);
+    EXPECT_FALSE(s.useProxy);
+    EXPECT_FALSE(s.firstTime) << "cleared in memory so that saving ends the first start";
 }
 
 TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
 {
     Settings s;
-    loadSettings(s, registry, kProgram);
+    loadSettings(s, settingsStore, kProgram);
     s.mp3Folder = QStringLiteral("/radio/");
     s.tempFolder = QStringLiteral("/tmp/radio/");
     s.soundCard = QStringLiteral("RecSink Monitor");
@@ -67,15 +67,15 @@ TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
     s.proxyPort = QStringLiteral("3128");
     s.connectLeadSeconds = 45;
     s.retuneSeconds = 120;
-    s.useDialup = 1;
-    s.startOnBoot = 1;
-    s.tuneInBrowser = 1;
-    s.optimizeVolume = 0;
-    s.useProxy = 1;
-    saveSettings(s, registry);
+    s.useDialup = true;
+    s.startOnBoot = true;
+    s.tuneInBrowser = true;
+    s.optimizeVolume = false;
+    s.useProxy = true;
+    saveSettings(s, settingsStore);
 
     Settings back;
-    EXPECT_TRUE(loadSettings(back, registry, kProgram));
+    EXPECT_TRUE(loadSettings(back, settingsStore, kProgram));
     EXPECT_EQ(back.mp3Folder, s.mp3Folder);
     EXPECT_EQ(back.tempFolder, s.tempFolder);
     EXPECT_EQ(back.soundCard, s.soundCard);
@@ -84,21 +84,21 @@ TEST_F(SettingsTest, SavedSettingsLoadBackAndEndTheFirstStart)
     EXPECT_EQ(back.proxyPort, s.proxyPort);
     EXPECT_EQ(back.connectLeadSeconds, 45);
     EXPECT_EQ(back.retuneSeconds, 120);
-    EXPECT_EQ(back.useDialup, 1);
-    EXPECT_EQ(back.startOnBoot, 1);
-    EXPECT_EQ(back.tuneInBrowser, 1);
-    EXPECT_EQ(back.optimizeVolume, 0);
-    EXPECT_EQ(back.useProxy, 1);
-    EXPECT_EQ(back.firstTime, 0);
-    EXPECT_EQ(registry.regReadInt(SettingNames::firstTime, kProfileKey), 0);
+    EXPECT_TRUE(back.useDialup);
+    EXPECT_TRUE(back.startOnBoot);
+    EXPECT_TRUE(back.tuneInBrowser);
+    EXPECT_FALSE(back.optimizeVolume);
+    EXPECT_TRUE(back.useProxy);
+    EXPECT_FALSE(back.firstTime);
+    EXPECT_EQ(settingsStore.readInt(SettingNames::firstTime, SettingsGroup::Options), 0);
 }
 
 TEST_F(SettingsTest, FoldersAlwaysEndWithASeparator)
 {
-    registry.regWriteString(SettingNames::mp3Folder, QStringLiteral("/home/u/Radio"), kProfileKey);
-    registry.regWriteString(SettingNames::tempFolder, QStringLiteral("/home/u/Temp/"), kProfileKey);
+    settingsStore.writeString(SettingNames::mp3Folder, QStringLiteral("/home/u/Radio"), SettingsGroup::Options);
+    settingsStore.writeString(SettingNames::tempFolder, QStringLiteral("/home/u/Temp/"), SettingsGroup::Options);
     Settings s;
-    loadSettings(s, registry, kProgram);
+    loadSettings(s, settingsStore, kProgram);
     EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/u/Radio/"));
     EXPECT_EQ(s.tempFolder, QStringLiteral("/home/u/Temp/"));
 }
@@ -106,8 +106,8 @@ TEST_F(SettingsTest, FoldersAlwaysEndWithASeparator)
 TEST_F(SettingsTest, SavedInTheProfileSectionWithTheExactNames)
 {
     Settings s;
-    loadSettings(s, registry, kProgram);
-    saveSettings(s, registry);
+    loadSettings(s, settingsStore, kProgram);
+    saveSettings(s, settingsStore);
     QFile file(user.file(QStringLiteral("Skywell/skywell.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -128,7 +128,7 @@ TEST_F(SettingsTest, BadValuesReadAsDefaults)
         "[Skywell%205]\nConnection%20Time=soon\nRetune%20Time=\x01\x02\nFirst%20Time=zero\n\xff\xfe garbage ]]][[\n");
     file.close();
     Settings s;
-    EXPECT_FALSE(loadSettings(s, registry, kProgram)) << "an unreadable First Time counts as a first start";
+    EXPECT_FALSE(loadSettings(s, settingsStore, kProgram)) << "an unreadable First Time counts as a first start";
     EXPECT_EQ(s.connectLeadSeconds, 30);
     EXPECT_EQ(s.retuneSeconds, 60);
     EXPECT_EQ(s.mp3Folder, QStringLiteral("/home/ann/Music/Skywell/"));
@@ -139,7 +139,7 @@ TEST_F(SettingsTest, UnreadableProfileReadsAsDefaults)
     // A folder where the profile file should be.
     ASSERT_TRUE(QDir().mkpath(user.file(QStringLiteral("Skywell/skywell.ini"))));
     Settings s;
-    EXPECT_FALSE(loadSettings(s, registry, kProgram));
+    EXPECT_FALSE(loadSettings(s, settingsStore, kProgram));
     EXPECT_EQ(s.soundCard, QStringLiteral("Default Device"));
 }
 

@@ -10,9 +10,9 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/processtree.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "platform/pulseprivatesink.h"
 #include "platform/x11windows.h"
 #include "recording/tuningport.h"
@@ -64,7 +64,7 @@ protected:
 
     TuningIntegration()
         : home("SKYWELL_HOME", program.path().toUtf8()), configHome("XDG_CONFIG_HOME", config.path().toUtf8()),
-          log(program.path(), clock), registry(config.path(), config.path() + QStringLiteral("machine"), &prompter)
+          log(program.path(), clock), settingsStore(config.path(), config.path() + QStringLiteral("machine"), &prompter)
     {
         settings.connectLeadSeconds = 2;
     }
@@ -73,7 +73,7 @@ protected:
 
     std::unique_ptr<Tuning> make()
     {
-        auto tuning = std::make_unique<Tuning>(registry, log, prompter, settings, online, windows,
+        auto tuning = std::make_unique<Tuning>(settingsStore, log, prompter, settings, online, windows,
                                                qEnvironmentVariable("SKYWELL_TUNER"));
         QObject::connect(tuning.get(), &Tuning::captureCanStart, [this](quint64 id) { notified << id; });
         return tuning;
@@ -132,7 +132,7 @@ protected:
     SystemClock clock;
     ActivityLog log;
     ScriptedPrompter prompter;
-    Registry registry;
+    SettingsStore settingsStore;
     Settings settings;
     Online online;
     X11Windows windows;
@@ -149,9 +149,9 @@ TEST_F(TuningIntegration, TheTunerPlaysAPlaylistIntoTheSinkShowsTheTitleAndClose
     tuning->tuneTo(show(QStringLiteral("list.pls")), 3, false, station->sink);
     ASSERT_TRUE(test::spinUntil([&] { return !notified.isEmpty(); }, 20000));
     EXPECT_EQ(notified, QList<quint64>{3});
-    EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("TunerURL"), SettingsGroup::Program),
               station->url(QStringLiteral("list.pls")));
-    EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerTop"), kSkywellKey), 300);
+    EXPECT_EQ(settingsStore.readInt(QStringLiteral("TunerTop"), SettingsGroup::Program), 300);
 
     // The station's title reaches the window title.
     EXPECT_TRUE(
@@ -227,7 +227,7 @@ TEST_F(TuningIntegration, MutingMovesTheSoundOfTheBrowserTheOpenerStarted)
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     PulsePrivateSink muted;
     ASSERT_TRUE(muted.open()) << qPrintable(muted.errorText());
-    settings.tuneInBrowser = 1;
+    settings.tuneInBrowser = true;
     auto tuning = make();
     tuning->setBrowserOpener(opener);
     tuning->tuneNow(station->url(QStringLiteral("stream.mp3")), 'U', kAddressTyped, muted.sinkName());

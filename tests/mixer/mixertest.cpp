@@ -1,8 +1,8 @@
 #include "mixer/mixer.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "support/memorymixer.h"
 #include "support/tempenv.h"
 
@@ -24,10 +24,10 @@ struct MixerFixture : ::testing::Test {
     TempFolder config;
     ManualClock clock{1700000000};
     ActivityLog log{dir.path(), clock};
-    Registry registry{config.path(), config.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{config.path(), config.path() + QStringLiteral("machine")};
     Settings settings;
     MemoryMixer backend;
-    Mixer mixer{backend, log, registry, settings};
+    Mixer mixer{backend, log, settingsStore, settings};
 
     MixerFixture()
     {
@@ -138,9 +138,9 @@ TEST_F(MixerFixture, ComboPreselectsWantedThenFallbacks)
     EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("internet stream"), false).selected, 0);
 
     // Gone: "BestRecordSource" first, then the last analog stereo line.
-    registry.regWriteString(QStringLiteral("BestRecordSource"), QStringLiteral("CD"), kSkywellKey);
+    settingsStore.writeString(QStringLiteral("BestRecordSource"), QStringLiteral("CD"), SettingsGroup::Program);
     EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 5);
-    registry.regWriteString(QStringLiteral("BestRecordSource"), QString(), kSkywellKey);
+    settingsStore.writeString(QStringLiteral("BestRecordSource"), QString(), SettingsGroup::Program);
     EXPECT_EQ(mixer.fillSourceCombo(QStringLiteral("Gone"), true).selected, 4);
 
     // No analog line: the preferred names in order, else the first sound
@@ -148,7 +148,7 @@ TEST_F(MixerFixture, ComboPreselectsWantedThenFallbacks)
     for (auto &device : backend.scanResult.devices)
         for (auto &l : device.sources)
             l.analog = false;
-    Mixer fresh(backend, log, registry, settings);
+    Mixer fresh(backend, log, settingsStore, settings);
     EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 2); // "Stereo Mix"
     backend.scanResult.devices = {{QStringLiteral("C"), {line("Mic", 1), line("Aux"), line("Wave")}}};
     EXPECT_EQ(fresh.fillSourceCombo(QStringLiteral("Gone"), false).selected, 3); // "Wave" before "Aux"

@@ -1,9 +1,9 @@
 #include "mixer/sourcetest.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetestcapture.h"
@@ -99,15 +99,15 @@ struct SourceTestFixture : ::testing::Test {
     TempFolder dir, config;
     ManualClock clock{1700000000};
     ActivityLog log{dir.path(), clock};
-    Registry registry{config.path(), config.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{config.path(), config.path() + QStringLiteral("machine")};
     Settings settings;
     MemoryMixer backend;
-    Mixer mixer{backend, log, registry, settings};
+    Mixer mixer{backend, log, settingsStore, settings};
     ScriptedPrompter prompter;
     Rig rig;
     RigCapture capture{rig};
     RigPlayer player{rig};
-    RecordingSourceTest test{mixer, capture, player, prompter, registry, log, testSoundPath(dir.path())};
+    RecordingSourceTest test{mixer, capture, player, prompter, settingsStore, log, testSoundPath(dir.path())};
 
     SourceTestFixture()
     {
@@ -126,7 +126,10 @@ struct SourceTestFixture : ::testing::Test {
         }
         backend.selectorState = selector;
     }
-    QString best() const { return registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey); }
+    QString best() const
+    {
+        return settingsStore.readString(QStringLiteral("BestRecordSource"), SettingsGroup::Program);
+    }
     QString logText() const { return QString::fromUtf8(readAll(log.filePath())); }
     QString lastMessage() const { return prompter.prompts().isEmpty() ? QString() : prompter.prompts().last().text; }
 };
@@ -238,7 +241,7 @@ TEST_F(SourceTestFixture, AskedAgainWhileRunningIsBusy)
 // and the remaining sources are not tried for nothing.
 TEST_F(SourceTestFixture, SoundThatCannotBePlayedIsReported)
 {
-    registry.regWriteString(QStringLiteral("BestRecordSource"), QStringLiteral("Old"), kSkywellKey);
+    settingsStore.writeString(QStringLiteral("BestRecordSource"), QStringLiteral("Old"), SettingsGroup::Program);
     rig.failPlay = true;
     const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
     EXPECT_EQ(result.outcome, SourceTestResult::Outcome::SoundNotPlayed);

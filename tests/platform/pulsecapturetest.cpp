@@ -31,8 +31,7 @@ struct LevelDrain {
     bool formatsRight = true;
     void operator()()
     {
-        CaptureBlock *block = nullptr;
-        while (library.takeBlock(block)) {
+        while (CaptureBlockPtr block = library.takeBlock()) {
             ++blocks;
             // 16-bit stereo at the source's own rate (PipeWire runs at
             // 48 kHz), 100 ms a block.
@@ -48,7 +47,6 @@ struct LevelDrain {
             }
             if (hi - lo > 2048)
                 ++loudBlocks;
-            library.release(block);
         }
     }
 };

@@ -1,9 +1,9 @@
 #include "platform/pulsemixer.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
 #include "mixer/sourcetestcapture.h"
@@ -42,12 +42,12 @@ TEST(PulseMixer, ListsSelectsSetsVolumeAndMutes)
     TempFolder dir, config;
     ManualClock clock(1700000000);
     ActivityLog log(dir.path(), clock);
-    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
+    SettingsStore settingsStore(config.path(), config.path() + QStringLiteral("machine"));
     Settings settings;
     settings.soundCard = kDefaultDevice;
     PulseSourceChoice choice;
     PulseMixer backend(choice);
-    Mixer mixer(backend, log, registry, settings);
+    Mixer mixer(backend, log, settingsStore, settings);
 
     // Listing with the sink's own card name, and with every mixer.
     settings.soundCard = sink.name();
@@ -102,12 +102,12 @@ TEST(PulseMixer, UnreachableServerIsLoggedNotFatal)
     TempFolder dir, config;
     ManualClock clock(1700000000);
     ActivityLog log(dir.path(), clock);
-    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
+    SettingsStore settingsStore(config.path(), config.path() + QStringLiteral("machine"));
     Settings settings;
     settings.soundCard = kDefaultDevice;
     PulseSourceChoice choice;
     PulseMixer backend(choice);
-    Mixer mixer(backend, log, registry, settings);
+    Mixer mixer(backend, log, settingsStore, settings);
     // Only the stream, which needs no sound server, is left to choose.
     const SourceCombo combo = mixer.fillSourceCombo(QString(), false);
     EXPECT_EQ(combo.items, QStringList{QStringLiteral("Internet Stream")});
@@ -128,11 +128,11 @@ struct ServerMixer : ::testing::Test {
     TempFolder dir, config;
     ManualClock clock{1700000000};
     ActivityLog log{dir.path(), clock};
-    Registry registry{config.path(), config.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{config.path(), config.path() + QStringLiteral("machine")};
     Settings settings;
     PulseSourceChoice choice;
     PulseMixer backend{choice};
-    Mixer mixer{backend, log, registry, settings};
+    Mixer mixer{backend, log, settingsStore, settings};
 
     void SetUp() override
     {
@@ -158,13 +158,11 @@ struct ServerMixer : ::testing::Test {
         int peak = 0;
         int blocks = 0;
         library.init([&] {
-            CaptureBlock *block = nullptr;
-            while (library.takeBlock(block)) {
+            while (CaptureBlockPtr block = library.takeBlock()) {
                 ++blocks;
                 const auto *v = reinterpret_cast<const std::int16_t *>(block->samples());
                 for (std::uint32_t i = 0; i < block->sampleBytes() / 2; ++i)
                     peak = std::max(peak, std::abs(int(v[i])));
-                library.release(block);
             }
         });
         library.start(kDefaultDevice);
@@ -244,12 +242,10 @@ TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
     ScriptedPrompter prompter;
     PulseSoundPlayer speakers;
     QueueSourceTestCapture capture(queue);
-    RecordingSourceTest test(mixer, capture, speakers, prompter, registry, log, testSoundPath(dir.path()));
+    RecordingSourceTest test(mixer, capture, speakers, prompter, settingsStore, log, testSoundPath(dir.path()));
     queue.init([&] {
-        CaptureBlock *block = nullptr;
-        while (queue.takeBlock(block)) {
+        while (CaptureBlockPtr block = queue.takeBlock()) {
             test.takeTestBlock(*block);
-            queue.release(block);
         }
     });
     const SourceTestResult result = runSourceTestToEnd(test, kDefaultDevice, false);
@@ -260,7 +256,7 @@ TEST_F(ServerMixer, SourceTestFindsTheMonitorThatHearsTheSpeakers)
     EXPECT_EQ(result.outcome, SourceTestResult::Outcome::Tested);
     EXPECT_EQ(result.heardStereo, sink.monitor());
     EXPECT_TRUE(result.heardMono.isEmpty());
-    EXPECT_EQ(registry.regReadString(QStringLiteral("BestRecordSource"), kSkywellKey), sink.monitor());
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("BestRecordSource"), SettingsGroup::Program), sink.monitor());
     ASSERT_EQ(prompter.prompts().size(), 1);
     EXPECT_EQ(prompter.prompts().first().text,
               QStringLiteral("Use one of these stereo recording sources: %1\n\nYour default recording source for "

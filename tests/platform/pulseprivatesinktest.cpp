@@ -1,8 +1,8 @@
 #include "platform/pulseprivatesink.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "platform/pulsecapture.h"
 #include "platform/pulsedevices.h"
@@ -57,14 +57,12 @@ public:
 private:
     void drain()
     {
-        CaptureBlock *block = nullptr;
-        while (m_queue.takeBlock(block)) {
+        while (CaptureBlockPtr block = m_queue.takeBlock()) {
             const BlockLevel level = measureLevel(block->samples(), block->sampleBytes());
             ++blocks;
             if (!level.silent())
                 ++soundBlocks;
             loudest = std::max(loudest, level.peakToPeak());
-            m_queue.release(block);
         }
     }
 
@@ -144,12 +142,12 @@ TEST(PulseMixer, MuteSinkRecordsWhatTheSpeakersDoNotPlay)
     TempFolder config;
     ManualClock clock(1700000000);
     ActivityLog log(rig.dir.path(), clock);
-    Registry registry(config.path(), config.path() + QStringLiteral("machine"));
+    SettingsStore settingsStore(config.path(), config.path() + QStringLiteral("machine"));
     Settings settings;
     settings.soundCard = rig.speakers.name();
     PulseSourceChoice choice;
     PulseMixer backend(choice);
-    Mixer mixer(backend, log, registry, settings);
+    Mixer mixer(backend, log, settingsStore, settings);
     EXPECT_TRUE(mixer.selectRecordingSource(rig.sink.monitorName()));
     MonitorRecorder recording(choice.get(), settings.soundCard);
     MonitorRecorder speakers(rig.speakers.monitor());

@@ -5,8 +5,8 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "postprocess/cdwriter.h"
 #include "postprocess/processrunner.h"
 
@@ -81,14 +81,14 @@ class CdWriterTest : public ::testing::Test
 protected:
     CdWriterTest()
         : configEnv("XDG_CONFIG_HOME", config.path().toUtf8()),
-          machineEnv("SKYWELL_MACHINE_CONFIG", machine.path().toUtf8()), registry(config.path(), machine.path()),
+          machineEnv("SKYWELL_MACHINE_CONFIG", machine.path().toUtf8()), settingsStore(config.path(), machine.path()),
           log(program.path(), clock), runner(std::chrono::milliseconds(100)),
           writer(
-              program.path(), registry, log, prompter, runner, [this](const QString &text) { statuses << text; },
+              program.path(), settingsStore, log, prompter, runner, [this](const QString &text) { statuses << text; },
               ToolPrograms{.cdWriter = helperPath()})
     {
-        registry.regWriteInt(QStringLiteral("WriteImage"), 1, kCdWriteKey);
-        registry.regWriteString(QStringLiteral("ImageFolder"), images.path(), kCdWriteKey);
+        settingsStore.writeInt(QStringLiteral("WriteImage"), 1, SettingsGroup::CdWrite);
+        settingsStore.writeString(QStringLiteral("ImageFolder"), images.path(), SettingsGroup::CdWrite);
     }
 
     void SetUp() override { ASSERT_TRUE(QFileInfo(helperPath()).isExecutable()) << qPrintable(helperPath()); }
@@ -97,7 +97,7 @@ protected:
     {
         return QDir(images.path()).entryList({QStringLiteral("*.") + suffix}, QDir::Files);
     }
-    QString errorMsg() const { return registry.regReadString(QStringLiteral("ErrorMsg"), kCdWriteKey); }
+    QString errorMsg() const { return settingsStore.readString(QStringLiteral("ErrorMsg"), SettingsGroup::CdWrite); }
     QString logText() const { return QString::fromUtf8(test::readAll(log.filePath())); }
 
     TempFolder config;
@@ -107,7 +107,7 @@ protected:
     TempFolder images;
     ScopedEnv configEnv;
     ScopedEnv machineEnv;
-    Registry registry;
+    SettingsStore settingsStore;
     SystemClock clock;
     ActivityLog log;
     ScriptedPrompter prompter;
@@ -203,7 +203,7 @@ TEST_F(CdWriterTest, AnImageThatDoesNotFitItsFolderFailsWithTheReasonAndLeavesNo
     ASSERT_TRUE(test::makeWav(wav, 5.0));
     const QString folder = images.path() + QStringLiteral("small/");
     SmallFolder small(folder);
-    registry.regWriteString(QStringLiteral("ImageFolder"), folder, kCdWriteKey);
+    settingsStore.writeString(QStringLiteral("ImageFolder"), folder, SettingsGroup::CdWrite);
 
     QString result;
     EXPECT_FALSE(writer.burnCDFromTracks(wav, false, &result));
@@ -246,8 +246,9 @@ TEST_F(CdWriterTest, ADataCdLargerThanACdIsRefusedWithBothSizes)
 
 TEST_F(CdWriterTest, WithoutADriveTheHelperSaysSoAndTheRunFails)
 {
-    registry.regWriteInt(QStringLiteral("WriteImage"), 0, kCdWriteKey);
-    registry.regWriteString(QStringLiteral("Device"), QStringLiteral("/dev/skywell-no-such-drive"), kCdWriteKey);
+    settingsStore.writeInt(QStringLiteral("WriteImage"), 0, SettingsGroup::CdWrite);
+    settingsStore.writeString(QStringLiteral("Device"), QStringLiteral("/dev/skywell-no-such-drive"),
+                              SettingsGroup::CdWrite);
     const QString wav = sources.file(QStringLiteral("a.wav"));
     ASSERT_TRUE(test::makeWav(wav, 4.0));
 
@@ -259,7 +260,7 @@ TEST_F(CdWriterTest, WithoutADriveTheHelperSaysSoAndTheRunFails)
     EXPECT_TRUE(imageFiles(QStringLiteral("*")).isEmpty());
 
     // Something that is no CD writer: wodim and xorriso refuse it.
-    registry.regWriteString(QStringLiteral("Device"), QStringLiteral("/dev/null"), kCdWriteKey);
+    settingsStore.writeString(QStringLiteral("Device"), QStringLiteral("/dev/null"), SettingsGroup::CdWrite);
     const QString mp3 = sources.file(QStringLiteral("a.mp3"));
     ASSERT_TRUE(test::makeMp3(mp3, 0.5));
     for (const QString &list : {wav, mp3 + QStringLiteral("?/data")}) {
@@ -283,7 +284,7 @@ TEST_F(CdWriterTest, BadListsAreRefusedWithAClearText)
 
     // A list too long for the helper is not cut inside a path: it is refused
     // before the helper runs.
-    registry.regWriteString(QStringLiteral("ErrorMsg"), QStringLiteral("untouched"), kCdWriteKey);
+    settingsStore.writeString(QStringLiteral("ErrorMsg"), QStringLiteral("untouched"), SettingsGroup::CdWrite);
     QStringList many;
     while (many.join(QLatin1Char('?')).size() <= CdWriter::kMaxArgumentLength)
         many << wav;
@@ -304,7 +305,7 @@ TEST_F(CdWriterTest, MissingToolsAreReportedNotCrashedOn)
     }
     EXPECT_EQ(result, QStringLiteral("The CD writing program \"xorriso\" is not installed (Debian package xorriso)."));
 
-    CdWriter missing(program.path(), registry, log, prompter, runner, {},
+    CdWriter missing(program.path(), settingsStore, log, prompter, runner, {},
                      ToolPrograms{.cdWriter = program.file(QStringLiteral("no-such-cdwrite"))});
     result = QStringLiteral("unchanged");
     EXPECT_FALSE(missing.burnCDFromTracks(mp3, true, &result));
@@ -332,8 +333,8 @@ TEST_F(CdWriterTest, SetUpWithoutADesktopExplainsTheCommandLineSetUp)
     ASSERT_TRUE(setup.waitForFinished(30000));
     EXPECT_EQ(setup.exitCode(), 0);
     EXPECT_EQ(errorMsg(), QStringLiteral("Success"));
-    EXPECT_EQ(registry.regReadString(QStringLiteral("ImageFolder"), kCdWriteKey), folder);
-    EXPECT_EQ(registry.regReadString(QStringLiteral("Device"), kCdWriteKey), QStringLiteral("/dev/sr7"));
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("ImageFolder"), SettingsGroup::CdWrite), folder);
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("Device"), SettingsGroup::CdWrite), QStringLiteral("/dev/sr7"));
 }
 
 TEST_F(CdWriterTest, AHelperThatHangsIsStoppedAndOneThatSaysNothingIsNoSuccess)
@@ -345,15 +346,15 @@ TEST_F(CdWriterTest, AHelperThatHangsIsStoppedAndOneThatSaysNothingIsNoSuccess)
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
         return file.fileName();
     };
-    registry.regWriteString(QStringLiteral("ErrorMsg"), QStringLiteral("Success"), kCdWriteKey);
-    CdWriter silent(program.path(), registry, log, prompter, runner, {},
+    settingsStore.writeString(QStringLiteral("ErrorMsg"), QStringLiteral("Success"), SettingsGroup::CdWrite);
+    CdWriter silent(program.path(), settingsStore, log, prompter, runner, {},
                     ToolPrograms{.cdWriter = fakeHelper(QStringLiteral("silent"), "exit 0\n")});
     QString result;
     EXPECT_FALSE(silent.runCDWriter(QStringLiteral("/a.wav"), &result));
     EXPECT_EQ(result, QStringLiteral("The CD writer ended without reporting a result."));
 
     CdWriter hanging(
-        program.path(), registry, log, prompter, runner, [this](const QString &text) { statuses << text; },
+        program.path(), settingsStore, log, prompter, runner, [this](const QString &text) { statuses << text; },
         ToolPrograms{.cdWriter = fakeHelper(QStringLiteral("hanging"), "sleep 100\n")}, ToolLimits{.cdWriterPolls = 3});
     EXPECT_FALSE(hanging.burnCDFromTracks(QStringLiteral("/a.wav"), false, &result));
     EXPECT_EQ(result, QStringLiteral("CDWrite timed out. The CD was not burned successfully."));

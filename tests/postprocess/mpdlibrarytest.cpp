@@ -5,7 +5,7 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "platform/mpdlibrary.h"
 
 #include <QElapsedTimer>
@@ -53,17 +53,17 @@ QStringList songsIn(const MpdService &mpd, const QString &folder)
 class MpdLibraryTest : public ::testing::Test
 {
 protected:
-    MpdLibraryTest() : registry(config.path(), machine.path()), log(program.path(), clock) {}
+    MpdLibraryTest() : settingsStore(config.path(), machine.path()), log(program.path(), clock) {}
 
     void SetUp() override
     {
         ASSERT_FALSE(mpd.host.isEmpty() || mpd.port == 0 || mpd.music.isEmpty())
             << "SKYWELL_TEST_MPD_HOST/PORT/MUSIC are not set: run the tests through ./test.sh, which starts mpd "
                "(scripts/test-services/mpd.sh)";
-        registry.regWriteString(MusicLibraryNames::host, mpd.host, kSkywellKey);
-        registry.regWriteInt(MusicLibraryNames::port, mpd.port, kSkywellKey);
-        registry.regWriteString(MusicLibraryNames::folder, mpd.music, kSkywellKey);
-        registry.regWriteString(MusicLibraryNames::subfolder, subfolder, kSkywellKey);
+        settingsStore.writeString(MusicLibraryNames::host, mpd.host, SettingsGroup::Program);
+        settingsStore.writeInt(MusicLibraryNames::port, mpd.port, SettingsGroup::Program);
+        settingsStore.writeString(MusicLibraryNames::folder, mpd.music, SettingsGroup::Program);
+        settingsStore.writeString(MusicLibraryNames::subfolder, subfolder, SettingsGroup::Program);
     }
 
     MpdService mpd;
@@ -72,7 +72,7 @@ protected:
     TempFolder machine;
     TempFolder program;
     TempFolder recordings;
-    Registry registry;
+    SettingsStore settingsStore;
     SystemClock clock;
     ActivityLog log;
 };
@@ -83,7 +83,7 @@ TEST_F(MpdLibraryTest, AddedTracksAppearInMpdsDatabase)
     for (const QString &name : names)
         ASSERT_TRUE(test::makeMp3(recordings.file(name), 1.0));
 
-    MpdLibrary library(registry, log);
+    MpdLibrary library(settingsStore, log);
     EXPECT_TRUE(library.isMusicLibraryInstalled());
     ASSERT_TRUE(library.openMusicLibrary());
     for (const QString &name : names)
@@ -107,15 +107,15 @@ TEST_F(MpdLibraryTest, AddedTracksAppearInMpdsDatabase)
 
 TEST_F(MpdLibraryTest, NotInstalledWithoutAHostOrWhenNothingAnswers)
 {
-    MpdLibrary library(registry, log);
-    registry.regWriteString(MusicLibraryNames::host, QString(), kSkywellKey);
+    MpdLibrary library(settingsStore, log);
+    settingsStore.writeString(MusicLibraryNames::host, QString(), SettingsGroup::Program);
     EXPECT_FALSE(library.isMusicLibraryInstalled());
     EXPECT_FALSE(library.openMusicLibrary());
     library.addToMusicLibrary(recordings.file(QStringLiteral("none.mp3"))); // no connection: nothing happens
 
     // Port 1: nothing listens there.
-    registry.regWriteString(MusicLibraryNames::host, mpd.host, kSkywellKey);
-    registry.regWriteInt(MusicLibraryNames::port, 1, kSkywellKey);
+    settingsStore.writeString(MusicLibraryNames::host, mpd.host, SettingsGroup::Program);
+    settingsStore.writeInt(MusicLibraryNames::port, 1, SettingsGroup::Program);
     EXPECT_FALSE(library.isMusicLibraryInstalled());
 }
 

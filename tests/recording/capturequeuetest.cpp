@@ -26,12 +26,10 @@ struct Drain {
     void operator()()
     {
         onMainThread = onMainThread && QThread::currentThread() == QCoreApplication::instance()->thread();
-        CaptureBlock *block = nullptr;
-        while (library.takeBlock(block)) {
+        while (CaptureBlockPtr block = library.takeBlock()) {
             ++blocks;
             bytes += block->sampleBytes();
             samples.append(reinterpret_cast<const char *>(block->samples()), block->sampleBytes());
-            library.release(block);
         }
     }
 };
@@ -102,10 +100,9 @@ TEST(CaptureQueue, RealTimePaceAndStopKeepsQueuedBlocks)
     const std::size_t queued = library.queuedBlocks();
     EXPECT_GE(queued, 3u);
     EXPECT_LE(queued, 7u);
-    CaptureBlock *block = nullptr;
-    ASSERT_TRUE(library.takeBlock(block));
+    const CaptureBlockPtr block = library.takeBlock();
+    ASSERT_TRUE(block);
     EXPECT_EQ(block->sampleBytes(), 17640u);
-    library.release(block);
     QThread::msleep(250);
     EXPECT_EQ(library.queuedBlocks(), queued - 1);
     library.shutdown();
@@ -119,7 +116,5 @@ TEST(CaptureQueue, MissingFileDoesNotStart)
     library.init([] {});
     library.start(QStringLiteral("x.wav"));
     EXPECT_FALSE(library.isRecording());
-    CaptureBlock *block = nullptr;
-    EXPECT_FALSE(library.takeBlock(block));
-    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(library.takeBlock(), nullptr);
 }

@@ -38,7 +38,7 @@ TEST(CaptureToTracksTest, CapturedFileBecomesTracksAndAPlaylist)
     settings.tempFolder = temp.path();
     settings.mp3Folder = folder.path();
     settings.fileNameFormat = QStringLiteral("%%s %b %#d");
-    settings.optimizeVolume = 0;
+    settings.optimizeVolume = false;
     FileCaptureDevice device(input, FileCaptureDevice::Pace::AsFastAsPossible);
     settings.soundCard = device.deviceNames().front();
     CaptureQueue queue(device);

@@ -4,7 +4,7 @@
 #include "recording/audiofixtures.h"
 #include "recording/recordingfixture.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "recording/freespace.h"
 #include "recording/recordingroster.h"
 #include "shows/localtime.h"
@@ -105,7 +105,7 @@ protected:
     {
         settings.connectLeadSeconds = 30;
         settings.retuneSeconds = 60;
-        scheduler = std::make_unique<Scheduler>(clock, settings, registry, log, prompter);
+        scheduler = std::make_unique<Scheduler>(clock, settings, settingsStore, log, prompter);
         makeRoster();
     }
 
@@ -177,7 +177,7 @@ protected:
     QString lastStatus(int index = 0) const { return fieldText(shows.at(std::size_t(index)).lastStatus); }
 
     TempFolder config;
-    Registry registry{config.path() + QStringLiteral("user"), config.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{config.path() + QStringLiteral("user"), config.path() + QStringLiteral("machine")};
     ShowStore store{program.path(), log, prompter};
     ShowList shows;
     std::unique_ptr<Scheduler> scheduler;
@@ -324,7 +324,7 @@ TEST_F(RecordingControllerTest, DiscardLastTrackKeepsASingleTrack)
 
 TEST_F(RecordingControllerTest, DialUpIsHungUpOnlyAfterAScheduledRecordingThatWasNotAborted)
 {
-    settings.useDialup = 1;
+    settings.useDialup = true;
     tuning.onlineBefore = false;
     for (const bool abort : {true, false}) {
         shows.clear();

@@ -16,7 +16,7 @@ RecordingFixture::RecordingFixture()
     settings.mp3Folder = folder.path();
     settings.soundCard = QStringLiteral("Test Card");
     settings.fileNameFormat = QStringLiteral("%%s %b %#d");
-    settings.optimizeVolume = 0;
+    settings.optimizeVolume = false;
     queue.setStreamDevice(&streamDevice);
     rebuild(WavWriter::kMaxDataBytes);
 }

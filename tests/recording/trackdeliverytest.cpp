@@ -3,7 +3,7 @@
 #include "recording/audiofixtures.h"
 #include "recording/recordingfixture.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "postprocess/cdwriter.h"
 #include "postprocess/converters.h"
 #include "postprocess/processrunner.h"
@@ -339,14 +339,14 @@ TEST_F(TrackDeliveryTest, Mp3CdRecordingEndsUpOnOneDataDiscImage)
     TempFolder images;
     ScopedEnv configEnv("XDG_CONFIG_HOME", config.path().toUtf8());
     ScopedEnv machineEnv("SKYWELL_MACHINE_CONFIG", config.path().toUtf8());
-    Registry registry(config.path(), config.path());
-    registry.regWriteInt(QStringLiteral("WriteImage"), 1, kCdWriteKey);
-    registry.regWriteString(QStringLiteral("ImageFolder"), images.path(), kCdWriteKey);
+    SettingsStore settingsStore(config.path(), config.path());
+    settingsStore.writeInt(QStringLiteral("WriteImage"), 1, SettingsGroup::CdWrite);
+    settingsStore.writeString(QStringLiteral("ImageFolder"), images.path(), SettingsGroup::CdWrite);
     ProcessRunner runner(std::chrono::milliseconds(50));
     const QString helper =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../skywell-cdwrite"));
     ASSERT_TRUE(QFileInfo(helper).isExecutable()) << qPrintable(helper);
-    CdWriter writer(program.path(), registry, log, prompter, runner, {}, ToolPrograms{.cdWriter = helper});
+    CdWriter writer(program.path(), settingsStore, log, prompter, runner, {}, ToolPrograms{.cdWriter = helper});
     realBurn = [&](const QString &list, bool dataCD, std::function<void(bool, const QString &)> done) {
         writer.burnCD(list, dataCD, std::move(done));
     };

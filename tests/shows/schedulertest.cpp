@@ -1,6 +1,6 @@
 #include "shows/scheduler.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "fakewaketimer.h"
 #include "showtesthelpers.h"
 
@@ -22,12 +22,12 @@ protected:
         settings.connectLeadSeconds = 30;
         // Shows tuned in the browser are heard through the chosen source:
         // overlapping ones conflict.
-        settings.tuneInBrowser = 1;
+        settings.tuneInBrowser = true;
         scheduler.setWakeTimer(&wake);
     }
 
     FakeWakeTimer wake;
-    Scheduler scheduler{clock, settings, registry, log, prompter};
+    Scheduler scheduler{clock, settings, settingsStore, log, prompter};
 };
 
 // 2026-12-05 is a Saturday, 2026-12-07 a Monday.
@@ -249,7 +249,7 @@ TEST_P(SchedulerTest, OverlapConflictsOnlyWhereBothNeedTheChosenSource)
     };
     const std::int64_t nine = localTime(2026, 12, 9, 9);
     for (const Case &c : cases) {
-        settings.tuneInBrowser = c.inBrowser ? 1 : 0;
+        settings.tuneInBrowser = c.inBrowser;
         ShowList shows{makeShow("A", OUT_MP3_FM, nine, nine + 3600), makeShow("B", OUT_MP3_FM, nine + 600, nine + 900)};
         setField(shows[0].url, QByteArray("http://127.0.0.1/b"));
         shows[0].tunerKind = 'W';
@@ -319,7 +319,7 @@ TEST_P(SchedulerTest, FirstStartRecordsTheDaylightSavingStateWithoutMovingShows)
     const ShowList before = shows;
     scheduler.applyTimeZoneChange(shows);
     EXPECT_EQ(shows[0].startTime, before[0].startTime);
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), zoneFacts(GetParam()).decemberState);
+    EXPECT_EQ(settingsStore.readInt(kTimeZoneValueName, SettingsGroup::Program), zoneFacts(GetParam()).decemberState);
     EXPECT_TRUE(wake.delays.empty()) << "nothing rescheduled";
 }
 
@@ -330,7 +330,7 @@ TEST_P(SchedulerTest, ChangedDaylightSavingStateMovesScheduledShowsByAnHour)
     // the other one.
     const int december = zoneFacts(GetParam()).decemberState;
     clock.set(localTime(2026, 12, 9, 12));
-    registry.regWriteInt(kTimeZoneValueName, december == 2 ? 1 : 2, kSkywellKey);
+    settingsStore.writeInt(kTimeZoneValueName, december == 2 ? 1 : 2, SettingsGroup::Program);
     const std::int64_t nine = localTime(2026, 12, 10, 9);
     ShowList shows{makeShow("Daily", SHOW_REPEATING | SHOW_DAYS, nine, nine + 3600),
                    makeShow("Once", OUT_MP3_FM, nine + 7200, nine + 9000),
@@ -346,7 +346,7 @@ TEST_P(SchedulerTest, ChangedDaylightSavingStateMovesScheduledShowsByAnHour)
     EXPECT_EQ(shows[2].startTime, nine) << "unscheduled Shows do not move";
     EXPECT_EQ(shows[0].lastRecorded, 1234);
     EXPECT_EQ(shows[0].onceDate, 5678);
-    EXPECT_EQ(registry.regReadInt(kTimeZoneValueName, kSkywellKey), december);
+    EXPECT_EQ(settingsStore.readInt(kTimeZoneValueName, SettingsGroup::Program), december);
     // Unchanged state: nothing moves again.
     scheduler.applyTimeZoneChange(shows);
     EXPECT_EQ(shows[0].startTime, nine + shift);

@@ -1,7 +1,7 @@
 #include "shows/showeditorvalues.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shows/editoraccept.h"
 #include "shows/showfile.h"
 #include "support/tempenv.h"
@@ -33,7 +33,7 @@ std::int64_t at(int year, int month, int day, int hour = 0, int minute = 0)
 struct EditorRules : ::testing::Test {
     ScopedEnv tz{"TZ", "America/New_York"};
     TempFolder dir;
-    Registry registry{dir.path() + QStringLiteral("u"), dir.path() + QStringLiteral("m")};
+    SettingsStore settingsStore{dir.path() + QStringLiteral("u"), dir.path() + QStringLiteral("m")};
     ScriptedPrompter prompter;
     ManualClock clock{at(2026, 12, 9, 14)};
 };
@@ -44,17 +44,17 @@ TEST_F(EditorRules, OpeningTakesTheLastChoicesForWhatTheShowLeavesEmpty)
     show.flags = SHOW_REPEATING | SHOW_UNSCHEDULED | OUT_WAV | OUT_MP3_AM;
     show.tunerKind = 'W';
     show.deadAirMs = 12999;
-    registry.regWriteString(QStringLiteral("BestRecordSource"), QStringLiteral("best"), kSkywellKey);
-    registry.regWriteInt(QStringLiteral("LastQuality"), 5, kSkywellKey);
-    ShowEditorValues v = openShowEditor(show, clock.now(), registry, clock);
+    settingsStore.writeString(QStringLiteral("BestRecordSource"), QStringLiteral("best"), SettingsGroup::Program);
+    settingsStore.writeInt(QStringLiteral("LastQuality"), 5, SettingsGroup::Program);
+    ShowEditorValues v = openShowEditor(show, clock.now(), settingsStore, clock);
     EXPECT_EQ(v.recordSource, QStringLiteral("best"));
     EXPECT_EQ(v.outputIndex, 5);
     EXPECT_EQ(v.scheduleKind, 2) << "unscheduled wins";
     EXPECT_EQ(v.player, 1);
     EXPECT_EQ(v.deadAirSeconds, 12);
     EXPECT_TRUE(v.summary.contains(QStringLiteral("best")));
-    registry.regWriteString(QStringLiteral("LastRecordSource"), QStringLiteral("last"), kSkywellKey);
-    EXPECT_EQ(openShowEditor(show, clock.now(), registry, clock).recordSource, QStringLiteral("last"));
+    settingsStore.writeString(QStringLiteral("LastRecordSource"), QStringLiteral("last"), SettingsGroup::Program);
+    EXPECT_EQ(openShowEditor(show, clock.now(), settingsStore, clock).recordSource, QStringLiteral("last"));
 }
 
 TEST_F(EditorRules, ImportsAcceptTheSameWayAsTheEditor)
@@ -65,29 +65,30 @@ TEST_F(EditorRules, ImportsAcceptTheSameWayAsTheEditor)
     show.splitAtMinute[0] = 44;
     show.splitAtMinute[1] = 75;
     Show viaEditor = show;
-    ASSERT_TRUE(acceptShowUnchanged(show, clock.now(), registry, prompter));
-    ASSERT_TRUE(acceptShowEditor(openShowEditor(viaEditor, clock.now(), registry, clock), viaEditor, clock.now(),
-                                 registry, prompter));
+    ASSERT_TRUE(acceptShowUnchanged(show, clock.now(), settingsStore, prompter));
+    ASSERT_TRUE(acceptShowEditor(openShowEditor(viaEditor, clock.now(), settingsStore, clock), viaEditor, clock.now(),
+                                 settingsStore, prompter));
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(&show), sizeof show),
               QByteArray(reinterpret_cast<const char *>(&viaEditor), sizeof viaEditor));
     EXPECT_EQ(show.startTime, at(2026, 12, 10, 9));
     EXPECT_EQ(show.splitAtMinute[0], 44);
     EXPECT_EQ(show.splitAtMinute[1], 255);
-    EXPECT_EQ(registry.regReadInt(QStringLiteral("LastQuality"), kSkywellKey), 1) << "FM, the new Show's kind";
+    EXPECT_EQ(settingsStore.readInt(QStringLiteral("LastQuality"), SettingsGroup::Program), 1)
+        << "FM, the new Show's kind";
 }
 
 TEST_F(EditorRules, NewShowIsProposedForTheComingHourAndSummarisedAsSaved)
 {
     // Opened at 10:17:30 or on the hour itself: the next full hour, for an hour.
     for (const std::int64_t opened : {at(2026, 12, 9, 10, 17) + 30, at(2026, 12, 9, 10)}) {
-        const ShowEditorValues v = openShowEditor(Show(), opened, registry, clock);
+        const ShowEditorValues v = openShowEditor(Show(), opened, settingsStore, clock);
         EXPECT_EQ(v.start, at(2026, 12, 9, 11));
         EXPECT_EQ(v.end, at(2026, 12, 9, 12));
     }
 
     // The Summary says what OK saves (a Wednesday at 14:00: the weekday
     // Show begins at 15:00 today), and follows the pages.
-    ShowEditorValues v = openShowEditor(Show(), clock.now(), registry, clock);
+    ShowEditorValues v = openShowEditor(Show(), clock.now(), settingsStore, clock);
     EXPECT_TRUE(v.summary.contains(QStringLiteral("Days= Mon Tue Wed Thu Fri"))) << qPrintable(v.summary);
     EXPECT_TRUE(v.summary.contains(QStringLiteral("Next = Wed Dec 9 3:00 PM - 4:00 PM\r\n"))) << qPrintable(v.summary);
     v.days = SHOW_SAT;
@@ -99,18 +100,18 @@ TEST_F(EditorRules, NewShowIsProposedForTheComingHourAndSummarisedAsSaved)
 TEST_F(EditorRules, TitleOptionIsKeptOnlyForTheStreamSource)
 {
     Show show;
-    ShowEditorValues v = openShowEditor(show, clock.now(), registry, clock);
+    ShowEditorValues v = openShowEditor(show, clock.now(), settingsStore, clock);
     EXPECT_FALSE(v.titleSplit) << "a Show from an older version has the bit clear";
     v.titleSplit = true;
     v.recordSource = QStringLiteral("Internet Stream");
-    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), registry, prompter));
+    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), settingsStore, prompter));
     EXPECT_TRUE(show.flags & OPT_TITLE_SPLIT);
     EXPECT_EQ(recordSourceName(show), QStringLiteral("Internet Stream"));
-    EXPECT_TRUE(openShowEditor(show, clock.now(), registry, clock).titleSplit);
+    EXPECT_TRUE(openShowEditor(show, clock.now(), settingsStore, clock).titleSplit);
 
     // A sound card has no titles to follow.
     v.recordSource = QStringLiteral("Monitor of Speakers");
-    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), registry, prompter));
+    ASSERT_TRUE(acceptShowEditor(v, show, clock.now(), settingsStore, prompter));
     EXPECT_FALSE(show.flags & OPT_TITLE_SPLIT);
 }
 

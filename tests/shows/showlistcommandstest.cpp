@@ -3,9 +3,9 @@
 #include "shows/showlistcommands.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/localtime.h"
 #include "shows/scheduler.h"
 #include "shows/showeditorvalues.h"
@@ -39,12 +39,12 @@ protected:
     ManualClock clock{1765000000};
     ActivityLog log{folder.path(), clock};
     ScriptedPrompter prompter;
-    Registry registry{folder.path() + QStringLiteral("user"), folder.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{folder.path() + QStringLiteral("user"), folder.path() + QStringLiteral("machine")};
     Settings settings;
     ShowList shows;
-    Scheduler scheduler{clock, settings, registry, log, prompter};
+    Scheduler scheduler{clock, settings, settingsStore, log, prompter};
     ShowStore store{folder.path(), log, prompter};
-    ShowListCommands commands{shows, scheduler, store, registry, prompter, clock};
+    ShowListCommands commands{shows, scheduler, store, settingsStore, prompter, clock};
 };
 
 TEST_F(ShowListCommandsTest, PickedShowTakesItsTimesAndWeekdaysPickedStationItsWholeFlagWord)
@@ -113,9 +113,9 @@ TEST_F(ShowListCommandsTest, NewShowNeverStartsAtOnce)
         clock.set(hour - 20);
         Show fresh;
         fresh.flags |= SHOW_DAYS;
-        const ShowEditorValues values = openShowEditor(fresh, clock.now(), registry, clock);
+        const ShowEditorValues values = openShowEditor(fresh, clock.now(), settingsStore, clock);
         clock.set(ok);
-        ASSERT_TRUE(acceptShowEditor(values, fresh, clock.now(), registry, prompter));
+        ASSERT_TRUE(acceptShowEditor(values, fresh, clock.now(), settingsStore, prompter));
         commands.add(fresh);
         ASSERT_EQ(shows.size(), 1u);
         EXPECT_EQ(findDueShow(shows, clock.now() + settings.connectLeadSeconds), nullptr) << ok - hour;

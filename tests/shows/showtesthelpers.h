@@ -2,9 +2,9 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/show.h"
 #include "support/tempenv.h"
 
@@ -102,7 +102,8 @@ protected:
     TempFolder configFolder;
     ManualClock clock{0};
     ActivityLog log{folder.path(), clock};
-    Registry registry{configFolder.path() + QStringLiteral("user"), configFolder.path() + QStringLiteral("machine")};
+    SettingsStore settingsStore{configFolder.path() + QStringLiteral("user"),
+                                configFolder.path() + QStringLiteral("machine")};
     ScriptedPrompter prompter;
     Settings settings = defaultSettings(folder.path());
 

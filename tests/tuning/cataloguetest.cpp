@@ -1,6 +1,6 @@
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/localtime.h"
 #include "shows/show.h"
 #include "support/tempenv.h"
@@ -170,9 +170,9 @@ TEST_F(CatalogueTest, TheUpdateIsOfferedAfterMoreThanSevenDays)
 {
     TempFolder user;
     TempFolder machine;
-    Registry registry(user.path(), machine.path());
+    SettingsStore settingsStore(user.path(), machine.path());
     ScriptedPrompter prompter;
-    CatalogueUpdate update(DownloadSetup(), prompter, registry, folder.path());
+    CatalogueUpdate update(DownloadSetup(), prompter, settingsStore, folder.path());
     const std::int64_t today = catalogueDayNumber(now);
     // 134774 days lie between 1 January 1601 and 1 January 1970.
     EXPECT_EQ(today, (localTime(2027, 1, 12) - localTime(1970, 1, 1)) / 86400 + 134774);
@@ -180,23 +180,23 @@ TEST_F(CatalogueTest, TheUpdateIsOfferedAfterMoreThanSevenDays)
     // Without a catalogue server nothing is offered, however old the lists.
     EXPECT_FALSE(update.offerIfDue(now));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Question), 0);
-    EXPECT_TRUE(catalogueUpdateDue(registry, now));
-    registry.regWriteString(kCatalogueAddressSetting, QStringLiteral("http://127.0.0.1:9/"), kProfileKey);
+    EXPECT_TRUE(catalogueUpdateDue(settingsStore, now));
+    settingsStore.writeString(kCatalogueAddressSetting, QStringLiteral("http://127.0.0.1:9/"), SettingsGroup::Options);
 
-    registry.regWriteString(kCatalogueUpdateDayValue, QString::number(today - 7), kSkywellKey);
+    settingsStore.writeString(kCatalogueUpdateDayValue, QString::number(today - 7), SettingsGroup::Program);
     EXPECT_FALSE(update.offerIfDue(now));
     EXPECT_EQ(prompter.count(ScriptedPrompter::Kind::Question), 0);
-    EXPECT_EQ(registry.regReadString(kCatalogueUpdateDayValue, kSkywellKey), QString::number(today));
+    EXPECT_EQ(settingsStore.readString(kCatalogueUpdateDayValue, SettingsGroup::Program), QString::number(today));
 
-    registry.regWriteString(kCatalogueUpdateDayValue, QString::number(today - 8), kSkywellKey);
+    settingsStore.writeString(kCatalogueUpdateDayValue, QString::number(today - 8), SettingsGroup::Program);
     EXPECT_FALSE(update.offerIfDue(now)) << "answered No";
     ASSERT_EQ(prompter.count(ScriptedPrompter::Kind::Question), 1);
     EXPECT_EQ(prompter.prompts()[0].text, kCatalogueUpdateQuestion);
-    EXPECT_EQ(registry.regReadString(kCatalogueUpdateDayValue, kSkywellKey), QString::number(today))
+    EXPECT_EQ(settingsStore.readString(kCatalogueUpdateDayValue, SettingsGroup::Program), QString::number(today))
         << "stored whatever the answer";
 
-    registry.regDeleteValue(kCatalogueUpdateDayValue, kSkywellKey);
-    EXPECT_TRUE(catalogueUpdateDue(registry, now)) << "a missing value counts as 0";
+    settingsStore.removeValue(kCatalogueUpdateDayValue, SettingsGroup::Program);
+    EXPECT_TRUE(catalogueUpdateDue(settingsStore, now)) << "a missing value counts as 0";
 }
 
 TEST_F(CatalogueTest, TextsAreCutOnCharacterBoundaries)

@@ -1,7 +1,7 @@
 #include "tuning/catalogueupdate.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "platform/curltransfer.h"
 #include "support/eventloop.h"
 #include "support/tempenv.h"
@@ -35,7 +35,7 @@ protected:
         QDir().mkpath(temp.path());
         write(program.file(QStringLiteral("stations.txt")), kOldStations);
         write(program.file(QStringLiteral("shows.txt")), kOldShows);
-        registry.regWriteString(kCatalogueAddressSetting, server.url(QStringLiteral("/")), kProfileKey);
+        settingsStore.writeString(kCatalogueAddressSetting, server.url(QStringLiteral("/")), SettingsGroup::Options);
     }
     static void write(const QString &path, const QByteArray &bytes)
     {
@@ -55,7 +55,7 @@ protected:
     // or false when it did not start.
     bool run(const QString &programFolder = QString(), DownloadSetup s = {})
     {
-        CatalogueUpdate update(s.transfers ? s : setup(), prompter, registry,
+        CatalogueUpdate update(s.transfers ? s : setup(), prompter, settingsStore,
                                programFolder.isEmpty() ? program.path() : programFolder);
         QSignalSpy finished(&update, &CatalogueUpdate::finished);
         if (!update.start(now))
@@ -70,7 +70,7 @@ protected:
     TempFolder temp;
     TempFolder user;
     TempFolder machine;
-    Registry registry{user.path(), machine.path()};
+    SettingsStore settingsStore{user.path(), machine.path()};
     ScriptedPrompter prompter;
     const std::int64_t now = 1800000000;
 };
@@ -87,7 +87,8 @@ TEST_F(CatalogueUpdateTest, AnUpdateReplacesBothListsAndTheListShowsThem)
     ASSERT_EQ(prompter.prompts().size(), 1);
     EXPECT_EQ(prompter.prompts()[0].kind, ScriptedPrompter::Kind::Information);
     EXPECT_EQ(prompter.prompts()[0].text, kCatalogueUpdatedText);
-    EXPECT_EQ(registry.regReadString(kCatalogueUpdateDayValue, kSkywellKey), QString::number(catalogueDayNumber(now)));
+    EXPECT_EQ(settingsStore.readString(kCatalogueUpdateDayValue, SettingsGroup::Program),
+              QString::number(catalogueDayNumber(now)));
 
     CatalogueModel model(CatalogueMode::Station, program.path());
     model.reload();
@@ -133,7 +134,7 @@ TEST_F(CatalogueUpdateTest, AFailingShowListKeepsTheNewStationsQuietly)
 
 TEST_F(CatalogueUpdateTest, WithoutAServerAddressTheUpdateSaysSoAtOnce)
 {
-    registry.regWriteString(kCatalogueAddressSetting, QString(), kProfileKey);
+    settingsStore.writeString(kCatalogueAddressSetting, QString(), SettingsGroup::Options);
     EXPECT_FALSE(run());
     ASSERT_EQ(prompter.prompts().size(), 1);
     EXPECT_EQ(prompter.prompts()[0].text, kNoCatalogueAddressText);
@@ -156,7 +157,7 @@ TEST_F(CatalogueUpdateTest, ATricklingServerNeitherHoldsTheProgramNorReplacesThe
     s.stallIntervalMs = 1000;
     s.minBytesPerSecond = 100;
     s.slowSeconds = 2;
-    CatalogueUpdate update(s, prompter, registry, program.path());
+    CatalogueUpdate update(s, prompter, settingsStore, program.path());
     QSignalSpy finished(&update, &CatalogueUpdate::finished);
     int ticksWhileUpdating = 0;
     QTimer tick;

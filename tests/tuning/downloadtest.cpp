@@ -202,7 +202,7 @@ TEST_F(DownloadTest, TheProxyOfTheSettingsCarriesEveryRequest)
 {
     server.serve("/list.txt", "via the proxy");
     Settings settings;
-    settings.useProxy = 1;
+    settings.useProxy = true;
     settings.proxyAddress = QStringLiteral("127.0.0.1");
     settings.proxyPort = QString::number(server.port());
     DownloadSetup s = setup();
@@ -220,7 +220,7 @@ TEST_F(DownloadTest, TheProxyOfTheSettingsCarriesEveryRequest)
     settings.proxyPort.clear();
     settings.proxyAddress = QStringLiteral("proxy.local");
     EXPECT_EQ(proxyText(settings), "http://proxy.local");
-    settings.useProxy = 0;
+    settings.useProxy = false;
     EXPECT_EQ(proxyText(settings), QByteArray());
 }
 

@@ -1,6 +1,6 @@
 #include "tuning/stationdirectory.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "platform/curltransfer.h"
 #include "support/tempenv.h"
 #include "tuning/cataloguemodel.h"
@@ -29,14 +29,15 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(recordedAnswer().isEmpty());
-        registry.regWriteString(kStationDirectoryAddressSetting, server.url(QStringLiteral("/")), kProfileKey);
+        settingsStore.writeString(kStationDirectoryAddressSetting, server.url(QStringLiteral("/")),
+                                  SettingsGroup::Options);
     }
     StationDirectory directory()
     {
         DownloadSetup setup;
         setup.transfers = makeCurlTransfer;
         setup.stallIntervalMs = 200;
-        return StationDirectory(setup, registry, program.path(), temp.path());
+        return StationDirectory(setup, settingsStore, program.path(), temp.path());
     }
     StationQuery jazz() const
     {
@@ -50,7 +51,7 @@ protected:
     TempFolder temp;
     TempFolder user;
     TempFolder machine;
-    Registry registry{user.path(), machine.path()};
+    SettingsStore settingsStore{user.path(), machine.path()};
 };
 
 } // namespace
@@ -150,7 +151,7 @@ TEST_F(StationDirectoryTest, AGigabyteAnswerIsRefusedWithoutFillingMemory)
 
 TEST_F(StationDirectoryTest, ServersAreFoundWhenNoAddressIsSet)
 {
-    registry.regWriteString(kStationDirectoryAddressSetting, QString(), kProfileKey);
+    settingsStore.writeString(kStationDirectoryAddressSetting, QString(), SettingsGroup::Options);
     server.serve("/json/stations/search", recordedAnswer(), 200, "application/json");
     StationDirectory found = directory();
     // The first server is gone; the next one answers.

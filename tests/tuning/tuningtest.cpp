@@ -9,9 +9,9 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/processtree.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "recording/tuningport.h"
 #include "shows/show.h"
 #include "tuning/connectionstate.h"
@@ -54,7 +54,7 @@ class TuningTest : public ::testing::Test
 protected:
     TuningTest()
         : outEnv("TUNING_TEST_OUT", out.path().toUtf8()), log(program.path(), clock),
-          registry(config.path(), config.path() + QStringLiteral("machine"), &prompter)
+          settingsStore(config.path(), config.path() + QStringLiteral("machine"), &prompter)
     {
         becomeChildSubreaper();
         settings.connectLeadSeconds = 0;
@@ -73,7 +73,8 @@ protected:
 
     std::unique_ptr<Tuning> make(const QString &tunerProgram)
     {
-        auto tuning = std::make_unique<Tuning>(registry, log, prompter, settings, connection, windows, tunerProgram);
+        auto tuning =
+            std::make_unique<Tuning>(settingsStore, log, prompter, settings, connection, windows, tunerProgram);
         QObject::connect(tuning.get(), &Tuning::statusChanged, [this](const QString &text) { statuses << text; });
         QObject::connect(tuning.get(), &Tuning::captureCanStart, [this](quint64 id) { notified << id; });
         return tuning;
@@ -101,7 +102,7 @@ protected:
     ManualClock clock{1700000000};
     ActivityLog log;
     ScriptedPrompter prompter;
-    Registry registry;
+    SettingsStore settingsStore;
     Settings settings;
     test::AlwaysOnline connection;
     test::FakeWindows windows;
@@ -113,7 +114,7 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
 {
     // The tuner keeps the values it found when it started.
     QString group;
-    const QString ini = Registry::iniFileForKey(config.path(), kSkywellKey, &group);
+    const QString ini = SettingsStore::iniFile(config.path(), SettingsGroup::Program, &group);
     const QString tuner =
         script(QStringLiteral("tuner"), QStringLiteral("cp '%1' \"$TUNING_TEST_OUT/values\"\nprintf '%s\\n' \"$@\" > "
                                                        "\"$TUNING_TEST_OUT/args\"\n")
@@ -142,7 +143,7 @@ TEST_F(TuningTest, TheWorkerWritesTheTunerValuesStartsTheTunerAndNotifiesItsReco
 
     // Each tune rewrites the values.
     tuning->tuneNow(QStringLiteral("http://radio.example/other"), 'x', kAddressTyped);
-    EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("TunerURL"), SettingsGroup::Program),
               QStringLiteral("http://radio.example/other"));
     EXPECT_EQ(prompter.prompts().size(), 0);
 }
@@ -171,9 +172,9 @@ TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
     write(desktop.file(QStringLiteral("data/applications/radio-player.desktop")),
           "[Desktop Entry]\nType=Application\nName=Radio Player\nExec=\"" + player(QStringLiteral("desktop")).toUtf8() +
               "\" --play %U\nMimeType=audio/mpeg;\n");
-    registry.regWriteString(SettingNames::playerCommand,
-                            QStringLiteral("'%1' --no-video %u --quiet").arg(player(QStringLiteral("command"))),
-                            kProfileKey);
+    settingsStore.writeString(SettingNames::playerCommand,
+                              QStringLiteral("'%1' --no-video %u --quiet").arg(player(QStringLiteral("command"))),
+                              SettingsGroup::Options);
     auto tuning = make(player(QStringLiteral("tuner")));
     const QString address = QStringLiteral("radio.example/live?a=1&b=$(touch%20shell)");
     const QString played = QStringLiteral("http://") + address;
@@ -210,9 +211,9 @@ TEST_F(TuningTest, EachTuneWithChoiceStartsItsOwnPlayer)
             EXPECT_EQ(exists(QString::fromLatin1(other.program) + QStringLiteral(".args")), &other == &c) << c.letter;
         QFile::remove(out.file(started));
     }
-    EXPECT_EQ(registry.regReadInt(QStringLiteral("TunerType"), kSkywellKey), 1);
+    EXPECT_EQ(settingsStore.readInt(QStringLiteral("TunerType"), SettingsGroup::Program), 1);
 
-    registry.regWriteString(SettingNames::playerCommand, QString(), kProfileKey);
+    settingsStore.writeString(SettingNames::playerCommand, QString(), SettingsGroup::Options);
     tunesWithOurTuner('R');
     EXPECT_TRUE(logText().contains(kNoPlayerCommandText));
     EXPECT_EQ(prompter.prompts().size(), 0);
@@ -291,14 +292,14 @@ TEST_F(TuningTest, FailuresAreLoggedAndShownAndTuningGoesOn)
     tuning->tuneNow(QStringLiteral("my favourite station"), 'U', kAddressTyped);
     EXPECT_TRUE(logText().contains(QStringLiteral("Cannot tune: the address is not a URL")));
     EXPECT_TRUE(statuses.last().startsWith(QStringLiteral("Cannot tune: ")));
-    EXPECT_EQ(registry.regReadString(QStringLiteral("TunerURL"), kSkywellKey),
+    EXPECT_EQ(settingsStore.readString(QStringLiteral("TunerURL"), SettingsGroup::Program),
               QStringLiteral("http://radio.example/live"));
     EXPECT_EQ(prompter.prompts().size(), 1);
 }
 
 TEST_F(TuningTest, TheBrowserPathOpensTheAddressAndSaysSoWhenNothingCanOpenIt)
 {
-    settings.tuneInBrowser = 1;
+    settings.tuneInBrowser = true;
     auto tuning = make(QStringLiteral("/nonexistent/tuner"));
     tuning->setBrowserOpener(
         script(QStringLiteral("opener"), QStringLiteral("echo \"$1\" > \"$TUNING_TEST_OUT/opened\"\nexit 3\n")));
@@ -417,7 +418,7 @@ TEST_F(TuningTest, EndingOneRecordingsPlayersLeavesTheOtherRecordingsPlaying)
     EXPECT_TRUE(port.startsOwnPlayer('U'));
     EXPECT_TRUE(port.startsOwnPlayer('R'));
     EXPECT_FALSE(port.startsOwnPlayer('W'));
-    settings.tuneInBrowser = 1;
+    settings.tuneInBrowser = true;
     EXPECT_FALSE(port.startsOwnPlayer('U'));
 }
 

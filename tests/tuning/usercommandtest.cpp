@@ -4,9 +4,9 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "tuning/connectionstate.h"
 #include "tuning/desktopwindows.h"
 #include "tuning/tuning.h"
@@ -65,21 +65,23 @@ TEST_F(UserCommandTest, HangUpRunsTheConfiguredCommandAndNothingWithoutOne)
     ManualClock clock{1700000000};
     ActivityLog log(program.path(), clock);
     ScriptedPrompter prompter;
-    Registry registry(config.path(), config.path() + QStringLiteral("machine"), &prompter);
+    SettingsStore settingsStore(config.path(), config.path() + QStringLiteral("machine"), &prompter);
     Settings settings;
     test::AlwaysOnline online;
     test::NoDesktopWindows windows;
-    Tuning tuning(registry, log, prompter, settings, online, windows, QStringLiteral("/nonexistent/tuner"));
+    Tuning tuning(settingsStore, log, prompter, settings, online, windows, QStringLiteral("/nonexistent/tuner"));
 
     tuning.hangUp();
     EXPECT_EQ(test::readAll(log.filePath()), QByteArray());
 
     const QString command = script(QStringLiteral("touch \"$(dirname \"$0\")/hung-up\"\n"));
-    registry.regWriteString(QStringLiteral("Hang Up Command"), QStringLiteral("'%1'").arg(command), kProfileKey);
+    settingsStore.writeString(QStringLiteral("Hang Up Command"), QStringLiteral("'%1'").arg(command),
+                              SettingsGroup::Options);
     tuning.hangUp();
     EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("hung-up"))));
 
-    registry.regWriteString(QStringLiteral("Hang Up Command"), QStringLiteral("/nonexistent/poff"), kProfileKey);
+    settingsStore.writeString(QStringLiteral("Hang Up Command"), QStringLiteral("/nonexistent/poff"),
+                              SettingsGroup::Options);
     tuning.hangUp();
     EXPECT_TRUE(QString::fromUtf8(test::readAll(log.filePath()))
                     .contains(QStringLiteral("The hang-up command failed /nonexistent/poff")));

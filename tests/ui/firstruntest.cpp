@@ -2,8 +2,8 @@
 // in the saved settings, and the user guide that every Help opens at the
 // window's own section in the desktop's browser.
 #include "core/firstrunsetup.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "core/userguide.h"
 #include "ui/firstrunwizard.h"
 #include "ui/userguideopener.h"
@@ -81,14 +81,14 @@ void FirstRunTest::wizardChoicesLandInTheSettings()
     QTemporaryDir dir;
     const QString user = dir.filePath(QStringLiteral("user"));
     ScriptedPrompter prompter;
-    Registry registry(user, dir.filePath(QStringLiteral("machine")));
+    SettingsStore settingsStore(user, dir.filePath(QStringLiteral("machine")));
     FirstRunContext context{
-        registry, prompter,
+        settingsStore, prompter,
         AutostartEntry(user, dir.filePath(QStringLiteral("machine")), QStringLiteral("/usr/bin/skywell"))};
     Settings settings;
     settings.mp3Folder = dir.filePath(QStringLiteral("Music/Skywell/"));
     settings.tempFolder = dir.filePath(QStringLiteral("cache/skywell/"));
-    settings.firstTime = 0;
+    settings.firstTime = false;
 
     FirstRunWizard wizard(settings, context);
     wizard.show();
@@ -121,10 +121,10 @@ void FirstRunTest::wizardChoicesLandInTheSettings()
 
     // What a second start reads.
     Settings loaded;
-    QVERIFY2(loadSettings(loaded, registry, dir.filePath(QStringLiteral("program/"))), "First Time stored as 0");
+    QVERIFY2(loadSettings(loaded, settingsStore, dir.filePath(QStringLiteral("program/"))), "First Time stored as 0");
     QCOMPARE(loaded.mp3Folder, dir.filePath(QStringLiteral("Music/Skywell/")));
     QCOMPARE(loaded.tempFolder, temp + QLatin1Char('/'));
-    QCOMPARE(loaded.startOnBoot, 1);
+    QVERIFY(loaded.startOnBoot);
     QVERIFY(readText(user + QStringLiteral("/autostart/skywell.desktop")).contains(QStringLiteral("-quiet")));
 }
 
@@ -202,18 +202,18 @@ void FirstRunTest::windowHelpAndTheAddShowHint()
     QStringList anchors;
     rig.dialogs.openHelp = [&anchors](const QString &anchor) { anchors << anchor; };
     MainWindow &window = rig.open();
-    window.command(MainWindow::Help);
+    window.showHelp();
     rig.prompter.queueAnswer(true); // "learn how to do this now?"
-    window.command(MainWindow::NothingRecorded);
+    window.showNothingRecorded();
     QCOMPARE(anchors, (QStringList{GuideSection::mainWindow, GuideSection::nothingRecorded}));
     QVERIFY2(rig.prompter.count(ScriptedPrompter::Kind::Information) == 0, "no word of a web site");
 
     // The Add Show hint only while there is no Show to record.
     rig.shows.push_back(rig.makeShow(QStringLiteral("Evening News"), rig.clock.now() + 3600, 0));
-    window.command(MainWindow::AddShowHint);
+    window.showAddShowHint();
     QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 0);
     rig.shows.clear();
-    window.command(MainWindow::AddShowHint);
+    window.showAddShowHint();
     QCOMPARE(rig.prompter.count(ScriptedPrompter::Kind::Hint), 1);
 }
 

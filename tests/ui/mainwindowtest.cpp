@@ -1,5 +1,6 @@
 // The main window driven as a user drives it, over the real Show list,
 // Show file, scheduler and recording roster.
+#include "core/settingsstore.h"
 #include "windowrig.h"
 
 #include "core/hint.h"
@@ -29,7 +30,7 @@ namespace
 
 using Kind = ScriptedPrompter::Kind;
 
-void click(MainWindow &window, int id)
+void click(MainWindow &window, MainWindow::Button id)
 {
     QTest::mouseClick(window.button(id), Qt::LeftButton);
 }
@@ -116,7 +117,7 @@ void MainWindowTest::listCommandsKeepListViewAndFileInStep()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     for (int i = 0; i < 3; ++i)
-        window.command(MainWindow::AddShow);
+        window.addShow();
     QCOMPARE(namesInView(window), toAdd);
     QCOMPARE(rig.namesInList(), toAdd);
     QCOMPARE(rig.namesOnDisk(), toAdd);
@@ -190,7 +191,7 @@ void MainWindowTest::sortingRebuildsTheListOrder()
                                              QStringLiteral("beta")}));
     QCOMPARE(namesInView(window), rig.namesOnDisk());
     QCOMPARE(window.showList()->selectedRow(), 0);
-    window.command(MainWindow::RefreshShowList);
+    window.refreshShowList();
     QCOMPARE(window.showList()->selectedRow(), 0);
     rig.prompter.clear();
     rig.prompter.queueAnswer(true);
@@ -208,7 +209,7 @@ void MainWindowTest::commandsWithoutSelectionSaySo()
     QString filter;
     rig.dialogs.viewRecordings = [&](const QString &f) { filter = f; };
     MainWindow &window = rig.open();
-    const QList<QPair<int, QString>> commands{
+    const QList<QPair<MainWindow::Button, QString>> commands{
         {MainWindow::EditShow, QStringLiteral("Select an item to edit")},
         {MainWindow::DeleteShow, QStringLiteral("Select an item to delete")},
         {MainWindow::RecordNow, QStringLiteral("Select a show to record")},
@@ -367,7 +368,7 @@ void MainWindowTest::enterOnTheStopQuestionKeepsTheRecording()
         WindowRig rig;
         rig.shows.push_back(rig.makeShow(QStringLiteral("Morning"), rig.clock.now() + 7200, OUT_WAV));
         QtPrompter prompter;
-        WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+        WindowContext context{prompter, rig.settingsStore, rig.commands, rig.programFolder()};
         context.recordings = &rig.roster;
         MainWindow window(context);
         rig.roster.startRecording(recordNowRequest(rig.shows.front(), rig.clock.now()));
@@ -503,7 +504,7 @@ void MainWindowTest::recordNowChecksAgainAfterItsHint()
         show.tunerKind = 'W';
     HintWhileDuePrompter prompter(rig.prompter);
     prompter.duringHint = [&rig] { rig.roster.startRecording(requestFromShow(rig.shows.front())); };
-    WindowContext context{prompter, rig.registry, rig.commands, rig.programFolder()};
+    WindowContext context{prompter, rig.settingsStore, rig.commands, rig.programFolder()};
     context.recordings = &rig.roster;
     MainWindow window(context);
     window.showList()->selectRow(1);
@@ -546,7 +547,7 @@ void MainWindowTest::levelMeterAndElapsedTimeFollowTheRecording()
 void MainWindowTest::recordingsSideBySideAreShownAndStoppedOneByOne()
 {
     WindowRig rig;
-    rig.registry.regWriteInt(kNotPreferredHintName, 1, kSkywellKey);
+    rig.settingsStore.writeInt(kNotPreferredHintName, 1, SettingsGroup::Program);
     for (const char *name : {"Alpha", "Beta", "Gamma"})
         rig.shows.push_back(rig.makeShow(QString::fromLatin1(name), rig.clock.now() + 7200, OUT_WAV));
     MainWindow &window = rig.open();

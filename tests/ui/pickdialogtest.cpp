@@ -1,6 +1,7 @@
 // The pick dialog on a real catalogue file: Find, OK and double click,
 // the update offer, and a station directory search against a directory
 // server on 127.0.0.1 that fills a new Show.
+#include "core/settingsstore.h"
 #include "windowrig.h"
 
 #include "ui/imagebutton.h"
@@ -161,10 +162,11 @@ void PickDialogTest::stationSearchFillsANewShow()
                  readFile(QStringLiteral(SKYWELL_TUNING_TEST_DATA "radiobrowser-search-jazz.json")), 200,
                  "application/json");
     WindowRig rig;
-    rig.registry.regWriteString(kStationDirectoryAddressSetting, server.url(QStringLiteral("/")), kProfileKey);
+    rig.settingsStore.writeString(kStationDirectoryAddressSetting, server.url(QStringLiteral("/")),
+                                  SettingsGroup::Options);
     DownloadSetup setup;
     setup.transfers = makeCurlTransfer;
-    StationDirectory directory(setup, rig.registry, rig.programFolder(), rig.dir.path());
+    StationDirectory directory(setup, rig.settingsStore, rig.programFolder(), rig.dir.path());
     rig.dialogs.chooseHowToAddShow = [] { return std::optional<int>(2); };
     rig.dialogs.pickCatalogueEntry = [&](CatalogueMode mode) {
         PickDialogDeps deps;

@@ -9,9 +9,9 @@
 #include "core/clock.h"
 #include "core/commandline.h"
 #include "core/folders.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/showlistcommands.h"
 #include "ui/mainwindow.h"
 
@@ -63,9 +63,9 @@ int main(int argc, char *argv[])
     }
 
     const QString programFolder = programFolderFromEnvironment();
-    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
     ScriptedPrompter prompter;
-    AppRun run(programFolder, registry);
+    AppRun run(programFolder, settingsStore);
     run.start(prompter, CommandLine{}, [](Settings &settings, bool) {
         createFolder(settings.mp3Folder);
         createFolder(settings.tempFolder);
@@ -78,17 +78,17 @@ int main(int argc, char *argv[])
     }
     SystemClock clock;
     AppCore &core = run.core();
-    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
-    WindowContext context{prompter, registry, commands, programFolder};
+    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), settingsStore, prompter, clock);
+    WindowContext context{prompter, settingsStore, commands, programFolder};
     context.log = &run.log();
     context.recordings = &recordings->roster();
     WindowDialogs dialogs;
-    connectDialogs(dialogs, run, registry, prompter);
+    connectDialogs(dialogs, run, settingsStore, prompter);
     MainWindow window(context, dialogs);
     window.show();
 
     QTimer::singleShot(300, [&args] { fillQuickRecord(args[1], args[2]); });
-    window.command(MainWindow::QuickRecord);
+    window.quickRecord();
     if (!recordings->roster().recording()) {
         std::fprintf(stderr, "FAIL: no recording started\n");
         return 1;

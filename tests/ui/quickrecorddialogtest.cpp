@@ -2,8 +2,8 @@
 // refusals of OK, what it remembers and the recording it starts.
 #include "ui/quickrecorddialog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shows/show.h"
 
 #include <QApplication>
@@ -29,14 +29,14 @@ const QStringList kSources = {QStringLiteral("Monitor of Speakers"), QStringLite
 struct Rig {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
-    Registry registry{dir.path() + QStringLiteral("/user"), dir.path() + QStringLiteral("/machine")};
+    SettingsStore settingsStore{dir.path() + QStringLiteral("/user"), dir.path() + QStringLiteral("/machine")};
     ManualClock clock{1'700'000'000};
     bool library = false;
     QString wanted;
 
     QuickRecordDeps deps()
     {
-        QuickRecordDeps deps{registry, prompter, clock, dir.path() + QLatin1Char('/'), {}, {}, {}, {}, {}, {}};
+        QuickRecordDeps deps{settingsStore, prompter, clock, dir.path() + QLatin1Char('/'), {}, {}, {}, {}, {}, {}};
         deps.fillSources = [this](const QString &name) {
             wanted = name;
             return SourceCombo{kSources, std::max(0, int(kSources.indexOf(name)))};
@@ -45,7 +45,10 @@ struct Rig {
         deps.musicLibraryInstalled = [this] { return library; };
         return deps;
     }
-    int readInt(const char *name) const { return registry.regReadInt(QString::fromLatin1(name), kSkywellKey); }
+    int readInt(const char *name) const
+    {
+        return settingsStore.readInt(QString::fromLatin1(name), SettingsGroup::Program);
+    }
 };
 
 template <typename T> T *child(QWidget &dialog, const char *name)
@@ -107,7 +110,7 @@ private Q_SLOTS:
 void QuickRecordDialogTest::firstRunOpensWithTheDefaults()
 {
     Rig rig;
-    rig.registry.regWriteString(QStringLiteral("BestRecordSource"), kSources[1], kSkywellKey);
+    rig.settingsStore.writeString(QStringLiteral("BestRecordSource"), kSources[1], SettingsGroup::Program);
     QuickRecordDialog dialog(rig.deps());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Quick Record"));
     QCOMPARE(child<QLineEdit>(dialog, "name")->text(), QStringLiteral("My Show"));
@@ -142,15 +145,15 @@ void QuickRecordDialogTest::storedValuesOpenCorrected()
     Rig rig;
     rig.library = true;
     const auto write = [&rig](const char *name, int value) {
-        rig.registry.regWriteInt(QString::fromLatin1(name), value, kSkywellKey);
+        rig.settingsStore.writeInt(QString::fromLatin1(name), value, SettingsGroup::Program);
     };
     write("LastQRDeadAirInterval", 90);
     write("LastQRDeadAirEnable", 1);
     write("QRLastQuality", QuickWav);
     write("LastQRITunes", 1);
     write("LastQRSaveLastTrack", 1);
-    rig.registry.regWriteString(QStringLiteral("LastRecordSource"), kSources[0], kSkywellKey);
-    rig.registry.regWriteString(QStringLiteral("BestRecordSource"), kSources[1], kSkywellKey);
+    rig.settingsStore.writeString(QStringLiteral("LastRecordSource"), kSources[0], SettingsGroup::Program);
+    rig.settingsStore.writeString(QStringLiteral("BestRecordSource"), kSources[1], SettingsGroup::Program);
     QuickRecordDialog dialog(rig.deps());
     QCOMPARE(child<QLineEdit>(dialog, "deadAirSeconds")->text(), QStringLiteral("3"));
     QVERIFY(child<QLineEdit>(dialog, "deadAirSeconds")->isEnabled());
@@ -227,7 +230,7 @@ void QuickRecordDialogTest::okRemembersAndClearsWhatIsOff()
         QVERIFY(dialog.values().compressSpeech);
     }
     QCOMPARE(rig.readInt("QRLastQuality"), int(QuickMp3Am));
-    QCOMPARE(rig.registry.regReadString(QStringLiteral("LastRecordSource"), kSkywellKey), kSources[1]);
+    QCOMPARE(rig.settingsStore.readString(QStringLiteral("LastRecordSource"), SettingsGroup::Program), kSources[1]);
     QCOMPARE(rig.readInt("LastQRDeadAirEnable"), 1);
     QCOMPARE(rig.readInt("LastQRDeadAirInterval"), 20);
     QCOMPARE(rig.readInt("LastQRSplitInterval"), 700);
@@ -246,7 +249,7 @@ void QuickRecordDialogTest::okRemembersAndClearsWhatIsOff()
 void QuickRecordDialogTest::customKindWithoutScriptFallsBack()
 {
     Rig rig;
-    rig.registry.regWriteInt(QStringLiteral("QRLastQuality"), QuickCustom, kSkywellKey);
+    rig.settingsStore.writeInt(QStringLiteral("QRLastQuality"), QuickCustom, SettingsGroup::Program);
     {
         QuickRecordDialog dialog(rig.deps());
         QVERIFY(!kindButton(dialog, QuickCustom)->isEnabled());
@@ -331,7 +334,7 @@ void QuickRecordDialogTest::streamSourceAsksForItsAddressAndTitleOption()
     QVERIFY(request.flags & SHOW_MANUAL);
 
     // Remembered for the next Quick Record; a sound card ignores them.
-    QuickRecordValues next = loadQuickRecordValues(rig.registry, false);
+    QuickRecordValues next = loadQuickRecordValues(rig.settingsStore, false);
     QCOMPARE(next.streamAddress, QStringLiteral("http://127.0.0.1:8000/live.mp3"));
     QVERIFY(next.titleSplit);
     next.sourceName = kSources[0];

@@ -7,9 +7,9 @@
 #include "windowrig.h"
 
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetest.h"
@@ -107,13 +107,13 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     ScriptedPrompter m_prompter;
-    Registry m_registry{m_dir.filePath(QStringLiteral("u")), m_dir.filePath(QStringLiteral("m"))};
+    SettingsStore m_settingsStore{m_dir.filePath(QStringLiteral("u")), m_dir.filePath(QStringLiteral("m"))};
 };
 
 void Screenshots::settingsSheet()
 {
     Settings settings = defaultSettings(QStringLiteral("/home/user/.local/share/Skywell/"));
-    SettingsSheetContext context{m_registry,
+    SettingsSheetContext context{m_settingsStore,
                                  m_prompter,
                                  AutostartEntry(m_dir.path(), m_dir.path(), QStringLiteral("/usr/bin/skywell")),
                                  SettingsSheetServices{},
@@ -132,7 +132,7 @@ void Screenshots::settingsSheet()
 void Screenshots::firstStartWizard()
 {
     Settings settings = defaultSettings(QStringLiteral("/home/user/.local/share/Skywell/"));
-    FirstRunContext context{m_registry, m_prompter,
+    FirstRunContext context{m_settingsStore, m_prompter,
                             AutostartEntry(m_dir.path(), m_dir.path(), QStringLiteral("/usr/bin/skywell"))};
     FirstRunWizard wizard(settings, context);
     wizard.show();
@@ -148,7 +148,7 @@ void Screenshots::showEditor()
     Settings settings = defaultSettings(m_dir.path() + QLatin1Char('/'));
     QDir().mkpath(settings.mp3Folder); // the name's test file goes there
     SystemClock clock;
-    ShowEditorContext context{m_registry, m_prompter, clock, settings, m_dir.path() + QLatin1Char('/')};
+    ShowEditorContext context{m_settingsStore, m_prompter, clock, settings, m_dir.path() + QLatin1Char('/')};
     context.recordingSources = [](const QString &) {
         return SourceCombo{
             {QStringLiteral("alsa_output.pci-0000_00_1f.3.analog-stereo.monitor"), QStringLiteral("Direct Download")},
@@ -196,7 +196,7 @@ void Screenshots::mainWindow()
 void Screenshots::quickRecord()
 {
     SystemClock clock;
-    QuickRecordDeps deps{m_registry, m_prompter, clock, m_dir.path() + QLatin1Char('/'), {}, {}, {}, {}, {}, {}};
+    QuickRecordDeps deps{m_settingsStore, m_prompter, clock, m_dir.path() + QLatin1Char('/'), {}, {}, {}, {}, {}, {}};
     deps.fillSources = [](const QString &) {
         return SourceCombo{{QStringLiteral("Built-in Audio Analog Stereo (monitor)")}, 0};
     };
@@ -268,10 +268,10 @@ void Screenshots::sourceTest()
     Settings settings;
     settings.soundCard = kDefaultDevice;
     MemoryMixer backend;
-    Mixer mixer(backend, log, m_registry, settings);
+    Mixer mixer(backend, log, m_settingsStore, settings);
     SilentCapture capture;
     SilentPlayer player;
-    RecordingSourceTest test(mixer, capture, player, m_prompter, m_registry, log,
+    RecordingSourceTest test(mixer, capture, player, m_prompter, m_settingsStore, log,
                              m_dir.path() + QStringLiteral("/zoom.wav"));
     SourceTestDialog dialog(test);
     dialog.show();

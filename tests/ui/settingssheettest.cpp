@@ -2,9 +2,9 @@
 #include "core/activitylog.h"
 #include "core/autostart.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "platform/mpdlibrary.h"
 #include "support/tuningstubs.h"
 #include "tuning/catalogueupdate.h"
@@ -39,16 +39,16 @@ struct SheetSetup {
     QString user = dir.filePath(QStringLiteral("user"));
     QString machine = dir.filePath(QStringLiteral("machine"));
     ScriptedPrompter prompter;
-    Registry registry{user, machine};
+    SettingsStore settingsStore{user, machine};
     QStringList anchors;
-    SettingsSheetContext context{registry, prompter,
+    SettingsSheetContext context{settingsStore, prompter,
                                  AutostartEntry(user, machine, QStringLiteral("/opt/sky well/skywell")),
                                  SettingsSheetServices{}, [this](const QString &anchor) { anchors.append(anchor); }};
     Settings settings = [this] {
         // The defaults, with folders and start at login of this test's own.
         Settings d = defaultSettings(dir.filePath(QStringLiteral("home/")));
         d.mp3Folder = d.tempFolder = dir.filePath(QStringLiteral("home/Recordings/"));
-        d.startOnBoot = 1;
+        d.startOnBoot = true;
         return d;
     }();
 
@@ -141,7 +141,7 @@ void SettingsSheetTest::tuningNumbersAreCheckedOnLeavingAndOnOk()
     QVERIFY(!sheet.isVisible());
     QCOMPARE(sheet.result(), int(QDialog::Accepted));
     Settings loaded;
-    QVERIFY(loadSettings(loaded, s.registry, s.dir.path()));
+    QVERIFY(loadSettings(loaded, s.settingsStore, s.dir.path()));
     QCOMPARE(loaded.connectLeadSeconds, 120);
     QCOMPARE(loaded.retuneSeconds, 180);
 }
@@ -178,9 +178,9 @@ void SettingsSheetTest::foldersGetASlashAndBadFoldersAreRefused()
     QCOMPARE(sheet.savedSettings().tempFolder, s.dir.filePath(QStringLiteral("Temp/")));
     QVERIFY(QFileInfo(s.dir.filePath(QStringLiteral("Rec"))).isDir());
     Settings loaded;
-    loadSettings(loaded, s.registry, s.dir.path());
+    loadSettings(loaded, s.settingsStore, s.dir.path());
     QCOMPARE(loaded.mp3Folder, s.dir.filePath(QStringLiteral("Rec/")));
-    QCOMPARE(loaded.firstTime, 0);
+    QVERIFY(!loaded.firstTime);
 }
 
 void SettingsSheetTest::pagesNeverShownHandBackTheirValues()
@@ -191,7 +191,7 @@ void SettingsSheetTest::pagesNeverShownHandBackTheirValues()
     s.settings.connectLeadSeconds = 999;
     s.settings.soundCard = QStringLiteral("Default Device");
     s.settings.fileNameFormat = QStringLiteral("odd");
-    s.settings.startOnBoot = 0;
+    s.settings.startOnBoot = false;
     s.context.services.captureDevices = {QStringLiteral("Card A")};
     SettingsSheet sheet(s.settings, s.context);
     sheet.show();
@@ -210,7 +210,7 @@ void SettingsSheetTest::captureDevicesAndProxyBoxes()
 {
     SheetSetup s;
     s.settings.soundCard = QStringLiteral("usb");
-    s.settings.useProxy = 0;
+    s.settings.useProxy = false;
     s.settings.proxyAddress = QStringLiteral("proxy.example");
     s.context.services.captureDevices = {QStringLiteral("Default Device"), QStringLiteral("Built-in Audio"),
                                          QStringLiteral("Skywell private sink"), QStringLiteral("USB Headset")};
@@ -241,7 +241,7 @@ void SettingsSheetTest::captureDevicesAndProxyBoxes()
     QCOMPARE(sheet.savedSettings().soundCard, QStringLiteral("USB Headset"));
     QCOMPARE(sheet.savedSettings().proxyPort, QStringLiteral("8080"));
     QCOMPARE(sheet.savedSettings().proxyAddress, QStringLiteral("proxy.example"));
-    QCOMPARE(sheet.savedSettings().useProxy, 0);
+    QVERIFY(!sheet.savedSettings().useProxy);
 
     // No capture device listed: the card chosen before stays.
     SheetSetup none;
@@ -286,7 +286,7 @@ void SettingsSheetTest::autostartEntryFollowsTheTick()
     QVERIFY(!sheet.isVisible());
     QVERIFY(!QFile::exists(s.userEntry()));
     QVERIFY(!QFile::exists(s.machineEntry()));
-    QCOMPARE(sheet.savedSettings().startOnBoot, 0);
+    QVERIFY(!sheet.savedSettings().startOnBoot);
 }
 
 void SettingsSheetTest::unwritableAutostartChangesNothing()
@@ -307,7 +307,7 @@ void SettingsSheetTest::unwritableAutostartChangesNothing()
     QVERIFY(s.prompter.prompts().last().text.startsWith(QStringLiteral("Settings Error: settings cannot be saved to ") +
                                                         s.userEntry() + QStringLiteral(": ")));
     Settings loaded;
-    QVERIFY(!loadSettings(loaded, s.registry, s.dir.path())); // still a first start
+    QVERIFY(!loadSettings(loaded, s.settingsStore, s.dir.path())); // still a first start
     QCOMPARE(loaded.connectLeadSeconds, 30);
 }
 
@@ -335,7 +335,7 @@ void SettingsSheetTest::firstStartRunsTheTwoPageWizard()
                                   QStringLiteral("Connections")}));
     QCOMPARE(settings.mp3Folder, s.dir.filePath(QStringLiteral("FirstRec/")));
     Settings loaded;
-    QVERIFY(loadSettings(loaded, s.registry, s.dir.path())); // "First Time" = 0
+    QVERIFY(loadSettings(loaded, s.settingsStore, s.dir.path())); // "First Time" = 0
     QCOMPARE(loaded.mp3Folder, settings.mp3Folder);
     QVERIFY(QFile::exists(s.userEntry())); // startOnBoot is 1 here
 
@@ -344,7 +344,7 @@ void SettingsSheetTest::firstStartRunsTheTwoPageWizard()
     whenModal([](QWidget *modal) { qobject_cast<QWizard *>(modal)->reject(); });
     Settings untouched = cancelled.settings;
     QVERIFY(!runSettingsSheet(nullptr, untouched, true, cancelled.context));
-    QVERIFY(!loadSettings(loaded, cancelled.registry, cancelled.dir.path()));
+    QVERIFY(!loadSettings(loaded, cancelled.settingsStore, cancelled.dir.path()));
     QVERIFY(!QFile::exists(cancelled.userEntry()));
 }
 
@@ -432,17 +432,18 @@ void SettingsSheetTest::dialUpAndMusicLibraryBoxesTakeEffect()
     QVERIFY(!sheet.isVisible());
 
     const Settings saved = sheet.savedSettings();
-    QCOMPARE(saved.useDialup, 1);
+    QVERIFY(saved.useDialup);
     ManualClock clock{1700000000};
     ActivityLog log(s.dir.filePath(QStringLiteral("home/")), clock);
     test::AlwaysOnline online;
     test::NoDesktopWindows windows;
-    Tuning tuning(s.registry, log, s.prompter, saved, online, windows, QStringLiteral("/nonexistent/tuner"));
+    Tuning tuning(s.settingsStore, log, s.prompter, saved, online, windows, QStringLiteral("/nonexistent/tuner"));
     tuning.hangUp();
     QVERIFY(QFile::exists(hungUp));
-    MpdLibrary library(s.registry, log);
+    MpdLibrary library(s.settingsStore, log);
     QVERIFY(library.isMusicLibraryInstalled());
-    QCOMPARE(s.registry.regReadString(kCatalogueAddressSetting, kProfileKey), QStringLiteral("http://127.0.0.1:9"));
+    QCOMPARE(s.settingsStore.readString(kCatalogueAddressSetting, SettingsGroup::Options),
+             QStringLiteral("http://127.0.0.1:9"));
 }
 
 void SettingsSheetTest::buttonsSayWhatIsMissing()

@@ -1,8 +1,8 @@
 #include "ui/showeditor.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/show.h"
 #include "ui/addshowchooser.h"
 
@@ -46,13 +46,13 @@ std::int64_t localTime(int year, int month, int day, int hour = 0, int minute = 
 struct EditorSetup {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
-    Registry registry{dir.filePath(QStringLiteral("user")), dir.filePath(QStringLiteral("machine"))};
+    SettingsStore settingsStore{dir.filePath(QStringLiteral("user")), dir.filePath(QStringLiteral("machine"))};
     ManualClock clock{localTime(2026, 12, 9, 14)};
     Settings settings;
     QStringList sources{QStringLiteral("alsa_output.pci-0000_00_1f.3.analog-stereo.monitor"), QStringLiteral("Line In"),
                         QStringLiteral("Direct Download")};
     QStringList labels; // what the list shows; empty: the names
-    ShowEditorContext context{registry, prompter, clock, settings, dir.filePath(QStringLiteral("prog/"))};
+    ShowEditorContext context{settingsStore, prompter, clock, settings, dir.filePath(QStringLiteral("prog/"))};
 
     EditorSetup()
     {
@@ -231,7 +231,7 @@ void ShowEditorTest::directDownloadRecordsOneMinute()
     }));
     QCOMPARE(show.endTime - show.startTime, 60);
     QVERIFY(show.flags & OPT_DIRECT_DOWNLOAD);
-    QCOMPARE(s.registry.regReadString(QStringLiteral("LastRecordSource"), kSkywellKey),
+    QCOMPARE(s.settingsStore.readString(QStringLiteral("LastRecordSource"), SettingsGroup::Program),
              QStringLiteral("Direct Download"));
 }
 
@@ -293,7 +293,7 @@ void ShowEditorTest::streamSourceOffersTheTitleOption()
 void ShowEditorTest::outputKindFromLastQuality()
 {
     EditorSetup s;
-    s.registry.regWriteInt(QStringLiteral("LastQuality"), 3, kSkywellKey);
+    s.settingsStore.writeInt(QStringLiteral("LastQuality"), 3, SettingsGroup::Program);
     for (const std::uint32_t output : {0u, OUT_MP3_AM | OUT_WAV}) {
         Show show;
         show.flags = SHOW_REPEATING | SHOW_MON | output;
@@ -317,7 +317,7 @@ void ShowEditorTest::outputKindFromLastQuality()
         QVERIFY(child<QRadioButton>(editor, QStringLiteral("output0"))->isChecked());
     }));
     QCOMPARE(custom.flags & OUT_MASK, OUT_MP3_CD_QUALITY);
-    QCOMPARE(s.registry.regReadInt(QStringLiteral("LastQuality"), kSkywellKey), 0);
+    QCOMPARE(s.settingsStore.readInt(QStringLiteral("LastQuality"), SettingsGroup::Program), 0);
 }
 
 void ShowEditorTest::splitMinutesOutsideTheHourAreUnused()

@@ -1,9 +1,9 @@
 #include "ui/sourcetestdialog.h"
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/soundplayer.h"
 #include "mixer/sourcetest.h"
@@ -47,17 +47,18 @@ void SourceTestDialogTest::beginRunsTheTestOnTheDefaultDeviceWithoutAsking()
     QTemporaryDir dir;
     ManualClock clock(1700000000);
     ActivityLog log(dir.path() + QLatin1Char('/'), clock);
-    Registry registry(dir.filePath(QStringLiteral("u")), dir.filePath(QStringLiteral("m")));
+    SettingsStore settingsStore(dir.filePath(QStringLiteral("u")), dir.filePath(QStringLiteral("m")));
     Settings settings;
     settings.soundCard = kDefaultDevice;
     MemoryMixer backend;
     backend.scanResult.devices = {{QStringLiteral("Card A"), {{QStringLiteral("Monitor"), 2, true}}}};
     backend.selectorState = MixerSelector{false, {QStringLiteral("Monitor")}, {false}};
-    Mixer mixer(backend, log, registry, settings);
+    Mixer mixer(backend, log, settingsStore, settings);
     SilentCapture capture;
     SilentPlayer player;
     ScriptedPrompter prompter;
-    RecordingSourceTest test(mixer, capture, player, prompter, registry, log, dir.filePath(QStringLiteral("zoom.wav")));
+    RecordingSourceTest test(mixer, capture, player, prompter, settingsStore, log,
+                             dir.filePath(QStringLiteral("zoom.wav")));
 
     SourceTestDialog dialog(test);
     dialog.show();

@@ -9,9 +9,9 @@
 #include "core/clock.h"
 #include "core/commandline.h"
 #include "core/folders.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "shows/showlistcommands.h"
 #include "tuning/downloadtestserver.h"
 #include "ui/addshowchooser.h"
@@ -113,9 +113,9 @@ int main(int argc, char *argv[])
     server.serve("/listen.pls", "[playlist]\nNumberOfEntries=1\nFile1=http://127.0.0.1:9/live\n", 200, "audio/x-scpls");
 
     const QString programFolder = programFolderFromEnvironment();
-    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
     ScriptedPrompter prompter;
-    AppRun run(programFolder, registry);
+    AppRun run(programFolder, settingsStore);
     run.start(prompter, CommandLine{}, [](Settings &settings, bool) {
         createFolder(settings.mp3Folder);
         createFolder(settings.tempFolder);
@@ -123,15 +123,15 @@ int main(int argc, char *argv[])
     });
     SystemClock clock;
     AppCore &core = run.core();
-    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), registry, prompter, clock);
-    WindowContext context{prompter, registry, commands, programFolder};
+    ShowListCommands commands(core.shows(), core.scheduler(), core.showStore(), settingsStore, prompter, clock);
+    WindowContext context{prompter, settingsStore, commands, programFolder};
     context.log = &run.log();
     WindowDialogs dialogs;
-    connectDialogs(dialogs, run, registry, prompter);
+    connectDialogs(dialogs, run, settingsStore, prompter);
     // The program's own chooser and Show editor.
     MainWindow *parent = nullptr;
     dialogs.chooseHowToAddShow = [&parent]() -> std::optional<int> { return int(chooseHowToAddShow(parent)); };
-    ShowEditorContext editorContext{registry, prompter, clock, core.settings(), programFolder};
+    ShowEditorContext editorContext{settingsStore, prompter, clock, core.settings(), programFolder};
     dialogs.editShow = [&parent, &editorContext](Show &show, bool) { return editShow(parent, show, editorContext); };
     MainWindow window(context, dialogs);
     parent = &window;
@@ -142,7 +142,7 @@ int main(int argc, char *argv[])
     QObject::connect(&ticks, &QTimer::timeout, [&steps] { steps.tick(); });
     ticks.start(250);
     QTimer::singleShot(180'000, [&steps] { failWith(QStringLiteral("stuck at step %1").arg(steps.step)); });
-    window.command(MainWindow::UrlFinder);
+    window.urlFinder();
     ticks.stop();
 
     if (steps.step != 4)

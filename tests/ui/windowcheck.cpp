@@ -8,6 +8,7 @@
 //   windowcheck notray            minimise and restore without a tray; the
 //                                 notification left to the log
 //   windowcheck tuner             the "Skywell Tuner" window follows
+#include "core/settingsstore.h"
 #include "windowrig.h"
 
 #include "platform/x11windowfollow.h"
@@ -66,8 +67,8 @@ void addShows(WindowRig &rig)
 void startRecording(WindowRig &rig)
 {
     rig.window->showList()->selectRow(2);
-    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
-    rig.window->command(MainWindow::RecordNow);
+    rig.settingsStore.writeInt(QStringLiteral("NotPreferredHint"), 1, SettingsGroup::Program);
+    rig.window->recordNow();
     rig.captureStarts();
     for (int i = 0; i < 5; ++i)
         rig.feedTone(0.8);
@@ -84,8 +85,8 @@ const QString kAwkwardName = QStringLiteral(u"Evening \U0001F4FB News \u0623\u06
 void recordOneTrack(WindowRig &rig, int row)
 {
     rig.window->showList()->selectRow(row);
-    rig.registry.regWriteInt(QStringLiteral("NotPreferredHint"), 1, kSkywellKey);
-    rig.window->command(MainWindow::RecordNow);
+    rig.settingsStore.writeInt(QStringLiteral("NotPreferredHint"), 1, SettingsGroup::Program);
+    rig.window->recordNow();
     rig.captureStarts();
     for (int i = 0; i < 110; ++i)
         rig.feedTone(0.8);
@@ -154,7 +155,7 @@ int tray()
     QTest::qWait(300);
     const QImage idle = grabScreenRect(icon);
 
-    window.command(MainWindow::Minimize);
+    window.minimize();
     if (!waitFor([&] { return !window.isVisible(); }))
         return failed("minimising did not hide the window");
     QProcess::execute(QStringLiteral("xdotool"),
@@ -225,7 +226,7 @@ int noTray()
         return failed("window not exposed");
     if (window.tray()->available())
         return failed("a notification area where none runs");
-    window.command(MainWindow::Minimize);
+    window.minimize();
     QTest::qWait(300);
     if (!window.isMinimized() || !window.isVisible())
         return failed("without a tray the window must stay an ordinary minimised window");
@@ -234,7 +235,7 @@ int noTray()
         return failed("the minimised window was not restored");
     // No notification area: the end of a recording is told in the log.
     rig.shows.push_back(rig.makeShow(kAwkwardName, rig.clock.now() + 300, OUT_MP3_FM));
-    window.command(MainWindow::RefreshShowList);
+    window.refreshShowList();
     recordOneTrack(rig, 0);
     if (!logText(rig).contains(QStringLiteral("No desktop notification (the desktop has no notification area): Saved "
                                               "1 track of ")))
@@ -270,7 +271,7 @@ int tunerFollows()
     WindowRig rig;
     X11WindowFollow follow(
         [](const DesktopWindow &window) { return isTunerWindow(window, {QCoreApplication::applicationPid()}); });
-    WindowContext context{rig.prompter, rig.registry, rig.commands, rig.programFolder()};
+    WindowContext context{rig.prompter, rig.settingsStore, rig.commands, rig.programFolder()};
     context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
     MainWindow window(context);
     window.show();
@@ -282,7 +283,7 @@ int tunerFollows()
         XNextEvent(display, &event);
     }
 
-    window.command(MainWindow::Minimize);
+    window.minimize();
     bool asked = false;
     waitFor([&] {
         XSync(display, False);

@@ -6,9 +6,9 @@
 // feeds each recording's capture.
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/registry.h"
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
+#include "core/settingsstore.h"
 #include "recording/capturedevice.h"
 #include "recording/recordingroster.h"
 #include "recording/trackdelivery.h"
@@ -101,13 +101,13 @@ struct WindowRig {
         QDir().mkpath(settings.mp3Folder);
         settings.soundCard = QStringLiteral("Test Card");
         settings.fileNameFormat = QStringLiteral("%%s %b %#d");
-        settings.optimizeVolume = 0;
+        settings.optimizeVolume = false;
     }
 
     // Builds the window; dialogs may be set before.
     MainWindow &open(const QString &skinFolder = QString())
     {
-        WindowContext context{prompter, registry, commands, programFolder()};
+        WindowContext context{prompter, settingsStore, commands, programFolder()};
         context.log = &log;
         context.recordings = &roster;
         context.tune = [this](const Show &show) { tuned << fieldText(show.url); };
@@ -177,12 +177,12 @@ struct WindowRig {
     ManualClock clock{1765000000};
     ActivityLog log{programFolder(), clock};
     ScriptedPrompter prompter;
-    Registry registry{dir.path() + QStringLiteral("/user"), dir.path() + QStringLiteral("/machine")};
+    SettingsStore settingsStore{dir.path() + QStringLiteral("/user"), dir.path() + QStringLiteral("/machine")};
     Settings settings;
     ShowList shows;
-    Scheduler scheduler{clock, settings, registry, log, prompter};
+    Scheduler scheduler{clock, settings, settingsStore, log, prompter};
     ShowStore store{programFolder(), log, prompter};
-    ShowListCommands commands{shows, scheduler, store, registry, prompter, clock};
+    ShowListCommands commands{shows, scheduler, store, settingsStore, prompter, clock};
     TrackDelivery delivery{settings, log, {}, {}, nullptr};
     RigTuning tuning;
     RigParts parts;

@@ -1,5 +1,5 @@
 #include "core/commandline.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "platform/curltransfer.h"
 #include "support/runtool.h"
 #include "tuning/downloadtestserver.h"
@@ -314,22 +314,23 @@ namespace
 
 TEST_F(WebServerTest, StartsWhereTheCommandLineOrSettingSaysAndHashesThePassword)
 {
-    Registry registry(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
+    SettingsStore settingsStore(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
     QString refusal;
-    EXPECT_EQ(startWebServer(control, log, registry, {}, recordings.path(), nullptr, &refusal), nullptr);
+    EXPECT_EQ(startWebServer(control, log, settingsStore, {}, recordings.path(), nullptr, &refusal), nullptr);
     EXPECT_TRUE(refusal.isEmpty()); // off by default
 
     const CommandLine line = parseCommandLine(
         {QStringLiteral("--headless"), QStringLiteral("--web"), QStringLiteral("0.0.0.0:0")}, program.path());
-    EXPECT_EQ(startWebServer(control, log, registry, line.webAddress, recordings.path(), nullptr, &refusal), nullptr);
+    EXPECT_EQ(startWebServer(control, log, settingsStore, line.webAddress, recordings.path(), nullptr, &refusal),
+              nullptr);
     EXPECT_TRUE(refusal.contains(QLatin1String("\"WebPassword\""))) << refusal.toStdString();
     EXPECT_TRUE(readAll(log.filePath()).contains(refusal.toUtf8()));
 
-    registry.regWriteString(kWebPasswordSetting, QStringLiteral("right horse"), kSkywellKey);
-    registry.regWriteString(kWebAddressSetting, QStringLiteral("127.0.0.1:0"), kSkywellKey);
-    const auto server = startWebServer(control, log, registry, {}, recordings.path(), nullptr, &refusal);
+    settingsStore.writeString(kWebPasswordSetting, QStringLiteral("right horse"), SettingsGroup::Program);
+    settingsStore.writeString(kWebAddressSetting, QStringLiteral("127.0.0.1:0"), SettingsGroup::Program);
+    const auto server = startWebServer(control, log, settingsStore, {}, recordings.path(), nullptr, &refusal);
     ASSERT_NE(server, nullptr) << refusal.toStdString();
-    const QString stored = registry.regReadString(kWebPasswordSetting, kSkywellKey);
+    const QString stored = settingsStore.readString(kWebPasswordSetting, SettingsGroup::Program);
     EXPECT_FALSE(stored.contains(QLatin1String("right horse")));
     EXPECT_TRUE(WebPassword::verify(QStringLiteral("right horse"), stored));
     EXPECT_EQ(httpExchange(server->port(), httpGet("/api/status")).status, 401);
@@ -353,11 +354,12 @@ TEST_F(WebServerTest, StationSearchAnswersFromTheDirectory)
     directoryServer.serve("/json/stations/search",
                           readAll(QStringLiteral(SKYWELL_TUNING_TEST_DATA "radiobrowser-search-jazz.json")), 200,
                           "application/json");
-    Registry registry(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
-    registry.regWriteString(kStationDirectoryAddressSetting, directoryServer.url(QStringLiteral("/")), kProfileKey);
+    SettingsStore settingsStore(program.file(QStringLiteral("user")), program.file(QStringLiteral("machine")));
+    settingsStore.writeString(kStationDirectoryAddressSetting, directoryServer.url(QStringLiteral("/")),
+                              SettingsGroup::Options);
     DownloadSetup setup;
     setup.transfers = makeCurlTransfer;
-    StationDirectory directory(setup, registry, program.path(), program.path());
+    StationDirectory directory(setup, settingsStore, program.path(), program.path());
     DirectoryStationFinder finder(directory);
     m_server = std::make_unique<WebServer>(control, log);
     m_server->setStationFinder(&finder);

@@ -1,7 +1,7 @@
 #include "cdwritesettings.h"
 
 #include "core/folders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,28 +17,29 @@ const QString kWriteImage = QStringLiteral("WriteImage");
 const QString kImageFolder = QStringLiteral("ImageFolder");
 } // namespace
 
-CdWriteSettings loadCdWriteSettings(const Registry &registry)
+CdWriteSettings loadCdWriteSettings(const SettingsStore &settingsStore)
 {
     CdWriteSettings settings;
-    settings.device = registry.regReadString(kDevice, kCdWriteKey);
-    settings.writeImage = registry.regReadInt(kWriteImage, kCdWriteKey) != 0;
-    settings.imageFolder = registry.regReadString(kImageFolder, kCdWriteKey);
+    settings.device = settingsStore.readString(kDevice, SettingsGroup::CdWrite);
+    settings.writeImage = settingsStore.readBool(kWriteImage, SettingsGroup::CdWrite);
+    settings.imageFolder = settingsStore.readString(kImageFolder, SettingsGroup::CdWrite);
     if (settings.imageFolder.isEmpty())
         settings.imageFolder = programFolderFromEnvironment() + QStringLiteral("CD Images/");
     settings.imageFolder = withTrailingSeparator(settings.imageFolder);
     return settings;
 }
 
-void saveCdWriteSettings(const CdWriteSettings &settings, Registry &registry)
+void saveCdWriteSettings(const CdWriteSettings &settings, SettingsStore &settingsStore)
 {
-    registry.regWriteString(kDevice, settings.device, kCdWriteKey);
-    registry.regWriteInt(kWriteImage, settings.writeImage ? 1 : 0, kCdWriteKey);
-    registry.regWriteString(kImageFolder, settings.imageFolder, kCdWriteKey);
+    settingsStore.writeString(kDevice, settings.device, SettingsGroup::CdWrite);
+    settingsStore.writeBool(kWriteImage, settings.writeImage, SettingsGroup::CdWrite);
+    settingsStore.writeString(kImageFolder, settings.imageFolder, SettingsGroup::CdWrite);
 }
 
-void writeResult(Registry &registry, const QString &text)
+void writeResult(SettingsStore &settingsStore, const QString &text)
 {
-    registry.regWriteString(QStringLiteral("ErrorMsg"), text.left(Registry::kMaxStringLength), kCdWriteKey);
+    settingsStore.writeString(QStringLiteral("ErrorMsg"), text.left(SettingsStore::kMaxStringLength),
+                              SettingsGroup::CdWrite);
 }
 
 QStringList findDrives()

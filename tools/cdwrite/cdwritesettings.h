@@ -4,13 +4,13 @@
 
 namespace skywell
 {
-class Registry;
+class SettingsStore;
 }
 
 namespace skywell::cdwrite
 {
 
-// The helper's own set-up, kept under "Software\Skywell\CDWriteConfig".
+// The helper's own set-up, kept under the CdWrite settings group.
 struct CdWriteSettings {
     // The drive to burn with; empty means the first drive found.
     QString device;
@@ -19,11 +19,11 @@ struct CdWriteSettings {
     QString imageFolder;
 };
 
-CdWriteSettings loadCdWriteSettings(const Registry &registry);
-void saveCdWriteSettings(const CdWriteSettings &settings, Registry &registry);
+CdWriteSettings loadCdWriteSettings(const SettingsStore &settingsStore);
+void saveCdWriteSettings(const CdWriteSettings &settings, SettingsStore &settingsStore);
 
 // Leaves the result for Skywell: "Success" or the text of the problem.
-void writeResult(Registry &registry, const QString &text);
+void writeResult(SettingsStore &settingsStore, const QString &text);
 
 // The CD drives of this computer (/dev/sr0, /dev/cdrom ...).
 QStringList findDrives();

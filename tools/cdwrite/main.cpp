@@ -9,7 +9,7 @@
 #include "cdjob.h"
 #include "cdwritesettings.h"
 
-#include "core/registry.h"
+#include "core/settingsstore.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -37,9 +37,9 @@ bool haveDesktop()
 #endif
 }
 
-int finish(Registry &registry, const QString &result)
+int finish(SettingsStore &settingsStore, const QString &result)
 {
-    writeResult(registry, result);
+    writeResult(settingsStore, result);
     if (result != Burner::kSuccess)
         std::fprintf(stderr, "skywell-cdwrite: %s\n", qPrintable(result));
     return result == Burner::kSuccess ? 0 : 1;
@@ -47,13 +47,13 @@ int finish(Registry &registry, const QString &result)
 
 // Set-up without a desktop: "--device DRIVE", "--write-image yes|no",
 // "--image-folder DIR" in any order.
-int commandLineSetup(const QStringList &arguments, Registry &registry)
+int commandLineSetup(const QStringList &arguments, SettingsStore &settingsStore)
 {
-    CdWriteSettings settings = loadCdWriteSettings(registry);
+    CdWriteSettings settings = loadCdWriteSettings(settingsStore);
     for (qsizetype i = 0; i < arguments.size(); i += 2) {
         const QString &option = arguments[i];
         if (i + 1 >= arguments.size())
-            return finish(registry, QStringLiteral("The set-up option %1 needs a value.").arg(option));
+            return finish(settingsStore, QStringLiteral("The set-up option %1 needs a value.").arg(option));
         const QString &value = arguments[i + 1];
         if (option == QLatin1String("--device")) {
             settings.device = value;
@@ -63,27 +63,28 @@ int commandLineSetup(const QStringList &arguments, Registry &registry)
                    (value == QLatin1String("yes") || value == QLatin1String("no"))) {
             settings.writeImage = value == QLatin1String("yes");
         } else {
-            return finish(registry, QStringLiteral("Unknown set-up option: %1 %2").arg(option, value));
+            return finish(settingsStore, QStringLiteral("Unknown set-up option: %1 %2").arg(option, value));
         }
     }
-    saveCdWriteSettings(settings, registry);
-    return finish(registry, Burner::kSuccess);
+    saveCdWriteSettings(settings, settingsStore);
+    return finish(settingsStore, Burner::kSuccess);
 }
 
-int setup(Registry &registry, bool desktop)
+int setup(SettingsStore &settingsStore, bool desktop)
 {
 #ifdef SKYWELL_CDWRITE_WINDOWS
     if (desktop) {
-        SetupDialog dialog(loadCdWriteSettings(registry));
+        SetupDialog dialog(loadCdWriteSettings(settingsStore));
         if (dialog.exec() == QDialog::Accepted)
-            saveCdWriteSettings(dialog.settings(), registry);
-        return finish(registry, Burner::kSuccess);
+            saveCdWriteSettings(dialog.settings(), settingsStore);
+        return finish(settingsStore, Burner::kSuccess);
     }
 #else
     Q_UNUSED(desktop)
 #endif
-    return finish(registry, QStringLiteral("The CD writer set-up needs a desktop. Without one, run: skywell-cdwrite "
-                                           "--device DRIVE --write-image yes|no --image-folder FOLDER"));
+    return finish(settingsStore,
+                  QStringLiteral("The CD writer set-up needs a desktop. Without one, run: skywell-cdwrite "
+                                 "--device DRIVE --write-image yes|no --image-folder FOLDER"));
 }
 
 QString burn(const CdJob &job, const CdWriteSettings &settings, bool desktop)
@@ -123,10 +124,10 @@ int main(int argc, char **argv)
     if (!app)
         app = std::make_unique<QCoreApplication>(argc, argv);
 
-    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty())
-        return setup(registry, desktop);
+        return setup(settingsStore, desktop);
     if (arguments.first() == QLatin1String("--help")) {
         std::printf("Usage: skywell-cdwrite \"FILE?FILE?...\"          audio CD from WAV files\n"
                     "       skywell-cdwrite \"FILE?FILE?...?/data\"    data CD\n"
@@ -136,10 +137,10 @@ int main(int argc, char **argv)
         return 0;
     }
     if (arguments.first().startsWith(QLatin1String("--")))
-        return commandLineSetup(arguments, registry);
+        return commandLineSetup(arguments, settingsStore);
 
     // Skywell passes the list as one argument; a list split by a shell at
     // its blanks is joined again.
     const CdJob job = parseCdJob(arguments.join(QLatin1Char(' ')));
-    return finish(registry, burn(job, loadCdWriteSettings(registry), desktop));
+    return finish(settingsStore, burn(job, loadCdWriteSettings(settingsStore), desktop));
 }

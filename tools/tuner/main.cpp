@@ -16,7 +16,7 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/folders.h"
-#include "core/registry.h"
+#include "core/settingsstore.h"
 #include "platform/unixsignals.h"
 #include "tuning/tuningaddress.h"
 #include "tuning/tuningvalues.h"
@@ -82,9 +82,9 @@ int main(int argc, char *argv[])
         else
             address = argument;
     }
-    Registry registry(Registry::defaultUserRoot(), Registry::defaultMachineRoot());
+    SettingsStore settingsStore(SettingsStore::defaultUserRoot(), SettingsStore::defaultMachineRoot());
     if (address.isEmpty())
-        address = registry.regReadString(TunerValueNames::url, kSkywellKey).trimmed();
+        address = settingsStore.readString(TunerValueNames::url, SettingsGroup::Program).trimmed();
 
     // Failures go to Skywell's log too: a silent recording then says why.
     SystemClock clock;
@@ -127,9 +127,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<TunerWindow> window;
     if (desktop) {
         window = std::make_unique<TunerWindow>(player);
-        window->place(registry.regReadInt(TunerValueNames::left, kSkywellKey),
-                      registry.regReadInt(TunerValueNames::top, kSkywellKey),
-                      registry.regReadInt(TunerValueNames::right, kSkywellKey));
+        window->place(settingsStore.readInt(TunerValueNames::left, SettingsGroup::Program),
+                      settingsStore.readInt(TunerValueNames::top, SettingsGroup::Program),
+                      settingsStore.readInt(TunerValueNames::right, SettingsGroup::Program));
         // Started minimised (Skywell is in the tray, or headless), the
         // window stays unmapped: a window manager may map a window shown
         // minimised in front of the user's work first.
