@@ -25,6 +25,8 @@ struct Settings {
     bool optimizeVolume = true;
     bool useProxy = false;
     bool firstTime = true;
+
+    bool operator==(const Settings &) const = default;
 };
 
 // Profile value names.
