@@ -1,9 +1,8 @@
 #include "recording/recordingrecovery.h"
 
-#include "core/fdwrite.h"
-
 #include "core/activitylog.h"
 #include "core/clock.h"
+#include "core/fdwrite.h"
 #include "core/filecopy.h"
 #include "core/regularfile.h"
 #include "core/settings.h"
