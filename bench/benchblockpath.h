@@ -6,7 +6,6 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
 #include "recording/capturedevice.h"
@@ -53,13 +52,12 @@ struct BenchBlockPath {
     QString dir;
     ManualClock clock{1765000000};
     ActivityLog log{dir, clock};
-    ScriptedPrompter prompter;
     Settings settings;
     IdleDevice device;
     CaptureQueue queue{device};
     RecordingSession session;
     TrackDelivery delivery{settings, log, {}, {}, nullptr};
-    BlockProcessor processor{session, queue, settings, clock, log, prompter, delivery};
+    BlockProcessor processor{session, queue, settings, clock, log, delivery};
 };
 
 } // namespace skywell::bench

@@ -70,7 +70,8 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     QObject::connect(m_tuning.get(), &Tuning::statusChanged, m_recordings.get(), &RecordingService::statusLine);
     // The test and a recording of the chosen source never share it.
     m_sourceTest->setRecordingCheck([&roster] { return roster.holdsChosenSource(); });
-    roster.setSourceTestRunning([this] { return m_sourceTest->running(); });
+    QObject::connect(m_sourceTest.get(), &RecordingSourceTest::runningChanged, &roster,
+                     &RecordingRoster::setSourceTestRunning);
     if (!commandLine.importPath.isEmpty())
         m_core->importShow(commandLine.importPath);
 }

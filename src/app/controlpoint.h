@@ -24,7 +24,8 @@ public:
 
     ControlService &service() { return *this; }
     ControlReply handle(const ControlRequest &request) override;
-    void setListChanged(std::function<void()> changed) { m_control->setListChanged(std::move(changed)); }
+    // Reports each change of the Show list it makes.
+    const InstanceControl &instanceControl() const { return *m_control; }
     // While it returns true (the window waits for an answer in a dialog,
     // which may hold a copy of a Show) requests that change something are
     // refused with a word why; reading goes on.

@@ -4,7 +4,6 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "mixer/mixer.h"
-#include "recording/freespace.h"
 #include "recording/recordingrecovery.h"
 
 namespace skywell
@@ -37,19 +36,12 @@ RecordingService::RecordingService(AppCore &core, Mixer &mixer, const Clock &clo
           [this](const QString &list, bool dataCD, auto done) { m_cdWriter.burnCD(list, dataCD, std::move(done)); },
           &m_library)
 {
-    m_roster = std::make_unique<RecordingRoster>(RosterContext{core.shows(), core.scheduler(), core.showStore(),
-                                                               core.settings(), clock, log, prompter, tuning, parts,
-                                                               m_delivery});
     // The speakers are never muted through the mixer: that would silence
     // what is recorded. A muted recording plays into a sink of its own.
-    m_roster->setMixer({[&mixer](const QString &source) { mixer.selectRecordingSource(source); },
-                        [&mixer](const QString &source) { mixer.optimizeSourceVolume(source); },
-                        {}},
-                       [&mixer] { mixer.restoreSourceVolumes(); });
+    m_roster = std::make_unique<RecordingRoster>(RosterContext{core.shows(), core.scheduler(), core.showStore(),
+                                                               core.settings(), clock, log, tuning, parts, m_delivery,
+                                                               &mixer});
     const Settings &settings = core.settings();
-    m_roster->setFreeSpaceCheck([&settings](std::uint32_t flags, std::int64_t seconds, std::int32_t splitSeconds) {
-        return freeSpaceProblem(settings, flags, seconds, splitSeconds);
-    });
     // What recordings cut short by a crash or a power cut left behind is
     // saved before the next recording could overwrite it.
     recoverUnfinishedRecordings(settings, log, clock);

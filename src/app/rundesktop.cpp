@@ -4,6 +4,7 @@
 #include "app/apprun.h"
 #include "app/controlpoint.h"
 #include "app/desktopdialogs.h"
+#include "app/desktoptuner.h"
 #include "app/dialoghooks.h"
 #include "app/recordingservice.h"
 #include "app/webfrontend.h"
@@ -12,11 +13,7 @@
 #include "core/requestgate.h"
 #include "core/settings.h"
 #include "core/settingsstore.h"
-#include "platform/x11windowfollow.h"
-#include "platform/x11windows.h"
 #include "shows/showlistcommands.h"
-#include "tuning/playerwindows.h"
-#include "tuning/startedplayers.h"
 #include "tuning/tuning.h"
 #include "ui/mainwindow.h"
 #include "ui/qtprompter.h"
@@ -30,46 +27,6 @@
 
 namespace skywell
 {
-
-namespace
-{
-
-// The tuner's windows, known by class or by the process Skywell started,
-// since the tuner adds the stream's title to its own.
-X11WindowFollow::Match tunerWindows(AppRun &run)
-{
-    return [&run](const DesktopWindow &window) {
-        Tuning *tuning = run.tuning();
-        return isTunerWindow(window, tuning ? tuning->startedPlayers().runningPlayerIds() : QList<qint64>());
-    };
-}
-
-// The tuner's windows, asked to close when a manual recording is stopped
-// (the tuners Skywell started are ended by the recording itself).
-void closeTunerWindows(const X11WindowFollow::Match &matches)
-{
-    X11Windows windows;
-    for (const DesktopWindow &window : windows.topLevelWindows()) {
-        if (matches(window))
-            windows.requestClose(window.id);
-    }
-}
-
-// The tuner opens under the main window's normal rectangle, or minimised
-// while the window is hidden in the tray or minimised: an unattended
-// recording then never puts a window in front of the user's work.
-TunerPlacement tunerPlacementBeside(const QWidget &window)
-{
-    const QRect normal = window.normalGeometry().isValid() ? window.normalGeometry() : window.frameGeometry();
-    TunerPlacement placement;
-    placement.left = normal.left();
-    placement.right = normal.right() + 1;
-    placement.bottom = normal.bottom() + 1;
-    placement.minimized = window.isMinimized() || !window.isVisible();
-    return placement;
-}
-
-} // namespace
 
 int runDesktop(const QString &programFolder, const CommandLine &commandLine, SettingsStore &settingsStore,
                RequestGate &requests, SingleInstance &instance)
@@ -124,11 +81,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Set
     WindowContext context{prompter, settingsStore, commands, programFolder};
     context.log = &run.log();
     context.recordings = recordings ? &recordings->roster() : nullptr;
-    if (tuning)
-        context.tune = [tuning](const Show &show) { tuning->tuneNow(show); };
-    context.closeTuner = [matches = tunerWindows(run)] { closeTunerWindows(matches); };
-    X11WindowFollow tunerWindow(tunerWindows(run));
-    context.showTuner = [&tunerWindow](bool shown) { shown ? tunerWindow.show() : tunerWindow.minimize(); };
+    DesktopTuner tuner(tuning);
+    context.tuner = &tuner;
     // The dialogs the window opens; each left empty has the window's plain
     // fallback (see WindowDialogs).
     WindowDialogs dialogs;
@@ -150,13 +104,11 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Set
         &window, [&helpAnchor](const QString &anchor) { helpAnchor = anchor; },
         [&guide, &helpAnchor] { guide.open(helpAnchor); });
 
-    if (recordings) {
+    if (recordings)
         QObject::connect(recordings, &RecordingService::statusLine, &window, &MainWindow::setStatus);
-    }
-    if (tuning) {
+    if (tuning)
         QObject::connect(tuning, &Tuning::statusChanged, &window, &MainWindow::setStatus);
-        tuning->setPlacementSource([&window] { return tunerPlacementBeside(window); });
-    }
+    tuner.openBeside(window);
 
     // A second start's requests; an import changes the list behind the view.
     QObject::connect(&requests, &RequestGate::messageReady, &window,
@@ -206,7 +158,8 @@ int runDesktop(const QString &programFolder, const CommandLine &commandLine, Set
     // The command line manages this instance too; the list redraws after
     // its changes.
     ControlPoint control(run, settingsStore, instance);
-    control.setListChanged([&window] { window.refreshShowList(); });
+    QObject::connect(&control.instanceControl(), &InstanceControl::showListChanged, &window,
+                     &MainWindow::refreshShowList);
     control.setBusy([] { return QApplication::activeModalWidget() != nullptr; });
     // The web page, when asked for, manages it through the same service.
     WebFrontEnd web(control.service(), run, settingsStore, commandLine);

@@ -125,8 +125,7 @@ bool InstanceControl::isRecording(const Show &show) const
 
 void InstanceControl::changed()
 {
-    if (m_listChanged)
-        m_listChanged();
+    Q_EMIT showListChanged();
 }
 
 ControlReply InstanceControl::list() const

@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <map>
 
 namespace skywell
@@ -34,16 +33,18 @@ struct ControlTarget {
 // starts and stops recordings as Record Now and Stop Recording do. Without
 // a roster (no instance runs: the Show file is changed directly) record
 // and stop answer that nothing runs.
-class InstanceControl final : public ControlService
+class InstanceControl final : public QObject, public ControlService
 {
+    Q_OBJECT
 public:
     InstanceControl(ControlTarget target, RecordingRoster *roster);
     ~InstanceControl() override;
 
-    // Called after each change of the Show list (the window redraws it).
-    void setListChanged(std::function<void()> changed) { m_listChanged = std::move(changed); }
-
     ControlReply handle(const ControlRequest &request) override;
+
+Q_SIGNALS:
+    // The Show list changed (the window redraws it).
+    void showListChanged();
 
 private:
     ControlReply list() const;
@@ -62,7 +63,6 @@ private:
     RecordingRoster *m_roster;
     QObject m_connections;
     std::map<quint64, int> m_peaks;
-    std::function<void()> m_listChanged;
 };
 
 inline const QString kNoSuchShowText = QStringLiteral("There is no show named \"%1\".");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/mixerbackend.h"
+#include "recording/recordingports.h"
 #include "shows/recordsources.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ struct SourceCombo {
 // drop-down preselection, source selection, source volume and speaker
 // mute. The source table lives as long as this object; every listing
 // refills it. All calls come from the user-interface thread.
-class Mixer final
+class Mixer final : public SourceMixer
 {
 public:
     static constexpr int kMaxSources = 25;
@@ -54,15 +55,15 @@ public:
     QString comboSourceAt(int index) const;
     // Makes name the first mixer's recording input. False when nothing was
     // done ("Direct Download", no mixer, no selector).
-    bool selectRecordingSource(const QString &name);
+    bool selectRecordingSource(const QString &name) override;
     // Sets every line called name of the sound card's recording
     // destinations to the middle of its volume range, remembering the
     // volume it had before the first change.
-    void optimizeSourceVolume(const QString &name);
+    void optimizeSourceVolume(const QString &name) override;
     // Puts every line changed by optimizeSourceVolume back to the volume it
     // had, unless someone else changed it since; called when a recording
     // ends, so other programs that record from it find it as they left it.
-    void restoreSourceVolumes();
+    void restoreSourceVolumes() override;
     bool muteSpeakers(bool on);
 
     int sourceCount() const { return int(m_names.size()); }

@@ -74,9 +74,9 @@ std::optional<SourceTestResult> RecordingSourceTest::start(const QString &card, 
         m_prompter.information(result.message, kSourceTestCaption);
         return result;
     }
-    m_running = true;
+    setRunning(true);
     if (ask && !m_prompter.question(kConfirmText, kCaption)) {
-        m_running = false;
+        setRunning(false);
         return result;
     }
 
@@ -189,7 +189,13 @@ void RecordingSourceTest::finish()
     Q_EMIT finished(result);
     // Still running while the result is shown: no second test meanwhile.
     m_prompter.information(result.message, kSourceTestCaption);
-    m_running = false;
+    setRunning(false);
+}
+
+void RecordingSourceTest::setRunning(bool running)
+{
+    m_running = running;
+    Q_EMIT runningChanged(running);
 }
 
 void RecordingSourceTest::appendName(QString &list, const QString &name)

@@ -85,8 +85,12 @@ public:
 
 Q_SIGNALS:
     void finished(const skywell::SourceTestResult &result);
+    // running() changed: no recording of the chosen source starts while it
+    // is true.
+    void runningChanged(bool running);
 
 private:
+    void setRunning(bool running);
     void trySource();
     void playSound();
     void soundPlayed(bool played, const QString &error);

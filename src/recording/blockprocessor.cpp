@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "recording/blocklevel.h"
 #include "recording/capturequeue.h"
+#include "recording/recordingports.h"
 #include "recording/recordingsession.h"
 #include "recording/silencerules.h"
 #include "recording/streamtable.h"
@@ -14,11 +15,10 @@ namespace skywell
 {
 
 BlockProcessor::BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings,
-                               const Clock &clock, ActivityLog &log, Prompter & /*prompter*/, TrackDelivery &delivery,
-                               CaptureSourceCalls mixer, RecordingSignals windowSignals, std::uint32_t wavLimit)
+                               const Clock &clock, ActivityLog &log, TrackDelivery &delivery, SourceMixer *mixer,
+                               std::uint32_t wavLimit)
     : m_session(session), m_queue(queue), m_settings(settings), m_clock(clock), m_log(log), m_delivery(delivery),
-      m_files(settings, log, wavLimit), m_mixer(std::move(mixer)), m_signals(std::move(windowSignals)),
-      m_minimumTrackMs(kMinSavedTrackMs)
+      m_files(settings, log, wavLimit), m_mixer(mixer), m_minimumTrackMs(kMinSavedTrackMs)
 {
 }
 
@@ -68,8 +68,8 @@ void BlockProcessor::processBlock(CaptureBlock &block)
     // level to measure: it counts as sound, never as silence.
     const bool measured = !block.packet() || sampleBytes > kMinMeasuredBytes;
     const BlockLevel level = measured ? measureLevel(block.samples(), sampleBytes) : BlockLevel{0, kSilenceThreshold};
-    if (m_signals.levelMeter && measured)
-        m_signals.levelMeter(level.max);
+    if (measured)
+        Q_EMIT levelMeter(level.max);
     if (!level.silent())
         s.soundHeard = true;
 

@@ -3,6 +3,7 @@
 #include "recording/deliveryqueue.h"
 #include "recording/streamfiles.h"
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -15,27 +16,10 @@ class ActivityLog;
 class CaptureBlock;
 class CaptureQueue;
 class Clock;
-class Prompter;
+class SourceMixer;
 class TrackDelivery;
 struct RecordingSession;
 struct Settings;
-
-// The mixer calls capture makes (Mixer in the program, fakes in tests).
-struct CaptureSourceCalls {
-    std::function<void(const QString &)> selectRecordingSource;
-    std::function<void(const QString &)> optimizeSourceVolume;
-    std::function<void(bool)> muteSpeakers;
-};
-
-// What the main window hears from recording.
-struct RecordingSignals {
-    // The peak of every block processed while recording; 0 when capture stops.
-    std::function<void(int)> levelMeter;
-    // True: show the recording icon; false: the idle icon.
-    std::function<void(bool)> recordingIcon;
-    // The status line.
-    std::function<void(const QString &)> status;
-};
 
 // Turns captured blocks into tracks: starts and stops capture, measures
 // each block, applies the silence options and the track length limit,
@@ -46,15 +30,16 @@ struct RecordingSignals {
 // An ended track's files are closed and its best stream's file set aside at
 // once; its delivery (the user's script, the CD writer, the music library)
 // is a job in the recording's delivery queue, run one after another while
-// capture goes on.
-class BlockProcessor final
+// capture goes on. Problems go into the recording's report and log.
+class BlockProcessor final : public QObject
 {
+    Q_OBJECT
 public:
-    // The prompter is not used: problems go into the recording's report
-    // and log.
+    // mixer: the sound card's mixer, for a recording of the source the user
+    // chose; null for every other recording (nothing touches the mixer).
     BlockProcessor(RecordingSession &session, CaptureQueue &queue, const Settings &settings, const Clock &clock,
-                   ActivityLog &log, Prompter &prompter, TrackDelivery &delivery, CaptureSourceCalls mixer = {},
-                   RecordingSignals windowSignals = {}, std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
+                   ActivityLog &log, TrackDelivery &delivery, SourceMixer *mixer = nullptr,
+                   std::uint32_t wavLimit = WavWriter::kMaxDataBytes);
 
     // Selects the source and starts capture on the configured sound card,
     // with a fresh stream table. False when the sound card could not be
@@ -102,6 +87,14 @@ public:
     // (the recording-source test measures with it).
     void setTestBlockHandler(std::function<void(const CaptureBlock &)> handler) { m_testHandler = std::move(handler); }
 
+Q_SIGNALS:
+    // The peak of every block measured while recording; 0 when capture stops.
+    void levelMeter(int peak);
+    // Capture started (true) or stopped (false).
+    void capturingChanged(bool capturing);
+    // A status text ("Recording ..." at a new track).
+    void statusLine(const QString &text);
+
 private:
     void writeToStream(CaptureBlock &block, bool afterLimitSplit);
     // The first free name of the current track in the recordings folder,
@@ -131,8 +124,7 @@ private:
     ActivityLog &m_log;
     TrackDelivery &m_delivery;
     StreamFiles m_files;
-    CaptureSourceCalls m_mixer;
-    RecordingSignals m_signals;
+    SourceMixer *m_mixer;
     std::function<void(const CaptureBlock &)> m_testHandler;
     // Too many streams has been reported since capture started.
     bool m_tooManyStreamsReported = false;

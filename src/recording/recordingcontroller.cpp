@@ -6,6 +6,9 @@
 #include "core/folders.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
+#include "recording/freespace.h"
+#include "recording/recordingmarker.h"
+#include "recording/recordingrecovery.h"
 #include "recording/recordingsession.h"
 #include "shows/outputnaming.h"
 #include "shows/recordsources.h"
@@ -47,11 +50,11 @@ RecordingRequest requestFromShow(const Show &show)
 RecordingController::RecordingController(std::uint64_t recordingId, RecordingSession &session, BlockProcessor &blocks,
                                          ShowList &shows, Scheduler &scheduler, ShowStore &store,
                                          const Settings &settings, const Clock &clock, ActivityLog &log,
-                                         StreamTuning &tuning, DirectDownload *download, PrivateSink *sink,
-                                         QObject *parent)
+                                         StreamTuning &tuning, RecordingRoute route, QObject *parent)
     : QObject(parent), m_recordingId(recordingId), m_session(session), m_blocks(blocks), m_shows(shows),
       m_scheduler(scheduler), m_store(store), m_settings(settings), m_clock(clock), m_log(log), m_tuning(tuning),
-      m_download(download), m_sink(sink)
+      m_download(route.download), m_sink(route.sink), m_mixer(route.mixer), m_streamOnly(route.streamOnly),
+      m_ownSink(route.ownSink)
 {
 }
 
@@ -108,8 +111,7 @@ void RecordingController::startRecording(const RecordingRequest &request)
         startDownload(request);
         return;
     }
-    if (m_safety.continueSeries)
-        m_safety.continueSeries(s);
+    continueInterruptedSeries(m_settings, s, m_log, m_clock);
 
     m_log.logLine(QStringLiteral("Start Recording"), s.name);
     s.recording = true;
@@ -153,11 +155,10 @@ void RecordingController::startRecording(const RecordingRequest &request)
     m_log.logLine(showSummary(m_tuningAddress, 0, m_startTime, m_endTime, source, s.flags, s.deadAirOn, s.deadAirMs,
                               s.silenceSplitMs, s.splitEverySeconds, m_noRetune, s.muteWhileRecording, m_playerLetter,
                               m_clock));
-    if (m_safety.freeSpaceProblem) {
-        m_freeSpaceProblem = m_safety.freeSpaceProblem(s.flags, std::max<std::int64_t>(0, m_endTime + 30 - now));
-        if (!m_freeSpaceProblem.isEmpty())
-            m_log.logLine(m_freeSpaceProblem);
-    }
+    m_freeSpaceProblem =
+        freeSpaceProblem(m_settings, s.flags, std::max<std::int64_t>(0, m_endTime + 30 - now), s.splitEverySeconds);
+    if (!m_freeSpaceProblem.isEmpty())
+        m_log.logLine(m_freeSpaceProblem);
     // Nothing to tune: a stream Skywell opens itself, or no address.
     if (fromStream() || m_tuningAddress.isEmpty()) {
         captureCanStart(m_recordingId);
@@ -201,8 +202,7 @@ void RecordingController::captureCanStart(std::uint64_t recordingId)
         s.addOutcome(m_freeSpaceProblem);
     m_markedTrack = s.trackNumber;
     m_markedTitle = s.stationTitle;
-    if (m_safety.markRecording)
-        m_safety.markRecording(s, m_startTime);
+    markRecording();
     Q_EMIT statusLine(QStringLiteral("Recording ") + s.name);
     Q_EMIT captureStarted();
 }
@@ -242,10 +242,16 @@ void RecordingController::endRecording(bool abort, bool save)
     // Capture has stopped: the sink and the source volumes are given back
     // now, before another recording of the chosen source may take them.
     closeSink();
-    if (m_safety.restoreSourceVolumes)
-        m_safety.restoreSourceVolumes();
+    if (m_mixer)
+        m_mixer->restoreSourceVolumes();
     // The outcome and the playlist once every track is delivered.
     m_blocks.whenDelivered([this, abort] { afterDelivery(abort); });
+}
+
+void RecordingController::markRecording()
+{
+    RecordingMarker::write(m_settings.tempFolder, RecordingMarker::of(m_session, m_startTime),
+                           RecordingMarker::fileNameFor(m_session.fileKey));
 }
 
 void RecordingController::afterDelivery(bool abort)
@@ -261,8 +267,7 @@ void RecordingController::afterDelivery(bool abort)
     }
     if (!(s.flags & SHOW_MANUAL) && m_settings.useDialup && !m_tuning.wasOnlineBeforeDial() && !abort)
         m_tuning.hangUp();
-    if (m_safety.clearMark)
-        m_safety.clearMark(s);
+    RecordingMarker::clear(m_settings.tempFolder, RecordingMarker::fileNameFor(s.fileKey));
     s.recording = false;
     rescheduleAndSave();
     Q_EMIT showListChanged();

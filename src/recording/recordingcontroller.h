@@ -7,7 +7,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -46,20 +45,22 @@ struct RecordingRequest {
 // The request a due Show makes.
 RecordingRequest requestFromShow(const Show &show);
 
-// Checks done before a recording and the marker that lets a crashed
-// recording be recovered; all optional.
-struct ControllerSafety {
-    // A reason when the folders lack space for a recording of that length.
-    std::function<QString(std::uint32_t flags, std::int64_t seconds)> freeSpaceProblem;
-    // The recording in progress (name, flags, track, start) for recovery
-    // after a crash; cleared when it ends.
-    std::function<void(const RecordingSession &, std::int64_t startTime)> markRecording;
-    std::function<void(const RecordingSession &)> clearMark;
-    // A recording of an interrupted one's name and day goes on with its
-    // track numbers, names and playlist (fills the session when it does).
-    std::function<void(RecordingSession &)> continueSeries;
-    // The source volumes the mixer changed for this recording go back.
-    std::function<void()> restoreSourceVolumes;
+// How one recording reaches its audio, fixed when it is made.
+struct RecordingRoute {
+    // The recording's own web download (direct-download Shows).
+    DirectDownload *download = nullptr;
+    // A sound output: the recording's own when ownSink (a player Skywell
+    // starts plays into it, capture records its monitor, a loopback makes
+    // it heard unless the Show is muted); otherwise it serves only to mute
+    // a recording of the source the user chose.
+    PrivateSink *sink = nullptr;
+    bool ownSink = false;
+    // The sound card's mixer, for a recording of the source the user chose:
+    // the source volumes it changed go back when capture stops.
+    SourceMixer *mixer = nullptr;
+    // There is no sound server: every recording is taken straight from its
+    // stream, whatever source it names.
+    bool streamOnly = false;
 };
 
 // Carries one recording from its start to its end: fills the recording
@@ -72,26 +73,16 @@ class RecordingController final : public QObject
 {
     Q_OBJECT
 public:
-    // sink, when given, is the recording's own sound output: the player
-    // Skywell starts plays into it, capture records its monitor, and a
-    // loopback makes it heard unless the Show is muted. download is the
-    // recording's own web download (direct-download Shows).
+    // Before each recording the folders are checked for space; while it
+    // runs a marker in the temporary folder names it, so that a crash
+    // leaves what it needs to be recovered.
     RecordingController(std::uint64_t recordingId, RecordingSession &session, BlockProcessor &blocks, ShowList &shows,
                         Scheduler &scheduler, ShowStore &store, const Settings &settings, const Clock &clock,
-                        ActivityLog &log, StreamTuning &tuning, DirectDownload *download, PrivateSink *sink,
-                        QObject *parent = nullptr);
+                        ActivityLog &log, StreamTuning &tuning, RecordingRoute route, QObject *parent = nullptr);
 
-    void setSafety(ControllerSafety safety) { m_safety = std::move(safety); }
-    // There is no sound server: every recording is taken straight from its
-    // stream, whatever source it names.
-    void setStreamOnly(bool streamOnly) { m_streamOnly = streamOnly; }
     // The program is ending: a scheduled recording stopped now, before its
     // Show's end, leaves the rest of the Show to the next start.
     void setQuitting() { m_quitting = true; }
-    // The sink is the recording's own (a player Skywell starts plays into
-    // it, heard through a loopback unless muted); otherwise it serves only
-    // to mute a recording of the source the user chose.
-    void setOwnSink(bool own) { m_ownSink = own; }
 
     void startRecording(const RecordingRequest &request);
     // Ends the recording. abort: nothing is saved; save: the last track is
@@ -147,6 +138,8 @@ private:
     void closeSink();
     QString sinkName() const;
     void rescheduleAndSave();
+    // Writes (or rewrites) the recovery marker of the recording in progress.
+    void markRecording();
     // The recording in progress is taken straight from its stream.
     bool fromStream() const;
 
@@ -162,7 +155,7 @@ private:
     StreamTuning &m_tuning;
     DirectDownload *m_download;
     PrivateSink *m_sink;
-    ControllerSafety m_safety;
+    SourceMixer *m_mixer;
 
     std::int64_t m_startTime = 0;
     std::int64_t m_endTime = 0;
@@ -175,9 +168,9 @@ private:
     char m_playerLetter = 'U';
     // A direct download is the recording in progress.
     bool m_direct = false;
-    bool m_streamOnly = false;
+    bool m_streamOnly;
     bool m_quitting = false;
-    bool m_ownSink = false;
+    bool m_ownSink;
     // Ended: capture stopped, delivery may still run.
     bool m_ended = false;
     // The serial of the Show being recorded; none for Quick Record.

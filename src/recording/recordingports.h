@@ -71,6 +71,25 @@ public:
     virtual QString errorText() const = 0;
 };
 
+// What a recording of the source the user chose asks of the sound card's
+// mixer (the program's Mixer; a double in tests). Recordings of a stream or
+// of a sound output of their own never touch it.
+class SourceMixer
+{
+public:
+    virtual ~SourceMixer() = default;
+
+    // Makes the source the sound card's recording input. False when
+    // nothing was done.
+    virtual bool selectRecordingSource(const QString &name) = 0;
+    // Sets the source's recording volume to the middle of its range,
+    // remembering the volume it had.
+    virtual void optimizeSourceVolume(const QString &name) = 0;
+    // Puts the volumes optimizeSourceVolume changed back (the recording
+    // has ended).
+    virtual void restoreSourceVolumes() = 0;
+};
+
 // What the recording controller needs from tuning: getting a stream to
 // play, and closing the players again. The program plugs in the tuning
 // subsystem; tests plug in a double.

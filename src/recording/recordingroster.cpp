@@ -5,9 +5,7 @@
 #include "core/settings.h"
 #include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
-#include "recording/recordingmarker.h"
 #include "recording/recordingports.h"
-#include "recording/recordingrecovery.h"
 #include "recording/recordingsession.h"
 #include "shows/recordsources.h"
 #include "shows/scheduler.h"
@@ -54,23 +52,6 @@ RecordingRoster::RecordingRoster(RosterContext context, QObject *parent) : QObje
 }
 
 RecordingRoster::~RecordingRoster() = default;
-
-void RecordingRoster::setMixer(CaptureSourceCalls mixer, std::function<void()> restoreSourceVolumes)
-{
-    m_mixer = std::move(mixer);
-    m_restoreSourceVolumes = std::move(restoreSourceVolumes);
-}
-
-void RecordingRoster::setFreeSpaceCheck(
-    std::function<QString(std::uint32_t flags, std::int64_t seconds, std::int32_t splitSeconds)> check)
-{
-    m_freeSpaceCheck = std::move(check);
-}
-
-void RecordingRoster::setSourceTestRunning(std::function<bool()> running)
-{
-    m_sourceTestRunning = std::move(running);
-}
 
 void RecordingRoster::setLevelMeterShown(bool shown)
 {
@@ -216,43 +197,18 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
     e->queue->init([self] { self->blocks->processReadyBlocks(); });
 
     const std::uint64_t id = e->id;
-    RecordingSignals signalsOut{[this, id](int peak) { Q_EMIT levelMeter(id, peak); },
-                                {},
-                                [this, id](const QString &text) { Q_EMIT statusLine(id, text); }};
     // Only the recording of the chosen source touches the mixer.
-    const CaptureSourceCalls mixer = road == Road::ChosenSource ? m_mixer : CaptureSourceCalls{};
-    e->blocks = std::make_unique<BlockProcessor>(e->session, *e->queue, c.settings, c.clock, *e->log, c.prompter,
-                                                 c.delivery, mixer, signalsOut);
-    e->controller =
-        std::make_unique<RecordingController>(id, e->session, *e->blocks, c.shows, c.scheduler, c.store, c.settings,
-                                              c.clock, *e->log, c.tuning, e->download.get(), e->sink.get());
-    e->controller->setOwnSink(road == Road::OwnPlayer);
-    e->controller->setStreamOnly(m_streamOnly);
+    SourceMixer *mixer = road == Road::ChosenSource ? c.mixer : nullptr;
+    e->blocks =
+        std::make_unique<BlockProcessor>(e->session, *e->queue, c.settings, c.clock, *e->log, c.delivery, mixer);
+    connect(e->blocks.get(), &BlockProcessor::levelMeter, this, [this, id](int peak) { Q_EMIT levelMeter(id, peak); });
+    connect(e->blocks.get(), &BlockProcessor::statusLine, this,
+            [this, id](const QString &text) { Q_EMIT statusLine(id, text); });
+    const RecordingRoute route{e->download.get(), e->sink.get(), road == Road::OwnPlayer, mixer, m_streamOnly};
+    e->controller = std::make_unique<RecordingController>(id, e->session, *e->blocks, c.shows, c.scheduler, c.store,
+                                                          c.settings, c.clock, *e->log, c.tuning, route);
     if (m_quitting)
         e->controller->setQuitting();
-
-    const Settings &settings = c.settings;
-    ActivityLog &log = *e->log;
-    const Clock &clock = c.clock;
-    ControllerSafety safety;
-    if (m_freeSpaceCheck) {
-        safety.freeSpaceProblem = [this, self](std::uint32_t flags, std::int64_t seconds) {
-            return m_freeSpaceCheck(flags, seconds, self->session.splitEverySeconds);
-        };
-    }
-    safety.markRecording = [&settings](const RecordingSession &s, std::int64_t startTime) {
-        RecordingMarker::write(settings.tempFolder, RecordingMarker::of(s, startTime),
-                               RecordingMarker::fileNameFor(s.fileKey));
-    };
-    safety.clearMark = [&settings](const RecordingSession &s) {
-        RecordingMarker::clear(settings.tempFolder, RecordingMarker::fileNameFor(s.fileKey));
-    };
-    safety.continueSeries = [&settings, &log, &clock](RecordingSession &s) {
-        continueInterruptedSeries(settings, s, log, clock);
-    };
-    if (road == Road::ChosenSource)
-        safety.restoreSourceVolumes = m_restoreSourceVolumes;
-    e->controller->setSafety(std::move(safety));
     return e;
 }
 
@@ -359,7 +315,7 @@ void RecordingRoster::lookForDueShows(std::int64_t now)
         RecordingRequest request = requestFromShow(*show);
         const bool chosen = roadOf(request) == Road::ChosenSource;
         // The source test uses the chosen source: such a recording waits.
-        if (chosen && m_sourceTestRunning && m_sourceTestRunning())
+        if (chosen && m_sourceTestRunning)
             continue;
         Entry *holder = chosen ? chosenSourceHolder() : nullptr;
         // A recording past its end time, in its last half minute, gives the

@@ -16,7 +16,6 @@
 namespace skywell
 {
 
-class Prompter;
 class RecordingParts;
 class TrackDelivery;
 
@@ -54,10 +53,12 @@ struct RosterContext {
     const Settings &settings;
     const Clock &clock;
     ActivityLog &log;
-    Prompter &prompter;
     StreamTuning &tuning;
     RecordingParts &parts;
     TrackDelivery &delivery;
+    // The sound card's mixer, which recordings of the source the user chose
+    // set up and give back; null: none.
+    SourceMixer *mixer = nullptr;
 };
 
 // Every recording that runs, side by side: starts each due Show (however
@@ -73,14 +74,9 @@ public:
     RecordingRoster(RosterContext context, QObject *parent = nullptr);
     ~RecordingRoster() override;
 
-    // The mixer calls of recordings that capture the source the user chose.
-    void setMixer(CaptureSourceCalls mixer, std::function<void()> restoreSourceVolumes);
-    // The free-space check before each recording; empty: none.
-    void setFreeSpaceCheck(
-        std::function<QString(std::uint32_t flags, std::int64_t seconds, std::int32_t splitSeconds)> check);
-    // While it returns true (the recording-source test runs) no recording
-    // of the chosen source starts.
-    void setSourceTestRunning(std::function<bool()> running);
+    // While the recording-source test runs no recording of the chosen
+    // source starts.
+    void setSourceTestRunning(bool running) { m_sourceTestRunning = running; }
     // No sound server: every recording is taken straight from its stream.
     void setStreamOnly(bool streamOnly);
     // While a level meter is on screen, streams kept as broadcast are
@@ -161,10 +157,7 @@ private:
     static RunningRecording describe(const Entry &entry);
 
     RosterContext m_context;
-    CaptureSourceCalls m_mixer;
-    std::function<void()> m_restoreSourceVolumes;
-    std::function<QString(std::uint32_t, std::int64_t, std::int32_t)> m_freeSpaceCheck;
-    std::function<bool()> m_sourceTestRunning;
+    bool m_sourceTestRunning = false;
     bool m_streamOnly = false;
     bool m_levelMeterShown = false;
     bool m_quitting = false;

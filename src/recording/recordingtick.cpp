@@ -36,10 +36,10 @@ void RecordingController::supervisionTick()
         now - s.lastAudioTime > m_settings.retuneSeconds)
         retune();
     // The mark follows the track and the title it will be named after.
-    if (s.capturing && (s.trackNumber != m_markedTrack || s.stationTitle != m_markedTitle) && m_safety.markRecording) {
+    if (s.capturing && (s.trackNumber != m_markedTrack || s.stationTitle != m_markedTitle)) {
         m_markedTrack = s.trackNumber;
         m_markedTitle = s.stationTitle;
-        m_safety.markRecording(s, m_startTime);
+        markRecording();
     }
     Q_EMIT elapsedTime(elapsedText(elapsed));
 }

@@ -6,6 +6,7 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "recording/capturequeue.h"
+#include "recording/recordingports.h"
 #include "recording/recordingsession.h"
 #include "recording/streamtable.h"
 #include "recording/trackdelivery.h"
@@ -24,10 +25,11 @@ bool BlockProcessor::startCapture(const QString &recordSource)
         // No sound card and no mixer: the address is opened and decoded.
         m_queue.startStream(s.streamAddress);
     } else {
-        if (m_mixer.selectRecordingSource)
-            m_mixer.selectRecordingSource(recordSource);
-        if (m_settings.optimizeVolume && m_mixer.optimizeSourceVolume)
-            m_mixer.optimizeSourceVolume(recordSource);
+        if (m_mixer) {
+            m_mixer->selectRecordingSource(recordSource);
+            if (m_settings.optimizeVolume)
+                m_mixer->optimizeSourceVolume(recordSource);
+        }
         m_queue.start(m_settings.soundCard);
     }
 
@@ -61,8 +63,7 @@ bool BlockProcessor::startCapture(const QString &recordSource)
     s.trackMs = 0;
     s.capturing = true;
     s.recording = true;
-    if (m_signals.recordingIcon)
-        m_signals.recordingIcon(true);
+    Q_EMIT capturingChanged(true);
     if (!m_queue.isRecording() && fromStream) {
         m_log.logLine(QStringLiteral("Unable to open the stream:"), s.streamAddress);
         s.addOutcome(QStringLiteral("Unable to open the stream %1").arg(s.streamAddress));
@@ -81,13 +82,9 @@ void BlockProcessor::stopCapture()
     RecordingSession &s = m_session;
     s.capturing = false;
     s.recording = false;
-    if (m_signals.recordingIcon)
-        m_signals.recordingIcon(false);
+    Q_EMIT capturingChanged(false);
     m_queue.stop();
-    if (s.muteWhileRecording && m_mixer.muteSpeakers)
-        m_mixer.muteSpeakers(false);
-    if (m_signals.levelMeter)
-        m_signals.levelMeter(0);
+    Q_EMIT levelMeter(0);
 }
 
 void BlockProcessor::reopenStream()
@@ -128,8 +125,7 @@ void BlockProcessor::startNextTrack()
     ++s.trackNumber;
     const QString label = s.name + QStringLiteral(" - %1").arg(s.trackNumber, 2, 10, QLatin1Char('0'));
     m_log.logLine(QStringLiteral("Starting new track"), label);
-    if (m_signals.status)
-        m_signals.status(QStringLiteral("Recording ") + label);
+    Q_EMIT statusLine(QStringLiteral("Recording ") + label);
     startCapture(s.recordSource);
     s.splitting = false;
 }

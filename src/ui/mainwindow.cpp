@@ -301,8 +301,8 @@ void MainWindow::minimize()
         showMinimized();
         return;
     }
-    if (m_context.showTuner)
-        m_context.showTuner(false);
+    if (m_context.tuner)
+        m_context.tuner->followMainWindow(false);
     hide();
 }
 
@@ -324,8 +324,8 @@ void MainWindow::restore()
     show();
     raise();
     activateWindow();
-    if (hiddenInTray && m_context.showTuner)
-        m_context.showTuner(true);
+    if (hiddenInTray && m_context.tuner)
+        m_context.tuner->followMainWindow(true);
 }
 
 void MainWindow::closeWithoutAsking()
@@ -372,8 +372,8 @@ void MainWindow::changeEvent(QEvent *event)
         return;
     levelMeterSeen();
     if (isMinimized()) {
-        if (m_context.showTuner)
-            m_context.showTuner(false);
+        if (m_context.tuner)
+            m_context.tuner->followMainWindow(false);
         // With a notification area only its icon remains; without one the
         // window stays an ordinary minimised window.
         if (m_tray->available())
@@ -381,8 +381,8 @@ void MainWindow::changeEvent(QEvent *event)
                 if (isMinimized())
                     hide();
             });
-    } else if (m_context.showTuner) {
-        m_context.showTuner(true);
+    } else if (m_context.tuner) {
+        m_context.tuner->followMainWindow(true);
     }
 }
 

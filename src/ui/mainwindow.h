@@ -4,6 +4,7 @@
 #include "shows/show.h"
 #include "tuning/catalogueline.h"
 #include "ui/skin.h"
+#include "ui/tunercontrol.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -37,12 +38,8 @@ struct WindowContext {
     QString programFolder;
     ActivityLog *log = nullptr;
     RecordingRoster *recordings = nullptr;
-    // Tune to Show: plays the Show's address with its player letter.
-    std::function<void(const Show &)> tune;
-    // Asks a "Skywell Tuner" window to close, and minimises or shows it
-    // with the main window.
-    std::function<void()> closeTuner;
-    std::function<void(bool shown)> showTuner;
+    // The tuner: Tune to Show, and its windows; null: none.
+    TunerControl *tuner = nullptr;
 };
 
 // The dialogs the window opens, connected by the program; each has a plain

@@ -155,8 +155,8 @@ void MainWindow::tuneToShow()
         return;
     // The player plays the Show on its own; a recording in progress keeps
     // its own address for retuning.
-    if (m_context.tune)
-        m_context.tune(m_context.commands.shows()[std::size_t(row)]);
+    if (m_context.tuner)
+        m_context.tuner->tune(m_context.commands.shows()[std::size_t(row)]);
     QTimer::singleShot(kTuneWaitMs, this, [this] {
         if (isVisible()) {
             raise();
@@ -178,8 +178,8 @@ void MainWindow::stopRecording(const RunningRecording &recording)
     RecordingRoster *roster = m_context.recordings;
     stopRecordingFromButton(*roster, recording, m_context.prompter);
     // The tuner windows left belong to no other recording.
-    if (m_context.closeTuner && !roster->recording())
-        m_context.closeTuner();
+    if (m_context.tuner && !roster->recording())
+        m_context.tuner->closeWindows();
     recordingsChanged();
 }
 

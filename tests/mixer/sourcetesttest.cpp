@@ -218,8 +218,12 @@ TEST_F(SourceTestFixture, NoToTheQuestionOrARunningRecordingChangesNothing)
 
     recording = false;
     prompter.queueAnswer(true);
+    // Recordings of the chosen source hear when it is taken and given back.
+    QList<bool> running;
+    QObject::connect(&test, &RecordingSourceTest::runningChanged, [&](bool on) { running << on; });
     EXPECT_EQ(runSourceTestToEnd(test, kDefaultDevice, true).outcome, SourceTestResult::Outcome::Tested);
     EXPECT_EQ(best(), QStringLiteral("Stereo Mix"));
+    EXPECT_EQ(running, (QList<bool>{true, false}));
 }
 
 // The test runs beside the event loop, where its button can be pressed

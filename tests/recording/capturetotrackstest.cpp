@@ -7,7 +7,6 @@
 
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
 #include "recording/capturequeue.h"
@@ -33,7 +32,6 @@ TEST(CaptureToTracksTest, CapturedFileBecomesTracksAndAPlaylist)
 
     ManualClock clock(1765000000);
     ActivityLog log(program.path(), clock);
-    ScriptedPrompter prompter;
     Settings settings;
     settings.tempFolder = temp.path();
     settings.mp3Folder = folder.path();
@@ -44,7 +42,7 @@ TEST(CaptureToTracksTest, CapturedFileBecomesTracksAndAPlaylist)
     CaptureQueue queue(device);
     RecordingSession session;
     TrackDelivery delivery(settings, log, {}, {}, nullptr);
-    BlockProcessor processor(session, queue, settings, clock, log, prompter, delivery);
+    BlockProcessor processor(session, queue, settings, clock, log, delivery);
     // The last piece (1.5 s) is kept too.
     processor.setMinimumTrackMs(0);
     queue.init([&] { processor.processReadyBlocks(); });

@@ -112,11 +112,7 @@ protected:
     void makeRoster()
     {
         roster = std::make_unique<RecordingRoster>(
-            RosterContext{shows, *scheduler, store, settings, clock, log, prompter, tuning, parts, *delivery});
-        roster->setMixer({[this](const QString &source) { mixerCalls << QStringLiteral("select ") + source; },
-                          [this](const QString &source) { mixerCalls << QStringLiteral("optimize ") + source; },
-                          [this](bool on) { mixerCalls << (on ? QStringLiteral("mute") : QStringLiteral("unmute")); }},
-                         {});
+            RosterContext{shows, *scheduler, store, settings, clock, log, tuning, parts, *delivery, &mixer});
         QObject::connect(roster.get(), &RecordingRoster::nothingRecordedNow, [this] { ++nothingNow; });
         QObject::connect(roster.get(), &RecordingRoster::recordingsChanged, [this] {
             const std::vector<RunningRecording> running = roster->running();
@@ -555,12 +551,11 @@ TEST_F(RecordingControllerTest, EndAskedForDuringASplitsDeliveryWaitsForIt)
 
 TEST_F(RecordingControllerTest, NoScheduledRecordingStartsDuringTheSourceTest)
 {
-    bool testRuns = true;
-    controller->setSourceTestRunning([&] { return testRuns; });
+    controller->setSourceTestRunning(true);
     addShow("Waits", clock.now() + 40, 10);
     tickUntil(clock.now() + 30);
     EXPECT_TRUE(tuning.tunes.empty());
-    testRuns = false;
+    controller->setSourceTestRunning(false);
     tickUntil(clock.now() + 10);
     EXPECT_EQ(tuning.tunes.size(), 1u);
 }
@@ -784,9 +779,6 @@ TEST_F(RecordingControllerTest, AShowStoppedByTheProgramsEndStaysDueForTheRest)
 
 TEST_F(RecordingControllerTest, MissingFoldersAreMadeAgainOrNamedInTheOutcome)
 {
-    roster->setFreeSpaceCheck([this](std::uint32_t flags, std::int64_t seconds, std::int32_t) {
-        return freeSpaceProblem(settings, flags, seconds);
-    });
     QFile blocker(program.file(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     // Deleted while Skywell runs: made again and recorded into. A folder

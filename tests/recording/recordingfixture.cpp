@@ -40,14 +40,10 @@ void RecordingFixture::rebuild(std::uint32_t wavLimit)
                 done(burnSucceeds, burnResult);
         },
         &library);
-    CaptureSourceCalls mixer{
-        [this](const QString &source) { mixerCalls << QStringLiteral("select ") + source; },
-        [this](const QString &source) { mixerCalls << QStringLiteral("optimize ") + source; },
-        [this](bool on) { mixerCalls << (on ? QStringLiteral("mute") : QStringLiteral("unmute")); }};
-    RecordingSignals windowSignals{[this](int peak) { levels.push_back(peak); }, [this](bool on) { icons << on; },
-                                   [this](const QString &text) { statuses << text; }};
-    processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, prompter, *delivery, mixer,
-                                                 windowSignals, wavLimit);
+    processor = std::make_unique<BlockProcessor>(session, queue, settings, clock, log, *delivery, &mixer, wavLimit);
+    QObject::connect(processor.get(), &BlockProcessor::levelMeter, [this](int peak) { levels.push_back(peak); });
+    QObject::connect(processor.get(), &BlockProcessor::capturingChanged, [this](bool on) { icons << on; });
+    QObject::connect(processor.get(), &BlockProcessor::statusLine, [this](const QString &text) { statuses << text; });
     processor->setMinimumTrackMs(minimumTrackMs);
 }
 

@@ -9,6 +9,7 @@
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
+#include "support/calllogmixer.h"
 #include "support/memorymusiclibrary.h"
 #include "support/tempenv.h"
 
@@ -108,6 +109,7 @@ protected:
     QList<bool> icons;
     QStringList statuses;
     QStringList mixerCalls;
+    CallLogMixer mixer{mixerCalls};
 
     std::unique_ptr<TrackDelivery> delivery;
     std::unique_ptr<BlockProcessor> processor;

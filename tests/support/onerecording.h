@@ -31,7 +31,7 @@ public:
     bool downloading() const { return recording() && m_roster->running().front().downloading; }
     bool nothingRecorded() const { return m_roster->nothingRecorded(); }
     std::int64_t startTime() const { return m_roster->running().front().startTime; }
-    void setSourceTestRunning(std::function<bool()> running) { m_roster->setSourceTestRunning(std::move(running)); }
+    void setSourceTestRunning(bool running) { m_roster->setSourceTestRunning(running); }
     void setStreamOnly(bool on) { m_roster->setStreamOnly(on); }
     void setQuitting() { m_roster->setQuitting(); }
 

@@ -357,7 +357,9 @@ namespace
 TEST_F(TuningTest, TheControllersPortTunesSilentlyKnowsItsPlayersAndKeepsListAddressesUnrun)
 {
     const QString tuner =
-        script(QStringLiteral("tuner"), QStringLiteral("echo \"$PULSE_SINK\" > \"$TUNING_TEST_OUT/sink\"\n"
+        // The file appears whole (renamed into place), so the test never reads it half written.
+        script(QStringLiteral("tuner"), QStringLiteral("echo \"$PULSE_SINK\" > \"$TUNING_TEST_OUT/sink.part\"\n"
+                                                       "mv \"$TUNING_TEST_OUT/sink.part\" \"$TUNING_TEST_OUT/sink\"\n"
                                                        "exec sleep 300\n"));
     const QString player = script(QStringLiteral("player.exe"), QStringLiteral("touch \"$TUNING_TEST_OUT/ran\"\n"));
     auto tuning = make(tuner);

@@ -269,10 +269,16 @@ int tunerFollows()
     const auto tunerId = static_cast<Window>(tuner.winId());
 
     WindowRig rig;
-    X11WindowFollow follow(
-        [](const DesktopWindow &window) { return isTunerWindow(window, {QCoreApplication::applicationPid()}); });
+    // The tuner windows of this process follow the main window.
+    struct FollowingTuner final : TunerControl {
+        X11WindowFollow follow{
+            [](const DesktopWindow &window) { return isTunerWindow(window, {QCoreApplication::applicationPid()}); }};
+        void tune(const Show &) override {}
+        void closeWindows() override {}
+        void followMainWindow(bool shown) override { shown ? follow.show() : follow.minimize(); }
+    } tuner;
     WindowContext context{rig.prompter, rig.settingsStore, rig.commands, rig.programFolder()};
-    context.showTuner = [&follow](bool on) { on ? follow.show() : follow.minimize(); };
+    context.tuner = &tuner;
     MainWindow window(context);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

@@ -92,6 +92,15 @@ private:
     std::unique_ptr<CaptureDevice> device() { return std::make_unique<RigCaptureDevice>(devices); }
 };
 
+// A tuner that writes down the addresses it was asked to play.
+struct ListTuner final : TunerControl {
+    void tune(const Show &show) override { tuned << fieldText(show.url); }
+    void closeWindows() override {}
+    void followMainWindow(bool) override {}
+    ListTuner tuner;
+    QStringList &tuned = tuner.tuned;
+};
+
 struct WindowRig {
     WindowRig()
     {
@@ -110,7 +119,7 @@ struct WindowRig {
         WindowContext context{prompter, settingsStore, commands, programFolder()};
         context.log = &log;
         context.recordings = &roster;
-        context.tune = [this](const Show &show) { tuned << fieldText(show.url); };
+        context.tuner = &tuner;
         window = std::make_unique<MainWindow>(context, dialogs, skinFolder);
         return *window;
     }
@@ -186,10 +195,10 @@ struct WindowRig {
     TrackDelivery delivery{settings, log, {}, {}, nullptr};
     RigTuning tuning;
     RigParts parts;
-    RecordingRoster roster{
-        RosterContext{shows, scheduler, store, settings, clock, log, prompter, tuning, parts, delivery}};
+    RecordingRoster roster{RosterContext{shows, scheduler, store, settings, clock, log, tuning, parts, delivery}};
     WindowDialogs dialogs;
-    QStringList tuned;
+    ListTuner tuner;
+    QStringList &tuned = tuner.tuned;
     std::unique_ptr<MainWindow> window;
 };
 
