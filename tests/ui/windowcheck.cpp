@@ -276,9 +276,9 @@ int tunerFollows()
         void tune(const Show &) override {}
         void closeWindows() override {}
         void followMainWindow(bool shown) override { shown ? follow.show() : follow.minimize(); }
-    } tuner;
+    } following;
     WindowContext context{rig.prompter, rig.settingsStore, rig.commands, rig.programFolder()};
-    context.tuner = &tuner;
+    context.tuner = &following;
     MainWindow window(context);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

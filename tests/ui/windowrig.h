@@ -97,8 +97,7 @@ struct ListTuner final : TunerControl {
     void tune(const Show &show) override { tuned << fieldText(show.url); }
     void closeWindows() override {}
     void followMainWindow(bool) override {}
-    ListTuner tuner;
-    QStringList &tuned = tuner.tuned;
+    QStringList tuned;
 };
 
 struct WindowRig {
