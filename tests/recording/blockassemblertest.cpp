@@ -61,8 +61,9 @@ TEST(BlockAssembler, FillsBlocksOfTheFormatWithEveryByteInOrder)
             expected.insert(expected.end(), bytes.begin(), bytes.end());
             refused = !assembler.add(piece < 0 ? nullptr : bytes.data(), bytes.size()) || refused;
         }
-        if (c.flush && !refused)
+        if (c.flush && !refused) {
             EXPECT_TRUE(assembler.flush());
+        }
         EXPECT_EQ(refused, c.accepted >= 0);
 
         ASSERT_EQ(out.size(), c.blocks.size());
