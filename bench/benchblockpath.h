@@ -8,9 +8,9 @@
 #include "core/clock.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
-#include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
+#include "recording/soundcardcapture.h"
 #include "recording/trackdelivery.h"
 
 #include <QDir>
@@ -19,7 +19,7 @@
 namespace skywell::bench
 {
 
-class IdleDevice final : public CaptureDevice
+class IdleDevice final : public SoundCardCapture
 {
 public:
     QStringList deviceNames() override { return {QStringLiteral("Bench")}; }

@@ -10,9 +10,9 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
-#include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
+#include "recording/soundcardcapture.h"
 #include "recording/trackdelivery.h"
 #include "shows/show.h"
 
@@ -28,7 +28,7 @@ namespace
 
 using namespace skywell;
 
-class SilentDevice final : public CaptureDevice
+class SilentDevice final : public SoundCardCapture
 {
 public:
     QStringList deviceNames() override { return {QStringLiteral("Fuzz")}; }

@@ -2,8 +2,8 @@
 // Whatever comes in, a title is clean: valid UTF-16 that encodes to UTF-8
 // and back unchanged, no control characters, no spaces at the ends, no
 // two spaces in a row, within the length limit.
+#include "platform/icymetadata.h"
 #include "platform/streamplaylist.h"
-#include "recording/icymetadata.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -22,17 +22,17 @@ ProgramRecordingParts::ProgramRecordingParts(ActivityLog &log, const Settings &s
 
 ProgramRecordingParts::~ProgramRecordingParts() = default;
 
-std::unique_ptr<CaptureDevice> ProgramRecordingParts::captureOf(const QString &source)
+std::unique_ptr<SoundCardCapture> ProgramRecordingParts::captureOf(const QString &source)
 {
     return std::make_unique<PulseCaptureDevice>(source);
 }
 
-std::unique_ptr<CaptureDevice> ProgramRecordingParts::chosenSourceCapture()
+std::unique_ptr<SoundCardCapture> ProgramRecordingParts::chosenSourceCapture()
 {
     return std::make_unique<PulseCaptureDevice>(m_sourceChoice);
 }
 
-std::unique_ptr<CaptureDevice> ProgramRecordingParts::streamDevice(const QString &recordingName)
+std::unique_ptr<StreamCapture> ProgramRecordingParts::streamDevice(const QString &recordingName)
 {
     // Lines still queued when the parts are gone are dropped with the
     // context's last holder.

@@ -29,9 +29,9 @@ public:
     ProgramRecordingParts(const ProgramRecordingParts &) = delete;
     ProgramRecordingParts &operator=(const ProgramRecordingParts &) = delete;
 
-    std::unique_ptr<CaptureDevice> captureOf(const QString &source) override;
-    std::unique_ptr<CaptureDevice> chosenSourceCapture() override;
-    std::unique_ptr<CaptureDevice> streamDevice(const QString &recordingName) override;
+    std::unique_ptr<SoundCardCapture> captureOf(const QString &source) override;
+    std::unique_ptr<SoundCardCapture> chosenSourceCapture() override;
+    std::unique_ptr<StreamCapture> streamDevice(const QString &recordingName) override;
     std::unique_ptr<PrivateSink> privateSink() override;
     std::unique_ptr<DirectDownload> directDownload() override;
 

@@ -2,52 +2,14 @@
 
 #include "platform/pulseconnection.h"
 #include "platform/pulsedevices.h"
-
 #include "platform/pulserecordstream.h"
-
-#include <cstring>
-#include <vector>
+#include "recording/blockassembler.h"
 
 namespace skywell
 {
 
 namespace
 {
-// Gathers the stream's bytes into blocks of a fixed size.
-class BlockBuilder
-{
-public:
-    BlockBuilder(const WaveFormat &format, std::size_t blockBytes, const CaptureDevice::BlockSink &sink)
-        : m_format(format), m_buffer(blockBytes), m_sink(sink)
-    {
-    }
-    // Null data: a gap, filled with silence so that time keeps its length.
-    void add(const std::uint8_t *data, std::size_t bytes)
-    {
-        while (bytes > 0) {
-            const std::size_t n = std::min(bytes, m_buffer.size() - m_filled);
-            if (data) {
-                std::memcpy(m_buffer.data() + m_filled, data, n);
-                data += n;
-            } else {
-                std::memset(m_buffer.data() + m_filled, 0, n);
-            }
-            m_filled += n;
-            bytes -= n;
-            if (m_filled == m_buffer.size()) {
-                m_sink(std::make_unique<CaptureBlock>(m_format, m_buffer.data(), std::uint32_t(m_buffer.size())));
-                m_filled = 0;
-            }
-        }
-    }
-
-private:
-    WaveFormat m_format;
-    std::vector<std::uint8_t> m_buffer;
-    std::size_t m_filled = 0;
-    const CaptureDevice::BlockSink &m_sink;
-};
-
 // Tells a hung server from one that has nothing to send (a suspended
 // source): after a quiet spell it asks the server a question, which a
 // working server answers at once.
@@ -214,7 +176,11 @@ void PulseCaptureDevice::record(const QString &deviceName, const BlockSink &sink
         ++m_connections;
     }
 
-    BlockBuilder blocks(format, target.rate * kBlockMilliseconds / 1000 * format.blockAlign, sink);
+    BlockAssembler blocks(format, target.rate * kBlockMilliseconds / 1000 * format.blockAlign,
+                          [&sink](CaptureBlockPtr block) {
+                              sink(std::move(block));
+                              return true;
+                          });
     HangWatch watch(connection);
     while (connection.runOnce(std::chrono::milliseconds(200))) {
         bool heard = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/capturedevice.h"
+#include "recording/soundcardcapture.h"
 
 #include <QString>
 
@@ -27,7 +27,7 @@ class PulseSourceChoice;
 // was chosen there (one recording at a time); made over a source name, it
 // records that source alone (a private sink's monitor), whatever the mixer
 // chose and whatever device start() names, and several may run at once.
-class PulseCaptureDevice final : public CaptureDevice
+class PulseCaptureDevice final : public SoundCardCapture
 {
 public:
     static constexpr int kBlockMilliseconds = 100;

@@ -1,14 +1,14 @@
 #include "platform/streamcapturedevice.h"
 
+#include "platform/icymetadata.h"
+#include "platform/reconnectdelay.h"
 #include "platform/streamdecoder.h"
-#include "recording/icymetadata.h"
-#include "recording/reconnectdelay.h"
+#include "recording/blockassembler.h"
 
 #include <QUrl>
 
 #include <atomic>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -68,10 +68,10 @@ struct StreamCaptureDevice::Worker {
     std::condition_variable wake;
     std::thread thread;
 
-    // The block rate, chosen at the first opening and kept until stop.
+    // The block rate, chosen at the first opening and kept until stop,
+    // and the decoded samples' blocks at that rate.
     int rate = 0;
-    std::vector<std::uint8_t> block;
-    std::size_t filled = 0;
+    std::optional<BlockAssembler> blocks;
     std::optional<QString> pendingTitle;
     std::optional<QString> lastTitle;
     // Pace of the current opening.
@@ -91,34 +91,28 @@ struct StreamCaptureDevice::Worker {
         return wake.wait_until(lock, until, [this] { return stopping.load(); });
     }
 
-    std::size_t blockBytes() const { return std::size_t(rate) * kBlockMilliseconds / 1000 * 4; }
-
-    void newBlock()
+    void beginBlocks()
     {
-        block.assign(CaptureBlock::kSampleOffset + blockBytes(), 0);
-        WaveFormat::pcm(std::uint32_t(rate), 2, 16).writeTo(block.data());
-        filled = 0;
+        blocks.emplace(WaveFormat::pcm(std::uint32_t(rate), 2, 16), std::size_t(rate) * kBlockMilliseconds / 1000 * 4,
+                       [this](CaptureBlockPtr block) { return deliver(std::move(block)); });
     }
 
     // Hands the block over (when stop() has not come, and in real time
     // not ahead of the clock by more than the burst).
-    bool deliver()
+    bool deliver(CaptureBlockPtr block)
     {
-        if (filled == 0)
-            return !stopping;
-        const std::int64_t frames = std::int64_t(filled / 4);
+        const std::int64_t frames = std::int64_t(block->sampleBytes() / 4);
         if (!keepPace(frames))
             return false;
-        putU32(block.data() + CaptureBlock::kSampleCountOffset, std::uint32_t(filled));
-        block.resize(CaptureBlock::kSampleOffset + filled);
-        auto captured = std::make_unique<CaptureBlock>(std::move(block));
         if (pendingTitle)
-            captured->setStationTitle(*std::exchange(pendingTitle, std::nullopt));
-        sink(std::move(captured));
+            block->setStationTitle(*std::exchange(pendingTitle, std::nullopt));
+        sink(std::move(block));
         framesDelivered += frames;
-        newBlock();
         return true;
     }
+
+    // Hands over the decoded samples gathered so far; false on stop().
+    bool deliverPending() { return blocks->flush() && !stopping; }
 
     // Real time: holds back until the frames about to be delivered are
     // no further ahead of the clock than the burst. False on stop().
@@ -138,7 +132,7 @@ struct StreamCaptureDevice::Worker {
                        const std::vector<std::int16_t> &samples)
     {
         // Decoded audio from before (a codec that could not be kept) first.
-        if (filled > 0 && !deliver())
+        if (!blocks->flush())
             return false;
         const std::int64_t frames = packet.samples * rate / format->granuleRate();
         if (!keepPace(frames))
@@ -155,19 +149,8 @@ struct StreamCaptureDevice::Worker {
 
     bool add(const std::vector<std::int16_t> &samples)
     {
-        const auto *bytes = reinterpret_cast<const std::uint8_t *>(samples.data());
-        std::size_t left = samples.size() * sizeof(std::int16_t);
-        const std::size_t size = blockBytes();
-        while (left > 0) {
-            const std::size_t n = std::min(left, size - filled);
-            std::memcpy(block.data() + CaptureBlock::kSampleOffset + filled, bytes, n);
-            filled += n;
-            bytes += n;
-            left -= n;
-            if (filled == size && !deliver())
-                return false;
-        }
-        return true;
+        return blocks->add(reinterpret_cast<const std::uint8_t *>(samples.data()),
+                           samples.size() * sizeof(std::int16_t));
     }
 
     // The title to mark the next block with: a new one, or after an
@@ -232,7 +215,7 @@ struct StreamCaptureDevice::Worker {
             if (status != StreamDecoder::Status::Audio) {
                 delay.played(std::chrono::milliseconds(framesDecoded * 1000 / rate));
                 // What was heard before the drop is kept.
-                if (!deliver())
+                if (!deliverPending())
                     return std::nullopt;
                 return reason;
             }
@@ -265,7 +248,7 @@ struct StreamCaptureDevice::Worker {
             if (opened) {
                 if (rate == 0) {
                     rate = outputRateFor(decoder.sampleRate());
-                    newBlock();
+                    beginBlocks();
                 }
                 say(QStringLiteral("Stream opened: %1 (%2, %3 Hz, %4 channels)")
                         .arg(cleanStationText(address.toUtf8()), decoder.codecName())
@@ -295,11 +278,6 @@ StreamCaptureDevice::StreamCaptureDevice(LogLine log, Pace pace) : m_log(std::mo
 StreamCaptureDevice::~StreamCaptureDevice()
 {
     stop();
-}
-
-QStringList StreamCaptureDevice::deviceNames()
-{
-    return {};
 }
 
 void StreamCaptureDevice::setTimeout(std::chrono::milliseconds timeout)

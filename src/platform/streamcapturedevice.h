@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/capturedevice.h"
+#include "recording/streamcapture.h"
 
 #include <QString>
 #include <atomic>
@@ -13,8 +13,7 @@ namespace skywell
 
 // A capture device that opens an internet radio address itself and decodes
 // it with FFmpeg's libraries (HTTP/HTTPS, redirects, .pls/.m3u playlists,
-// HLS, ICY titles; MP3, AAC, Vorbis, Opus, FLAC …). start(address, sink)
-// takes the stream's address in place of a sound card's name. Blocks are
+// HLS, ICY titles; MP3, AAC, Vorbis, Opus, FLAC …). Blocks are
 // 16-bit stereo at 44100 Hz (48000 Hz for streams of the 48 kHz family),
 // in the capture block layout, delivered on the device's own thread; the
 // rate stays the same until stop, whatever the stream changes to.
@@ -34,7 +33,7 @@ namespace skywell
 // invalid UTF-8. Station titles (ICY or in-stream) mark the first block
 // heard under them (CaptureBlock::setStationTitle), and the first block
 // after each reopening when a title is known.
-class StreamCaptureDevice final : public CaptureDevice
+class StreamCaptureDevice final : public StreamCapture
 {
 public:
     enum class Pace {
@@ -52,8 +51,6 @@ public:
     StreamCaptureDevice(const StreamCaptureDevice &) = delete;
     StreamCaptureDevice &operator=(const StreamCaptureDevice &) = delete;
 
-    // None: the address is the device.
-    QStringList deviceNames() override;
     // Starts the decoding thread on the address; false only for an address
     // that can never be opened (empty, or not a URL FFmpeg could read).
     bool start(const QString &address, BlockSink sink) override;

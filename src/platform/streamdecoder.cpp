@@ -1,9 +1,9 @@
 #include "platform/streamdecoder.h"
 
 #include "platform/ffmpeglibraries.h"
+#include "platform/icymetadata.h"
 #include "platform/streamplaylist.h"
 #include "recording/adtsheader.h"
-#include "recording/icymetadata.h"
 
 #include <QStringList>
 

@@ -5,7 +5,12 @@
 namespace skywell
 {
 
-CaptureQueue::CaptureQueue(CaptureDevice &device) : m_device(device)
+CaptureQueue::CaptureQueue(SoundCardCapture &soundCard, StreamCapture *stream)
+    : m_soundCard(&soundCard), m_stream(stream)
+{
+}
+
+CaptureQueue::CaptureQueue(StreamCapture &stream) : m_stream(&stream)
 {
 }
 
@@ -31,7 +36,7 @@ void CaptureQueue::shutdown()
 
 bool CaptureQueue::firstDevice(QString &name)
 {
-    m_devices = m_device.deviceNames();
+    m_devices = m_soundCard ? m_soundCard->deviceNames() : QStringList();
     m_nextDevice = 0;
     return nextDevice(name);
 }
@@ -46,29 +51,32 @@ bool CaptureQueue::nextDevice(QString &name)
 
 void CaptureQueue::start(const QString &deviceName)
 {
-    if (m_recording && m_active == &m_device && deviceName == m_recordingDevice)
+    if (m_recording && m_active == m_soundCard && deviceName == m_recordingDevice)
         return;
     stop();
-    m_recording = m_device.start(deviceName, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
-    m_active = m_recording ? &m_device : nullptr;
-    m_recordingDevice = m_recording ? deviceName : QString();
+    if (m_soundCard)
+        started(*m_soundCard, deviceName, m_soundCard->start(deviceName, queueSink()));
 }
 
 void CaptureQueue::startStream(const QString &address)
 {
-    if (m_recording && m_active == m_streamDevice && address == m_recordingDevice)
+    if (m_recording && m_active == m_stream && address == m_recordingDevice)
         return;
     stop();
-    if (!m_streamDevice)
-        return;
-    m_recording = m_streamDevice->start(address, [this](CaptureBlockPtr block) { enqueue(std::move(block)); });
-    m_active = m_recording ? m_streamDevice : nullptr;
-    m_recordingDevice = m_recording ? address : QString();
+    if (m_stream)
+        started(*m_stream, address, m_stream->start(address, queueSink()));
+}
+
+void CaptureQueue::started(CaptureDevice &device, const QString &name, bool running)
+{
+    m_recording = running;
+    m_active = running ? &device : nullptr;
+    m_recordingDevice = running ? name : QString();
 }
 
 void CaptureQueue::reopenStream()
 {
-    if (!m_recording || m_active != m_streamDevice)
+    if (!m_recording || m_active != m_stream)
         return;
     const QString address = m_recordingDevice;
     stop();
@@ -100,6 +108,11 @@ std::size_t CaptureQueue::queuedBlocks() const
 {
     std::lock_guard lock(m_mutex);
     return m_queue.size();
+}
+
+CaptureDevice::BlockSink CaptureQueue::queueSink()
+{
+    return [this](CaptureBlockPtr block) { enqueue(std::move(block)); };
 }
 
 // Runs on the device's thread.

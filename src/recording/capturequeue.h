@@ -1,6 +1,7 @@
 #pragma once
 
-#include "recording/capturedevice.h"
+#include "recording/soundcardcapture.h"
+#include "recording/streamcapture.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,8 +15,9 @@
 namespace skywell
 {
 
-// What the recording code captures through: the device list, start and
-// stop, and a queue of filled blocks. Blocks arrive on the device's thread;
+// What the recording code captures through: a sound card's capture and a
+// stream's (either may be missing), the sound cards' list, start and stop,
+// and a queue of filled blocks. Blocks arrive on the device's thread;
 // a queued Qt call (the "blocks ready" notification) then runs the handler
 // on the thread that called init, which drains the queue with takeBlock;
 // each block taken belongs to the caller.
@@ -23,7 +25,9 @@ namespace skywell
 class CaptureQueue final
 {
 public:
-    explicit CaptureQueue(CaptureDevice &device);
+    explicit CaptureQueue(SoundCardCapture &soundCard, StreamCapture *stream = nullptr);
+    // Captures streams only: no sound card to list or start.
+    explicit CaptureQueue(StreamCapture &stream);
     ~CaptureQueue();
     CaptureQueue(const CaptureQueue &) = delete;
     CaptureQueue &operator=(const CaptureQueue &) = delete;
@@ -33,18 +37,17 @@ public:
     // Stops capture and drops every queued block.
     void shutdown();
 
-    // Device names one by one; false when there are no more.
+    // Sound card names one by one; false when there are no more.
     bool firstDevice(QString &name);
     bool nextDevice(QString &name);
 
-    // Starts capture on the named sound card. Called again while capture
-    // runs on the same card (a split) it keeps capturing without a gap.
+    // Starts capture on the named sound card (none: capture does not
+    // start). Called again while capture runs on the same card (a split)
+    // it keeps capturing without a gap.
     void start(const QString &deviceName);
-    // The device that records an address straight from the stream (none:
-    // such a recording cannot start).
-    void setStreamDevice(CaptureDevice *device) { m_streamDevice = device; }
-    // Starts capture of the address through the stream device; like start,
-    // a call for the address already captured keeps it running.
+    // Starts capture of the address through the stream capture (none:
+    // capture does not start); like start, a call for the address already
+    // captured keeps it running.
     void startStream(const QString &address);
     // Opens the captured stream afresh (nothing heard for too long).
     void reopenStream();
@@ -59,9 +62,12 @@ public:
 
 private:
     void enqueue(CaptureBlockPtr block);
+    CaptureDevice::BlockSink queueSink();
+    // Notes the outcome of starting the device on the name or address.
+    void started(CaptureDevice &device, const QString &name, bool running);
 
-    CaptureDevice &m_device;
-    CaptureDevice *m_streamDevice = nullptr;
+    SoundCardCapture *m_soundCard = nullptr;
+    StreamCapture *m_stream = nullptr;
     // The device capturing now (the sound card's or the stream's).
     CaptureDevice *m_active = nullptr;
     std::function<void()> m_onBlocksReady;
@@ -75,6 +81,7 @@ private:
     QStringList m_devices;
     int m_nextDevice = 0;
     bool m_recording = false;
+    // The sound card's name or the stream's address captured now.
     QString m_recordingDevice;
 };
 

@@ -161,7 +161,8 @@ public:
     virtual bool liveStream() const { return false; }
 };
 
-class CaptureDevice;
+class SoundCardCapture;
+class StreamCapture;
 
 // Makes the parts each recording has to itself, so that recordings never
 // share a device, a sink or a player.
@@ -172,13 +173,13 @@ public:
 
     // A capture device that records the named source of the sound server
     // (a private sink's monitor), whatever source the mixer has selected.
-    virtual std::unique_ptr<CaptureDevice> captureOf(const QString &source) = 0;
+    virtual std::unique_ptr<SoundCardCapture> captureOf(const QString &source) = 0;
     // A capture device that records the source the user chose (the mixer's
     // selection on the configured sound card); one at a time.
-    virtual std::unique_ptr<CaptureDevice> chosenSourceCapture() = 0;
-    // A device that opens an address and decodes the stream itself; its
+    virtual std::unique_ptr<SoundCardCapture> chosenSourceCapture() = 0;
+    // A capture that opens an address and decodes the stream itself; its
     // log lines name the recording.
-    virtual std::unique_ptr<CaptureDevice> streamDevice(const QString &recordingName) = 0;
+    virtual std::unique_ptr<StreamCapture> streamDevice(const QString &recordingName) = 0;
     // A private sink of its own: a player plays into it, the recording
     // captures its monitor. Null when there is no sound server.
     virtual std::unique_ptr<PrivateSink> privateSink() = 0;

@@ -3,7 +3,6 @@
 #include "core/activitylog.h"
 #include "core/clock.h"
 #include "core/settings.h"
-#include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingports.h"
 #include "recording/recordingsession.h"
@@ -26,7 +25,8 @@ struct RecordingRoster::Entry {
     Road road = Road::Stream;
     std::unique_ptr<ActivityLog> log;
     RecordingSession session;
-    std::unique_ptr<CaptureDevice> device;
+    std::unique_ptr<SoundCardCapture> soundCard;
+    std::unique_ptr<StreamCapture> stream;
     std::unique_ptr<CaptureQueue> queue;
     std::unique_ptr<PrivateSink> sink;
     std::unique_ptr<DirectDownload> download;
@@ -59,7 +59,8 @@ void RecordingRoster::setLevelMeterShown(bool shown)
         return;
     m_levelMeterShown = shown;
     for (const auto &entry : m_entries)
-        entry->device->setLevelsWanted(entry->measuresLevels || shown);
+        if (entry->stream)
+            entry->stream->setLevelsWanted(entry->measuresLevels || shown);
 }
 
 void RecordingRoster::setStreamOnly(bool streamOnly)
@@ -169,13 +170,13 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
     switch (road) {
     case Road::Stream:
     case Road::Download:
-        e->device = c.parts.streamDevice(request.name);
+        e->stream = c.parts.streamDevice(request.name);
         break;
     case Road::OwnPlayer:
-        e->device = c.parts.captureOf(e->sink->monitorName());
+        e->soundCard = c.parts.captureOf(e->sink->monitorName());
         break;
     case Road::ChosenSource:
-        e->device = c.parts.chosenSourceCapture();
+        e->soundCard = c.parts.chosenSourceCapture();
         // A muted recording of the chosen source plays into a sink of its
         // own, as far as its player lets itself be moved.
         if (request.flags & OPT_MUTE)
@@ -187,12 +188,10 @@ std::unique_ptr<RecordingRoster::Entry> RecordingRoster::makeEntry(const Recordi
     // A stream kept as broadcast is decoded only when its levels are needed.
     e->measuresLevels = optionsMeasureLevels(request.flags);
     if (road == Road::Stream && (request.flags & OUT_AS_BROADCAST)) {
-        e->device->setKeepPackets(true);
-        e->device->setLevelsWanted(e->measuresLevels || m_levelMeterShown);
+        e->stream->setKeepPackets(true);
+        e->stream->setLevelsWanted(e->measuresLevels || m_levelMeterShown);
     }
-    e->queue = std::make_unique<CaptureQueue>(*e->device);
-    if (road == Road::Stream)
-        e->queue->setStreamDevice(e->device.get());
+    e->queue = e->stream ? std::make_unique<CaptureQueue>(*e->stream) : std::make_unique<CaptureQueue>(*e->soundCard);
     Entry *self = e.get();
     e->queue->init([self] { self->blocks->processReadyBlocks(); });
 

@@ -35,7 +35,7 @@ QByteArray mp3Tone(const TempFolder &dir, double seconds = kToneSeconds)
 
 // Plays the address until the stream ends (or the connection closes),
 // then stops.
-void playToEnd(StreamCapture &capture, const QString &address,
+void playToEnd(CapturedStream &capture, const QString &address,
                const QString &end = QStringLiteral("Stream dropped: the stream ended"))
 {
     ASSERT_TRUE(capture.start(address));
@@ -43,7 +43,7 @@ void playToEnd(StreamCapture &capture, const QString &address,
     capture.stop();
 }
 
-void expectTone(const StreamCapture &capture, int rate, double seconds = kToneSeconds)
+void expectTone(const CapturedStream &capture, int rate, double seconds = kToneSeconds)
 {
     EXPECT_NEAR(capture.seconds(), seconds, 0.15);
     EXPECT_NEAR(capture.rms(), kToneRms, 0.02);
@@ -86,7 +86,7 @@ TEST_P(StreamCodecs, DecodeIntoToneBlocksOfTheRightRateAndLength)
     DownloadTestServer server;
     server.serve("/stream", bytes, 200, "audio/whatever");
 
-    StreamCapture capture;
+    CapturedStream capture;
     playToEnd(capture, server.url(QStringLiteral("/stream")));
     expectTone(capture, c.blockRate);
     EXPECT_EQ(capture.logCount(QStringLiteral("Stream opened: %1 (%2, %3 Hz, ")
@@ -149,7 +149,7 @@ TEST_P(StreamAddresses, LeadToTheStream)
         server.serve("/hls/seg" + QByteArray::number(i) + ".ts", readAll(dir.file(QStringLiteral("seg%1.ts").arg(i))),
                      200, "video/mp2t");
 
-    StreamCapture capture;
+    CapturedStream capture;
     const QString address = server.url(QString::fromLatin1(GetParam()));
     playToEnd(capture, address);
     expectTone(capture, 44100);
@@ -204,7 +204,7 @@ TEST(StreamCapture, IcyTitlesMarkTheBlocksWhereTheyChange)
     DownloadTestServer server;
     server.route("/radio", [&](auto &c, const auto &request) { icyStation(mp3, titles, c, request); });
 
-    StreamCapture capture;
+    CapturedStream capture;
     // The server closes the connection without a length: a drop.
     playToEnd(capture, server.url(QStringLiteral("/radio")), QStringLiteral("Stream dropped: "));
     const auto marks = capture.titles();
@@ -234,7 +234,7 @@ TEST(StreamCapture, OggTitlesMarkEachLinkOfAChainedStream)
     DownloadTestServer server;
     server.serve("/chain.ogg", chain, 200, "audio/ogg");
 
-    StreamCapture capture;
+    CapturedStream capture;
     playToEnd(capture, server.url(QStringLiteral("/chain.ogg")));
     const auto marks = capture.titles();
     ASSERT_EQ(marks.size(), 2u) << capture.log().join(u'\n').toStdString();
@@ -255,7 +255,7 @@ TEST(StreamCapture, GarbledAndTruncatedFramesAreSkipped)
     DownloadTestServer server;
     server.serve("/garbled.mp3", mp3, 200, "audio/mpeg");
 
-    StreamCapture capture;
+    CapturedStream capture;
     playToEnd(capture, server.url(QStringLiteral("/garbled.mp3")));
     EXPECT_NEAR(capture.seconds(), kToneSeconds, 0.3);
     EXPECT_GT(capture.rms(), 0.3);
@@ -271,7 +271,7 @@ TEST(StreamCapture, ACodecChangeMidStreamKeepsTheBlockFormat)
     DownloadTestServer server;
     server.serve("/change.ogg", chain, 200, "audio/ogg");
 
-    StreamCapture capture;
+    CapturedStream capture;
     ASSERT_TRUE(capture.start(server.url(QStringLiteral("/change.ogg"))));
     ASSERT_TRUE(capture.waitForLog(QStringLiteral("Stream dropped: ")));
     capture.stop();
@@ -293,7 +293,7 @@ TEST(StreamCapture, ARateChangeMidStreamIsResampled)
     DownloadTestServer server;
     server.serve("/change.ogg", chain, 200, "audio/ogg");
 
-    StreamCapture capture;
+    CapturedStream capture;
     playToEnd(capture, server.url(QStringLiteral("/change.ogg")));
     EXPECT_EQ(capture.logCount(QStringLiteral("Stream dropped: ")), 1) << capture.log().join(u'\n').toStdString();
     expectTone(capture, 44100);
@@ -312,7 +312,7 @@ TEST(StreamCapture, AReopeningAtAnotherRateKeepsTheFirstRate)
                body);
     });
 
-    StreamCapture capture;
+    CapturedStream capture;
     ASSERT_TRUE(capture.start(server.url(QStringLiteral("/station"))));
     ASSERT_TRUE(capture.waitForLog(QStringLiteral("Stream dropped: the stream ended"), 2));
     capture.stop();
@@ -346,7 +346,7 @@ TEST(StreamCapture, PagesRedirectLoopsAndMissingStreamsGiveReasons)
                           Case{QStringLiteral("/loop"), QString()},
                           Case{QStringLiteral("/missing.mp3"), QStringLiteral("Server returned 404 Not Found")},
                           Case{QStringLiteral("/empty.pls"), QStringLiteral("the playlist names no stream")}}) {
-        StreamCapture capture;
+        CapturedStream capture;
         const QString address = server.url(c.path);
         ASSERT_TRUE(capture.start(address));
         ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 second")));
@@ -376,7 +376,7 @@ TEST(StreamCapture, ASilentServerTimesOutAndStopIsPrompt)
         }
     });
     for (const char *path : {"/silent", "/stalls", "/trickle"}) {
-        StreamCapture capture;
+        CapturedStream capture;
         capture.device.setTimeout(1s);
         ASSERT_TRUE(capture.start(server.url(QString::fromLatin1(path))));
         ASSERT_TRUE(capture.waitForLog(QStringLiteral("Reopening the stream in 1 second"), 1, 20s)) << path;
@@ -386,7 +386,7 @@ TEST(StreamCapture, ASilentServerTimesOutAndStopIsPrompt)
 
     // With the usual long timeout, stop() in the middle of the connect
     // ends the wait.
-    StreamCapture waiting;
+    CapturedStream waiting;
     ASSERT_TRUE(waiting.start(server.url(QStringLiteral("/silent"))));
     std::this_thread::sleep_for(500ms);
     const auto before = std::chrono::steady_clock::now();
@@ -402,7 +402,7 @@ TEST(StreamCapture, AddressesAsUsersTypeThemPlay)
     server.serve("/tone.mp3", mp3Tone(dir, 1.0), 200, "audio/mpeg");
     for (const QString &typed :
          {QStringLiteral(" 127.0.0.1:%1/tone.mp3 "), QStringLiteral("HTTP://127.0.0.1:%1/tone.mp3")}) {
-        StreamCapture capture;
+        CapturedStream capture;
         playToEnd(capture, typed.arg(server.port()));
         EXPECT_NEAR(capture.seconds(), 1.0, 0.15) << typed.toStdString();
     }
@@ -410,7 +410,7 @@ TEST(StreamCapture, AddressesAsUsersTypeThemPlay)
 
 TEST(StreamCapture, RefusesAddressesItCanNeverOpen)
 {
-    StreamCapture capture;
+    CapturedStream capture;
     EXPECT_FALSE(capture.start(QString()));
     EXPECT_FALSE(capture.start(QStringLiteral("   ")));
     EXPECT_FALSE(capture.start(QStringLiteral("ftp://host/stream")));
@@ -422,7 +422,7 @@ TEST(StreamCapture, RealTimePaceHoldsAFastServerBackAfterTheBurst)
     TempFolder dir;
     DownloadTestServer server;
     server.serve("/long.mp3", mp3Tone(dir, 12.0), 200, "audio/mpeg");
-    StreamCapture capture(StreamCaptureDevice::Pace::RealTime);
+    CapturedStream capture(StreamCaptureDevice::Pace::RealTime);
     ASSERT_TRUE(capture.start(server.url(QStringLiteral("/long.mp3"))));
     ASSERT_TRUE(capture.waitForAudio(4.0));
     std::this_thread::sleep_for(1s);
@@ -461,7 +461,7 @@ TEST(StreamCapture, PlaysOverHttps)
     const QString port = QString::fromLatin1(readAll(dir.file(QStringLiteral("port"))));
     ASSERT_FALSE(port.isEmpty());
 
-    StreamCapture capture;
+    CapturedStream capture;
     playToEnd(capture, QStringLiteral("https://127.0.0.1:%1/tone.mp3").arg(port));
     expectTone(capture, 44100);
     server.kill();
@@ -512,7 +512,7 @@ TEST(StreamCapture, ADroppedStationIsReopenedAndPlaysAgain)
     const QString address = QStringLiteral("http://127.0.0.1:%1/stream.mp3").arg(port);
     auto radio = std::make_unique<Radio>(dir.file(QStringLiteral("tone.mp3")), port, dir.file(QStringLiteral("port")));
 
-    StreamCapture capture;
+    CapturedStream capture;
     ASSERT_TRUE(capture.start(address));
     ASSERT_TRUE(capture.waitForAudio(1.5));
     radio.reset(); // killed mid-stream
@@ -556,7 +556,7 @@ TEST(StreamCapture, APlaylistWhoseFirstStreamIsDownPlaysTheNext)
     };
     for (const Case &c : {Case{"/down.pls", refused + QStringLiteral(": Connection refused")},
                           Case{"/down.m3u", missing + QStringLiteral(": Server returned 404 Not Found")}}) {
-        StreamCapture capture;
+        CapturedStream capture;
         const QString address = server.url(QString::fromLatin1(c.path));
         ASSERT_TRUE(capture.start(address));
         // The one-second tone ends, and the playlist is opened again.

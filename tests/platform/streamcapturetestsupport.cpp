@@ -8,7 +8,7 @@
 namespace skywell::test
 {
 
-StreamCapture::StreamCapture(StreamCaptureDevice::Pace pace)
+CapturedStream::CapturedStream(StreamCaptureDevice::Pace pace)
     : device(
           [this](const QString &line) {
               std::lock_guard lock(m_mutex);
@@ -19,7 +19,7 @@ StreamCapture::StreamCapture(StreamCaptureDevice::Pace pace)
 {
 }
 
-bool StreamCapture::start(const QString &address)
+bool CapturedStream::start(const QString &address)
 {
     return device.start(address, [this](CaptureBlockPtr block) {
         std::lock_guard lock(m_mutex);
@@ -28,7 +28,7 @@ bool StreamCapture::start(const QString &address)
     });
 }
 
-bool StreamCapture::waitForLog(const QString &prefix, int count, std::chrono::milliseconds timeout)
+bool CapturedStream::waitForLog(const QString &prefix, int count, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] {
@@ -39,7 +39,7 @@ bool StreamCapture::waitForLog(const QString &prefix, int count, std::chrono::mi
     });
 }
 
-bool StreamCapture::waitForAudio(double seconds, std::chrono::milliseconds timeout)
+bool CapturedStream::waitForAudio(double seconds, std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] {
@@ -50,13 +50,13 @@ bool StreamCapture::waitForAudio(double seconds, std::chrono::milliseconds timeo
     });
 }
 
-QStringList StreamCapture::log() const
+QStringList CapturedStream::log() const
 {
     std::lock_guard lock(m_mutex);
     return m_log;
 }
 
-int StreamCapture::logCount(const QString &prefix) const
+int CapturedStream::logCount(const QString &prefix) const
 {
     int found = 0;
     for (const QString &line : log())
@@ -64,13 +64,13 @@ int StreamCapture::logCount(const QString &prefix) const
     return found;
 }
 
-std::size_t StreamCapture::blockCount() const
+std::size_t CapturedStream::blockCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_blocks.size();
 }
 
-double StreamCapture::seconds() const
+double CapturedStream::seconds() const
 {
     std::lock_guard lock(m_mutex);
     double total = 0;
@@ -79,7 +79,7 @@ double StreamCapture::seconds() const
     return total;
 }
 
-double StreamCapture::rms(std::size_t first) const
+double CapturedStream::rms(std::size_t first) const
 {
     std::lock_guard lock(m_mutex);
     double sum = 0;
@@ -96,7 +96,7 @@ double StreamCapture::rms(std::size_t first) const
     return count ? std::sqrt(sum / double(count)) : 0.0;
 }
 
-std::vector<std::pair<std::size_t, QString>> StreamCapture::titles() const
+std::vector<std::pair<std::size_t, QString>> CapturedStream::titles() const
 {
     std::lock_guard lock(m_mutex);
     std::vector<std::pair<std::size_t, QString>> marks;
@@ -106,7 +106,7 @@ std::vector<std::pair<std::size_t, QString>> StreamCapture::titles() const
     return marks;
 }
 
-std::vector<WaveFormat> StreamCapture::formats() const
+std::vector<WaveFormat> CapturedStream::formats() const
 {
     std::lock_guard lock(m_mutex);
     std::vector<WaveFormat> result;
@@ -115,7 +115,7 @@ std::vector<WaveFormat> StreamCapture::formats() const
     return result;
 }
 
-std::vector<std::uint32_t> StreamCapture::sizes() const
+std::vector<std::uint32_t> CapturedStream::sizes() const
 {
     std::lock_guard lock(m_mutex);
     std::vector<std::uint32_t> result;

@@ -14,10 +14,10 @@ namespace skywell::test
 
 // A stream capture device with everything it delivers kept: its blocks
 // and its log lines, with waits for both.
-class StreamCapture
+class CapturedStream
 {
 public:
-    explicit StreamCapture(StreamCaptureDevice::Pace pace = StreamCaptureDevice::Pace::AsFastAsPossible);
+    explicit CapturedStream(StreamCaptureDevice::Pace pace = StreamCaptureDevice::Pace::AsFastAsPossible);
 
     bool start(const QString &address);
     void stop() { device.stop(); }

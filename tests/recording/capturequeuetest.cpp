@@ -1,6 +1,7 @@
 #include "recording/capturequeue.h"
 #include "recording/audiofixtures.h"
 #include "support/filecapturedevice.h"
+#include "support/idlecapturedevice.h"
 #include "support/tempenv.h"
 
 #include <QCoreApplication>
@@ -117,4 +118,24 @@ TEST(CaptureQueue, MissingFileDoesNotStart)
     library.start(QStringLiteral("x.wav"));
     EXPECT_FALSE(library.isRecording());
     EXPECT_EQ(library.takeBlock(), nullptr);
+}
+
+// A stream recording's queue has no sound card: only the address starts
+// capture, and only the stream's capture is started or stopped.
+TEST(CaptureQueue, StreamOnlyQueueStartsNothingButTheStream)
+{
+    IdleCaptureDevice stream;
+    CaptureQueue library(static_cast<StreamCapture &>(stream));
+    library.init([] {});
+    QString name;
+    EXPECT_FALSE(library.firstDevice(name));
+    library.start(QStringLiteral("Test Card"));
+    EXPECT_FALSE(library.isRecording());
+    library.startStream(QStringLiteral("http://127.0.0.1:9/a"));
+    library.startStream(QStringLiteral("http://127.0.0.1:9/a"));
+    library.reopenStream();
+    EXPECT_TRUE(library.isRecording());
+    EXPECT_EQ(stream.starts,
+              QStringList({QStringLiteral("http://127.0.0.1:9/a"), QStringLiteral("http://127.0.0.1:9/a")}));
+    EXPECT_EQ(stream.stops, 1);
 }

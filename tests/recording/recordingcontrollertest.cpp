@@ -133,10 +133,9 @@ protected:
     // its queue's notification handles them.
     void feedLive(const std::vector<CaptureBlock> &blocks)
     {
-        auto *target = static_cast<IdleCaptureDevice *>(parts.lastStarted);
-        ASSERT_NE(target, nullptr);
+        ASSERT_TRUE(parts.lastSink);
         for (const CaptureBlock &block : blocks)
-            target->sink(std::make_unique<CaptureBlock>(block));
+            parts.lastSink(std::make_unique<CaptureBlock>(block));
         QCoreApplication::processEvents();
     }
 

@@ -17,7 +17,6 @@ RecordingFixture::RecordingFixture()
     settings.soundCard = QStringLiteral("Test Card");
     settings.fileNameFormat = QStringLiteral("%%s %b %#d");
     settings.optimizeVolume = false;
-    queue.setStreamDevice(&streamDevice);
     rebuild(WavWriter::kMaxDataBytes);
 }
 

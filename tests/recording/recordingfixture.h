@@ -5,11 +5,11 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
-#include "recording/capturedevice.h"
 #include "recording/capturequeue.h"
 #include "recording/recordingsession.h"
 #include "recording/trackdelivery.h"
 #include "support/calllogmixer.h"
+#include "support/idlecapturedevice.h"
 #include "support/memorymusiclibrary.h"
 #include "support/tempenv.h"
 
@@ -21,27 +21,6 @@
 
 namespace skywell::test
 {
-
-// A sound card that starts and stops; the test hands blocks to the
-// processor itself.
-class IdleCaptureDevice final : public CaptureDevice
-{
-public:
-    QStringList deviceNames() override { return {QStringLiteral("Test Card")}; }
-    bool start(const QString &name, BlockSink blockSink) override
-    {
-        sink = std::move(blockSink);
-        starts << name;
-        return startable;
-    }
-    void stop() override { ++stops; }
-    bool startable = true;
-    // The names (or addresses) capture was started on, and the stops.
-    QStringList starts;
-    int stops = 0;
-    // Queues a block as the sound card's thread would.
-    BlockSink sink;
-};
 
 // One recording's block path with the real writers and real delivery into
 // temporary folders; the CD writer and the music library are doubles.
@@ -78,7 +57,7 @@ protected:
     IdleCaptureDevice device;
     // Stands in for the device that decodes a stream itself.
     IdleCaptureDevice streamDevice;
-    CaptureQueue queue{device};
+    CaptureQueue queue{device, &streamDevice};
     RecordingSession session;
     MemoryMusicLibrary library;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/capturedevice.h"
+#include "recording/soundcardcapture.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -14,7 +14,7 @@ namespace skywell
 // pace of real time or as fast as the receiver takes them, in place of a
 // sound card. Blocks stop at the end of the file; the device then stays
 // silent until stopped.
-class FileCaptureDevice final : public CaptureDevice
+class FileCaptureDevice final : public SoundCardCapture
 {
 public:
     enum class Pace { RealTime, AsFastAsPossible };

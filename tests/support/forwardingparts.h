@@ -3,33 +3,50 @@
 // Recording parts for tests: every recording the roster starts captures
 // through, plays into and downloads with the test's own doubles, which
 // the test inspects and feeds.
-#include "recording/capturedevice.h"
 #include "recording/recordingports.h"
+#include "recording/soundcardcapture.h"
+#include "recording/streamcapture.h"
 
 #include <memory>
 
 namespace skywell::test
 {
 
-// Hands every call to a device the test owns, and notes which one the
-// last recording started.
-class ForwardingDevice final : public CaptureDevice
+// Hand every call to a capture the test owns, and keep the sink the last
+// recording started capture with.
+class ForwardingSoundCard final : public SoundCardCapture
 {
 public:
-    ForwardingDevice(CaptureDevice &target, CaptureDevice **lastStarted) : m_target(target), m_lastStarted(lastStarted)
-    {
-    }
+    ForwardingSoundCard(SoundCardCapture &target, BlockSink *lastSink) : m_target(target), m_lastSink(lastSink) {}
     QStringList deviceNames() override { return m_target.deviceNames(); }
     bool start(const QString &name, BlockSink sink) override
     {
-        *m_lastStarted = &m_target;
+        *m_lastSink = sink;
         return m_target.start(name, std::move(sink));
     }
     void stop() override { m_target.stop(); }
 
 private:
-    CaptureDevice &m_target;
-    CaptureDevice **m_lastStarted;
+    SoundCardCapture &m_target;
+    BlockSink *m_lastSink;
+};
+
+class ForwardingStream final : public StreamCapture
+{
+public:
+    ForwardingStream(StreamCapture &target, BlockSink *lastSink) : m_target(target), m_lastSink(lastSink) {}
+    bool start(const QString &address, BlockSink sink) override
+    {
+        *m_lastSink = sink;
+        return m_target.start(address, std::move(sink));
+    }
+    void stop() override { m_target.stop(); }
+    void setKeepPackets(bool keep) override { m_target.setKeepPackets(keep); }
+    void setLevelsWanted(bool wanted) override { m_target.setLevelsWanted(wanted); }
+
+private:
+    StreamCapture &m_target;
+    BlockSink *m_lastSink;
 };
 
 class ForwardingSink final : public PrivateSink
@@ -69,21 +86,21 @@ private:
 class ForwardingParts final : public RecordingParts
 {
 public:
-    ForwardingParts(CaptureDevice &card, CaptureDevice &stream, PrivateSink *sink, DirectDownload *download)
+    ForwardingParts(SoundCardCapture &card, StreamCapture &stream, PrivateSink *sink, DirectDownload *download)
         : m_card(card), m_stream(stream), m_sink(sink), m_download(download)
     {
     }
-    std::unique_ptr<CaptureDevice> captureOf(const QString &) override
+    std::unique_ptr<SoundCardCapture> captureOf(const QString &) override
     {
-        return std::make_unique<ForwardingDevice>(m_card, &lastStarted);
+        return std::make_unique<ForwardingSoundCard>(m_card, &lastSink);
     }
-    std::unique_ptr<CaptureDevice> chosenSourceCapture() override
+    std::unique_ptr<SoundCardCapture> chosenSourceCapture() override
     {
-        return std::make_unique<ForwardingDevice>(m_card, &lastStarted);
+        return std::make_unique<ForwardingSoundCard>(m_card, &lastSink);
     }
-    std::unique_ptr<CaptureDevice> streamDevice(const QString &) override
+    std::unique_ptr<StreamCapture> streamDevice(const QString &) override
     {
-        return std::make_unique<ForwardingDevice>(m_stream, &lastStarted);
+        return std::make_unique<ForwardingStream>(m_stream, &lastSink);
     }
     std::unique_ptr<PrivateSink> privateSink() override
     {
@@ -95,12 +112,12 @@ public:
     }
     void setSink(PrivateSink *sink) { m_sink = sink; }
 
-    // The device the last recording started capture on.
-    CaptureDevice *lastStarted = nullptr;
+    // The sink the last recording started capture with.
+    CaptureDevice::BlockSink lastSink;
 
 private:
-    CaptureDevice &m_card;
-    CaptureDevice &m_stream;
+    SoundCardCapture &m_card;
+    StreamCapture &m_stream;
     PrivateSink *m_sink;
     DirectDownload *m_download;
 };

@@ -8,7 +8,7 @@
 namespace skywell::test
 {
 
-ToneListener::ToneListener(CaptureDevice &device, const QString &deviceName) : m_device(device)
+ToneListener::ToneListener(SoundCardCapture &device, const QString &deviceName) : m_device(device)
 {
     m_device.start(deviceName, [this](CaptureBlockPtr block) { take(*block); });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/capturedevice.h"
+#include "recording/soundcardcapture.h"
 
 #include <mutex>
 
@@ -14,7 +14,7 @@ namespace skywell::test
 class ToneListener
 {
 public:
-    ToneListener(CaptureDevice &device, const QString &deviceName = QStringLiteral("Default Device"));
+    ToneListener(SoundCardCapture &device, const QString &deviceName = QStringLiteral("Default Device"));
     ~ToneListener();
     ToneListener(const ToneListener &) = delete;
     ToneListener &operator=(const ToneListener &) = delete;
@@ -32,7 +32,7 @@ public:
 private:
     void take(const CaptureBlock &block);
 
-    CaptureDevice &m_device;
+    SoundCardCapture &m_device;
     mutable std::mutex m_mutex;
     int m_blocks = 0;
     int m_loud = 0;

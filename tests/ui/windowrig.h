@@ -9,8 +9,9 @@
 #include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "core/settingsstore.h"
-#include "recording/capturedevice.h"
 #include "recording/recordingroster.h"
+#include "recording/soundcardcapture.h"
+#include "recording/streamcapture.h"
 #include "recording/trackdelivery.h"
 #include "shows/scheduler.h"
 #include "shows/showfile.h"
@@ -28,9 +29,9 @@
 namespace skywell::test
 {
 
-// A recording's capture: the devices alive, in the order they were made,
-// are listed where the rig finds them.
-class RigCaptureDevice final : public CaptureDevice
+// A recording's capture, of a sound card or a stream: the devices alive,
+// in the order they were made, are listed where the rig finds them.
+class RigCaptureDevice final : public SoundCardCapture, public StreamCapture
 {
 public:
     explicit RigCaptureDevice(std::vector<RigCaptureDevice *> &alive) : m_alive(alive) { m_alive.push_back(this); }
@@ -42,6 +43,8 @@ public:
         return true;
     }
     void stop() override { sink = {}; }
+    void setKeepPackets(bool) override {}
+    void setLevelsWanted(bool) override {}
     BlockSink sink;
 
 private:
@@ -81,15 +84,15 @@ public:
 class RigParts final : public RecordingParts
 {
 public:
-    std::unique_ptr<CaptureDevice> captureOf(const QString &) override { return device(); }
-    std::unique_ptr<CaptureDevice> chosenSourceCapture() override { return device(); }
-    std::unique_ptr<CaptureDevice> streamDevice(const QString &) override { return device(); }
+    std::unique_ptr<SoundCardCapture> captureOf(const QString &) override { return device(); }
+    std::unique_ptr<SoundCardCapture> chosenSourceCapture() override { return device(); }
+    std::unique_ptr<StreamCapture> streamDevice(const QString &) override { return device(); }
     std::unique_ptr<PrivateSink> privateSink() override { return std::make_unique<MemoryPrivateSink>(); }
     std::unique_ptr<DirectDownload> directDownload() override { return std::make_unique<RigDownload>(); }
     std::vector<RigCaptureDevice *> devices;
 
 private:
-    std::unique_ptr<CaptureDevice> device() { return std::make_unique<RigCaptureDevice>(devices); }
+    std::unique_ptr<RigCaptureDevice> device() { return std::make_unique<RigCaptureDevice>(devices); }
 };
 
 // A tuner that writes down the addresses it was asked to play.

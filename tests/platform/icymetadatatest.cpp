@@ -1,5 +1,5 @@
-#include "recording/icymetadata.h"
-#include "recording/reconnectdelay.h"
+#include "platform/icymetadata.h"
+#include "platform/reconnectdelay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "recording/icymetadata.h"
+#include "platform/icymetadata.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "recording/reconnectdelay.h"
+#include "platform/reconnectdelay.h"
 
 #include <algorithm>
 
