@@ -7,7 +7,6 @@
 // bytes of block (shorter than the 24-byte head: padded with zeros).
 #include "core/activitylog.h"
 #include "core/clock.h"
-#include "core/scriptedprompter.h"
 #include "core/settings.h"
 #include "recording/blockprocessor.h"
 #include "recording/capturequeue.h"
@@ -62,7 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     ManualClock clock(1765000000);
     ActivityLog log(program, clock);
-    ScriptedPrompter prompter;
     Settings settings;
     settings.tempFolder = temp;
     settings.mp3Folder = recordings;
@@ -73,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     CaptureQueue queue(device);
     RecordingSession session;
     TrackDelivery delivery(
-        settings, log, {}, [](const QString &, bool, QString *) { return true; }, nullptr);
+        settings, log, {}, [](const QString &, bool, auto done) { done(true, QString()); }, nullptr);
     // A small WAV limit lets the size split happen too.
-    BlockProcessor processor(session, queue, settings, clock, log, prompter, delivery, {}, {}, 1u << 20);
+    BlockProcessor processor(session, queue, settings, clock, log, delivery, nullptr, 1u << 20);
 
     session.name = QStringLiteral("Fuzz");
     session.flags = kOutputs[data[0] & 7] | ((data[0] & 8) ? OPT_ITUNES : 0);
