@@ -22,11 +22,10 @@ class Mp3Encoder;
 // open, so a file cut short by a crash still plays), filled at close in
 // place; it ends with an ID3v1.1 tag. At close the first audio frame is
 // replaced by the encoder's Info header, so players show the right
-// duration. Failures
-// return a failed outcome (or 0) and leave a text in errors(), once per file for write
-// errors, for the caller to report. A failed write loses that block only: later
-// blocks, the close's last frames, the Info header and the tag are still
-// written. After an encoder failure the writer refuses every later block
+// duration. Failures return a failed outcome (or 0) and leave a text in
+// errors(), once per file for write errors, for the caller to report. A
+// failed write loses that block only: later blocks, the close's last
+// frames, the Info header and the tag are still written. After an encoder failure the writer refuses every later block
 // and the close, without touching the encoder again.
 class Mp3Writer final
 {

@@ -19,10 +19,10 @@ class RateConverter;
 // header. With conversion requested, every source format is written as
 // 44100 Hz 16-bit stereo: other rates through a rate converter of this
 // stream's own, mono copied to both channels, 8-bit widened to 16 bits.
-// Failures return a failed outcome (or 0) and leave a text in errors(), once per file
-// for write errors, for the caller to report; the program goes on. A failed
-// write loses that block only: later blocks are still written and the
-// header counts what reached the file.
+// Failures return a failed outcome (or 0) and leave a text in errors(),
+// once per file for write errors, for the caller to report; the program
+// goes on. A failed write loses that block only: later blocks are still
+// written and the header counts what reached the file.
 //
 // The RIFF sizes are 32-bit, so a file never grows past kMaxDataBytes of
 // samples (about 6.7 hours of CD audio): a block that would cross the
