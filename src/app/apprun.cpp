@@ -3,6 +3,7 @@
 #include "app/recordingparts.h"
 #include "app/recordingservice.h"
 #include "core/commandline.h"
+#include "core/prompter.h"
 #include "core/settingsstore.h"
 #include "mixer/mixer.h"
 #include "mixer/sourcetest.h"
@@ -37,7 +38,8 @@ void AppRun::start(Prompter &prompter, const CommandLine &commandLine, AppCore::
     m_core->setWakeTimerFactory([this] { return WakeTimerFd::create(m_log, QCoreApplication::applicationFilePath()); });
     m_core->openRun();
 
-    checkMp3Encoder(prompter);
+    if (const QString problem = mp3EncoderProblem(); !problem.isEmpty())
+        prompter.fatal(problem);
     // Each recording captures through devices of its own; this queue
     // serves the recording-source test.
     m_capture.init([this] {

@@ -19,7 +19,6 @@ public:
 
     bool isOpen() const override { return m_file.isOpen(); }
     int fileDescriptor() const override { return m_file.fd(); }
-    int lastError() const override { return m_file.lastError(); }
     std::uint64_t bytesWritten() const override { return m_count; }
 
 protected:

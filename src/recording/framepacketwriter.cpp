@@ -55,18 +55,18 @@ bool isAdtsFrame(const QByteArray &data)
     return length == data.size();
 }
 
-bool FramePacketWriter::open(const QString &path, const PacketFormat &format)
+WriteOutcome FramePacketWriter::open(const QString &path, const PacketFormat &format)
 {
     startFile(format.codec, codecName(format.codec));
     m_audioStart = 0;
     if (m_codec != PacketCodec::Mp3 && m_codec != PacketCodec::Aac) {
         m_errors.append(QStringLiteral("Frames of this codec cannot be written as MP3 or AAC."));
-        return false;
+        return m_file.outcome(false);
     }
     if (!createFile(path))
-        return false;
+        return m_file.outcome(false);
     m_audioStart = reserveTrackTagRoom(m_file);
-    return true;
+    return {};
 }
 
 bool FramePacketWriter::validFrame(const QByteArray &data) const
@@ -74,21 +74,21 @@ bool FramePacketWriter::validFrame(const QByteArray &data) const
     return m_codec == PacketCodec::Aac ? isAdtsFrame(data) : isMp3FrameHeader(data);
 }
 
-bool FramePacketWriter::write(const StreamPacket &packet)
+WriteOutcome FramePacketWriter::write(const StreamPacket &packet)
 {
     if (!m_file.isOpen())
-        return false;
+        return m_file.outcome(false);
     if (!validFrame(packet.data)) {
         // Nothing failed: the file goes on without it.
         ++m_broken;
-        return true;
+        return {};
     }
     if (!m_file.writeAll(packet.data.constData(), std::size_t(packet.data.size()))) {
         noteWriteError();
-        return false;
+        return m_file.outcome(false);
     }
     m_count += std::uint64_t(packet.data.size());
-    return true;
+    return {};
 }
 
 bool FramePacketWriter::close(const TagFields &tags)

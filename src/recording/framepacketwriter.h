@@ -14,8 +14,8 @@ namespace skywell
 class FramePacketWriter final : public FilePacketWriter
 {
 public:
-    bool open(const QString &path, const PacketFormat &format) override;
-    bool write(const StreamPacket &packet) override;
+    WriteOutcome open(const QString &path, const PacketFormat &format) override;
+    WriteOutcome write(const StreamPacket &packet) override;
     bool close(const TagFields &tags) override;
 
 private:

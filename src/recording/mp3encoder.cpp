@@ -1,7 +1,5 @@
 #include "recording/mp3encoder.h"
 
-#include "core/prompter.h"
-
 #include <lame/lame.h>
 
 namespace skywell
@@ -70,13 +68,11 @@ std::vector<std::uint8_t> Mp3Encoder::infoFrame()
     return frame;
 }
 
-bool checkMp3Encoder(Prompter &prompter)
+QString mp3EncoderProblem()
 {
     lame_global_flags *probe = lame_init();
-    if (!probe) {
-        prompter.fatal(QStringLiteral("Error loading the MP3 encoder (libmp3lame)."));
-        return false;
-    }
+    if (!probe)
+        return QStringLiteral("Error loading the MP3 encoder (libmp3lame).");
     lame_close(probe);
     bool works = false;
     if (auto encoder = Mp3Encoder::create(mp3ConfigFor(2, 44100, 2))) {
@@ -85,9 +81,7 @@ bool checkMp3Encoder(Prompter &prompter)
         works = encoder->encode(silence.data(), 4410, out.data(), out.size()) >= 0 &&
                 encoder->flush(out.data(), out.size()) >= 0;
     }
-    if (!works)
-        prompter.fatal(QStringLiteral("The MP3 encoder (libmp3lame) does not work."));
-    return works;
+    return works ? QString() : QStringLiteral("The MP3 encoder (libmp3lame) does not work.");
 }
 
 } // namespace skywell

@@ -2,6 +2,7 @@
 
 #include "recording/mp3settings.h"
 
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,8 +10,6 @@
 
 namespace skywell
 {
-
-class Prompter;
 
 // One libmp3lame encoder stream set up from an Mp3Config: constant bit
 // rate, CRC, original bit, no bit reservoir, and room for the Info (Xing)
@@ -46,10 +45,8 @@ private:
     Mp3Config m_config;
 };
 
-// Checks at start-up that the MP3 encoder works by encoding a moment of
-// silence. Shows "Error loading MP3 encoder DLL." when no encoder can be
-// made and "Unable to get MP3 encoder DLL interfaces." when it does not
-// encode (both "Fatal Error"). The program goes on either way.
-bool checkMp3Encoder(Prompter &prompter);
+// Whether the MP3 encoder works, tried by encoding a moment of silence:
+// empty when it does, else the reason for the user.
+QString mp3EncoderProblem();
 
 } // namespace skywell

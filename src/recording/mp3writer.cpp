@@ -13,7 +13,7 @@ Mp3Writer::Mp3Writer() = default;
 
 Mp3Writer::~Mp3Writer() = default;
 
-bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality)
+WriteOutcome Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality)
 {
     m_encoder.reset();
     m_count = 0;
@@ -24,7 +24,7 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     m_openedAt = QDateTime::currentSecsSinceEpoch();
     if (!m_file.create(path)) {
         m_errors.append(QStringLiteral("Error opening file for MP3 output file."));
-        return false;
+        return m_file.outcome(false);
     }
     m_source = block.format();
     const bool usable = (m_source.channels == 1 || m_source.channels == 2) &&
@@ -36,13 +36,13 @@ bool Mp3Writer::open(const QString &path, const CaptureBlock &block, int quality
     if (!m_encoder) {
         m_errors.append(QStringLiteral("Error opening MP3 encoding stream."));
         m_file.close();
-        return false;
+        return m_file.outcome(false);
     }
     const std::size_t sampleBytes = block.isConsistent() ? block.sampleBytes() : 0;
     m_outBuffer.assign(std::max<std::size_t>(6 * sampleBytes, kMinOutBuffer), 0);
     // The audio's own writes report a lasting problem with the disk.
     m_audioStart = reserveTrackTagRoom(m_file);
-    return true;
+    return {};
 }
 
 bool Mp3Writer::writeOut(const std::uint8_t *data, std::size_t bytes)
@@ -74,10 +74,10 @@ void Mp3Writer::abandon()
     m_outBuffer.clear();
 }
 
-bool Mp3Writer::write(const CaptureBlock &block)
+WriteOutcome Mp3Writer::write(const CaptureBlock &block)
 {
     if (!m_encoder || !m_file.isOpen() || !block.isConsistent())
-        return false;
+        return m_file.outcome(false);
     const int channels = m_source.channels;
     const std::size_t frames =
         toInt16Frames(block.samples(), block.sampleBytes(), m_source.bitsPerSample, channels, m_values);
@@ -91,11 +91,11 @@ bool Mp3Writer::write(const CaptureBlock &block)
         if (bytes < 0) {
             abandon();
             m_errors.append(QStringLiteral("The MP3 encoder (libmp3lame) failed to encode."));
-            return false;
+            return m_file.outcome(false);
         }
         ok = writeOut(m_outBuffer.data(), std::size_t(bytes)) && ok;
     }
-    return ok;
+    return m_file.outcome(ok);
 }
 
 std::uint32_t Mp3Writer::close(const TagFields &tags)

@@ -22,11 +22,10 @@ class Mp3Encoder;
 // open, so a file cut short by a crash still plays), filled at close in
 // place; it ends with an ID3v1.1 tag. At close the first audio frame is
 // replaced by the encoder's Info header, so players show the right
-// duration. Failures
-// return false (or 0) and leave a text in errors(), once per file for write
-// errors, for the caller to report. A failed write loses that block only: later
-// blocks, the close's last frames, the Info header and the tag are still
-// written. After an encoder failure the writer refuses every later block
+// duration. Failures return a failed outcome (or 0) and leave a text in
+// errors(), once per file for write errors, for the caller to report. A
+// failed write loses that block only: later blocks, the close's last
+// frames, the Info header and the tag are still written. After an encoder failure the writer refuses every later block
 // and the close, without touching the encoder again.
 class Mp3Writer final
 {
@@ -41,8 +40,8 @@ public:
     Mp3Writer &operator=(const Mp3Writer &) = delete;
 
     // quality: 0 AM, 1 FM, 2 CD (see mp3ConfigFor).
-    bool open(const QString &path, const CaptureBlock &block, int quality);
-    bool write(const CaptureBlock &block);
+    WriteOutcome open(const QString &path, const CaptureBlock &block, int quality);
+    WriteOutcome write(const CaptureBlock &block);
     // Ends the stream, writes the tags (a zero recording time in the fields
     // means the time of open); returns the encoded audio bytes in the file,
     // tags not counted. 0: nothing was written, the encoder failed or the
@@ -61,9 +60,8 @@ public:
     bool isOpen() const { return m_file.isOpen(); }
     // Encoded bytes written so far.
     std::uint32_t count() const { return m_count; }
+    // For tests that replace the file underneath (disk full).
     int fileDescriptor() const { return m_file.fd(); }
-    // The system error of the last failed write (errno).
-    int lastError() const { return m_file.lastError(); }
 
 private:
     bool writeOut(const std::uint8_t *data, std::size_t bytes);

@@ -82,7 +82,7 @@ bool OggPacketWriter::checkHeaders(const PacketFormat &format)
     return !h.empty() && h[0].startsWith(kOpusHead) && h[0].size() >= 19;
 }
 
-bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
+WriteOutcome OggPacketWriter::open(const QString &path, const PacketFormat &format)
 {
     startFile(format.codec,
               format.codec == PacketCodec::Vorbis ? QStringLiteral("Ogg Vorbis") : QStringLiteral("Ogg Opus"));
@@ -103,14 +103,14 @@ bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
     m_firstAudio = true;
     if (m_codec != PacketCodec::Vorbis && m_codec != PacketCodec::Opus) {
         m_errors.append(QStringLiteral("Packets of this codec cannot be written into Ogg."));
-        return false;
+        return m_file.outcome(false);
     }
     if (!checkHeaders(format)) {
         m_errors.append(QStringLiteral("The %1 stream's header packets are missing or broken.").arg(m_kindName));
-        return false;
+        return m_file.outcome(false);
     }
     if (!createFile(path))
-        return false;
+        return m_file.outcome(false);
     // A serial of its own, so that files joined one after another are
     // still told apart.
     ogg_stream_init(&m_stream, int(QRandomGenerator::global()->generate()));
@@ -122,9 +122,9 @@ bool OggPacketWriter::open(const QString &path, const PacketFormat &format)
         QFile::remove(path);
         ogg_stream_clear(&m_stream);
         m_streamOpen = false;
-        return false;
+        return m_file.outcome(false);
     }
-    return true;
+    return {};
 }
 
 bool OggPacketWriter::writeHeaders(const PacketFormat &format)
@@ -173,22 +173,22 @@ void OggPacketWriter::addPacket(const QByteArray &data, std::int64_t samples)
     m_waitingSegments += int(data.size() / 255) + 1;
 }
 
-bool OggPacketWriter::write(const StreamPacket &packet)
+WriteOutcome OggPacketWriter::write(const StreamPacket &packet)
 {
     if (!m_file.isOpen())
-        return false;
+        return m_file.outcome(false);
     if (!audioPacketLooksRight(m_codec, packet.data)) {
         // Nothing failed: the file goes on without it.
         ++m_broken;
-        return true;
+        return {};
     }
     // A Vorbis packet decodes only together with the one before it: the
     // first in the file gives no samples.
     addPacket(packet.data, m_codec == PacketCodec::Vorbis && m_firstAudio ? 0 : packet.samples);
     m_firstAudio = false;
     if (m_waitingBytes >= kPageBytes || m_waitingSegments >= kMaxWaitingSegments)
-        return flushPages(false);
-    return true;
+        return m_file.outcome(flushPages(false));
+    return {};
 }
 
 bool OggPacketWriter::flushPages(bool endOfStream)

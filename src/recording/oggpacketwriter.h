@@ -35,8 +35,8 @@ public:
     OggPacketWriter(const OggPacketWriter &) = delete;
     OggPacketWriter &operator=(const OggPacketWriter &) = delete;
 
-    bool open(const QString &path, const PacketFormat &format) override;
-    bool write(const StreamPacket &packet) override;
+    WriteOutcome open(const QString &path, const PacketFormat &format) override;
+    WriteOutcome write(const StreamPacket &packet) override;
     bool close(const TagFields &tags) override;
 
 private:

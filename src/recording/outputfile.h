@@ -8,6 +8,16 @@
 namespace skywell
 {
 
+// What opening a file or writing to it came to; on failure, systemError is
+// the last system error the file met (errno), 0 when it met none.
+struct WriteOutcome {
+    bool ok = true;
+    int systemError = 0;
+
+    explicit operator bool() const { return ok; }
+    bool operator==(const WriteOutcome &) const = default;
+};
+
 // An audio output file written with plain write() calls. A write that the
 // system only takes in part is retried; anything short of all bytes is a
 // failure (disk full, folder gone, I/O error), and the bytes it did take
@@ -43,6 +53,8 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     int lastError() const { return m_errno; }
+    // ok as given, with the file's last system error when it is a failure.
+    WriteOutcome outcome(bool ok) const { return ok ? WriteOutcome{} : WriteOutcome{false, m_errno}; }
 
 private:
     void syncNow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recording/outputfile.h"
 #include "recording/streampacket.h"
 
 #include <QString>
@@ -14,8 +15,8 @@ namespace skywell
 struct TagFields;
 
 // Writes a stream's packets into a track file unchanged, as the station
-// sent them, with the tags in the file's own form. Failures return false
-// and leave a text in takeErrors(), once per file for write errors. A
+// sent them, with the tags in the file's own form. Failures return a failed
+// outcome (false from close) and leave a text in takeErrors(), once per file for write errors. A
 // failed write loses that packet only: later packets and the close are
 // still written (the file stays valid). Disk writes go through OutputFile.
 class PacketWriter
@@ -26,9 +27,9 @@ public:
     // Creates the file anew for packets of this format. Ogg files begin
     // with the codec's header packets at once (placeholder tags), so a
     // file cut short by a crash still plays.
-    virtual bool open(const QString &path, const PacketFormat &format) = 0;
+    virtual WriteOutcome open(const QString &path, const PacketFormat &format) = 0;
     // Appends one packet.
-    virtual bool write(const StreamPacket &packet) = 0;
+    virtual WriteOutcome write(const StreamPacket &packet) = 0;
     // Writes the tags (a zero recording time means the time of open) and
     // closes. False when nothing was written, or the file was lost.
     virtual bool close(const TagFields &tags) = 0;
@@ -40,8 +41,6 @@ public:
     virtual bool isOpen() const = 0;
     // For tests that replace the file underneath (disk full).
     virtual int fileDescriptor() const = 0;
-    // The system error of the last failed write (errno), 0 when none.
-    virtual int lastError() const = 0;
     // Audio bytes put into the file so far (tags and Ogg framing not counted).
     virtual std::uint64_t bytesWritten() const = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recording/streampacket.h"
-#include "recording/streamwriter.h"
+#include "recording/trackwriter.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +22,7 @@ struct StreamSlot {
     // Bytes that went into the stream (source bytes plus encoded bytes for
     // MP3, file bytes for WAV); the best stream of a track has the most.
     std::uint64_t byteCount = 0;
-    std::unique_ptr<StreamWriter> writer;
+    std::unique_ptr<TrackWriter> writer;
     // Every name tried for this stream's temporary file failed: the stream
     // has no file in this track and is never delivered.
     bool openFailed = false;

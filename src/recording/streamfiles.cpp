@@ -4,13 +4,12 @@
 #include "core/settings.h"
 #include "recording/captureblock.h"
 #include "recording/id3tag.h"
-#include "recording/mp3settings.h"
 #include "recording/recordingsession.h"
 #include "recording/systemerror.h"
+#include "recording/trackwriter.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <cstring>
 
 namespace skywell
@@ -56,19 +55,19 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
         return false;
     std::memcpy(slot.format.data(), block.data(), slot.format.size());
     if (!slot.writer)
-        slot.writer = std::make_unique<StreamWriter>(mp3QualityForFlags(session.flags), m_wavLimit);
+        slot.writer = makeTrackWriter(session.flags, block, m_wavLimit);
 
     QString path;
     int error = 0;
     for (int i = 0; i < kOpenAttempts; ++i) {
         path = m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter);
-        errno = 0;
-        if (slot.writer->open(path, block)) {
+        const WriteOutcome opened = slot.writer->open(path, block);
+        if (opened) {
             slot.openFailed = false;
             m_gaps.at(static_cast<std::size_t>(index)) = WriteGap{};
             return true;
         }
-        error = errno;
+        error = opened.systemError;
         logWriterErrors(session, index);
         // A half-made file is not left behind.
         const bool made = QFileInfo(path).isFile();
@@ -76,7 +75,7 @@ bool StreamFiles::ensureOpen(RecordingSession &session, int index, const Capture
             QFile::remove(path);
         // The MP3 encoder refused the format: another name would fail the
         // same way. (A WAV header that did not fit a full disk may fit later.)
-        if (made && slot.writer->isMp3()) {
+        if (made && slot.writer->encodesMp3()) {
             slot.refused = true;
             session.addOutcome(QStringLiteral("Error opening MP3 encoding stream."));
             return false;
@@ -108,16 +107,16 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
 {
     StreamSlot &slot = session.streams.at(static_cast<std::size_t>(index));
     WriteGap &gap = m_gaps.at(static_cast<std::size_t>(index));
-    StreamWriter &writer = *slot.writer;
+    TrackWriter &writer = *slot.writer;
     const std::uint64_t before = writer.bytesWritten();
-    if (writer.isMp3())
+    if (writer.encodesMp3())
         slot.byteCount += block.sampleBytes();
-    const bool ok = writer.write(block);
+    const WriteOutcome outcome = writer.write(block);
     logWriterErrors(session, index);
     const std::uint64_t after = writer.bytesWritten();
     if (after > before)
         slot.byteCount += after - before;
-    if (ok) {
+    if (outcome) {
         // The encoder may hold a block back and write nothing yet: only
         // bytes in the file show that writing goes on.
         if (gap.open && after > before)
@@ -126,9 +125,9 @@ void StreamFiles::write(RecordingSession &session, int index, const CaptureBlock
     }
     slot.writeFailed = true;
     if (!gap.open) {
-        gap = WriteGap{true, now, 0, writer.lastError()};
-        m_log.logLine(writer.isMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
-                                     : QStringLiteral("Error writing to WAV file in WriteWAVBlock"),
+        gap = WriteGap{true, now, 0, outcome.systemError};
+        m_log.logLine(writer.encodesMp3() ? QStringLiteral("Error writing to MP3 file in WriteMP3Block")
+                                          : QStringLiteral("Error writing to WAV file in WriteWAVBlock"),
                       m_settings.tempFolder + tempFileName(session.fileKey, index, slot.letter));
     }
     const WaveFormat format = block.format();

@@ -53,7 +53,7 @@ WavWriter::WavWriter(std::uint32_t dataLimit) : m_requestedLimit(dataLimit)
 
 WavWriter::~WavWriter() = default;
 
-bool WavWriter::open(const QString &path, const CaptureBlock &block, bool convert)
+WriteOutcome WavWriter::open(const QString &path, const CaptureBlock &block, bool convert)
 {
     m_workBuffer.assign(kWorkBufferBytes, 0);
     m_dataBytes = 0;
@@ -84,7 +84,7 @@ bool WavWriter::open(const QString &path, const CaptureBlock &block, bool conver
     if (!m_file.create(path)) {
         m_workBuffer.clear();
         m_converter.reset();
-        return false;
+        return m_file.outcome(false);
     }
     const std::vector<std::uint8_t> header = wavHeader(m_output, 0);
     m_headerOwed = false;
@@ -94,13 +94,13 @@ bool WavWriter::open(const QString &path, const CaptureBlock &block, bool conver
         const int error = m_file.lastError();
         if ((error == ENOSPC || error == EDQUOT) && m_file.skipTo(kHeaderBytes)) {
             m_headerOwed = true;
-            return true;
+            return {};
         }
         m_errors.append(QStringLiteral("Can not write WAV header."));
         m_file.close();
-        return false;
+        return m_file.outcome(false);
     }
-    return true;
+    return {};
 }
 
 std::uint64_t WavWriter::projectedBytes(std::uint64_t moreSourceBytes) const
@@ -199,18 +199,18 @@ bool WavWriter::writeConverted(const std::uint8_t *samples, std::size_t bytes)
     return true;
 }
 
-bool WavWriter::write(const CaptureBlock &block)
+WriteOutcome WavWriter::write(const CaptureBlock &block)
 {
     if (!m_file.isOpen() || !block.isConsistent())
-        return false;
+        return m_file.outcome(false);
     if (wouldExceedLimit(block)) {
         refuseAtLimit();
-        return false;
+        return m_file.outcome(false);
     }
     m_sourceBytes += block.sampleBytes();
     if (!m_convert)
-        return writeSamples(block.samples(), block.sampleBytes());
-    return writeConverted(block.samples(), block.sampleBytes());
+        return m_file.outcome(writeSamples(block.samples(), block.sampleBytes()));
+    return m_file.outcome(writeConverted(block.samples(), block.sampleBytes()));
 }
 
 std::uint32_t WavWriter::close()

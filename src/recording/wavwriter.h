@@ -19,10 +19,10 @@ class RateConverter;
 // header. With conversion requested, every source format is written as
 // 44100 Hz 16-bit stereo: other rates through a rate converter of this
 // stream's own, mono copied to both channels, 8-bit widened to 16 bits.
-// Failures return false (or 0) and leave a text in errors(), once per file
-// for write errors, for the caller to report; the program goes on. A failed
-// write loses that block only: later blocks are still written and the
-// header counts what reached the file.
+// Failures return a failed outcome (or 0) and leave a text in errors(),
+// once per file for write errors, for the caller to report; the program
+// goes on. A failed write loses that block only: later blocks are still
+// written and the header counts what reached the file.
 //
 // The RIFF sizes are 32-bit, so a file never grows past kMaxDataBytes of
 // samples (about 6.7 hours of CD audio): a block that would cross the
@@ -48,14 +48,14 @@ public:
     WavWriter &operator=(const WavWriter &) = delete;
 
     // Opens on the stream's first block. A file that cannot be created
-    // returns false without a message (the caller tries another name). A
+    // fails without a message (the caller tries another name). A
     // header that does not fit a full disk is written with the first
     // samples that do fit: the open succeeds and the writes report.
-    bool open(const QString &path, const CaptureBlock &block, bool convert);
+    WriteOutcome open(const QString &path, const CaptureBlock &block, bool convert);
     // Writes the block's samples. A block whose sample count claims more
     // bytes than it holds is refused, and so is a block that would take the
     // file past its size limit (one text in errors() per file).
-    bool write(const CaptureBlock &block);
+    WriteOutcome write(const CaptureBlock &block);
     // What went wrong since the file was opened, one text a failure.
     const QStringList &errors() const { return m_errors; }
     // The texts not taken yet; taking them empties the list.
@@ -84,8 +84,6 @@ public:
     WaveFormat outputFormat() const { return m_output; }
     // For tests that replace the file underneath (disk full).
     int fileDescriptor() const { return m_file.fd(); }
-    // The system error of the last failed write (errno).
-    int lastError() const { return m_file.lastError(); }
 
 private:
     bool writeSamples(const void *data, std::size_t bytes);

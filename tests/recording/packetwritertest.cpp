@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <map>
 #include <memory>
 
@@ -198,8 +199,10 @@ TEST_F(PacketWriterTest, FailedWriteLosesOnlyWhatItHeld)
             ScopedDiskFull full(writer->fileDescriptor());
             ASSERT_TRUE(full.active());
             // Ogg pages wait for a few packets: go on until one was written.
-            while (writer->write(packets[next]))
+            WriteOutcome outcome;
+            while ((outcome = writer->write(packets[next])))
                 ++next;
+            EXPECT_EQ(outcome.systemError, ENOSPC);
         }
         const std::size_t failed = next++;
         for (; next < packets.size(); ++next)

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -209,7 +210,8 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
     const auto blocks = toBlocks(format, toneSamples(format, 1.0));
     {
         WavWriter writer;
-        EXPECT_FALSE(writer.open(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true));
+        EXPECT_EQ(writer.open(dir.file(QStringLiteral("gone/x.wav")), blocks.front(), true),
+                  (WriteOutcome{false, ENOENT}));
         EXPECT_TRUE(writer.errors().isEmpty());
     }
     {
@@ -228,7 +230,7 @@ TEST(WavWriter, DiskFullAndMissingFolderAreReported)
         ASSERT_GE(full, 0);
         ::dup2(full, writer.fileDescriptor());
         ::close(full);
-        EXPECT_FALSE(writer.write(blocks[1]));
+        EXPECT_EQ(writer.write(blocks[1]), (WriteOutcome{false, ENOSPC}));
         EXPECT_FALSE(writer.write(blocks[2]));
         EXPECT_EQ(writer.close(), 0u);
         EXPECT_EQ(writer.errors(), QStringList({QStringLiteral("Error in writing to WAV file."),
