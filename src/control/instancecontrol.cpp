@@ -78,10 +78,10 @@ QString withNotes(QString message, const ScriptedPrompter &prompter)
 InstanceControl::InstanceControl(ControlTarget target, RecordingRoster *roster) : m_target(target), m_roster(roster)
 {
     if (m_roster) {
-        QObject::connect(m_roster, &RecordingRoster::levelMeter, &m_connections,
-                         [this](quint64 id, int peak) { m_peaks[id] = peak & 0xffff; });
-        QObject::connect(m_roster, &RecordingRoster::recordingEnded, &m_connections,
-                         [this](const EndedRecording &ended) { m_peaks.erase(ended.id); });
+        connect(m_roster, &RecordingRoster::levelMeter, this,
+                [this](quint64 id, int peak) { m_peaks[id] = peak & 0xffff; });
+        connect(m_roster, &RecordingRoster::recordingEnded, this,
+                [this](const EndedRecording &ended) { m_peaks.erase(ended.id); });
     }
 }
 

@@ -61,7 +61,6 @@ private:
 
     ControlTarget m_target;
     RecordingRoster *m_roster;
-    QObject m_connections;
     std::map<quint64, int> m_peaks;
 };
 
